@@ -1,0 +1,31 @@
+#pragma once
+// Range addresses as the rule operations write them: "B7", "A5:Z5", "5:5", "C:C".
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sheetwise::host {
+
+// The grid of an Excel 97-2003 worksheet.
+inline constexpr int kMaxRows = 65536;
+inline constexpr int kMaxColumns = 256;
+
+// A rectangle, 1-based and inclusive, corners in order.
+struct CellRect {
+  int firstRow = 1;
+  int firstColumn = 1;
+  int lastRow = 1;
+  int lastColumn = 1;
+};
+
+// Letters ("A", "iv", "$C") to a column number; empty when they are no column.
+std::optional<int> ColumnFromLetters(std::string_view letters);
+
+std::string ColumnLetters(int column);
+
+// Parses a cell, a cell range, a row span or a column span ("$" allowed, letters
+// in either case). Empty when the text is no address inside the grid.
+std::optional<CellRect> ParseAddress(std::string_view address);
+
+}  // namespace sheetwise::host

@@ -1,0 +1,197 @@
+#include "host/LibreOfficeHost.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <osl/file.hxx>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
+#include "host/LoSession.h"
+#include "host/LoWorkbook.h"
+#include "host/WorkbookFile.h"
+
+namespace sheetwise::host {
+namespace fs = std::filesystem;
+using css::beans::PropertyValue;
+using css::uno::Any;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+// The UNO runtime of this process, bootstrapped once.
+Reference<css::uno::XComponentContext> LocalContext(const fs::path& programDir) {
+  static std::once_flag once;
+  static Reference<css::uno::XComponentContext> context;
+  std::call_once(once, [&] {
+    // Without this the bridge crashes on its first remote call.
+    const std::string bootstrap = "vnd.sun.star.pathname:" + (programDir / "fundamentalrc").string();
+    ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+    context = cppu::defaultBootstrap_InitialComponentContext();
+  });
+  return context;
+}
+
+std::string UniquePipeName() {
+  static std::atomic<int> counter{0};
+  return "sheetwise-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+PropertyValue Property(const char* name, Any value) {
+  PropertyValue property;
+  property.Name = OUString::createFromAscii(name);
+  property.Value = std::move(value);
+  return property;
+}
+
+}  // namespace
+
+OUString FileUrl(const fs::path& path) {
+  OUString url;
+  const OUString system = ToOU(fs::absolute(path).lexically_normal().string());
+  if (osl::FileBase::getFileURLFromSystemPath(system, url) != osl::FileBase::E_None) {
+    throw HostError("not a usable path: " + path.string());
+  }
+  return url;
+}
+
+std::optional<WidthScale> WidthScaleCache::find(const std::string& font) {
+  std::lock_guard lock(mutex_);
+  const auto it = scales_.find(font);
+  if (it == scales_.end()) return std::nullopt;
+  return it->second;
+}
+
+void WidthScaleCache::store(const std::string& font, WidthScale scale) {
+  std::lock_guard lock(mutex_);
+  scales_[font] = scale;
+}
+
+WidthScaleCache& SharedWidthScales() {
+  static WidthScaleCache cache;
+  return cache;
+}
+
+LoSession::LoSession(const fs::path& programDir, const ProfileSlot& profile,
+                     std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit)
+    : localContext_(LocalContext(programDir)),
+      pipeName_(UniquePipeName()),
+      process_(programDir, profile, pipeName_),
+      callLimit_(callLimit),
+      watchdog_([this] { process_.kill(); }),
+      scratchDir_(profile.directory().string() + "-scratch") {
+  connect(startLimit);
+}
+
+void LoSession::connect(std::chrono::milliseconds startLimit) {
+  Reference<css::bridge::XUnoUrlResolver> resolver(
+      localContext_->getServiceManager()->createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver",
+                                                                    localContext_),
+      UNO_QUERY_THROW);
+  const OUString url = ToOU("uno:pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext");
+  const auto deadline = std::chrono::steady_clock::now() + startLimit;
+  while (true) {
+    if (!process_.alive()) {
+      throw HostError("LibreOffice could not be started: the office process exited at once");
+    }
+    try {
+      remoteContext_.set(resolver->resolve(url), UNO_QUERY_THROW);
+      break;
+    } catch (const css::uno::Exception&) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        process_.kill();
+        throw HostError("LibreOffice could not be started: no connection within " +
+                        std::to_string(startLimit.count() / 1000) + " s");
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+  }
+  loader_.set(remoteContext_->getServiceManager()->createInstanceWithContext("com.sun.star.frame.Desktop",
+                                                                             remoteContext_),
+              UNO_QUERY_THROW);
+}
+
+bool LoSession::alive() { return !lost_ && process_.alive(); }
+
+HostError LoSession::Translate(std::string_view what, const css::uno::Exception& e, bool timedOut,
+                               bool disposed) {
+  if (timedOut) {
+    lost_ = true;
+    return HostError(std::string(what) + ": no answer within " +
+                     std::to_string(callLimit_.count() / 1000) + " s, LibreOffice was ended");
+  }
+  if (disposed || !process_.alive()) {
+    lost_ = true;
+    return HostError(std::string(what) + ": LibreOffice ended during the call");
+  }
+  const std::string message = FromOU(e.Message);
+  return HostError(std::string(what) + (message.empty() ? "" : ": " + message));
+}
+
+struct LibreOfficeHost::Impl {
+  HostOptions options;
+  std::unique_ptr<ProfileSlot> profile;
+  std::shared_ptr<LoSession> session;
+
+  std::shared_ptr<LoSession> running() {
+    if (session && session->alive()) return session;
+    if (session) session->kill();
+    session.reset();
+    if (!profile) {
+      profile = std::make_unique<ProfileSlot>(options.cacheRoot);
+      EndStrayOffices(*profile);
+    }
+    try {
+      session = std::make_shared<LoSession>(options.officeProgramDir, *profile, options.callLimit,
+                                            options.startLimit);
+    } catch (const css::uno::Exception& e) {
+      throw HostError("LibreOffice could not be started: " + FromOU(e.Message));
+    }
+    return session;
+  }
+};
+
+LibreOfficeHost::LibreOfficeHost(HostOptions options) : impl_(std::make_unique<Impl>()) {
+  if (options.officeProgramDir.empty()) options.officeProgramDir = SHEETWISE_LO_PROGRAM;
+  if (options.cacheRoot.empty()) options.cacheRoot = DefaultCacheRoot();
+  impl_->options = std::move(options);
+}
+
+LibreOfficeHost::~LibreOfficeHost() = default;
+
+void LibreOfficeHost::start() { impl_->running(); }
+
+void LibreOfficeHost::shutdown() {
+  if (impl_->session) impl_->session->kill();
+  impl_->session.reset();
+}
+
+pid_t LibreOfficeHost::officePid() {
+  return impl_->session && impl_->session->alive() ? impl_->session->officePid() : 0;
+}
+
+std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMode mode) {
+  const WorkbookFileInfo info = InspectWorkbookFile(path);
+  auto session = impl_->running();
+  try {
+    return OpenWorkbook(session, path, info, mode);
+  } catch (const HostError&) {
+    // An office ended from outside may still have looked alive a moment ago:
+    // opening changes nothing, so it is tried once more on a new office.
+    if (session->alive()) throw;
+    return OpenWorkbook(impl_->running(), path, info, mode);
+  }
+}
+
+}  // namespace sheetwise::host

@@ -1,0 +1,20 @@
+#pragma once
+// Column widths in Excel's character units. The Excel export turns a column's
+// internal width into character units through the digit width of the
+// workbook's default font as the installed fonts render it, so the map is
+// measured once per font with a probe workbook, not assumed.
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+#include "host/LoSession.h"
+
+namespace sheetwise::host {
+
+// The scale for the default font of document (measured, or from the cache).
+WidthScale MeasureWidthScale(LoSession& session, const Reference<css::lang::XComponent>& document);
+
+// The internal width (1/100 mm) that the export writes as `characters` wide,
+// stored as (characters * 7 + 5) / 7 * 256 as for a 7-pixel digit.
+sal_Int32 InternalColumnWidth(const WidthScale& scale, double characters);
+
+}  // namespace sheetwise::host

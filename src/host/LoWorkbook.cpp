@@ -1,0 +1,528 @@
+#include "host/LoWorkbook.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/CellDeleteMode.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/CellInsertMode.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangeMovement.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/CellHoriJustify.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+#include "host/CellAddress.h"
+#include "host/CellContent.h"
+#include "host/LoColumnWidth.h"
+#include "host/LoSession.h"
+#include "host/SafeStore.h"
+#include "rules/RuleString.h"
+
+namespace sheetwise::host {
+namespace fs = std::filesystem;
+using css::beans::PropertyValue;
+using css::uno::Any;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+PropertyValue Property(const char* name, Any value) {
+  PropertyValue property;
+  property.Name = OUString::createFromAscii(name);
+  property.Value = std::move(value);
+  return property;
+}
+
+std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
+
+void CheckCell(int row, int column) {
+  if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
+    throw HostError("row " + std::to_string(row) + ", column " + std::to_string(column) +
+                    " is outside the sheet");
+  }
+}
+
+// Excel's rules for a sheet name.
+void CheckSheetName(const std::string& name) {
+  if (name.empty()) throw HostError("a sheet name cannot be empty");
+  if (name.find_first_of(":\\/?*[]") != std::string::npos) {
+    throw HostError("a sheet name cannot hold any of : \\ / ? * [ ]: \"" + name + "\"");
+  }
+  if (name.front() == '\'' || name.back() == '\'') {
+    throw HostError("a sheet name cannot begin or end with ': \"" + name + "\"");
+  }
+  if (ToOU(name).getLength() > 31) throw HostError("a sheet name can have at most 31 characters: \"" + name + "\"");
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+// One open office document; closed, unsaved, when the last holder lets go.
+class LoDocument {
+ public:
+  LoDocument(std::shared_ptr<LoSession> session, Reference<css::lang::XComponent> component,
+             std::string path, int activeTab)
+      : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)),
+        activeTab_(activeTab) {
+    session_->call("read the sheets of " + path_, [&] {
+      Reference<css::sheet::XSpreadsheetDocument> document(component_, UNO_QUERY_THROW);
+      const auto sheets = document->getSheets();
+      byIndex_.set(sheets, UNO_QUERY_THROW);
+      byName_.set(sheets, UNO_QUERY_THROW);
+    });
+  }
+  ~LoDocument() {
+    try {
+      session_->call("close " + path_, [&] {
+        Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
+        if (closeable.is()) closeable->close(true);
+      });
+    } catch (const HostError&) {
+      // The office is gone or hung; its document goes with the process.
+    }
+  }
+  LoDocument(const LoDocument&) = delete;
+  LoDocument& operator=(const LoDocument&) = delete;
+
+  LoSession& session() { return *session_; }
+  const std::string& path() const { return path_; }
+  int activeTab() const { return activeTab_; }
+  const Reference<css::lang::XComponent>& component() const { return component_; }
+  const Reference<css::container::XIndexAccess>& byIndex() const { return byIndex_; }
+  const Reference<css::container::XNameAccess>& byName() const { return byName_; }
+
+  CivilDate nullDate() {
+    if (!nullDate_) {
+      Reference<css::beans::XPropertySet> props(component_, UNO_QUERY_THROW);
+      css::util::Date date;
+      props->getPropertyValue("NullDate") >>= date;
+      nullDate_ = CivilDate{date.Year, date.Month, date.Day};
+    }
+    return *nullDate_;
+  }
+
+  sal_Int16 formatType(sal_Int32 key) {
+    if (!formats_.is()) {
+      Reference<css::util::XNumberFormatsSupplier> supplier(component_, UNO_QUERY_THROW);
+      formats_ = supplier->getNumberFormats();
+    }
+    sal_Int16 type = 0;
+    formats_->getByKey(key)->getPropertyValue("Type") >>= type;
+    return type;
+  }
+
+  const WidthScale& widthScale() {
+    if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, component_);
+    return *widthScale_;
+  }
+
+ private:
+  std::shared_ptr<LoSession> session_;
+  Reference<css::lang::XComponent> component_;
+  std::string path_;
+  int activeTab_;
+  Reference<css::container::XIndexAccess> byIndex_;
+  Reference<css::container::XNameAccess> byName_;
+  Reference<css::util::XNumberFormats> formats_;
+  std::optional<CivilDate> nullDate_;
+  std::optional<WidthScale> widthScale_;
+};
+
+namespace {
+
+class LoRange : public Range {
+ public:
+  LoRange(std::shared_ptr<LoDocument> document, Reference<css::sheet::XSpreadsheet> sheet,
+          sal_Int16 sheetIndex, CellRect rect, std::string address)
+      : document_(std::move(document)), sheet_(std::move(sheet)), sheetIndex_(sheetIndex), rect_(rect),
+        address_(std::move(address)) {}
+
+  void insertRows() override {
+    call("insert rows at " + address_, [&] {
+      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
+      mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
+    });
+  }
+  void deleteRows() override {
+    call("delete rows " + address_, [&] {
+      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
+      mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
+    });
+  }
+  void deleteColumns() override {
+    call("delete columns " + address_, [&] {
+      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
+      css::table::CellRangeAddress columns = address();
+      columns.StartRow = 0;
+      columns.EndRow = kMaxRows - 1;
+      mover->removeRange(columns, css::sheet::CellDeleteMode_COLUMNS);
+    });
+  }
+  void clearContents() override {
+    call("clear " + address_, [&] {
+      using namespace css::sheet::CellFlags;
+      Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
+      operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
+    });
+  }
+  void mergeCentred() override {
+    call("merge " + address_, [&] {
+      const auto range = cells();
+      // Names in alphabetical order, as the multi-property call requires.
+      static const Sequence<OUString> names = Seq<OUString>(
+          {"HoriJustify", "IsTextWrapped", "ParaIndent", "RotateAngle", "ShrinkToFit", "VertJustify",
+           "WritingMode"});
+      static const Sequence<Any> values = Seq<Any>({Any(css::table::CellHoriJustify_CENTER),
+                           Any(false),
+                           Any(sal_Int16(0)),
+                           Any(sal_Int32(0)),
+                           Any(false),
+                           Any(sal_Int32(2)),    // centre (CellVertJustify2)
+                           Any(sal_Int16(4))});  // direction from the context (WritingMode2::PAGE)
+      Reference<css::beans::XMultiPropertySet> props(range, UNO_QUERY_THROW);
+      props->setPropertyValues(names, values);
+      // Merged areas that reach into the range are undone first, whole.
+      Reference<css::sheet::XSheetCellCursor> touched(
+          sheet_->createCursorByRange(Reference<css::sheet::XSheetCellRange>(range, UNO_QUERY_THROW)),
+          UNO_QUERY_THROW);
+      touched->collapseToMergedArea();
+      Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
+      Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
+      mergeable->merge(true);
+      if (!mergeable->getIsMerged()) throw HostError("merge " + address_ + ": the cells cannot be merged");
+    });
+  }
+  void setRowHeight(double points) override {
+    if (!(points >= 0 && points <= 409)) {
+      throw HostError("row height " + rules::GeneralNumberText(points) + " is not between 0 and 409 points");
+    }
+    call("set the row height of " + address_, [&] {
+      Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
+      Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
+      rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
+    });
+  }
+  void setColumnWidth(double characters) override {
+    if (!(characters >= 0 && characters <= 255)) {
+      throw HostError("column width " + rules::GeneralNumberText(characters) +
+                      " is not between 0 and 255 characters");
+    }
+    call("set the column width of " + address_, [&] {
+      const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
+      Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
+      Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
+      columns->setPropertyValue("Width", Any(width));
+    });
+  }
+
+ private:
+  template <class F>
+  void call(const std::string& what, F&& f) {
+    document_->session().call(what, std::forward<F>(f));
+  }
+  css::table::CellRangeAddress address() const {
+    css::table::CellRangeAddress a;
+    a.Sheet = sheetIndex_;
+    a.StartColumn = rect_.firstColumn - 1;
+    a.StartRow = rect_.firstRow - 1;
+    a.EndColumn = rect_.lastColumn - 1;
+    a.EndRow = rect_.lastRow - 1;
+    return a;
+  }
+  css::table::CellRangeAddress wholeRows() const {
+    css::table::CellRangeAddress rows = address();
+    rows.StartColumn = 0;
+    rows.EndColumn = kMaxColumns - 1;
+    return rows;
+  }
+  Reference<css::table::XCellRange> cells() const {
+    return sheet_->getCellRangeByPosition(rect_.firstColumn - 1, rect_.firstRow - 1, rect_.lastColumn - 1,
+                                          rect_.lastRow - 1);
+  }
+
+  std::shared_ptr<LoDocument> document_;
+  Reference<css::sheet::XSpreadsheet> sheet_;
+  sal_Int16 sheetIndex_;
+  CellRect rect_;
+  std::string address_;
+};
+
+class LoWorksheet : public Worksheet {
+ public:
+  LoWorksheet(std::shared_ptr<LoDocument> document, Reference<css::sheet::XSpreadsheet> sheet)
+      : document_(std::move(document)), sheet_(std::move(sheet)) {}
+
+  std::string name() override {
+    return document_->session().call("read a sheet name", [&] {
+      return FromOU(Reference<css::container::XNamed>(sheet_, UNO_QUERY_THROW)->getName());
+    });
+  }
+
+  void rename(const std::string& newName) override {
+    CheckSheetName(newName);
+    document_->session().call("rename a sheet to \"" + newName + "\"", [&] {
+      Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
+      named->setName(ToOU(newName));
+      if (FromOU(named->getName()) != newName) {
+        throw HostError("the sheet name \"" + newName + "\" was refused (another sheet has it?)");
+      }
+    });
+  }
+
+  std::string cellText(int row, int column) override {
+    CheckCell(row, column);
+    return document_->session().call("read cell " + CellName(row, column), [&] {
+      const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
+      switch (cell->getType()) {
+        case css::table::CellContentType_EMPTY:
+          return std::string();
+        case css::table::CellContentType_TEXT:
+          return textOf(cell);
+        case css::table::CellContentType_VALUE:
+          return valueText(cell);
+        default:
+          break;
+      }
+      Reference<css::beans::XPropertySet> props(cell, UNO_QUERY_THROW);
+      sal_Int32 result = 0;
+      props->getPropertyValue("FormulaResultType2") >>= result;
+      if (cell->getError() != 0 || result == css::sheet::FormulaResult::ERROR) {
+        throw HostError("cell " + CellName(row, column) + " holds an error value");
+      }
+      return result == css::sheet::FormulaResult::STRING ? textOf(cell) : valueText(cell);
+    });
+  }
+
+  void setCell(int row, int column, const std::string& content) override {
+    CheckCell(row, column);
+    document_->session().call("write cell " + CellName(row, column), [&] {
+      const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
+      double number = 0;
+      switch (ClassifyContent(content, &number)) {
+        case ContentKind::Number:
+          cell->setValue(number);
+          break;
+        case ContentKind::Formula:
+          cell->setFormula(ToOU(content));
+          if (cell->getError() == 509 || cell->getError() == 501) {  // the formula did not parse
+            throw HostError("not a formula the spreadsheet understands: " + content);
+          }
+          break;
+        case ContentKind::Text:
+          Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(ToOU(content));
+          break;
+      }
+    });
+  }
+
+  std::unique_ptr<Range> range(const std::string& address) override {
+    const auto rect = ParseAddress(address);
+    if (!rect) throw HostError("not a cell address: \"" + address + "\"");
+    return std::make_unique<LoRange>(document_, sheet_, sheetIndex(), *rect, address);
+  }
+
+  std::vector<std::vector<std::string>> usedTable() override {
+    return document_->session().call("read the used area", [&] {
+      Reference<css::sheet::XUsedAreaCursor> cursor(sheet_->createCursor(), UNO_QUERY_THROW);
+      cursor->gotoEndOfUsedArea(false);
+      const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+      Reference<css::sheet::XCellRangeData> data(
+          sheet_->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow), UNO_QUERY_THROW);
+      std::vector<std::vector<std::string>> table;
+      for (const auto& row : data->getDataArray()) {
+        auto& out = table.emplace_back();
+        for (const auto& value : row) {
+          double number = 0;
+          OUString text;
+          if (value >>= text) {
+            out.push_back(FromOU(text));
+          } else if (value >>= number) {
+            out.push_back(rules::GeneralNumberText(number));
+          } else {
+            out.emplace_back();
+          }
+        }
+      }
+      return table;
+    });
+  }
+
+ private:
+  static std::string textOf(const Reference<css::table::XCell>& cell) {
+    return FromOU(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
+  }
+
+  std::string valueText(const Reference<css::table::XCell>& cell) {
+    const double value = cell->getValue();
+    sal_Int32 key = 0;
+    Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+    const sal_Int16 type = document_->formatType(key);
+    using namespace css::util::NumberFormat;
+    if (type & LOGICAL) return value != 0 ? "TRUE" : "FALSE";
+    if (type & (DATE | TIME)) {
+      return SerialToText(value, document_->nullDate(), (type & DATE) != 0, (type & TIME) != 0);
+    }
+    return rules::GeneralNumberText(value);
+  }
+
+  sal_Int16 sheetIndex() {
+    if (!sheetIndex_) {
+      sheetIndex_ = document_->session().call("locate a sheet", [&] {
+        return Reference<css::sheet::XCellRangeAddressable>(sheet_, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+      });
+    }
+    return *sheetIndex_;
+  }
+
+  std::shared_ptr<LoDocument> document_;
+  Reference<css::sheet::XSpreadsheet> sheet_;
+  std::optional<sal_Int16> sheetIndex_;
+};
+
+class LoWorkbookImpl : public Workbook {
+ public:
+  explicit LoWorkbookImpl(std::shared_ptr<LoDocument> document) : document_(std::move(document)) {}
+
+  std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
+    return document_->session().call("find the worksheet \"" + name + "\"", [&]() -> std::unique_ptr<Worksheet> {
+      const auto& names = document_->byName();
+      OUString found = ToOU(name);
+      if (!names->hasByName(found)) {
+        // Sheet names are unique regardless of letter case, as the spreadsheet treats them.
+        found.clear();
+        for (const auto& candidate : names->getElementNames()) {
+          if (SameIgnoringAsciiCase(FromOU(candidate), name)) found = candidate;
+        }
+        if (found.isEmpty()) throw HostError("the workbook has no worksheet named \"" + name + "\"");
+      }
+      return wrap(names->getByName(found));
+    });
+  }
+
+  std::unique_ptr<Worksheet> worksheetAt(int position) override {
+    return document_->session().call("find worksheet " + std::to_string(position), [&] {
+      const auto& sheets = document_->byIndex();
+      if (position < 1 || position > sheets->getCount()) {
+        throw HostError("the workbook has no worksheet " + std::to_string(position));
+      }
+      return wrap(sheets->getByIndex(position - 1));
+    });
+  }
+
+  std::unique_ptr<Worksheet> activeSheet() override {
+    return document_->session().call("find the active sheet", [&] {
+      const auto& sheets = document_->byIndex();
+      const int tab = document_->activeTab() < sheets->getCount() ? document_->activeTab() : 0;
+      return wrap(sheets->getByIndex(tab));
+    });
+  }
+
+  void save() override { store(document_->path()); }
+  void saveAs(const std::string& path) override { store(path); }
+
+ private:
+  std::unique_ptr<Worksheet> wrap(const Any& sheet) {
+    return std::make_unique<LoWorksheet>(document_,
+                                         Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
+  }
+
+  void store(const std::string& target) {
+    StoreReplacing(target, [&](const fs::path& temp) {
+      document_->session().call("save " + target, [&] {
+        // Formula results are written from the current values: bring them up
+        // to date, or text results would be written as 0.
+        Reference<css::sheet::XCalculatable>(document_->component(), UNO_QUERY_THROW)->calculate();
+        Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
+        storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
+                                                  Property("Overwrite", Any(true))}));
+      });
+    });
+  }
+
+  std::shared_ptr<LoDocument> document_;
+};
+
+}  // namespace
+
+std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
+                                       const WorkbookFileInfo& info, OpenMode mode) {
+  const OUString filter = ToOU(info.filterName);
+  // Read-only loading leaves no lock file beside the workbook; edits are
+  // allowed again through IsChangeReadOnlyEnabled.
+  const Sequence<PropertyValue> args = Seq({
+      Property("Hidden", Any(true)),
+      Property("ReadOnly", Any(true)),
+      Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+      Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+      Property("FilterName", Any(filter)),
+  });
+  Reference<css::lang::XComponent> component;
+  try {
+    component = session->call("open " + path, [&] {
+      return session->loader()->loadComponentFromURL(FileUrl(path), "_blank", 0, args);
+    });
+  } catch (const HostError& e) {
+    if (info.encrypted) throw HostError("the workbook needs a password: " + path);
+    throw HostError(std::string("cannot open the workbook (damaged?): ") + e.what());
+  }
+  if (!component.is()) {
+    throw HostError(info.encrypted ? "the workbook needs a password: " + path
+                                   : "cannot open the workbook (damaged?): " + path);
+  }
+  auto document = std::make_shared<LoDocument>(session, component, path, info.activeTab);
+  session->call("check how " + path + " was read", [&] {
+    OUString used;
+    for (const auto& arg : Reference<css::frame::XModel>(component, UNO_QUERY_THROW)->getArgs()) {
+      if (arg.Name == "FilterName") arg.Value >>= used;
+    }
+    if (used != filter) throw HostError("damaged workbook: " + path + " was read as " + FromOU(used));
+    if (mode == OpenMode::Edit) {
+      Reference<css::beans::XPropertySet>(component, UNO_QUERY_THROW)
+          ->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
+    }
+  });
+  return std::make_unique<LoWorkbookImpl>(document);
+}
+
+}  // namespace sheetwise::host

@@ -1,0 +1,18 @@
+#pragma once
+// Internal to the LibreOffice host: workbooks, worksheets and ranges of an
+// office document.
+
+#include <memory>
+#include <string>
+
+#include "host/Spreadsheet.h"
+#include "host/WorkbookFile.h"
+
+namespace sheetwise::host {
+
+class LoSession;
+
+std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
+                                       const WorkbookFileInfo& info, OpenMode mode);
+
+}  // namespace sheetwise::host

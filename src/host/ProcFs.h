@@ -1,0 +1,25 @@
+#pragma once
+// Running processes as /proc shows them.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace sheetwise::host {
+
+struct ProcessInfo {
+  pid_t pid = 0;
+  pid_t processGroup = 0;
+  // File name of /proc/PID/exe, or of the first word of the command line where
+  // exe cannot be read.
+  std::string executableName;
+  std::vector<std::string> arguments;
+};
+
+std::vector<ProcessInfo> ListProcesses();
+
+// Resident memory of a process in bytes (VmRSS), 0 when it cannot be read.
+long long ResidentBytes(pid_t pid);
+
+}  // namespace sheetwise::host

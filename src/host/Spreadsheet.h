@@ -1,0 +1,74 @@
+#pragma once
+// The small spreadsheet object model that the rule operations, the engine and the
+// readers need. Rows and columns count from 1. Every failure is a HostError.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostError.h"
+
+namespace sheetwise::host {
+
+// A rectangle of a worksheet, addressed as "B7", "A5:Z5", "5:5" or "C:C".
+class Range {
+ public:
+  virtual ~Range() = default;
+  // Inserts whole rows where the range's rows are; rows below move down and
+  // the new rows take the formats of the row above.
+  virtual void insertRows() = 0;
+  virtual void deleteRows() = 0;
+  virtual void deleteColumns() = 0;
+  // Values and formulas go; formats stay.
+  virtual void clearContents() = 0;
+  // Merges the range into one cell, centred both ways, without wrapping,
+  // rotation, indent or shrinking.
+  virtual void mergeCentred() = 0;
+  // Height in points of every row of the range.
+  virtual void setRowHeight(double points) = 0;
+  // Width in character units of every column of the range.
+  virtual void setColumnWidth(double characters) = 0;
+};
+
+class Worksheet {
+ public:
+  virtual ~Worksheet() = default;
+  virtual std::string name() = 0;
+  virtual void rename(const std::string& newName) = 0;
+  // The value as text: text as stored, numbers in general form, TRUE/FALSE,
+  // dates as yyyy-MM-dd (with HH:mm:ss when there is a time); a blank cell
+  // is the empty text; an error value fails.
+  virtual std::string cellText(int row, int column) = 0;
+  // Writes a number, a formula (text starting with "=") or a text.
+  virtual void setCell(int row, int column, const std::string& content) = 0;
+  virtual std::unique_ptr<Range> range(const std::string& address) = 0;
+  // The used area from A1 to its last row and column, each cell as cellText
+  // (an error value reads as its error text here).
+  virtual std::vector<std::vector<std::string>> usedTable() = 0;
+};
+
+class Workbook {
+ public:
+  virtual ~Workbook() = default;
+  virtual std::unique_ptr<Worksheet> worksheet(const std::string& name) = 0;
+  // Position counts from 1.
+  virtual std::unique_ptr<Worksheet> worksheetAt(int position) = 0;
+  // The sheet that the file stores as active.
+  virtual std::unique_ptr<Worksheet> activeSheet() = 0;
+  // Writes over the file it was opened from.
+  virtual void save() = 0;
+  // Writes an Excel 97-2003 workbook to path, replacing a file there.
+  virtual void saveAs(const std::string& path) = 0;
+};
+
+enum class OpenMode { Edit, ReadOnly };
+
+class Application {
+ public:
+  virtual ~Application() = default;
+  // Opens hidden, without macros, link updates or dialogs. The document closes,
+  // unsaved, when the workbook and every worksheet taken from it are gone.
+  virtual std::unique_ptr<Workbook> open(const std::string& path, OpenMode mode) = 0;
+};
+
+}  // namespace sheetwise::host

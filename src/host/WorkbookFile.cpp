@@ -1,0 +1,199 @@
+#include "host/WorkbookFile.h"
+
+#include <gsf/gsf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "host/HostError.h"
+
+namespace sheetwise::host {
+namespace {
+
+constexpr uint16_t kBof8 = 0x0809;
+constexpr uint16_t kEof = 0x000A;
+constexpr uint16_t kFilePass = 0x002F;
+constexpr uint16_t kWindow1 = 0x003D;
+constexpr uint16_t kColInfo = 0x007D;
+
+struct GObjectUnref {
+  void operator()(void* object) const {
+    if (object) g_object_unref(object);
+  }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// One BIFF record: its id and its data.
+struct Record {
+  uint16_t id;
+  std::vector<uint8_t> data;
+};
+
+// Reads the records of a workbook stream in order.
+class RecordReader {
+ public:
+  explicit RecordReader(GsfInput* stream) : stream_(stream) {}
+  std::optional<Record> next() {
+    const guint8* header = gsf_input_read(stream_, 4, nullptr);
+    if (!header) return std::nullopt;
+    Record record{U16(header), {}};
+    const uint16_t length = U16(header + 2);
+    if (length > 0) {
+      const guint8* data = gsf_input_read(stream_, length, nullptr);
+      if (!data) return std::nullopt;
+      record.data.assign(data, data + length);
+    }
+    return record;
+  }
+
+ private:
+  GsfInput* stream_;
+};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string ReadHead(const std::string& path, size_t limit) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(limit, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(limit));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return head;
+}
+
+bool LooksLikeText(const std::string& head) {
+  if (head.empty()) return false;
+  size_t control = 0;
+  for (unsigned char c : head) {
+    if (c == 0) return false;
+    if (c < 0x20 && c != '\n' && c != '\r' && c != '\t') ++control;
+  }
+  return control * 20 < head.size();
+}
+
+// Names what a file that is not an OLE2 container holds.
+std::string DescribeForeign(const std::string& head) {
+  if (head.rfind("PK\x03\x04", 0) == 0) return "a ZIP archive (an .xlsx workbook or similar)";
+  const std::string lower = Lower(head);
+  if (lower.find("urn:schemas-microsoft-com:office:spreadsheet") != std::string::npos) {
+    return "an XML Spreadsheet 2003 file";
+  }
+  if (lower.find("<html") != std::string::npos || lower.find("<!doctype html") != std::string::npos ||
+      lower.find("<table") != std::string::npos) {
+    return "an HTML file";
+  }
+  if (lower.find("<?xml") != std::string::npos) return "an XML file";
+  if (head.rfind("{\\rtf", 0) == 0) return "an RTF document";
+  if (head.rfind("%PDF", 0) == 0) return "a PDF document";
+  if (LooksLikeText(head)) return "a text file";
+  return "a file of unknown type";
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& what) {
+  throw HostError("not an Excel 97-2003 workbook: " + path + " is " + what);
+}
+
+bool IsOldBiffBof(const std::string& head) {
+  if (head.size() < 4) return false;
+  const auto b0 = static_cast<unsigned char>(head[0]);
+  const auto b1 = static_cast<unsigned char>(head[1]);
+  return b0 == 0x09 && (b1 == 0x00 || b1 == 0x02 || b1 == 0x04);
+}
+
+GPtr<GsfInfile> OpenOle(const std::string& path) {
+  GError* error = nullptr;
+  GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
+  if (error) g_error_free(error);
+  if (!input) throw HostError("cannot read " + path);
+  error = nullptr;
+  GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
+  if (error) g_error_free(error);
+  if (!ole) throw HostError("damaged workbook: " + path + " is not a readable compound file");
+  return ole;
+}
+
+// A child stream found by name, letter case ignored as compound files do.
+GPtr<GsfInput> ChildStream(GsfInfile* ole, const std::string& name) {
+  const int n = gsf_infile_num_children(ole);
+  for (int i = 0; i < n; ++i) {
+    const char* childName = gsf_infile_name_by_index(ole, i);
+    if (childName && Lower(childName) == Lower(name)) {
+      return GPtr<GsfInput>(gsf_infile_child_by_index(ole, i));
+    }
+  }
+  return nullptr;
+}
+
+std::string DescribeOleWithoutWorkbook(GsfInfile* ole) {
+  if (ChildStream(ole, "EncryptedPackage")) {
+    return "an encrypted Office Open XML file that needs a password";
+  }
+  if (ChildStream(ole, "WordDocument")) return "a Word document";
+  if (ChildStream(ole, "PowerPoint Document")) return "a PowerPoint presentation";
+  return "a compound document without a workbook stream";
+}
+
+WorkbookFileInfo ReadGlobals(const std::string& path, GsfInput* stream, std::string filter) {
+  RecordReader reader(stream);
+  const auto bof = reader.next();
+  if (!bof || bof->id != kBof8) throw HostError("damaged workbook: " + path + " has no workbook header");
+  WorkbookFileInfo info{std::move(filter), false, 0};
+  while (const auto record = reader.next()) {
+    if (record->id == kEof) break;
+    if (record->id == kFilePass) info.encrypted = true;
+    // An encrypted stream's WINDOW1 cannot be read: the first tab stands.
+    if (record->id == kWindow1 && !info.encrypted && record->data.size() >= 12) {
+      info.activeTab = U16(record->data.data() + 10);
+    }
+  }
+  return info;
+}
+
+}  // namespace
+
+WorkbookFileInfo InspectWorkbookFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) throw HostError("file not found: " + path);
+  if (std::filesystem::file_size(path, ec) == 0) Refuse(path, "an empty file");
+  const std::string head = ReadHead(path, 4096);
+  if (IsOldBiffBof(head)) return {"MS Excel 4.0", false, 0};
+  if (head.rfind("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0) != 0) Refuse(path, DescribeForeign(head));
+
+  const auto ole = OpenOle(path);
+  if (auto book8 = ChildStream(ole.get(), "Workbook")) {
+    return ReadGlobals(path, book8.get(), "MS Excel 97");
+  }
+  if (auto book5 = ChildStream(ole.get(), "Book")) return ReadGlobals(path, book5.get(), "MS Excel 95");
+  Refuse(path, DescribeOleWithoutWorkbook(ole.get()));
+}
+
+std::optional<int> StoredColumnWidth(const std::string& path, int column) {
+  const auto ole = OpenOle(path);
+  auto stream = ChildStream(ole.get(), "Workbook");
+  if (!stream) return std::nullopt;
+  RecordReader reader(stream.get());
+  int eofs = 0;
+  while (const auto record = reader.next()) {
+    if (record->id == kEof && ++eofs == 2) break;  // end of the first worksheet
+    if (eofs == 1 && record->id == kColInfo && record->data.size() >= 6) {
+      const int first = U16(record->data.data());
+      const int last = U16(record->data.data() + 2);
+      if (column >= first && column <= last) return U16(record->data.data() + 4);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace sheetwise::host

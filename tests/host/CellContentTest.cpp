@@ -1,0 +1,33 @@
+#include "host/CellContent.h"
+
+#include <gtest/gtest.h>
+
+namespace sheetwise::host {
+namespace {
+
+TEST(ClassifyContent, PlainDecimalsBecomeNumbersEverythingElseStaysAsTyped) {
+  double number = 0;
+  EXPECT_EQ(ClassifyContent("42", &number), ContentKind::Number);
+  EXPECT_EQ(number, 42);
+  EXPECT_EQ(ClassifyContent("-3.5", &number), ContentKind::Number);
+  EXPECT_EQ(number, -3.5);
+  EXPECT_EQ(ClassifyContent("0", &number), ContentKind::Number);
+  EXPECT_EQ(ClassifyContent("0.25", &number), ContentKind::Number);
+  EXPECT_EQ(ClassifyContent("=SUM(A1:A3)", nullptr), ContentKind::Formula);
+  for (const char* text : {"007", "3.50", "110101199003074512", "1e5", "+4", " 4", "4 ", "1,000", "-0", ".5",
+                           "5.", "", "abc", "2024-01-01", "1234567890123456"}) {
+    EXPECT_EQ(ClassifyContent(text, nullptr), ContentKind::Text) << text;
+  }
+}
+
+TEST(SerialToText, DatesTimesAndBoth) {
+  const CivilDate excel{1899, 12, 30};
+  EXPECT_EQ(SerialToText(41774, excel, true, false), "2014-05-15");
+  EXPECT_EQ(SerialToText(41774.5, excel, true, true), "2014-05-15 12:00:00");
+  EXPECT_EQ(SerialToText(0.75, excel, false, true), "18:00:00");
+  EXPECT_EQ(SerialToText(1, {1904, 1, 1}, true, false), "1904-01-02");
+  EXPECT_EQ(SerialToText(41774.999999, excel, true, true), "2014-05-16 00:00:00");
+}
+
+}  // namespace
+}  // namespace sheetwise::host

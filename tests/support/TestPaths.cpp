@@ -1,0 +1,63 @@
+#include "TestPaths.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::test {
+namespace fs = std::filesystem;
+
+fs::path CorpusDir() {
+  if (const char* dir = std::getenv("SHEETWISE_CORPUS"); dir && *dir) return dir;
+  return fs::path(SHEETWISE_SOURCE_DIR) / ".." / "shared" / "corpus";
+}
+
+std::string Corpus(const std::string& name) { return (CorpusDir() / name).string(); }
+
+std::string XlsDumpScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "xls_dump.py").string(); }
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "sheetwise-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Folders made read-only by a test must be writable again to be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
+  const fs::path target = path_ / (name.empty() ? corpusName : name);
+  fs::create_directories(target.parent_path());
+  fs::copy_file(Corpus(corpusName), target, fs::copy_options::overwrite_existing);
+  return target.string();
+}
+
+std::string TempDir::listing() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(path_)) {
+    names.push_back(fs::relative(entry.path(), path_).string());
+  }
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const auto& n : names) text += n + "\n";
+  return text;
+}
+
+host::LibreOfficeHost& SharedHost() {
+  static host::LibreOfficeHost host;
+  return host;
+}
+
+}  // namespace sheetwise::test

@@ -1,0 +1,38 @@
+#pragma once
+// Where the tests find their files, and a scratch folder per test.
+
+#include <filesystem>
+#include <string>
+
+namespace sheetwise::host {
+class LibreOfficeHost;
+}
+
+namespace sheetwise::test {
+
+std::filesystem::path CorpusDir();
+std::string Corpus(const std::string& name);
+std::string XlsDumpScript();
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  // Copies a corpus workbook in under name (default: its own name).
+  std::string copyCorpus(const std::string& corpusName, const std::string& name = "") const;
+  // Names of every entry below the folder, relative, sorted.
+  std::string listing() const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// One office per test program, started on first use.
+host::LibreOfficeHost& SharedHost();
+
+}  // namespace sheetwise::test

@@ -1,0 +1,49 @@
+#pragma once
+// What a saved .xls holds as an independent reader (xlrd) sees it.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace sheetwise::test {
+
+struct XlsCell {
+  int type = 0;  // xlrd: 0 empty, 1 text, 2 number, 3 date, 4 bool, 5 error, 6 blank
+  std::string value;
+  bool bold = false;
+  int horizontalAlign = 0;  // 2 centre
+  int verticalAlign = 0;    // 1 centre
+  std::string borders;      // top,bottom,left,right line styles
+  bool wrapped = false;
+};
+
+struct XlsMerge {
+  int firstRow, lastRow, firstColumn, lastColumn;  // 1-based, inclusive
+  bool operator==(const XlsMerge&) const = default;
+};
+
+struct XlsSheet {
+  std::string name;
+  bool selected = false;
+  std::map<std::pair<int, int>, XlsCell> cells;  // (row, column), 1-based
+  std::vector<XlsMerge> merges;
+  std::map<int, int> rowHeights;    // row -> twips
+  std::map<int, int> columnWidths;  // column -> 1/256 characters
+
+  // The cell's value text, "" when the cell is absent.
+  std::string value(int row, int column) const;
+  const XlsCell* cell(int row, int column) const;
+};
+
+struct XlsSnapshot {
+  std::vector<XlsSheet> sheets;
+  int activeSheet() const;  // the first selected sheet
+  const XlsSheet& sheet(const std::string& name) const;
+};
+
+// Reads path with xlrd; throws when xlrd cannot read it.
+XlsSnapshot ReadWithXlrd(const std::string& path);
+
+}  // namespace sheetwise::test

@@ -1,0 +1,43 @@
+#!/usr/bin/python3
+"""Prints what an .xls holds as xlrd reads it, one fact a line, tab-separated, for the tests."""
+import sys
+
+import xlrd
+
+
+def esc(text):
+    return str(text).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
+
+
+def main(path):
+    bk = xlrd.open_workbook(path, formatting_info=True)
+    out = sys.stdout
+    for i, sh in enumerate(bk.sheets()):
+        out.write(f"sheet\t{i}\t{esc(sh.name)}\t{int(bool(sh.sheet_selected))}\t{int(bool(sh.sheet_visible))}\n")
+    for i, sh in enumerate(bk.sheets()):
+        for r1, r2, c1, c2 in sh.merged_cells:
+            out.write(f"merge\t{i}\t{r1 + 1}\t{r2}\t{c1 + 1}\t{c2}\n")
+        for r, ri in sorted(sh.rowinfo_map.items()):
+            out.write(f"rowheight\t{i}\t{r + 1}\t{ri.height}\t{int(ri.has_default_height == 0 or ri.height_mismatch)}\n")
+        for c, ci in sorted(sh.colinfo_map.items()):
+            out.write(f"colwidth\t{i}\t{c + 1}\t{ci.width}\n")
+        for r in range(sh.nrows):
+            for c in range(sh.ncols):
+                cell = sh.cell(r, c)
+                xf = bk.xf_list[cell.xf_index] if cell.xf_index is not None else None
+                if xf is None:
+                    continue
+                font = bk.font_list[xf.font_index]
+                b = xf.border
+                value = cell.value
+                if cell.ctype == 2 and float(value).is_integer():
+                    value = int(value)
+                out.write("cell\t%d\t%d\t%d\t%d\t%s\t%d\t%d\t%d\t%d,%d,%d,%d\t%d\n" % (
+                    i, r + 1, c + 1, cell.ctype, esc(value), int(font.weight >= 700),
+                    xf.alignment.hor_align, xf.alignment.vert_align,
+                    b.top_line_style, b.bottom_line_style, b.left_line_style, b.right_line_style,
+                    xf.alignment.text_wrapped))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
