@@ -6,14 +6,15 @@ namespace sheetwise::rules {
 namespace {
 
 TEST(RuleList, KeepsOrderAndDuplicatesAndRemovesByIndex) {
-  RuleList list;
+  std::vector<std::string> entries;
+  RuleList list(entries);
   list.append("{插入行}|正行|5");
   list.append("7|B|0");
   list.append("{插入行}|正行|5");
   list.append("{清空}|A1|C3");
   EXPECT_EQ(list.count(), 4);
   list.remove(1);
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{"{插入行}|正行|5", "{插入行}|正行|5", "{清空}|A1|C3"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"{插入行}|正行|5", "{插入行}|正行|5", "{清空}|A1|C3"}));
   list.remove(7);
   list.remove(-1);
   EXPECT_EQ(list.count(), 3);
@@ -22,7 +23,8 @@ TEST(RuleList, KeepsOrderAndDuplicatesAndRemovesByIndex) {
 }
 
 TEST(RuleList, HoldsMoreThanSixteenBitIndexes) {
-  RuleList list;
+  std::vector<std::string> entries;
+  RuleList list(entries);
   for (int i = 0; i < 40000; ++i) list.append(std::to_string(i) + "|A|x");
   EXPECT_EQ(list.count(), 40000);
   EXPECT_EQ(list.entry(39999), "39999|A|x");
