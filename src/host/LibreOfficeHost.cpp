@@ -48,12 +48,6 @@ std::string UniquePipeName() {
   return "sheetwise-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-PropertyValue Property(const char* name, Any value) {
-  PropertyValue property;
-  property.Name = OUString::createFromAscii(name);
-  property.Value = std::move(value);
-  return property;
-}
 
 }  // namespace
 

@@ -15,7 +15,14 @@
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/CellInsertMode.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/AddressConvention.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/FormulaLanguage.hpp>
+#include <com/sun/star/sheet/FormulaMapGroup.hpp>
+#include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
+#include <com/sun/star/sheet/XFormulaParser.hpp>
+#include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
@@ -90,6 +97,13 @@ void CheckSheetName(const std::string& name) {
   if (ToOU(name).getLength() > 31) throw HostError("a sheet name can have at most 31 characters: \"" + name + "\"");
 }
 
+// The office's error codes for a formula that does not parse (as opposed to
+// one that computes an error value such as #DIV/0!).
+bool IsSyntaxError(sal_Int32 code) {
+  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518};
+  return std::find(std::begin(kSyntax), std::end(kSyntax), code) != std::end(kSyntax);
+}
+
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
@@ -152,6 +166,25 @@ class LoDocument {
     return type;
   }
 
+  // Formulas as the user types them in Excel: English names, "," between
+  // arguments, "Sheet2!A1" references.
+  void setFormula(const Reference<css::table::XCell>& cell, const css::table::CellAddress& at,
+                  const std::string& formula) {
+    if (!parser_.is()) {
+      Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
+      parser_.set(factory->createInstance("com.sun.star.sheet.FormulaParser"), UNO_QUERY_THROW);
+      Reference<css::beans::XPropertySet> props(parser_, UNO_QUERY_THROW);
+      props->setPropertyValue("CompileEnglish", Any(true));
+      props->setPropertyValue("FormulaConvention", Any(css::sheet::AddressConvention::XL_A1));
+      Reference<css::sheet::XFormulaOpCodeMapper> mapper(
+          factory->createInstance("com.sun.star.sheet.FormulaOpCodeMapper"), UNO_QUERY_THROW);
+      props->setPropertyValue("OpCodeMap", Any(mapper->getAvailableMappings(
+                                               css::sheet::FormulaLanguage::XL_ENGLISH,
+                                               css::sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
+    }
+    Reference<css::sheet::XFormulaTokens>(cell, UNO_QUERY_THROW)->setTokens(parser_->parseFormula(ToOU(formula), at));
+  }
+
   const WidthScale& widthScale() {
     if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, component_);
     return *widthScale_;
@@ -165,6 +198,7 @@ class LoDocument {
   Reference<css::container::XIndexAccess> byIndex_;
   Reference<css::container::XNameAccess> byName_;
   Reference<css::util::XNumberFormats> formats_;
+  Reference<css::sheet::XFormulaParser> parser_;
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
 };
@@ -344,8 +378,8 @@ class LoWorksheet : public Worksheet {
           cell->setValue(number);
           break;
         case ContentKind::Formula:
-          cell->setFormula(ToOU(content));
-          if (cell->getError() == 509 || cell->getError() == 501) {  // the formula did not parse
+          document_->setFormula(cell, {sheetIndex(), column - 1, row - 1}, content);
+          if (IsSyntaxError(cell->getError())) {
             throw HostError("not a formula the spreadsheet understands: " + content);
           }
           break;

@@ -1,1 +1,213 @@
+// Every rule kind applied through the real office to real workbooks, saved,
+// and read back by an independent reader.
+
+#include "batch/RuleOperations.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::batch {
+namespace {
+using host::OpenMode;
+using test::ReadWithXlrd;
+using test::SharedHost;
+using test::TempDir;
+using test::XlsMerge;
+using test::XlsSnapshot;
+
+void ApplyAll(host::Workbook& book, const std::vector<std::string>& ruleStrings, const std::string& sheetName) {
+  auto active = book.activeSheet();
+  auto named = book.worksheet(sheetName);
+  const RuleTarget target{book, *active, *named, sheetName};
+  for (const auto& rule : ruleStrings) {
+    const auto fields = rules::SplitFields(rule);
+    const auto kind = rules::KindOf(fields[0]);
+    if (RuleActs(kind, fields)) ApplyRule(kind, fields, target);
+  }
+}
+
+// Applies the rules to a copy of a corpus workbook and reads the saved file.
+XlsSnapshot Edited(const std::string& corpus, const std::vector<std::string>& ruleStrings,
+                   const std::string& sheetName = "Sheet1") {
+  TempDir dir;
+  auto book = SharedHost().open(test::Corpus(corpus), OpenMode::Edit);
+  ApplyAll(*book, ruleStrings, sheetName);
+  book->saveAs(dir / "out.xls");
+  return ReadWithXlrd(dir / "out.xls");
+}
+
+// The message of the failure the rules end with, "" when none.
+std::string Failure(const std::string& corpus, const std::vector<std::string>& ruleStrings) {
+  auto book = SharedHost().open(test::Corpus(corpus), OpenMode::Edit);
+  try {
+    ApplyAll(*book, ruleStrings, "Sheet1");
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(InsertRows, NewRowTakesTheFormatsOfTheRowAboveWithoutContents) {
+  const auto before = ReadWithXlrd(test::Corpus("long_4000_rows_borders.xls")).sheets[0];
+  const auto after = Edited("long_4000_rows_borders.xls", {"{插入行}|正行|5"}).sheets[0];
+  for (int column = 1; column <= 6; ++column) {
+    SCOPED_TRACE(column);
+    ASSERT_NE(after.cell(5, column), nullptr);
+    EXPECT_EQ(after.cell(5, column)->borders, before.cell(4, column)->borders);
+    EXPECT_EQ(after.cell(5, column)->type, 6);  // blank: formats, no value
+    EXPECT_EQ(after.value(6, column), before.value(5, column));
+    EXPECT_EQ(after.value(4, column), before.value(4, column));
+  }
+}
+
+TEST(InsertRows, SameEntryTwiceInsertsTwoRowsAndRowOneWorks) {
+  const auto before = ReadWithXlrd(test::Corpus("complex_merged_cells.xls")).sheets[0];
+  const auto after = Edited("complex_merged_cells.xls", {"{插入行}|正行|1", "{插入行}|正行|1"}).sheets[0];
+  EXPECT_EQ(after.value(1, 1), "");
+  EXPECT_EQ(after.value(2, 1), "");
+  EXPECT_EQ(after.value(3, 1), before.value(1, 1));
+  EXPECT_EQ(after.value(7, 1), before.value(5, 1));
+}
+
+TEST(RowRules, OtherModesChangeNothingAndDeleteMovesRowsUp) {
+  const auto before = ReadWithXlrd(test::Corpus("complex_merged_cells.xls")).sheets[0];
+  const auto untouched =
+      Edited("complex_merged_cells.xls", {"{插入行}|整列|2", "{删除行}|整列|2", "{删除列}|正行|A"}).sheets[0];
+  EXPECT_EQ(untouched.cells.size(), before.cells.size());
+  EXPECT_EQ(untouched.value(4, 1), before.value(4, 1));
+  const auto deleted = Edited("complex_merged_cells.xls", {"{删除行}|正行|3"}).sheets[0];
+  EXPECT_EQ(deleted.value(3, 1), before.value(4, 1));
+  EXPECT_EQ(deleted.value(4, 1), before.value(5, 1));
+}
+
+TEST(DeleteColumn, WholeColumnGoesAndTheNextMovesLeft) {
+  const auto before = ReadWithXlrd(test::Corpus("complex_merged_cells.xls")).sheets[0];
+  const auto after = Edited("complex_merged_cells.xls", {"{删除列}|整列|C"}).sheets[0];
+  EXPECT_EQ(after.value(1, 3), before.value(1, 4));
+  EXPECT_EQ(after.value(3, 2), before.value(3, 2));
+}
+
+TEST(MergeRange, MergesCentredWithoutWrap) {
+  const auto after = Edited("column_widths.xls", {"{合并}|B7|C8"}).sheets[0];
+  ASSERT_EQ(after.merges.size(), 1u);
+  EXPECT_EQ(after.merges[0], (XlsMerge{7, 8, 2, 3}));
+  ASSERT_NE(after.cell(7, 2), nullptr);
+  EXPECT_EQ(after.cell(7, 2)->horizontalAlign, 2);
+  EXPECT_EQ(after.cell(7, 2)->verticalAlign, 1);
+  EXPECT_FALSE(after.cell(7, 2)->wrapped);
+}
+
+TEST(MergeRange, UndoesMergedAreasReachingIntoTheRange) {
+  // E1:E3 is merged in the source; D2:E3 overlaps it.
+  const auto after = Edited("complex_merged_cells.xls", {"{合并}|D2|E3"}).sheets[0];
+  EXPECT_NE(std::find(after.merges.begin(), after.merges.end(), XlsMerge{2, 3, 4, 5}), after.merges.end());
+  EXPECT_EQ(std::find(after.merges.begin(), after.merges.end(), XlsMerge{1, 3, 5, 5}), after.merges.end());
+}
+
+TEST(ClearRange, ValuesGoFormatsStay) {
+  const auto before = ReadWithXlrd(test::Corpus("long_4000_rows_borders.xls")).sheets[0];
+  const auto after = Edited("long_4000_rows_borders.xls", {"{清空}|A1|C3"}).sheets[0];
+  for (int row = 1; row <= 3; ++row) {
+    for (int column = 1; column <= 3; ++column) {
+      EXPECT_EQ(after.value(row, column), "") << row << "," << column;
+      if (const auto* cell = after.cell(row, column)) {
+        EXPECT_EQ(cell->borders, before.cell(row, column)->borders);
+        EXPECT_EQ(cell->bold, before.cell(row, column)->bold);
+      }
+    }
+  }
+  EXPECT_EQ(after.value(1, 4), before.value(1, 4));
+  EXPECT_EQ(after.value(4, 1), before.value(4, 1));
+}
+
+TEST(RenameSheet, RenamesTheNamedSheetOnceOnly) {
+  const auto after = Edited("complex_merged_cells.xls", {"{表名}|汇总 2024|ignored"});
+  EXPECT_EQ(after.sheets[0].name, "汇总 2024");
+  EXPECT_NE(Failure("complex_merged_cells.xls", {"{表名}|A", "{表名}|B"}).find("no worksheet named \"Sheet1\""),
+            std::string::npos);
+}
+
+TEST(RowHeightAndColumnWidth, AsAnotherReaderSeesThem) {
+  const auto after = Edited("column_widths.xls", {"{行距}|3|30", "{列距}|C|12", "{列距}|AA|20"}).sheets[0];
+  EXPECT_EQ(after.rowHeights.at(3), 600);  // twentieths of a point
+  // Excel's character units for a 7-pixel digit: (w * 7 + 5) / 7 * 256.
+  EXPECT_NEAR(after.columnWidths.at(3), (12 * 7 + 5) / 7.0 * 256, 8);
+  EXPECT_NEAR(after.columnWidths.at(27), (20 * 7 + 5) / 7.0 * 256, 8);
+}
+
+TEST(RowHeightAndColumnWidth, ColumnWidthHoldsForACjkDefaultFont) {
+  const auto after = Edited("cjk_single_sheet_borders_merged.xls", {"{列距}|B|12"}, "第一页").sheets[0];
+  EXPECT_NEAR(after.columnWidths.at(2), (12 * 7 + 5) / 7.0 * 256, 8);
+}
+
+TEST(ReplaceCell, WritesNumbersFormulasAndTextsAsTyped) {
+  const auto after = Edited("column_widths.xls", {"1|A|42", "2|A|-3.5", "3|A|007", "4|A|110101199003074512",
+                                                  "5|A|=1+2", "6|A|=\"ab\"&\"cd\"", "7|A|3.50", "8|A|a|b",
+                                                  "9|A|", "10|A|=SUM(1,2)", "11|A|=1/0",
+                                                  "12|A|=IF(A1>40,\"big\",\"small\")", "13|A|=Sheet1!A1&\"x\""})
+                         .sheets[0];
+  const std::pair<int, std::string> expected[] = {{2, "42"},   {2, "-3.5"}, {1, "007"}, {1, "110101199003074512"},
+                                                  {2, "3"},    {1, "abcd"}, {1, "3.50"}, {1, "a"}};
+  for (int row = 1; row <= 8; ++row) {
+    SCOPED_TRACE(row);
+    ASSERT_NE(after.cell(row, 1), nullptr);
+    EXPECT_EQ(after.cell(row, 1)->type, expected[row - 1].first);
+    EXPECT_EQ(after.value(row, 1), expected[row - 1].second);
+  }
+  EXPECT_EQ(after.value(9, 1), "");
+  EXPECT_EQ(after.value(10, 1), "3");  // argument separators as the user types them
+  EXPECT_EQ(after.cell(11, 1)->type, 5);  // a formula whose result is an error value
+  EXPECT_EQ(after.value(12, 1), "big");
+  EXPECT_EQ(after.value(13, 1), "42x");
+}
+
+TEST(ReplaceCell, ColumnFromTheFirstCharacterOnly) {
+  const auto after = Edited("column_widths.xls", {"2|AB|first", "3|[|aa", "4|b|thirty-four", "2.5|B|even"}).sheets[0];
+  EXPECT_EQ(after.value(2, 1), "first");
+  EXPECT_EQ(after.value(3, 27), "aa");
+  EXPECT_EQ(after.value(4, 34), "thirty-four");
+  EXPECT_EQ(after.value(2, 2), "even");  // 2.5 rounds half to even
+}
+
+TEST(SheetChoice, ReplaceCellOnTheNamedSheetOthersOnTheActiveSheet) {
+  const auto before = ReadWithXlrd(test::Corpus("cjk_sheetname_second_active.xls"));
+  ASSERT_EQ(before.activeSheet(), 1);
+  const auto after = Edited("cjk_sheetname_second_active.xls", {"1|A|named", "{插入行}|正行|1"}, "Sheet1");
+  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
+  EXPECT_EQ(after.sheets[1].value(1, 1), "");
+  EXPECT_EQ(after.sheets[1].value(2, 1), before.sheets[1].value(1, 1));
+  EXPECT_EQ(after.activeSheet(), 1);
+}
+
+TEST(Failures, SayWhatFailed) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"0|A|x"}, "outside the sheet"},
+      {{"7||x"}, "column is empty"},
+      {{"x7|A|x"}, "row is not a number"},
+      {{"{小偷}5|B|"}, "row is not a number"},
+      {{"{合并}|B7"}, "no field 2"},
+      {{"{插入行}"}, "no field 1"},
+      {{"{清空}|B7|X"}, "not a cell address"},
+      {{"{删除行}|正行|0"}, "not a cell address"},
+      {{"{行距}|0|30"}, "not a cell address"},
+      {{"{行距}|3|abc"}, "not a number"},
+      {{"{列距}|C|-1"}, "not between 0 and 255"},
+      {{"{表名}|a/b"}, "cannot hold"},
+      {{"{表名}|"}, "cannot be empty"},
+      {{"{表名}|Sheet2"}, "was refused"},
+      {{"1|A|=1+*2"}, "not a formula"},
+  };
+  for (const auto& [ruleStrings, message] : cases) {
+    SCOPED_TRACE(ruleStrings.front());
+    EXPECT_NE(Failure("complex_merged_cells.xls", ruleStrings).find(message), std::string::npos)
+        << Failure("complex_merged_cells.xls", ruleStrings);
+  }
+}
+
+}  // namespace
+}  // namespace sheetwise::batch

@@ -2,7 +2,10 @@
 
 #include <stdlib.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <memory>
 #include <cstdlib>
 #include <vector>
 
@@ -55,9 +58,24 @@ std::string TempDir::listing() const {
   return text;
 }
 
+namespace {
+
+// The shared office ends when the tests end, before the UNO runtime's own
+// clean-up at exit.
+std::unique_ptr<host::LibreOfficeHost> g_host;
+
+class HostEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { g_host.reset(); }
+};
+
+const auto* const g_registered = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
+
+}  // namespace
+
 host::LibreOfficeHost& SharedHost() {
-  static host::LibreOfficeHost host;
-  return host;
+  if (!g_host) g_host = std::make_unique<host::LibreOfficeHost>();
+  return *g_host;
 }
 
 }  // namespace sheetwise::test

@@ -1,0 +1,14 @@
+#pragma once
+// The port that opens a file with the desktop's default program, without waiting for it.
+
+#include <string>
+
+namespace sheetwise::host {
+
+class FileOpener {
+ public:
+  virtual ~FileOpener() = default;
+  virtual void open(const std::string& path) = 0;
+};
+
+}  // namespace sheetwise::host

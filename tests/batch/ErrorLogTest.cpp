@@ -1,0 +1,117 @@
+#include "batch/ErrorLog.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "ScriptedPorts.h"
+#include "TestPaths.h"
+#include "rules/TextBetween.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+
+// Runs the test in another current directory and goes back at the end.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
+  ~CurrentDirectory() { fs::current_path(previous_); }
+  CurrentDirectory(const CurrentDirectory&) = delete;
+  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+ private:
+  fs::path previous_;
+};
+
+std::string Contents(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(TextBetween, TakesTheTextBetweenTheFirstMarkers) {
+  using rules::TextBetween;
+  EXPECT_EQ(TextBetween("x<file/>/a b.xls</file>y</file>", "<file/>", "</file>"), "/a b.xls");
+  EXPECT_EQ(TextBetween("</file>x<file/>y", "<file/>", "</file>"), "");
+  EXPECT_EQ(TextBetween("<file/></file>", "<file/>", "</file>"), "");
+  EXPECT_EQ(TextBetween("处理异常：/a.xls", "<file/>", "</file>"), "");
+  EXPECT_EQ(TextBetween("<file/>/a.xls", "<file/>", "</file>"), "");
+}
+
+class ErrorLogTest : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  CurrentDirectory cwd{dir.path()};
+  test::ScriptedClock clock{{2024, 3, 5, 9, 7, 2}};
+  ui::Form1 form;
+  const fs::path logFile = dir.path() / "错误日志.log";
+};
+
+TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
+  form.List4.items = {"earlier"};
+  ErrorLog(form, clock).setlog(VetoEntry("/in/a b.xls"));
+  clock.time.second = 40;
+  ErrorLog(form, clock).setlog(ProcessingErrorEntry("/in/c.xls"));
+
+  EXPECT_EQ(form.List4.items, (std::vector<std::string>{"earlier", "触发否决条件：<file/>/in/a b.xls</file>",
+                                                        "处理异常：/in/c.xls"}));
+  EXPECT_EQ(Contents(logFile),
+            "2024-03-05 09:07:02触发否决条件：<file/>/in/a b.xls</file>\r\n"
+            "2024-03-05 09:07:40处理异常：/in/c.xls\r\n");
+  // UTF-8 right after the time: "触" is E8 A7 A6.
+  EXPECT_EQ(Contents(logFile).substr(19, 3), "\xE8\xA7\xA6");
+}
+
+TEST_F(ErrorLogTest, RelativeLogFileFollowsTheCurrentDirectoryAtEachEntry) {
+  ErrorLog log(form, clock);
+  fs::create_directory(dir.path() / "other");
+  {
+    CurrentDirectory inOther(dir.path() / "other");
+    log.setlog(RuleFailureEntry("/in/a.xls"));
+  }
+  EXPECT_EQ(Contents(dir.path() / "other" / "错误日志.log"), "2024-03-05 09:07:02表头不匹配处理失败：<file/>/in/a.xls</file>\r\n");
+  EXPECT_FALSE(fs::exists(logFile));
+}
+
+TEST_F(ErrorLogTest, UnwritableFileKeepsTheListAndIsToldOncePerRun) {
+  fs::create_directory(logFile);
+  ErrorLog log(form, clock);
+  EXPECT_FALSE(log.takeWriteFailureNotice());
+  EXPECT_NO_THROW(log.setlog(VetoEntry("/in/a.xls")));
+  EXPECT_NO_THROW(log.setlog(VetoEntry("/in/b.xls")));
+  EXPECT_EQ(form.List4.items.size(), 2u);
+
+  const auto notice = log.takeWriteFailureNotice();
+  ASSERT_TRUE(notice);
+  EXPECT_NE(notice->find(logFile.string()), std::string::npos) << *notice;
+  log.setlog(VetoEntry("/in/c.xls"));
+  EXPECT_FALSE(log.takeWriteFailureNotice());
+
+  log.startRun();
+  EXPECT_FALSE(log.takeWriteFailureNotice());
+  log.setlog(VetoEntry("/in/d.xls"));
+  EXPECT_TRUE(log.takeWriteFailureNotice());
+}
+
+TEST(OpenLoggedFile, OpensOnlyTheFileNamedInTheSelectedEntry) {
+  ui::Form1 form;
+  form.List4.items = {ProcessingErrorEntry("/in/a.xls"), VetoEntry("/in/my book 1.xls"),
+                      RuleFailureEntry("/in/c.xls")};
+  test::ScriptedFileOpener opener;
+  for (int selection : {-1, 0, 3}) {
+    form.List4.selection = selection;
+    OpenLoggedFile(form, opener);
+  }
+  EXPECT_TRUE(opener.opened.empty());
+  for (int selection : {1, 2}) {
+    form.List4.selection = selection;
+    OpenLoggedFile(form, opener);
+  }
+  EXPECT_EQ(opener.opened, (std::vector<std::string>{"/in/my book 1.xls", "/in/c.xls"}));
+}
+
+}  // namespace
+}  // namespace sheetwise::batch

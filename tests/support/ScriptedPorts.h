@@ -1,0 +1,27 @@
+#pragma once
+// Scripted stand-ins for the ports to the world outside the program.
+
+#include <string>
+#include <vector>
+
+#include "host/Clock.h"
+#include "host/FileOpener.h"
+
+namespace sheetwise::test {
+
+// Always the time it was set to.
+class ScriptedClock final : public host::Clock {
+ public:
+  explicit ScriptedClock(host::LocalDateTime time) : time(time) {}
+  host::LocalDateTime now() override { return time; }
+  host::LocalDateTime time;
+};
+
+// Records every path it was asked to open.
+class ScriptedFileOpener final : public host::FileOpener {
+ public:
+  void open(const std::string& path) override { opened.push_back(path); }
+  std::vector<std::string> opened;
+};
+
+}  // namespace sheetwise::test
