@@ -45,6 +45,8 @@ set(UNO_TYPES
   com.sun.star.sheet.XCellRangeData
   com.sun.star.sheet.XCellRangeMovement
   com.sun.star.sheet.XCellRangesQuery
+  com.sun.star.sheet.XSheetCellRangeContainer
+  com.sun.star.sheet.XCellRangeFormula
   com.sun.star.sheet.XSheetCellRanges
   com.sun.star.sheet.XSheetOperation
   com.sun.star.sheet.XSpreadsheet

@@ -25,6 +25,10 @@
 #include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XSheetCellRange.hpp>
@@ -183,6 +187,49 @@ class LoDocument {
                                                css::sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
     }
     Reference<css::sheet::XFormulaTokens>(cell, UNO_QUERY_THROW)->setTokens(parser_->parseFormula(ToOU(formula), at));
+  }
+
+  // The Excel export writes the result of a formula with a text result as 0
+  // unless the formula was entered in this session: such formulas are entered
+  // again, all found with one query over every sheet.
+  void reenterTextFormulas() {
+    Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
+    Reference<css::sheet::XSheetCellRangeContainer> everything(
+        factory->createInstance("com.sun.star.sheet.SheetCellRanges"), UNO_QUERY_THROW);
+    const sal_Int32 sheets = byIndex_->getCount();
+    css::uno::Sequence<css::table::CellRangeAddress> whole(sheets);
+    for (sal_Int32 i = 0; i < sheets; ++i) {
+      whole.getArray()[i] = {static_cast<sal_Int16>(i), 0, 0, kMaxColumns - 1, kMaxRows - 1};
+    }
+    everything->addRangeAddresses(whole, false);
+    const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(everything, UNO_QUERY_THROW)
+                                  ->queryFormulaCells(css::sheet::FormulaResult::STRING);
+    for (const auto& address : textFormulas->getRangeAddresses()) {
+      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(address.Sheet), UNO_QUERY_THROW);
+      Reference<css::sheet::XCellRangeFormula> cells(
+          sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
+                                        address.EndRow),
+          UNO_QUERY_THROW);
+      try {
+        cells->setFormulaArray(cells->getFormulaArray());
+      } catch (const css::uno::RuntimeException&) {
+        reenterCellByCell(sheet, address);  // the range holds part of an array formula
+      }
+    }
+  }
+
+  // Cells of array formulas, which cannot be entered one by one, keep their result.
+  static void reenterCellByCell(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                const css::table::CellRangeAddress& address) {
+    for (sal_Int32 row = address.StartRow; row <= address.EndRow; ++row) {
+      for (sal_Int32 column = address.StartColumn; column <= address.EndColumn; ++column) {
+        const auto cell = sheet->getCellByPosition(column, row);
+        try {
+          cell->setFormula(cell->getFormula());
+        } catch (const css::uno::RuntimeException&) {
+        }
+      }
+    }
   }
 
   const WidthScale& widthScale() {
@@ -504,9 +551,7 @@ class LoWorkbookImpl : public Workbook {
   void store(const std::string& target) {
     StoreReplacing(target, [&](const fs::path& temp) {
       document_->session().call("save " + target, [&] {
-        // Formula results are written from the current values: bring them up
-        // to date, or text results would be written as 0.
-        Reference<css::sheet::XCalculatable>(document_->component(), UNO_QUERY_THROW)->calculate();
+        document_->reenterTextFormulas();
         Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
         storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
                                                   Property("Overwrite", Any(true))}));
