@@ -17,6 +17,9 @@ set(UNO_TYPES
   com.sun.star.container.XIndexAccess
   com.sun.star.container.XNameAccess
   com.sun.star.container.XNamed
+  com.sun.star.container.XNameReplace
+  com.sun.star.util.XChangesBatch
+  com.sun.star.util.XFlushable
   com.sun.star.document.MacroExecMode
   com.sun.star.document.UpdateDocMode
   com.sun.star.frame.XComponentLoader

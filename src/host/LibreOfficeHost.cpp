@@ -3,8 +3,11 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameReplace.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/util/XChangesBatch.hpp>
+#include <com/sun/star/util/XFlushable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -114,6 +117,29 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
   loader_.set(remoteContext_->getServiceManager()->createInstanceWithContext("com.sun.star.frame.Desktop",
                                                                              remoteContext_),
               UNO_QUERY_THROW);
+  MarkProfileCurrent();
+}
+
+// A headless office never records that this version has started once, so
+// each start would count as the first after an upgrade and run seconds of
+// graphics self-tests. Recording it keeps later starts of the profile short.
+void LoSession::MarkProfileCurrent() {
+  Reference<css::lang::XMultiServiceFactory> provider(
+      remoteContext_->getServiceManager()->createInstanceWithContext(
+          "com.sun.star.configuration.ConfigurationProvider", remoteContext_),
+      UNO_QUERY_THROW);
+  css::beans::PropertyValue path;
+  path.Name = "nodepath";
+  path.Value <<= OUString("/org.openoffice.Setup/Product");
+  Reference<css::container::XNameAccess> product(
+      provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess",
+                                            Seq<Any>({Any(path)})),
+      UNO_QUERY_THROW);
+  const Any version = product->getByName("ooSetupVersion");
+  if (product->getByName("ooSetupLastVersion") == version) return;
+  Reference<css::container::XNameReplace>(product, UNO_QUERY_THROW)->replaceByName("ooSetupLastVersion", version);
+  Reference<css::util::XChangesBatch>(product, UNO_QUERY_THROW)->commitChanges();
+  Reference<css::util::XFlushable>(provider, UNO_QUERY_THROW)->flush();
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

@@ -95,6 +95,7 @@ class LoSession {
  private:
   HostError Translate(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
   void connect(std::chrono::milliseconds startLimit);
+  void MarkProfileCurrent();
 
   // Held first and let go last: the remote references need the local runtime.
   Reference<css::uno::XComponentContext> localContext_;
