@@ -37,12 +37,6 @@ set(UNO_TYPES
   com.sun.star.sheet.CellInsertMode
   com.sun.star.sheet.FormulaResult
   com.sun.star.sheet.XCalculatable
-  com.sun.star.sheet.XFormulaParser
-  com.sun.star.sheet.XFormulaOpCodeMapper
-  com.sun.star.sheet.FormulaLanguage
-  com.sun.star.sheet.FormulaMapGroup
-  com.sun.star.sheet.XFormulaTokens
-  com.sun.star.sheet.AddressConvention
   com.sun.star.lang.XMultiServiceFactory
   com.sun.star.sheet.XCellRangeAddressable
   com.sun.star.sheet.XCellRangeData

@@ -118,28 +118,66 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
                                                                              remoteContext_),
               UNO_QUERY_THROW);
   MarkProfileCurrent();
+  UseExcelFormulaSyntax();
 }
+
+namespace {
+
+Reference<css::lang::XMultiServiceFactory> ConfigurationProvider(const Reference<css::uno::XComponentContext>& context) {
+  return Reference<css::lang::XMultiServiceFactory>(
+      context->getServiceManager()->createInstanceWithContext("com.sun.star.configuration.ConfigurationProvider",
+                                                              context),
+      UNO_QUERY_THROW);
+}
+
+Reference<css::container::XNameAccess> UpdateAccess(const Reference<css::lang::XMultiServiceFactory>& provider,
+                                                    const char* nodePath) {
+  css::beans::PropertyValue path;
+  path.Name = "nodepath";
+  path.Value <<= OUString::createFromAscii(nodePath);
+  return Reference<css::container::XNameAccess>(
+      provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess",
+                                            Seq<Any>({Any(path)})),
+      UNO_QUERY_THROW);
+}
+
+// Writes the changed values, if any, and flushes them to the profile.
+void Apply(const Reference<css::lang::XMultiServiceFactory>& provider,
+           const Reference<css::container::XNameAccess>& node, std::initializer_list<std::pair<const char*, Any>> values) {
+  bool changed = false;
+  Reference<css::container::XNameReplace> replace(node, UNO_QUERY_THROW);
+  for (const auto& [name, value] : values) {
+    const OUString key = OUString::createFromAscii(name);
+    if (node->getByName(key) == value) continue;
+    replace->replaceByName(key, value);
+    changed = true;
+  }
+  if (!changed) return;
+  Reference<css::util::XChangesBatch>(node, UNO_QUERY_THROW)->commitChanges();
+  Reference<css::util::XFlushable>(provider, UNO_QUERY_THROW)->flush();
+}
+
+}  // namespace
 
 // A headless office never records that this version has started once, so
 // each start would count as the first after an upgrade and run seconds of
 // graphics self-tests. Recording it keeps later starts of the profile short.
 void LoSession::MarkProfileCurrent() {
-  Reference<css::lang::XMultiServiceFactory> provider(
-      remoteContext_->getServiceManager()->createInstanceWithContext(
-          "com.sun.star.configuration.ConfigurationProvider", remoteContext_),
-      UNO_QUERY_THROW);
-  css::beans::PropertyValue path;
-  path.Name = "nodepath";
-  path.Value <<= OUString("/org.openoffice.Setup/Product");
-  Reference<css::container::XNameAccess> product(
-      provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess",
-                                            Seq<Any>({Any(path)})),
-      UNO_QUERY_THROW);
-  const Any version = product->getByName("ooSetupVersion");
-  if (product->getByName("ooSetupLastVersion") == version) return;
-  Reference<css::container::XNameReplace>(product, UNO_QUERY_THROW)->replaceByName("ooSetupLastVersion", version);
-  Reference<css::util::XChangesBatch>(product, UNO_QUERY_THROW)->commitChanges();
-  Reference<css::util::XFlushable>(provider, UNO_QUERY_THROW)->flush();
+  const auto provider = ConfigurationProvider(remoteContext_);
+  const auto product = UpdateAccess(provider, "/org.openoffice.Setup/Product");
+  Apply(provider, product, {{"ooSetupLastVersion", product->getByName("ooSetupVersion")}});
+}
+
+// Formulas in rules are typed as in Excel: English function names, "," between
+// arguments and "Sheet2!A1" references, whatever the machine's locale.
+void LoSession::UseExcelFormulaSyntax() {
+  const auto provider = ConfigurationProvider(remoteContext_);
+  Apply(provider, UpdateAccess(provider, "/org.openoffice.Office.Calc/Formula/Syntax"),
+        {{"Grammar", Any(sal_Int32(1))},  // Excel A1
+         {"EnglishFunctionName", Any(true)},
+         {"SeparatorArg", Any(OUString(","))},
+         {"SeparatorArrayCol", Any(OUString(","))},
+         {"SeparatorArrayRow", Any(OUString(";"))}});
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

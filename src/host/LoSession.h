@@ -4,6 +4,7 @@
 
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -96,6 +97,7 @@ class LoSession {
   HostError Translate(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
   void connect(std::chrono::milliseconds startLimit);
   void MarkProfileCurrent();
+  void UseExcelFormulaSyntax();
 
   // Held first and let go last: the remote references need the local runtime.
   Reference<css::uno::XComponentContext> localContext_;

@@ -16,13 +16,7 @@
 #include <com/sun/star/sheet/CellInsertMode.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/sheet/AddressConvention.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
-#include <com/sun/star/sheet/FormulaLanguage.hpp>
-#include <com/sun/star/sheet/FormulaMapGroup.hpp>
-#include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
-#include <com/sun/star/sheet/XFormulaParser.hpp>
-#include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
@@ -170,25 +164,6 @@ class LoDocument {
     return type;
   }
 
-  // Formulas as the user types them in Excel: English names, "," between
-  // arguments, "Sheet2!A1" references.
-  void setFormula(const Reference<css::table::XCell>& cell, const css::table::CellAddress& at,
-                  const std::string& formula) {
-    if (!parser_.is()) {
-      Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
-      parser_.set(factory->createInstance("com.sun.star.sheet.FormulaParser"), UNO_QUERY_THROW);
-      Reference<css::beans::XPropertySet> props(parser_, UNO_QUERY_THROW);
-      props->setPropertyValue("CompileEnglish", Any(true));
-      props->setPropertyValue("FormulaConvention", Any(css::sheet::AddressConvention::XL_A1));
-      Reference<css::sheet::XFormulaOpCodeMapper> mapper(
-          factory->createInstance("com.sun.star.sheet.FormulaOpCodeMapper"), UNO_QUERY_THROW);
-      props->setPropertyValue("OpCodeMap", Any(mapper->getAvailableMappings(
-                                               css::sheet::FormulaLanguage::XL_ENGLISH,
-                                               css::sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
-    }
-    Reference<css::sheet::XFormulaTokens>(cell, UNO_QUERY_THROW)->setTokens(parser_->parseFormula(ToOU(formula), at));
-  }
-
   // The Excel export writes the result of a formula with a text result as 0
   // unless the formula was entered in this session: such formulas are entered
   // again, all found with one query over every sheet.
@@ -245,7 +220,6 @@ class LoDocument {
   Reference<css::container::XIndexAccess> byIndex_;
   Reference<css::container::XNameAccess> byName_;
   Reference<css::util::XNumberFormats> formats_;
-  Reference<css::sheet::XFormulaParser> parser_;
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
 };
@@ -301,15 +275,16 @@ class LoRange : public Range {
                            Any(false),
                            Any(sal_Int32(2)),    // centre (CellVertJustify2)
                            Any(sal_Int16(4))});  // direction from the context (WritingMode2::PAGE)
-      Reference<css::beans::XMultiPropertySet> props(range, UNO_QUERY_THROW);
-      props->setPropertyValues(names, values);
-      // Merged areas that reach into the range are undone first, whole.
+      Reference<css::beans::XMultiPropertySet>(range, UNO_QUERY_THROW)->setPropertyValues(names, values);
+      Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
+      mergeable->merge(true);
+      if (mergeable->getIsMerged()) return;
+      // Merged areas reaching into the range stand in the way: undo them whole, then merge.
       Reference<css::sheet::XSheetCellCursor> touched(
           sheet_->createCursorByRange(Reference<css::sheet::XSheetCellRange>(range, UNO_QUERY_THROW)),
           UNO_QUERY_THROW);
       touched->collapseToMergedArea();
       Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
-      Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
       mergeable->merge(true);
       if (!mergeable->getIsMerged()) throw HostError("merge " + address_ + ": the cells cannot be merged");
     });
@@ -425,7 +400,8 @@ class LoWorksheet : public Worksheet {
           cell->setValue(number);
           break;
         case ContentKind::Formula:
-          document_->setFormula(cell, {sheetIndex(), column - 1, row - 1}, content);
+          // Read as the user types it: the session set Excel syntax for input.
+          Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("FormulaLocal", Any(ToOU(content)));
           if (IsSyntaxError(cell->getError())) {
             throw HostError("not a formula the spreadsheet understands: " + content);
           }
@@ -597,8 +573,12 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
     }
     if (used != filter) throw HostError("damaged workbook: " + path + " was read as " + FromOU(used));
     if (mode == OpenMode::Edit) {
-      Reference<css::beans::XPropertySet>(component, UNO_QUERY_THROW)
-          ->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
+      // Edits are never undone here: recording undo data costs more than
+      // many an edit (a column width copies the whole column).
+      Reference<css::beans::XPropertySet> props(component, UNO_QUERY_THROW);
+      props->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
+      props->setPropertyValue("IsUndoEnabled", Any(false));
+      props->setPropertyValue("IsAdjustHeightEnabled", Any(false));
     }
   });
   return std::make_unique<LoWorkbookImpl>(document);
