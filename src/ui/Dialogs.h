@@ -1,0 +1,33 @@
+#pragma once
+// The dialogs port: message and input boxes, the folder and file choosers and
+// letting the window handle pending events. The Qt layer implements it; tests
+// script it.
+
+#include <string>
+
+namespace sheetwise::ui {
+
+// The application's title, shown on plain message boxes and input boxes.
+inline constexpr const char* kAppTitle = "Sheetwise";
+
+enum class MessageStyle {
+  Plain,        // OK button, no icon, the application's title
+  Information,  // information icon, empty title
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // Modal; returns when the user has acknowledged it.
+  virtual void message(const std::string& text, MessageStyle style) = 0;
+  // Modal input box with the application's title and an empty default;
+  // "" when cancelled.
+  virtual std::string input(const std::string& prompt) = 0;
+  // An existing folder, "" when cancelled.
+  virtual std::string chooseFolder(const std::string& title) = 0;
+  // An existing file matching the filter ("Execl 文档 (*.xls)"), "" when cancelled.
+  virtual std::string chooseFile(const std::string& filter) = 0;
+  virtual void processPendingEvents() = 0;
+};
+
+}  // namespace sheetwise::ui

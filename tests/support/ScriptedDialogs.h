@@ -1,0 +1,46 @@
+#pragma once
+// A dialogs port for tests: records what was shown, answers from scripts.
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/Dialogs.h"
+
+namespace sheetwise::test {
+
+class ScriptedDialogs : public ui::Dialogs {
+ public:
+  std::vector<std::pair<std::string, ui::MessageStyle>> messages;
+  std::deque<std::string> inputAnswers;   // taken in order; "" when run out
+  std::vector<std::string> inputPrompts;
+  std::deque<std::string> folderAnswers;  // taken in order; "" when run out
+  std::deque<std::string> fileAnswers;
+  int pendingEventCalls = 0;
+
+  void message(const std::string& text, ui::MessageStyle style) override { messages.emplace_back(text, style); }
+  std::string input(const std::string& prompt) override {
+    inputPrompts.push_back(prompt);
+    return take(inputAnswers);
+  }
+  std::string chooseFolder(const std::string&) override { return take(folderAnswers); }
+  std::string chooseFile(const std::string&) override { return take(fileAnswers); }
+  void processPendingEvents() override { ++pendingEventCalls; }
+
+  std::vector<std::string> messageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : messages) texts.push_back(m.first);
+    return texts;
+  }
+
+ private:
+  static std::string take(std::deque<std::string>& answers) {
+    if (answers.empty()) return {};
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace sheetwise::test
