@@ -11,4 +11,11 @@ class HostError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The spreadsheet application itself cannot be started: no workbook can be
+// processed until that is mended, so a batch stops instead of failing each file.
+class HostUnavailable : public HostError {
+ public:
+  using HostError::HostError;
+};
+
 }  // namespace sheetwise::host

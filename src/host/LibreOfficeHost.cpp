@@ -54,6 +54,8 @@ std::string UniquePipeName() {
 
 }  // namespace
 
+const std::string kNotStarted = "LibreOffice could not be started: ";
+
 OUString FileUrl(const fs::path& path) {
   OUString url;
   const OUString system = ToOU(fs::absolute(path).lexically_normal().string());
@@ -100,7 +102,7 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
   const auto deadline = std::chrono::steady_clock::now() + startLimit;
   while (true) {
     if (!process_.alive()) {
-      throw HostError("LibreOffice could not be started: the office process exited at once");
+      throw HostError(kNotStarted + "the office process exited at once");
     }
     try {
       remoteContext_.set(resolver->resolve(url), UNO_QUERY_THROW);
@@ -108,7 +110,7 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
     } catch (const css::uno::Exception&) {
       if (std::chrono::steady_clock::now() > deadline) {
         process_.kill();
-        throw HostError("LibreOffice could not be started: no connection within " +
+        throw HostError(kNotStarted + "no connection within " +
                         std::to_string(startLimit.count() / 1000) + " s");
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -206,15 +208,17 @@ struct LibreOfficeHost::Impl {
     if (session && session->alive()) return session;
     if (session) session->kill();
     session.reset();
-    if (!profile) {
-      profile = std::make_unique<ProfileSlot>(options.cacheRoot);
-      EndStrayOffices(*profile);
-    }
     try {
+      if (!profile) {
+        profile = std::make_unique<ProfileSlot>(options.cacheRoot);
+        EndStrayOffices(*profile);
+      }
       session = std::make_shared<LoSession>(options.officeProgramDir, *profile, options.callLimit,
                                             options.startLimit);
     } catch (const css::uno::Exception& e) {
-      throw HostError("LibreOffice could not be started: " + FromOU(e.Message));
+      throw HostUnavailable(kNotStarted + FromOU(e.Message));
+    } catch (const HostError& e) {
+      throw HostUnavailable(e.what());
     }
     return session;
   }

@@ -54,7 +54,9 @@ TEST(StoreReplacing, RefusesMissingAndUnwritableFolders) {
   EXPECT_THROW(StoreReplacing(dir / "no/such/book.xls", write), HostError);
   fs::create_directory(dir / "locked");
   fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  if (::geteuid() != 0) EXPECT_THROW(StoreReplacing(dir / "locked/book.xls", write), HostError);
+  if (::geteuid() != 0) {
+    EXPECT_THROW(StoreReplacing(dir / "locked/book.xls", write), HostError);
+  }
   fs::create_directory(dir / "folder.xls");
   EXPECT_THROW(StoreReplacing(dir / "folder.xls", write), HostError);
   EXPECT_FALSE(called && ::geteuid() != 0);

@@ -1,0 +1,184 @@
+// One workbook end to end through the real office: what is saved, where,
+// and which log entries are written.
+
+#include "batch/WorkbookEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ScriptedPorts.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "host/LibreOfficeHost.h"
+#include "host/ProcFs.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::ReadWithXlrd;
+using test::SharedHost;
+using test::TempDir;
+using Entries = std::vector<std::string>;
+
+class WorkbookEngineTest : public ::testing::Test {
+ protected:
+  WorkbookEngineTest() {
+    fs::create_directories(dir.path() / "in");
+    fs::create_directories(dir.path() / "out");
+    form.Text4.text = (dir.path() / "in").string() + "/";
+    form.Text5.text = (dir.path() / "out").string() + "/";
+    form.namePrefix = "new_";
+  }
+
+  // A corpus workbook copied into the source folder.
+  std::string source(const std::string& corpus, const std::string& name = "book.xls") {
+    return dir.copyCorpus(corpus, "in/" + name);
+  }
+  std::string output(const std::string& name = "book.xls") const { return dir / ("out/new_" + name); }
+  void process(const std::string& path) { engine.ProcessWorkbook(path); }
+
+  TempDir dir;
+  ui::Form1 form;
+  test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
+  ErrorLog log{form, clock, dir.path() / "errors.log"};
+  WorkbookEngine engine{form, SharedHost(), log};
+};
+
+TEST_F(WorkbookEngineTest, EmptyRuleListSavesAnUnchangedCopy) {
+  const std::string path = source("complex_merged_cells.xls");
+  process(path);
+  EXPECT_EQ(form.List4.items, Entries{});
+  const auto before = ReadWithXlrd(path);
+  const auto after = ReadWithXlrd(output());
+  EXPECT_EQ(after.sheets[0].value(4, 1), before.sheets[0].value(4, 1));
+  EXPECT_EQ(after.sheets[0].merges.size(), before.sheets[0].merges.size());
+}
+
+TEST_F(WorkbookEngineTest, PassingVetoAppliesTheRules) {
+  const std::string path = source("long_4000_rows_borders.xls");
+  form.Text10.text = "1";
+  form.Text13.text = "B";
+  form.Text14.text = "Col2";
+  form.List3.items = {"2|A|edited", "{插入行}|正行|3"};
+  process(path);
+  EXPECT_EQ(form.List4.items, Entries{});
+  const auto after = ReadWithXlrd(output()).sheets[0];
+  EXPECT_EQ(after.value(2, 1), "edited");
+  EXPECT_EQ(after.value(3, 2), "");
+}
+
+TEST_F(WorkbookEngineTest, FiringVetoLogsAndSavesUnchangedAlsoInPlace) {
+  const std::string path = source("long_4000_rows_borders.xls");
+  form.Text10.text = "1.5";  // rounds to 2
+  form.Text13.text = "B";
+  form.Text14.text = "Col2";
+  form.List3.items = {"2|A|edited"};
+  process(path);
+  EXPECT_EQ(form.List4.items, Entries{"触发否决条件：<file/>" + path + "</file>"});
+  EXPECT_EQ(ReadWithXlrd(output()).sheets[0].value(2, 1), ReadWithXlrd(path).sheets[0].value(2, 1));
+
+  form.Check1.value = 1;
+  fs::remove(output());
+  process(path);
+  EXPECT_EQ(form.List4.items.size(), 2u);
+  EXPECT_FALSE(fs::exists(output()));
+  EXPECT_EQ(dir.listing(), "errors.log\nin\nin/book.xls\nout\n");
+}
+
+TEST_F(WorkbookEngineTest, FailuresBeforeAnyRuleActionAreProcessingErrors) {
+  const std::string path = source("complex_merged_cells.xls");
+  const std::string processing = "处理异常：" + path;
+  form.Text10.text = "row";  // not a number
+  form.Text13.text = "A";
+  process(path);
+  form.Text10.text = "";
+  form.Text9.text = "NoSuchSheet";
+  process(path);
+  form.Text9.text = "Sheet1";
+  form.List3.items = {"{插入行}|整列|5", "{删除行}"};  // no action began, then a missing mode
+  process(path);
+  form.List3.items = {};
+  form.Text10.text = "1";
+  form.Text13.text = "1";  // column below 1
+  process(path);
+  EXPECT_EQ(form.List4.items, (Entries{processing, processing, processing, processing}));
+  EXPECT_FALSE(fs::exists(output()));
+}
+
+TEST_F(WorkbookEngineTest, AnErrorValueInTheVetoCellIsAProcessingError) {
+  const std::string path = source("error_values_formulas.xls");
+  form.Text9.text = "RawErrors";
+  form.Text10.text = "2";
+  form.Text13.text = "B";
+  process(path);
+  EXPECT_EQ(form.List4.items, Entries{"处理异常：" + path});
+}
+
+TEST_F(WorkbookEngineTest, RuleFailuresAbandonTheFileUnsaved) {
+  const std::string path = source("complex_merged_cells.xls");
+  const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
+  for (const Entries& ruleList : {Entries{"2|A|ok", "x|A|bad", "3|A|never"}, Entries{"{小偷}5|B|"},
+                                  Entries{"{表名}|First", "{表名}|Second"}, Entries{"7||"}}) {
+    form.List3.items = ruleList;
+    process(path);
+  }
+  EXPECT_EQ(form.List4.items, (Entries{failed, failed, failed, failed}));
+  EXPECT_FALSE(fs::exists(output()));
+}
+
+TEST_F(WorkbookEngineTest, SaveFailuresAreRuleFailures) {
+  const std::string path = source("complex_merged_cells.xls");
+  form.Text5.text = (dir.path() / "missing").string() + "/";
+  process(path);
+  // Naming rules that lead back to the source do not write over it.
+  form.Text5.text = form.Text4.text;
+  form.namePrefix = "";
+  const auto before = fs::last_write_time(path);
+  process(path);
+  const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
+  EXPECT_EQ(form.List4.items, (Entries{failed, failed}));
+  EXPECT_EQ(fs::last_write_time(path), before);
+}
+
+TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) {
+  const std::string path = source("cjk_sheetname_second_active.xls");
+  const auto before = ReadWithXlrd(path);
+  form.List3.items = {"{表名}|改名", "1|A|named", "{删除行}|正行|1"};
+  process(path);
+  EXPECT_EQ(form.List4.items, Entries{});
+  EXPECT_EQ(form.Text9.text, "Sheet1");
+  const auto after = ReadWithXlrd(output());
+  EXPECT_EQ(after.sheets[0].name, "改名");
+  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
+  EXPECT_EQ(after.sheets[1].value(1, 1), before.sheets[1].value(2, 1));
+  EXPECT_EQ(after.activeSheet(), 1);
+}
+
+TEST_F(WorkbookEngineTest, SavingInPlaceWritesTheSource) {
+  const std::string path = source("complex_merged_cells.xls");
+  form.Check1.value = 1;
+  form.List3.items = {"1|A|in place"};
+  process(path);
+  EXPECT_EQ(ReadWithXlrd(path).sheets[0].value(1, 1), "in place");
+  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
+}
+
+TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
+  form.List3.items = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
+  const std::string path = source("cjk_single_sheet_borders_merged.xls");
+  form.Text9.text = "第一页";
+  long long afterTen = 0;
+  for (int i = 1; i <= 200; ++i) {
+    process(path);
+    if (i == 10) afterTen = host::ResidentBytes(SharedHost().officePid());
+  }
+  const long long atEnd = host::ResidentBytes(SharedHost().officePid());
+  std::printf("office resident memory: %.1f MiB after 10 workbooks, %.1f MiB after 200\n", afterTen / 1048576.0,
+              atEnd / 1048576.0);
+  EXPECT_EQ(form.List4.items, Entries{});
+  EXPECT_LT(atEnd, afterTen + 40ll * 1024 * 1024);
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
