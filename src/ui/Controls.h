@@ -42,7 +42,7 @@ struct Captioned {
 };
 
 struct Shape {
-  int width = 0;  // twips
+  float width = 0;  // twips
 };
 
 struct ScrollBar {

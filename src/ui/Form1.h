@@ -3,6 +3,7 @@
 // rule list, the folder list, the file queue, the error log and every setting.
 
 #include <string>
+#include <vector>
 
 #include "ui/Controls.h"
 
@@ -50,8 +51,15 @@ struct Form1 {
   Shape Shape2{15};                           // progress bar, filled part
   Captioned Label8;                           // remaining time
 
+  Captioned Command4{"开始"};
+  Captioned Command6{"暂停"};
+  Captioned Command7{"继续"};
+  Captioned Command8{"停止"};
+
   // Run state.
   std::string namePrefix;
+  int tickCounter = 0;  // ticks since the last clean-up of office processes, 0 to 10
+  int startTotal = 0;   // queued files when "开始" was last pressed
 };
 
 }  // namespace sheetwise::ui

@@ -1,0 +1,139 @@
+#include "batch/BatchDriver.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "batch/OutputNaming.h"
+#include "host/HostError.h"
+#include "rules/TextReplace.h"
+
+namespace sheetwise::batch {
+
+const char* const kOfficeMissingMessage =
+    "无法启动 LibreOffice，批处理已停止。\n"
+    "LibreOffice could not be started. Install it with:\n"
+    "    sudo apt-get install libreoffice-calc-nogui\n"
+    "then press \"开始\" again; the files not yet processed are still queued.";
+
+namespace {
+
+constexpr int kCleanUpTick = 10;
+constexpr double kSecondsPerFile = 0.5;  // the estimate's assumption, not a measurement
+
+std::string Fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+}  // namespace
+
+void BatchDriver::Command4_Click() {
+  form_.tickCounter = 0;
+  if (!startChecksPass()) return;
+  form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
+  makeMirroredFolders();
+  setPanelsEnabled(false);
+  form_.Timer1.interval = form_.HScroll1.value;
+  form_.Timer1.enabled = true;
+  form_.startTotal = static_cast<int>(form_.List2.items.size());
+  ports_.log.startRun();
+}
+
+void BatchDriver::Command6_Click() { form_.Timer1.enabled = false; }
+void BatchDriver::Command7_Click() { form_.Timer1.enabled = true; }
+void BatchDriver::Command8_Click() { form_.Timer1.enabled = false; }
+
+bool BatchDriver::startChecksPass() {
+  const std::string& save = form_.Text5.text;
+  if (save.empty() || save == "/") {
+    ports_.dialogs.message("保存的目录有误", ui::MessageStyle::Plain);
+    return false;
+  }
+  const std::string& pathSearch = form_.Text12.text;
+  if (!pathSearch.empty() && save.find(pathSearch) != std::string::npos) {
+    ports_.dialogs.message("如果你需要替换文件夹名，前提你保存的位置不能存在该字符", ui::MessageStyle::Plain);
+    return false;
+  }
+  return true;
+}
+
+// Folder-list order puts parents before their subfolders. Folders that exist
+// or cannot be made are passed over.
+void BatchDriver::makeMirroredFolders() {
+  if (form_.Check1.value != 0) return;
+  for (const auto& folder : form_.List1.items) {
+    std::string target = rules::ReplaceAll(folder, form_.Text4.text, form_.Text5.text);
+    if (!form_.Text12.text.empty()) target = rules::ReplaceAll(target, form_.Text12.text, form_.Text11.text);
+    std::error_code ec;
+    std::filesystem::create_directory(target, ec);
+  }
+}
+
+void BatchDriver::setPanelsEnabled(bool enabled) {
+  form_.Frame1.enabled = enabled;
+  form_.Command2.enabled = enabled;
+  form_.Command5.enabled = enabled;
+  form_.Frame2.enabled = enabled;
+}
+
+void BatchDriver::Timer1_Timer() {
+  if (++form_.tickCounter == kCleanUpTick) {
+    ports_.dialogs.processPendingEvents();
+    ports_.endOfficeProcesses();
+    form_.tickCounter = 0;
+    return;
+  }
+  if (form_.List2.items.empty()) {
+    endRun();
+  } else {
+    try {
+      processFirstQueued();
+    } catch (const host::HostUnavailable& e) {
+      stopForMissingOffice(e.what());
+      return;
+    }
+  }
+  showProgress();
+}
+
+void BatchDriver::processFirstQueued() {
+  form_.Timer1.interval = form_.HScroll1.value;
+  const std::string path = form_.List2.items.front();
+  if (form_.Check2.value == 1) {
+    ports_.extractWorkbook(path);
+  } else {
+    ports_.processWorkbook(path);
+  }
+  if (!form_.List2.items.empty()) form_.List2.items.erase(form_.List2.items.begin());
+  if (const auto notice = ports_.log.takeWriteFailureNotice()) {
+    ports_.dialogs.message(*notice, ui::MessageStyle::Plain);
+  }
+}
+
+void BatchDriver::endRun() {
+  setPanelsEnabled(true);
+  form_.Timer1.enabled = false;
+  ports_.dialogs.processPendingEvents();
+  ports_.endOfficeProcesses();
+  ports_.dialogs.message("ok", ui::MessageStyle::Information);
+}
+
+// Without an office no file can be processed: the run stops, the file in hand
+// stays queued with the rest, and the user is told once how to mend it.
+void BatchDriver::stopForMissingOffice(const std::string& reason) {
+  form_.Timer1.enabled = false;
+  setPanelsEnabled(true);
+  ports_.dialogs.message(std::string(kOfficeMissingMessage) + "\n\n" + reason, ui::MessageStyle::Plain);
+}
+
+void BatchDriver::showProgress() {
+  const int queued = static_cast<int>(form_.List2.items.size());
+  if (form_.startTotal != 0) {
+    const double done = form_.startTotal - queued;
+    form_.Shape2.width = static_cast<float>(form_.Shape1.width * done / form_.startTotal);
+  }
+  form_.Label8.caption = "估计剩下：" + Fixed(queued * kSecondsPerFile, 1) + " 秒";
+}
+
+}  // namespace sheetwise::batch

@@ -1,0 +1,222 @@
+#include "batch/BatchDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ScriptedDialogs.h"
+#include "ScriptedPorts.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "batch/WorkbookEngine.h"
+#include "host/HostError.h"
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+
+class BatchDriverTest : public ::testing::Test {
+ protected:
+  BatchDriverTest() {
+    form.Text4.text = "/src/";
+    form.Text5.text = (dir.path() / "save").string() + "/";
+  }
+
+  void queue(int files) {
+    for (int i = 0; i < files; ++i) form.List2.items.push_back("/src/" + std::to_string(i) + ".xls");
+  }
+  // Ticks while the timer runs, as the window's timer would.
+  int runToTheEnd(int limit = 1000) {
+    int ticks = 0;
+    while (form.Timer1.enabled && ticks < limit) {
+      ++ticks;
+      tickNumber = ticks;
+      driver.Timer1_Timer();
+    }
+    return ticks;
+  }
+
+  TempDir dir;
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
+  ErrorLog log{form, clock, dir.path() / "errors.log"};
+  int tickNumber = 0;
+  std::vector<int> processedOn;
+  std::vector<int> cleanedOn;
+  std::vector<std::string> extracted;
+  std::function<void(const std::string&)> process = [this](const std::string&) { processedOn.push_back(tickNumber); };
+  BatchDriver driver{form,
+                     {dialogs, clock, log, [this](const std::string& p) { process(p); },
+                      [this](const std::string& p) { extracted.push_back(p); },
+                      [this] { cleanedOn.push_back(tickNumber); }}};
+};
+
+TEST_F(BatchDriverTest, TwentyFilesTakeTwentyThreeTicks) {
+  queue(20);
+  driver.Command4_Click();
+  EXPECT_FALSE(form.Frame1.enabled);
+  EXPECT_FALSE(form.Command2.enabled);
+  EXPECT_FALSE(form.Command5.enabled);
+  EXPECT_FALSE(form.Frame2.enabled);
+  EXPECT_TRUE(form.Timer1.enabled);
+  EXPECT_EQ(runToTheEnd(), 23);
+  std::vector<int> expected;
+  for (int t = 1; t <= 22; ++t) {
+    if (t % 10 != 0) expected.push_back(t);
+  }
+  EXPECT_EQ(processedOn, expected);
+  EXPECT_EQ(cleanedOn, (std::vector<int>{10, 20, 23}));
+  EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"ok"});
+  EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Information);
+  EXPECT_TRUE(form.Frame1.enabled && form.Command2.enabled && form.Command5.enabled && form.Frame2.enabled);
+  EXPECT_EQ(form.Shape2.width, form.Shape1.width);
+  EXPECT_EQ(form.Label8.caption, "估计剩下：0.0 秒");
+}
+
+TEST_F(BatchDriverTest, ProgressAndEstimateAfterEachFile) {
+  queue(4);
+  driver.Command4_Click();
+  driver.Timer1_Timer();
+  EXPECT_FLOAT_EQ(form.Shape2.width, form.Shape1.width / 4);
+  EXPECT_EQ(form.Label8.caption, "估计剩下：1.5 秒");
+}
+
+TEST_F(BatchDriverTest, SpeedIsReadBeforeEveryFile) {
+  queue(3);
+  form.HScroll1.value = 300;
+  driver.Command4_Click();
+  EXPECT_EQ(form.Timer1.interval, 300);
+  form.HScroll1.value = 1200;
+  driver.Timer1_Timer();
+  EXPECT_EQ(form.Timer1.interval, 1200);
+}
+
+TEST_F(BatchDriverTest, PauseStopContinueAndRestart) {
+  queue(6);
+  driver.Command4_Click();
+  driver.Timer1_Timer();
+  driver.Command6_Click();
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_FALSE(form.Frame1.enabled);  // still locked while paused
+  driver.Command7_Click();
+  EXPECT_TRUE(form.Timer1.enabled);
+  driver.Command8_Click();
+  EXPECT_FALSE(form.Timer1.enabled);
+  // "开始" while paused starts over with the files still queued.
+  driver.Command4_Click();
+  EXPECT_EQ(form.startTotal, 5);
+  EXPECT_EQ(form.tickCounter, 0);
+  driver.Timer1_Timer();
+  EXPECT_FLOAT_EQ(form.Shape2.width, form.Shape1.width / 5);
+}
+
+TEST_F(BatchDriverTest, ContinueWhileIdleProcessesWithoutTheStartSteps) {
+  queue(1);
+  form.namePrefix = "kept_";
+  driver.Command7_Click();
+  driver.Timer1_Timer();
+  EXPECT_EQ(processedOn.size(), 1u);
+  EXPECT_TRUE(form.Frame1.enabled);
+  EXPECT_EQ(form.namePrefix, "kept_");
+  EXPECT_FALSE(fs::exists(dir.path() / "save"));
+  driver.Timer1_Timer();
+  EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"ok"});
+  EXPECT_FALSE(form.Timer1.enabled);
+}
+
+TEST_F(BatchDriverTest, StartChecksRefuseWithTheirMessages) {
+  queue(2);
+  for (const char* save : {"", "/"}) {
+    form.Text5.text = save;
+    driver.Command4_Click();
+  }
+  form.Text5.text = "/data/out_2024/";
+  form.Text12.text = "_2024";
+  driver.Command4_Click();
+  EXPECT_EQ(dialogs.messageTexts(),
+            (std::vector<std::string>{"保存的目录有误", "保存的目录有误",
+                                      "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"}));
+  EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Plain);
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_TRUE(form.Frame1.enabled);
+}
+
+TEST_F(BatchDriverTest, MirroredFoldersWithReplacementsAndNoneInPlace) {
+  form.Text4.text = "/src/";
+  form.List1.items = {"/src/", "/src/a_old/", "/src/a_old/b/"};
+  form.Text12.text = "_old";
+  form.Text11.text = "_new";
+  form.Text8.text = "日期_x日期";
+  driver.Command4_Click();
+  EXPECT_TRUE(fs::is_directory(dir.path() / "save/a_new/b"));
+  EXPECT_EQ(form.namePrefix, "2026-12-06_x2026-12-06");
+  TempDir other;
+  form.Text5.text = (other.path() / "save").string() + "/";
+  form.Check1.value = 1;
+  driver.Command4_Click();
+  EXPECT_EQ(other.listing(), "");
+}
+
+TEST_F(BatchDriverTest, ExtractionModeSendsFilesToTheExtraction) {
+  queue(2);
+  form.Check2.value = 1;
+  driver.Command4_Click();
+  runToTheEnd();
+  EXPECT_EQ(extracted, (std::vector<std::string>{"/src/0.xls", "/src/1.xls"}));
+  EXPECT_TRUE(processedOn.empty());
+}
+
+TEST_F(BatchDriverTest, AnOfficeThatCannotStartStopsTheRunOnce) {
+  queue(3);
+  process = [](const std::string&) { throw host::HostUnavailable("LibreOffice could not be started: test"); };
+  driver.Command4_Click();
+  runToTheEnd();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].first.find("apt-get install libreoffice-calc-nogui"), std::string::npos);
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_TRUE(form.Frame1.enabled && form.Command2.enabled && form.Command5.enabled && form.Frame2.enabled);
+  EXPECT_EQ(form.List2.items.size(), 3u);
+}
+
+TEST_F(BatchDriverTest, AnUnwritableLogIsReportedOncePerRun) {
+  queue(3);
+  fs::create_directory(dir.path() / "errors.log");  // a folder where the log file should be
+  process = [this](const std::string& p) { log.setlog(ProcessingErrorEntry(p)); };
+  driver.Command4_Click();
+  runToTheEnd();
+  EXPECT_EQ(form.List4.items.size(), 3u);
+  ASSERT_EQ(dialogs.messages.size(), 2u);  // the notice, then "ok"
+  EXPECT_NE(dialogs.messages[0].first.find("errors.log"), std::string::npos);
+}
+
+TEST(BatchDriverRun, EditsARealFolderOfWorkbooks) {
+  TempDir dir;
+  ui::Form1 form;
+  for (const char* name : {"a.xls", "sub/b.xls", "sub/c.xls"}) dir.copyCorpus("complex_merged_cells.xls", std::string("in/") + name);
+  form.Text4.text = (dir.path() / "in").string() + "/";
+  form.Text5.text = (dir.path() / "out").string() + "/";
+  form.List1.items = {form.Text4.text, form.Text4.text + "sub/"};
+  form.List2.items = {dir / "in/a.xls", dir / "in/sub/b.xls", dir / "in/sub/c.xls"};
+  form.List3.items = {"1|A|done"};
+  form.Text8.text = "x_";
+  test::ScriptedDialogs dialogs;
+  test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
+  ErrorLog log{form, clock, dir.path() / "errors.log"};
+  WorkbookEngine engine{form, test::SharedHost(), log};
+  BatchDriver driver{form,
+                     {dialogs, clock, log, [&](const std::string& p) { engine.ProcessWorkbook(p); },
+                      [](const std::string&) {}, [] {}}};
+  driver.Command4_Click();
+  while (form.Timer1.enabled) driver.Timer1_Timer();
+  for (const char* name : {"out/x_a.xls", "out/sub/x_b.xls", "out/sub/x_c.xls"}) {
+    EXPECT_EQ(test::ReadWithXlrd(dir / name).sheets[0].value(1, 1), "done") << name;
+  }
+  EXPECT_TRUE(form.List4.items.empty());
+  EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"ok"});
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
