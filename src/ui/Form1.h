@@ -10,51 +10,80 @@
 namespace sheetwise::ui {
 
 struct Form1 {
-  // Rule editor fields.
-  TextBox Text1, Text2, Text3;     // ReplaceCell: row, column letter, text
-  TextBox charu, shanchu;          // InsertRows / DeleteRows row
-  ComboBox Combo1, Combo2;         // their modes
-  TextBox hebingx, hebingy;        // MergeRange corners
-  TextBox qingkongx, qingkongy;    // ClearRange corners
-  TextBox gaiming;                 // RenameSheet new name
-  TextBox Text15, Text16;          // ColumnWidth column, width
-  TextBox Text18, Text17;          // RowHeight row, height
-  TextBox Text20, Text21;          // ExtractCell column, row
-  CheckBox Check2;                 // extraction mode "开启"
+  // Rule editor panel (scrolls inside Picture1 with VScroll1).
+  Captioned Frame1;                          // the whole rule input panel
+  int Frame1Top = 0;                         // twips, inside Picture1
+  ScrollBar VScroll1;
+  Captioned Frame18{"标准类"};
+  TextBox Text1, Text2, Text3;               // ReplaceCell: row, column letter, text
+  Captioned Command9{"添加快"}, Command1{"添加"};
+  Captioned Frame14{"插入类"};
+  TextBox charu;                             // InsertRows row
+  ComboBox Combo1;                           // its mode
+  Captioned charucom{"添加"};
+  Captioned Frame13{"删除类"};
+  TextBox shanchu;                           // DeleteRows row (or column letters)
+  ComboBox Combo2;                           // its mode
+  Captioned shanchucom{"添加"};
+  Captioned Frame12{"合并   注意：被合并单元必须空白"};
+  TextBox hebingx, hebingy;                  // MergeRange corners
+  Captioned hebingxvv{"添加"};
+  Captioned Frame11{"清空区域内容"};
+  TextBox qingkongx, qingkongy;              // ClearRange corners
+  Captioned qingkingxxc{"添加"};
+  Captioned Frame10{"表名更改"};
+  TextBox gaiming;                           // RenameSheet new name
+  Captioned gaimingc{"添加"};
+  Captioned Frame16{"列距 填字母"};
+  TextBox Text15, Text16;                    // ColumnWidth column, width
+  Captioned Command13{"添加"};
+  Captioned Frame17{"行距"};
+  TextBox Text18, Text17;                    // RowHeight row, height
+  Captioned Command14{"添加"};
+  Captioned Frame20{"小偷类"};
+  TextBox Text20, Text21;                    // ExtractCell column, row
+  CheckBox Check2;                           // extraction mode "开启"
+  Captioned Command16{"添加快"}, Command15{"添加"};
+
+  // Rule list and error log.
+  Captioned Frame9{"规则"};
+  ListBox List3;                             // rule list
+  Captioned Command3{"移除"}, Command10{"清空"};
+  Captioned Frame6{"错误日志"};
+  ListBox List4;                             // error log
+  ListBox xiaotou;                           // extraction results (hidden)
 
   // Sheet name, folders, file-name rules, veto condition.
-  TextBox Text9{"Sheet1"};         // the named sheet
-  TextBox Text4{"", true, true};   // source folder (locked)
-  TextBox Text5{"", true, true};   // save folder (locked)
-  TextBox Text6, Text7;            // file-name replacement: from, to
-  TextBox Text8;                   // file-name prefix ("日期" becomes the date)
-  TextBox Text12, Text11;          // path replacement: from, to
-  CheckBox Check1;                 // save over the source file
-  TextBox Text10, Text13, Text14;  // veto row, column, value
-
-  // Lists.
-  ListBox List1;    // folder list
-  ListBox List2;    // file queue
-  ListBox List3;    // rule list
-  ListBox List4;    // error log
-  ListBox xiaotou;  // extraction results
-
-  // Run controls and progress.
-  Captioned Frame1;   // the rule input panel
-  Captioned Frame2;   // file-name rules
+  TextBox Text9{"Sheet1"};                   // the named sheet
+  Captioned Command11{"确定"}, Command12{"取消"};
+  Captioned Frame15{"文件列表[ 只针对 Office Execl 2003的文件 ]"};
+  ListBox List1;                             // folder list
+  ListBox List2;                             // file queue
+  TextBox Text4{"", true, true};             // source folder (locked)
+  TextBox Text5{"", true, true};             // save folder (locked)
   Captioned Command2{"打开目录", false};
   Captioned Command5{"保存目录"};
-  ScrollBar HScroll1{500, 1, 2000, 10, 100};  // processing speed, ms per file
-  Timer Timer1{false, 1000};                  // batch driver
-  Timer Timer2{true, 1000};                   // memory monitor
-  Shape Shape1{12135};                        // progress bar, full width
-  Shape Shape2{15};                           // progress bar, filled part
-  Captioned Label8;                           // remaining time
+  Captioned Frame2{"文件名保存规则"};
+  TextBox Text6, Text7;                      // file-name replacement: from, to
+  TextBox Text8;                             // file-name prefix ("日期" becomes the date)
+  Captioned Frame7{"文件名保存规则  路径前不能含有"};
+  TextBox Text12, Text11;                    // path replacement: from, to
+  CheckBox Check1;                           // save over the source file
+  Captioned Frame8{"否定 条件"};
+  TextBox Text10, Text13, Text14;            // veto row, column, value
 
-  Captioned Command4{"开始"};
-  Captioned Command6{"暂停"};
-  Captioned Command7{"继续"};
-  Captioned Command8{"停止"};
+  // Run controls, progress and memory.
+  Captioned Frame3{"处理速度 "};
+  ScrollBar HScroll1{500, 1, 2000, 10, 100};  // processing speed, ms per file
+  Captioned Command4{"开始"}, Command6{"暂停"}, Command7{"继续"}, Command8{"停止"};
+  Timer Timer1{false, 1000};                 // batch driver
+  Timer Timer2{true, 1000};                  // memory monitor
+  Shape Shape1{12135};                       // progress bar, full width
+  Shape Shape2{15};                          // progress bar, filled part
+  Captioned Label8;                          // remaining time
+  Captioned Frame19{"内存占用"};
+  Shape Shape3{2415};                        // memory bar, full width
+  Shape Shape4{15};                          // memory bar, filled part
 
   // Run state.
   std::string namePrefix;
