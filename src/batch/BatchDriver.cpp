@@ -1,11 +1,9 @@
 #include "batch/BatchDriver.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "batch/OutputNaming.h"
 #include "host/HostError.h"
-#include "rules/TextReplace.h"
 
 namespace sheetwise::batch {
 
@@ -32,7 +30,7 @@ void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   if (!startChecksPass()) return;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
-  makeMirroredFolders();
+  MakeMirroredFolders(form_);
   setPanelsEnabled(false);
   form_.Timer1.interval = form_.HScroll1.value;
   form_.Timer1.enabled = true;
@@ -56,18 +54,6 @@ bool BatchDriver::startChecksPass() {
     return false;
   }
   return true;
-}
-
-// Folder-list order puts parents before their subfolders. Folders that exist
-// or cannot be made are passed over.
-void BatchDriver::makeMirroredFolders() {
-  if (form_.Check1.value != 0) return;
-  for (const auto& folder : form_.List1.items) {
-    std::string target = rules::ReplaceAll(folder, form_.Text4.text, form_.Text5.text);
-    if (!form_.Text12.text.empty()) target = rules::ReplaceAll(target, form_.Text12.text, form_.Text11.text);
-    std::error_code ec;
-    std::filesystem::create_directory(target, ec);
-  }
 }
 
 void BatchDriver::setPanelsEnabled(bool enabled) {

@@ -38,7 +38,6 @@ class BatchDriver {
 
  private:
   bool startChecksPass();
-  void makeMirroredFolders();
   void setPanelsEnabled(bool enabled);
   void processFirstQueued();
   void endRun();

@@ -50,7 +50,13 @@ std::optional<std::string> AppendToFile(const fs::path& file, std::string_view t
 
 }  // namespace
 
-std::string VetoEntry(const std::string& path) { return FileEntry("触发否决条件：", path); }
+namespace {
+constexpr std::string_view kVetoText = "触发否决条件：";
+}  // namespace
+
+std::string VetoEntry(const std::string& path) { return FileEntry(kVetoText, path); }
+
+bool IsVetoEntry(const std::string& entry) { return entry.rfind(kVetoText, 0) == 0; }
 
 std::string ProcessingErrorEntry(const std::string& path) { return "处理异常：" + path; }
 

@@ -19,6 +19,7 @@ inline constexpr std::string_view kFileStart = "<file/>";
 inline constexpr std::string_view kFileEnd = "</file>";
 
 std::string VetoEntry(const std::string& path);
+bool IsVetoEntry(const std::string& entry);
 std::string ProcessingErrorEntry(const std::string& path);
 std::string RuleFailureEntry(const std::string& path);
 

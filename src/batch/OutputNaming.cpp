@@ -1,10 +1,26 @@
 #include "batch/OutputNaming.h"
 
+#include <filesystem>
+
 #include "rules/TextReplace.h"
 
 namespace sheetwise::batch {
 
 using rules::ReplaceAll;
+
+std::string MirroredFolder(const ui::Form1& form, const std::string& folder) {
+  std::string target = ReplaceAll(folder, form.Text4.text, form.Text5.text);
+  if (!form.Text12.text.empty()) target = ReplaceAll(target, form.Text12.text, form.Text11.text);
+  return target;
+}
+
+void MakeMirroredFolders(const ui::Form1& form) {
+  if (form.Check1.value != 0) return;
+  for (const auto& folder : form.List1.items) {
+    std::error_code ec;
+    std::filesystem::create_directory(MirroredFolder(form, folder), ec);
+  }
+}
 
 std::string BuildOutputPath(const ui::Form1& form, const std::string& sourcePath) {
   const size_t slash = sourcePath.rfind('/');

@@ -1,6 +1,7 @@
 #include "extract/ExtractionRun.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "extract/CellReader.h"
 #include "rules/RuleString.h"

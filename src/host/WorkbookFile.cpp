@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "host/HostError.h"
@@ -112,7 +113,21 @@ bool IsOldBiffBof(const std::string& head) {
   return b0 == 0x09 && (b1 == 0x00 || b1 == 0x02 || b1 == 0x04);
 }
 
+// The library's object types are registered once, before any thread uses them:
+// registering them from two threads at a time breaks them.
+void GsfReady() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    gsf_init();
+    g_type_ensure(GSF_INPUT_STDIO_TYPE);
+    g_type_ensure(GSF_INFILE_MSOLE_TYPE);
+    g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));
+    g_type_class_unref(g_type_class_ref(GSF_INFILE_MSOLE_TYPE));
+  });
+}
+
 GPtr<GsfInfile> OpenOle(const std::string& path) {
+  GsfReady();
   GError* error = nullptr;
   GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
   if (error) g_error_free(error);

@@ -1,0 +1,25 @@
+#pragma once
+// The batch command: the same per-workbook engine and extraction run as the
+// window, over a whole folder tree, without a display.
+
+#include <atomic>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::batch {
+
+struct CommandStreams {
+  std::ostream& out;  // dry-run lines, the extraction CSV by default
+  std::ostream& err;  // progress, log entries, the summary, errors
+  bool errIsTerminal = false;
+};
+
+// Exit status: 0 no file failed, 1 some failed, 2 bad arguments or no office,
+// 130 interrupted (the workbooks in progress were finished).
+int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, const std::atomic<bool>& interrupted,
+                    const host::HostOptions& hostOptions = {});
+
+}  // namespace sheetwise::batch

@@ -1,0 +1,159 @@
+#include "batch/BatchOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <thread>
+
+namespace sheetwise::batch {
+namespace fs = std::filesystem;
+
+const char* const kBatchHelp = R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
+
+Applies one rule list to every .xls workbook below DIR, or reads key cells out of them.
+
+Required:
+  --source DIR           folder tree to process (workbooks *.xls in any letter case;
+                         hidden folders are skipped)
+  --rules FILE           rule file: UTF-8, one rule string per line (e.g. {插入行}|正行|5)
+  --save DIR             save edited copies here, in a mirrored folder tree
+  --in-place             save each workbook over its source instead
+  --extract              read cells instead of editing: every rule is read as {小偷}ROW|COL|
+
+Options:
+  --sheet NAME           the named sheet (default Sheet1)
+  --veto-row N --veto-col L --veto-value TEXT
+                         leave a workbook unedited (but saved) unless cell L N of the
+                         named sheet holds TEXT exactly
+  --prefix TEXT          put TEXT before each file name; "日期" becomes today's date
+  --name-replace FROM TO replace FROM by TO in each file name
+  --path-replace FROM TO replace FROM by TO in each whole output path (FROM must not
+                         occur in the save folder)
+  --output FILE          extraction CSV (file,row,column,text); default standard output
+  --log FILE             error log (default 错误日志.log in the current directory)
+  --jobs N               office processes side by side (default: processors, at most 4)
+  --shard K/N            take only the K-th of N disjoint shares of the queue
+  --dry-run              print each source file and its output path; open nothing
+  --quiet                no progress bar and no log lines on standard error
+  --help, --version
+
+Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed,
+2 bad arguments or LibreOffice cannot start, 130 interrupted.
+)";
+
+namespace {
+
+int PositiveNumber(const std::string& option, const std::string& text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1) {
+    throw UsageError(option + " needs a whole number of at least 1, not \"" + text + "\"");
+  }
+  return value;
+}
+
+void ParseShard(BatchOptions& o, const std::string& text) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos) throw UsageError("--shard needs K/N, for example 2/3, not \"" + text + "\"");
+  o.shardIndex = PositiveNumber("--shard", text.substr(0, slash));
+  o.shardCount = PositiveNumber("--shard", text.substr(slash + 1));
+  if (o.shardIndex > o.shardCount) throw UsageError("--shard K/N needs K between 1 and N, not " + text);
+}
+
+using Handler = std::function<void(BatchOptions&, const std::vector<std::string>&)>;
+
+// Each option with the number of values it takes.
+const std::map<std::string, std::pair<int, Handler>>& Options() {
+  static const std::map<std::string, std::pair<int, Handler>> options = {
+      {"--source", {1, [](auto& o, auto& v) { o.source = v[0]; }}},
+      {"--rules", {1, [](auto& o, auto& v) { o.rulesFile = v[0]; }}},
+      {"--save", {1, [](auto& o, auto& v) { o.save = v[0]; }}},
+      {"--in-place", {0, [](auto& o, auto&) { o.inPlace = true; }}},
+      {"--sheet", {1, [](auto& o, auto& v) { o.sheet = v[0]; }}},
+      {"--veto-row", {1, [](auto& o, auto& v) { o.vetoRow = v[0]; }}},
+      {"--veto-col", {1, [](auto& o, auto& v) { o.vetoColumn = v[0]; }}},
+      {"--veto-value", {1, [](auto& o, auto& v) { o.vetoValue = v[0]; }}},
+      {"--prefix", {1, [](auto& o, auto& v) { o.prefix = v[0]; }}},
+      {"--name-replace", {2, [](auto& o, auto& v) { o.nameFrom = v[0], o.nameTo = v[1]; }}},
+      {"--path-replace", {2, [](auto& o, auto& v) { o.pathFrom = v[0], o.pathTo = v[1]; }}},
+      {"--extract", {0, [](auto& o, auto&) { o.extract = true; }}},
+      {"--output", {1, [](auto& o, auto& v) { o.output = v[0]; }}},
+      {"--log", {1, [](auto& o, auto& v) { o.log = v[0]; }}},
+      {"--jobs", {1, [](auto& o, auto& v) { o.jobs = PositiveNumber("--jobs", v[0]); }}},
+      {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
+      {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
+      {"--quiet", {0, [](auto& o, auto&) { o.quiet = true; }}},
+      {"--help", {0, [](auto& o, auto&) { o.help = true; }}},
+      {"--version", {0, [](auto& o, auto&) { o.version = true; }}},
+  };
+  return options;
+}
+
+void CheckCombination(const BatchOptions& o) {
+  if (o.source.empty()) throw UsageError("--source DIR is required");
+  if (o.rulesFile.empty()) throw UsageError("--rules FILE is required");
+  if (!o.save.empty() && o.inPlace) throw UsageError("give either --save DIR or --in-place, not both");
+  if (!o.extract && o.save.empty() && !o.inPlace) throw UsageError("give --save DIR or --in-place (or --extract)");
+  if (o.vetoRow.empty() != o.vetoColumn.empty()) throw UsageError("--veto-row and --veto-col go together");
+  if (!fs::is_directory(o.source)) throw UsageError("the source folder does not exist: " + o.source);
+}
+
+}  // namespace
+
+BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
+  BatchOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const auto it = Options().find(args[i]);
+    if (it == Options().end()) throw UsageError("unknown option \"" + args[i] + "\" (see --help)");
+    const auto& [count, handle] = it->second;
+    if (i + count >= args.size()) {
+      throw UsageError(args[i] + " needs " + std::to_string(count) + (count == 1 ? " value" : " values"));
+    }
+    const std::vector<std::string> values(args.begin() + i + 1, args.begin() + i + 1 + count);
+    handle(options, values);
+    i += count;
+  }
+  if (options.help || options.version) return options;
+  CheckCombination(options);
+  return options;
+}
+
+namespace {
+
+std::string AsFolder(const std::string& path) {
+  std::string folder = fs::absolute(path).lexically_normal().string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+ui::Form1 SettingsForm(const BatchOptions& o, const std::vector<std::string>& rules) {
+  ui::Form1 form;
+  form.Text4.text = AsFolder(o.source);
+  // Saving in place or extracting computes output paths that are not used:
+  // the source folder stands in for the save folder.
+  form.Text5.text = o.save.empty() ? form.Text4.text : AsFolder(o.save);
+  form.Check1.value = o.inPlace ? 1 : 0;
+  form.Check2.value = o.extract ? 1 : 0;
+  form.Text9.text = o.sheet;
+  form.Text10.text = o.vetoRow;
+  form.Text13.text = o.vetoColumn;
+  form.Text14.text = o.vetoValue;
+  form.Text8.text = o.prefix;
+  form.Text6.text = o.nameFrom;
+  form.Text7.text = o.nameTo;
+  form.Text12.text = o.pathFrom;
+  form.Text11.text = o.pathTo;
+  form.List3.items = rules;
+  return form;
+}
+
+int DefaultJobs() {
+  const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<int>(std::min(processors, 4u));
+}
+
+}  // namespace sheetwise::batch

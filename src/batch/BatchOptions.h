@@ -1,0 +1,51 @@
+#pragma once
+// The options of the batch command, mirroring the main window's fields.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/Form1.h"
+
+namespace sheetwise::batch {
+
+// A command line that cannot be run; the message says what to fix.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct BatchOptions {
+  std::string source;
+  std::string rulesFile;
+  std::string save;
+  bool inPlace = false;
+  std::string sheet = "Sheet1";
+  std::string vetoRow, vetoColumn, vetoValue;
+  std::string prefix;
+  std::string nameFrom, nameTo;
+  std::string pathFrom, pathTo;
+  bool extract = false;
+  std::string output;  // extraction CSV; empty: standard output
+  std::string log;     // empty: the default log file in the current directory
+  int jobs = 0;        // 0: the number of processors, at most 4
+  int shardIndex = 1;  // 1-based
+  int shardCount = 1;
+  bool dryRun = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+BatchOptions ParseBatchOptions(const std::vector<std::string>& args);
+
+// The window's settings for these options: folders ending in "/", the rule
+// list, the sheet name, the veto condition and the file-name rules.
+ui::Form1 SettingsForm(const BatchOptions& options, const std::vector<std::string>& rules);
+
+int DefaultJobs();
+
+extern const char* const kBatchHelp;
+
+}  // namespace sheetwise::batch

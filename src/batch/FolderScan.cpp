@@ -1,0 +1,146 @@
+#include "batch/FolderScan.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "rules/TextReplace.h"
+
+namespace sheetwise::batch {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNoSheetName = "表明不正确";
+
+std::string CollapseSeparators(const std::string& path) { return rules::ReplaceAll(path, "//", "/"); }
+
+std::string WithTrailingSeparator(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+bool IsHidden(const std::string& name) { return !name.empty() && name.front() == '.'; }
+
+bool HasWorkbookExtension(const std::string& name) {
+  constexpr std::string_view kExtension = ".xls";
+  if (name.size() <= kExtension.size()) return false;
+  const std::string_view tail = std::string_view(name).substr(name.size() - kExtension.size());
+  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char c, char e) {
+    return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == e;
+  });
+}
+
+// Sorted names of the entries of folder that pass keep; whatever could be read
+// before a failure.
+template <typename Keep>
+std::vector<std::string> ListNames(const std::string& folder, Keep keep) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (!IsHidden(name) && keep(*it, name)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct FolderId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FolderId&) const = default;
+};
+
+std::optional<FolderId> IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FolderId{info.st_dev, info.st_ino};
+}
+
+// Whether folder (ending in "/") is the same folder as one of the folders its
+// path passes through; walking it would never end.
+bool LeadsBackToItsOwnPath(const std::string& folder) {
+  const std::optional<FolderId> self = IdentityOf(folder);
+  if (!self) return true;
+  for (size_t slash = folder.rfind('/', folder.size() - 2); slash != std::string::npos;
+       slash = slash == 0 ? std::string::npos : folder.rfind('/', slash - 1)) {
+    if (IdentityOf(folder.substr(0, slash + 1)) == self) return true;
+  }
+  return false;
+}
+
+// List1 grows while it is walked: the count is read afresh for every step, so
+// the folders appended are walked in their turn.
+void WalkFolders(ui::Form1& form) {
+  for (size_t i = 0; i < form.List1.items.size(); ++i) {
+    const std::string folder = form.List1.items[i];  // a copy: appending may move the entries
+    ListSubfolders(form, folder);
+  }
+}
+
+void CollectWorkbooks(ui::Form1& form) {
+  for (const std::string& folder : form.List1.items) {
+    for (const std::string& name : ListWorkbooks(folder)) {
+      form.List2.items.push_back(CollapseSeparators(folder + "/" + name));
+    }
+  }
+}
+
+std::string ScanSummary(size_t folderCount, size_t fileCount) {
+  return std::to_string(folderCount) + "个目录路径\n" + std::to_string(fileCount) + "个文件\n" + "估计需要 " +
+         EstimatedSeconds(fileCount) + " 秒";
+}
+
+}  // namespace
+
+void ScanSourceFolder(ui::Form1& form) {
+  form.List1 = ui::ListBox{{form.Text4.text}, -1, form.List1.enabled};
+  form.List2 = ui::ListBox{{}, -1, form.List2.enabled};
+  WalkFolders(form);
+  CollectWorkbooks(form);
+}
+
+std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt) { return dialogs.chooseFolder(prompt); }
+
+void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
+  if (form.Text9.text.empty()) {
+    dialogs.message(kNoSheetName, ui::MessageStyle::Information);
+    return;
+  }
+  form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
+  if (form.Text4.text == "/") return;  // cancelled
+  ScanSourceFolder(form);
+  dialogs.message(ScanSummary(form.List1.items.size(), form.List2.items.size()), ui::MessageStyle::Plain);
+}
+
+void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {
+  form.Text5.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
+  if (form.Text5.text == "/") form.Text5.text.clear();  // cancelled
+}
+
+void ListSubfolders(ui::Form1& form, const std::string& folder) {
+  const auto isFolder = [](const fs::directory_entry& entry, const std::string&) {
+    std::error_code ec;
+    return entry.is_directory(ec);
+  };
+  for (const std::string& name : ListNames(folder, isFolder)) {
+    std::string subfolder = CollapseSeparators(folder + name + "/");
+    if (!LeadsBackToItsOwnPath(subfolder)) form.List1.items.push_back(std::move(subfolder));
+  }
+}
+
+std::vector<std::string> ListWorkbooks(const std::string& folder) {
+  return ListNames(folder, [](const fs::directory_entry& entry, const std::string& name) {
+    std::error_code ec;
+    return HasWorkbookExtension(name) && entry.is_regular_file(ec);
+  });
+}
+
+std::string EstimatedSeconds(std::size_t fileCount) {
+  return std::to_string(fileCount / 2) + (fileCount % 2 == 0 ? ".0" : ".5");
+}
+
+}  // namespace sheetwise::batch

@@ -1,0 +1,130 @@
+#include "batch/ParallelRun.h"
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "batch/ErrorLog.h"
+#include "batch/WorkbookEngine.h"
+#include "extract/ExtractionRun.h"
+#include "host/Clock.h"
+
+namespace sheetwise::batch {
+namespace {
+
+// Outcomes by queue position, filled by the workers, taken in order.
+class OutcomeBoard {
+ public:
+  explicit OutcomeBoard(size_t size) : outcomes_(size) {}
+
+  void put(size_t index, FileOutcome outcome) {
+    std::lock_guard lock(mutex_);
+    outcomes_[index] = std::move(outcome);
+    changed_.notify_all();
+  }
+  // A worker gave up: positions from index on will not come.
+  void fail(size_t index, std::exception_ptr error) {
+    std::lock_guard lock(mutex_);
+    if (index < firstMissing_) {
+      firstMissing_ = index;
+      error_ = error;
+    }
+    changed_.notify_all();
+  }
+  void finishWorker() {
+    std::lock_guard lock(mutex_);
+    ++finishedWorkers_;
+    changed_.notify_all();
+  }
+  // The outcome at index, or none once it can no longer come.
+  std::optional<FileOutcome> take(size_t index, int workers) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return outcomes_[index] || index >= firstMissing_ || finishedWorkers_ == workers; });
+    if (!outcomes_[index]) return std::nullopt;
+    std::optional<FileOutcome> outcome = std::move(outcomes_[index]);
+    outcomes_[index].reset();
+    return outcome;
+  }
+  std::exception_ptr error() {
+    std::lock_guard lock(mutex_);
+    return error_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::optional<FileOutcome>> outcomes_;
+  size_t firstMissing_ = SIZE_MAX;
+  std::exception_ptr error_;
+  int finishedWorkers_ = 0;
+};
+
+// One office and one copy of the settings; log entries are collected per file
+// (the log file of the run is written in queue order by the caller).
+class Worker {
+ public:
+  Worker(const ui::Form1& settings, const host::HostOptions& hostOptions)
+      : form_(settings), office_(hostOptions), log_(form_, clock_, "/dev/null"), engine_(form_, office_, log_),
+        extraction_(form_, records_, office_, log_) {}
+
+  FileOutcome process(const std::string& path) {
+    form_.List4.items.clear();
+    records_.clear();
+    if (form_.Check2.value == 1) {
+      extraction_.ExtractWorkbook(path);
+    } else {
+      engine_.ProcessWorkbook(path);
+    }
+    return {form_.List4.items, records_};
+  }
+
+ private:
+  ui::Form1 form_;
+  host::SystemClock clock_;
+  host::LibreOfficeHost office_;
+  ErrorLog log_;
+  extract::ExtractionResults records_;
+  WorkbookEngine engine_;
+  extract::ExtractionRun extraction_;
+};
+
+}  // namespace
+
+void RunInParallel(const ui::Form1& settings, const std::vector<std::string>& queue,
+                   const ParallelRunOptions& options,
+                   const std::function<void(size_t, const FileOutcome&)>& emit) {
+  if (queue.empty()) return;
+  const int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(queue.size())));
+  OutcomeBoard board(queue.size());
+  std::atomic<size_t> next{0};
+  std::vector<std::jthread> workers;
+  for (int j = 0; j < jobs; ++j) {
+    workers.emplace_back([&] {
+      Worker worker(settings, options.host);
+      size_t index = 0;
+      while ((!options.stop || !*options.stop) && (index = next++) < queue.size()) {
+        try {
+          board.put(index, worker.process(queue[index]));
+        } catch (...) {
+          board.fail(index, std::current_exception());
+          break;
+        }
+      }
+      board.finishWorker();
+    });
+  }
+  for (size_t index = 0; index < queue.size(); ++index) {
+    const auto outcome = board.take(index, jobs);
+    if (!outcome) break;
+    emit(index, *outcome);
+  }
+  if (const auto error = board.error()) {
+    next = queue.size();
+    workers.clear();
+    std::rethrow_exception(error);
+  }
+}
+
+}  // namespace sheetwise::batch

@@ -1,0 +1,23 @@
+#pragma once
+// Rule files: UTF-8 text, one rule string per line exactly as the rule list
+// holds it. Reading tolerates a byte-order mark and CR LF line ends and skips
+// blank lines.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sheetwise::rules {
+
+class RuleFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string> ParseRuleText(const std::string& text);
+std::vector<std::string> LoadRuleFile(const std::filesystem::path& path);
+// Writes the rules, one a line (LF), replacing the file.
+void SaveRuleFile(const std::filesystem::path& path, const std::vector<std::string>& rules);
+
+}  // namespace sheetwise::rules
