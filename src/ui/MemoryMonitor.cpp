@@ -1,0 +1,25 @@
+#include "ui/MemoryMonitor.h"
+
+#include <cstdio>
+
+namespace sheetwise::ui {
+
+double UsedMemoryRatio(const host::MemoryStatus& status) {
+  if (status.totalBytes == 0 || status.availableBytes >= status.totalBytes) return 0.0;
+  const std::uint64_t used = status.totalBytes - status.availableBytes;
+  return static_cast<double>(used) / static_cast<double>(status.totalBytes);
+}
+
+std::string MemoryCaption(double ratio) {
+  char percent[32];
+  std::snprintf(percent, sizeof percent, "%.2f%%", ratio * 100.0);
+  return std::string("内存占用 ") + percent;
+}
+
+void Timer2_Timer(Form1& form, host::MemoryFigures& figures) {
+  const double ratio = UsedMemoryRatio(figures.read());
+  form.Shape4.width = static_cast<float>(form.Shape3.width * ratio);
+  form.Frame19.caption = MemoryCaption(ratio);
+}
+
+}  // namespace sheetwise::ui

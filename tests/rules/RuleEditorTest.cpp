@@ -1,0 +1,133 @@
+#include "rules/RuleEditor.h"
+
+#include <gtest/gtest.h>
+
+#include "ScriptedDialogs.h"
+#include "ui/MainWindowStartup.h"
+
+namespace sheetwise::rules {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+class RuleEditor : public ::testing::Test {
+ protected:
+  RuleEditor() { ui::Form1_Load(form); }
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+};
+
+TEST_F(RuleEditor, ReplaceCellNeedsARowAndTakesTheRestAsTyped) {
+  Command1_Click(form);
+  EXPECT_TRUE(form.List3.items.empty());
+  form.Text1.text = "7";
+  Command1_Click(form);
+  form.Text2.text = "B";
+  form.Text3.text = "合计|x";
+  Command1_Click(form);
+  EXPECT_EQ(form.List3.items, (Entries{"7||", "7|B|合计|x"}));
+  EXPECT_EQ(form.Text1.text, "7");  // fields are left as they are
+}
+
+TEST_F(RuleEditor, EachAddCommandAppendsItsEntryAtTheEnd) {
+  form.charu.text = "5";
+  charucom_Click(form);
+  form.hebingx.text = "B7";
+  form.hebingy.text = "C8";
+  hebingxvv_Click(form);
+  form.qingkongx.text = "A1";
+  form.qingkongy.text = "D4";
+  qingkingxxc_Click(form);
+  form.Text15.text = "AB";
+  form.Text16.text = "12";
+  Command13_Click(form);
+  form.Text18.text = "3";
+  form.Text17.text = "30";
+  Command14_Click(form);
+  gaimingc_Click(form);
+  form.gaiming.text = "汇总";
+  gaimingc_Click(form);
+  gaimingc_Click(form);
+  EXPECT_EQ(form.List3.items, (Entries{"{插入行}|正行|5", "{合并}|B7|C8", "{清空}|A1|D4", "{列距}|AB|12",
+                                       "{行距}|3|30", "{表名}|", "{表名}|汇总", "{表名}|汇总"}));
+}
+
+TEST_F(RuleEditor, DeleteCommandFollowsTheChosenMode) {
+  form.shanchu.text = "4";
+  shanchucom_Click(form);
+  form.Combo2.text = "整列";
+  form.shanchu.text = "C";
+  shanchucom_Click(form);
+  form.Combo2.text = "";
+  shanchucom_Click(form);
+  EXPECT_EQ(form.List3.items, (Entries{"{删除行}|正行|4", "{删除列}|整列|C"}));
+}
+
+TEST_F(RuleEditor, ExtractCellChecksCoordinatesBeforeTheSwitch) {
+  Command15_Click(form, dialogs);
+  form.Text20.text = "b";
+  Command15_Click(form, dialogs);
+  form.Text21.text = "5";
+  Command15_Click(form, dialogs);
+  EXPECT_EQ(dialogs.messageTexts(), (Entries{"坐标不能为空", "坐标不能为空", "还没点击开启！"}));
+  for (const auto& shown : dialogs.messages) EXPECT_EQ(shown.second, ui::MessageStyle::Plain);
+  EXPECT_TRUE(form.List3.items.empty());
+
+  form.Check2.value = 1;
+  Command15_Click(form, dialogs);
+  EXPECT_EQ(form.List3.items, (Entries{"{小偷}5|b|"}));
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+}
+
+TEST_F(RuleEditor, RemoveTakesTheSelectedEntryOnly) {
+  form.List3.items = {"a", "b", "c"};
+  Command3_Click(form);
+  EXPECT_EQ(form.List3.items, (Entries{"a", "b", "c"}));
+  form.List3.selection = 1;
+  Command3_Click(form);
+  EXPECT_EQ(form.List3.items, (Entries{"a", "c"}));
+  EXPECT_EQ(form.List3.selection, -1);
+  Command3_Click(form);  // the removed entry's neighbour is not taken as well
+  EXPECT_EQ(form.List3.items, (Entries{"a", "c"}));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RuleEditor, ClearEmptiesTheListEvenWhenAlreadyEmpty) {
+  Command10_Click(form);
+  EXPECT_TRUE(form.List3.items.empty());
+  form.List3.items = {"a", "b"};
+  form.List3.selection = 1;
+  Command10_Click(form);
+  EXPECT_TRUE(form.List3.items.empty());
+  EXPECT_EQ(form.List3.selection, -1);
+}
+
+TEST_F(RuleEditor, ConfirmingTheSheetNameUnlocksTheSourceFolderAndCancelUndoesIt) {
+  Command11_Click(form);
+  EXPECT_FALSE(form.Text9.enabled);
+  EXPECT_TRUE(form.Command2.enabled);
+  Command12_Click(form);
+  EXPECT_TRUE(form.Text9.enabled);
+  EXPECT_FALSE(form.Command2.enabled);
+  EXPECT_EQ(form.Text9.text, "Sheet1");
+}
+
+TEST(UpperCaseFilters, RaiseAsciiLettersOnlyInTheirThreeFields) {
+  EXPECT_EQ(UpperCaseLetters("ab1z"), "AB1Z");
+  EXPECT_EQ(UpperCaseLetters("b列ä"), "B列ä");
+  ui::Form1 form;
+  form.Text2.text = "b";
+  form.Text15.text = "ac";
+  form.Text13.text = "d大写";
+  form.Text20.text = "b";
+  Text2_Change(form);
+  Text15_Change(form);
+  Text13_Change(form);
+  EXPECT_EQ(form.Text2.text, "B");
+  EXPECT_EQ(form.Text15.text, "AC");
+  EXPECT_EQ(form.Text13.text, "D大写");
+  EXPECT_EQ(form.Text20.text, "b");
+}
+
+}  // namespace
+}  // namespace sheetwise::rules
