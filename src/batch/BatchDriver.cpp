@@ -13,6 +13,8 @@ const char* const kOfficeMissingMessage =
     "    sudo apt-get install libreoffice-calc-nogui\n"
     "then press \"开始\" again; the files not yet processed are still queued.";
 
+const char* const kChooseSourceFirst = "请先用\"打开目录\"选择源目录";
+
 namespace {
 
 constexpr int kCleanUpTick = 10;
@@ -43,6 +45,14 @@ void BatchDriver::Command7_Click() { form_.Timer1.enabled = true; }
 void BatchDriver::Command8_Click() { form_.Timer1.enabled = false; }
 
 bool BatchDriver::startChecksPass() {
+  // After a cancelled source choice the source field reads "/" while the
+  // queue still holds the earlier folder's files: every "/" of their paths
+  // would be taken for the source folder and the copies written to nonsense
+  // paths. The run is refused instead.
+  if (!form_.List2.items.empty() && (form_.Text4.text.empty() || form_.Text4.text == "/")) {
+    ports_.dialogs.message(kChooseSourceFirst, ui::MessageStyle::Plain);
+    return false;
+  }
   const std::string& save = form_.Text5.text;
   if (save.empty() || save == "/") {
     ports_.dialogs.message("保存的目录有误", ui::MessageStyle::Plain);

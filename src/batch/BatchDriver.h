@@ -25,6 +25,8 @@ struct DriverPorts {
 
 // Shown once when a run stops because the office cannot be started.
 extern const char* const kOfficeMissingMessage;
+// Shown when "开始" finds queued files but no source folder.
+extern const char* const kChooseSourceFirst;
 
 class BatchDriver {
  public:

@@ -144,6 +144,15 @@ TEST_F(BatchDriverTest, StartChecksRefuseWithTheirMessages) {
   EXPECT_TRUE(form.Frame1.enabled);
 }
 
+TEST_F(BatchDriverTest, QueuedFilesWithoutASourceFolderAreRefused) {
+  queue(2);
+  form.Text4.text = "/";  // a cancelled source choice keeps the old queue
+  driver.Command4_Click();
+  EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{kChooseSourceFirst});
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_FALSE(fs::exists(dir.path() / "save"));
+}
+
 TEST_F(BatchDriverTest, MirroredFoldersWithReplacementsAndNoneInPlace) {
   form.Text4.text = "/src/";
   form.List1.items = {"/src/", "/src/a_old/", "/src/a_old/b/"};
