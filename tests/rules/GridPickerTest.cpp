@@ -1,0 +1,218 @@
+#include "rules/GridPicker.h"
+
+#include <gtest/gtest.h>
+
+#include "ScriptedDialogs.h"
+#include "rules/RuleString.h"
+
+namespace sheetwise::rules {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+class GridPickerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Cell (r, c) shows "rc" in the white area, nothing in the fixed row and column.
+    auto& cells = picker.VSFlexGrid1.cells;
+    cells.assign(7, std::vector<std::string>(5));
+    for (int r = 1; r < 7; ++r) {
+      for (int c = 1; c < 5; ++c) cells[r][c] = std::to_string(r) + std::to_string(c);
+    }
+    picker.visible = true;
+  }
+
+  void drag(int fromRow, int fromColumn, int toRow, int toColumn) {
+    handlers.mouseDown(fromRow, fromColumn);
+    handlers.mouseUp(toRow, toColumn);
+  }
+
+  Entries enter(std::initializer_list<std::string> answers) {
+    dialogs.inputAnswers.assign(answers.begin(), answers.end());
+    handlers.keyPress(kEnterKey);
+    return main.List3.items;
+  }
+
+  ui::Form1 main;
+  ui::Form2 picker;
+  test::ScriptedDialogs dialogs;
+  GridPicker handlers{picker, main, dialogs};
+};
+
+TEST_F(GridPickerTest, SingleCellWithXMakesOneExtractionEntryAndStaysOpen) {
+  drag(4, 2, 4, 2);
+  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}4|B|"}));
+  EXPECT_EQ(dialogs.inputPrompts, (Entries{"请输入实际行数"}));
+  EXPECT_TRUE(picker.visible);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // The window stays usable: a lower-case x on another rectangle adds to the list.
+  drag(1, 1, 1, 1);
+  EXPECT_EQ(enter({"x"}), (Entries{"{小偷}4|B|", "{小偷}1|A|"}));
+}
+
+TEST_F(GridPickerTest, ExtractionEntriesGoRowByRowWhicheverCornerTheDragStarts) {
+  const Entries expected{"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"};
+  drag(5, 2, 6, 3);
+  EXPECT_EQ(enter({"X"}), expected);
+  main.List3.items.clear();
+  drag(6, 3, 5, 2);
+  EXPECT_EQ(picker.selection.startRow, 5);
+  EXPECT_EQ(picker.selection.startColumn, 2);
+  EXPECT_EQ(enter({"X"}), expected);
+}
+
+TEST_F(GridPickerTest, DiagonalDragsAcrossColumnsLeaveAnEmptyColumnRange) {
+  drag(3, 3, 5, 1);  // top right to bottom left
+  EXPECT_EQ(enter({"X"}), Entries{});
+  drag(5, 1, 3, 3);  // bottom left to top right: rows exchanged, columns along with them
+  EXPECT_EQ(picker.selection.startColumn, 3);
+  EXPECT_EQ(picker.selection.endColumn, 1);
+  EXPECT_EQ(enter({"7", "1"}), (Entries{"{插入行}|正行|7"}));
+  EXPECT_FALSE(picker.visible);
+}
+
+TEST_F(GridPickerTest, InsertEntriesThenCellEntriesThenTheWindowCloses) {
+  drag(3, 1, 4, 1);
+  EXPECT_EQ(enter({"10", "2"}),
+            (Entries{"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}));
+  EXPECT_EQ(dialogs.inputPrompts,
+            (Entries{"请输入实际行数", "需要的插入行数\r\n需要插入行的为正数\r\n需要删除行的负数\r\n否则为0"}));
+  EXPECT_FALSE(picker.visible);
+  EXPECT_FALSE(picker.selection.startRow.has_value());
+  EXPECT_TRUE(picker.VSFlexGrid1.cells.empty());
+}
+
+TEST_F(GridPickerTest, RowCountDecidesInsertOrDeleteEntries) {
+  struct Case {
+    std::string count;
+    Entries expected;
+  };
+  const Case cases[] = {
+      {"-3", {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
+      {"0", {"8|B|22", "8|C|23"}},
+      {"2.5", {"{插入行}|正行|8", "{插入行}|正行|8", "8|B|22", "8|C|23"}},
+      {"-0.5", {"8|B|22", "8|C|23"}},
+      {" 1 ", {"{插入行}|正行|8", "8|B|22", "8|C|23"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    main.List3.items.clear();
+    drag(2, 2, 2, 3);
+    EXPECT_EQ(enter({"8", c.count}), c.expected);
+    EXPECT_FALSE(picker.visible);
+    SetUp();
+  }
+}
+
+TEST_F(GridPickerTest, RowAnswerStaysAsTypedInRowEntriesAndIsComputedInCellEntries) {
+  drag(1, 4, 2, 4);
+  EXPECT_EQ(enter({"05", "1"}), (Entries{"{插入行}|正行|05", "5|D|14", "6|D|24"}));
+  SetUp();
+  main.List3.items.clear();
+  drag(1, 4, 1, 4);
+  EXPECT_EQ(enter({"2.5", "0"}), (Entries{"2.5|D|14"}));
+}
+
+TEST_F(GridPickerTest, NonNumericAnswersAppendNothingAndKeepTheWindowOpen) {
+  const std::initializer_list<std::string> answerPairs[] = {
+      {"abc", "1"},  // a word as the row: the second question is still asked
+      {"3", ""},     // the second question cancelled
+      {"3", "two"},
+      {"3", "99999999999"},  // a count beyond 32 bits
+  };
+  drag(2, 2, 3, 3);
+  for (const auto& answers : answerPairs) {
+    SCOPED_TRACE(*answers.begin());
+    dialogs.inputPrompts.clear();
+    dialogs.messages.clear();
+    EXPECT_EQ(enter(answers), Entries{});
+    EXPECT_EQ(dialogs.inputPrompts.size(), 2u);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].first, "填写需为数字");
+    EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Information);
+    EXPECT_TRUE(picker.visible);
+  }
+}
+
+TEST_F(GridPickerTest, EmptyRowAnswerEndsTheCommandQuietly) {
+  drag(2, 2, 2, 2);
+  EXPECT_EQ(enter({""}), Entries{});
+  EXPECT_EQ(dialogs.inputPrompts.size(), 1u);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(picker.visible);
+}
+
+TEST_F(GridPickerTest, OtherKeysDoNothing) {
+  drag(2, 2, 2, 2);
+  dialogs.inputAnswers = {"X"};
+  handlers.keyPress(' ');
+  handlers.keyPress(10);
+  EXPECT_TRUE(dialogs.inputPrompts.empty());
+  EXPECT_TRUE(main.List3.items.empty());
+}
+
+TEST_F(GridPickerTest, EnterBeforeAnyPressUsesTheFixedCornerCell) {
+  picker.VSFlexGrid1.cells[0][0] = "corner";
+  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}|@|"}));
+  main.List3.items.clear();
+  EXPECT_EQ(enter({"3", "0"}), (Entries{"3|@|corner"}));
+}
+
+TEST_F(GridPickerTest, SelectionOutsideTheCellsInColumnsIsReportedAndKept) {
+  drag(2, 2, 3, -1);
+  ASSERT_EQ(dialogs.messageTexts(), (Entries{"选择选择内容不规范！"}));
+  EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Information);
+  EXPECT_EQ(picker.selection.endColumn, -1);
+  EXPECT_EQ(enter({"X"}), Entries{});  // columns 2 down to -1: none
+
+  dialogs.messages.clear();
+  drag(-1, 1, 1, 1);  // rows outside the cells are not tested
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}-1|A|", "{小偷}0|A|", "{小偷}1|A|"}));
+
+  drag(1, -1, 1, 1);  // a start outside the cells
+  EXPECT_EQ(dialogs.messageTexts(), (Entries{"选择选择内容不规范！"}));
+}
+
+TEST_F(GridPickerTest, CellsBeyondTheGridGiveEmptyTexts) {
+  drag(6, 4, 7, 5);
+  EXPECT_EQ(enter({"1", "0"}), (Entries{"1|D|64", "1|E|", "2|D|", "2|E|"}));
+}
+
+TEST_F(GridPickerTest, ColumnsBeyondZGetTheFollowingCharacters) {
+  picker.VSFlexGrid1.cells.assign(2, std::vector<std::string>(30, "v"));
+  drag(1, 27, 1, 27);
+  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}1|[|"}));
+  EXPECT_EQ(ColumnNumber("["), 27);
+  EXPECT_EQ(GridColumnCharacter(26), "Z");
+  EXPECT_EQ(GridColumnCharacter(0), "@");
+  EXPECT_EQ(GridColumnCharacter(-1), "?");
+  EXPECT_EQ(GridColumnCharacter(255), "\u013F");
+  EXPECT_EQ(GridColumnCharacter(-65), "\uFFFD");
+}
+
+TEST_F(GridPickerTest, ResizeKeepsTheGridSizeNeverNegative) {
+  handlers.resize(9790, 7595);
+  EXPECT_EQ(picker.VSFlexGrid1.width, 9690);
+  EXPECT_EQ(picker.VSFlexGrid1.height, 7095);
+  handlers.resize(150, 450);
+  EXPECT_EQ(picker.VSFlexGrid1.width, 50);
+  EXPECT_EQ(picker.VSFlexGrid1.height, 0);
+  handlers.resize(0, 0);
+  EXPECT_EQ(picker.VSFlexGrid1.width, 0);
+  EXPECT_EQ(picker.VSFlexGrid1.height, 0);
+  EXPECT_EQ(picker.Width, 0);
+}
+
+TEST_F(GridPickerTest, ClosingDiscardsTheSelection) {
+  drag(2, 2, 3, 3);
+  handlers.close();
+  EXPECT_FALSE(picker.visible);
+  EXPECT_FALSE(picker.selection.startRow.has_value());
+  EXPECT_EQ(picker.selection.endRow, 0);
+  EXPECT_EQ(picker.Caption, "选择时 鼠标须在白色区域内");
+}
+
+}  // namespace
+}  // namespace sheetwise::rules
