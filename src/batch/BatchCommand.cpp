@@ -42,6 +42,10 @@ void CheckStart(const ui::Form1& form) {
   }
 }
 
+std::string Reason(const FileOutcome& outcome) {
+  return outcome.failureReason.empty() ? "" : "  (" + outcome.failureReason + ")";
+}
+
 struct Tally {
   int processed = 0;
   int vetoed = 0;
@@ -148,7 +152,7 @@ class Command {
         progress.clear();
         for (const auto& entry : outcome.logEntries) {
           log.setlog(entry);
-          if (!options_.quiet) io_.err << entry << '\n';
+          if (!options_.quiet) io_.err << entry << (IsVetoEntry(entry) ? "" : Reason(outcome)) << '\n';
         }
         if (const auto notice = log.takeWriteFailureNotice()) io_.err << *notice << '\n';
         if (csv) {

@@ -77,7 +77,7 @@ class Worker {
     } else {
       engine_.ProcessWorkbook(path);
     }
-    return {form_.List4.items, records_};
+    return {form_.List4.items, records_, engine_.lastFailure()};
   }
 
  private:

@@ -17,6 +17,7 @@ namespace sheetwise::batch {
 struct FileOutcome {
   std::vector<std::string> logEntries;  // in the order the engine wrote them
   extract::ExtractionResults records;   // extraction mode
+  std::string failureReason;            // what the engine's failure said, if any
 };
 
 struct ParallelRunOptions {

@@ -58,6 +58,7 @@ void ApplyRules(const ui::Form1& form, host::Workbook& book, host::Worksheet& na
 
 void WorkbookEngine::ProcessWorkbook(const std::string& path) {
   FileRun run{path};
+  lastFailure_.clear();
   try {
     const auto book = office_.open(path, host::OpenMode::Edit);
     const auto named = book->worksheet(form_.Text9.text);
@@ -79,7 +80,8 @@ void WorkbookEngine::ProcessWorkbook(const std::string& path) {
     }
   } catch (const host::HostUnavailable&) {
     throw;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    lastFailure_ = e.what();
     log_.setlog(run.logEntry());
   }
 }

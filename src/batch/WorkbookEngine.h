@@ -20,11 +20,14 @@ class WorkbookEngine {
       : form_(form), office_(office), log_(log) {}
 
   void ProcessWorkbook(const std::string& path);
+  // Why the last workbook failed, "" when it did not (for diagnostics only).
+  const std::string& lastFailure() const { return lastFailure_; }
 
  private:
   ui::Form1& form_;
   host::Application& office_;
   ErrorLog& log_;
+  std::string lastFailure_;
 };
 
 }  // namespace sheetwise::batch
