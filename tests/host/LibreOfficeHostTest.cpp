@@ -172,6 +172,18 @@ TEST(LibreOfficeHost, SavingKeepsEveryValueOfRealWorkbooks) {
   }
 }
 
+TEST(LibreOfficeHost, AMissingOfficeIsReportedAsUnavailable) {
+  host::HostOptions options;
+  options.officeProgramDir = "/nonexistent/libreoffice/program";
+  host::LibreOfficeHost office(options);
+  try {
+    office.open(Corpus("row_heights.xls"), OpenMode::ReadOnly);
+    FAIL() << "opened without an office";
+  } catch (const host::HostUnavailable& e) {
+    EXPECT_NE(std::string(e.what()).find("LibreOffice could not be started"), std::string::npos) << e.what();
+  }
+}
+
 TEST(LibreOfficeHost, AHangingCallEndsTheOfficeAndTheNextCallWorks) {
   TempDir dir;
   host::HostOptions options;
