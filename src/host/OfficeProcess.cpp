@@ -50,7 +50,8 @@ void EndStrayOffices(const ProfileSlot& profile) {
 }
 
 OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot& profile,
-                             const std::string& pipeName) {
+                             const std::string& pipeName)
+    : pipeName_(pipeName) {
   // A profile lock left by a killed office would make the next start hesitate.
   std::error_code ec;
   fs::remove(profile.directory() / "user" / ".lock", ec);
@@ -93,6 +94,9 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
 OfficeProcess::~OfficeProcess() {
   kill();
   if (!reaped_) ::waitpid(launcher_, nullptr, 0);
+  // An office that was killed leaves its pipe's socket file behind.
+  std::error_code ec;
+  fs::remove(fs::path("/tmp") / ("OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName_), ec);
 }
 
 bool OfficeProcess::alive() {

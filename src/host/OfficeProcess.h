@@ -44,6 +44,7 @@ class OfficeProcess {
   pid_t officePid() const;
 
  private:
+  std::string pipeName_;
   pid_t launcher_ = 0;  // the soffice script's process, leader of the group
   bool reaped_ = false;
 };
