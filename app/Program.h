@@ -1,0 +1,68 @@
+#pragma once
+// The whole program: the window models, the ports to the world outside, the
+// logic that drives them and the windows that show them, built in that order
+// and taken down in the reverse one.
+
+#include <functional>
+
+#include "batch/BatchDriver.h"
+#include "batch/ErrorLog.h"
+#include "batch/WorkbookEngine.h"
+#include "extract/ExtractionResults.h"
+#include "extract/ExtractionRun.h"
+#include "host/Clock.h"
+#include "host/LibreOfficeHost.h"
+#include "host/MemoryFigures.h"
+#include "host/ProcessTable.h"
+#include "rules/GridPicker.h"
+#include "rules/QuickAdd.h"
+#include "ui/Dialogs.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/Form4.h"
+#include "ui/qt/AboutBoxView.h"
+#include "ui/qt/MainWindowView.h"
+#include "ui/qt/QtFileOpener.h"
+
+namespace sheetwise::app {
+
+class Program {
+ public:
+  // endProgram: ends the program at once (leaves the event loop).
+  Program(ui::Dialogs& dialogs, std::function<void()> endProgram);
+
+  // Shows the about box; the main window is loaded and hidden by then.
+  void start() { aboutBox_.show(); }
+
+  ui::Form1& form() { return form1_; }
+  ui::qt::MainWindowView& mainWindow() { return mainWindow_; }
+  ui::qt::AboutBoxView& aboutBox() { return aboutBox_; }
+
+ private:
+  batch::DriverPorts driverPorts();
+  ui::qt::MainWindowPorts windowPorts(std::function<void()> endProgram);
+
+  ui::Form1 form1_;
+  ui::Form2 form2_;
+  ui::Form4 form4_;
+  extract::ExtractionResults results_;
+
+  ui::Dialogs& dialogs_;
+  ui::qt::QtFileOpener fileOpener_;
+  host::SystemClock clock_;
+  host::LibreOfficeHost office_;
+  host::SystemProcessTable processes_;
+  host::ProcMemoryFigures memory_;
+
+  batch::ErrorLog log_{form1_, clock_};
+  batch::WorkbookEngine engine_{form1_, office_, log_};
+  extract::ExtractionRun extraction_{form1_, results_, office_, log_};
+  batch::BatchDriver driver_;
+  rules::GridPicker picker_{form2_, form1_, dialogs_};
+  rules::QuickAdd quickAdd_{form1_, form2_, dialogs_, office_};
+
+  ui::qt::MainWindowView mainWindow_;
+  ui::qt::AboutBoxView aboutBox_;
+};
+
+}  // namespace sheetwise::app

@@ -1,0 +1,31 @@
+// sheetwise: the window program. Shows the about box; the main window is
+// loaded, hidden, behind it.
+
+#include <QApplication>
+#include <QStyleFactory>
+#include <memory>
+
+#include "Program.h"
+#include "ScreenshotMode.h"
+#include "ui/qt/Fonts.h"
+#include "ui/qt/QtDialogs.h"
+
+int main(int argc, char** argv) {
+  using namespace sheetwise;
+  QApplication application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  ui::qt::InstallFontSubstitutions();
+  const auto endProgram = [] { QCoreApplication::exit(0); };
+
+  if (const auto shots = app::RequestedScreenshots()) {
+    app::ScreenshotDialogs dialogs(shots->sample);
+    app::Program program(dialogs, endProgram);
+    return app::TakeScreenshots(program, *shots);
+  }
+
+  ui::qt::QtDialogs dialogs;
+  app::Program program(dialogs, endProgram);
+  dialogs.setBeforeWaiting([&program] { program.mainWindow().refresh(); });
+  program.start();
+  return QApplication::exec();
+}

@@ -1,0 +1,56 @@
+// The memory bar, the run commands, the progress bar with the remaining
+// time, and the ways to the extraction results window.
+
+#include <QAbstractScrollArea>
+#include <QMenu>
+#include <QShortcut>
+
+#include "ui/qt/MainWindowLayout.h"
+#include "ui/qt/MainWindowView.h"
+#include "ui/qt/ResultsView.h"
+
+namespace sheetwise::ui::qt {
+
+namespace l = layout;
+
+namespace {
+
+const QColor kBarBorder{128, 128, 128};
+const QColor kBarEmpty{255, 255, 255};
+const QColor kProgressFill{0, 120, 215};
+const QColor kMemoryFill{0, 160, 80};
+
+}  // namespace
+
+void MainWindowView::buildMemoryAndRun() {
+  QWidget* memory = binder_.frame(this, "Frame19", &Form1::Frame19, l::Frame19);
+  binder_.shape(memory, "Shape3", &Form1::Shape3, l::Shape3, kBarEmpty, kBarBorder);
+  binder_.shape(memory, "Shape4", &Form1::Shape4, l::Shape4, kMemoryFill, kMemoryFill);
+
+  auto& driver = ports_.driver;
+  binder_.button(this, "Command6", &Form1::Command6, l::Command6, [&driver] { driver.Command6_Click(); });
+  binder_.button(this, "Command7", &Form1::Command7, l::Command7, [&driver] { driver.Command7_Click(); });
+  binder_.button(this, "Command8", &Form1::Command8, l::Command8, [&driver] { driver.Command8_Click(); });
+  binder_.button(this, "Command4", &Form1::Command4, l::Command4, [&driver] { driver.Command4_Click(); });
+
+  binder_.shape(this, "Shape1", &Form1::Shape1, l::Shape1, kBarEmpty, kBarBorder);
+  binder_.shape(this, "Shape2", &Form1::Shape2, l::Shape2, kProgressFill, kProgressFill);
+  binder_.label(this, "Label8", &Form1::Label8, l::Label8)->setAutoSize(true);
+}
+
+void MainWindowView::buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame) {
+  auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+  connect(shortcut, &QShortcut::activated, this, [this] { results_->open(); });
+  for (QWidget* widget : {&errorLog, &extractionFrame}) {
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QWidget::customContextMenuRequested, this, [this, widget](const QPoint& at) {
+      QMenu menu;
+      menu.addAction("提取结果…\tCtrl+E", this, [this] { results_->open(); });
+      // A scroll area reports the point in its viewport's coordinates.
+      auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+      menu.exec((area != nullptr ? area->viewport() : widget)->mapToGlobal(at));
+    });
+  }
+}
+
+}  // namespace sheetwise::ui::qt

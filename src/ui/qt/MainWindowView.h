@@ -1,0 +1,91 @@
+#pragma once
+// The main window (Form1): every control of the fixed layout, bound to its
+// member of the model. Commands, timers, the panel's scroll bar and the
+// error log's double click run their handlers, after which every window is
+// shown again from its model. Closing the window runs the closing clean-up
+// and ends the program.
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "batch/BatchDriver.h"
+#include "extract/ExtractionResults.h"
+#include "host/FileOpener.h"
+#include "host/MemoryFigures.h"
+#include "rules/GridPicker.h"
+#include "rules/QuickAdd.h"
+#include "ui/Dialogs.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/qt/MainBinder.h"
+
+class QScrollBar;
+
+namespace sheetwise::ui::qt {
+
+class PickerView;
+class ResultsView;
+
+struct MainWindowPorts {
+  Dialogs& dialogs;
+  host::FileOpener& fileOpener;
+  host::MemoryFigures& memory;
+  batch::BatchDriver& driver;
+  rules::QuickAdd& quickAdd;
+  rules::GridPicker& picker;
+  Form2& pickerForm;
+  const extract::ExtractionResults& results;
+  std::function<void()> closingCleanUp;  // when the window closes, before the program ends
+  std::function<void()> endProgram;
+};
+
+class MainWindowView final : public QWidget {
+ public:
+  // Loads the window, hidden: builds it, runs the start-up steps, shows the model.
+  MainWindowView(Form1& form, MainWindowPorts ports);
+
+  // Shows every window (this one, the picker, the results) from its model.
+  void refresh();
+  PickerView& pickerView() { return *picker_; }
+  ResultsView& resultsView() { return *results_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void run(const std::function<void()>& handler);
+  void buildFileQueue();
+  void buildRuleList();
+  void buildErrorLog();
+  void buildRulePanel();
+  void buildStandardKinds(QWidget& panel);
+  void buildRowKinds(QWidget& panel);
+  void buildRangeKinds(QWidget& panel);
+  void buildSpacingKinds(QWidget& panel);
+  void buildExtractionKind(QWidget& panel);
+  void buildSpeedAndSheetName();
+  void buildFolders();
+  void buildNamingAndVeto();
+  void buildMemoryAndRun();
+  void buildTimers();
+  void buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame);
+  void tickDriver();
+
+  Form1& form_;
+  MainWindowPorts ports_;
+  MainBinder binder_;
+  QWidget* picture1_ = nullptr;
+  QWidget* frame1_ = nullptr;
+  QScrollBar* vscroll1_ = nullptr;
+  QWidget* errorLog_ = nullptr;
+  QWidget* extractionFrame_ = nullptr;
+  QTimer timer1_;
+  QTimer timer2_;
+  bool inDriverTick_ = false;
+  PickerView* picker_ = nullptr;
+  ResultsView* results_ = nullptr;
+};
+
+}  // namespace sheetwise::ui::qt

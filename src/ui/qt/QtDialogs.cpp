@@ -1,0 +1,57 @@
+#include "ui/qt/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace sheetwise::ui::qt {
+
+namespace {
+
+// Texts of the logic end lines with CR LF; Qt's labels want LF alone.
+QString Display(const std::string& text) {
+  return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+void QtDialogs::prepare() {
+  if (beforeWaiting_) beforeWaiting_();
+}
+
+void QtDialogs::message(const std::string& text, MessageStyle style) {
+  prepare();
+  const bool plain = style == MessageStyle::Plain;
+  QMessageBox box(plain ? QMessageBox::NoIcon : QMessageBox::Information, plain ? QString(kAppTitle) : QString(),
+                  Display(text), QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
+}
+
+std::string QtDialogs::input(const std::string& prompt) {
+  prepare();
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(kAppTitle);
+  dialog.setLabelText(Display(prompt));
+  dialog.setTextValue(QString());
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.textValue().toStdString();
+}
+
+std::string QtDialogs::chooseFolder(const std::string& title) {
+  prepare();
+  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString::fromStdString(title)).toStdString();
+}
+
+std::string QtDialogs::chooseFile(const std::string& filter) {
+  prepare();
+  return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), QString::fromStdString(filter))
+      .toStdString();
+}
+
+void QtDialogs::processPendingEvents() {
+  prepare();
+  QCoreApplication::processEvents();
+}
+
+}  // namespace sheetwise::ui::qt

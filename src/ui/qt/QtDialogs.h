@@ -1,0 +1,29 @@
+#pragma once
+// The dialogs port on Qt: QMessageBox, QInputDialog, QFileDialog and the
+// application's event processing.
+
+#include <functional>
+
+#include "ui/Dialogs.h"
+
+namespace sheetwise::ui::qt {
+
+class QtDialogs final : public Dialogs {
+ public:
+  // Runs before every dialog and before pending events are processed, so the
+  // windows show the models' current state while the user is asked.
+  void setBeforeWaiting(std::function<void()> hook) { beforeWaiting_ = std::move(hook); }
+
+  void message(const std::string& text, MessageStyle style) override;
+  std::string input(const std::string& prompt) override;
+  std::string chooseFolder(const std::string& title) override;
+  std::string chooseFile(const std::string& filter) override;
+  void processPendingEvents() override;
+
+ private:
+  void prepare();
+
+  std::function<void()> beforeWaiting_;
+};
+
+}  // namespace sheetwise::ui::qt

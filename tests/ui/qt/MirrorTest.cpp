@@ -1,0 +1,112 @@
+// Showing control models in widgets: only what changed is replaced, the user's
+// place in a field is kept, and nothing is written back.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "ui/qt/Mirror.h"
+
+namespace sheetwise::ui::qt {
+namespace {
+
+std::vector<std::string> Lines(const QListWidget& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.count(); ++i) lines.push_back(list.item(i)->text().toStdString());
+  return lines;
+}
+
+class ListMirrorTest : public ::testing::Test {
+ protected:
+  void show() {
+    mirror.show(model);
+    ASSERT_EQ(Lines(widget), model.items);
+  }
+
+  QListWidget widget;
+  ListMirror mirror{widget};
+  ListBox model{{"a", "b", "c"}};
+};
+
+TEST_F(ListMirrorTest, AppendedLinesLeaveTheShownOnesInPlace) {
+  show();
+  QListWidgetItem* first = widget.item(0);
+  model.items.push_back("d");
+  show();
+  EXPECT_EQ(widget.item(0), first);
+}
+
+TEST_F(ListMirrorTest, RemovedFirstLineTakesOnlyThatLine) {
+  show();
+  QListWidgetItem* last = widget.item(2);
+  model.items.erase(model.items.begin());
+  show();
+  EXPECT_EQ(widget.item(1), last);
+}
+
+TEST_F(ListMirrorTest, RepeatedAndChangedLinesAreShownExactly) {
+  show();
+  model.items = {"a", "x", "x", "c"};
+  show();
+  model.items = {"c", "a"};
+  show();
+  model.items.clear();
+  show();
+  model.items = {"a", "a"};
+  show();
+}
+
+TEST_F(ListMirrorTest, RunsOfTheSameLineGrowAndShrinkExactly) {
+  model.items = {"a", "a", "a"};
+  show();
+  model.items = {"a"};
+  show();
+  model.items = {"a", "a", "a", "a"};
+  show();
+  model.items = {"a", "a"};
+  show();
+}
+
+TEST_F(ListMirrorTest, SelectionFollowsTheModelWithoutSignallingBack) {
+  QSignalSpy changes(&widget, &QListWidget::currentRowChanged);
+  model.selection = 1;
+  show();
+  EXPECT_EQ(widget.currentRow(), 1);
+  model.selection = -1;
+  show();
+  EXPECT_EQ(widget.currentRow(), -1);
+  EXPECT_TRUE(widget.selectedItems().isEmpty());
+  EXPECT_EQ(changes.count(), 0);
+}
+
+TEST(MirrorTest, FieldKeepsTheCaretWhereTheTextStillReaches) {
+  QLineEdit field;
+  field.setText("abcd");
+  field.setCursorPosition(2);
+  Show(field, TextBox{"ABCD"});
+  EXPECT_EQ(field.text(), "ABCD");
+  EXPECT_EQ(field.cursorPosition(), 2);
+  Show(field, TextBox{"A"});
+  EXPECT_EQ(field.cursorPosition(), 1);
+  Show(field, TextBox{"A", false, true});
+  EXPECT_FALSE(field.isEnabled());
+  EXPECT_TRUE(field.isReadOnly());
+}
+
+TEST(MirrorTest, TimerRunsOnlyWhileEnabledWithAnInterval) {
+  QTimer timer;
+  Show(timer, Timer{true, 250});
+  EXPECT_TRUE(timer.isActive());
+  EXPECT_EQ(timer.interval(), 250);
+  Show(timer, Timer{true, 0});
+  EXPECT_FALSE(timer.isActive());
+  Show(timer, Timer{true, 40});
+  Show(timer, Timer{false, 40});
+  EXPECT_FALSE(timer.isActive());
+}
+
+}  // namespace
+}  // namespace sheetwise::ui::qt

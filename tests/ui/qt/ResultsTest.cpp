@@ -1,0 +1,91 @@
+// The extraction results: their text for the clipboard and the CSV file, and
+// the window that shows them.
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+#include "TestPaths.h"
+#include "ui/qt/ResultsText.h"
+#include "ui/qt/ResultsView.h"
+
+namespace sheetwise::ui::qt {
+namespace {
+
+using extract::ExtractionRecord;
+
+const extract::ExtractionResults kResults{
+    {"/data/一月.xls", "05", 5, 2, "合计"},
+    {"/data/a,b.xls", "7", 7, 27, "say \"hi\"\nthere"},
+};
+
+TEST(ResultsText, CsvHasAHeaderQuotesWhereNeededAndNamesColumnsByLetters) {
+  EXPECT_EQ(ResultsCsv(kResults),
+            "\xEF\xBB\xBF"
+            "工作簿,行,列,内容\r\n"
+            "/data/一月.xls,5,B,合计\r\n"
+            "\"/data/a,b.xls\",7,AA,\"say \"\"hi\"\"\nthere\"\r\n");
+}
+
+TEST(ResultsText, TabTextHasTheChosenRecordsInTheGivenOrder) {
+  const extract::ExtractionResults results{{"/p.xls", "1", 1, 1, "a\tb"}, {"/q.xls", "2", 2, 3, "c,d"}};
+  EXPECT_EQ(ResultsTabText(results, {1, 0, 9}), "/q.xls\t2\tC\tc,d\n/p.xls\t1\tA\t\"a\tb\"\n");
+}
+
+TEST(ResultsText, EmptyResultsStillHaveTheHeader) {
+  EXPECT_EQ(ResultsCsv({}), "\xEF\xBB\xBF工作簿,行,列,内容\r\n");
+}
+
+class ResultsWindow : public ::testing::Test {
+ protected:
+  QTableView& table() { return *view.findChild<QTableView*>("resultsTable"); }
+
+  extract::ExtractionResults results;
+  QWidget owner;
+  ResultsView view{results, &owner};
+};
+
+TEST_F(ResultsWindow, OpensWithTheFirstResultsAndShowsEachNewOne) {
+  view.refresh();
+  EXPECT_FALSE(view.isVisible());
+  results.push_back(kResults[0]);
+  view.refresh();
+  EXPECT_TRUE(view.isVisible());
+  results.push_back(kResults[1]);
+  view.refresh();
+  ASSERT_EQ(table().model()->rowCount(), 2);
+  EXPECT_EQ(table().model()->index(1, 2).data().toString(), "AA");
+  EXPECT_EQ(table().model()->index(0, 0).data().toString(), "/data/一月.xls");
+}
+
+TEST_F(ResultsWindow, CopyTakesTheSelectedRecordsOrAll) {
+  results = kResults;
+  view.refresh();
+  QTest::mouseClick(view.findChild<QPushButton*>("copyResults"), Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), ResultsTabText(results, {0, 1}));
+  table().selectRow(1);
+  view.copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), ResultsTabText(results, {1}));
+}
+
+TEST_F(ResultsWindow, ExportWritesTheCsvToTheChosenFile) {
+  test::TempDir folder;
+  const std::string path = folder / "结果.csv";
+  view.setSavePathChooser([&] { return QString::fromStdString(path); });
+  results = kResults;
+  view.refresh();
+  QTest::mouseClick(view.findChild<QPushButton*>("exportResults"), Qt::LeftButton);
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream written;
+  written << file.rdbuf();
+  EXPECT_EQ(written.str(), ResultsCsv(results));
+}
+
+}  // namespace
+}  // namespace sheetwise::ui::qt

@@ -1,0 +1,106 @@
+#pragma once
+// The main window on scripted ports: dialogs that answer from scripts, a
+// clock that stands still, memory figures that are set by the test and an
+// office that refuses every workbook. Runs are recorded, not performed.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QListWidget>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ScriptedDialogs.h"
+#include "ScriptedPorts.h"
+#include "TestPaths.h"
+#include "batch/BatchDriver.h"
+#include "batch/ErrorLog.h"
+#include "extract/ExtractionResults.h"
+#include "host/HostError.h"
+#include "host/MemoryFigures.h"
+#include "rules/GridPicker.h"
+#include "rules/QuickAdd.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/qt/MainWindowView.h"
+
+namespace sheetwise::test {
+
+class RefusingOffice final : public host::Application {
+ public:
+  std::unique_ptr<host::Workbook> open(const std::string& path, host::OpenMode) override {
+    throw host::HostError("cannot open " + path);
+  }
+};
+
+class SetMemory final : public host::MemoryFigures {
+ public:
+  host::MemoryStatus status{1000, 1000};
+  host::MemoryStatus read() override { return status; }
+};
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  WindowFixture() {
+    ui::qt::MainWindowPorts ports{dialogs,  opener, memory, driver, quickAdd, picker, form2, results,
+                                  [this] { ++cleanUps; }, [this] { ++ends; }};
+    window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
+  }
+
+  template <typename W>
+  W& widget(const char* name) {
+    W* found = window->findChild<W*>(name);
+    if (found == nullptr) throw std::runtime_error(std::string("no widget ") + name);
+    return *found;
+  }
+
+  void click(const char* button) { QTest::mouseClick(&widget<QWidget>(button), Qt::LeftButton); }
+
+  // Letters and digits as key presses; Chinese text as an input method commits it.
+  void type(const char* field, const char* text) {
+    QWidget& target = widget<QWidget>(field);
+    for (const QChar c : QString::fromUtf8(text)) {
+      if (c.unicode() < 0x80) {
+        QTest::keyClick(&target, c.toLatin1());
+      } else {
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QApplication::sendEvent(&target, &commit);
+      }
+    }
+  }
+
+  std::vector<std::string> shownLines(const char* list) {
+    std::vector<std::string> lines;
+    auto& l = widget<QListWidget>(list);
+    for (int i = 0; i < l.count(); ++i) lines.push_back(l.item(i)->text().toStdString());
+    return lines;
+  }
+
+  ui::Form1 form;
+  ui::Form2 form2;
+  ScriptedDialogs dialogs;
+  ScriptedFileOpener opener;
+  ScriptedClock clock{{2024, 5, 6, 7, 8, 9}};
+  SetMemory memory;
+  RefusingOffice office;
+  TempDir scratch;
+  batch::ErrorLog log{form, clock, scratch.path() / "错误日志.log"};
+  std::vector<std::string> processed;
+  std::vector<std::string> extracted;
+  int officeEndings = 0;
+  int cleanUps = 0;
+  int ends = 0;
+  extract::ExtractionResults results;
+  batch::BatchDriver driver{form,
+                            {dialogs, clock, log, [this](const std::string& p) { processed.push_back(p); },
+                             [this](const std::string& p) { extracted.push_back(p); }, [this] { ++officeEndings; }}};
+  rules::GridPicker picker{form2, form, dialogs};
+  rules::QuickAdd quickAdd{form, form2, dialogs, office};
+  std::unique_ptr<ui::qt::MainWindowView> window;
+};
+
+}  // namespace sheetwise::test
