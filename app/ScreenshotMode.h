@@ -31,6 +31,7 @@ class ScreenshotDialogs final : public ui::Dialogs {
   std::string input(const std::string& prompt) override;
   std::string chooseFolder(const std::string& title) override;
   std::string chooseFile(const std::string& filter) override;
+  std::string chooseSaveFile(const std::string&) override { return {}; }
   void processPendingEvents() override;
 
  private:

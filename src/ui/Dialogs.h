@@ -27,6 +27,8 @@ class Dialogs {
   virtual std::string chooseFolder(const std::string& title) = 0;
   // An existing file matching the filter ("Execl 文档 (*.xls)"), "" when cancelled.
   virtual std::string chooseFile(const std::string& filter) = 0;
+  // A file name to save under (it need not exist), "" when cancelled.
+  virtual std::string chooseSaveFile(const std::string& filter) = 0;
   virtual void processPendingEvents() = 0;
 };
 

@@ -23,6 +23,7 @@ void SizePanelScrollBar(ScrollBar& bar) {
   bar.minimum = 0;
   bar.maximum = hidden;
   bar.largeChange = hidden;
+  bar.smallChange = 225;  // an arrow click or a wheel step moves the panel by 15 pixels
   bar.value = 0;
 }
 

@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include "ScriptedDialogs.h"
 #include "TestPaths.h"
+#include "rules/RuleFileCommands.h"
 
 namespace sheetwise::rules {
 namespace {
@@ -24,6 +26,21 @@ TEST(RuleFile, SaveThenLoadRoundTrips) {
   EXPECT_EQ(LoadRuleFile(dir / "rules.txt"), rules);
   EXPECT_THROW(LoadRuleFile(dir / "missing.txt"), RuleFileError);
   EXPECT_THROW(SaveRuleFile(dir / "no/such/folder/rules.txt", rules), RuleFileError);
+}
+
+TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingToTheList) {
+  test::TempDir dir;
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  form.List3.items = {"{插入行}|正行|5", "7|B|合计"};
+  dialogs.fileAnswers = {dir / "月报.txt", "", dir / "月报.txt", dir / "missing.txt"};
+  SaveRulesCommand(form, dialogs);
+  LoadRulesCommand(form, dialogs);  // cancelled
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items, (Rules{"{插入行}|正行|5", "7|B|合计", "{插入行}|正行|5", "7|B|合计"}));
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(dialogs.messageTexts(), Rules{"无法读取规则文件：" + (dir / "missing.txt")});
+  EXPECT_EQ(form.List3.items.size(), 4u);
 }
 
 }  // namespace

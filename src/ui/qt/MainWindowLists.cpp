@@ -2,7 +2,11 @@
 // commands and the error log.
 
 #include "batch/ErrorLog.h"
+#include <QMenu>
+#include <QShortcut>
+
 #include "rules/RuleEditor.h"
+#include "rules/RuleFileCommands.h"
 #include "ui/MainWindowStartup.h"
 #include "ui/qt/ExtentList.h"
 #include "ui/qt/Fonts.h"
@@ -30,9 +34,27 @@ void MainWindowView::buildFileQueue() {
 
 void MainWindowView::buildRuleList() {
   QWidget* frame = binder_.frame(this, "Frame9", &Form1::Frame9, layout::Frame9);
-  binder_.list(new QListWidget(frame), "List3", &Form1::List3, layout::List3)->setFont(WindowFont(kNewSong, 12));
+  QListWidget* rules = binder_.list(new QListWidget(frame), "List3", &Form1::List3, layout::List3);
+  rules->setFont(WindowFont(kNewSong, 12));
+  buildRuleFileCommands(*rules);
   binder_.button(frame, "Command3", &Form1::Command3, layout::Command3, [this] { rules::Command3_Click(form_); });
   binder_.button(frame, "Command10", &Form1::Command10, layout::Command10, [this] { rules::Command10_Click(form_); });
+}
+
+// "保存规则…" and "载入规则…": a context menu on the rule list and shortcuts,
+// so that no control of the layout moves.
+void MainWindowView::buildRuleFileCommands(QListWidget& rules) {
+  const auto save = [this] { run([this] { rules::SaveRulesCommand(form_, ports_.dialogs); }); };
+  const auto load = [this] { run([this] { rules::LoadRulesCommand(form_, ports_.dialogs); }); };
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), &QShortcut::activated, this, save);
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this, load);
+  rules.setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(&rules, &QWidget::customContextMenuRequested, this, [&rules, save, load](const QPoint& at) {
+    QMenu menu;
+    menu.addAction("保存规则…\tCtrl+S", save);
+    menu.addAction("载入规则…\tCtrl+O", load);
+    menu.exec(rules.viewport()->mapToGlobal(at));
+  });
 }
 
 void MainWindowView::buildErrorLog() {

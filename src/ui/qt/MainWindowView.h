@@ -20,6 +20,7 @@
 #include "ui/Form2.h"
 #include "ui/qt/MainBinder.h"
 
+class QListWidget;
 class QScrollBar;
 
 namespace sheetwise::ui::qt {
@@ -58,6 +59,7 @@ class MainWindowView final : public QWidget {
   void run(const std::function<void()>& handler);
   void buildFileQueue();
   void buildRuleList();
+  void buildRuleFileCommands(QListWidget& rules);
   void buildErrorLog();
   void buildRulePanel();
   void buildStandardKinds(QWidget& panel);

@@ -49,6 +49,12 @@ std::string QtDialogs::chooseFile(const std::string& filter) {
       .toStdString();
 }
 
+std::string QtDialogs::chooseSaveFile(const std::string& filter) {
+  prepare();
+  return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), QString::fromStdString(filter))
+      .toStdString();
+}
+
 void QtDialogs::processPendingEvents() {
   prepare();
   QCoreApplication::processEvents();

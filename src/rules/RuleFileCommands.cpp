@@ -1,0 +1,27 @@
+#include "rules/RuleFileCommands.h"
+
+#include "rules/RuleFile.h"
+
+namespace sheetwise::rules {
+
+void SaveRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
+  const std::string path = dialogs.chooseSaveFile(kRuleFileFilter);
+  if (path.empty()) return;
+  try {
+    SaveRuleFile(path, form.List3.items);
+  } catch (const RuleFileError&) {
+    dialogs.message("无法写入规则文件：" + path, ui::MessageStyle::Plain);
+  }
+}
+
+void LoadRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
+  const std::string path = dialogs.chooseFile(kRuleFileFilter);
+  if (path.empty()) return;
+  try {
+    for (auto& rule : LoadRuleFile(path)) form.List3.items.push_back(std::move(rule));
+  } catch (const RuleFileError&) {
+    dialogs.message("无法读取规则文件：" + path, ui::MessageStyle::Plain);
+  }
+}
+
+}  // namespace sheetwise::rules
