@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QListWidget>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,13 +91,18 @@ class WindowFixture : public ::testing::Test {
   TempDir scratch;
   batch::ErrorLog log{form, clock, scratch.path() / "错误日志.log"};
   std::vector<std::string> processed;
+  std::function<void(const std::string&)> process;  // set: what processing a file does
   std::vector<std::string> extracted;
   int officeEndings = 0;
   int cleanUps = 0;
   int ends = 0;
   extract::ExtractionResults results;
   batch::BatchDriver driver{form,
-                            {dialogs, clock, log, [this](const std::string& p) { processed.push_back(p); },
+                            {dialogs, clock, log,
+                             [this](const std::string& p) {
+                               processed.push_back(p);
+                               if (process) process(p);
+                             },
                              [this](const std::string& p) { extracted.push_back(p); }, [this] { ++officeEndings; }}};
   rules::GridPicker picker{form2, form, dialogs};
   rules::QuickAdd quickAdd{form, form2, dialogs, office};
