@@ -36,7 +36,6 @@ set(UNO_TYPES
   com.sun.star.sheet.CellFlags
   com.sun.star.sheet.CellInsertMode
   com.sun.star.sheet.FormulaResult
-  com.sun.star.sheet.XCalculatable
   com.sun.star.lang.XMultiServiceFactory
   com.sun.star.sheet.XCellRangeAddressable
   com.sun.star.sheet.XCellRangeData

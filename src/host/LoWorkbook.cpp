@@ -16,7 +16,6 @@
 #include <com/sun/star/sheet/CellInsertMode.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
