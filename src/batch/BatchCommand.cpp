@@ -35,11 +35,7 @@ std::vector<std::string> Shard(const std::vector<std::string>& queue, int index,
 
 // The window's start checks, as errors.
 void CheckStart(const ui::Form1& form) {
-  const std::string& save = form.Text5.text;
-  if (save.empty() || save == "/") throw UsageError("保存的目录有误");
-  if (!form.Text12.text.empty() && save.find(form.Text12.text) != std::string::npos) {
-    throw UsageError("如果你需要替换文件夹名，前提你保存的位置不能存在该字符 (--path-replace FROM occurs in --save)");
-  }
+  if (const auto problem = SaveSettingsProblem(form)) throw UsageError(*problem);
 }
 
 std::string Reason(const FileOutcome& outcome) {

@@ -1,7 +1,6 @@
 #include "batch/BatchDriver.h"
 
-#include <cstdio>
-
+#include "batch/FolderScan.h"
 #include "batch/OutputNaming.h"
 #include "host/HostError.h"
 
@@ -18,13 +17,6 @@ const char* const kChooseSourceFirst = "请先用\"打开目录\"选择源目录
 namespace {
 
 constexpr int kCleanUpTick = 10;
-constexpr double kSecondsPerFile = 0.5;  // the estimate's assumption, not a measurement
-
-std::string Fixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
 
 }  // namespace
 
@@ -53,17 +45,21 @@ bool BatchDriver::startChecksPass() {
     ports_.dialogs.message(kChooseSourceFirst, ui::MessageStyle::Plain);
     return false;
   }
-  const std::string& save = form_.Text5.text;
-  if (save.empty() || save == "/") {
-    ports_.dialogs.message("保存的目录有误", ui::MessageStyle::Plain);
-    return false;
-  }
-  const std::string& pathSearch = form_.Text12.text;
-  if (!pathSearch.empty() && save.find(pathSearch) != std::string::npos) {
-    ports_.dialogs.message("如果你需要替换文件夹名，前提你保存的位置不能存在该字符", ui::MessageStyle::Plain);
+  if (const auto problem = SaveSettingsProblem(form_)) {
+    ports_.dialogs.message(*problem, ui::MessageStyle::Plain);
     return false;
   }
   return true;
+}
+
+std::optional<std::string> SaveSettingsProblem(const ui::Form1& form) {
+  const std::string& save = form.Text5.text;
+  if (save.empty() || save == "/") return "保存的目录有误";
+  const std::string& pathSearch = form.Text12.text;
+  if (!pathSearch.empty() && save.find(pathSearch) != std::string::npos) {
+    return "如果你需要替换文件夹名，前提你保存的位置不能存在该字符";
+  }
+  return std::nullopt;
 }
 
 void BatchDriver::setPanelsEnabled(bool enabled) {
@@ -129,7 +125,7 @@ void BatchDriver::showProgress() {
     const double done = form_.startTotal - queued;
     form_.Shape2.width = static_cast<float>(form_.Shape1.width * done / form_.startTotal);
   }
-  form_.Label8.caption = "估计剩下：" + Fixed(queued * kSecondsPerFile, 1) + " 秒";
+  form_.Label8.caption = "估计剩下：" + EstimatedSeconds(static_cast<size_t>(queued)) + " 秒";
 }
 
 }  // namespace sheetwise::batch

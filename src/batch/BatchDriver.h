@@ -5,6 +5,7 @@
 // "暂停", "继续" and "停止" stop and restart the timer.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "batch/ErrorLog.h"
@@ -27,6 +28,10 @@ struct DriverPorts {
 extern const char* const kOfficeMissingMessage;
 // Shown when "开始" finds queued files but no source folder.
 extern const char* const kChooseSourceFirst;
+
+// What the save settings' start checks refuse, with the window's text: an
+// empty save folder, or a path-replacement text that occurs in it.
+std::optional<std::string> SaveSettingsProblem(const ui::Form1& form);
 
 class BatchDriver {
  public:
