@@ -8,9 +8,9 @@ packages=(
   libgtest-dev googletest
   qt6-base-dev
   libreoffice-calc-nogui libreoffice-dev
-  libgsf-1-dev
+  libgsf-1-dev libfreexl-dev
   fonts-noto-cjk fonts-dejavu-core
-  python3-xlrd
+  python3-xlrd python3-olefile
   xvfb xauth
 )
 

@@ -52,6 +52,8 @@
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
+#include "host/LoScriptFonts.h"
+#include "host/LoSheetProtection.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "rules/RuleString.h"
@@ -164,8 +166,10 @@ class LoDocument {
   }
 
   // The Excel export writes the result of a formula with a text result as 0
-  // unless the formula was entered in this session: such formulas are entered
-  // again, all found with one query over every sheet.
+  // unless the formula was entered in this session: such formulas are
+  // entered again, all found with one query over every sheet.
+  // Sheets protected without a password are unprotected for it and protected
+  // again; a password-protected sheet keeps its formulas as they are.
   void reenterTextFormulas() {
     Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
     Reference<css::sheet::XSheetCellRangeContainer> everything(
@@ -180,6 +184,7 @@ class LoDocument {
                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING);
     for (const auto& address : textFormulas->getRangeAddresses()) {
       Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(address.Sheet), UNO_QUERY_THROW);
+      const SheetUnprotected unprotected(sheet);
       Reference<css::sheet::XCellRangeFormula> cells(
           sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
                                         address.EndRow),
@@ -514,8 +519,8 @@ class LoWorkbookImpl : public Workbook {
     });
   }
 
-  void save() override { store(document_->path()); }
-  void saveAs(const std::string& path) override { store(path); }
+  void saveChecked(const BeforeReplace& check) override { store(document_->path(), check); }
+  void saveAsChecked(const std::string& path, const BeforeReplace& check) override { store(path, check); }
 
  private:
   std::unique_ptr<Worksheet> wrap(const Any& sheet) {
@@ -523,15 +528,19 @@ class LoWorkbookImpl : public Workbook {
                                          Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
   }
 
-  void store(const std::string& target) {
+  void store(const std::string& target, const BeforeReplace& check) {
+    const auto verify = [&](const fs::path& written) {
+      if (check) check(written.string());
+    };
     StoreReplacing(target, [&](const fs::path& temp) {
       document_->session().call("save " + target, [&] {
         document_->reenterTextFormulas();
+        UnifyScriptFonts(document_->component());
         Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
         storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
                                                   Property("Overwrite", Any(true))}));
       });
-    });
+    }, verify);
   }
 
   std::shared_ptr<LoDocument> document_;

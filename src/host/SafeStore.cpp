@@ -36,7 +36,8 @@ class ScratchFolder {
 
 }  // namespace
 
-void StoreReplacing(const fs::path& target, const std::function<void(const fs::path&)>& write) {
+void StoreReplacing(const fs::path& target, const std::function<void(const fs::path&)>& write,
+                    const std::function<void(const fs::path&)>& beforeRename) {
   const fs::path absolute = fs::absolute(target);
   const fs::path folder = absolute.parent_path();
   std::error_code ec;
@@ -47,6 +48,7 @@ void StoreReplacing(const fs::path& target, const std::function<void(const fs::p
   const fs::path temp = scratch.path() / absolute.filename();
   write(temp);
   if (!fs::is_regular_file(temp, ec)) throw HostError("nothing was written for " + absolute.string());
+  if (beforeRename) beforeRename(temp);
   // Keep the permissions of a file that is replaced.
   const auto status = fs::status(absolute, ec);
   if (!ec && fs::exists(status)) fs::permissions(temp, status.permissions(), ec);
