@@ -8,7 +8,7 @@ packages=(
   libgtest-dev googletest
   qt6-base-dev
   libreoffice-calc-nogui libreoffice-dev
-  libgsf-1-dev libfreexl-dev
+  libgsf-1-dev
   fonts-noto-cjk fonts-dejavu-core
   python3-xlrd python3-olefile
   xvfb xauth

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
+#include <string>
 
 #include "host/CellAddress.h"
 
@@ -47,7 +48,6 @@ class Comparison {
       compareSheet(source_.sheets[i], saved_.sheets[i], edits);
       compareCells(source_.sheets[i], saved_.sheets[i], edits);
     }
-    compareFonts();
     if (source_.macroStorage != saved_.macroStorage) {
       add(std::string("macro storage: ") + (source_.macroStorage.empty() ? "none" : "present") + " → " +
           (saved_.macroStorage.empty() ? "lost" : "changed"));
@@ -116,19 +116,12 @@ class Comparison {
                    bool formulasMayChange) {
     const std::string place = sheet + "!" + host::ColumnLetters(at.column) + std::to_string(at.row);
     const bool sameValue = before.kind == after.kind && before.text == after.text;
-    if (!sameValue && !(formulasMayChange && (before.formula || after.formula))) {
+    const bool mayChange = before.volatileFormula || (formulasMayChange && (before.formula || after.formula));
+    if (!sameValue && !mayChange) {
       add(place + ": " + DescribeValue(before) + " → " + DescribeValue(after));
     }
     if (!before.font.empty() && !after.font.empty() && before.font != after.font) {
       add(place + " font: " + before.font + " → " + after.font);
-    }
-  }
-
-  void compareFonts() {
-    const std::set<std::string> kept(saved_.fonts.begin(), saved_.fonts.end());
-    std::set<std::string> reported;
-    for (const auto& font : source_.fonts) {
-      if (!kept.count(font) && reported.insert(font).second) add("font " + font + ": lost");
     }
   }
 

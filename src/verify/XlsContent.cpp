@@ -1,7 +1,5 @@
 #include "verify/XlsContent.h"
 
-#include <freexl.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -16,8 +14,9 @@ namespace {
 using host::HostError;
 
 constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 = 0x003D, kFont = 0x0031,
-                   kXf = 0x00E0, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
-                   kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD;
+                   kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
+                   kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
+                   kSst = 0x00FC, kContinue = 0x003C;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
@@ -31,6 +30,17 @@ std::string NumberText(double value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.17g", value);
   return buffer;
+}
+
+double RkValue(uint32_t rk) {
+  double value;
+  if (rk & 2) {
+    value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+  } else {
+    const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
+    std::memcpy(&value, &bits, 8);
+  }
+  return (rk & 1) ? value / 100 : value;
 }
 
 void AppendUtf8(std::string& out, uint32_t c) {
@@ -97,6 +107,10 @@ class Records {
  public:
   explicit Records(const std::vector<uint8_t>& stream) : stream_(stream) {}
   void seek(size_t offset) { pos_ = offset; }
+  std::optional<uint16_t> peekId() const {
+    if (pos_ + 4 > stream_.size()) return std::nullopt;
+    return U16(stream_.data() + pos_);
+  }
   std::optional<Record> next() {
     if (pos_ + 4 > stream_.size()) return std::nullopt;
     const uint8_t* header = stream_.data() + pos_;
@@ -117,17 +131,92 @@ std::vector<uint8_t> ReadAll(GsfInput* input) {
   return bytes;
 }
 
+// The shared string table, whose strings run on through CONTINUE records; a
+// string's characters that cross into the next record start again with a
+// byte that says whether they are one or two bytes wide.
+class SharedStrings {
+ public:
+  void add(const Record& r) { segments_.push_back({r.data, r.size}); }
+
+  std::vector<std::string> read() {
+    std::vector<std::string> strings;
+    skip(4);
+    const uint32_t unique = u32();
+    for (uint32_t i = 0; i < unique && !atEnd(); ++i) strings.push_back(one());
+    return strings;
+  }
+
+ private:
+  struct Segment {
+    const uint8_t* data;
+    size_t size;
+  };
+  bool atEnd() const { return segment_ >= segments_.size(); }
+  bool normalise() {
+    while (!atEnd() && offset_ >= segments_[segment_].size) {
+      ++segment_;
+      offset_ = 0;
+    }
+    return !atEnd();
+  }
+  uint8_t byte() {
+    if (!normalise()) return 0;
+    return segments_[segment_].data[offset_++];
+  }
+  uint16_t u16() { return static_cast<uint16_t>(byte() | (byte() << 8)); }
+  uint32_t u32() { return u16() | (static_cast<uint32_t>(u16()) << 16); }
+  void skip(size_t n) {
+    while (n > 0 && normalise()) {
+      const size_t step = std::min(n, segments_[segment_].size - offset_);
+      offset_ += step;
+      n -= step;
+    }
+  }
+  std::string one() {
+    const uint16_t cch = u16();
+    const uint8_t flags = byte();
+    bool wide = flags & 1;
+    const uint16_t runs = (flags & 8) ? u16() : 0;
+    const uint32_t extra = (flags & 4) ? u32() : 0;
+    std::string text;
+    uint32_t pendingHigh = 0;
+    for (uint16_t i = 0; i < cch; ++i) {
+      const size_t before = segment_;
+      if (!normalise()) break;
+      if (segment_ != before) wide = byte() & 1;  // the characters go on in a CONTINUE
+      uint32_t c = wide ? u16() : byte();
+      if (c >= 0xD800 && c < 0xDC00) {
+        pendingHigh = c;
+        continue;
+      }
+      if (pendingHigh && c >= 0xDC00 && c < 0xE000) c = 0x10000 + ((pendingHigh - 0xD800) << 10) + (c - 0xDC00);
+      pendingHigh = 0;
+      AppendUtf8(text, c);
+    }
+    skip(4u * runs + extra);
+    return text;
+  }
+
+  std::vector<Segment> segments_;
+  size_t segment_ = 0;
+  size_t offset_ = 0;
+};
+
 struct Globals {
   std::vector<size_t> sheetOffsets;
   std::vector<uint16_t> xfFonts;
+  std::vector<std::string> strings;
 };
 
 Globals ReadGlobals(Records& records, XlsContent& content, const std::string& path) {
   const auto bof = records.next();
-  if (!bof || bof->id != kBof) throw HostError("not an Excel 97-2003 workbook: " + path);
+  if (!bof || bof->id != kBof || bof->size < 2 || U16(bof->data) != 0x0600) {
+    throw HostError("not an Excel 97-2003 (BIFF8) workbook: " + path);
+  }
   Globals globals;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
+    if (r->id == kFilePass) throw HostError("the workbook is encrypted: " + path);
     if (r->id == kBoundSheet && r->size >= 8) {
       SheetContent sheet;
       sheet.visibility = r->data[4] & 3;
@@ -141,13 +230,18 @@ Globals ReadGlobals(Records& records, XlsContent& content, const std::string& pa
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
+    } else if (r->id == kSst) {
+      SharedStrings sst;
+      sst.add(*r);
+      while (records.peekId() == kContinue) sst.add(*records.next());
+      globals.strings = sst.read();
     }
   }
   return globals;
 }
 
-// Cells the file's own records describe: formula results, truth and error
-// values; the font of every cell with a value.
+// Every cell with a value: numbers, texts, truth and error values, formula
+// results; with the name of its font.
 class SheetReader {
  public:
   SheetReader(const XlsContent& content, const Globals& globals, SheetContent& sheet)
@@ -172,13 +266,24 @@ class SheetReader {
       const uint16_t xf = U16(r->data + 4);
       switch (r->id) {
         case kNumber:
+          if (r->size >= 14) number(row, column, xf, F64(r->data + 6));
+          break;
         case kRk:
-        case kLabelSst:
-        case kLabel:
-          fontOnly(row, column, xf);
+          if (r->size >= 10) number(row, column, xf, RkValue(U32(r->data + 6)));
           break;
         case kMulRk:
-          for (int i = 0; 4 + i * 6 + 6 <= r->size - 2; ++i) fontOnly(row, column + i, U16(r->data + 4 + i * 6));
+          for (int i = 0; 4 + i * 6 + 6 <= r->size - 2; ++i) {
+            number(row, column + i, U16(r->data + 4 + i * 6), RkValue(U32(r->data + 6 + i * 6)));
+          }
+          break;
+        case kLabelSst:
+          if (r->size >= 10) {
+            const uint32_t index = U32(r->data + 6);
+            text(row, column, xf, index < globals_.strings.size() ? globals_.strings[index] : "");
+          }
+          break;
+        case kLabel:
+          if (r->size >= 9) text(row, column, xf, Characters(r->data + 9, r->data + r->size, U16(r->data + 6), r->data[8] & 1));
           break;
         case kBoolErr:
           if (r->size >= 8) {
@@ -188,7 +293,9 @@ class SheetReader {
           }
           break;
         case kFormula:
-          if (r->size >= 14 && formula(row, column, xf, r->data + 6)) pendingString = {{row, column}};
+          if (r->size >= 16 && formula(row, column, xf, r->data + 6, U16(r->data + 14) & 1)) {
+            pendingString = {{row, column}};
+          }
           break;
         default:
           break;
@@ -208,12 +315,22 @@ class SheetReader {
     cell.font = fontOf(xf);
     return cell;
   }
-  void fontOnly(int row, int column, uint16_t xf) { fontsOfConstants_[{row, column}] = fontOf(xf); }
+  void number(int row, int column, uint16_t xf, double value) {
+    auto& cell = at(row, column, xf);
+    cell.kind = ValueKind::Number;
+    cell.text = NumberText(value);
+  }
+  void text(int row, int column, uint16_t xf, std::string value) {
+    auto& cell = at(row, column, xf);
+    cell.kind = ValueKind::Text;
+    cell.text = std::move(value);
+  }
 
   // True when the result is a text held by the STRING record that follows.
-  bool formula(int row, int column, uint16_t xf, const uint8_t* result) {
+  bool formula(int row, int column, uint16_t xf, const uint8_t* result, bool alwaysComputed) {
     auto& cell = at(row, column, xf);
     cell.formula = true;
+    cell.volatileFormula = alwaysComputed;
     if (U16(result + 6) != 0xFFFF) {
       cell.kind = ValueKind::Number;
       cell.text = NumberText(F64(result));
@@ -238,80 +355,10 @@ class SheetReader {
     }
   }
 
- public:
-  std::map<std::pair<int, int>, std::string> fontsOfConstants_;
-
  private:
   const XlsContent& content_;
   const Globals& globals_;
   SheetContent& sheet_;
-};
-
-// Numbers and texts of the constant cells, as FreeXL reads them.
-class FreeXlBook {
- public:
-  explicit FreeXlBook(const std::string& path) {
-    if (freexl_open(path.c_str(), &handle_) != FREEXL_OK) {
-      handle_ = nullptr;
-      throw HostError("FreeXL cannot read " + path);
-    }
-  }
-  ~FreeXlBook() {
-    if (handle_) freexl_close(handle_);
-  }
-  FreeXlBook(const FreeXlBook&) = delete;
-  FreeXlBook& operator=(const FreeXlBook&) = delete;
-
-  void readConstants(SheetContent& sheet, const std::map<std::pair<int, int>, std::string>& fonts) {
-    unsigned int count = 0;
-    if (freexl_get_info(handle_, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) return;
-    for (unsigned short i = 0; i < count; ++i) {
-      const char* name = nullptr;
-      if (freexl_get_worksheet_name(handle_, i, &name) != FREEXL_OK || !name || sheet.name != name) continue;
-      if (freexl_select_active_worksheet(handle_, i) != FREEXL_OK) return;
-      unsigned int rows = 0;
-      unsigned short columns = 0;
-      if (freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK) return;
-      for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-          const std::pair<int, int> key{static_cast<int>(r) + 1, c + 1};
-          if (sheet.cells.count(key)) continue;  // formulas, truth and error values: read from the records
-          FreeXL_CellValue value;
-          if (freexl_get_cell_value(handle_, r, c, &value) != FREEXL_OK) continue;
-          if (auto cell = Convert(value)) {
-            const auto font = fonts.find(key);
-            if (font != fonts.end()) cell->font = font->second;
-            sheet.cells[key] = std::move(*cell);
-          }
-        }
-      }
-      return;
-    }
-  }
-
- private:
-  static std::optional<CellValue> Convert(const FreeXL_CellValue& value) {
-    switch (value.type) {
-      case FREEXL_CELL_INT:
-        return CellValue{ValueKind::Number, NumberText(value.value.int_value), false, ""};
-      case FREEXL_CELL_DOUBLE:
-        return CellValue{ValueKind::Number, NumberText(value.value.double_value), false, ""};
-      case FREEXL_CELL_TEXT:
-      case FREEXL_CELL_SST_TEXT:
-      case FREEXL_CELL_DATE:
-      case FREEXL_CELL_DATETIME:
-      case FREEXL_CELL_TIME: {
-        const ValueKind kind = value.type == FREEXL_CELL_TEXT || value.type == FREEXL_CELL_SST_TEXT
-                                   ? ValueKind::Text
-                                   : ValueKind::Number;
-        return CellValue{kind, value.value.text_value ? value.value.text_value : "", false, ""};
-      }
-      default:
-        return std::nullopt;
-    }
-  }
-
-  const void* handle_ = nullptr;
 };
 
 uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
@@ -340,19 +387,24 @@ void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& d
 }  // namespace
 
 XlsContent ReadXlsContent(const std::string& path) {
-  const auto ole = host::OpenOle(path);
+  const auto notBiff8 = [&] { return HostError("not an Excel 97-2003 (BIFF8) workbook: " + path); };
+  host::GPtr<GsfInfile> ole;
+  try {
+    ole = host::OpenOle(path);
+  } catch (const HostError&) {
+    throw notBiff8();
+  }
   const auto book = host::ChildStream(ole.get(), "Workbook");
-  if (!book) throw HostError("not an Excel 97-2003 workbook: " + path);
+  if (!book) throw notBiff8();
   const auto stream = ReadAll(book.get());
   XlsContent content;
   Records records(stream);
   const Globals globals = ReadGlobals(records, content, path);
-  FreeXlBook constants(path);
   for (size_t i = 0; i < content.sheets.size(); ++i) {
+    if (content.sheets[i].type == 2) continue;  // a chart sheet's numbers are its chart's, not cells
     SheetReader reader(content, globals, content.sheets[i]);
     records.seek(globals.sheetOffsets[i]);
     reader.read(records);
-    constants.readConstants(content.sheets[i], reader.fontsOfConstants_);
   }
   if (const auto vba = host::ChildStream(ole.get(), "_VBA_PROJECT_CUR"); vba && GSF_IS_INFILE(vba.get())) {
     content.macroStorage = "_VBA_PROJECT_CUR;";

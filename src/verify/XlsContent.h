@@ -1,8 +1,7 @@
 #pragma once
-// What an .xls holds, read without the office: the sheet list with visibility
-// and type, every cell's value (constants through FreeXL, formula results and
-// truth and error values from the file's own records), the font of each cell,
-// the font table and the macro storage.
+// What an .xls holds, read from its records without the office: the sheet
+// list with visibility and type, every cell's value (formulas with their stored
+// results), the font of each cell and the macro storage.
 
 #include <map>
 #include <string>
@@ -17,6 +16,7 @@ struct CellValue {
   ValueKind kind = ValueKind::Text;
   std::string text;      // the value as text: numbers exactly, TRUE/FALSE, #N/A...
   bool formula = false;  // the value is a formula's stored result
+  bool volatileFormula = false;  // a formula computed at every load (RAND, NOW, INDIRECT...)
   std::string font;      // the name of the cell's font
 };
 
@@ -30,7 +30,7 @@ struct SheetContent {
 struct XlsContent {
   std::vector<SheetContent> sheets;
   int activeSheet = 0;             // zero-based, as WINDOW1 stores it
-  std::vector<std::string> fonts;  // the font table's names, in order
+  std::vector<std::string> fonts;  // the font table's names, in order (cells name theirs)
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
 };
 
