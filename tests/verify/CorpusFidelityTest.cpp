@@ -1,0 +1,130 @@
+// Real workbooks that show each way the office used to change what the rules
+// did not touch: processed with one edit and read back without the office.
+// What the office can keep stays kept; what it cannot is reported.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "batch/WorkbookEngine.h"
+#include "host/LibreOfficeHost.h"
+#include "verify/XlsContent.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// One corpus workbook through the engine with one edit far below its cells.
+struct Processed {
+  std::string source;
+  std::string output;
+  WorkbookResult result;
+};
+
+class CorpusFidelity : public ::testing::Test {
+ protected:
+  Processed process(const std::string& corpus, const std::string& sheet, const std::string& edit = "60000|Z|edit") {
+    Processed p;
+    p.source = dir.copyCorpus(corpus, "in/" + corpus);
+    fs::create_directories(dir.path() / "out");
+    RunSettings settings;
+    settings.sheetName = sheet;
+    settings.naming.sourceFolder = (dir.path() / "in").string() + "/";
+    settings.naming.saveFolder = (dir.path() / "out").string() + "/";
+    settings.rules = {edit};
+    p.result = engine.ProcessWorkbook(p.source, settings);
+    p.output = dir / ("out/" + corpus);
+    return p;
+  }
+
+  test::TempDir dir;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+};
+
+TEST_F(CorpusFidelity, EveryCellKeepsItsFontWhateverTheScriptOfItsText) {
+  SHEETWISE_REQUIRE_CORPUS();
+  for (const auto& [corpus, sheet] : {std::pair{"cjk_single_sheet_borders_merged.xls", "第一页"},
+                                      std::pair{"cjk_sheetname_second_active.xls", "Sheet1"},
+                                      std::pair{"cjk_product_sheet_comment_freeze.xls", "产品数据"}}) {
+    SCOPED_TRACE(corpus);
+    const auto p = process(corpus, sheet);
+    EXPECT_EQ(p.result.differences, Lines{});
+    const auto before = verify::ReadXlsContent(p.source);
+    const auto after = verify::ReadXlsContent(p.output);
+    ASSERT_EQ(before.sheets.size(), after.sheets.size());
+    size_t cells = 0;
+    for (size_t s = 0; s < before.sheets.size(); ++s) {
+      for (const auto& [at, cell] : before.sheets[s].cells) {
+        const auto it = after.sheets[s].cells.find(at);
+        ASSERT_NE(it, after.sheets[s].cells.end());
+        EXPECT_EQ(it->second.font, cell.font) << before.sheets[s].name << " row " << at.first << " column " << at.second;
+        ++cells;
+      }
+    }
+    EXPECT_GT(cells, 10u);
+  }
+}
+
+TEST_F(CorpusFidelity, TextResultsOfFormulasAreKept) {
+  SHEETWISE_REQUIRE_CORPUS();
+  const auto p = process("formulas_10_sheets_active_last.xls", "Text", "{行距}|2|20");
+  const auto before = test::ReadWithXlrd(p.source).sheet("Text");
+  const auto after = test::ReadWithXlrd(p.output).sheet("Text");
+  size_t texts = 0;
+  for (const auto& [at, cell] : before.cells) {
+    if (cell.type != 1) continue;
+    EXPECT_EQ(after.value(at.first, at.second), cell.value) << "row " << at.first << " column " << at.second;
+    ++texts;
+  }
+  EXPECT_GT(texts, 20u);
+}
+
+TEST_F(CorpusFidelity, TheMacroStorageIsKeptAsTheFileHadIt) {
+  SHEETWISE_REQUIRE_CORPUS();
+  for (const auto& [corpus, sheet] : {std::pair{"vba_macro.xls", "Sheet1"},
+                                      std::pair{"cjk_protected_sheets_many_merges.xls", "2270-170-1"}}) {
+    SCOPED_TRACE(corpus);
+    const auto p = process(corpus, sheet);
+    const auto before = verify::ReadXlsContent(p.source).macroStorage;
+    EXPECT_FALSE(before.empty());
+    EXPECT_EQ(verify::ReadXlsContent(p.output).macroStorage, before);
+  }
+}
+
+// What the office cannot keep: reported with the workbook, the copy written.
+struct Reported {
+  const char* corpus;
+  const char* sheet;
+  const char* difference;  // one of the differences reported
+};
+
+class CorpusReported : public CorpusFidelity, public ::testing::WithParamInterface<Reported> {};
+
+TEST_P(CorpusReported, IsReportedWithTheSavedCopy) {
+  SHEETWISE_REQUIRE_CORPUS();
+  const auto p = process(GetParam().corpus, GetParam().sheet, "{行距}|2|20");
+  EXPECT_EQ(p.result.outcome, Outcome::Processed) << p.result.reason;
+  const auto& found = p.result.differences;
+  EXPECT_NE(std::find(found.begin(), found.end(), GetParam().difference), found.end())
+      << ::testing::PrintToString(found);
+  ASSERT_EQ(log.entries().size(), 1u);
+  EXPECT_EQ(log.entries()[0].text, "保存校验有差异：<file/>" + p.output + "</file>");
+  EXPECT_TRUE(fs::exists(p.output));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WhatTheOfficeCannotKeep, CorpusReported,
+    ::testing::Values(Reported{"hidden_and_veryhidden_sheets.xls", "Visible", "sheet \"VeryHidden\": very hidden → hidden"},
+                      Reported{"chart_sheet_plus_data.xls", "Data", "sheet \"Chart1\": chart sheet → worksheet"},
+                      Reported{"first_sheet_hidden.xls", "test.csv", "macro storage: present → lost"},
+                      Reported{"error_values_formulas.xls", "RawErrors", "RawErrors!F2: =(1) → =(#N/A)"},
+                      Reported{"cjk_protected_sheets_many_merges.xls", "2270-170-1",
+                               "2270-170-1!AF1 font: 돋움 → Noto Sans CJK SC"}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+}  // namespace
+}  // namespace sheetwise::batch
