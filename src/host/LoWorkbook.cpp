@@ -167,32 +167,28 @@ class LoDocument {
 
   // The Excel export writes the result of a formula with a text result as 0
   // unless the formula was entered in this session: such formulas are
-  // entered again, all found with one query over every sheet.
+  // entered again, found with one query per sheet.
   // Sheets protected without a password are unprotected for it and protected
   // again; a password-protected sheet keeps its formulas as they are.
   void reenterTextFormulas() {
-    Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
-    Reference<css::sheet::XSheetCellRangeContainer> everything(
-        factory->createInstance("com.sun.star.sheet.SheetCellRanges"), UNO_QUERY_THROW);
     const sal_Int32 sheets = byIndex_->getCount();
-    css::uno::Sequence<css::table::CellRangeAddress> whole(sheets);
     for (sal_Int32 i = 0; i < sheets; ++i) {
-      whole.getArray()[i] = {static_cast<sal_Int16>(i), 0, 0, kMaxColumns - 1, kMaxRows - 1};
-    }
-    everything->addRangeAddresses(whole, false);
-    const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(everything, UNO_QUERY_THROW)
-                                  ->queryFormulaCells(css::sheet::FormulaResult::STRING);
-    for (const auto& address : textFormulas->getRangeAddresses()) {
-      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(address.Sheet), UNO_QUERY_THROW);
+      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(i), UNO_QUERY_THROW);
+      const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                                    ->queryFormulaCells(css::sheet::FormulaResult::STRING);
+      const auto addresses = textFormulas->getRangeAddresses();
+      if (!addresses.hasElements()) continue;
       const SheetUnprotected unprotected(sheet);
-      Reference<css::sheet::XCellRangeFormula> cells(
-          sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
-                                        address.EndRow),
-          UNO_QUERY_THROW);
-      try {
-        cells->setFormulaArray(cells->getFormulaArray());
-      } catch (const css::uno::RuntimeException&) {
-        reenterCellByCell(sheet, address);  // the range holds part of an array formula
+      for (const auto& address : addresses) {
+        Reference<css::sheet::XCellRangeFormula> cells(
+            sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
+                                          address.EndRow),
+            UNO_QUERY_THROW);
+        try {
+          cells->setFormulaArray(cells->getFormulaArray());
+        } catch (const css::uno::RuntimeException&) {
+          reenterCellByCell(sheet, address);  // the range holds part of an array formula
+        }
       }
     }
   }

@@ -35,8 +35,8 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
 
 class Comparison {
  public:
-  Comparison(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint)
-      : source_(source), saved_(saved), footprint_(footprint) {}
+  Comparison(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint, size_t shown)
+      : source_(source), saved_(saved), footprint_(footprint), shown_(shown) {}
 
   Differences run() {
     if (source_.sheets.size() != saved_.sheets.size()) {
@@ -57,7 +57,7 @@ class Comparison {
 
  private:
   void add(std::string text) {
-    if (result_.first.size() < kDifferencesShown) result_.first.push_back(std::move(text));
+    if (result_.first.size() < shown_) result_.first.push_back(std::move(text));
     ++result_.count;
   }
 
@@ -128,6 +128,7 @@ class Comparison {
   const XlsContent& source_;
   const XlsContent& saved_;
   const EditFootprint& footprint_;
+  size_t shown_;
   Differences result_;
 };
 
@@ -141,12 +142,14 @@ std::vector<std::string> Differences::lines() const {
   return out;
 }
 
-Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint) {
-  return Comparison(source, saved, footprint).run();
+Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
+                        size_t shown) {
+  return Comparison(source, saved, footprint, shown).run();
 }
 
-Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint) {
-  return CompareSave(ReadXlsContent(source), ReadXlsContent(saved), footprint);
+Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
+                       size_t shown) {
+  return CompareSave(ReadXlsContent(source), ReadXlsContent(saved), footprint, shown);
 }
 
 }  // namespace sheetwise::verify

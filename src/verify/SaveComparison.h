@@ -20,9 +20,12 @@ struct Differences {
 
 inline constexpr size_t kDifferencesShown = 5;
 
-Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint);
+// shown: how many differences are described; the rest are only counted.
+Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
+                        size_t shown = kDifferencesShown);
 
 // Reads both files; throws host::HostError when one of them cannot be read.
-Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint);
+Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
+                       size_t shown = kDifferencesShown);
 
 }  // namespace sheetwise::verify

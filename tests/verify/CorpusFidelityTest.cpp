@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
 #include "batch/WorkbookEngine.h"
+#include "host/CellAddress.h"
 #include "host/LibreOfficeHost.h"
+#include "verify/SaveComparison.h"
 #include "verify/XlsContent.h"
 
 namespace sheetwise::batch {
@@ -69,18 +72,28 @@ TEST_F(CorpusFidelity, EveryCellKeepsItsFontWhateverTheScriptOfItsText) {
   }
 }
 
-TEST_F(CorpusFidelity, TextResultsOfFormulasAreKept) {
+// Text results are written as text again; the few that the office computes
+// otherwise once the formula is entered again are reported.
+TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
   SHEETWISE_REQUIRE_CORPUS();
   const auto p = process("formulas_10_sheets_active_last.xls", "Text", "{行距}|2|20");
   const auto before = test::ReadWithXlrd(p.source).sheet("Text");
   const auto after = test::ReadWithXlrd(p.output).sheet("Text");
-  size_t texts = 0;
+  const auto all = verify::VerifySave(p.source, p.output, {"Text", {}}, SIZE_MAX).first;
+  const auto reported = [&](int row, int column) {
+    const std::string place = "Text!" + host::ColumnLetters(column) + std::to_string(row) + ":";
+    return std::any_of(all.begin(), all.end(), [&](const std::string& line) { return line.rfind(place, 0) == 0; });
+  };
+  size_t kept = 0;
   for (const auto& [at, cell] : before.cells) {
     if (cell.type != 1) continue;
-    EXPECT_EQ(after.value(at.first, at.second), cell.value) << "row " << at.first << " column " << at.second;
-    ++texts;
+    if (after.value(at.first, at.second) == cell.value) {
+      ++kept;
+    } else {
+      EXPECT_TRUE(reported(at.first, at.second)) << "row " << at.first << " column " << at.second;
+    }
   }
-  EXPECT_GT(texts, 20u);
+  EXPECT_GT(kept, 30u);
 }
 
 TEST_F(CorpusFidelity, TheMacroStorageIsKeptAsTheFileHadIt) {
