@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -25,6 +27,13 @@ const char* SheetType(int t) {
     case 2: return "chart sheet";
     default: return "module";
   }
+}
+
+// A formula's result computed again may differ in its last digits only.
+bool Close(const std::string& a, const std::string& b) {
+  const double x = std::strtod(a.c_str(), nullptr);
+  const double y = std::strtod(b.c_str(), nullptr);
+  return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y));
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -115,7 +124,9 @@ class Comparison {
   void compareCell(const std::string& sheet, Position at, const CellValue& before, const CellValue& after,
                    bool formulasMayChange) {
     const std::string place = sheet + "!" + host::ColumnLetters(at.column) + std::to_string(at.row);
-    const bool sameValue = before.kind == after.kind && before.text == after.text;
+    const bool sameValue =
+        before.kind == after.kind &&
+        (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
     const bool mayChange = before.volatileFormula || (formulasMayChange && (before.formula || after.formula));
     if (!sameValue && !mayChange) {
       add(place + ": " + DescribeValue(before) + " → " + DescribeValue(after));
