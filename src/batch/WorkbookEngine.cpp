@@ -7,9 +7,8 @@
 #include "batch/OutputNaming.h"
 #include "batch/RuleFootprint.h"
 #include "batch/RuleOperations.h"
-#include "host/SafeStore.h"
+#include "batch/SaveCheck.h"
 #include "rules/RuleString.h"
-#include "verify/SaveComparison.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -57,39 +56,6 @@ void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Workshe
   }
 }
 
-// A save whose check found differences where it may not be written.
-class DifferencesFound : public std::runtime_error {
- public:
-  explicit DifferencesFound(std::vector<std::string> lines)
-      : std::runtime_error("the saved workbook differs from its source outside the rules' cells: " + lines.front()),
-        lines_(std::move(lines)) {}
-  const std::vector<std::string>& lines() const { return lines_; }
-
- private:
-  std::vector<std::string> lines_;
-};
-
-// Compares the source with the written file; throws DifferencesFound when
-// differences may not be written, else returns them.
-std::vector<std::string> CheckSave(const std::string& source, const std::string& written,
-                                   const verify::EditFootprint& footprint, bool mayWriteDifferences) {
-  std::vector<std::string> lines;
-  try {
-    lines = verify::VerifySave(source, written, footprint).lines();
-  } catch (const host::HostError& e) {
-    lines = {std::string("the saved workbook cannot be checked: ") + e.what()};
-  }
-  if (!lines.empty() && !mayWriteDifferences) throw DifferencesFound(lines);
-  return lines;
-}
-
-// A workbook no rule acted on is its source's own bytes.
-void CopySource(const std::string& source, const std::string& target) {
-  host::StoreReplacing(target, [&](const std::filesystem::path& temp) {
-    std::filesystem::copy_file(source, temp);
-  });
-}
-
 }  // namespace
 
 WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
@@ -99,15 +65,16 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     const auto book = office_.open(path, host::OpenMode::Edit);
     const auto named = book->worksheet(settings.sheetName);
     verify::EditFootprint footprint{settings.sheetName, {}};
-    const bool acted = VetoPasses(settings.veto, *named);
-    if (acted) {
+    const bool vetoPassed = VetoPasses(settings.veto, *named);
+    if (vetoPassed) {
       ApplyRules(settings, *book, *named, run, footprint);
     } else {
       result.outcome = Outcome::Vetoed;
       result.reason = "cell " + settings.veto.column + settings.veto.row + " does not hold \"" + settings.veto.value + "\"";
       log_.add({VetoEntry(path), result.reason, {}});
     }
-    const bool edited = acted && run.entry == FailureEntry::RuleFailure;
+    // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
+    const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
     const std::string out = BuildOutputPath(settings.naming, path);
     run.entry = FailureEntry::RuleFailure;
     const host::BeforeReplace check = [&](const std::string& written) {
@@ -115,8 +82,10 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
     };
     if (settings.inPlace) {
-      if (edited) book->saveChecked(check);  // unedited, the source is left as it is
-      result.output = path;
+      if (edited) {
+        book->saveChecked(check);
+        result.output = path;
+      }
     } else if (SameFile(out, path)) {
       // The naming rules lead back to the source itself; it is only ever
       // written over when saving in place was asked for.

@@ -1,0 +1,31 @@
+#include "batch/SaveCheck.h"
+
+#include <filesystem>
+
+#include "host/HostError.h"
+#include "host/SafeStore.h"
+#include "verify/SaveComparison.h"
+
+namespace sheetwise::batch {
+
+DifferencesFound::DifferencesFound(std::vector<std::string> lines)
+    : std::runtime_error("the saved workbook differs from its source outside the rules' cells: " + lines.front()),
+      lines_(std::move(lines)) {}
+
+std::vector<std::string> CheckSave(const std::string& source, const std::string& written,
+                                   const verify::EditFootprint& footprint, bool mayWriteDifferences) {
+  std::vector<std::string> lines;
+  try {
+    lines = verify::VerifySave(source, written, footprint).lines();
+  } catch (const host::HostError& e) {
+    lines = {std::string("the saved workbook cannot be checked: ") + e.what()};
+  }
+  if (!lines.empty() && !mayWriteDifferences) throw DifferencesFound(lines);
+  return lines;
+}
+
+void CopySource(const std::string& source, const std::string& target) {
+  host::StoreReplacing(target, [&](const std::filesystem::path& temp) { std::filesystem::copy_file(source, temp); });
+}
+
+}  // namespace sheetwise::batch
