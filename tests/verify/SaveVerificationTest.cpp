@@ -65,6 +65,7 @@ TEST_P(RuleKindTest, NoDifferenceWhereTheRulesActedAndAPlantedOneElsewhere) {
             std::string(GetParam().plantedAt) + ": \"plantme\" → \"PLANTED\"");
   // The copy is written and reported.
   EXPECT_EQ(logged(), Lines{VerificationEntry(output())});
+  EXPECT_EQ(LoggedPath(logged().back()), output());  // a double click opens the copy
   EXPECT_EQ(log.entries().back().differences, planted.differences);
   EXPECT_TRUE(fs::exists(output()));
 }
