@@ -72,6 +72,7 @@ void UnifyScriptFonts(const Reference<css::lang::XComponent>& document) {
   for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
     Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
     const SheetUnprotected unprotected(sheet);
+    if (!unprotected.editable()) continue;  // its cells cannot take other fonts
     Reference<css::sheet::XUniqueCellFormatRangesSupplier> supplier(sheet, UNO_QUERY_THROW);
     const auto formats = supplier->getUniqueCellFormatRanges();
     for (sal_Int32 j = 0; j < formats->getCount(); ++j) {

@@ -29,6 +29,8 @@ class SheetUnprotected {
     } catch (const css::uno::Exception&) {
     }
   }
+  // False when a password keeps the sheet protected.
+  bool editable() const { return !protectable_->isProtected(); }
   SheetUnprotected(const SheetUnprotected&) = delete;
   SheetUnprotected& operator=(const SheetUnprotected&) = delete;
 
