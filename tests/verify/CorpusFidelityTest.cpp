@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
+#include "batch/BatchCommand.h"
 #include "batch/WorkbookEngine.h"
 #include "host/CellAddress.h"
 #include "host/LibreOfficeHost.h"
@@ -138,6 +142,40 @@ INSTANTIATE_TEST_SUITE_P(
                       Reported{"cjk_protected_sheets_many_merges.xls", "2270-170-1",
                                "2270-170-1!AF1 font: 돋움 → Noto Sans CJK SC"}),
     [](const auto& info) { return std::to_string(info.index); });
+
+// The batch command prints the differences under the workbook's log line;
+// strictly, the differing copy is not written and the run fails.
+TEST_F(CorpusFidelity, TheBatchCommandPrintsDifferencesAndStrictlyWritesNothing) {
+  SHEETWISE_REQUIRE_CORPUS();
+  dir.copyCorpus("hidden_and_veryhidden_sheets.xls", "in/book.xls");
+  std::ofstream(dir / "rules.txt") << "{行距}|2|20\n";
+  const auto run = [&](const char* out, std::vector<std::string> more) {
+    std::vector<std::string> args{"--source", dir / "in", "--rules", dir / "rules.txt", "--save", dir / out,
+                                  "--sheet", "Visible", "--jobs", "1", "--log", dir / "log.txt"};
+    args.insert(args.end(), more.begin(), more.end());
+    fs::create_directories(dir / out);
+    std::ostringstream stdOut, stdErr;
+    std::atomic<bool> interrupted{false};
+    const int status = RunBatchCommand(args, {stdOut, stdErr, false}, interrupted);
+    return std::pair{status, stdErr.str()};
+  };
+  const auto [status, err] = run("out", {});
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(err.find("保存校验有差异：<file/>" + (dir / "out/book.xls") + "</file>"), std::string::npos) << err;
+  EXPECT_NE(err.find("\n    sheet \"VeryHidden\": very hidden → hidden\n"), std::string::npos) << err;
+  EXPECT_TRUE(fs::exists(dir / "out/book.xls"));
+
+  const auto [strictStatus, strictErr] = run("strict", {"--strict"});
+  EXPECT_EQ(strictStatus, 1);
+  EXPECT_NE(strictErr.find("表头不匹配处理失败：<file/>" + (dir / "in/book.xls") + "</file>"), std::string::npos)
+      << strictErr;
+  EXPECT_FALSE(fs::exists(dir / "strict/book.xls"));
+
+  const auto [uncheckedStatus, uncheckedErr] = run("unchecked", {"--no-verify"});
+  EXPECT_EQ(uncheckedStatus, 0);
+  EXPECT_EQ(uncheckedErr.find("保存校验有差异"), std::string::npos) << uncheckedErr;
+  EXPECT_TRUE(fs::exists(dir / "unchecked/book.xls"));
+}
 
 }  // namespace
 }  // namespace sheetwise::batch
