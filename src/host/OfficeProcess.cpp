@@ -79,9 +79,9 @@ fs::path DefaultCacheRoot() {
 ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
   const fs::path root = cacheRoot / "office-profiles";
   std::error_code ec;
-  fs::create_directories(cacheRoot, ec);
-  if (!MakePrivateFolder(root)) {
-    throw HostError("the office profile folder " + root.string() +
+  fs::create_directories(cacheRoot.parent_path(), ec);
+  if (!MakePrivateFolder(cacheRoot) || !MakePrivateFolder(root)) {
+    throw HostError("the office profile folder " + root.string() + " or its parent" +
                     " is missing or not private to this user (another owner, or writable by others)");
   }
   for (int slot = 0; slot < 256; ++slot) {
