@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <poll.h>
 #include <pwd.h>
 #include <sys/stat.h>
 
@@ -158,17 +157,22 @@ void ResetSignals() {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-// The keeper, a forked copy of this program that never returns: it leads the
-// office's process group, starts the office in it and ends the whole group
-// when the office exits or when the lifeline closes, which happens whenever
-// this program ends, however it ends. Only async-signal-safe calls here.
-[[noreturn]] void RunKeeper(int lifeline, const char* program, char* const* argv, char* const* envp) {
+// Run by the shell that leads the office's process group: a reader in the
+// background waits on the lifeline, then the shell becomes the office itself.
+// The lifeline's last write end is this program's, so the reader sees its end
+// whenever this program ends, however it ends, and ends the whole group.
+constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec \"$0\" \"$@\"";
+
+// In the forked child: only async-signal-safe calls until exec.
+[[noreturn]] void ExecInOwnGroup(int lifeline, char* const* argv, char* const* envp) {
   ::setpgid(0, 0);
   ResetSignals();
-  if (lifeline != 3) {
+  if (lifeline == 3) {
+    ::fcntl(3, F_SETFD, 0);
+  } else {
     ::dup2(lifeline, 3);
   }
-  ::close_range(4, ~0U, 0);  // other offices' lifelines and every inherited lock
+  ::close_range(4, ~0U, 0);  // other offices' lifelines, locks held by this program
   const int null = ::open("/dev/null", O_RDWR);
   if (null >= 0) {
     ::dup2(null, STDIN_FILENO);
@@ -176,19 +180,8 @@ void ResetSignals() {
     ::dup2(null, STDERR_FILENO);
     if (null > STDERR_FILENO) ::close(null);
   }
-  const pid_t office = ::fork();
-  if (office == 0) {
-    ::close(3);
-    ::execve(program, argv, envp);
-    ::_exit(127);
-  }
-  while (office > 0) {
-    pollfd watch{3, POLLIN, 0};
-    if (::poll(&watch, 1, 200) > 0) break;  // this program has ended or let go
-    if (::waitpid(office, nullptr, WNOHANG) == office) break;
-  }
-  ::kill(0, SIGKILL);  // the whole group, the keeper with it
-  ::_exit(1);
+  ::execve("/bin/sh", argv, envp);
+  ::_exit(127);
 }
 
 }  // namespace
@@ -201,9 +194,11 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   fs::remove(profile.directory() / "user" / ".lock", ec);
   EmptyFolder(profile.tempDirectory());
 
-  std::string program = (officeProgramDir / "soffice").string();
   std::vector<std::string> args = {
-      program,
+      "sh",
+      "-c",
+      kWatchScript,
+      (officeProgramDir / "soffice").string(),
       "-env:UserInstallation=" + profile.url(),
       "--headless",
       "--invisible",
@@ -224,7 +219,7 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   lifeline_ = FileDescriptor(lifeline[1]);
   const pid_t pid = ::fork();
   if (pid < 0) throw HostError("cannot start LibreOffice: fork failed");
-  if (pid == 0) RunKeeper(lifeline[0], program.c_str(), argv.data(), envp.data());
+  if (pid == 0) ExecInOwnGroup(lifeline[0], argv.data(), envp.data());
   ::setpgid(pid, pid);  // also from here, so the group exists before we return
   launcher_ = pid;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // One office process started by this program: its own process group, its own
-// user profile slot, ended with the whole group. A keeper process leads the
-// group and ends it when this program ends in any way, SIGKILL included.
+// user profile slot, ended with the whole group. A small watcher in the group
+// ends it when this program ends in any way, SIGKILL included.
 
 #include <sys/types.h>
 
@@ -57,8 +57,8 @@ class OfficeProcess {
 
  private:
   std::string pipeName_;
-  pid_t launcher_ = 0;  // the keeper, leader of the group
-  FileDescriptor lifeline_;  // the keeper ends the group when this closes
+  pid_t launcher_ = 0;  // the soffice script's process, leader of the group
+  FileDescriptor lifeline_;  // the group is ended when this closes
   bool reaped_ = false;
 };
 
