@@ -96,8 +96,15 @@ void Store(const fs::path& absolute, const std::function<void(const fs::path&)>&
 }
 
 // Refuses a workbook that saving in place must not replace.
+// Whether the permission bits let this user write the file; for root, whom
+// they do not stop, whether any write bit is set at all.
+bool WritableByItsBits(const fs::path& target, const struct stat& info) {
+  if (::geteuid() == 0) return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  return ::access(target.c_str(), W_OK) == 0;
+}
+
 void CheckReplaceable(const fs::path& target, const struct stat& info) {
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  if (!WritableByItsBits(target, info)) {
     throw HostError("the workbook is read-only (no write permission); nothing was written");
   }
   if (info.st_nlink > 1) {
