@@ -79,8 +79,10 @@ std::string DecodeRuleBytes(const std::string& bytes, const std::string& fileNam
   // What a Chinese Windows editor saves as "ANSI".
   Gb18030Result gb = DecodeGb18030(bytes);
   if (gb.failedAt == std::string::npos) return gb.text;
+  const size_t line = LineAt(bytes, std::max(invalid, gb.failedAt));
   throw RuleFileError("the rule file " + fileName + " is neither UTF-8 nor GB18030 text (line " +
-                      std::to_string(LineAt(bytes, std::max(invalid, gb.failedAt))) + ")");
+                          std::to_string(line) + ")",
+                      line);
 }
 
 std::vector<std::string> ParseRuleText(const std::string& text) {

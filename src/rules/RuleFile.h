@@ -12,7 +12,8 @@ namespace sheetwise::rules {
 
 class RuleFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit RuleFileError(const std::string& what, size_t line = 0) : std::runtime_error(what), line(line) {}
+  size_t line;  // the line that could not be decoded; 0 when the file as a whole failed
 };
 
 std::vector<std::string> ParseRuleText(const std::string& text);
