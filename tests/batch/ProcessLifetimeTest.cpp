@@ -34,16 +34,21 @@ class ProcessLifetimeTest : public ::testing::Test {
   TempDir dir;
 };
 
+// As "sheetwise-batch ... 2>&1 | head -1": the CSV of an extraction, and the
+// log lines of an editing run (every other workbook fails, an empty file).
 TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
-  const auto program = test::StartBatchProgram(
-      SHEETWISE_BATCH_BINARY,
-      {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract", "--jobs", "2", "--log", dir / "run.log"},
-      true);
-  char first[64];
-  ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes one line and goes, as head -1
-  ::close(program.outFd);
-  EXPECT_EQ(test::WaitForExit(program.pid), 130);
-  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+  for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
+  std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
+                                         "--jobs", "2", "--log", dir / "run.log"};
+  for (const auto& args : {extracting, editing()}) {
+    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, true);
+    char first[64];
+    ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes a line and goes
+    ::close(program.outFd);
+    EXPECT_EQ(test::WaitForExit(program.pid), 130) << args[4];
+    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+  }
 }
 
 TEST_F(ProcessLifetimeTest, SighupEndsTheRunAsSigtermLeavingNothing) {

@@ -37,7 +37,7 @@ BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std:
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
     ::dup2(keepOutput ? out[1] : null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
+    ::dup2(keepOutput ? out[1] : null, STDERR_FILENO);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

@@ -19,9 +19,9 @@ struct BatchResult {
 // The command in this process, with its streams captured.
 BatchResult RunBatch(const std::vector<std::string>& args);
 
-// The batch program started with args; its standard output goes to a pipe
-// whose read end is outFd (or to /dev/null when keepOutput is false), its
-// errors to /dev/null.
+// The batch program started with args; its standard output and errors go to
+// one pipe whose read end is outFd (as "2>&1 |"), or to /dev/null when
+// keepOutput is false.
 struct BatchProgram {
   pid_t pid = 0;
   int outFd = -1;
