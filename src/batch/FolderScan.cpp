@@ -88,9 +88,8 @@ FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& le
 
 void LeaveOutFolder(FolderTree& tree, const std::string& leftOut) {
   if (leftOut.empty() || tree.folders.empty() || LiesWithin(tree.folders.front(), leftOut)) return;
-  const auto within = [&](const std::string& path) { return LiesWithin(path, leftOut); };
-  std::erase_if(tree.folders, within);
-  std::erase_if(tree.workbooks, within);
+  EraseWithin(tree.folders, leftOut);
+  EraseWithin(tree.workbooks, leftOut);
 }
 
 void ListSubfolders(std::vector<std::string>& folders, const std::string& folder) {

@@ -14,11 +14,36 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One name for one file: links resolved, "." and ".." gone.
-fs::path Resolved(const std::string& path) {
-  std::error_code ec;
-  const fs::path resolved = fs::weakly_canonical(fs::absolute(path), ec);
-  return ec ? fs::absolute(path).lexically_normal() : resolved;
+// One name for one file: links resolved, "." and ".." gone. The folders of a
+// tree repeat, so each folder is resolved once.
+class Resolver {
+ public:
+  fs::path operator()(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (slash == std::string::npos || name.empty() || name == "." || name == "..") return resolve(path);
+    const std::string folder = path.substr(0, slash + 1);
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) it = folders_.emplace(folder, resolve(folder)).first;
+    return it->second / name;
+  }
+
+ private:
+  static fs::path resolve(const std::string& path) {
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(fs::absolute(path), ec);
+    return ec ? fs::absolute(path).lexically_normal() : resolved;
+  }
+  std::map<std::string, fs::path> folders_;
+};
+
+bool Within(const fs::path& inner, const fs::path& outer) {
+  auto i = inner.begin();
+  for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+    if (o->empty()) continue;  // the trailing "/" of a folder
+    if (i == inner.end() || *i != *o) return false;
+  }
+  return true;
 }
 
 struct FileId {
@@ -36,8 +61,9 @@ std::optional<FileId> IdOf(const fs::path& path) {
 // The run's inputs, found by name and, for hard links, by file identity.
 class Inputs {
  public:
+  explicit Inputs(Resolver& resolved) : resolved_(resolved) {}
   void add(const std::string& path) {
-    const fs::path resolved = Resolved(path);
+    const fs::path resolved = resolved_(path);
     byName_.emplace(resolved, path);
     if (const auto id = IdOf(resolved)) byId_.emplace(*id, path);
   }
@@ -51,41 +77,43 @@ class Inputs {
   }
 
  private:
+  Resolver& resolved_;
   std::map<fs::path, std::string> byName_;
   std::map<FileId, std::string> byId_;
 };
 
 std::optional<PlanProblem> CheckCopies(const NamingRules& naming, const std::vector<std::string>& workbooks,
                                        const std::vector<std::string>& folders, const Inputs& inputs,
-                                       std::map<fs::path, std::string>& outputs) {
+                                       Resolver& resolved, std::map<fs::path, std::string>& outputs) {
+  const fs::path save = resolved(naming.saveFolder);
   for (const auto& folder : folders) {
     const std::string mirrored = MirroredFolder(naming, folder);
-    if (!LiesWithin(mirrored, naming.saveFolder)) {
+    if (!Within(resolved(mirrored), save)) {
       return PlanProblem{PlanProblemKind::OutsideSaveFolder, folder, mirrored, ""};
     }
   }
   for (const auto& source : workbooks) {
     const std::string out = BuildOutputPath(naming, source);
-    if (!LiesWithin(out, naming.saveFolder)) return PlanProblem{PlanProblemKind::OutsideSaveFolder, source, out, ""};
-    const fs::path resolved = Resolved(out);
-    if (const auto input = inputs.find(resolved)) return PlanProblem{PlanProblemKind::OutputIsInput, source, *input, ""};
-    const auto [it, added] = outputs.emplace(resolved, source);
+    const fs::path copy = resolved(out);
+    if (!Within(copy, save)) return PlanProblem{PlanProblemKind::OutsideSaveFolder, source, out, ""};
+    if (const auto input = inputs.find(copy)) return PlanProblem{PlanProblemKind::OutputIsInput, source, *input, ""};
+    const auto [it, added] = outputs.emplace(copy, source);
     if (!added) return PlanProblem{PlanProblemKind::SharedOutput, it->second, source, out};
   }
   return std::nullopt;
 }
 
-std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const Inputs& inputs,
+std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const Inputs& inputs, Resolver& resolved,
                                          const std::map<fs::path, std::string>& outputs) {
   std::map<fs::path, std::string> written;
   for (const std::string& file : {files.logFile, files.csvFile}) {
     if (file.empty()) continue;
-    const fs::path resolved = Resolved(file);
-    if (const auto input = inputs.find(resolved)) return PlanProblem{PlanProblemKind::RunFileIsInput, file, *input, ""};
-    if (const auto it = outputs.find(resolved); it != outputs.end()) {
+    const fs::path path = resolved(file);
+    if (const auto input = inputs.find(path)) return PlanProblem{PlanProblemKind::RunFileIsInput, file, *input, ""};
+    if (const auto it = outputs.find(path); it != outputs.end()) {
       return PlanProblem{PlanProblemKind::RunFileIsInput, file, it->first.string(), ""};
     }
-    if (const auto [it, added] = written.emplace(resolved, file); !added) {
+    if (const auto [it, added] = written.emplace(path, file); !added) {
       return PlanProblem{PlanProblemKind::RunFileIsInput, file, it->second, ""};
     }
   }
@@ -104,27 +132,28 @@ std::string Fill(std::string text, const std::vector<std::string>& values) {
 }  // namespace
 
 bool LiesWithin(const std::string& path, const std::string& folder) {
-  const fs::path inner = Resolved(path);
-  const fs::path outer = Resolved(folder);
-  auto i = inner.begin();
-  for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
-    if (o->empty()) continue;  // the trailing "/" of a folder
-    if (i == inner.end() || *i != *o) return false;
-  }
-  return true;
+  Resolver resolved;
+  return Within(resolved(path), resolved(folder));
+}
+
+void EraseWithin(std::vector<std::string>& paths, const std::string& folder) {
+  Resolver resolved;
+  const fs::path outer = resolved(folder);
+  std::erase_if(paths, [&](const std::string& path) { return Within(resolved(path), outer); });
 }
 
 std::optional<PlanProblem> CheckRunPlan(const RunSettings& settings, bool extraction,
                                         const std::vector<std::string>& workbooks,
                                         const std::vector<std::string>& folders, const RunFiles& files) {
-  Inputs inputs;
+  Resolver resolved;
+  Inputs inputs(resolved);
   for (const auto& workbook : workbooks) inputs.add(workbook);
   if (!files.rulesFile.empty()) inputs.add(files.rulesFile);
   std::map<fs::path, std::string> outputs;
   if (!extraction && !settings.inPlace) {
-    if (auto problem = CheckCopies(settings.naming, workbooks, folders, inputs, outputs)) return problem;
+    if (auto problem = CheckCopies(settings.naming, workbooks, folders, inputs, resolved, outputs)) return problem;
   }
-  return CheckRunFiles(files, inputs, outputs);
+  return CheckRunFiles(files, inputs, resolved, outputs);
 }
 
 std::string PlanProblemText(const PlanProblem& p) {

@@ -44,5 +44,7 @@ std::string PlanProblemTextForWindow(const PlanProblem& problem);
 
 // Whether path is folder or lies below it, links resolved as far as they exist.
 bool LiesWithin(const std::string& path, const std::string& folder);
+// Removes the paths that lie within folder.
+void EraseWithin(std::vector<std::string>& paths, const std::string& folder);
 
 }  // namespace sheetwise::batch
