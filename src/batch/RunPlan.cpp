@@ -103,6 +103,19 @@ std::optional<PlanProblem> CheckCopies(const NamingRules& naming, const std::vec
   return std::nullopt;
 }
 
+// In place, two entries that are one file (links to it) would edit it twice.
+std::optional<PlanProblem> CheckInPlace(const std::vector<std::string>& workbooks, Resolver& resolved) {
+  std::map<FileId, std::string> files;
+  for (const auto& source : workbooks) {
+    const auto id = IdOf(resolved(source));
+    if (!id) continue;
+    if (const auto [it, added] = files.emplace(*id, source); !added) {
+      return PlanProblem{PlanProblemKind::SharedOutput, it->second, source, resolved(source).string()};
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const Inputs& inputs, Resolver& resolved,
                                          const std::map<fs::path, std::string>& outputs) {
   std::map<fs::path, std::string> written;
@@ -152,6 +165,9 @@ std::optional<PlanProblem> CheckRunPlan(const RunSettings& settings, bool extrac
   std::map<fs::path, std::string> outputs;
   if (!extraction && !settings.inPlace) {
     if (auto problem = CheckCopies(settings.naming, workbooks, folders, inputs, resolved, outputs)) return problem;
+  }
+  if (!extraction && settings.inPlace) {
+    if (auto problem = CheckInPlace(workbooks, resolved)) return problem;
   }
   return CheckRunFiles(files, inputs, resolved, outputs);
 }

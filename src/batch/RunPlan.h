@@ -21,7 +21,7 @@ struct RunFiles {
 enum class PlanProblemKind {
   OutsideSaveFolder,  // a copy or mirrored folder outside the save folder: first source, second path
   OutputIsInput,      // a copy lands on a workbook of the run or its rule file: first source, second input
-  SharedOutput,       // two workbooks map to one copy: first and second sources, output the copy
+  SharedOutput,       // two workbooks map to one copy, or in place are one file: first and second sources, output it
   RunFileIsInput,     // the log or CSV file is an input or a copy: first the run file, second the other
 };
 

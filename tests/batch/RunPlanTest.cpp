@@ -77,6 +77,14 @@ TEST_F(RunPlanTest, RefusesAPlanThatWouldWriteOverAFileNamingTheFirstConflict) {
   }
 }
 
+TEST_F(RunPlanTest, InPlaceTwoEntriesThatAreOneFileAreRefused) {
+  fs::create_symlink("a1.xls", dir / "src/sub/link.xls");
+  const auto result = test::RunBatch(with({"--in-place", "--log", dir / "run.log"}));
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find(dir / "src/sub/link.xls"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(dir / "run.log"));
+}
+
 TEST_F(RunPlanTest, HardLinkedLogIsFoundByTheFileNotTheName) {
   fs::create_hard_link(dir / "rules.txt", dir / "log.txt");
   const auto result = test::RunBatch(with({"--save", dir / "out", "--log", dir / "log.txt", "--dry-run"}));
