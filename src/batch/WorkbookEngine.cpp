@@ -1,7 +1,7 @@
 #include "batch/WorkbookEngine.h"
 
-#include <filesystem>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 

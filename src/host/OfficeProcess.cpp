@@ -75,19 +75,31 @@ fs::path DefaultCacheRoot() {
   return PrivateTempRoot() / "cache";
 }
 
-ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
-  const fs::path root = cacheRoot / "office-profiles";
+namespace {
+
+// The folder of the kept profiles under cacheRoot, made private; where that
+// cannot be (a folder of someone else's, or writable by others), one under a
+// private folder of the temporary folder instead.
+fs::path PrivateProfilesRoot(const fs::path& cacheRoot) {
   std::error_code ec;
   fs::create_directories(cacheRoot.parent_path(), ec);
-  if (!MakePrivateFolder(cacheRoot) || !MakePrivateFolder(root)) {
-    throw HostError("the office profile folder " + root.string() + " or its parent" +
-                    " is missing or not private to this user (another owner, or writable by others)");
+  if (MakePrivateFolder(cacheRoot) && MakePrivateFolder(cacheRoot / "office-profiles")) {
+    return cacheRoot / "office-profiles";
   }
+  const fs::path fallback = PrivateTempRoot() / "office-profiles";
+  if (!MakePrivateFolder(fallback)) throw HostError("cannot make a private office profile folder " + fallback.string());
+  return fallback;
+}
+
+}  // namespace
+
+ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
+  const fs::path root = PrivateProfilesRoot(cacheRoot);
   for (int slot = 0; slot < 256; ++slot) {
     const fs::path directory = root / ("slot-" + std::to_string(slot));
     FileDescriptor fd = OpenSlotLock(root / ("slot-" + std::to_string(slot) + ".lock"));
     if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
-    if (fs::exists(fs::symlink_status(directory, ec)) && !IsPrivateFolder(directory)) continue;
+    if (!MakePrivateFolder(directory)) continue;
     directory_ = directory;
     lock_ = std::move(fd);
     if (!MakePrivateFolder(tempDirectory())) continue;

@@ -19,7 +19,8 @@ class ProfileSlot {
  public:
   // Takes the first free slot under cacheRoot ("slot-0", "slot-1", ...).
   // A profile folder that is not private to this user (another owner, or
-  // writable by others) is never used.
+  // writable by others) is never used: a slot is passed over, and for the
+  // folder of all slots one under a private folder of /tmp is used instead.
   explicit ProfileSlot(const std::filesystem::path& cacheRoot);
   const std::filesystem::path& directory() const { return directory_; }
   // The office's own temporary folder for this slot; emptied when the slot
