@@ -156,6 +156,11 @@ TEST_F(RunPlanTest, TheWindowsStartRefusesACopyOverASourceAndStartsNothing) {
   EXPECT_EQ(processed, 0);
   EXPECT_EQ(test::FileBytes(dir.path()), before);
   EXPECT_FALSE(fs::exists(dir / "out"));
+
+  form.Text5.text = dir / "src/sub/";  // inside the source folder: its workbooks are no sources
+  driver.Command4_Click();
+  EXPECT_TRUE(form.Timer1.enabled);
+  EXPECT_EQ(form.List2.items, (std::vector<std::string>{dir / "src/a1.xls", dir / "src/b1.xls"}));
 }
 
 }  // namespace
