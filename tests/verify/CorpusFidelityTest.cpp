@@ -117,13 +117,14 @@ struct Reported {
   const char* corpus;
   const char* sheet;
   const char* difference;  // one of the differences reported
+  const char* edit = "{行距}|2|20";
 };
 
 class CorpusReported : public CorpusFidelity, public ::testing::WithParamInterface<Reported> {};
 
 TEST_P(CorpusReported, IsReportedWithTheSavedCopy) {
   SHEETWISE_REQUIRE_CORPUS();
-  const auto p = process(GetParam().corpus, GetParam().sheet, "{行距}|2|20");
+  const auto p = process(GetParam().corpus, GetParam().sheet, GetParam().edit);
   EXPECT_EQ(p.result.outcome, Outcome::Processed) << p.result.reason;
   const auto& found = p.result.differences;
   EXPECT_NE(std::find(found.begin(), found.end(), GetParam().difference), found.end())
@@ -139,8 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Reported{"chart_sheet_plus_data.xls", "Data", "sheet \"Chart1\": chart sheet → worksheet"},
                       Reported{"first_sheet_hidden.xls", "test.csv", "macro storage: present → lost"},
                       Reported{"error_values_formulas.xls", "RawErrors", "RawErrors!F2: =(1) → =(#N/A)"},
+                      // Every sheet has a password: renaming one is the edit that its protection allows.
                       Reported{"cjk_protected_sheets_many_merges.xls", "2270-170-1",
-                               "2270-170-1!AF1 font: 돋움 → Noto Sans CJK SC"}),
+                               "renamed!AF1 font: 돋움 → Noto Sans CJK SC", "{表名}|renamed"}),
     [](const auto& info) { return std::to_string(info.index); });
 
 // The batch command prints the differences under the workbook's log line;
