@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/CellAddress.h"
+#include "host/HostError.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -160,7 +161,15 @@ Differences CompareSave(const XlsContent& source, const XlsContent& saved, const
 
 Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
                        size_t shown) {
-  return CompareSave(ReadXlsContent(source), ReadXlsContent(saved), footprint, shown);
+  const auto read = [](const std::string& path, const char* which) {
+    try {
+      return ReadXlsContent(path);
+    } catch (const std::exception& e) {
+      throw host::HostError(std::string(which) + " cannot be read back: " + e.what());
+    }
+  };
+  const XlsContent before = read(source, "the source");
+  return CompareSave(before, read(saved, "the saved workbook"), footprint, shown);
 }
 
 }  // namespace sheetwise::verify

@@ -24,7 +24,7 @@ inline constexpr size_t kDifferencesShown = 5;
 Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
                         size_t shown = kDifferencesShown);
 
-// Reads both files; throws host::HostError when one of them cannot be read.
+// Reads both files; throws host::HostError, saying which, when one of them cannot be read.
 Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
                        size_t shown = kDifferencesShown);
 

@@ -208,15 +208,15 @@ struct Globals {
   std::vector<std::string> strings;
 };
 
-Globals ReadGlobals(Records& records, XlsContent& content, const std::string& path) {
+Globals ReadGlobals(Records& records, XlsContent& content) {
   const auto bof = records.next();
   if (!bof || bof->id != kBof || bof->size < 2 || U16(bof->data) != 0x0600) {
-    throw HostError("not an Excel 97-2003 (BIFF8) workbook: " + path);
+    throw HostError("it is not an Excel 97-2003 (BIFF8) workbook");
   }
   Globals globals;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
-    if (r->id == kFilePass) throw HostError("the workbook is encrypted: " + path);
+    if (r->id == kFilePass) throw HostError("it is encrypted");
     if (r->id == kBoundSheet && r->size >= 8) {
       SheetContent sheet;
       sheet.visibility = r->data[4] & 3;
@@ -387,7 +387,7 @@ void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& d
 }  // namespace
 
 XlsContent ReadXlsContent(const std::string& path) {
-  const auto notBiff8 = [&] { return HostError("not an Excel 97-2003 (BIFF8) workbook: " + path); };
+  const auto notBiff8 = [] { return HostError("it is not an Excel 97-2003 (BIFF8) workbook"); };
   host::GPtr<GsfInfile> ole;
   try {
     ole = host::OpenOle(path);
@@ -399,7 +399,7 @@ XlsContent ReadXlsContent(const std::string& path) {
   const auto stream = ReadAll(book.get());
   XlsContent content;
   Records records(stream);
-  const Globals globals = ReadGlobals(records, content, path);
+  const Globals globals = ReadGlobals(records, content);
   for (size_t i = 0; i < content.sheets.size(); ++i) {
     if (content.sheets[i].type == 2) continue;  // a chart sheet's numbers are its chart's, not cells
     SheetReader reader(content, globals, content.sheets[i]);

@@ -34,7 +34,8 @@ struct XlsContent {
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
 };
 
-// Throws host::HostError when the file cannot be read as an Excel 97-2003 workbook.
+// Throws host::HostError, saying why without naming the file, when it cannot
+// be read as an Excel 97-2003 workbook.
 XlsContent ReadXlsContent(const std::string& path);
 
 std::string DescribeValue(const CellValue& value);
