@@ -128,7 +128,8 @@ class Comparison {
     const bool sameValue =
         before.kind == after.kind &&
         (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
-    const bool mayChange = before.volatileFormula || (formulasMayChange && (before.formula || after.formula));
+    // A result may change; a formula that went, or came, is a difference.
+    const bool mayChange = before.formula && after.formula && (before.volatileFormula || formulasMayChange);
     if (!sameValue && !mayChange) {
       add(place + ": " + DescribeValue(before) + " → " + DescribeValue(after));
     }
@@ -165,7 +166,7 @@ Differences VerifySave(const std::string& source, const std::string& saved, cons
     try {
       return ReadXlsContent(path);
     } catch (const std::exception& e) {
-      throw host::HostError(std::string(which) + " cannot be read back: " + e.what());
+      throw host::HostError(std::string(which) + " cannot be read: " + e.what());
     }
   };
   const XlsContent before = read(source, "the source");
