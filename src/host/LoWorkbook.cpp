@@ -192,32 +192,47 @@ class LoDocument {
       const auto addresses = textFormulas->getRangeAddresses();
       if (!addresses.hasElements()) continue;
       const SheetUnprotected unprotected(sheet);
+      if (!unprotected.editable()) continue;  // a password keeps its formulas as they are
       for (const auto& address : addresses) {
         Reference<css::sheet::XCellRangeFormula> cells(
             sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
                                           address.EndRow),
             UNO_QUERY_THROW);
-        try {
-          cells->setFormulaArray(cells->getFormulaArray());
-        } catch (const css::uno::RuntimeException&) {
-          reenterCellByCell(sheet, address);  // the range holds part of an array formula
+        const auto formulas = cells->getFormulaArray();
+        if (HoldsArrayFormula(formulas)) {
+          reenterCellByCell(sheet, address);
+        } else {
+          cells->setFormulaArray(formulas);
         }
       }
     }
   }
 
-  // Cells of array formulas, which cannot be entered one by one, keep their result.
+  // Cells of array formulas ("{=...}"), which entered again would become
+  // texts, are left with their result; the others are entered one by one.
   static void reenterCellByCell(const Reference<css::sheet::XSpreadsheet>& sheet,
                                 const css::table::CellRangeAddress& address) {
     for (sal_Int32 row = address.StartRow; row <= address.EndRow; ++row) {
       for (sal_Int32 column = address.StartColumn; column <= address.EndColumn; ++column) {
         const auto cell = sheet->getCellByPosition(column, row);
+        const OUString formula = cell->getFormula();
+        if (formula.startsWith("{")) continue;
         try {
-          cell->setFormula(cell->getFormula());
+          cell->setFormula(formula);
         } catch (const css::uno::RuntimeException&) {
+          // refused: the cell keeps its formula, and the check of the save tells
         }
       }
     }
+  }
+
+  static bool HoldsArrayFormula(const Sequence<Sequence<OUString>>& formulas) {
+    for (const auto& row : formulas) {
+      for (const auto& formula : row) {
+        if (formula.startsWith("{")) return true;
+      }
+    }
+    return false;
   }
 
   const WidthScale& widthScale() {
