@@ -208,8 +208,9 @@ class LoDocument {
     }
   }
 
-  // Cells of array formulas ("{=...}"), which entered again would become
-  // texts, are left with their result; the others are entered one by one.
+  // Cells entered one by one. A cell of an array formula ("{=...}") would
+  // become a text: it is left with the result the office gives it, and the
+  // check of the save tells when that is not the stored one.
   static void reenterCellByCell(const Reference<css::sheet::XSpreadsheet>& sheet,
                                 const css::table::CellRangeAddress& address) {
     for (sal_Int32 row = address.StartRow; row <= address.EndRow; ++row) {
