@@ -21,6 +21,8 @@ fs::path CorpusDir() {
 
 std::string Corpus(const std::string& name) { return (CorpusDir() / name).string(); }
 
+std::string Fixture(const std::string& name) { return (fs::path(SHEETWISE_FIXTURE_DIR) / name).string(); }
+
 std::string XlsDumpScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "xls_dump.py").string(); }
 
 TempDir::TempDir() {
@@ -40,11 +42,23 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
-  const fs::path target = path_ / (name.empty() ? corpusName : name);
+namespace {
+
+std::string CopyInto(const fs::path& folder, const std::string& source, const std::string& name) {
+  const fs::path target = folder / (name.empty() ? fs::path(source).filename().string() : name);
   fs::create_directories(target.parent_path());
-  fs::copy_file(Corpus(corpusName), target, fs::copy_options::overwrite_existing);
+  fs::copy_file(source, target, fs::copy_options::overwrite_existing);
   return target.string();
+}
+
+}  // namespace
+
+std::string TempDir::copyFixture(const std::string& fixtureName, const std::string& name) const {
+  return CopyInto(path_, Fixture(fixtureName), name);
+}
+
+std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
+  return CopyInto(path_, Corpus(corpusName), name);
 }
 
 std::string TempDir::listing() const {

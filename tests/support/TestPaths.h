@@ -22,6 +22,9 @@ namespace sheetwise::test {
 
 std::filesystem::path CorpusDir();
 std::string Corpus(const std::string& name);
+// A workbook the build made from tests/fixtures/NAME.fods (NAME.xls, or the
+// same workbook as NAME.xlsx).
+std::string Fixture(const std::string& name);
 std::string XlsDumpScript();
 
 // A fresh folder, removed with everything in it at the end of the test.
@@ -33,7 +36,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  // Copies a corpus workbook in under name (default: its own name).
+  // Copies a fixture or corpus workbook in under name (default: its own name).
+  std::string copyFixture(const std::string& fixtureName, const std::string& name = "") const;
   std::string copyCorpus(const std::string& corpusName, const std::string& name = "") const;
   // Names of every entry below the folder, relative, sorted.
   std::string listing() const;
