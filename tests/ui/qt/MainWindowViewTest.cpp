@@ -115,8 +115,8 @@ TEST_F(MainWindowView, SourceFolderCanBeChosenOnlyAfterTheSheetNameIsConfirmed) 
 }
 
 TEST_F(MainWindowView, ChosenSourceFolderFillsTheFileQueue) {
-  scratch.copyCorpus("column_widths.xls", "b.xls");
-  scratch.copyCorpus("column_widths.xls", "a.XLS");
+  scratch.copyFixture("sheets.xls", "b.xls");
+  scratch.copyFixture("sheets.xls", "a.XLS");
   dialogs.folderAnswers.push_back(scratch.path().string());
   click("Command11");
   click("Command2");
