@@ -210,7 +210,7 @@ TEST_F(BatchDriverTest, AnUnwritableLogIsReportedOncePerRun) {
 TEST(BatchDriverRun, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
   TempDir dir;
   ui::Form1 form;
-  for (const char* name : {"a.xls", "sub/b.xls", "sub/c.xls"}) dir.copyCorpus("complex_merged_cells.xls", std::string("in/") + name);
+  for (const char* name : {"a.xls", "sub/b.xls", "sub/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
   form.Text4.text = (dir.path() / "in").string() + "/";
   form.Text5.text = (dir.path() / "out").string() + "/";
   form.List1.items = {form.Text4.text, form.Text4.text + "sub/"};

@@ -152,8 +152,8 @@ TEST_F(QuickAddTest, AgainWhileOpenRefillsTheGridAndKeepsTheSelection) {
   pick(test::Fixture("second_active.xls"));
   EXPECT_EQ(picker.VSFlexGrid1.text(1, 1), "姓名");
   EXPECT_EQ(picker.VSFlexGrid1.text(2, 1), "value");
-  EXPECT_EQ(picker.VSFlexGrid1.rows(), 3);
-  EXPECT_EQ(picker.VSFlexGrid1.columns(), 28);
+  EXPECT_EQ(picker.VSFlexGrid1.rows(), 6);
+  EXPECT_EQ(picker.VSFlexGrid1.columns(), 35);
   EXPECT_EQ(picker.selection.startRow, 2);
   EXPECT_EQ(picker.raiseRequests, 2);
 
