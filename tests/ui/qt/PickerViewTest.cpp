@@ -44,9 +44,6 @@ class PickerView : public WindowFixture {
 
 TEST_F(PickerView, ShowsTheSampleGridWithItsFixedRowAndColumnAsHeaders) {
   EXPECT_TRUE(view.isVisible());
-  EXPECT_EQ(view.windowTitle(), "选择时 鼠标须在白色区域内");
-  EXPECT_EQ(view.size(), QSize(646, 473));
-  EXPECT_EQ(grid.geometry(), QRect(0, 0, 646, 473));
   EXPECT_EQ(grid.model()->rowCount(), 4);
   EXPECT_EQ(grid.model()->columnCount(), 3);
   EXPECT_EQ(grid.model()->index(1, 0).data().toString(), "苹果");
@@ -97,15 +94,6 @@ TEST_F(PickerView, PressOnTheFixedRowStartsAtRowZero) {
   QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(grid.columnViewportPosition(1) + 5, 5));
   EXPECT_EQ(form2.selection.startRow, 0);
   EXPECT_EQ(form2.selection.startColumn, 2);
-}
-
-TEST_F(PickerView, NonNumericAnswerKeepsTheWindowOpenAndAppendsNothing) {
-  drag(cell(2, 1), cell(2, 1));
-  dialogs.inputAnswers = {"五", "1"};
-  QTest::keyClick(&grid, Qt::Key_Return);
-  EXPECT_EQ(dialogs.messageTexts(), Lines{"填写需为数字"});
-  EXPECT_EQ(widget<QListWidget>("List3").count(), 0);
-  EXPECT_TRUE(view.isVisible());
 }
 
 TEST_F(PickerView, GridFollowsTheWindowSize) {
