@@ -54,15 +54,6 @@ TEST_F(RulePanelView, EveryAddCommandAppendsItsEntryFromTheTypedFields) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(RulePanelView, RefusedExtractionEntryShowsWhyAndAppendsNothing) {
-  click("Command15");
-  type("Text20", "B");
-  type("Text21", "5");
-  click("Command15");
-  EXPECT_EQ(dialogs.messageTexts(), (Lines{"坐标不能为空", "还没点击开启！"}));
-  EXPECT_EQ(widget<QListWidget>("List3").count(), 0);
-}
-
 TEST_F(RulePanelView, RemoveTakesTheClickedRuleAndClearTakesAll) {
   for (const char* row : {"1", "2", "3"}) {
     widget<QLineEdit>("Text1").clear();
