@@ -39,79 +39,54 @@ class GridPickerTest : public ::testing::Test {
   GridPicker handlers{picker, main, dialogs};
 };
 
-TEST_F(GridPickerTest, SingleCellWithXMakesOneExtractionEntryAndStaysOpen) {
-  drag(4, 2, 4, 2);
-  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}4|B|"}));
-  EXPECT_EQ(dialogs.inputPrompts, (Entries{"请输入实际行数"}));
-  EXPECT_TRUE(picker.visible);
-  EXPECT_TRUE(dialogs.messages.empty());
-
-  // The window stays usable: a lower-case x on another rectangle adds to the list.
-  drag(1, 1, 1, 1);
-  EXPECT_EQ(enter({"x"}), (Entries{"{小偷}4|B|", "{小偷}1|A|"}));
+// Each drag, from (fromRow, fromColumn) to (toRow, toColumn), with the answers
+// to the questions: X or x for extraction entries (the window stays open),
+// else the actual row and the count of rows to insert (negative: delete).
+TEST_F(GridPickerTest, DragsAndAnswersGiveTheirEntries) {
+  struct Case {
+    int fromRow, fromColumn, toRow, toColumn;
+    std::initializer_list<std::string> answers;
+    Entries expected;
+  };
+  const Case cases[] = {
+      {4, 2, 4, 2, {"X"}, {"{小偷}4|B|"}},
+      {1, 1, 1, 1, {"x"}, {"{小偷}1|A|"}},
+      {5, 2, 6, 3, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
+      {6, 3, 5, 2, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
+      {3, 3, 5, 1, {"X"}, {}},  // top right to bottom left: an empty column range
+      {5, 1, 3, 3, {"7", "1"}, {"{插入行}|正行|7"}},  // rows exchanged, columns along with them
+      {3, 1, 4, 1, {"10", "2"}, {"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}},
+      {2, 2, 2, 3, {"8", "-3"}, {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "0"}, {"8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "2.5"}, {"{插入行}|正行|8", "{插入行}|正行|8", "8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "-0.5"}, {"8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", " 1 "}, {"{插入行}|正行|8", "8|B|22", "8|C|23"}},
+      // The row answer stays as typed in row entries and is computed in cell entries.
+      {1, 4, 2, 4, {"05", "1"}, {"{插入行}|正行|05", "5|D|14", "6|D|24"}},
+      {1, 4, 1, 4, {"2.5", "0"}, {"2.5|D|14"}},
+      {6, 4, 7, 5, {"1", "0"}, {"1|D|64", "1|E|", "2|D|", "2|E|"}},  // beyond the grid: empty texts
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.expected));
+    SetUp();
+    main.List3.items.clear();
+    drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn);
+    EXPECT_EQ(enter(c.answers), c.expected);
+    EXPECT_EQ(picker.visible, c.answers.size() == 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+  }
 }
 
-TEST_F(GridPickerTest, ExtractionEntriesGoRowByRowWhicheverCornerTheDragStarts) {
-  const Entries expected{"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"};
-  drag(5, 2, 6, 3);
-  EXPECT_EQ(enter({"X"}), expected);
-  main.List3.items.clear();
+TEST_F(GridPickerTest, CellEntriesAskTwoQuestionsAndCloseTheWindowAfterwards) {
   drag(6, 3, 5, 2);
   EXPECT_EQ(picker.selection.startRow, 5);
   EXPECT_EQ(picker.selection.startColumn, 2);
-  EXPECT_EQ(enter({"X"}), expected);
-}
-
-TEST_F(GridPickerTest, DiagonalDragsAcrossColumnsLeaveAnEmptyColumnRange) {
-  drag(3, 3, 5, 1);  // top right to bottom left
-  EXPECT_EQ(enter({"X"}), Entries{});
-  drag(5, 1, 3, 3);  // bottom left to top right: rows exchanged, columns along with them
-  EXPECT_EQ(picker.selection.startColumn, 3);
-  EXPECT_EQ(picker.selection.endColumn, 1);
-  EXPECT_EQ(enter({"7", "1"}), (Entries{"{插入行}|正行|7"}));
-  EXPECT_FALSE(picker.visible);
-}
-
-TEST_F(GridPickerTest, InsertEntriesThenCellEntriesThenTheWindowCloses) {
-  drag(3, 1, 4, 1);
-  EXPECT_EQ(enter({"10", "2"}),
-            (Entries{"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}));
+  enter({"10", "2"});
   EXPECT_EQ(dialogs.inputPrompts,
             (Entries{"请输入实际行数", "需要的插入行数\r\n需要插入行的为正数\r\n需要删除行的负数\r\n否则为0"}));
   EXPECT_FALSE(picker.visible);
   EXPECT_FALSE(picker.selection.startRow.has_value());
   EXPECT_TRUE(picker.VSFlexGrid1.cells.empty());
-}
-
-TEST_F(GridPickerTest, RowCountDecidesInsertOrDeleteEntries) {
-  struct Case {
-    std::string count;
-    Entries expected;
-  };
-  const Case cases[] = {
-      {"-3", {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
-      {"0", {"8|B|22", "8|C|23"}},
-      {"2.5", {"{插入行}|正行|8", "{插入行}|正行|8", "8|B|22", "8|C|23"}},
-      {"-0.5", {"8|B|22", "8|C|23"}},
-      {" 1 ", {"{插入行}|正行|8", "8|B|22", "8|C|23"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.count);
-    main.List3.items.clear();
-    drag(2, 2, 2, 3);
-    EXPECT_EQ(enter({"8", c.count}), c.expected);
-    EXPECT_FALSE(picker.visible);
-    SetUp();
-  }
-}
-
-TEST_F(GridPickerTest, RowAnswerStaysAsTypedInRowEntriesAndIsComputedInCellEntries) {
-  drag(1, 4, 2, 4);
-  EXPECT_EQ(enter({"05", "1"}), (Entries{"{插入行}|正行|05", "5|D|14", "6|D|24"}));
-  SetUp();
-  main.List3.items.clear();
-  drag(1, 4, 1, 4);
-  EXPECT_EQ(enter({"2.5", "0"}), (Entries{"2.5|D|14"}));
 }
 
 TEST_F(GridPickerTest, NonNumericAnswersAppendNothingAndKeepTheWindowOpen) {
@@ -173,11 +148,6 @@ TEST_F(GridPickerTest, SelectionOutsideTheCellsInColumnsIsReportedAndKept) {
 
   drag(1, -1, 1, 1);  // a start outside the cells
   EXPECT_EQ(dialogs.messageTexts(), (Entries{"选择选择内容不规范！"}));
-}
-
-TEST_F(GridPickerTest, CellsBeyondTheGridGiveEmptyTexts) {
-  drag(6, 4, 7, 5);
-  EXPECT_EQ(enter({"1", "0"}), (Entries{"1|D|64", "1|E|", "2|D|", "2|E|"}));
 }
 
 TEST_F(GridPickerTest, ColumnsBeyondZGetTheFollowingCharacters) {
