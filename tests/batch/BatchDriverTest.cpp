@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
@@ -80,22 +81,16 @@ TEST_F(BatchDriverTest, TwentyFilesTakeTwentyThreeTicks) {
   EXPECT_EQ(form.Label8.caption, "估计剩下：0.0 秒");
 }
 
-TEST_F(BatchDriverTest, ProgressAndEstimateAfterEachFile) {
+TEST_F(BatchDriverTest, ProgressEstimateAndSpeedAfterEachFile) {
   queue(4);
-  driver.Command4_Click();
-  driver.Timer1_Timer();
-  EXPECT_FLOAT_EQ(form.Shape2.width, form.Shape1.width / 4);
-  EXPECT_EQ(form.Label8.caption, "估计剩下：1.5 秒");
-}
-
-TEST_F(BatchDriverTest, SpeedIsReadBeforeEveryFile) {
-  queue(3);
   form.HScroll1.value = 300;
   driver.Command4_Click();
   EXPECT_EQ(form.Timer1.interval, 300);
-  form.HScroll1.value = 1200;
+  form.HScroll1.value = 1200;  // read before every file
   driver.Timer1_Timer();
   EXPECT_EQ(form.Timer1.interval, 1200);
+  EXPECT_FLOAT_EQ(form.Shape2.width, form.Shape1.width / 4);
+  EXPECT_EQ(form.Label8.caption, "估计剩下：1.5 秒");
 }
 
 TEST_F(BatchDriverTest, PauseStopContinueAndRestart) {
@@ -131,29 +126,25 @@ TEST_F(BatchDriverTest, ContinueWhileIdleProcessesWithoutTheStartSteps) {
   EXPECT_FALSE(form.Timer1.enabled);
 }
 
+// A cancelled source choice keeps the old queue: it is not taken without its folder.
 TEST_F(BatchDriverTest, StartChecksRefuseWithTheirMessages) {
   queue(2);
-  for (const char* save : {"", "/"}) {
+  const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+      {"/src/", "", "", "保存的目录有误"},
+      {"/src/", "/", "", "保存的目录有误"},
+      {"/src/", "/data/out_2024/", "_2024", "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
+      {"/", form.Text5.text, "", kChooseSourceFirst}};
+  for (const auto& [source, save, pathFrom, message] : cases) {
+    dialogs.messages.clear();
+    form.Text4.text = source;
     form.Text5.text = save;
+    form.Text12.text = pathFrom;
     driver.Command4_Click();
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{message});
+    EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Plain);
+    EXPECT_FALSE(form.Timer1.enabled);
+    EXPECT_TRUE(form.Frame1.enabled);
   }
-  form.Text5.text = "/data/out_2024/";
-  form.Text12.text = "_2024";
-  driver.Command4_Click();
-  EXPECT_EQ(dialogs.messageTexts(),
-            (std::vector<std::string>{"保存的目录有误", "保存的目录有误",
-                                      "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"}));
-  EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Plain);
-  EXPECT_FALSE(form.Timer1.enabled);
-  EXPECT_TRUE(form.Frame1.enabled);
-}
-
-TEST_F(BatchDriverTest, QueuedFilesWithoutASourceFolderAreRefused) {
-  queue(2);
-  form.Text4.text = "/";  // a cancelled source choice keeps the old queue
-  driver.Command4_Click();
-  EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{kChooseSourceFirst});
-  EXPECT_FALSE(form.Timer1.enabled);
   EXPECT_FALSE(fs::exists(dir.path() / "save"));
 }
 
