@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
@@ -90,32 +91,25 @@ TEST_F(WorkbookEngineTest, FiringVetoLogsAndSavesUnchangedAlsoInPlace) {
   EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
 }
 
+// A veto that cannot be read, a missing named sheet, a rule list that fails
+// before any rule acted: nothing is saved.
 TEST_F(WorkbookEngineTest, FailuresBeforeAnyRuleActionAreProcessingErrors) {
   const std::string path = source();
-  const std::string processing = "处理异常：" + path;
-  settings.veto.row = "row";  // not a number
-  settings.veto.column = "A";
-  process(path);
-  settings.veto.row = "";
-  settings.sheetName = "NoSuchSheet";
-  process(path);
-  settings.sheetName = "Sheet1";
-  settings.rules = {"{插入行}|整列|5", "{删除行}"};  // no action began, then a missing mode
-  process(path);
-  settings.rules = {};
-  settings.veto.row = "1";
-  settings.veto.column = "1";  // column below 1
-  process(path);
-  EXPECT_EQ(logged(), (Entries{processing, processing, processing, processing}));
+  const std::tuple<std::string, std::string, std::string, Entries> cases[] = {
+      {"Sheet1", "row", "A", {}},  // not a number
+      {"Sheet1", "1", "1", {}},    // column below 1
+      {"Sheet1", "9", "G", {}},    // an error value: =1/0
+      {"NoSuchSheet", "", "", {}},
+      {"Sheet1", "", "", {"{插入行}|整列|5", "{删除行}"}},  // no action began, then a missing mode
+  };
+  for (const auto& [sheet, row, column, ruleList] : cases) {
+    settings.sheetName = sheet;
+    settings.veto = {row, column, ""};
+    settings.rules = ruleList;
+    process(path);
+  }
+  EXPECT_EQ(logged(), Entries(std::size(cases), "处理异常：" + path));
   EXPECT_FALSE(fs::exists(output()));
-}
-
-TEST_F(WorkbookEngineTest, AnErrorValueInTheVetoCellIsAProcessingError) {
-  const std::string path = source();
-  settings.veto.row = "9";
-  settings.veto.column = "G";  // =1/0
-  process(path);
-  EXPECT_EQ(logged(), Entries{"处理异常：" + path});
 }
 
 TEST_F(WorkbookEngineTest, RuleFailuresAbandonTheFileUnsaved) {
