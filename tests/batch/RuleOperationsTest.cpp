@@ -68,31 +68,28 @@ TEST(InsertRows, NewRowTakesTheFormatsOfTheRowAboveWithoutContents) {
   }
 }
 
-TEST(InsertRows, SameEntryTwiceInsertsTwoRowsAndRowOneWorks) {
+// Where cells end up: after(row, column) holds what before(row, column) held
+// ("" where the before row is 0). Modes other than 正行 for rows and 整列 for
+// columns change nothing.
+TEST(RowAndColumnRules, MoveTheCellsAsExcelWould) {
+  struct Moved {
+    int row, column, beforeRow, beforeColumn;
+  };
+  const std::pair<std::vector<std::string>, std::vector<Moved>> cases[] = {
+      {{"{插入行}|正行|1", "{插入行}|正行|1"}, {{1, 1, 0, 0}, {2, 1, 0, 0}, {3, 1, 1, 1}, {7, 1, 5, 1}}},
+      {{"{删除行}|正行|3"}, {{3, 1, 4, 1}, {4, 1, 5, 1}, {2, 1, 2, 1}}},
+      {{"{删除列}|整列|C"}, {{1, 3, 1, 4}, {3, 2, 3, 2}}},
+      {{"{插入行}|整列|2", "{删除行}|整列|2", "{删除列}|正行|A"}, {{2, 1, 2, 1}, {4, 1, 4, 1}, {8, 6, 8, 6}}},
+  };
   const auto before = ReadWithXlrd(kSheets).sheets[0];
-  const auto after = Edited(kSheets, {"{插入行}|正行|1", "{插入行}|正行|1"}).sheets[0];
-  EXPECT_EQ(after.value(1, 1), "");
-  EXPECT_EQ(after.value(2, 1), "");
-  EXPECT_EQ(after.value(3, 1), before.value(1, 1));
-  EXPECT_EQ(after.value(7, 1), before.value(5, 1));
-}
-
-TEST(RowRules, OtherModesChangeNothingAndDeleteMovesRowsUp) {
-  const auto before = ReadWithXlrd(kSheets).sheets[0];
-  const auto untouched =
-      Edited(kSheets, {"{插入行}|整列|2", "{删除行}|整列|2", "{删除列}|正行|A"}).sheets[0];
-  EXPECT_EQ(untouched.cells.size(), before.cells.size());
-  EXPECT_EQ(untouched.value(4, 1), before.value(4, 1));
-  const auto deleted = Edited(kSheets, {"{删除行}|正行|3"}).sheets[0];
-  EXPECT_EQ(deleted.value(3, 1), before.value(4, 1));
-  EXPECT_EQ(deleted.value(4, 1), before.value(5, 1));
-}
-
-TEST(DeleteColumn, WholeColumnGoesAndTheNextMovesLeft) {
-  const auto before = ReadWithXlrd(kSheets).sheets[0];
-  const auto after = Edited(kSheets, {"{删除列}|整列|C"}).sheets[0];
-  EXPECT_EQ(after.value(1, 3), before.value(1, 4));
-  EXPECT_EQ(after.value(3, 2), before.value(3, 2));
+  for (const auto& [ruleList, moved] : cases) {
+    SCOPED_TRACE(ruleList.front());
+    const auto after = Edited(kSheets, ruleList).sheets[0];
+    for (const auto& m : moved) {
+      EXPECT_EQ(after.value(m.row, m.column), m.beforeRow ? before.value(m.beforeRow, m.beforeColumn) : "")
+          << m.row << "," << m.column;
+    }
+  }
 }
 
 TEST(MergeRange, MergesCentredWithoutWrap) {
