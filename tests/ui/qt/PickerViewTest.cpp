@@ -73,14 +73,6 @@ TEST_F(PickerView, DraggedRectangleWithARowAndACountMakesStandardRulesAndCloses)
   EXPECT_FALSE(form2.visible);
 }
 
-TEST_F(PickerView, RectangleDraggedUpwardsGivesTheSameExtractionRules) {
-  drag(cell(3, 2), cell(2, 1));
-  dialogs.inputAnswers = {"x"};
-  QTest::keyClick(&grid, Qt::Key_Enter);
-  EXPECT_EQ(shownLines("List3"), (Lines{"{小偷}2|A|", "{小偷}2|B|", "{小偷}3|A|", "{小偷}3|B|"}));
-  EXPECT_TRUE(view.isVisible());
-}
-
 TEST_F(PickerView, ReleaseOutsideTheCellsIsReportedAsIrregular) {
   const QPoint pastTheColumns(grid.viewport()->width() - 5, cell(2, 1).y());
   drag(cell(2, 1), pastTheColumns);
