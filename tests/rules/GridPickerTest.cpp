@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ScriptedDialogs.h"
 #include "rules/RuleString.h"
 
@@ -27,7 +29,7 @@ class GridPickerTest : public ::testing::Test {
     handlers.mouseUp(toRow, toColumn);
   }
 
-  Entries enter(std::initializer_list<std::string> answers) {
+  Entries enter(const Entries& answers) {
     dialogs.inputAnswers.assign(answers.begin(), answers.end());
     handlers.keyPress(kEnterKey);
     return main.List3.items;
@@ -45,7 +47,7 @@ class GridPickerTest : public ::testing::Test {
 TEST_F(GridPickerTest, DragsAndAnswersGiveTheirEntries) {
   struct Case {
     int fromRow, fromColumn, toRow, toColumn;
-    std::initializer_list<std::string> answers;
+    Entries answers;
     Entries expected;
   };
   const Case cases[] = {
@@ -89,33 +91,25 @@ TEST_F(GridPickerTest, CellEntriesAskTwoQuestionsAndCloseTheWindowAfterwards) {
   EXPECT_TRUE(picker.VSFlexGrid1.cells.empty());
 }
 
-TEST_F(GridPickerTest, NonNumericAnswersAppendNothingAndKeepTheWindowOpen) {
-  const std::initializer_list<std::string> answerPairs[] = {
-      {"abc", "1"},  // a word as the row: the second question is still asked
-      {"3", ""},     // the second question cancelled
-      {"3", "two"},
-      {"3", "99999999999"},  // a count beyond 32 bits
-  };
+// A word as the row (the second question is still asked), a cancelled or
+// wordy count, a count beyond 32 bits: "填写需为数字". An empty row ends the
+// command quietly. The window stays open.
+TEST_F(GridPickerTest, AnswersThatAreNoNumbersAppendNothing) {
+  const std::tuple<Entries, size_t, Entries> cases[] = {
+      {{"abc", "1"}, 2, {"填写需为数字"}},  {{"3", ""}, 2, {"填写需为数字"}},
+      {{"3", "two"}, 2, {"填写需为数字"}},  {{"3", "99999999999"}, 2, {"填写需为数字"}},
+      {{""}, 1, {}}};
   drag(2, 2, 3, 3);
-  for (const auto& answers : answerPairs) {
-    SCOPED_TRACE(*answers.begin());
+  for (const auto& [answers, prompts, messages] : cases) {
+    SCOPED_TRACE(answers.front());
     dialogs.inputPrompts.clear();
     dialogs.messages.clear();
     EXPECT_EQ(enter(answers), Entries{});
-    EXPECT_EQ(dialogs.inputPrompts.size(), 2u);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].first, "填写需为数字");
-    EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Information);
+    EXPECT_EQ(dialogs.inputPrompts.size(), prompts);
+    EXPECT_EQ(dialogs.messageTexts(), messages);
+    for (const auto& shown : dialogs.messages) EXPECT_EQ(shown.second, ui::MessageStyle::Information);
     EXPECT_TRUE(picker.visible);
   }
-}
-
-TEST_F(GridPickerTest, EmptyRowAnswerEndsTheCommandQuietly) {
-  drag(2, 2, 2, 2);
-  EXPECT_EQ(enter({""}), Entries{});
-  EXPECT_EQ(dialogs.inputPrompts.size(), 1u);
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(picker.visible);
 }
 
 TEST_F(GridPickerTest, OtherKeysDoNothing) {
