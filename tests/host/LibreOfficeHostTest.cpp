@@ -22,20 +22,50 @@ using test::ReadWithXlrd;
 using test::SharedHost;
 using test::TempDir;
 
-TEST(LibreOfficeHost, OpensAndSavesACopyThatAnotherReaderReads) {
-  TempDir dir;
-  const std::string source = dir.copyFixture("sheets.xls", "in.xls");
-  const auto before = fs::last_write_time(source);
-  {
-    auto book = SharedHost().open(source, OpenMode::Edit);
-    book->saveAs(dir / "out.xls");
+// Every value, formula results too, as another reader sees them, the merges
+// and the active sheet: text results must not be written as 0. (On protected
+// sheets formulas cannot be entered again, and empty text results there are
+// still written as 0.) The source is not touched and nothing else is left.
+void ExpectSavedCopiesKeepEverything(const std::vector<std::string>& sources) {
+  for (const auto& source : sources) {
+    SCOPED_TRACE(source);
+    TempDir dir;
+    const std::string in = dir.copy(source, "in.xls");
+    const auto written = fs::last_write_time(in);
+    SharedHost().open(in, OpenMode::Edit)->saveAs(dir / "out.xls");
+    EXPECT_EQ(fs::last_write_time(in), written);
+    EXPECT_EQ(dir.listing(), "in.xls\nout.xls\n");
+    const auto before = ReadWithXlrd(in);
+    const auto after = ReadWithXlrd(dir / "out.xls");
+    ASSERT_EQ(after.sheets.size(), before.sheets.size());
+    for (size_t s = 0; s < before.sheets.size(); ++s) {
+      EXPECT_EQ(after.sheets[s].name, before.sheets[s].name);
+      EXPECT_EQ(after.sheets[s].merges.size(), before.sheets[s].merges.size());
+      for (const auto& [at, cell] : before.sheets[s].cells) {
+        if (cell.type == 0 || cell.type == 6) continue;
+        EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value)
+            << "sheet " << s << " row " << at.first << " column " << at.second;
+      }
+    }
+    EXPECT_EQ(after.activeSheet(), before.activeSheet());
   }
-  EXPECT_EQ(fs::last_write_time(source), before);
-  EXPECT_EQ(dir.listing(), "in.xls\nout.xls\n");
-  const auto in = ReadWithXlrd(source);
-  const auto out = ReadWithXlrd(dir / "out.xls");
-  ASSERT_EQ(out.sheets.size(), in.sheets.size());
-  EXPECT_EQ(out.sheets[0].merges, in.sheets[0].merges);
+}
+
+TEST(LibreOfficeHost, SavedCopiesKeepEverything) {
+  ExpectSavedCopiesKeepEverything({test::Fixture("sheets.xls"), test::Fixture("second_active.xls")});
+}
+
+TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
+  SHEETWISE_REQUIRE_CORPUS();
+  std::vector<std::string> paths;
+  for (const char* name : {"styled_formulas_merged_condfmt.xls", "multiline_text_crlf.xls",
+                           "realworld_report_7_sheets.xls", "cjk_single_sheet_borders_merged.xls",
+                           "hidden_and_veryhidden_sheets.xls", "rich_text_runs.xls", "wps_office_written.xls",
+                           "date1904_system.xls", "japanese_sheetnames_defined_names.xls", "vba_macro.xls",
+                           "complex_merged_cells.xls"}) {
+    paths.push_back(Corpus(name));
+  }
+  ExpectSavedCopiesKeepEverything(paths);
 }
 
 // The stored active tab, which a hidden load does not report, decides the
@@ -100,22 +130,16 @@ void ExpectOpenFailures(const TempDir& dir, const std::vector<std::pair<std::str
   EXPECT_EQ(dir.listing(), before);
 }
 
+// Which foreign file is which: InspectWorkbookFile's tests.
 TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
   TempDir dir;
-  std::ofstream(dir / "empty.xls");
   std::ofstream(dir / "table.xls") << "<table><tr><td>1</td></tr></table>";
-  std::ofstream(dir / "notes.xls") << "just some text\n";
-  std::ofstream(dir / "xml2003.xls") << "<?xml version=\"1.0\"?><Workbook "
-                                        "xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"></Workbook>";
   dir.copyFixture("sheets.xlsx", "xlsx.xls");
   dir.copyFixture("large.xls", "cut.xls");
   fs::resize_file(dir / "cut.xls", fs::file_size(dir / "cut.xls") / 2);
   ExpectOpenFailures(dir, {{dir / "xlsx.xls", "ZIP archive"},
-                           {dir / "xml2003.xls", "XML Spreadsheet 2003"},
                            {dir / "missing.xls", "file not found"},
-                           {dir / "empty.xls", "empty file"},
                            {dir / "table.xls", "HTML"},
-                           {dir / "notes.xls", "text file"},
                            {dir / "cut.xls", "damaged"}});
 }
 
@@ -151,57 +175,6 @@ TEST(CorpusLibreOfficeHost, OlderFormatsOpenAndSaveAsExcel97) {
   }
   EXPECT_EQ(ReadWithXlrd(source).sheets[0].value(1, 1), "saved");
   EXPECT_EQ(dir.listing(), "old.xls\n");
-}
-
-TEST(LibreOfficeHost, ReadsCellValuesAsText) {
-  auto book = SharedHost().open(test::Fixture("sheets.xls"), OpenMode::ReadOnly);
-  auto sheet = book->worksheetAt(1);
-  EXPECT_EQ(sheet->cellText(1, 1), "Date");
-  EXPECT_EQ(sheet->cellText(2, 1), "2014-05-15");
-  EXPECT_EQ(sheet->cellText(2, 3), "65");
-  EXPECT_EQ(sheet->cellText(3, 3), "44.66");
-  EXPECT_EQ(sheet->cellText(1, 200), "");
-  EXPECT_THROW(sheet->cellText(9, 7), host::HostError);  // =1/0
-  EXPECT_THROW(sheet->cellText(0, 1), host::HostError);
-}
-
-// Every value, formula results too, as another reader sees them: text results
-// must not be written as 0. (On protected sheets formulas cannot be entered
-// again, and empty text results there are still written as 0.)
-void ExpectSavingKeepsEveryValue(const std::vector<std::string>& paths) {
-  TempDir dir;
-  for (const auto& path : paths) {
-    SCOPED_TRACE(path);
-    SharedHost().open(path, OpenMode::Edit)->saveAs(dir / "out.xls");
-    const auto before = ReadWithXlrd(path);
-    const auto after = ReadWithXlrd(dir / "out.xls");
-    ASSERT_EQ(after.sheets.size(), before.sheets.size());
-    for (size_t s = 0; s < before.sheets.size(); ++s) {
-      EXPECT_EQ(after.sheets[s].name, before.sheets[s].name);
-      for (const auto& [at, cell] : before.sheets[s].cells) {
-        if (cell.type == 0 || cell.type == 6) continue;
-        EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value)
-            << "sheet " << s << " row " << at.first << " column " << at.second;
-      }
-    }
-    EXPECT_EQ(after.activeSheet(), before.activeSheet());
-  }
-}
-
-TEST(LibreOfficeHost, SavingKeepsEveryValue) {
-  ExpectSavingKeepsEveryValue({test::Fixture("sheets.xls"), test::Fixture("second_active.xls")});
-}
-
-TEST(CorpusLibreOfficeHost, SavingKeepsEveryValueOfRealWorkbooks) {
-  SHEETWISE_REQUIRE_CORPUS();
-  std::vector<std::string> paths;
-  for (const char* name : {"styled_formulas_merged_condfmt.xls", "multiline_text_crlf.xls",
-                           "realworld_report_7_sheets.xls", "cjk_single_sheet_borders_merged.xls",
-                           "hidden_and_veryhidden_sheets.xls", "rich_text_runs.xls", "wps_office_written.xls",
-                           "date1904_system.xls", "japanese_sheetnames_defined_names.xls", "vba_macro.xls"}) {
-    paths.push_back(Corpus(name));
-  }
-  ExpectSavingKeepsEveryValue(paths);
 }
 
 TEST(LibreOfficeHost, AMissingOfficeIsReportedAsUnavailable) {

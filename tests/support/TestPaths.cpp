@@ -42,23 +42,19 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-namespace {
-
-std::string CopyInto(const fs::path& folder, const std::string& source, const std::string& name) {
-  const fs::path target = folder / (name.empty() ? fs::path(source).filename().string() : name);
+std::string TempDir::copy(const std::string& path, const std::string& name) const {
+  const fs::path target = path_ / (name.empty() ? fs::path(path).filename().string() : name);
   fs::create_directories(target.parent_path());
-  fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+  fs::copy_file(path, target, fs::copy_options::overwrite_existing);
   return target.string();
 }
 
-}  // namespace
-
 std::string TempDir::copyFixture(const std::string& fixtureName, const std::string& name) const {
-  return CopyInto(path_, Fixture(fixtureName), name);
+  return copy(Fixture(fixtureName), name);
 }
 
 std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
-  return CopyInto(path_, Corpus(corpusName), name);
+  return copy(Corpus(corpusName), name);
 }
 
 std::string TempDir::listing() const {

@@ -36,7 +36,9 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  // Copies a fixture or corpus workbook in under name (default: its own name).
+  // Copies a file, a fixture or a corpus workbook in under name (default: its
+  // own name).
+  std::string copy(const std::string& path, const std::string& name = "") const;
   std::string copyFixture(const std::string& fixtureName, const std::string& name = "") const;
   std::string copyCorpus(const std::string& corpusName, const std::string& name = "") const;
   // Names of every entry below the folder, relative, sorted.
