@@ -55,13 +55,6 @@ int XlsSnapshot::activeSheet() const {
   return -1;
 }
 
-const XlsSheet& XlsSnapshot::sheet(const std::string& name) const {
-  for (const auto& s : sheets) {
-    if (s.name == name) return s;
-  }
-  throw std::runtime_error("no sheet named " + name);
-}
-
 XlsSnapshot ReadWithXlrd(const std::string& path) {
   const std::string command = "/usr/bin/python3 '" + XlsDumpScript() + "' '" + path + "' 2>/dev/null";
   std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
