@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CountingOffice.h"
 #include "TestPaths.h"
 
 namespace sheetwise::extract {
@@ -60,16 +59,6 @@ TEST(CorpusReadExecl2, EncryptedWorkbooksAndErrorValuesStoredAsValuesFail) {
   SHEETWISE_REQUIRE_CORPUS();
   EXPECT_THROW(Read(Corpus("encrypted_xor_password.xls"), 1, 1), host::HostError);
   EXPECT_THROW(Read(Corpus("error_values_formulas.xls"), 2, 1), host::HostError);  // #NULL! as a value
-}
-
-TEST(FirstSheetReader, OpensTheWorkbookOnceForAllItsReads) {
-  test::CountingOffice office;
-  FirstSheetReader reader(office, kFirstNotActive);
-  EXPECT_TRUE(office.opened.empty());
-  EXPECT_EQ(reader.cellText(1, 1), "姓名");
-  EXPECT_THROW(reader.cellText(0, 1), host::HostError);
-  EXPECT_EQ(reader.cellText(1, 27), "col27");
-  EXPECT_EQ(office.opened, std::vector<std::string>{kFirstNotActive});
 }
 
 }  // namespace
