@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "TestPaths.h"
+#include "host/LibreOfficeHost.h"
 
 namespace sheetwise::extract {
 namespace {
