@@ -53,10 +53,10 @@ class BatchDriverTest : public ::testing::Test {
   std::vector<int> cleanedOn;
   std::vector<std::string> extracted;
   std::function<void(const std::string&)> process = [this](const std::string&) { processedOn.push_back(tickNumber); };
-  BatchDriver driver{form,
-                     {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
-                      [this](const std::string& p) { extracted.push_back(p); },
-                      [this] { cleanedOn.push_back(tickNumber); }}};
+  BatchDriver driver{
+      form,
+      {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
+       [this](const std::string& p) { extracted.push_back(p); }, [this] { cleanedOn.push_back(tickNumber); }}};
 };
 
 TEST_F(BatchDriverTest, TwentyFilesTakeTwentyThreeTicks) {
@@ -213,10 +213,10 @@ TEST(BatchDriverRun, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
   LogFile logFile{clock, dir.path() / "errors.log"};
   ui::ErrorLog log{form, logFile};
   WorkbookEngine engine{test::SharedHost(), log};
-  BatchDriver driver{form,
-                     {dialogs, clock, logFile,
-                      [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); },
-                      [](const std::string&) {}, [] {}}};
+  BatchDriver driver{
+      form,
+      {dialogs, clock, logFile, [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); },
+       [](const std::string&) {}, [] {}}};
   driver.Command4_Click();
   driver.Timer1_Timer();
   form.List3.items = {"1|A|second"};

@@ -127,8 +127,7 @@ TEST(ClearRange, ValuesGoFormatsStay) {
 TEST(RenameSheet, RenamesTheNamedSheetOnceOnly) {
   const auto after = Edited(kSheets, {"{表名}|汇总 2024|ignored"});
   EXPECT_EQ(after.sheets[0].name, "汇总 2024");
-  EXPECT_NE(Failure({"{表名}|A", "{表名}|B"}).find("no worksheet named \"Sheet1\""),
-            std::string::npos);
+  EXPECT_NE(Failure({"{表名}|A", "{表名}|B"}).find("no worksheet named \"Sheet1\""), std::string::npos);
 }
 
 TEST(RowHeightAndColumnWidth, AsAnotherReaderSeesThem) {
@@ -147,13 +146,12 @@ TEST(CorpusRowHeightAndColumnWidth, ColumnWidthHoldsForACjkDefaultFont) {
 
 // Column H has no formats that would change how a value shows.
 TEST(ReplaceCell, WritesNumbersFormulasAndTextsAsTyped) {
-  const auto after = Edited(kSheets, {"1|H|42", "2|H|-3.5", "3|H|007", "4|H|110101199003074512",
-                                                  "5|H|=1+2", "6|H|=\"ab\"&\"cd\"", "7|H|3.50", "8|H|a|b",
-                                                  "9|H|", "10|H|=SUM(1,2)", "11|H|=1/0",
-                                                  "12|H|=IF(H1>40,\"big\",\"small\")", "13|H|=Sheet1!H1&\"x\""})
+  const auto after = Edited(kSheets, {"1|H|42", "2|H|-3.5", "3|H|007", "4|H|110101199003074512", "5|H|=1+2",
+                                      "6|H|=\"ab\"&\"cd\"", "7|H|3.50", "8|H|a|b", "9|H|", "10|H|=SUM(1,2)",
+                                      "11|H|=1/0", "12|H|=IF(H1>40,\"big\",\"small\")", "13|H|=Sheet1!H1&\"x\""})
                          .sheets[0];
-  const std::pair<int, std::string> expected[] = {{2, "42"},   {2, "-3.5"}, {1, "007"}, {1, "110101199003074512"},
-                                                  {2, "3"},    {1, "abcd"}, {1, "3.50"}, {1, "a"}};
+  const std::pair<int, std::string> expected[] = {{2, "42"}, {2, "-3.5"}, {1, "007"},  {1, "110101199003074512"},
+                                                  {2, "3"},  {1, "abcd"}, {1, "3.50"}, {1, "a"}};
   for (int row = 1; row <= 8; ++row) {
     SCOPED_TRACE(row);
     ASSERT_NE(after.cell(row, 8), nullptr);
@@ -161,7 +159,7 @@ TEST(ReplaceCell, WritesNumbersFormulasAndTextsAsTyped) {
     EXPECT_EQ(after.value(row, 8), expected[row - 1].second);
   }
   EXPECT_EQ(after.value(9, 8), "");
-  EXPECT_EQ(after.value(10, 8), "3");  // argument separators as the user types them
+  EXPECT_EQ(after.value(10, 8), "3");     // argument separators as the user types them
   EXPECT_EQ(after.cell(11, 8)->type, 5);  // a formula whose result is an error value
   EXPECT_EQ(after.value(12, 8), "big");
   EXPECT_EQ(after.value(13, 8), "42x");

@@ -22,9 +22,9 @@ const std::string kSheets = test::Fixture("sheets.xls");
 
 TEST(ReadExecl2, ReadsTheFirstWorksheetsValuesAsText) {
   const std::tuple<std::string, int, int, std::string> cases[] = {
-      {kFirstNotActive, 1, 1, "姓名"}, {kFirstNotActive, 1, 2, "col2"}, {kFirstNotActive, 2, 1, "value"},
-      {kFirstNotActive, 1, 27, "col27"}, {kFirstNotActive, 2, 27, "1"}, {kFirstNotActive, 500, 3, ""},
-      {kSheets, 3, 3, "44.66"},          {kSheets, 2, 1, "2014-05-15"},  {kSheets, 2, 5, ""},  // covered by a merge
+      {kFirstNotActive, 1, 1, "姓名"},   {kFirstNotActive, 1, 2, "col2"}, {kFirstNotActive, 2, 1, "value"},
+      {kFirstNotActive, 1, 27, "col27"}, {kFirstNotActive, 2, 27, "1"},   {kFirstNotActive, 500, 3, ""},
+      {kSheets, 3, 3, "44.66"},          {kSheets, 2, 1, "2014-05-15"},   {kSheets, 2, 5, ""},  // covered by a merge
       {kSheets, 2, 4, "#NULL"},  // text that looks like an error value
   };
   for (const auto& [path, row, column, text] : cases) {

@@ -82,8 +82,8 @@ TEST_F(ExtractionRunTest, AFailedReadEndsOnlyItsWorkbook) {
 }
 
 TEST_F(ExtractionRunTest, EntriesThatNameNoCellEndTheWorkbookLikeAFailedRead) {
-  const Lines bad = {"{小偷}x|B|",  "{插入行}|正行|5", "",           "5|B|",         "{小偷}5",
-                     "{小偷}5||",   "{小偷}0|A|",      "{小偷}5|0|", "{小偷}5|龍|", "{小偷}99999999999|A|"};
+  const Lines bad = {"{小偷}x|B|", "{插入行}|正行|5", "",           "5|B|",        "{小偷}5",
+                     "{小偷}5||",  "{小偷}0|A|",      "{小偷}5|0|", "{小偷}5|龍|", "{小偷}99999999999|A|"};
   for (const auto& entry : bad) {
     SCOPED_TRACE(entry);
     lines.clear();

@@ -58,11 +58,11 @@ TEST(LibreOfficeHost, SavedCopiesKeepEverything) {
 TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
   SHEETWISE_REQUIRE_CORPUS();
   std::vector<std::string> paths;
-  for (const char* name : {"styled_formulas_merged_condfmt.xls", "multiline_text_crlf.xls",
-                           "realworld_report_7_sheets.xls", "cjk_single_sheet_borders_merged.xls",
-                           "hidden_and_veryhidden_sheets.xls", "rich_text_runs.xls", "wps_office_written.xls",
-                           "date1904_system.xls", "japanese_sheetnames_defined_names.xls", "vba_macro.xls",
-                           "complex_merged_cells.xls"}) {
+  for (const char* name :
+       {"styled_formulas_merged_condfmt.xls", "multiline_text_crlf.xls", "realworld_report_7_sheets.xls",
+        "cjk_single_sheet_borders_merged.xls", "hidden_and_veryhidden_sheets.xls", "rich_text_runs.xls",
+        "wps_office_written.xls", "date1904_system.xls", "japanese_sheetnames_defined_names.xls", "vba_macro.xls",
+        "complex_merged_cells.xls"}) {
     paths.push_back(Corpus(name));
   }
   ExpectSavedCopiesKeepEverything(paths);

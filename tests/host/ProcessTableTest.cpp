@@ -40,8 +40,8 @@ class ScriptedProcessTable final : public ProcessTable {
 
 TEST(KillProcessesByName, GoesOnPastRefusalsButNeverToTheCallerAGroupOrEveryProcess) {
   ScriptedProcessTable table;
-  table.processes = {{10, "soffice.bin"}, {::getpid(), "soffice.bin"}, {0, "soffice.bin"}, {-1, "soffice.bin"},
-                     {30, "soffice.bin"}};
+  table.processes = {
+      {10, "soffice.bin"}, {::getpid(), "soffice.bin"}, {0, "soffice.bin"}, {-1, "soffice.bin"}, {30, "soffice.bin"}};
   table.refusing = {10};
   KillProcessesByName(table, kSpreadsheetProcessName);
   KillProcessesByName(table, "");

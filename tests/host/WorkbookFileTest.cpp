@@ -23,9 +23,7 @@ std::string RefusalOf(const std::string& path) {
   return "accepted";
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 TEST(InspectWorkbookFile, ReadsTheFilterTheStoredActiveTabAndEncryption) {
   const auto second = InspectWorkbookFile(test::Fixture("second_active.xls"));
@@ -50,15 +48,16 @@ TEST(InspectWorkbookFile, NamesTheRealTypeOfForeignFiles) {
   Write(dir / "data.xls", "a,b,c\n1,2,3\n");
   Write(dir / "empty.xls", "");
   Write(dir / "noise.xls", std::string("\x01\x02\x03\x00\xff\xfe", 6));
-  Write(dir / "xml2003.xls", "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">");
+  Write(dir / "xml2003.xls",
+        "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">");
   dir.copyFixture("sheets.xlsx", "xlsx.xls");
   dir.copyFixture("sheets.xls", "truncated.xls");
   fs::resize_file(dir / "truncated.xls", 1000);
   const std::pair<std::string, std::string> cases[] = {
-      {"xlsx.xls", "is a ZIP archive"},       {"xml2003.xls", "is an XML Spreadsheet 2003 file"},
-      {"page.xls", "is an HTML file"},        {"data.xls", "is a text file"},
-      {"empty.xls", "is an empty file"},      {"noise.xls", "unknown type"},
-      {"truncated.xls", "damaged"},           {"missing.xls", "file not found"}};
+      {"xlsx.xls", "is a ZIP archive"},  {"xml2003.xls", "is an XML Spreadsheet 2003 file"},
+      {"page.xls", "is an HTML file"},   {"data.xls", "is a text file"},
+      {"empty.xls", "is an empty file"}, {"noise.xls", "unknown type"},
+      {"truncated.xls", "damaged"},      {"missing.xls", "file not found"}};
   for (const auto& [name, message] : cases) {
     EXPECT_NE(RefusalOf(dir / name).find(message), std::string::npos) << name << ": " << RefusalOf(dir / name);
   }

@@ -55,7 +55,7 @@ TEST_F(GridPickerTest, DragsAndAnswersGiveTheirEntries) {
       {1, 1, 1, 1, {"x"}, {"{小偷}1|A|"}},
       {5, 2, 6, 3, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
       {6, 3, 5, 2, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
-      {3, 3, 5, 1, {"X"}, {}},  // top right to bottom left: an empty column range
+      {3, 3, 5, 1, {"X"}, {}},                        // top right to bottom left: an empty column range
       {5, 1, 3, 3, {"7", "1"}, {"{插入行}|正行|7"}},  // rows exchanged, columns along with them
       {3, 1, 4, 1, {"10", "2"}, {"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}},
       {2, 2, 2, 3, {"8", "-3"}, {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
@@ -95,10 +95,11 @@ TEST_F(GridPickerTest, CellEntriesAskTwoQuestionsAndCloseTheWindowAfterwards) {
 // wordy count, a count beyond 32 bits: "填写需为数字". An empty row ends the
 // command quietly. The window stays open.
 TEST_F(GridPickerTest, AnswersThatAreNoNumbersAppendNothing) {
-  const std::tuple<Entries, size_t, Entries> cases[] = {
-      {{"abc", "1"}, 2, {"填写需为数字"}},  {{"3", ""}, 2, {"填写需为数字"}},
-      {{"3", "two"}, 2, {"填写需为数字"}},  {{"3", "99999999999"}, 2, {"填写需为数字"}},
-      {{""}, 1, {}}};
+  const std::tuple<Entries, size_t, Entries> cases[] = {{{"abc", "1"}, 2, {"填写需为数字"}},
+                                                        {{"3", ""}, 2, {"填写需为数字"}},
+                                                        {{"3", "two"}, 2, {"填写需为数字"}},
+                                                        {{"3", "99999999999"}, 2, {"填写需为数字"}},
+                                                        {{""}, 1, {}}};
   drag(2, 2, 3, 3);
   for (const auto& [answers, prompts, messages] : cases) {
     SCOPED_TRACE(answers.front());

@@ -17,10 +17,10 @@ TEST(SplitFields, SplitsAtEveryBarWithoutTrimming) {
 
 TEST(KindOf, MatchesTagsExactlyAndFallsBackToReplaceCell) {
   const std::pair<const char*, RuleKind> cases[] = {
-      {"{插入行}", RuleKind::InsertRows},  {"{删除行}", RuleKind::DeleteRows},  {"{合并}", RuleKind::MergeRange},
-      {"{清空}", RuleKind::ClearRange},    {"{表名}", RuleKind::RenameSheet},   {"{行距}", RuleKind::RowHeight},
-      {"{列距}", RuleKind::ColumnWidth},   {"{删除列}", RuleKind::DeleteColumn}, {"7", RuleKind::ReplaceCell},
-      {" {合并}", RuleKind::ReplaceCell},  {"{小偷}5", RuleKind::ReplaceCell}};
+      {"{插入行}", RuleKind::InsertRows}, {"{删除行}", RuleKind::DeleteRows},   {"{合并}", RuleKind::MergeRange},
+      {"{清空}", RuleKind::ClearRange},   {"{表名}", RuleKind::RenameSheet},    {"{行距}", RuleKind::RowHeight},
+      {"{列距}", RuleKind::ColumnWidth},  {"{删除列}", RuleKind::DeleteColumn}, {"7", RuleKind::ReplaceCell},
+      {" {合并}", RuleKind::ReplaceCell}, {"{小偷}5", RuleKind::ReplaceCell}};
   for (const auto& [tag, kind] : cases) EXPECT_EQ(KindOf(tag), kind) << tag;
 }
 

@@ -13,7 +13,7 @@ namespace sheetwise::test {
 class ScriptedDialogs : public ui::Dialogs {
  public:
   std::vector<std::pair<std::string, ui::MessageStyle>> messages;
-  std::deque<std::string> inputAnswers;   // taken in order; "" when run out
+  std::deque<std::string> inputAnswers;  // taken in order; "" when run out
   std::vector<std::string> inputPrompts;
   std::deque<std::string> folderAnswers;  // taken in order; "" when run out
   std::deque<std::string> fileAnswers;

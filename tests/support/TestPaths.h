@@ -12,9 +12,9 @@ class LibreOfficeHost;
 
 // Tests that read the real-world corpus live in suites named Corpus*; they are
 // skipped, saying why, on a clone without it.
-#define SHEETWISE_REQUIRE_CORPUS()                                                            \
-  do {                                                                                        \
-    if (!std::filesystem::exists(::sheetwise::test::CorpusDir()))                             \
+#define SHEETWISE_REQUIRE_CORPUS()                                                             \
+  do {                                                                                         \
+    if (!std::filesystem::exists(::sheetwise::test::CorpusDir()))                              \
       GTEST_SKIP() << "the real-world corpus is not here: " << ::sheetwise::test::CorpusDir(); \
   } while (0)
 

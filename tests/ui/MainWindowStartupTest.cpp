@@ -5,7 +5,6 @@
 namespace sheetwise::ui {
 namespace {
 
-
 TEST(MainWindowStartup, PanelFollowsTheScrollBarWithinItsRange) {
   Form1 form;
   Form1_Load(form);

@@ -27,9 +27,7 @@ class PickerView : public WindowFixture {
   }
 
   // The centre of grid cell (row, column), row and column counted as the picker counts them.
-  QPoint cell(int row, int column) {
-    return grid.visualRect(grid.model()->index(row - 1, column - 1)).center();
-  }
+  QPoint cell(int row, int column) { return grid.visualRect(grid.model()->index(row - 1, column - 1)).center(); }
   void press(QPoint at) { QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, at); }
   void release(QPoint at) { QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, at); }
   void drag(QPoint from, QPoint to) {
@@ -67,8 +65,8 @@ TEST_F(PickerView, DraggedRectangleWithARowAndACountMakesStandardRulesAndCloses)
   QTest::keyClick(&grid, Qt::Key_Return);
 
   EXPECT_EQ(dialogs.inputPrompts.front(), "请输入实际行数");
-  EXPECT_EQ(shownLines("List3"), (Lines{"{插入行}|正行|10", "{插入行}|正行|10", "10|A|梨", "10|B|4", "11|A|桃",
-                                        "11|B|5"}));
+  EXPECT_EQ(shownLines("List3"),
+            (Lines{"{插入行}|正行|10", "{插入行}|正行|10", "10|A|梨", "10|B|4", "11|A|桃", "11|B|5"}));
   EXPECT_FALSE(view.isVisible());
   EXPECT_FALSE(form2.visible);
 }
