@@ -10,6 +10,6 @@ cmake --build build -j"$(nproc)"
 cd build
 status=0
 ctest --output-on-failure -j"$(nproc)" || status=$?
-grep -h -o 'the real-world corpus is not here: .*' Testing/Temporary/LastTest.log 2>/dev/null | sort -u |
-  sed 's/^/skipped: /' || true
+grep -h -o 'the real-world corpus is not here: ".*"' Testing/Temporary/LastTest.log 2>/dev/null |
+  grep -v no-corpus-here | sort -u | sed 's/^/corpus tests skipped: /' || true
 exit "$status"
