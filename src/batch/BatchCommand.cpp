@@ -11,6 +11,7 @@
 #include "batch/LogFile.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
+#include "batch/RunPlan.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
@@ -98,7 +99,7 @@ class Progress {
 
 class Command {
  public:
-  Command(CommandStreams io, const std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
+  Command(CommandStreams io, std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
       : io_(io), interrupted_(interrupted), hostOptions_(hostOptions) {}
 
   int run(const std::vector<std::string>& args) {
@@ -114,7 +115,9 @@ class Command {
     settings_ = RunSettingsFor(options_, rules::LoadRuleFile(options_.rulesFile));
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder);
+    const bool copies = !options_.inPlace && !options_.extract;
+    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
+    checkPlan(tree);
     const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
     if (options_.dryRun) return dryRun(queue);
     if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
@@ -122,6 +125,21 @@ class Command {
   }
 
  private:
+  std::string logPath() const { return options_.log.empty() ? std::string(kLogFileName) : options_.log; }
+
+  // Every shard checks the whole tree, so shards never write over each other.
+  void checkPlan(const FolderTree& tree) const {
+    const RunFiles files{options_.rulesFile, logPath(), options_.output};
+    if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
+      throw UsageError(PlanProblemText(*problem));
+    }
+  }
+
+  // A closed output (a reader that went away) ends the run as Ctrl-C does.
+  void noticeClosedOutput(const std::ostream* csv) {
+    if (!io_.out || !io_.err || (csv && !*csv)) interrupted_ = true;
+  }
+
   int dryRun(const std::vector<std::string>& queue) {
     for (const auto& path : queue) {
       io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
@@ -137,7 +155,7 @@ class Command {
   }
 
   int process(const std::vector<std::string>& queue) {
-    LogFile log(clock_, std::filesystem::path(options_.log.empty() ? std::string(kLogFileName) : options_.log));
+    LogFile log(clock_, std::filesystem::path(logPath()));
     log.startRun();
     std::ostream* csv = options_.extract ? &csvStream() : nullptr;
     if (csv) extract::WriteCsvHeader(*csv);
@@ -159,6 +177,7 @@ class Command {
         }
         tally.count(outcome);
         progress.draw(index + 1);
+        noticeClosedOutput(csv);
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
@@ -180,7 +199,7 @@ class Command {
   }
 
   CommandStreams io_;
-  const std::atomic<bool>& interrupted_;
+  std::atomic<bool>& interrupted_;
   host::HostOptions hostOptions_;
   host::SystemClock clock_;
   BatchOptions options_;
@@ -190,7 +209,7 @@ class Command {
 
 }  // namespace
 
-int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, const std::atomic<bool>& interrupted,
+int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, std::atomic<bool>& interrupted,
                     const host::HostOptions& hostOptions) {
   try {
     return Command(io, interrupted, hostOptions).run(args);

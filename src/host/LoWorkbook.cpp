@@ -52,6 +52,7 @@
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
+#include "host/LoEditChecks.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "rules/RuleString.h"
@@ -97,8 +98,20 @@ void CheckSheetName(const std::string& name) {
 // The office's error codes for a formula that does not parse (as opposed to
 // one that computes an error value such as #DIV/0!).
 bool IsSyntaxError(sal_Int32 code) {
-  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518};
+  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518, 520, 526};
   return std::find(std::begin(kSyntax), std::end(kSyntax), code) != std::end(kSyntax);
+}
+
+// What the file format cannot hold, or the office would silently mend.
+void CheckCellContent(const std::string& content) {
+  if (const sal_Int32 length = ToOU(content).getLength(); length > kMaxCellTextLength) {
+    throw HostError("a cell holds at most " + std::to_string(kMaxCellTextLength) + " characters; the text has " +
+                    std::to_string(length));
+  }
+  double number = 0;
+  if (ClassifyContent(content, &number) == ContentKind::Formula && !FormulaIsComplete(content)) {
+    throw HostError("not a formula the spreadsheet understands (unclosed bracket or quote): " + content);
+  }
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -234,18 +247,22 @@ class LoRange : public Range {
 
   void insertRows() override {
     call("insert rows at " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "inserting rows at " + address_);
+      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, "inserting rows at " + address_);
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
     });
   }
   void deleteRows() override {
     call("delete rows " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "deleting rows " + address_);
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
     });
   }
   void deleteColumns() override {
     call("delete columns " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "deleting columns " + address_);
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       css::table::CellRangeAddress columns = address();
       columns.StartRow = 0;
@@ -255,6 +272,7 @@ class LoRange : public Range {
   }
   void clearContents() override {
     call("clear " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "clearing " + address_);
       using namespace css::sheet::CellFlags;
       Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
       operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
@@ -262,6 +280,8 @@ class LoRange : public Range {
   }
   void mergeCentred() override {
     call("merge " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "merging " + address_);
+      if (rect_.firstRow == rect_.lastRow && rect_.firstColumn == rect_.lastColumn) return;  // one cell: nothing to merge
       const auto range = cells();
       // Names in alphabetical order, as the multi-property call requires.
       static const Sequence<OUString> names = Seq<OUString>(
@@ -293,6 +313,7 @@ class LoRange : public Range {
       throw HostError("row height " + rules::GeneralNumberText(points) + " is not between 0 and 409 points");
     }
     call("set the row height of " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "a row height at " + address_);
       Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
       rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
@@ -304,6 +325,7 @@ class LoRange : public Range {
                       " is not between 0 and 255 characters");
     }
     call("set the column width of " + address_, [&] {
+      CheckSheetUnprotected(sheet_, "a column width at " + address_);
       const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
       Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
@@ -357,6 +379,7 @@ class LoWorksheet : public Worksheet {
   void rename(const std::string& newName) override {
     CheckSheetName(newName);
     document_->session().call("rename a sheet to \"" + newName + "\"", [&] {
+      CheckStructureUnprotected(document_->component(), "renaming a sheet");
       Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
       named->setName(ToOU(newName));
       if (FromOU(named->getName()) != newName) {
@@ -391,7 +414,9 @@ class LoWorksheet : public Worksheet {
 
   void setCell(int row, int column, const std::string& content) override {
     CheckCell(row, column);
+    CheckCellContent(content);
     document_->session().call("write cell " + CellName(row, column), [&] {
+      CheckCellWritable(sheet_, column - 1, row - 1, "writing cell " + CellName(row, column));
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       double number = 0;
       switch (ClassifyContent(content, &number)) {
@@ -478,7 +503,8 @@ class LoWorksheet : public Worksheet {
 
 class LoWorkbookImpl : public Workbook {
  public:
-  explicit LoWorkbookImpl(std::shared_ptr<LoDocument> document) : document_(std::move(document)) {}
+  LoWorkbookImpl(std::shared_ptr<LoDocument> document, std::optional<FileIdentity> loaded)
+      : document_(std::move(document)), loaded_(loaded) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
     return document_->session().call("find the worksheet \"" + name + "\"", [&]() -> std::unique_ptr<Worksheet> {
@@ -514,8 +540,12 @@ class LoWorkbookImpl : public Workbook {
     });
   }
 
-  void save() override { store(document_->path()); }
-  void saveAs(const std::string& path) override { store(path); }
+  void save() override {
+    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); });
+  }
+  void saveAs(const std::string& path) override {
+    StoreReplacing(path, [&](const fs::path& temp) { write(temp); });
+  }
 
  private:
   std::unique_ptr<Worksheet> wrap(const Any& sheet) {
@@ -523,24 +553,24 @@ class LoWorkbookImpl : public Workbook {
                                          Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
   }
 
-  void store(const std::string& target) {
-    StoreReplacing(target, [&](const fs::path& temp) {
-      document_->session().call("save " + target, [&] {
-        document_->reenterTextFormulas();
-        Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
-        storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
-                                                  Property("Overwrite", Any(true))}));
-      });
+  void write(const fs::path& temp) {
+    document_->session().call("save " + document_->path(), [&] {
+      document_->reenterTextFormulas();
+      Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
+      storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
+                                                Property("Overwrite", Any(true))}));
     });
   }
 
   std::shared_ptr<LoDocument> document_;
+  std::optional<FileIdentity> loaded_;  // the source file as it was before loading
 };
 
 }  // namespace
 
 std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
-                                       const WorkbookFileInfo& info, OpenMode mode) {
+                                       const WorkbookFileInfo& info, OpenMode mode,
+                                       std::optional<FileIdentity> loaded) {
   const OUString filter = ToOU(info.filterName);
   // Read-only loading leaves no lock file beside the workbook; edits are
   // allowed again through IsChangeReadOnlyEnabled.
@@ -580,7 +610,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       props->setPropertyValue("IsAdjustHeightEnabled", Any(false));
     }
   });
-  return std::make_unique<LoWorkbookImpl>(document);
+  return std::make_unique<LoWorkbookImpl>(document, loaded);
 }
 
 }  // namespace sheetwise::host

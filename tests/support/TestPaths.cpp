@@ -46,6 +46,8 @@ std::string TempDir::copy(const std::string& path, const std::string& name) cons
   const fs::path target = path_ / (name.empty() ? fs::path(path).filename().string() : name);
   fs::create_directories(target.parent_path());
   fs::copy_file(path, target, fs::copy_options::overwrite_existing);
+  // The corpus is read-only; a copy is for the test to edit, in place too.
+  fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
   return target.string();
 }
 
