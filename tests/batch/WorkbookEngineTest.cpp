@@ -152,14 +152,7 @@ TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) 
   EXPECT_EQ(after.activeSheet(), 1);
 }
 
-TEST_F(WorkbookEngineTest, SavingInPlaceWritesTheSource) {
-  const std::string path = source();
-  settings.inPlace = true;
-  settings.rules = {"1|A|in place"};
-  process(path);
-  EXPECT_EQ(ReadWithXlrd(path).sheets[0].value(1, 1), "in place");
-  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
-}
+// Editing in place: InPlaceSafety.
 
 TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
   settings.rules = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
