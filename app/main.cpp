@@ -8,6 +8,7 @@
 #include "Program.h"
 #include "ScreenshotMode.h"
 #include "ui/qt/Fonts.h"
+#include "ui/qt/Translations.h"
 #include "ui/qt/QtDialogs.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();
+  ui::qt::InstallChineseTranslations();
   const auto endProgram = [] { QCoreApplication::exit(0); };
 
   if (const auto shots = app::RequestedScreenshots()) {

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "batch/BatchCommand.h"
+#include "host/Translate.h"
 
 namespace {
 
@@ -22,6 +24,9 @@ void OnInterrupt(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Messages follow the user's locale; numbers are read and written without it.
+  std::setlocale(LC_ALL, "");
+  sheetwise::BindTranslations();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);

@@ -6,11 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "host/FailureReason.h"
 #include "host/HostError.h"
 #include "host/ProcFs.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
@@ -25,17 +29,24 @@ ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
   const fs::path root = cacheRoot / "office-profiles";
   std::error_code ec;
   fs::create_directories(root, ec);
+  if (ec) {
+    throw HostError(Tr("the office's working folder cannot be made (%s)",
+                       {ReasonForError(ec.value(), FileAction::CreateFolder, root.string())}));
+  }
   for (int slot = 0; slot < 256; ++slot) {
     const fs::path lockPath = root / ("slot-" + std::to_string(slot) + ".lock");
     FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!fd) throw HostError("cannot create the office profile folder " + root.string());
+    if (!fd) {
+      throw HostError(Tr("the office's working folder cannot be used (%s)",
+                         {ReasonForError(errno, FileAction::WriteFolder, root.string())}));
+    }
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
       directory_ = root / ("slot-" + std::to_string(slot));
       lock_ = std::move(fd);
       return;
     }
   }
-  throw HostError("no free office profile slot under " + root.string());
+  throw HostError(Tr("more than 256 offices are running from the working folder %s", {root.string()}));
 }
 
 std::string ProfileSlot::url() const { return "file://" + directory_.string(); }
@@ -57,6 +68,9 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   fs::remove(profile.directory() / "user" / ".lock", ec);
 
   const std::string program = (officeProgramDir / "soffice").string();
+  if (::access(program.c_str(), X_OK) != 0) {
+    throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
+  }
   std::vector<std::string> args = {
       program,
       "-env:UserInstallation=" + profile.url(),
@@ -74,7 +88,7 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   argv.push_back(nullptr);
 
   const pid_t pid = ::fork();
-  if (pid < 0) throw HostError("cannot start LibreOffice: fork failed");
+  if (pid < 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
   if (pid == 0) {
     ::setpgid(0, 0);
     const int null = ::open("/dev/null", O_RDWR);

@@ -86,10 +86,10 @@ std::string OpenFailure(host::LibreOfficeHost& office, const std::string& path) 
 TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
   TempDir dir;
   const std::pair<std::string, std::string> cases[] = {
-      {dir.copyCorpus("encrypted_xor_password.xls"), "needs a password"},
+      {dir.copyCorpus("encrypted_xor_password.xls"), "protected by a password"},
       {dir.copyCorpus("xlsx_renamed.xls"), "ZIP archive"},
       {dir.copyCorpus("spreadsheetml2003_renamed_cjk.xls"), "XML Spreadsheet 2003"},
-      {dir / "missing.xls", "file not found"},
+      {dir / "missing.xls", "does not exist"},
   };
   std::ofstream(dir / "empty.xls");
   std::ofstream(dir / "table.xls") << "<table><tr><td>1</td></tr></table>";
