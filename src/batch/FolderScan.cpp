@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "host/FailureReason.h"
+#include "host/Translate.h"
 #include "rules/TextReplace.h"
 
 namespace sheetwise::batch {
@@ -113,7 +115,9 @@ void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
   form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
   if (form.Text4.text == "/") return;  // cancelled
   ScanSourceFolder(form);
-  dialogs.message(ScanSummary(form.List1.items.size(), form.List2.items.size()), ui::MessageStyle::Plain);
+  std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
+  for (const auto& skipped : PassedOver(form.List1.items)) summary += "\n" + skipped.reason;
+  dialogs.message(summary, ui::MessageStyle::Plain);
 }
 
 void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {
@@ -137,6 +141,30 @@ std::vector<std::string> ListWorkbooks(const std::string& folder) {
     std::error_code ec;
     return HasWorkbookExtension(name) && entry.is_regular_file(ec);
   });
+}
+
+std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders) {
+  std::vector<SkippedEntry> skipped;
+  for (const std::string& folder : folders) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+      skipped.push_back({folder, Tr("skipped: %s", {host::ReasonForError(ec.value(), host::FileAction::OpenFolder, folder)})});
+      continue;
+    }
+    std::vector<std::string> dangling;
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      std::error_code statError;
+      if (!IsHidden(name) && it->is_symlink(statError) && !fs::exists(it->path(), statError)) dangling.push_back(name);
+    }
+    std::sort(dangling.begin(), dangling.end());
+    for (const auto& name : dangling) {
+      const std::string path = CollapseSeparators(folder + "/" + name);
+      skipped.push_back({path, Tr("skipped: %s is a link to something that does not exist", {path})});
+    }
+  }
+  return skipped;
 }
 
 std::string EstimatedSeconds(std::size_t fileCount) {

@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -119,12 +121,24 @@ std::optional<std::string> InUseReason(const fs::path& target) {
   return std::nullopt;
 }
 
-std::optional<std::string> DiskFullReason(const fs::path& folder, std::uintmax_t needed) {
+std::optional<std::string> DiskFullReason(const fs::path& folder, const fs::path& probeFolder, std::uintmax_t needed) {
+  // The free space the system reports, then a real write of that much: quotas
+  // and reserved blocks show only when writing.
   struct statvfs disk {};
-  if (::statvfs(folder.c_str(), &disk) != 0) return std::nullopt;
-  const std::uintmax_t free = static_cast<std::uintmax_t>(disk.f_bavail) * disk.f_frsize;
-  if (free >= needed) return std::nullopt;
-  return Tr("the disk is full: no room to write in %s", {folder.string()});
+  if (::statvfs(probeFolder.c_str(), &disk) == 0 &&
+      static_cast<std::uintmax_t>(disk.f_bavail) * disk.f_frsize < needed) {
+    return Tr("the disk is full: no room to write in %s", {folder.string()});
+  }
+  std::string probe = (probeFolder / ".sheetwise-space-XXXXXX").string();
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return errno == ENOSPC || errno == EDQUOT ? std::optional(Tr("the disk is full: no room to write in %s", {folder.string()})) : std::nullopt;
+  const std::string block(static_cast<size_t>(std::min<std::uintmax_t>(needed, 1 << 20)), '\0');
+  int error = 0;
+  if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()) || ::fsync(fd) != 0) error = errno;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  if (error == ENOSPC || error == EDQUOT) return Tr("the disk is full: no room to write in %s", {folder.string()});
+  return std::nullopt;
 }
 
 std::optional<std::string> NameTooLongReason(const fs::path& target) {

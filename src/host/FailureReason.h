@@ -31,9 +31,11 @@ std::optional<std::string> UnreadableReason(const std::string& path);
 // (".~lock.NAME#" of an office, "~$NAME" of another spreadsheet program).
 std::optional<std::string> InUseReason(const std::filesystem::path& target);
 
-// After a failed write into folder: the reason when the disk is (nearly) full,
-// that is when less than needed bytes are free there.
-std::optional<std::string> DiskFullReason(const std::filesystem::path& folder, std::uintmax_t needed);
+// After a failed write into folder: the reason when the disk is full, that is
+// when needed more bytes cannot be written into probeFolder (a folder of the
+// program's own on the same disk) when tried.
+std::optional<std::string> DiskFullReason(const std::filesystem::path& folder, const std::filesystem::path& probeFolder,
+                                          std::uintmax_t needed);
 
 // Set when a file name is longer than the folder's file system allows.
 std::optional<std::string> NameTooLongReason(const std::filesystem::path& target);

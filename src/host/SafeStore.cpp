@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Below this much free space a failed write is put down to a full disk.
-constexpr std::uintmax_t kRoomForAWorkbook = 1024 * 1024;
+// A failed write is put down to a full disk when this much more cannot be written.
+constexpr std::uintmax_t kRoomForAWorkbook = 64 * 1024;
 
 // Removes the hidden folder and whatever the writer left in it.
 class ScratchFolder {
@@ -55,12 +55,12 @@ void Write(const fs::path& temp, const fs::path& folder,
   try {
     write(temp);
   } catch (const HostError&) {
-    if (const auto full = DiskFullReason(folder, kRoomForAWorkbook)) throw HostError(*full);
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
     throw;
   }
   std::error_code ec;
   if (!fs::is_regular_file(temp, ec)) {
-    if (const auto full = DiskFullReason(folder, kRoomForAWorkbook)) throw HostError(*full);
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
     throw HostError(Tr("the office wrote nothing for %s", {temp.string()}));
   }
 }
