@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "ui/FormSettings.h"
+
 namespace sheetwise::app {
 
 Program::Program(ui::Dialogs& dialogs, std::function<void()> endProgram)
@@ -12,11 +14,20 @@ batch::DriverPorts Program::driverPorts() {
   return {
       dialogs_,
       clock_,
-      log_,
-      [this](const std::string& path) { engine_.ProcessWorkbook(path); },
-      [this](const std::string& path) { extraction_.ExtractWorkbook(path); },
+      logFile_,
+      // The fields are read as they stand when each workbook starts.
+      [this](const std::string& path) { engine_.ProcessWorkbook(path, ui::RunSettingsOf(form1_)); },
+      [this](const std::string& path) { extractWorkbook(path); },
       [this] { host::KillProcessesByName(processes_, host::kSpreadsheetProcessName); },
   };
+}
+
+// Each cell read becomes a line of the hidden list and a record of the results.
+void Program::extractWorkbook(const std::string& path) {
+  for (auto& record : extraction_.ExtractWorkbook(path, form1_.List3.items)) {
+    form1_.xiaotou.items.push_back(extract::ExtractionLine(record));
+    results_.push_back(std::move(record));
+  }
 }
 
 ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "batch/BatchDriver.h"
-#include "batch/ErrorLog.h"
+#include "batch/LogFile.h"
 #include "batch/WorkbookEngine.h"
 #include "extract/ExtractionResults.h"
 #include "extract/ExtractionRun.h"
@@ -17,6 +17,7 @@
 #include "rules/GridPicker.h"
 #include "rules/QuickAdd.h"
 #include "ui/Dialogs.h"
+#include "ui/ErrorLog.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Form4.h"
@@ -40,6 +41,7 @@ class Program {
 
  private:
   batch::DriverPorts driverPorts();
+  void extractWorkbook(const std::string& path);
   ui::qt::MainWindowPorts windowPorts(std::function<void()> endProgram);
 
   ui::Form1 form1_;
@@ -54,9 +56,10 @@ class Program {
   host::SystemProcessTable processes_;
   host::ProcMemoryFigures memory_;
 
-  batch::ErrorLog log_{form1_, clock_};
-  batch::WorkbookEngine engine_{form1_, office_, log_};
-  extract::ExtractionRun extraction_{form1_, results_, office_, log_};
+  batch::LogFile logFile_{clock_};
+  ui::ErrorLog log_{form1_, logFile_};
+  batch::WorkbookEngine engine_{office_, log_};
+  extract::ExtractionRun extraction_{office_, log_};
   batch::BatchDriver driver_;
   rules::GridPicker picker_{form2_, form1_, dialogs_};
   rules::QuickAdd quickAdd_{form1_, form2_, dialogs_, office_};

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <memory>
 
-#include "batch/BatchDriver.h"
 #include "batch/BatchOptions.h"
-#include "batch/ErrorLog.h"
 #include "batch/FolderScan.h"
+#include "batch/LogEntries.h"
+#include "batch/LogFile.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
 #include "extract/CsvWriter.h"
@@ -23,6 +23,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
+constexpr const char* kOfficeMissing =
+    "LibreOffice could not be started, so no workbook was processed.\n"
+    "Install it with: apt-get install libreoffice-calc-nogui";
 
 // The K-th of N disjoint shares: every N-th file, starting at K.
 std::vector<std::string> Shard(const std::vector<std::string>& queue, int index, int count) {
@@ -34,13 +37,11 @@ std::vector<std::string> Shard(const std::vector<std::string>& queue, int index,
 }
 
 // The window's start checks, as errors.
-void CheckStart(const ui::Form1& form) {
-  if (const auto problem = SaveSettingsProblem(form)) throw UsageError(*problem);
+void CheckStart(const RunSettings& settings) {
+  if (const auto problem = SaveSettingsProblem(settings.naming)) throw UsageError(*problem);
 }
 
-std::string Reason(const FileOutcome& outcome) {
-  return outcome.failureReason.empty() ? "" : "  (" + outcome.failureReason + ")";
-}
+std::string ReasonNote(const LogEntry& entry) { return entry.reason.empty() ? "" : "  (" + entry.reason + ")"; }
 
 struct Tally {
   int processed = 0;
@@ -50,7 +51,7 @@ struct Tally {
     bool veto = false;
     bool failure = false;
     for (const auto& entry : outcome.logEntries) {
-      if (IsVetoEntry(entry)) {
+      if (IsVetoEntry(entry.text)) {
         veto = true;
       } else {
         failure = true;
@@ -110,20 +111,20 @@ class Command {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
-    form_ = SettingsForm(options_, rules::LoadRuleFile(options_.rulesFile));
-    CheckStart(form_);
-    form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(clock_.now()));
-    ScanSourceFolder(form_);
-    const auto queue = Shard(form_.List2.items, options_.shardIndex, options_.shardCount);
+    settings_ = RunSettingsFor(options_, rules::LoadRuleFile(options_.rulesFile));
+    CheckStart(settings_);
+    settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
+    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder);
+    const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
     if (options_.dryRun) return dryRun(queue);
-    MakeMirroredFolders(form_);
+    if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
     return process(queue);
   }
 
  private:
   int dryRun(const std::vector<std::string>& queue) {
     for (const auto& path : queue) {
-      io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(form_, path)) << '\n';
+      io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
     }
     return 0;
   }
@@ -136,19 +137,20 @@ class Command {
   }
 
   int process(const std::vector<std::string>& queue) {
-    ErrorLog log(form_, clock_, std::filesystem::path(options_.log.empty() ? std::string(kLogFileName) : options_.log));
+    LogFile log(clock_, std::filesystem::path(options_.log.empty() ? std::string(kLogFileName) : options_.log));
     log.startRun();
     std::ostream* csv = options_.extract ? &csvStream() : nullptr;
     if (csv) extract::WriteCsvHeader(*csv);
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
     Tally tally;
-    const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), hostOptions_, &interrupted_};
+    const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract,
+                                      hostOptions_, &interrupted_};
     try {
-      RunInParallel(form_, queue, parallel, [&](size_t index, const FileOutcome& outcome) {
+      RunInParallel(settings_, queue, parallel, [&](size_t index, const FileOutcome& outcome) {
         progress.clear();
         for (const auto& entry : outcome.logEntries) {
-          log.setlog(entry);
-          if (!options_.quiet) io_.err << entry << (IsVetoEntry(entry) ? "" : Reason(outcome)) << '\n';
+          log.append(entry.text);
+          if (!options_.quiet) io_.err << entry.text << ReasonNote(entry) << '\n';
         }
         if (const auto notice = log.takeWriteFailureNotice()) io_.err << *notice << '\n';
         if (csv) {
@@ -160,7 +162,7 @@ class Command {
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
-      io_.err << kOfficeMissingMessage << '\n' << e.what() << '\n';
+      io_.err << kOfficeMissing << '\n' << e.what() << '\n';
       return kExitUsage;
     }
     progress.clear();
@@ -182,7 +184,7 @@ class Command {
   host::HostOptions hostOptions_;
   host::SystemClock clock_;
   BatchOptions options_;
-  ui::Form1 form_;
+  RunSettings settings_;
   std::unique_ptr<std::ofstream> csvFile_;
 };
 

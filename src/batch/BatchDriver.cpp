@@ -3,6 +3,7 @@
 #include "batch/FolderScan.h"
 #include "batch/OutputNaming.h"
 #include "host/HostError.h"
+#include "ui/FormSettings.h"
 
 namespace sheetwise::batch {
 
@@ -24,12 +25,12 @@ void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   if (!startChecksPass()) return;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
-  MakeMirroredFolders(form_);
+  if (form_.Check1.value == 0) MakeMirroredFolders(ui::NamingRulesOf(form_), form_.List1.items);
   setPanelsEnabled(false);
   form_.Timer1.interval = form_.HScroll1.value;
   form_.Timer1.enabled = true;
   form_.startTotal = static_cast<int>(form_.List2.items.size());
-  ports_.log.startRun();
+  ports_.logFile.startRun();
 }
 
 void BatchDriver::Command6_Click() { form_.Timer1.enabled = false; }
@@ -45,21 +46,11 @@ bool BatchDriver::startChecksPass() {
     ports_.dialogs.message(kChooseSourceFirst, ui::MessageStyle::Plain);
     return false;
   }
-  if (const auto problem = SaveSettingsProblem(form_)) {
+  if (const auto problem = SaveSettingsProblem(ui::NamingRulesOf(form_))) {
     ports_.dialogs.message(*problem, ui::MessageStyle::Plain);
     return false;
   }
   return true;
-}
-
-std::optional<std::string> SaveSettingsProblem(const ui::Form1& form) {
-  const std::string& save = form.Text5.text;
-  if (save.empty() || save == "/") return "保存的目录有误";
-  const std::string& pathSearch = form.Text12.text;
-  if (!pathSearch.empty() && save.find(pathSearch) != std::string::npos) {
-    return "如果你需要替换文件夹名，前提你保存的位置不能存在该字符";
-  }
-  return std::nullopt;
 }
 
 void BatchDriver::setPanelsEnabled(bool enabled) {
@@ -98,7 +89,7 @@ void BatchDriver::processFirstQueued() {
     ports_.processWorkbook(path);
   }
   if (!form_.List2.items.empty()) form_.List2.items.erase(form_.List2.items.begin());
-  if (const auto notice = ports_.log.takeWriteFailureNotice()) {
+  if (const auto notice = ports_.logFile.takeWriteFailureNotice()) {
     ports_.dialogs.message(*notice, ui::MessageStyle::Plain);
   }
 }

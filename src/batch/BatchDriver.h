@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "batch/ErrorLog.h"
+#include "batch/LogFile.h"
 #include "host/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
@@ -18,7 +18,7 @@ namespace sheetwise::batch {
 struct DriverPorts {
   ui::Dialogs& dialogs;
   host::Clock& clock;
-  ErrorLog& log;
+  LogFile& logFile;
   std::function<void(const std::string&)> processWorkbook;  // editing mode
   std::function<void(const std::string&)> extractWorkbook;  // extraction mode
   std::function<void()> endOfficeProcesses;
@@ -28,10 +28,6 @@ struct DriverPorts {
 extern const char* const kOfficeMissingMessage;
 // Shown when "开始" finds queued files but no source folder.
 extern const char* const kChooseSourceFirst;
-
-// What the save settings' start checks refuse, with the window's text: an
-// empty save folder, or a path-replacement text that occurs in it.
-std::optional<std::string> SaveSettingsProblem(const ui::Form1& form);
 
 class BatchDriver {
  public:

@@ -121,35 +121,28 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-namespace {
-
 std::string AsFolder(const std::string& path) {
   std::string folder = fs::absolute(path).lexically_normal().string();
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
 }
 
-}  // namespace
-
-ui::Form1 SettingsForm(const BatchOptions& o, const std::vector<std::string>& rules) {
-  ui::Form1 form;
-  form.Text4.text = AsFolder(o.source);
+RunSettings RunSettingsFor(const BatchOptions& o, const std::vector<std::string>& rules) {
+  RunSettings settings;
+  settings.sheetName = o.sheet;
+  settings.veto = {o.vetoRow, o.vetoColumn, o.vetoValue};
+  settings.inPlace = o.inPlace;
+  settings.naming.sourceFolder = AsFolder(o.source);
   // Saving in place or extracting computes output paths that are not used:
   // the source folder stands in for the save folder.
-  form.Text5.text = o.save.empty() ? form.Text4.text : AsFolder(o.save);
-  form.Check1.value = o.inPlace ? 1 : 0;
-  form.Check2.value = o.extract ? 1 : 0;
-  form.Text9.text = o.sheet;
-  form.Text10.text = o.vetoRow;
-  form.Text13.text = o.vetoColumn;
-  form.Text14.text = o.vetoValue;
-  form.Text8.text = o.prefix;
-  form.Text6.text = o.nameFrom;
-  form.Text7.text = o.nameTo;
-  form.Text12.text = o.pathFrom;
-  form.Text11.text = o.pathTo;
-  form.List3.items = rules;
-  return form;
+  settings.naming.saveFolder = o.save.empty() ? settings.naming.sourceFolder : AsFolder(o.save);
+  settings.naming.nameFrom = o.nameFrom;
+  settings.naming.nameTo = o.nameTo;
+  settings.naming.pathFrom = o.pathFrom;
+  settings.naming.pathTo = o.pathTo;
+  settings.naming.namePrefix = o.prefix;
+  settings.rules = rules;
+  return settings;
 }
 
 int DefaultJobs() {

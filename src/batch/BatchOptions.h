@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Form1.h"
+#include "batch/RunSettings.h"
 
 namespace sheetwise::batch {
 
@@ -41,9 +41,13 @@ struct BatchOptions {
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& args);
 
-// The window's settings for these options: folders ending in "/", the rule
-// list, the sheet name, the veto condition and the file-name rules.
-ui::Form1 SettingsForm(const BatchOptions& options, const std::vector<std::string>& rules);
+// The run's settings for these options: absolute folders ending in "/", the
+// rule list, the sheet name, the veto condition and the file-name rules (the
+// prefix as given; "日期" is replaced when the run starts).
+RunSettings RunSettingsFor(const BatchOptions& options, const std::vector<std::string>& rules);
+
+// The source folder as the run sees it: absolute, ending in "/".
+std::string AsFolder(const std::string& path);
 
 int DefaultJobs();
 

@@ -16,14 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kNoSheetName = "表明不正确";
-
 std::string CollapseSeparators(const std::string& path) { return rules::ReplaceAll(path, "//", "/"); }
-
-std::string WithTrailingSeparator(std::string path) {
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
-}
 
 bool IsHidden(const std::string& name) { return !name.empty() && name.front() == '.'; }
 
@@ -74,65 +67,33 @@ bool LeadsBackToItsOwnPath(const std::string& folder) {
   return false;
 }
 
-// List1 grows while it is walked: the count is read afresh for every step, so
-// the folders appended are walked in their turn.
-void WalkFolders(ui::Form1& form) {
-  for (size_t i = 0; i < form.List1.items.size(); ++i) {
-    const std::string folder = form.List1.items[i];  // a copy: appending may move the entries
-    ListSubfolders(form, folder);
-  }
-}
-
-void CollectWorkbooks(ui::Form1& form) {
-  for (const std::string& folder : form.List1.items) {
-    for (const std::string& name : ListWorkbooks(folder)) {
-      form.List2.items.push_back(CollapseSeparators(folder + "/" + name));
-    }
-  }
-}
-
-std::string ScanSummary(size_t folderCount, size_t fileCount) {
-  return std::to_string(folderCount) + "个目录路径\n" + std::to_string(fileCount) + "个文件\n" + "估计需要 " +
-         EstimatedSeconds(fileCount) + " 秒";
-}
 
 }  // namespace
 
-void ScanSourceFolder(ui::Form1& form) {
-  form.List1 = ui::ListBox{{form.Text4.text}, -1, form.List1.enabled};
-  form.List2 = ui::ListBox{{}, -1, form.List2.enabled};
-  WalkFolders(form);
-  CollectWorkbooks(form);
-}
-
-std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt) { return dialogs.chooseFolder(prompt); }
-
-void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
-  if (form.Text9.text.empty()) {
-    dialogs.message(kNoSheetName, ui::MessageStyle::Information);
-    return;
+FolderTree ScanFolderTree(const std::string& sourceFolder) {
+  FolderTree tree{{sourceFolder}, {}};
+  // The list grows while it is walked: the count is read afresh for every
+  // step, so the folders appended are walked in their turn.
+  for (size_t i = 0; i < tree.folders.size(); ++i) {
+    const std::string folder = tree.folders[i];  // a copy: appending may move the entries
+    ListSubfolders(tree.folders, folder);
   }
-  form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
-  if (form.Text4.text == "/") return;  // cancelled
-  ScanSourceFolder(form);
-  std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
-  for (const auto& skipped : PassedOver(form.List1.items)) summary += "\n" + skipped.reason;
-  dialogs.message(summary, ui::MessageStyle::Plain);
+  for (const std::string& folder : tree.folders) {
+    for (const std::string& name : ListWorkbooks(folder)) {
+      tree.workbooks.push_back(CollapseSeparators(folder + "/" + name));
+    }
+  }
+  return tree;
 }
 
-void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {
-  form.Text5.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
-  if (form.Text5.text == "/") form.Text5.text.clear();  // cancelled
-}
-
-void ListSubfolders(ui::Form1& form, const std::string& folder) {
+void ListSubfolders(std::vector<std::string>& folders, const std::string& folder) {
   const auto isFolder = [](const fs::directory_entry& entry, const std::string&) {
     std::error_code ec;
     return entry.is_directory(ec);
   };
   for (const std::string& name : ListNames(folder, isFolder)) {
     std::string subfolder = CollapseSeparators(folder + name + "/");
-    if (!LeadsBackToItsOwnPath(subfolder)) form.List1.items.push_back(std::move(subfolder));
+    if (!LeadsBackToItsOwnPath(subfolder)) folders.push_back(std::move(subfolder));
   }
 }
 

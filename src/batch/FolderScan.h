@@ -1,40 +1,27 @@
 #pragma once
-// The source and save folder choices of the frame "位置": the source choice
-// walks the folder tree breadth-first into the folder list (List1), queues
-// every workbook of those folders (List2) and reports the counts and a time
-// estimate; the save choice sets the save folder. Folder paths end with "/".
+// The source folder tree: its folders breadth-first and the workbooks of each.
+// Folder paths end with "/".
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "ui/Dialogs.h"
-#include "ui/Form1.h"
-
 namespace sheetwise::batch {
 
-inline constexpr const char* kChooseFolderPrompt = "请选择目录";
+struct FolderTree {
+  std::vector<std::string> folders;    // the source folder first, then breadth-first
+  std::vector<std::string> workbooks;  // folder by folder, in name order
+};
 
-// The chosen folder's full path, "" when the user cancels.
-std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt);
+// Walks the tree of sourceFolder (ending in "/") breadth-first and lists the
+// workbooks of every folder.
+FolderTree ScanFolderTree(const std::string& sourceFolder);
 
-// Command2 "打开目录". Needs a sheet name in Text9; sets Text4 ("/" after a
-// cancelled choice, which leaves both lists as they were); otherwise rebuilds
-// List1 and List2 and shows the summary.
-void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs);
-
-// Walks Text4's folder tree into List1 and queues its workbooks in List2,
-// replacing what both held.
-void ScanSourceFolder(ui::Form1& form);
-
-// Command5 "保存目录": sets Text5, emptied by a cancelled choice.
-void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs);
-
-// Appends the immediate subfolders of folder (a List1 entry, ending in "/") to
-// List1, in name order. Hidden folders are left out, and so is a folder that
-// leads back to one on its own path (a symlink loop). A folder that cannot be
-// listed adds nothing.
-void ListSubfolders(ui::Form1& form, const std::string& folder);
+// Appends the immediate subfolders of folder (ending in "/") to folders, in
+// name order. Hidden folders are left out, and so is a folder that leads back
+// to one on its own path (a symlink loop). A folder that cannot be listed adds
+// nothing.
+void ListSubfolders(std::vector<std::string>& folders, const std::string& folder);
 
 // Bare names of the workbooks in folder (regular files named *.xls, any letter
 // case, not hidden), in name order; none when it cannot be listed.

@@ -6,10 +6,7 @@
 #include <optional>
 #include <thread>
 
-#include "batch/ErrorLog.h"
-#include "batch/WorkbookEngine.h"
 #include "extract/ExtractionRun.h"
-#include "host/Clock.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -61,38 +58,34 @@ class OutcomeBoard {
   int finishedWorkers_ = 0;
 };
 
-// One office and one copy of the settings; log entries are collected per file
-// (the log file of the run is written in queue order by the caller).
+// One office per worker; each file's log entries are collected for the caller,
+// which writes the run's log in queue order.
 class Worker {
  public:
-  Worker(const ui::Form1& settings, const host::HostOptions& hostOptions)
-      : form_(settings), office_(hostOptions), log_(form_, clock_, "/dev/null"), engine_(form_, office_, log_),
-        extraction_(form_, records_, office_, log_) {}
+  Worker(const RunSettings& settings, const ParallelRunOptions& options)
+      : settings_(settings), extract_(options.extract), office_(options.host) {}
 
   FileOutcome process(const std::string& path) {
-    form_.List4.items.clear();
-    records_.clear();
-    if (form_.Check2.value == 1) {
-      extraction_.ExtractWorkbook(path);
+    CollectedLog log;
+    FileOutcome outcome;
+    if (extract_) {
+      outcome.records = extract::ExtractionRun(office_, log).ExtractWorkbook(path, settings_.rules);
     } else {
-      engine_.ProcessWorkbook(path);
+      outcome.result = WorkbookEngine(office_, log).ProcessWorkbook(path, settings_);
     }
-    return {form_.List4.items, records_, engine_.lastFailure()};
+    outcome.logEntries = log.entries();
+    return outcome;
   }
 
  private:
-  ui::Form1 form_;
-  host::SystemClock clock_;
+  const RunSettings& settings_;
+  bool extract_;
   host::LibreOfficeHost office_;
-  ErrorLog log_;
-  extract::ExtractionResults records_;
-  WorkbookEngine engine_;
-  extract::ExtractionRun extraction_;
 };
 
 }  // namespace
 
-void RunInParallel(const ui::Form1& settings, const std::vector<std::string>& queue,
+void RunInParallel(const RunSettings& settings, const std::vector<std::string>& queue,
                    const ParallelRunOptions& options,
                    const std::function<void(size_t, const FileOutcome&)>& emit) {
   if (queue.empty()) return;
@@ -102,7 +95,7 @@ void RunInParallel(const ui::Form1& settings, const std::vector<std::string>& qu
   std::vector<std::jthread> workers;
   for (int j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
-      Worker worker(settings, options.host);
+      Worker worker(settings, options);
       size_t index = 0;
       while ((!options.stop || !*options.stop) && (index = next++) < queue.size()) {
         try {

@@ -8,20 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "batch/RunLog.h"
+#include "batch/RunSettings.h"
+#include "batch/WorkbookEngine.h"
 #include "extract/ExtractionResults.h"
 #include "host/LibreOfficeHost.h"
-#include "ui/Form1.h"
 
 namespace sheetwise::batch {
 
 struct FileOutcome {
-  std::vector<std::string> logEntries;  // in the order the engine wrote them
-  extract::ExtractionResults records;   // extraction mode
-  std::string failureReason;            // what the engine's failure said, if any
+  std::vector<LogEntry> logEntries;    // in the order the engine wrote them
+  extract::ExtractionResults records;  // extraction mode
+  WorkbookResult result;               // editing mode
 };
 
 struct ParallelRunOptions {
   int jobs = 1;
+  bool extract = false;  // read cells instead of editing
   host::HostOptions host;
   const std::atomic<bool>* stop = nullptr;  // set: no new file is started
 };
@@ -29,7 +32,7 @@ struct ParallelRunOptions {
 // Calls emit(index, outcome) for every processed file in queue order. Throws
 // host::HostUnavailable when an office cannot be started (after the files
 // already done were emitted).
-void RunInParallel(const ui::Form1& settings, const std::vector<std::string>& queue,
+void RunInParallel(const RunSettings& settings, const std::vector<std::string>& queue,
                    const ParallelRunOptions& options,
                    const std::function<void(size_t, const FileOutcome&)>& emit);
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <memory>
-#include <optional>
 
+#include "batch/LogEntries.h"
 #include "batch/OutputNaming.h"
 #include "batch/RuleOperations.h"
 #include "rules/RuleString.h"
@@ -30,60 +30,62 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // True when the veto cell holds the expected text, or the veto is off.
-bool VetoPasses(const ui::Form1& form, host::Worksheet& named) {
-  const std::string& rowText = form.Text10.text;
-  const std::string& columnText = form.Text13.text;
-  if (rowText.empty() || columnText.empty()) return true;
-  const auto row = rules::RoundedInteger(rowText);
-  if (!row) throw RuleError("the veto row is not a number: \"" + rowText + "\"");
-  const int column = *rules::ColumnNumber(columnText);
-  if (column > 32767) throw RuleError("the veto column is out of range: \"" + columnText + "\"");
-  return named.cellText(*row, column) == form.Text14.text;
+bool VetoPasses(const VetoCondition& veto, host::Worksheet& named) {
+  if (!veto.isOn()) return true;
+  const auto row = rules::RoundedInteger(veto.row);
+  if (!row) throw RuleError("the veto row is not a number: \"" + veto.row + "\"");
+  const int column = *rules::ColumnNumber(veto.column);
+  if (column > 32767) throw RuleError("the veto column is out of range: \"" + veto.column + "\"");
+  return named.cellText(*row, column) == veto.value;
 }
 
-void ApplyRules(const ui::Form1& form, host::Workbook& book, host::Worksheet& named, FileRun& run) {
-  // The list is read afresh before every rule; entries change only between files.
+void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run) {
   std::unique_ptr<host::Worksheet> active;
-  for (size_t i = 0; i < form.List3.items.size(); ++i) {
-    const auto fields = rules::SplitFields(form.List3.items[i]);
+  for (const std::string& rule : settings.rules) {
+    const auto fields = rules::SplitFields(rule);
     const auto kind = rules::KindOf(fields[0]);
     if (!RuleActs(kind, fields)) continue;  // handled, without effect
     run.entry = FailureEntry::RuleFailure;
     if (!active) active = book.activeSheet();
-    ApplyRule(kind, fields, {book, *active, named, form.Text9.text});
+    ApplyRule(kind, fields, {book, *active, named, settings.sheetName});
   }
 }
 
 }  // namespace
 
-void WorkbookEngine::ProcessWorkbook(const std::string& path) {
+WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
   FileRun run{path};
-  lastFailure_.clear();
+  WorkbookResult result;
   try {
     const auto book = office_.open(path, host::OpenMode::Edit);
-    const auto named = book->worksheet(form_.Text9.text);
-    if (VetoPasses(form_, *named)) {
-      ApplyRules(form_, *book, *named, run);
+    const auto named = book->worksheet(settings.sheetName);
+    if (VetoPasses(settings.veto, *named)) {
+      ApplyRules(settings, *book, *named, run);
     } else {
-      log_.setlog(VetoEntry(path));
+      result.outcome = Outcome::Vetoed;
+      result.reason = "cell " + settings.veto.column + settings.veto.row + " does not hold \"" + settings.veto.value + "\"";
+      log_.add({VetoEntry(path), result.reason, {}});
     }
-    const std::string out = BuildOutputPath(form_, path);
+    const std::string out = BuildOutputPath(settings.naming, path);
     run.entry = FailureEntry::RuleFailure;
-    if (form_.Check1.value == 1) {
+    if (settings.inPlace) {
       book->save();
+      result.output = path;
     } else if (SameFile(out, path)) {
       // The naming rules lead back to the source itself; it is only ever
       // written over when saving in place was asked for.
       throw RuleError("the output path is the source workbook itself: " + out);
     } else {
       book->saveAs(out);
+      result.output = out;
     }
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const std::exception& e) {
-    lastFailure_ = e.what();
-    log_.setlog(run.logEntry());
+    result = {Outcome::Failed, "", e.what(), {}};
+    log_.add({run.logEntry(), result.reason, {}});
   }
+  return result;
 }
 
 }  // namespace sheetwise::batch

@@ -2,32 +2,38 @@
 // Everything that happens to one source workbook in editing mode: opened
 // hidden, tested against the veto condition, edited by the whole rule list in
 // order and saved under its output path or over itself. Every veto and failure
-// becomes exactly one error-log entry; nothing is shown and nothing stops the
-// batch. Only an office that cannot be started at all reaches the caller
-// (host::HostUnavailable).
+// becomes exactly one error-log entry, with its reason beside it; nothing is
+// shown and nothing stops the batch. Only an office that cannot be started at
+// all reaches the caller (host::HostUnavailable).
 
 #include <string>
+#include <vector>
 
-#include "batch/ErrorLog.h"
+#include "batch/RunLog.h"
+#include "batch/RunSettings.h"
 #include "host/Spreadsheet.h"
-#include "ui/Form1.h"
 
 namespace sheetwise::batch {
 
+enum class Outcome { Processed, Vetoed, Failed, Skipped };
+
+struct WorkbookResult {
+  Outcome outcome = Outcome::Processed;
+  std::string output;                    // the file written, "" when none
+  std::string reason;                    // why it failed or was vetoed or skipped
+  std::vector<std::string> differences;  // what the verification of the save found
+};
+
 class WorkbookEngine {
  public:
-  WorkbookEngine(ui::Form1& form, host::Application& office, ErrorLog& log)
-      : form_(form), office_(office), log_(log) {}
+  WorkbookEngine(host::Application& office, RunLog& log) : office_(office), log_(log) {}
 
-  void ProcessWorkbook(const std::string& path);
-  // Why the last workbook failed, "" when it did not (for diagnostics only).
-  const std::string& lastFailure() const { return lastFailure_; }
+  // settings are read as they stand at this call.
+  WorkbookResult ProcessWorkbook(const std::string& path, const RunSettings& settings);
 
  private:
-  ui::Form1& form_;
   host::Application& office_;
-  ErrorLog& log_;
-  std::string lastFailure_;
+  RunLog& log_;
 };
 
 }  // namespace sheetwise::batch

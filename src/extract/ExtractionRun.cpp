@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/LogEntries.h"
 #include "extract/CellReader.h"
 #include "rules/RuleString.h"
 
@@ -33,28 +34,22 @@ CellTarget ReadTarget(const std::string& entry) {
 
 }  // namespace
 
-void ExtractionRun::ExtractWorkbook(const std::string& path) {
+ExtractionResults ExtractionRun::ExtractWorkbook(const std::string& path, const std::vector<std::string>& entries) {
+  ExtractionResults records;
   try {
-    readAll(path);
+    // Opened on the first read, so an empty list never opens the file; every
+    // read is of the same unchanged file, so one opening serves them all.
+    FirstSheetReader reader(office_, path);
+    for (const std::string& entry : entries) {
+      const CellTarget target = ReadTarget(entry);
+      records.push_back({path, target.rowText, target.row, target.column, reader.cellText(target.row, target.column)});
+    }
   } catch (const host::HostUnavailable&) {
     throw;
-  } catch (const std::exception&) {
-    log_.setlog(batch::ProcessingErrorEntry(path));
+  } catch (const std::exception& e) {
+    log_.add({batch::ProcessingErrorEntry(path), e.what(), {}});
   }
-}
-
-void ExtractionRun::readAll(const std::string& path) {
-  // Opened on the first read, so an empty list never opens the file; every
-  // read is of the same unchanged file, so one opening serves them all.
-  FirstSheetReader reader(office_, path);
-  // The list is read afresh before every entry.
-  for (size_t i = 0; i < form_.List3.items.size(); ++i) {
-    const CellTarget target = ReadTarget(form_.List3.items[i]);
-    ExtractionRecord record{path, target.rowText, target.row, target.column,
-                            reader.cellText(target.row, target.column)};
-    form_.xiaotou.items.push_back(ExtractionLine(record));
-    results_.push_back(std::move(record));
-  }
+  return records;
 }
 
 }  // namespace sheetwise::extract

@@ -26,6 +26,8 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
   }
+  // Closes now, so that a failure that close reports is seen.
+  bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
  private:
   int fd_ = -1;

@@ -8,9 +8,12 @@
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
+#include "batch/LogEntries.h"
 #include "batch/WorkbookEngine.h"
 #include "host/HostError.h"
 #include "host/LibreOfficeHost.h"
+#include "ui/ErrorLog.h"
+#include "ui/FormSettings.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -42,14 +45,15 @@ class BatchDriverTest : public ::testing::Test {
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
   test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
-  ErrorLog log{form, clock, dir.path() / "errors.log"};
+  LogFile logFile{clock, dir.path() / "errors.log"};
+  ui::ErrorLog log{form, logFile};
   int tickNumber = 0;
   std::vector<int> processedOn;
   std::vector<int> cleanedOn;
   std::vector<std::string> extracted;
   std::function<void(const std::string&)> process = [this](const std::string&) { processedOn.push_back(tickNumber); };
   BatchDriver driver{form,
-                     {dialogs, clock, log, [this](const std::string& p) { process(p); },
+                     {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
                       [this](const std::string& p) { extracted.push_back(p); },
                       [this] { cleanedOn.push_back(tickNumber); }}};
 };
@@ -201,7 +205,9 @@ TEST_F(BatchDriverTest, AnUnwritableLogIsReportedOncePerRun) {
   EXPECT_NE(dialogs.messages[0].first.find("errors.log"), std::string::npos);
 }
 
-TEST(BatchDriverRun, EditsARealFolderOfWorkbooks) {
+// The window hands the engine its fields as they stand when each workbook
+// starts: a rule list or veto changed between two files acts from the next one.
+TEST(BatchDriverRun, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
   TempDir dir;
   ui::Form1 form;
   for (const char* name : {"a.xls", "sub/b.xls", "sub/c.xls"}) dir.copyCorpus("complex_merged_cells.xls", std::string("in/") + name);
@@ -213,17 +219,27 @@ TEST(BatchDriverRun, EditsARealFolderOfWorkbooks) {
   form.Text8.text = "x_";
   test::ScriptedDialogs dialogs;
   test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
-  ErrorLog log{form, clock, dir.path() / "errors.log"};
-  WorkbookEngine engine{form, test::SharedHost(), log};
+  LogFile logFile{clock, dir.path() / "errors.log"};
+  ui::ErrorLog log{form, logFile};
+  WorkbookEngine engine{test::SharedHost(), log};
   BatchDriver driver{form,
-                     {dialogs, clock, log, [&](const std::string& p) { engine.ProcessWorkbook(p); },
+                     {dialogs, clock, logFile,
+                      [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); },
                       [](const std::string&) {}, [] {}}};
   driver.Command4_Click();
+  driver.Timer1_Timer();
+  form.List3.items = {"1|A|second"};
+  driver.Timer1_Timer();
+  form.Text10.text = "1";
+  form.Text13.text = "A";
+  form.Text14.text = "not there";
   while (form.Timer1.enabled) driver.Timer1_Timer();
-  for (const char* name : {"out/x_a.xls", "out/sub/x_b.xls", "out/sub/x_c.xls"}) {
-    EXPECT_EQ(test::ReadWithXlrd(dir / name).sheets[0].value(1, 1), "done") << name;
-  }
-  EXPECT_TRUE(form.List4.items.empty());
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/x_a.xls").sheets[0].value(1, 1), "done");
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/sub/x_b.xls").sheets[0].value(1, 1), "second");
+  EXPECT_NE(test::ReadWithXlrd(dir / "out/sub/x_c.xls").sheets[0].value(1, 1), "second");
+  EXPECT_EQ(form.List4.items, std::vector<std::string>{VetoEntry(dir / "in/sub/c.xls")});
+  ASSERT_EQ(log.entries().size(), 1u);
+  EXPECT_FALSE(log.entries()[0].reason.empty());
   EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"ok"});
 }
 

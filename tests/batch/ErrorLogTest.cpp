@@ -1,4 +1,6 @@
-#include "batch/ErrorLog.h"
+#include "ui/ErrorLog.h"
+
+#include "batch/LogEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,8 @@
 #include "rules/TextBetween.h"
 
 namespace sheetwise::batch {
+using ui::ErrorLog;
+using ui::OpenLoggedFile;
 namespace {
 namespace fs = std::filesystem;
 
@@ -48,13 +52,14 @@ class ErrorLogTest : public ::testing::Test {
   test::ScriptedClock clock{{2024, 3, 5, 9, 7, 2}};
   ui::Form1 form;
   const fs::path logFile = dir.path() / "错误日志.log";
+  LogFile file{clock};
 };
 
 TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
   form.List4.items = {"earlier"};
-  ErrorLog(form, clock).setlog(VetoEntry("/in/a b.xls"));
+  ErrorLog(form, file).setlog(VetoEntry("/in/a b.xls"));
   clock.time.second = 40;
-  ErrorLog(form, clock).setlog(ProcessingErrorEntry("/in/c.xls"));
+  ErrorLog(form, file).setlog(ProcessingErrorEntry("/in/c.xls"));
 
   EXPECT_EQ(form.List4.items, (std::vector<std::string>{"earlier", "触发否决条件：<file/>/in/a b.xls</file>",
                                                         "处理异常：/in/c.xls"}));
@@ -66,7 +71,7 @@ TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
 }
 
 TEST_F(ErrorLogTest, RelativeLogFileFollowsTheCurrentDirectoryAtEachEntry) {
-  ErrorLog log(form, clock);
+  ErrorLog log(form, file);
   fs::create_directory(dir.path() / "other");
   {
     CurrentDirectory inOther(dir.path() / "other");
@@ -78,22 +83,22 @@ TEST_F(ErrorLogTest, RelativeLogFileFollowsTheCurrentDirectoryAtEachEntry) {
 
 TEST_F(ErrorLogTest, UnwritableFileKeepsTheListAndIsToldOncePerRun) {
   fs::create_directory(logFile);
-  ErrorLog log(form, clock);
-  EXPECT_FALSE(log.takeWriteFailureNotice());
+  ErrorLog log(form, file);
+  EXPECT_FALSE(file.takeWriteFailureNotice());
   EXPECT_NO_THROW(log.setlog(VetoEntry("/in/a.xls")));
   EXPECT_NO_THROW(log.setlog(VetoEntry("/in/b.xls")));
   EXPECT_EQ(form.List4.items.size(), 2u);
 
-  const auto notice = log.takeWriteFailureNotice();
+  const auto notice = file.takeWriteFailureNotice();
   ASSERT_TRUE(notice);
   EXPECT_NE(notice->find(logFile.string()), std::string::npos) << *notice;
   log.setlog(VetoEntry("/in/c.xls"));
-  EXPECT_FALSE(log.takeWriteFailureNotice());
+  EXPECT_FALSE(file.takeWriteFailureNotice());
 
-  log.startRun();
-  EXPECT_FALSE(log.takeWriteFailureNotice());
+  file.startRun();
+  EXPECT_FALSE(file.takeWriteFailureNotice());
   log.setlog(VetoEntry("/in/d.xls"));
-  EXPECT_TRUE(log.takeWriteFailureNotice());
+  EXPECT_TRUE(file.takeWriteFailureNotice());
 }
 
 TEST(OpenLoggedFile, OpensOnlyTheFileNamedInTheSelectedEntry) {

@@ -1,4 +1,5 @@
 #include "batch/FolderScan.h"
+#include "batch/FolderChoice.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,9 +88,9 @@ TEST_F(TreeScanTest, AFolderThatCannotBeListedAddsNothingAndStopsNothing) {
 TEST_F(FolderScanTest, PathsThatCannotBeListedGiveNothing) {
   Touch(dir.path() / "file.txt");
   for (const std::string& folder : {at("missing/"), at("file.txt/"), std::string()}) {
-    form.List1.items = {"kept"};
-    ListSubfolders(form, folder);
-    EXPECT_EQ(form.List1.items, (Strings{"kept"})) << folder;
+    Strings folders = {"kept"};
+    ListSubfolders(folders, folder);
+    EXPECT_EQ(folders, (Strings{"kept"})) << folder;
     EXPECT_TRUE(ListWorkbooks(folder).empty()) << folder;
   }
 }

@@ -7,12 +7,12 @@
 namespace sheetwise::batch {
 namespace {
 
-ui::Form1 Folders(const std::string& source, const std::string& save, const std::string& prefix = "new_") {
-  ui::Form1 form;
-  form.Text4.text = source;
-  form.Text5.text = save;
-  form.namePrefix = prefix;
-  return form;
+NamingRules Folders(const std::string& source, const std::string& save, const std::string& prefix = "new_") {
+  NamingRules naming;
+  naming.sourceFolder = source;
+  naming.saveFolder = save;
+  naming.namePrefix = prefix;
+  return naming;
 }
 
 TEST(ReplaceAll, LeftToRightWithoutOverlapOrRescan) {
@@ -39,21 +39,21 @@ TEST(BuildOutputPath, FolderMatchIsExactUnanchoredAndRepeated) {
 
 TEST(BuildOutputPath, FileNameReplacementActsOnTheNameBeforeThePrefix) {
   auto form = Folders("/in/", "/out/", "xls_");
-  form.Text6.text = "xls";
-  form.Text7.text = "et";
+  form.nameFrom = "xls";
+  form.nameTo = "et";
   EXPECT_EQ(BuildOutputPath(form, "/in/xls/xls表.xls"), "/out/xls/xls_et表.et");
-  form.Text6.text = "";
+  form.nameFrom = "";
   EXPECT_EQ(BuildOutputPath(form, "/in/xls表.xls"), "/out/xls_xls表.xls");
 }
 
 TEST(BuildOutputPath, PathReplacementActsOnTheWholeResult) {
   auto form = Folders("/in/", "/out/");
-  form.Text12.text = "草稿";
-  form.Text11.text = "正式";
+  form.pathFrom = "草稿";
+  form.pathTo = "正式";
   EXPECT_EQ(BuildOutputPath(form, "/in/草稿/草稿1.xls"), "/out/正式/new_正式1.xls");
-  form.Text12.text = "a/new_";
+  form.pathFrom = "a/new_";
   EXPECT_EQ(BuildOutputPath(form, "/in/a/b.xls"), "/out/正式b.xls");
-  form.Text12.text = "";
+  form.pathFrom = "";
   EXPECT_EQ(BuildOutputPath(form, "/in/a/b.xls"), "/out/a/new_b.xls");
 }
 

@@ -26,9 +26,9 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngineTest() {
     fs::create_directories(dir.path() / "in");
     fs::create_directories(dir.path() / "out");
-    form.Text4.text = (dir.path() / "in").string() + "/";
-    form.Text5.text = (dir.path() / "out").string() + "/";
-    form.namePrefix = "new_";
+    settings.naming.sourceFolder = (dir.path() / "in").string() + "/";
+    settings.naming.saveFolder = (dir.path() / "out").string() + "/";
+    settings.naming.namePrefix = "new_";
   }
 
   // A corpus workbook copied into the source folder.
@@ -36,19 +36,23 @@ class WorkbookEngineTest : public ::testing::Test {
     return dir.copyCorpus(corpus, "in/" + name);
   }
   std::string output(const std::string& name = "book.xls") const { return dir / ("out/new_" + name); }
-  void process(const std::string& path) { engine.ProcessWorkbook(path); }
+  WorkbookResult process(const std::string& path) { return engine.ProcessWorkbook(path, settings); }
+  Entries logged() const {
+    Entries texts;
+    for (const auto& entry : log.entries()) texts.push_back(entry.text);
+    return texts;
+  }
 
   TempDir dir;
-  ui::Form1 form;
-  test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
-  ErrorLog log{form, clock, dir.path() / "errors.log"};
-  WorkbookEngine engine{form, SharedHost(), log};
+  RunSettings settings;
+  CollectedLog log;
+  WorkbookEngine engine{SharedHost(), log};
 };
 
 TEST_F(WorkbookEngineTest, EmptyRuleListSavesAnUnchangedCopy) {
   const std::string path = source("complex_merged_cells.xls");
   process(path);
-  EXPECT_EQ(form.List4.items, Entries{});
+  EXPECT_EQ(logged(), Entries{});
   const auto before = ReadWithXlrd(path);
   const auto after = ReadWithXlrd(output());
   EXPECT_EQ(after.sheets[0].value(4, 1), before.sheets[0].value(4, 1));
@@ -57,12 +61,12 @@ TEST_F(WorkbookEngineTest, EmptyRuleListSavesAnUnchangedCopy) {
 
 TEST_F(WorkbookEngineTest, PassingVetoAppliesTheRules) {
   const std::string path = source("long_4000_rows_borders.xls");
-  form.Text10.text = "1";
-  form.Text13.text = "B";
-  form.Text14.text = "Col2";
-  form.List3.items = {"2|A|edited", "{插入行}|正行|3"};
+  settings.veto.row = "1";
+  settings.veto.column = "B";
+  settings.veto.value = "Col2";
+  settings.rules = {"2|A|edited", "{插入行}|正行|3"};
   process(path);
-  EXPECT_EQ(form.List4.items, Entries{});
+  EXPECT_EQ(logged(), Entries{});
   const auto after = ReadWithXlrd(output()).sheets[0];
   EXPECT_EQ(after.value(2, 1), "edited");
   EXPECT_EQ(after.value(3, 2), "");
@@ -70,49 +74,49 @@ TEST_F(WorkbookEngineTest, PassingVetoAppliesTheRules) {
 
 TEST_F(WorkbookEngineTest, FiringVetoLogsAndSavesUnchangedAlsoInPlace) {
   const std::string path = source("long_4000_rows_borders.xls");
-  form.Text10.text = "1.5";  // rounds to 2
-  form.Text13.text = "B";
-  form.Text14.text = "Col2";
-  form.List3.items = {"2|A|edited"};
+  settings.veto.row = "1.5";  // rounds to 2
+  settings.veto.column = "B";
+  settings.veto.value = "Col2";
+  settings.rules = {"2|A|edited"};
   process(path);
-  EXPECT_EQ(form.List4.items, Entries{"触发否决条件：<file/>" + path + "</file>"});
+  EXPECT_EQ(logged(), Entries{"触发否决条件：<file/>" + path + "</file>"});
   EXPECT_EQ(ReadWithXlrd(output()).sheets[0].value(2, 1), ReadWithXlrd(path).sheets[0].value(2, 1));
 
-  form.Check1.value = 1;
+  settings.inPlace = true;
   fs::remove(output());
   process(path);
-  EXPECT_EQ(form.List4.items.size(), 2u);
+  EXPECT_EQ(logged().size(), 2u);
   EXPECT_FALSE(fs::exists(output()));
-  EXPECT_EQ(dir.listing(), "errors.log\nin\nin/book.xls\nout\n");
+  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
 }
 
 TEST_F(WorkbookEngineTest, FailuresBeforeAnyRuleActionAreProcessingErrors) {
   const std::string path = source("complex_merged_cells.xls");
   const std::string processing = "处理异常：" + path;
-  form.Text10.text = "row";  // not a number
-  form.Text13.text = "A";
+  settings.veto.row = "row";  // not a number
+  settings.veto.column = "A";
   process(path);
-  form.Text10.text = "";
-  form.Text9.text = "NoSuchSheet";
+  settings.veto.row = "";
+  settings.sheetName = "NoSuchSheet";
   process(path);
-  form.Text9.text = "Sheet1";
-  form.List3.items = {"{插入行}|整列|5", "{删除行}"};  // no action began, then a missing mode
+  settings.sheetName = "Sheet1";
+  settings.rules = {"{插入行}|整列|5", "{删除行}"};  // no action began, then a missing mode
   process(path);
-  form.List3.items = {};
-  form.Text10.text = "1";
-  form.Text13.text = "1";  // column below 1
+  settings.rules = {};
+  settings.veto.row = "1";
+  settings.veto.column = "1";  // column below 1
   process(path);
-  EXPECT_EQ(form.List4.items, (Entries{processing, processing, processing, processing}));
+  EXPECT_EQ(logged(), (Entries{processing, processing, processing, processing}));
   EXPECT_FALSE(fs::exists(output()));
 }
 
 TEST_F(WorkbookEngineTest, AnErrorValueInTheVetoCellIsAProcessingError) {
   const std::string path = source("error_values_formulas.xls");
-  form.Text9.text = "RawErrors";
-  form.Text10.text = "2";
-  form.Text13.text = "B";
+  settings.sheetName = "RawErrors";
+  settings.veto.row = "2";
+  settings.veto.column = "B";
   process(path);
-  EXPECT_EQ(form.List4.items, Entries{"处理异常：" + path});
+  EXPECT_EQ(logged(), Entries{"处理异常：" + path});
 }
 
 TEST_F(WorkbookEngineTest, RuleFailuresAbandonTheFileUnsaved) {
@@ -120,34 +124,34 @@ TEST_F(WorkbookEngineTest, RuleFailuresAbandonTheFileUnsaved) {
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
   for (const Entries& ruleList : {Entries{"2|A|ok", "x|A|bad", "3|A|never"}, Entries{"{小偷}5|B|"},
                                   Entries{"{表名}|First", "{表名}|Second"}, Entries{"7||"}}) {
-    form.List3.items = ruleList;
+    settings.rules = ruleList;
     process(path);
   }
-  EXPECT_EQ(form.List4.items, (Entries{failed, failed, failed, failed}));
+  EXPECT_EQ(logged(), (Entries{failed, failed, failed, failed}));
   EXPECT_FALSE(fs::exists(output()));
 }
 
 TEST_F(WorkbookEngineTest, SaveFailuresAreRuleFailures) {
   const std::string path = source("complex_merged_cells.xls");
-  form.Text5.text = (dir.path() / "missing").string() + "/";
+  settings.naming.saveFolder = (dir.path() / "missing").string() + "/";
   process(path);
   // Naming rules that lead back to the source do not write over it.
-  form.Text5.text = form.Text4.text;
-  form.namePrefix = "";
+  settings.naming.saveFolder = settings.naming.sourceFolder;
+  settings.naming.namePrefix = "";
   const auto before = fs::last_write_time(path);
   process(path);
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
-  EXPECT_EQ(form.List4.items, (Entries{failed, failed}));
+  EXPECT_EQ(logged(), (Entries{failed, failed}));
   EXPECT_EQ(fs::last_write_time(path), before);
 }
 
 TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) {
   const std::string path = source("cjk_sheetname_second_active.xls");
   const auto before = ReadWithXlrd(path);
-  form.List3.items = {"{表名}|改名", "1|A|named", "{删除行}|正行|1"};
+  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1"};
   process(path);
-  EXPECT_EQ(form.List4.items, Entries{});
-  EXPECT_EQ(form.Text9.text, "Sheet1");
+  EXPECT_EQ(logged(), Entries{});
+  EXPECT_EQ(settings.sheetName, "Sheet1");
   const auto after = ReadWithXlrd(output());
   EXPECT_EQ(after.sheets[0].name, "改名");
   EXPECT_EQ(after.sheets[0].value(1, 1), "named");
@@ -157,17 +161,17 @@ TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) 
 
 TEST_F(WorkbookEngineTest, SavingInPlaceWritesTheSource) {
   const std::string path = source("complex_merged_cells.xls");
-  form.Check1.value = 1;
-  form.List3.items = {"1|A|in place"};
+  settings.inPlace = true;
+  settings.rules = {"1|A|in place"};
   process(path);
   EXPECT_EQ(ReadWithXlrd(path).sheets[0].value(1, 1), "in place");
   EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
 }
 
 TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
-  form.List3.items = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
+  settings.rules = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
   const std::string path = source("cjk_single_sheet_borders_merged.xls");
-  form.Text9.text = "第一页";
+  settings.sheetName = "第一页";
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
     process(path);
@@ -176,7 +180,7 @@ TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
   const long long atEnd = host::ResidentBytes(SharedHost().officePid());
   std::printf("office resident memory: %.1f MiB after 10 workbooks, %.1f MiB after 200\n", afterTen / 1048576.0,
               atEnd / 1048576.0);
-  EXPECT_EQ(form.List4.items, Entries{});
+  EXPECT_EQ(logged(), Entries{});
   EXPECT_LT(atEnd, afterTen + 40ll * 1024 * 1024);
 }
 

@@ -1,7 +1,7 @@
 // The main window's three lists: the file queue, the rule list with its two
 // commands and the error log.
 
-#include "batch/ErrorLog.h"
+#include "ui/ErrorLog.h"
 #include <QMenu>
 #include <QShortcut>
 
@@ -62,7 +62,7 @@ void MainWindowView::buildErrorLog() {
   QListWidget* log = binder_.list(ExtentListOf(frame, WindowFont(kSong, 12)), "List4", &Form1::List4, layout::List4);
   connect(log, &QListWidget::itemDoubleClicked, this, [this, log](QListWidgetItem* item) {
     form_.List4.selection = log->row(item);
-    run([this] { batch::OpenLoggedFile(form_, ports_.fileOpener); });
+    run([this] { ui::OpenLoggedFile(form_, ports_.fileOpener); });
   });
   binder_.list(new QListWidget(frame), "xiaotou", &Form1::xiaotou, layout::xiaotou)->hide();
   errorLog_ = log;

@@ -1,7 +1,7 @@
 // The settings beside the rule input panel: the processing speed, the sheet
 // name, the source and save folders, the file-name rules and the veto condition.
 
-#include "batch/FolderScan.h"
+#include "batch/FolderChoice.h"
 #include "rules/RuleEditor.h"
 #include "ui/MainWindowStartup.h"
 #include "ui/qt/Fonts.h"

@@ -20,8 +20,8 @@ TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   scratch.copyCorpus("complex_merged_cells.xls", "in/a.xls");
   scratch.copyCorpus("long_4000_rows_borders.xls", "in/部门/b.xls");
   scratch.copyCorpus("xlsx_renamed.xls", "in/部门/c.xls");
-  batch::WorkbookEngine engine{form, SharedHost(), log};
-  process = [&](const std::string& path) { engine.ProcessWorkbook(path); };
+  batch::WorkbookEngine engine{SharedHost(), log};
+  process = [&](const std::string& path) { engine.ProcessWorkbook(path, ui::RunSettingsOf(form)); };
 
   click("Command11");  // 确定: the sheet name Sheet1
   dialogs.folderAnswers = {source, (scratch.path() / "out").string()};

@@ -18,7 +18,9 @@
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
 #include "batch/BatchDriver.h"
-#include "batch/ErrorLog.h"
+#include "batch/LogFile.h"
+#include "ui/ErrorLog.h"
+#include "ui/FormSettings.h"
 #include "extract/ExtractionResults.h"
 #include "host/HostError.h"
 #include "host/MemoryFigures.h"
@@ -89,7 +91,8 @@ class WindowFixture : public ::testing::Test {
   SetMemory memory;
   RefusingOffice office;
   TempDir scratch;
-  batch::ErrorLog log{form, clock, scratch.path() / "错误日志.log"};
+  batch::LogFile logFile{clock, scratch.path() / "错误日志.log"};
+  ui::ErrorLog log{form, logFile};
   std::vector<std::string> processed;
   std::function<void(const std::string&)> process;  // set: what processing a file does
   std::vector<std::string> extracted;
@@ -98,7 +101,7 @@ class WindowFixture : public ::testing::Test {
   int ends = 0;
   extract::ExtractionResults results;
   batch::BatchDriver driver{form,
-                            {dialogs, clock, log,
+                            {dialogs, clock, logFile,
                              [this](const std::string& p) {
                                processed.push_back(p);
                                if (process) process(p);

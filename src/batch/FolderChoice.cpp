@@ -1,0 +1,49 @@
+#include "batch/FolderChoice.h"
+
+#include "batch/FolderScan.h"
+
+namespace sheetwise::batch {
+namespace {
+
+constexpr const char* kNoSheetName = "表明不正确";
+
+std::string WithTrailingSeparator(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string ScanSummary(size_t folderCount, size_t fileCount) {
+  return std::to_string(folderCount) + "个目录路径\n" + std::to_string(fileCount) + "个文件\n" + "估计需要 " +
+         EstimatedSeconds(fileCount) + " 秒";
+}
+
+}  // namespace
+
+void ScanSourceFolder(ui::Form1& form) {
+  FolderTree tree = ScanFolderTree(form.Text4.text);
+  form.List1 = ui::ListBox{std::move(tree.folders), -1, form.List1.enabled};
+  form.List2 = ui::ListBox{std::move(tree.workbooks), -1, form.List2.enabled};
+}
+
+std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt) { return dialogs.chooseFolder(prompt); }
+
+void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
+  if (form.Text9.text.empty()) {
+    dialogs.message(kNoSheetName, ui::MessageStyle::Information);
+    return;
+  }
+  form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
+  if (form.Text4.text == "/") return;  // cancelled
+  ScanSourceFolder(form);
+  // The counts, then what the scan passed over and why.
+  std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
+  for (const auto& skipped : PassedOver(form.List1.items)) summary += "\n" + skipped.reason;
+  dialogs.message(summary, ui::MessageStyle::Plain);
+}
+
+void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {
+  form.Text5.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
+  if (form.Text5.text == "/") form.Text5.text.clear();  // cancelled
+}
+
+}  // namespace sheetwise::batch

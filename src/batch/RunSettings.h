@@ -1,0 +1,38 @@
+#pragma once
+// The settings of a run as plain values: what the window's fields hold at the
+// moment of a call, or what the batch command's options say.
+
+#include <string>
+#include <vector>
+
+namespace sheetwise::batch {
+
+// Where a processed copy goes: the source folder is replaced by the save
+// folder, the file name gets the prefix and its replacement, and the whole
+// path its own replacement. An empty "from" text means no replacement.
+struct NamingRules {
+  std::string sourceFolder;
+  std::string saveFolder;
+  std::string nameFrom, nameTo;
+  std::string pathFrom, pathTo;
+  std::string namePrefix;
+};
+
+// A workbook whose cell (row, column) on the named sheet does not hold value
+// is left unedited. Off while row or column is empty.
+struct VetoCondition {
+  std::string row;
+  std::string column;
+  std::string value;
+  bool isOn() const { return !row.empty() && !column.empty(); }
+};
+
+struct RunSettings {
+  std::string sheetName = "Sheet1";
+  VetoCondition veto;
+  bool inPlace = false;
+  NamingRules naming;
+  std::vector<std::string> rules;  // rule strings, in order
+};
+
+}  // namespace sheetwise::batch

@@ -1,0 +1,20 @@
+#include "ui/ErrorLog.h"
+
+#include "batch/LogEntries.h"
+
+namespace sheetwise::ui {
+
+void ErrorLog::add(const batch::LogEntry& entry) {
+  form_.List4.items.push_back(entry.text);
+  entries_.push_back(entry);
+  file_.append(entry.text);
+}
+
+void OpenLoggedFile(const Form1& form, host::FileOpener& opener) {
+  const auto& list = form.List4;
+  if (list.selection < 0 || static_cast<size_t>(list.selection) >= list.items.size()) return;
+  const std::string path = batch::LoggedPath(list.items[static_cast<size_t>(list.selection)]);
+  if (!path.empty()) opener.open(path);
+}
+
+}  // namespace sheetwise::ui

@@ -1,0 +1,35 @@
+#pragma once
+// The window's error log: every entry is shown in the error list (List4) and
+// appended to the log file; the reason beside each entry is kept for the list.
+
+#include <string>
+#include <vector>
+
+#include "batch/LogFile.h"
+#include "batch/RunLog.h"
+#include "host/FileOpener.h"
+#include "ui/Form1.h"
+
+namespace sheetwise::ui {
+
+class ErrorLog : public batch::RunLog {
+ public:
+  ErrorLog(Form1& form, batch::LogFile& file) : form_(form), file_(file) {}
+
+  // Adds the entry to List4 and to the log file.
+  void setlog(const std::string& entry) { add({entry, {}, {}}); }
+  void add(const batch::LogEntry& entry) override;
+
+  // Every entry so far, with its reason, in List4's order.
+  const std::vector<batch::LogEntry>& entries() const { return entries_; }
+
+ private:
+  Form1& form_;
+  batch::LogFile& file_;
+  std::vector<batch::LogEntry> entries_;
+};
+
+// On a double click on List4: opens the file named in the selected entry, if any.
+void OpenLoggedFile(const Form1& form, host::FileOpener& opener);
+
+}  // namespace sheetwise::ui
