@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -25,8 +24,7 @@ void OnInterrupt(int) {
 
 int main(int argc, char** argv) {
   // Messages follow the user's locale; numbers are read and written without it.
-  std::setlocale(LC_ALL, "");
-  sheetwise::BindTranslations();
+  sheetwise::UseUserLocale();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);

@@ -53,6 +53,7 @@ std::string ReasonForError(int error, FileAction action, const std::string& path
     case EROFS:
       return Tr("the disk holding %s can only be read", {path});
     case ENOENT:
+      if (action == FileAction::CreateFolder) return Tr("the folder %s cannot be made: a folder above it is missing", {path});
       return IsFolderAction(action) ? Tr("the folder %s does not exist", {path}) : Tr("%s does not exist", {path});
     case ENOTDIR:
       return Tr("a part of %s is a file, not a folder", {path});

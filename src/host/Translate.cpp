@@ -10,13 +10,18 @@ namespace sheetwise {
 namespace fs = std::filesystem;
 
 std::string Tr(const char* english, std::initializer_list<std::string_view> values) {
+  // "%s" takes the next value; "%N$s" the N-th, so a translation may reorder them.
   const std::string_view pattern = Tr(english);
   std::string text;
-  auto value = values.begin();
+  auto next = values.begin();
   for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern.compare(i, 2, "%s") == 0 && value != values.end()) {
-      text += *value++;
+    if (pattern[i] == '%' && pattern.compare(i + 1, 1, "s") == 0 && next != values.end()) {
+      text += *next++;
       ++i;
+    } else if (pattern[i] == '%' && i + 3 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
+               pattern.compare(i + 2, 2, "$s") == 0 && static_cast<size_t>(pattern[i + 1] - '1') < values.size()) {
+      text += *(values.begin() + (pattern[i + 1] - '1'));
+      i += 3;
     } else {
       text += pattern[i];
     }
@@ -47,6 +52,27 @@ void BindTranslations() {
   static const std::string folder = CatalogFolder().string();
   ::bindtextdomain(kTextDomain, folder.c_str());
   ::bind_textdomain_codeset(kTextDomain, "UTF-8");
+}
+
+void UseUserLocale() {
+  if (std::setlocale(LC_ALL, "")) {
+    BindTranslations();
+    return;
+  }
+  // The locale the user asked for is not generated on this machine: its
+  // language is still honoured for messages, with UTF-8 text.
+  std::setlocale(LC_ALL, "C.UTF-8");
+  const char* language = std::getenv("LANGUAGE");
+  if (!language || !*language) {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* value = std::getenv(variable);
+      if (!value || !*value) continue;
+      const std::string name(value, std::strcspn(value, ".@"));
+      if (name != "C" && name != "POSIX") ::setenv("LANGUAGE", name.c_str(), 1);
+      break;
+    }
+  }
+  BindTranslations();
 }
 
 void UseChineseMessages() {

@@ -25,6 +25,10 @@ std::string Tr(const char* english, std::initializer_list<std::string_view> valu
 // (the build's "locale" folder or the installed share/locale) and asks for UTF-8.
 void BindTranslations();
 
+// For the batch command: the user's locale (setlocale(LC_ALL, "")); when that
+// locale is not installed, its language still chooses the messages.
+void UseUserLocale();
+
 // For the window: Simplified Chinese whatever the user's locale.
 void UseChineseMessages();
 
