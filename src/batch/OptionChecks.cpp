@@ -101,6 +101,17 @@ void CheckFolder(const std::string& option, const std::string& path, int access)
   }
 }
 
+// The save folder is made when missing, inside a folder that must exist.
+void CheckSaveFolder(const std::string& path) {
+  std::error_code ec;
+  if (fs::exists(path, ec)) {
+    CheckFolder("--save", path, W_OK | X_OK);
+    return;
+  }
+  const fs::path parent = fs::absolute(path).lexically_normal().parent_path();
+  CheckFolder("--save", parent.string(), W_OK | X_OK);
+}
+
 // A file the run will write (appending or replacing): its folder must take it.
 void CheckWritableFile(const std::string& option, const std::string& path) {
   std::error_code ec;
@@ -126,7 +137,7 @@ void CheckRuleFile(const std::string& path) {
 void CheckPaths(const BatchOptions& o) {
   CheckFolder("--source", o.source, R_OK | X_OK);
   CheckRuleFile(o.rulesFile);
-  if (!o.save.empty()) CheckFolder("--save", o.save, W_OK | X_OK);
+  if (!o.save.empty()) CheckSaveFolder(o.save);
   if (!o.log.empty()) CheckWritableFile("--log", o.log);
   if (!o.output.empty()) CheckWritableFile("--output", o.output);
   if (!o.report.empty()) CheckWritableFile("--report", o.report);
