@@ -181,5 +181,26 @@ TEST(RunReport, JsonLinesNameTheBadRule) {
   EXPECT_FALSE(fs::exists(dir.path() / "out/a.xls"));
 }
 
+// The office's own lock and temporary names are longer than the target's: a
+// name near the file system's limit is still saved, one past it is refused.
+TEST(RunReport, NamesUpToTheLimitAreSavedLongerOnesSaySo) {
+  TempDir dir;
+  const std::string nearLimit = std::string(240, 'n') + ".xls";  // 254 bytes with the prefix
+  const std::string pastLimit = std::string(246, 'p') + ".xls";  // 260 bytes with the prefix
+  test::WriteTableWorkbook(dir.path() / "src" / nearLimit, "Name\nok\n");
+  test::WriteTableWorkbook(dir.path() / "src" / pastLimit, "Name\nok\n");
+  std::ofstream(dir / "rules.txt") << "1|B|edited\n";
+  RunCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--prefix", "0123456789",
+              "--report", dir / "r.csv", "--log", dir / "run.log"});
+  const Rows rows = ParseCsv(Read(dir / "r.csv"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][1], "processed") << rows[1][3];
+  EXPECT_TRUE(fs::exists(dir.path() / "out" / ("0123456789" + nearLimit)));
+  EXPECT_EQ(rows[2][1], "failed");
+  EXPECT_NE(rows[2][3].find("the name is too long for the file system (260 bytes, at most 255)"), std::string::npos)
+      << rows[2][3];
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator()), 1);
+}
+
 }  // namespace
 }  // namespace sheetwise::batch
