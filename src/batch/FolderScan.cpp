@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -113,16 +114,19 @@ std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders) {
       skipped.push_back({folder, Tr("skipped: %s", {host::ReasonForError(ec.value(), host::FileAction::OpenFolder, folder)})});
       continue;
     }
-    std::vector<std::string> dangling;
+    std::vector<std::pair<std::string, int>> broken;  // links that lead nowhere, with the error
     for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
       const std::string name = it->path().filename().string();
-      std::error_code statError;
-      if (!IsHidden(name) && it->is_symlink(statError) && !fs::exists(it->path(), statError)) dangling.push_back(name);
+      struct stat info {};
+      if (!IsHidden(name) && ::stat(it->path().c_str(), &info) != 0 && (errno == ENOENT || errno == ELOOP)) {
+        broken.emplace_back(name, errno);
+      }
     }
-    std::sort(dangling.begin(), dangling.end());
-    for (const auto& name : dangling) {
+    std::sort(broken.begin(), broken.end());
+    for (const auto& [name, error] : broken) {
       const std::string path = CollapseSeparators(folder + "/" + name);
-      skipped.push_back({path, Tr("skipped: %s is a link to something that does not exist", {path})});
+      skipped.push_back({path, error == ELOOP ? Tr("skipped: %s is a link that leads back to itself", {path})
+                                              : Tr("skipped: %s is a link to something that does not exist", {path})});
     }
   }
   return skipped;
