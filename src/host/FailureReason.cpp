@@ -22,6 +22,8 @@ std::string PermissionReason(FileAction action, const std::string& path) {
   switch (action) {
     case FileAction::ReadFile:
       return Tr("no permission to read %s", {path});
+    case FileAction::WriteFile:
+      return Tr("no permission to write %s", {path});
     case FileAction::OpenFolder:
       return Tr("no permission to open the folder %s", {path});
     case FileAction::WriteFolder:

@@ -13,6 +13,7 @@ namespace sheetwise::host {
 // What was being done to path when the error came.
 enum class FileAction {
   ReadFile,      // opening or reading a workbook
+  WriteFile,     // writing into or appending to the file path
   OpenFolder,    // listing or entering a folder
   WriteFolder,   // creating a file or folder inside the folder path
   ReplaceFile,   // putting a written file in place of path
