@@ -185,12 +185,12 @@ class Command {
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
-      reportNotStarted(report.get(), queue, emitted);
+      reportNotStarted(report.get(), queue, emitted, e.what());
       io_.err << e.what() << '\n' << Tr("The run stopped: the workbooks not yet processed were not touched.") << '\n';
       return kExitUsage;
     }
     progress.clear();
-    reportNotStarted(report.get(), queue, emitted);
+    reportNotStarted(report.get(), queue, emitted, interrupted_ ? Tr("the run was interrupted") : "");
     summarize(tally, queue.size(), progress.elapsed());
     if (interrupted_) return kExitInterrupted;
     return tally.failed > 0 ? kExitFailures : 0;
@@ -206,11 +206,10 @@ class Command {
   }
 
   // Rows for the workbooks that were queued but never started.
-  void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted) {
+  void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
+                        const std::string& reason) {
     if (!report) return;
-    for (size_t i = emitted; i < queue.size(); ++i) {
-      report->add({queue[i], ReportOutcome::NotStarted, "", interrupted_ ? Tr("the run was interrupted") : "", {}, 0});
-    }
+    for (size_t i = emitted; i < queue.size(); ++i) report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0});
   }
 
   void summarize(const Tally& tally, size_t queued, double seconds) {

@@ -134,6 +134,19 @@ void CheckRuleFile(const std::string& path) {
   if (const auto reason = host::UnreadableReason(path)) Refuse("--rules: " + *reason);
 }
 
+// The files the run writes must be different files.
+void CheckDistinct(const std::vector<std::pair<const char*, std::string>>& files) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t j = i + 1; j < files.size(); ++j) {
+      if (files[i].second.empty() || files[j].second.empty()) continue;
+      std::error_code ec;
+      if (fs::weakly_canonical(files[i].second, ec) == fs::weakly_canonical(files[j].second, ec) && !ec) {
+        Refuse(Tr("%s and %s name the same file %s", {files[i].first, files[j].first, files[i].second}));
+      }
+    }
+  }
+}
+
 void CheckPaths(const BatchOptions& o) {
   CheckFolder("--source", o.source, R_OK | X_OK);
   CheckRuleFile(o.rulesFile);
@@ -141,6 +154,7 @@ void CheckPaths(const BatchOptions& o) {
   if (!o.log.empty()) CheckWritableFile("--log", o.log);
   if (!o.output.empty()) CheckWritableFile("--output", o.output);
   if (!o.report.empty()) CheckWritableFile("--report", o.report);
+  CheckDistinct({{"--log", o.log}, {"--output", o.output}, {"--report", o.report}});
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ TEST_F(BatchArguments, EachProblemIsFoundBeforeTheFirstWorkbook) {
       {{"--source", dir / "src", "--rules", dir / "rules.txt", "--save", out, "--log", out}, "--log: " + out +
                                                                                               " is a folder"},
       {with({"--save", out, "--report", dir / "no/r.csv"}), "--report: the folder " + dir / "no" + " does not exist"},
+      {with({"--save", out, "--report", dir / "run.log"}), "--log and --report name the same file"},
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunInProcess(args);
