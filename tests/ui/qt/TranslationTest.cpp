@@ -10,9 +10,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <fstream>
 
 #include "TableWorkbook.h"
 #include "WindowFixture.h"
+#include "host/FailureReason.h"
 #include "host/LibreOfficeHost.h"
 #include "ui/qt/PickerView.h"
 #include "ui/qt/ResultsView.h"
@@ -62,6 +64,11 @@ TEST(QtTranslations, MessageAndInputBoxesSpeakChinese) {
   EXPECT_EQ(ButtonTexts(input), (QStringList{"取消", "确定"}));
 }
 
+TEST(WindowMessages, ReasonsAreChineseWhateverTheLocale) {
+  EXPECT_EQ(host::ReasonForError(EACCES, host::FileAction::WriteFolder, "/out"), "没有写入目录 /out 的权限");
+  EXPECT_EQ(host::ReasonForError(ENOSPC, host::FileAction::ReplaceFile, "/out/a.xls"), "磁盘已满：没有空间写入 /out/a.xls");
+}
+
 class WindowReasons : public WindowFixture {};
 
 TEST_F(WindowReasons, EachErrorLogEntryShowsItsReason) {
@@ -99,6 +106,29 @@ TEST_F(WindowReasons, SampleGridShowsDatesAsTheSheetDoesAndThePickerWritesThem) 
   QTest::keyClick(&grid, Qt::Key_Return);
   EXPECT_NE(std::find(form.List3.items.begin(), form.List3.items.end(), "7|B|2024-01-31"), form.List3.items.end())
       << ::testing::PrintToString(form.List3.items);
+}
+
+class MissingOffice final : public host::Application {
+ public:
+  std::unique_ptr<host::Workbook> open(const std::string&, host::OpenMode) override {
+    throw host::HostUnavailable("LibreOffice is not installed: /opt/lo/program/soffice is missing");
+  }
+};
+
+TEST_F(WindowReasons, QuickAddSaysTheOfficeIsMissingNotThatTheSheetNameIsWrong) {
+  TempDir dir;
+  std::ofstream(dir / "sample.xls") << "x";
+  MissingOffice missing;
+  rules::QuickAdd quickAddWithoutOffice{form, form2, dialogs, missing};
+  dialogs.fileAnswers = {dir / "sample.xls"};
+  quickAddWithoutOffice.command9();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  const std::string& message = dialogs.messages[0].first;
+  EXPECT_EQ(message.find("表名不正确"), std::string::npos) << message;
+  EXPECT_NE(message.find("无法启动 LibreOffice"), std::string::npos) << message;
+  EXPECT_NE(message.find("原因：LibreOffice is not installed"), std::string::npos) << message;
+  EXPECT_NE(message.find("系统管理员"), std::string::npos) << message;
+  EXPECT_FALSE(form2.visible);
 }
 
 }  // namespace
