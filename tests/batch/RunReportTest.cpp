@@ -4,6 +4,11 @@
 #include "batch/RunReport.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <cstdlib>
 #include <filesystem>
@@ -200,6 +205,35 @@ TEST(RunReport, NamesUpToTheLimitAreSavedLongerOnesSaySo) {
   EXPECT_NE(rows[2][3].find("the name is too long for the file system (260 bytes, at most 255)"), std::string::npos)
       << rows[2][3];
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator()), 1);
+}
+
+// A save folder on a disk that fills up while the office writes.
+TEST(RunReport, AFullDiskIsTheReasonAndNothingHalfWrittenStays) {
+  TempDir dir;
+  test::WriteTableWorkbook(dir.path() / "src/a.xls", "Name,Amount\nok,1\n");
+  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  const fs::path disk = dir.path() / "disk";
+  fs::create_directory(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "a small disk cannot be mounted here: " << std::strerror(errno);
+  }
+  {
+    // Leave a few kilobytes: less than any workbook the office writes.
+    std::ofstream filler(disk / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 62 && filler; ++i) filler << block << std::flush;
+  }
+  const auto run = RunCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", (disk / "out").string(),
+                               "--report", dir / "r.csv", "--log", dir / "run.log"});
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(disk)) left.push_back(entry.path().filename().string());
+  ::umount(disk.c_str());
+  std::sort(left.begin(), left.end());
+  const Rows rows = ParseCsv(Read(dir / "r.csv"));
+  ASSERT_EQ(rows.size(), 2u) << run.err;
+  EXPECT_EQ(rows[1][1], "failed");
+  EXPECT_NE(rows[1][3].find("the disk is full"), std::string::npos) << rows[1][3];
+  EXPECT_EQ(left, (std::vector<std::string>{"filler", "out"})) << ::testing::PrintToString(left);
 }
 
 }  // namespace
