@@ -207,6 +207,22 @@ TEST(RunReport, NamesUpToTheLimitAreSavedLongerOnesSaySo) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator()), 1);
 }
 
+// A file name in a legacy encoding (GBK "报表") is named as such.
+TEST(RunReport, NamesThatAreNotUtf8SaySo) {
+  TempDir dir;
+  test::WriteTableWorkbook(dir.path() / "src" / "\xB1\xA8\xB1\xED.xls", "Name\nok\n");
+  std::ofstream(dir / "rules.txt") << "1|B|edited\n";
+  RunCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--report", dir / "r.csv",
+              "--log", dir / "run.log"});
+  const Rows rows = ParseCsv(Read(dir / "r.csv"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1][0], dir / "src/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.xls");
+  EXPECT_EQ(rows[1][1], "failed");
+  EXPECT_NE(rows[1][3].find("the file name is not UTF-8 text, which the office cannot open; rename the file"),
+            std::string::npos)
+      << rows[1][3];
+}
+
 // A save folder on a disk that fills up while the office writes.
 TEST(RunReport, AFullDiskIsTheReasonAndNothingHalfWrittenStays) {
   TempDir dir;
