@@ -6,6 +6,7 @@
 #include "extract/CsvWriter.h"
 #include "host/FailureReason.h"
 #include "rules/RuleString.h"
+#include "rules/Utf8Text.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -19,7 +20,7 @@ std::string JoinedDifferences(const std::vector<std::string>& differences) {
 
 std::string JsonString(const std::string& text) {
   std::string json = "\"";
-  for (const char c : ValidUtf8(text)) {
+  for (const char c : rules::ValidUtf8(text)) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       json += '\\';
@@ -42,19 +43,6 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
-// Length of the UTF-8 sequence starting at text[i], 0 when it is not one.
-size_t SequenceLength(const std::string& text, size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 && lead >= 0xC2 ? 2 : (lead >> 4) == 0xE ? 3
-                                   : (lead >> 3) == 0x1E && lead <= 0xF4      ? 4
-                                                                              : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return 0;
-  }
-  return length;
-}
-
 }  // namespace
 
 const char* OutcomeName(ReportOutcome outcome) {
@@ -73,26 +61,10 @@ const char* OutcomeName(ReportOutcome outcome) {
   return "";
 }
 
-std::string ValidUtf8(const std::string& text) {
-  std::string valid;
-  for (size_t i = 0; i < text.size();) {
-    const size_t length = SequenceLength(text, i);
-    if (length == 0) {
-      valid += "\xEF\xBF\xBD";
-      ++i;
-    } else {
-      valid.append(text, i, length);
-      i += length;
-    }
-  }
-  return valid;
-}
-
 std::string CsvReportRow(const ReportRow& row) {
-  using extract::CsvField;
-  return CsvField(ValidUtf8(row.source)) + ',' + OutcomeName(row.outcome) + ',' + CsvField(ValidUtf8(row.output)) +
-         ',' + CsvField(ValidUtf8(row.reason)) + ',' + CsvField(ValidUtf8(JoinedDifferences(row.differences))) + ',' +
-         rules::FixedNumberText(row.seconds, 2) + "\r\n";
+  const auto field = [](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text)); };
+  return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
+         field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + "\r\n";
 }
 
 std::string JsonReportRow(const ReportRow& row) {

@@ -28,8 +28,6 @@ struct ReportRow {
 // One CSV field or one row, as written.
 std::string CsvReportRow(const ReportRow& row);
 std::string JsonReportRow(const ReportRow& row);
-// Text that is valid UTF-8: each byte that is not becomes U+FFFD.
-std::string ValidUtf8(const std::string& text);
 
 class RunReport {
  public:

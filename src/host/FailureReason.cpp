@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "host/Translate.h"
+#include "rules/Utf8Text.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
@@ -155,18 +156,8 @@ std::optional<std::string> NameTooLongReason(const fs::path& target) {
 }
 
 std::optional<std::string> NotUtf8Reason(const std::string& path) {
-  size_t i = 0;
-  while (i < path.size()) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    const size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    bool valid = length > 0 && i + length <= path.size();
-    for (size_t k = 1; valid && k < length; ++k) valid = (static_cast<unsigned char>(path[i + k]) >> 6) == 0x2;
-    if (!valid) {
-      return Tr("the file name is not UTF-8 text, which the office cannot open; rename the file: %s", {path});
-    }
-    i += length;
-  }
-  return std::nullopt;
+  if (rules::IsValidUtf8(path)) return std::nullopt;
+  return Tr("the file name is not UTF-8 text, which the office cannot open; rename the file: %s", {path});
 }
 
 }  // namespace sheetwise::host
