@@ -1,18 +1,17 @@
 #include "batch/BatchCommand.h"
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
 #include "batch/BatchOptions.h"
-#include "batch/OptionChecks.h"
-#include "batch/RunReport.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
+#include "batch/OptionChecks.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
+#include "batch/RunReport.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
