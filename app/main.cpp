@@ -1,6 +1,8 @@
 // sheetwise: the window program. Shows the about box; the main window is
 // loaded, hidden, behind it.
 
+#include <signal.h>
+
 #include <QApplication>
 #include <QStyleFactory>
 #include <memory>
@@ -13,6 +15,9 @@
 
 int main(int argc, char** argv) {
   using namespace sheetwise;
+  // An office that dies mid-call makes the bridge's writes fail instead of
+  // ending the program.
+  ::signal(SIGPIPE, SIG_IGN);
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();

@@ -15,7 +15,8 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-// Ctrl-C lets the workbooks in progress finish; a second one ends at once.
+// Ctrl-C, SIGTERM and SIGHUP let the workbooks in progress finish; a second
+// one ends at once (the office processes end with the program regardless).
 void OnInterrupt(int) {
   if (g_interrupted.exchange(true)) ::_exit(130);
 }
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
+  // A reader that goes away, or an office that dies mid-call, makes writes
+  // fail instead of ending the program; a closed output stops the run.
+  ::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   return sheetwise::batch::RunBatchCommand(args, {std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1},
                                            g_interrupted);

@@ -60,6 +60,7 @@ set(UNO_TYPES
   com.sun.star.table.XColumnRowRange
   com.sun.star.table.XTableColumns
   com.sun.star.table.XTableRows
+  com.sun.star.util.CellProtection
   com.sun.star.util.Date
   com.sun.star.text.XText
   com.sun.star.util.NumberFormat

@@ -11,6 +11,7 @@
 #include "batch/OptionChecks.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
+#include "batch/RunPlan.h"
 #include "batch/RunReport.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
@@ -108,7 +109,7 @@ class Progress {
 
 class Command {
  public:
-  Command(CommandStreams io, const std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
+  Command(CommandStreams io, std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
       : io_(io), interrupted_(interrupted), hostOptions_(hostOptions) {}
 
   int run(const std::vector<std::string>& args) {
@@ -122,11 +123,13 @@ class Command {
       return 0;
     }
     const auto rules = rules::LoadRuleFile(options_.rulesFile);
-    if (const auto notice = CheckRuleList(options_, rules)) io_.err << *notice << '\n';
     settings_ = RunSettingsFor(options_, rules);
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder);
+    const bool copies = !options_.inPlace && !options_.extract;
+    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
+    checkPlan(tree);
+    if (const auto notice = CheckRuleList(options_, rules)) io_.err << *notice << '\n';
     const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
     if (options_.dryRun) return dryRun(queue);
     if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
@@ -134,6 +137,21 @@ class Command {
   }
 
  private:
+  std::string logPath() const { return options_.log.empty() ? std::string(kLogFileName) : options_.log; }
+
+  // Every shard checks the whole tree, so shards never write over each other.
+  void checkPlan(const FolderTree& tree) const {
+    const RunFiles files{options_.rulesFile, logPath(), options_.output, options_.report};
+    if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
+      throw UsageError(PlanProblemText(*problem));
+    }
+  }
+
+  // A closed output (a reader that went away) ends the run as Ctrl-C does.
+  void noticeClosedOutput(const std::ostream* csv) {
+    if (!io_.out || !io_.err || (csv && !*csv)) interrupted_ = true;
+  }
+
   int dryRun(const std::vector<std::string>& queue) {
     for (const auto& path : queue) {
       io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
@@ -149,7 +167,7 @@ class Command {
   }
 
   int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
-    LogFile log(clock_, std::filesystem::path(options_.log.empty() ? std::string(kLogFileName) : options_.log));
+    LogFile log(clock_, std::filesystem::path(logPath()));
     log.startRun();
     std::unique_ptr<RunReport> report = openReport();
     Tally tally;
@@ -181,6 +199,7 @@ class Command {
         tally.count(row.outcome);
         emitted = index + 1;
         progress.draw(index + 1);
+        noticeClosedOutput(csv);
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
@@ -224,7 +243,7 @@ class Command {
   }
 
   CommandStreams io_;
-  const std::atomic<bool>& interrupted_;
+  std::atomic<bool>& interrupted_;
   host::HostOptions hostOptions_;
   host::SystemClock clock_;
   BatchOptions options_;
@@ -234,7 +253,7 @@ class Command {
 
 }  // namespace
 
-int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, const std::atomic<bool>& interrupted,
+int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, std::atomic<bool>& interrupted,
                     const host::HostOptions& hostOptions) {
   try {
     return Command(io, interrupted, hostOptions).run(args);

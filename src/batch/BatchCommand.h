@@ -18,8 +18,9 @@ struct CommandStreams {
 };
 
 // Exit status: 0 no file failed, 1 some failed, 2 bad arguments or no office,
-// 130 interrupted (the workbooks in progress were finished).
-int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, const std::atomic<bool>& interrupted,
+// 130 interrupted (the workbooks in progress were finished). A closed output
+// stream sets interrupted and ends the run the same way.
+int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, std::atomic<bool>& interrupted,
                     const host::HostOptions& hostOptions = {});
 
 }  // namespace sheetwise::batch

@@ -1,6 +1,7 @@
 #include "batch/BatchDriver.h"
 
 #include "batch/FolderScan.h"
+#include "batch/RunPlan.h"
 #include "batch/OutputNaming.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
@@ -18,8 +19,8 @@ constexpr int kCleanUpTick = 10;
 
 void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
-  if (!startChecksPass()) return;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
+  if (!startChecksPass()) return;
   if (form_.Check1.value == 0) MakeMirroredFolders(ui::NamingRulesOf(form_), form_.List1.items);
   setPanelsEnabled(false);
   form_.Timer1.interval = form_.HScroll1.value;
@@ -45,7 +46,26 @@ bool BatchDriver::startChecksPass() {
     ports_.dialogs.message(*problem, ui::MessageStyle::Plain);
     return false;
   }
+  if (const auto problem = planProblem()) {
+    ports_.dialogs.message(PlanProblemTextForWindow(*problem), ui::MessageStyle::Plain);
+    return false;
+  }
   return true;
+}
+
+// The save folder's own workbooks are no sources (they are this run's copies),
+// then the whole plan is checked before any file is written.
+std::optional<PlanProblem> BatchDriver::planProblem() {
+  const RunSettings settings = ui::RunSettingsOf(form_);
+  const bool extraction = form_.Check2.value == 1;
+  if (!settings.inPlace && !extraction) {
+    FolderTree tree{form_.List1.items, form_.List2.items};
+    LeaveOutFolder(tree, settings.naming.saveFolder);
+    form_.List1.items = std::move(tree.folders);
+    form_.List2.items = std::move(tree.workbooks);
+  }
+  return CheckRunPlan(settings, extraction, form_.List2.items, form_.List1.items,
+                      {"", ports_.logFile.file().string(), "", ""});
 }
 
 void BatchDriver::setPanelsEnabled(bool enabled) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "batch/LogFile.h"
+#include "batch/RunPlan.h"
 #include "host/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
@@ -39,6 +40,7 @@ class BatchDriver {
 
  private:
   bool startChecksPass();
+  std::optional<PlanProblem> planProblem();
   void setPanelsEnabled(bool enabled);
   void processFirstQueued();
   void endRun();

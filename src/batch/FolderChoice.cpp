@@ -20,7 +20,7 @@ std::string ScanSummary(size_t folderCount, size_t fileCount) {
 }  // namespace
 
 void ScanSourceFolder(ui::Form1& form) {
-  FolderTree tree = ScanFolderTree(form.Text4.text);
+  FolderTree tree = ScanFolderTree(form.Text4.text, form.Check1.value == 1 ? "" : form.Text5.text);
   form.List1 = ui::ListBox{std::move(tree.folders), -1, form.List1.enabled};
   form.List2 = ui::ListBox{std::move(tree.workbooks), -1, form.List2.enabled};
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "batch/RunPlan.h"
 #include "host/FailureReason.h"
 #include "host/Translate.h"
 #include "rules/TextReplace.h"
@@ -71,7 +72,7 @@ bool LeadsBackToItsOwnPath(const std::string& folder) {
 
 }  // namespace
 
-FolderTree ScanFolderTree(const std::string& sourceFolder) {
+FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut) {
   FolderTree tree{{sourceFolder}, {}};
   // The list grows while it is walked: the count is read afresh for every
   // step, so the folders appended are walked in their turn.
@@ -84,7 +85,14 @@ FolderTree ScanFolderTree(const std::string& sourceFolder) {
       tree.workbooks.push_back(CollapseSeparators(folder + "/" + name));
     }
   }
+  LeaveOutFolder(tree, leftOut);
   return tree;
+}
+
+void LeaveOutFolder(FolderTree& tree, const std::string& leftOut) {
+  if (leftOut.empty() || tree.folders.empty() || LiesWithin(tree.folders.front(), leftOut)) return;
+  EraseWithin(tree.folders, leftOut);
+  EraseWithin(tree.workbooks, leftOut);
 }
 
 void ListSubfolders(std::vector<std::string>& folders, const std::string& folder) {

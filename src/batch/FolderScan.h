@@ -14,8 +14,13 @@ struct FolderTree {
 };
 
 // Walks the tree of sourceFolder (ending in "/") breadth-first and lists the
-// workbooks of every folder.
-FolderTree ScanFolderTree(const std::string& sourceFolder);
+// workbooks of every folder, leaving out the folder leftOut (the save folder)
+// when it lies inside the tree: a run never takes its own copies for sources.
+FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut = "");
+
+// Removes leftOut and everything below it from the tree's folders and
+// workbooks, unless leftOut is the tree's own top folder or empty.
+void LeaveOutFolder(FolderTree& tree, const std::string& leftOut);
 
 // Appends the immediate subfolders of folder (ending in "/") to folders, in
 // name order. Hidden folders are left out, and so is a folder that leads back

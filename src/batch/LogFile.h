@@ -19,6 +19,7 @@ class LogFile {
       : clock_(clock), file_(std::move(file)) {}
 
   void append(const std::string& entry);
+  const std::filesystem::path& file() const { return file_; }
 
   // Forgets the write failure of the previous run.
   void startRun();

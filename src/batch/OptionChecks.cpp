@@ -71,7 +71,6 @@ void CheckSheetAndNames(const BatchOptions& o) {
   }
   if (!o.nameFrom.empty() || !o.nameTo.empty()) {
     if (o.nameFrom.empty()) Refuse(Tr("--name-replace needs a text to replace"));
-    if (o.nameTo.find('/') != std::string::npos) Refuse(Tr("--name-replace: a file name cannot hold \"/\""));
   }
   if ((!o.pathFrom.empty() || !o.pathTo.empty()) && o.pathFrom.empty()) {
     Refuse(Tr("--path-replace needs a text to replace"));
@@ -112,8 +111,17 @@ void CheckSaveFolder(const std::string& path) {
   CheckFolder("--save", parent.string(), W_OK | X_OK);
 }
 
+// Whether folder lies in the save folder, where the run makes the mirrored folders.
+bool InSaveFolder(const fs::path& folder, const std::string& save) {
+  if (save.empty()) return false;
+  const fs::path root = fs::absolute(save).lexically_normal();
+  const fs::path relative = folder.lexically_normal().lexically_relative(root);
+  return !relative.empty() && *relative.begin() != "..";
+}
+
 // A file the run will write (appending or replacing): its folder must take it.
-void CheckWritableFile(const std::string& option, const std::string& path) {
+// save: the save folder, in which missing folders are made by the run.
+void CheckWritableFile(const std::string& option, const std::string& path, const std::string& save) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) Refuse(Tr("%s: %s is a folder, not a file", {option, path}));
   if (fs::exists(path, ec)) {
@@ -121,7 +129,10 @@ void CheckWritableFile(const std::string& option, const std::string& path) {
     return;
   }
   const fs::path folder = fs::absolute(path).parent_path();
-  if (!fs::is_directory(folder, ec)) Refuse(option + ": " + ReasonForError(ENOENT, FileAction::OpenFolder, folder.string()));
+  if (!fs::is_directory(folder, ec)) {
+    if (InSaveFolder(folder, save)) return;
+    Refuse(option + ": " + ReasonForError(ENOENT, FileAction::OpenFolder, folder.string()));
+  }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
     Refuse(option + ": " + ReasonForError(errno, FileAction::WriteFolder, folder.string()));
   }
@@ -134,27 +145,13 @@ void CheckRuleFile(const std::string& path) {
   if (const auto reason = host::UnreadableReason(path)) Refuse("--rules: " + *reason);
 }
 
-// The files the run writes must be different files.
-void CheckDistinct(const std::vector<std::pair<const char*, std::string>>& files) {
-  for (size_t i = 0; i < files.size(); ++i) {
-    for (size_t j = i + 1; j < files.size(); ++j) {
-      if (files[i].second.empty() || files[j].second.empty()) continue;
-      std::error_code ec;
-      if (fs::weakly_canonical(files[i].second, ec) == fs::weakly_canonical(files[j].second, ec) && !ec) {
-        Refuse(Tr("%s and %s name the same file %s", {files[i].first, files[j].first, files[i].second}));
-      }
-    }
-  }
-}
-
 void CheckPaths(const BatchOptions& o) {
   CheckFolder("--source", o.source, R_OK | X_OK);
   CheckRuleFile(o.rulesFile);
   if (!o.save.empty()) CheckSaveFolder(o.save);
-  if (!o.log.empty()) CheckWritableFile("--log", o.log);
-  if (!o.output.empty()) CheckWritableFile("--output", o.output);
-  if (!o.report.empty()) CheckWritableFile("--report", o.report);
-  CheckDistinct({{"--log", o.log}, {"--output", o.output}, {"--report", o.report}});
+  if (!o.log.empty()) CheckWritableFile("--log", o.log, o.save);
+  if (!o.output.empty()) CheckWritableFile("--output", o.output, o.save);
+  if (!o.report.empty()) CheckWritableFile("--report", o.report, o.save);
 }
 
 }  // namespace

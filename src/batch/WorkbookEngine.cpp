@@ -1,16 +1,22 @@
 #include "batch/WorkbookEngine.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "batch/LogEntries.h"
 #include "batch/OutputNaming.h"
 #include "batch/RuleOperations.h"
+#include "host/InPlaceGuard.h"
 #include "host/Translate.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::batch {
 namespace {
+
+// How long a workbook waits for another run of this program that processes it.
+constexpr std::chrono::milliseconds kSourceLockWait{120000};
 
 enum class FailureEntry { ProcessingError, RuleFailure };
 
@@ -60,12 +66,24 @@ void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Workshe
   }
 }
 
+// Another program's open copy would be lost on its next save, and a second
+// run of this program would interleave its edits: the file waits for the
+// other run, and is left alone while another program has it open.
+host::SourceLock GuardInPlace(const std::string& path) {
+  if (const auto lockFile = host::ForeignLockFile(path)) {
+    throw RuleError(Tr("the workbook is open in another program (its lock file %s is beside it)", {*lockFile}));
+  }
+  return host::SourceLock(path, kSourceLockWait);
+}
+
 }  // namespace
 
 WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
   FileRun run{path};
   WorkbookResult result;
   try {
+    std::optional<host::SourceLock> lock;
+    if (settings.inPlace) lock = GuardInPlace(path);
     const auto book = office_.open(path, host::OpenMode::Edit);
     const auto named = book->worksheet(settings.sheetName);
     if (VetoPasses(settings.veto, *named)) {

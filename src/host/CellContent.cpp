@@ -64,6 +64,23 @@ ContentKind ClassifyContent(std::string_view text, double* number) {
   return ContentKind::Text;
 }
 
+bool FormulaIsComplete(std::string_view formula) {
+  int depth = 0;
+  char quote = 0;  // inside "text" or 'sheet name'
+  for (const char c : formula) {
+    if (quote) {
+      if (c == quote) quote = 0;  // a doubled quote closes and opens again
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && --depth < 0) {
+      return false;
+    }
+  }
+  return depth == 0 && !quote;
+}
+
 std::string SerialToText(double serial, CivilDate nullDate, bool withDate, bool withTime) {
   // Round to the second first, so 23:59:59.6 carries into the next day.
   const long long totalSeconds = std::llround(serial * 86400.0);

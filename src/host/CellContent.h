@@ -13,6 +13,13 @@ enum class ContentKind { Number, Formula, Text };
 // starting with "=" is a formula; anything else is text, exactly as given.
 ContentKind ClassifyContent(std::string_view text, double* number);
 
+// The most characters a cell of an Excel 97-2003 workbook holds.
+inline constexpr int kMaxCellTextLength = 32767;
+
+// Whether every bracket of the formula is closed and every quoted text ends;
+// the office would close them itself and store another formula.
+bool FormulaIsComplete(std::string_view formula);
+
 struct CivilDate {
   int year;
   int month;

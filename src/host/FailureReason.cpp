@@ -11,6 +11,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "host/InPlaceGuard.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 
@@ -110,19 +111,12 @@ std::string LockOwner(const fs::path& lock) {
 }  // namespace
 
 std::optional<std::string> InUseReason(const fs::path& target) {
-  std::error_code ec;
-  const std::string name = target.filename().string();
-  const fs::path officeLock = target.parent_path() / (".~lock." + name + "#");
-  if (fs::exists(officeLock, ec)) {
-    const std::string owner = LockOwner(officeLock);
-    return owner.empty() ? Tr("%s is open in another program; close it there first", {target.string()})
-                         : Tr("%s is open in another program (by %s); close it there first", {target.string(), owner});
-  }
-  const fs::path otherLock = target.parent_path() / ("~$" + name);
-  if (fs::exists(otherLock, ec)) {
-    return Tr("%s is open in another program; close it there first", {target.string()});
-  }
-  return std::nullopt;
+  const auto lock = ForeignLockFile(target.string());
+  if (!lock) return std::nullopt;
+  const bool officeLock = fs::path(*lock).filename().string().starts_with(".~lock.");
+  const std::string owner = officeLock ? LockOwner(*lock) : "";
+  return owner.empty() ? Tr("%s is open in another program; close it there first", {target.string()})
+                       : Tr("%s is open in another program (by %s); close it there first", {target.string(), owner});
 }
 
 std::optional<std::string> DiskFullReason(const fs::path& folder, const fs::path& probeFolder, std::uintmax_t needed) {

@@ -49,7 +49,7 @@ Reference<css::uno::XComponentContext> LocalContext(const fs::path& programDir) 
 
 std::string UniquePipeName() {
   static std::atomic<int> counter{0};
-  return "sheetwise-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  return kPipeNamePrefix + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
 
@@ -212,6 +212,7 @@ struct LibreOfficeHost::Impl {
       if (!profile) {
         profile = std::make_unique<ProfileSlot>(options.cacheRoot);
         EndStrayOffices(*profile);
+        RemoveStrayPipeSockets();
       }
       session = std::make_shared<LoSession>(options.officeProgramDir, *profile, options.callLimit,
                                             options.startLimit);
@@ -244,15 +245,17 @@ pid_t LibreOfficeHost::officePid() {
 }
 
 std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMode mode) {
+  // Taken first: a file that changes from here on is not saved over in place.
+  const std::optional<FileIdentity> loaded = IdentityOf(path);
   const WorkbookFileInfo info = InspectWorkbookFile(path);
   auto session = impl_->running();
   try {
-    return OpenWorkbook(session, path, info, mode);
+    return OpenWorkbook(session, path, info, mode, loaded);
   } catch (const HostError&) {
     // An office ended from outside may still have looked alive a moment ago:
     // opening changes nothing, so it is tried once more on a new office.
     if (session->alive()) throw;
-    return OpenWorkbook(impl_->running(), path, info, mode);
+    return OpenWorkbook(impl_->running(), path, info, mode, loaded);
   }
 }
 

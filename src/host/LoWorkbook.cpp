@@ -53,6 +53,7 @@
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
+#include "host/LoEditChecks.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "host/Translate.h"
@@ -103,8 +104,20 @@ void CheckSheetName(const std::string& name) {
 // The office's error codes for a formula that does not parse (as opposed to
 // one that computes an error value such as #DIV/0!).
 bool IsSyntaxError(sal_Int32 code) {
-  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518};
+  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518, 520, 526};
   return std::find(std::begin(kSyntax), std::end(kSyntax), code) != std::end(kSyntax);
+}
+
+// What the file format cannot hold, or the office would silently mend.
+void CheckCellContent(const std::string& content) {
+  if (const sal_Int32 length = ToOU(content).getLength(); length > kMaxCellTextLength) {
+    throw HostError(Tr("a cell holds at most %s characters; the text has %s",
+                       {std::to_string(kMaxCellTextLength), std::to_string(length)}));
+  }
+  double number = 0;
+  if (ClassifyContent(content, &number) == ContentKind::Formula && !FormulaIsComplete(content)) {
+    throw HostError(Tr("not a formula the spreadsheet understands (unclosed bracket or quote): %s", {content}));
+  }
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -240,18 +253,22 @@ class LoRange : public Range {
 
   void insertRows() override {
     call(Tr("insert rows at %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("inserting rows at %s", {address_}));
+      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
     });
   }
   void deleteRows() override {
     call(Tr("delete rows %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("deleting rows %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
     });
   }
   void deleteColumns() override {
     call(Tr("delete columns %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("deleting columns %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       css::table::CellRangeAddress columns = address();
       columns.StartRow = 0;
@@ -261,6 +278,7 @@ class LoRange : public Range {
   }
   void clearContents() override {
     call(Tr("clear %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("clearing %s", {address_}));
       using namespace css::sheet::CellFlags;
       Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
       operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
@@ -268,6 +286,8 @@ class LoRange : public Range {
   }
   void mergeCentred() override {
     call(Tr("merge %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("merging %s", {address_}));
+      if (rect_.firstRow == rect_.lastRow && rect_.firstColumn == rect_.lastColumn) return;  // one cell: nothing to merge
       const auto range = cells();
       // Names in alphabetical order, as the multi-property call requires.
       static const Sequence<OUString> names = Seq<OUString>(
@@ -299,6 +319,7 @@ class LoRange : public Range {
       throw HostError(Tr("a row height of %s is not between 0 and 409 points", {rules::GeneralNumberText(points)}));
     }
     call(Tr("set the row height of %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("a row height at %s", {address_}));
       Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
       rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
@@ -310,6 +331,7 @@ class LoRange : public Range {
                          {rules::GeneralNumberText(characters)}));
     }
     call(Tr("set the column width of %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("a column width at %s", {address_}));
       const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
       Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
@@ -363,6 +385,7 @@ class LoWorksheet : public Worksheet {
   void rename(const std::string& newName) override {
     CheckSheetName(newName);
     document_->session().call(Tr("rename a sheet to \"%s\"", {newName}), [&] {
+      CheckStructureUnprotected(document_->component(), Tr("renaming a sheet"));
       Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
       named->setName(ToOU(newName));
       if (FromOU(named->getName()) != newName) {
@@ -397,7 +420,9 @@ class LoWorksheet : public Worksheet {
 
   void setCell(int row, int column, const std::string& content) override {
     CheckCell(row, column);
+    CheckCellContent(content);
     document_->session().call(Tr("write cell %s", {CellName(row, column)}), [&] {
+      CheckCellWritable(sheet_, column - 1, row - 1, Tr("writing cell %s", {CellName(row, column)}));
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       double number = 0;
       switch (ClassifyContent(content, &number)) {
@@ -408,7 +433,7 @@ class LoWorksheet : public Worksheet {
           // Read as the user types it: the session set Excel syntax for input.
           Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("FormulaLocal", Any(ToOU(content)));
           if (IsSyntaxError(cell->getError())) {
-            throw HostError(Tr("not a formula the office understands: %s", {content}));
+            throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
           }
           break;
         case ContentKind::Text:
@@ -514,7 +539,8 @@ class LoWorksheet : public Worksheet {
 
 class LoWorkbookImpl : public Workbook {
  public:
-  explicit LoWorkbookImpl(std::shared_ptr<LoDocument> document) : document_(std::move(document)) {}
+  LoWorkbookImpl(std::shared_ptr<LoDocument> document, std::optional<FileIdentity> loaded)
+      : document_(std::move(document)), loaded_(loaded) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
     return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&]() -> std::unique_ptr<Worksheet> {
@@ -550,8 +576,12 @@ class LoWorkbookImpl : public Workbook {
     });
   }
 
-  void save() override { store(document_->path()); }
-  void saveAs(const std::string& path) override { store(path); }
+  void save() override {
+    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); });
+  }
+  void saveAs(const std::string& path) override {
+    StoreReplacing(path, [&](const fs::path& temp) { write(temp); });
+  }
 
  private:
   std::unique_ptr<Worksheet> wrap(const Any& sheet) {
@@ -559,24 +589,24 @@ class LoWorkbookImpl : public Workbook {
                                          Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
   }
 
-  void store(const std::string& target) {
-    StoreReplacing(target, [&](const fs::path& temp) {
-      document_->session().call(Tr("save %s", {target}), [&] {
-        document_->reenterTextFormulas();
-        Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
-        storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
-                                                  Property("Overwrite", Any(true))}));
-      });
+  void write(const fs::path& temp) {
+    document_->session().call(Tr("save %s", {document_->path()}), [&] {
+      document_->reenterTextFormulas();
+      Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
+      storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
+                                                Property("Overwrite", Any(true))}));
     });
   }
 
   std::shared_ptr<LoDocument> document_;
+  std::optional<FileIdentity> loaded_;  // the source file as it was before loading
 };
 
 }  // namespace
 
 std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
-                                       const WorkbookFileInfo& info, OpenMode mode) {
+                                       const WorkbookFileInfo& info, OpenMode mode,
+                                       std::optional<FileIdentity> loaded) {
   const OUString filter = ToOU(info.filterName);
   // Read-only loading leaves no lock file beside the workbook; edits are
   // allowed again through IsChangeReadOnlyEnabled.
@@ -617,7 +647,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       props->setPropertyValue("IsAdjustHeightEnabled", Any(false));
     }
   });
-  return std::make_unique<LoWorkbookImpl>(document);
+  return std::make_unique<LoWorkbookImpl>(document, loaded);
 }
 
 }  // namespace sheetwise::host

@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+#include <optional>
+
+#include "host/SafeStore.h"
 #include "host/Spreadsheet.h"
 #include "host/WorkbookFile.h"
 
@@ -13,6 +16,7 @@ namespace sheetwise::host {
 class LoSession;
 
 std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
-                                       const WorkbookFileInfo& info, OpenMode mode);
+                                       const WorkbookFileInfo& info, OpenMode mode,
+                                       std::optional<FileIdentity> loaded);
 
 }  // namespace sheetwise::host

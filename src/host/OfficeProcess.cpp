@@ -1,14 +1,19 @@
 #include "host/OfficeProcess.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <pwd.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "host/FailureReason.h"
@@ -19,37 +24,117 @@
 namespace sheetwise::host {
 namespace fs = std::filesystem;
 
-fs::path DefaultCacheRoot() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return fs::path(xdg) / "sheetwise";
-  if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / ".cache" / "sheetwise";
-  return fs::temp_directory_path() / "sheetwise-cache";
+namespace {
+
+bool IsAbsoluteFolder(const char* path) {
+  std::error_code ec;
+  return path && *path == '/' && fs::is_directory(path, ec);
 }
 
-ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
-  const fs::path root = cacheRoot / "office-profiles";
-  std::error_code ec;
-  fs::create_directories(root, ec);
-  if (ec) {
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); IsAbsoluteFolder(home)) return home;
+  if (const passwd* entry = ::getpwuid(::getuid()); entry && IsAbsoluteFolder(entry->pw_dir)) return entry->pw_dir;
+  return "";
+}
+
+// Makes folder with mode 0700 if it is missing; true when it is then private.
+bool MakePrivateFolder(const fs::path& folder) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  return IsPrivateFolder(folder);
+}
+
+// A folder of this user's own under the temporary folder: the fixed name when
+// it is private, otherwise a fresh one (its profiles are then not kept).
+fs::path PrivateTempRoot() {
+  const fs::path temp = fs::temp_directory_path();
+  const fs::path fixed = temp / ("sheetwise-" + std::to_string(::getuid()));
+  if (MakePrivateFolder(fixed)) return fixed;
+  std::string pattern = (temp / ("sheetwise-" + std::to_string(::getuid()) + "-XXXXXX")).string();
+  if (!::mkdtemp(pattern.data())) {
     throw HostError(Tr("the office's working folder cannot be made (%s)",
-                       {ReasonForError(ec.value(), FileAction::CreateFolder, root.string())}));
+                       {ReasonForError(errno, FileAction::WriteFolder, temp.string())}));
   }
+  return pattern;
+}
+
+// Takes a slot's lock file without following a link planted in its place.
+FileDescriptor OpenSlotLock(const fs::path& lockPath) {
+  return FileDescriptor(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+}
+
+void EmptyFolder(const fs::path& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) fs::remove_all(it->path(), ec);
+}
+
+}  // namespace
+
+bool IsPrivateFolder(const fs::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+fs::path DefaultCacheRoot() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return fs::path(xdg) / "sheetwise";
+  if (const std::string home = HomeFolder(); !home.empty()) return fs::path(home) / ".cache" / "sheetwise";
+  return PrivateTempRoot() / "cache";
+}
+
+namespace {
+
+// The folder of the kept profiles under cacheRoot, made private; where that
+// cannot be (a folder of someone else's, or writable by others), one under a
+// private folder of the temporary folder instead.
+fs::path PrivateProfilesRoot(const fs::path& cacheRoot) {
+  std::error_code ec;
+  fs::create_directories(cacheRoot.parent_path(), ec);
+  if (MakePrivateFolder(cacheRoot) && MakePrivateFolder(cacheRoot / "office-profiles")) {
+    return cacheRoot / "office-profiles";
+  }
+  const fs::path fallback = PrivateTempRoot() / "office-profiles";
+  if (!MakePrivateFolder(fallback)) {
+    throw HostError(Tr("the office's working folder cannot be made (%s)",
+                       {ReasonForError(errno, FileAction::CreateFolder, fallback.string())}));
+  }
+  return fallback;
+}
+
+}  // namespace
+
+ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
+  const fs::path root = PrivateProfilesRoot(cacheRoot);
   for (int slot = 0; slot < 256; ++slot) {
-    const fs::path lockPath = root / ("slot-" + std::to_string(slot) + ".lock");
-    FileDescriptor fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!fd) {
-      throw HostError(Tr("the office's working folder cannot be used (%s)",
-                         {ReasonForError(errno, FileAction::WriteFolder, root.string())}));
-    }
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
-      directory_ = root / ("slot-" + std::to_string(slot));
-      lock_ = std::move(fd);
-      return;
-    }
+    const fs::path directory = root / ("slot-" + std::to_string(slot));
+    FileDescriptor fd = OpenSlotLock(root / ("slot-" + std::to_string(slot) + ".lock"));
+    if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+    if (!MakePrivateFolder(directory)) continue;
+    directory_ = directory;
+    lock_ = std::move(fd);
+    if (!MakePrivateFolder(tempDirectory())) continue;
+    EmptyFolder(tempDirectory());
+    return;
   }
   throw HostError(Tr("more than 256 offices are running from the working folder %s", {root.string()}));
 }
 
+fs::path ProfileSlot::tempDirectory() const { return directory_.string() + "-tmp"; }
+
 std::string ProfileSlot::url() const { return "file://" + directory_.string(); }
+
+void RemoveStrayPipeSockets() {
+  const std::string prefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipeNamePrefix;
+  std::error_code ec;
+  for (fs::directory_iterator it("/tmp", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
+    if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
 
 void EndStrayOffices(const ProfileSlot& profile) {
   const std::string marker = "-env:UserInstallation=" + profile.url();
@@ -60,18 +145,84 @@ void EndStrayOffices(const ProfileSlot& profile) {
   }
 }
 
+namespace {
+
+// The environment of the office: this program's, with the headless drawing
+// back end and the slot's own temporary folder.
+std::vector<std::string> OfficeEnvironment(const ProfileSlot& profile) {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string_view text(*entry);
+    if (text.starts_with("SAL_USE_VCLPLUGIN=") || text.starts_with("TMPDIR=")) continue;
+    environment.emplace_back(text);
+  }
+  environment.push_back("SAL_USE_VCLPLUGIN=svp");
+  environment.push_back("TMPDIR=" + profile.tempDirectory().string());
+  return environment;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (auto& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+void ResetSignals() {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  for (int signal = 1; signal < NSIG; ++signal) ::sigaction(signal, &action, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+// Run by the shell that leads the office's process group: a reader in the
+// background waits on the lifeline, then the shell becomes the office itself.
+// The lifeline's last write end is this program's, so the reader sees its end
+// whenever this program ends, however it ends, and ends the whole group.
+constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec \"$0\" \"$@\"";
+
+// In the forked child: only async-signal-safe calls until exec.
+[[noreturn]] void ExecInOwnGroup(int lifeline, char* const* argv, char* const* envp) {
+  ::setpgid(0, 0);
+  ResetSignals();
+  if (lifeline == 3) {
+    ::fcntl(3, F_SETFD, 0);
+  } else {
+    ::dup2(lifeline, 3);
+  }
+  ::close_range(4, ~0U, 0);  // other offices' lifelines, locks held by this program
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    if (null > STDERR_FILENO) ::close(null);
+  }
+  ::execve("/bin/sh", argv, envp);
+  ::_exit(127);
+}
+
+}  // namespace
+
 OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot& profile,
                              const std::string& pipeName)
     : pipeName_(pipeName) {
   // A profile lock left by a killed office would make the next start hesitate.
   std::error_code ec;
   fs::remove(profile.directory() / "user" / ".lock", ec);
+  EmptyFolder(profile.tempDirectory());
 
   const std::string program = (officeProgramDir / "soffice").string();
   if (::access(program.c_str(), X_OK) != 0) {
     throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
   }
   std::vector<std::string> args = {
+      "sh",
+      "-c",
+      kWatchScript,
       program,
       "-env:UserInstallation=" + profile.url(),
       "--headless",
@@ -83,24 +234,17 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
       "--nofirststartwizard",
       "--accept=pipe,name=" + pipeName + ";urp;",
   };
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
+  std::vector<std::string> environment = OfficeEnvironment(profile);
+  const std::vector<char*> argv = Pointers(args);
+  const std::vector<char*> envp = Pointers(environment);
 
+  int lifeline[2];
+  if (::pipe2(lifeline, O_CLOEXEC) != 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
+  FileDescriptor keeperEnd(lifeline[0]);
+  lifeline_ = FileDescriptor(lifeline[1]);
   const pid_t pid = ::fork();
   if (pid < 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
-  if (pid == 0) {
-    ::setpgid(0, 0);
-    const int null = ::open("/dev/null", O_RDWR);
-    if (null >= 0) {
-      ::dup2(null, STDIN_FILENO);
-      ::dup2(null, STDOUT_FILENO);
-      ::dup2(null, STDERR_FILENO);
-    }
-    ::setenv("SAL_USE_VCLPLUGIN", "svp", 1);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
+  if (pid == 0) ExecInOwnGroup(lifeline[0], argv.data(), envp.data());
   ::setpgid(pid, pid);  // also from here, so the group exists before we return
   launcher_ = pid;
 }

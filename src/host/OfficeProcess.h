@@ -1,6 +1,7 @@
 #pragma once
 // One office process started by this program: its own process group, its own
-// user profile slot, ended with the whole group.
+// user profile slot, ended with the whole group. A small watcher in the group
+// ends it when this program ends in any way, SIGKILL included.
 
 #include <sys/types.h>
 
@@ -17,8 +18,14 @@ namespace sheetwise::host {
 class ProfileSlot {
  public:
   // Takes the first free slot under cacheRoot ("slot-0", "slot-1", ...).
+  // A profile folder that is not private to this user (another owner, or
+  // writable by others) is never used: a slot is passed over, and for the
+  // folder of all slots one under a private folder of /tmp is used instead.
   explicit ProfileSlot(const std::filesystem::path& cacheRoot);
   const std::filesystem::path& directory() const { return directory_; }
+  // The office's own temporary folder for this slot; emptied when the slot
+  // is taken, since whoever held it before has gone.
+  std::filesystem::path tempDirectory() const;
   std::string url() const;
 
  private:
@@ -26,8 +33,14 @@ class ProfileSlot {
   FileDescriptor lock_;
 };
 
-// Where kept profiles live: $XDG_CACHE_HOME/sheetwise or ~/.cache/sheetwise.
+// Where kept profiles live: $XDG_CACHE_HOME/sheetwise or ~/.cache/sheetwise
+// (the home from the password database when HOME is unset). Without a usable
+// home, a folder under the temporary folder made private to this user.
 std::filesystem::path DefaultCacheRoot();
+
+// Whether path is a real folder (not a link) owned by this user and
+// writable by nobody else.
+bool IsPrivateFolder(const std::filesystem::path& path);
 
 class OfficeProcess {
  public:
@@ -46,10 +59,17 @@ class OfficeProcess {
  private:
   std::string pipeName_;
   pid_t launcher_ = 0;  // the soffice script's process, leader of the group
+  FileDescriptor lifeline_;  // the group is ended when this closes
   bool reaped_ = false;
 };
 
 // Ends office processes left running on this profile by a program that died.
 void EndStrayOffices(const ProfileSlot& profile);
+
+// Pipe names of this program's offices start with this and this process's id.
+inline constexpr const char* kPipeNamePrefix = "sheetwise-";
+
+// Removes the pipe sockets that offices of ended runs of this program left.
+void RemoveStrayPipeSockets();
 
 }  // namespace sheetwise::host

@@ -1,19 +1,52 @@
 #pragma once
 // Writing a file so that its target is either the old file or the whole new one.
 
+#include <sys/types.h>
+
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace sheetwise::host {
+
+// What a file was at one moment: the same file, with the same size and time
+// of last change, is taken to be unchanged.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  bool operator==(const FileIdentity& other) const;
+};
+
+// The identity of the file at path, links followed; none when it cannot be read.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 
 // Calls write(tempPath) for a path inside a hidden folder made beside target,
 // then renames the written file over target and removes the folder. The folder
 // goes on every path out, so nothing of a failed write stays beside the target.
-// Throws HostError when the target's folder is missing or cannot be written.
+// A replaced file keeps its mode and, where this user may set them, its owner
+// and group. Throws HostError when the target's folder is missing or cannot be
+// written.
 void StoreReplacing(const std::filesystem::path& target,
                     const std::function<void(const std::filesystem::path&)>& write);
 
-// Hidden folders of StoreReplacing start with this.
+// Saving in place over the file that was loaded, whose identity was taken
+// before loading: a link is followed and its target replaced (the link stays).
+// Throws HostError, writing nothing, when the file is read-only (no write
+// permission bit, whoever runs this), has other hard links (replacing it would
+// part them from the new content), changed since it was loaded, or would not
+// keep its owner and group.
+void StoreInPlace(const std::filesystem::path& source, const std::optional<FileIdentity>& loaded,
+                  const std::function<void(const std::filesystem::path&)>& write);
+
+// Hidden folders of StoreReplacing start with this. Each is locked by the
+// process writing in it; one whose writer has gone (a killed run) is removed
+// by the next save into the same folder.
 inline constexpr const char* kStoreFolderPrefix = ".sheetwise-saving-";
+
+// Removes the hidden saving folders in folder whose writer has gone.
+void RemoveAbandonedSaveFolders(const std::filesystem::path& folder);
 
 }  // namespace sheetwise::host

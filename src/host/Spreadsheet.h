@@ -55,7 +55,9 @@ class Workbook {
   virtual std::unique_ptr<Worksheet> worksheetAt(int position) = 0;
   // The sheet that the file stores as active.
   virtual std::unique_ptr<Worksheet> activeSheet() = 0;
-  // Writes over the file it was opened from.
+  // Writes over the file it was opened from (the target of a link), keeping
+  // its mode, owner and group; fails, writing nothing, when that file is
+  // read-only, has other hard links or changed after it was opened.
   virtual void save() = 0;
   // Writes an Excel 97-2003 workbook to path, replacing a file there.
   virtual void saveAs(const std::string& path) = 0;

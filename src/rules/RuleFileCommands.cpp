@@ -19,8 +19,9 @@ void LoadRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
   if (path.empty()) return;
   try {
     for (auto& rule : LoadRuleFile(path)) form.List3.items.push_back(std::move(rule));
-  } catch (const RuleFileError&) {
-    dialogs.message("无法读取规则文件：" + path, ui::MessageStyle::Plain);
+  } catch (const RuleFileError& e) {
+    const std::string where = e.line == 0 ? "" : "（第 " + std::to_string(e.line) + " 行既不是 UTF-8 也不是 GB18030 文本）";
+    dialogs.message("无法读取规则文件：" + path + where, ui::MessageStyle::Plain);
   }
 }
 

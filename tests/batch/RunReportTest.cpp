@@ -177,7 +177,7 @@ TEST(RunReport, JsonLinesNameTheBadRule) {
     ++count;
     EXPECT_EQ(line.rfind("{\"source\":\"" + dir / "src/" + name + "\",\"outcome\":\"failed\",\"output\":\"\"", 0), 0u)
         << line;
-    EXPECT_NE(line.find("\"reason\":\"rule 2 \\\"1|C|=1+*2\\\": not a formula the office understands: =1+*2\""),
+    EXPECT_NE(line.find("\"reason\":\"rule 2 \\\"1|C|=1+*2\\\": not a formula the spreadsheet understands: =1+*2\""),
               std::string::npos)
         << line;
   }

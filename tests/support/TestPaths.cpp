@@ -44,6 +44,8 @@ std::string TempDir::copyCorpus(const std::string& corpusName, const std::string
   const fs::path target = path_ / (name.empty() ? corpusName : name);
   fs::create_directories(target.parent_path());
   fs::copy_file(Corpus(corpusName), target, fs::copy_options::overwrite_existing);
+  // The corpus is read-only; a copy is for the test to edit, in place too.
+  fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
   return target.string();
 }
 

@@ -1,0 +1,149 @@
+// Saving in place replaces only the file that was read: workbooks open in
+// another program, read-only or hard-linked ones are left byte-identical with
+// their reason; a link's target is written and the link stays; the replaced
+// file keeps its mode and group; overlapping runs wait for each other; a file
+// rewritten by someone else after loading is not written over.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "BatchRun.h"
+#include "MadeWorkbooks.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "host/HostError.h"
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Copy(const TempDir& dir, const std::string& name) {
+  fs::create_directories((dir.path() / name).parent_path());
+  fs::copy_file(kExample, dir.path() / name);
+  return dir / name;
+}
+
+// The example's header row, moved down by each inserted row.
+int HeaderRow(const std::string& path) {
+  const auto sheet = test::ReadWithXlrd(path).sheets.at(0);
+  for (int row = 1; row <= 10; ++row) {
+    if (sheet.value(row, 1) == "日期") return row;
+  }
+  return 0;
+}
+
+// Some group this user may give a file other than its current one, or 0.
+gid_t AnotherGroup() {
+  if (::getuid() == 0) return 4242;
+  gid_t groups[64];
+  const int count = ::getgroups(64, groups);
+  for (int i = 0; i < count; ++i) {
+    if (groups[i] != ::getgid()) return groups[i];
+  }
+  return 0;
+}
+
+TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
+  TempDir dir;
+  for (const char* name : {"open.xls", "owned.xls", "readonly.xls", "hard.xls", "plain.xls"}) Copy(dir, "src/" + std::string(name));
+  const std::string target = Copy(dir, "elsewhere/target.xls");
+  fs::create_symlink("../elsewhere/target.xls", dir / "src/link.xls");
+  std::ofstream(dir / "src/.~lock.open.xls#") << "another person,host,2026";
+  std::ofstream(dir / "src/~$owned.xls") << "owner";
+  fs::permissions(dir / "src/readonly.xls", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_hard_link(dir / "src/hard.xls", dir / "elsewhere/hard-too.xls");
+  ::chmod((dir / "src/plain.xls").c_str(), 0640);
+  const gid_t group = AnotherGroup();
+  if (group != 0) {
+    ASSERT_EQ(::chown((dir / "src/plain.xls").c_str(), static_cast<uid_t>(-1), group), 0);
+  }
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  const auto before = test::FileBytes(dir.path());
+
+  const auto result = test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log",
+                                      dir / "run.log"});
+  EXPECT_EQ(result.status, 1);
+  const std::pair<const char*, const char*> refused[] = {
+      {"open.xls", "open in another program"},
+      {"owned.xls", "open in another program"},
+      {"readonly.xls", "read-only"},
+      {"hard.xls", "2 hard links"},
+  };
+  for (const auto& [name, reason] : refused) {
+    const std::string file = "src/" + std::string(name);
+    EXPECT_EQ(test::FileBytes(dir.path()).at(file), before.at(file)) << name;
+    const size_t line = result.err.find(dir / file);
+    ASSERT_NE(line, std::string::npos) << result.err;
+    EXPECT_NE(result.err.substr(line, result.err.find('\n', line) - line).find(reason), std::string::npos)
+        << result.err;
+  }
+  EXPECT_NE(result.err.find("2 processed"), std::string::npos) << result.err;
+
+  EXPECT_TRUE(fs::is_symlink(dir / "src/link.xls"));
+  EXPECT_EQ(HeaderRow(target), 2);
+  EXPECT_EQ(HeaderRow(dir / "src/plain.xls"), 2);
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "src/plain.xls").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (group != 0) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+  EXPECT_EQ(Read(dir / "elsewhere/hard-too.xls"), Read(dir / "src/hard.xls"));
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+}
+
+// Two runs over the same tree at once: each file gets both runs' rows.
+TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
+  TempDir dir;
+  constexpr int kFiles = 16;
+  for (int i = 0; i < kFiles; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  const std::vector<std::string> args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place",
+                                         "--jobs", "2", "--log", dir / "run.log"};
+  const auto first = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
+  const auto second = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
+  EXPECT_EQ(test::WaitForExit(first.pid), 0);
+  EXPECT_EQ(test::WaitForExit(second.pid), 0);
+  for (int i = 0; i < kFiles; ++i) EXPECT_EQ(HeaderRow(dir / ("src/" + std::to_string(i) + ".xls")), 3) << i;
+}
+
+// Another program saves the workbook while it is being edited here: its
+// write is kept, nothing is written, and the save says why.
+TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
+  TempDir dir;
+  const std::string path = Copy(dir, "book.xls");
+  const auto book = test::SharedHost().open(path, host::OpenMode::Edit);
+  book->activeSheet()->setCell(1, 1, "edited here");
+  {
+    std::ofstream other(path, std::ios::binary | std::ios::app);
+    other << "their write";
+  }
+  const std::string theirs = Read(path);
+  try {
+    book->save();
+    ADD_FAILURE() << "saved over a changed file";
+  } catch (const host::HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("changed on disk after it was loaded"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Read(path), theirs);
+  EXPECT_EQ(dir.listing(), "book.xls\n");
+}
+
+}  // namespace
+}  // namespace sheetwise::batch

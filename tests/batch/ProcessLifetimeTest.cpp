@@ -1,0 +1,81 @@
+// Nothing of the batch program outlives it: a closed output ends the run as
+// Ctrl-C does, SIGHUP as SIGTERM; after SIGKILL its offices end at once and the
+// next run removes the hidden saving folders it left.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "BatchRun.h"
+#include "TestPaths.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
+
+class ProcessLifetimeTest : public ::testing::Test {
+ protected:
+  ProcessLifetimeTest() {
+    fs::create_directories(dir.path() / "src");
+    for (int i = 0; i < 120; ++i) fs::copy_file(kExample, dir.path() / "src" / (std::to_string(i) + ".xls"));
+    std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+    std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
+  }
+  std::vector<std::string> editing() const {
+    return {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2", "--log",
+            dir / "run.log"};
+  }
+  TempDir dir;
+};
+
+// As "sheetwise-batch ... 2>&1 | head -1": the CSV of an extraction, and the
+// log lines of an editing run (every other workbook fails, an empty file).
+TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
+  for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
+  std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
+                                         "--jobs", "2", "--log", dir / "run.log"};
+  for (const auto& args : {extracting, editing()}) {
+    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, true);
+    char first[64];
+    ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes a line and goes
+    ::close(program.outFd);
+    EXPECT_EQ(test::WaitForExit(program.pid), 130) << args[4];
+    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+  }
+}
+
+TEST_F(ProcessLifetimeTest, SighupEndsTheRunAsSigtermLeavingNothing) {
+  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  test::WaitForFiles(dir.path() / "out", 2);
+  ::kill(program.pid, SIGHUP);
+  EXPECT_EQ(test::WaitForExit(program.pid), 130);
+  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+}
+
+TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
+  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  test::WaitForFiles(dir.path() / "out", 2);
+  ASSERT_GT(test::OfficesOf(program.pid), 0);
+  ::kill(program.pid, SIGKILL);
+  EXPECT_EQ(test::WaitForExit(program.pid), 128 + SIGKILL);
+  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+  // What a kill in the middle of a save leaves, whether or not this one did.
+  fs::create_directories(dir.path() / "out/.sheetwise-saving-Xk3p9Q");
+  fs::copy_file(kExample, dir.path() / "out/.sheetwise-saving-Xk3p9Q/7.xls");
+
+  const auto next = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  EXPECT_EQ(test::WaitForExit(next.pid), 0);
+  EXPECT_EQ(test::OfficesLeftAfterExit(next.pid), 0);
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+}
+
+}  // namespace
+}  // namespace sheetwise::batch

@@ -1,0 +1,44 @@
+#pragma once
+// Running the batch command in the tests: in this process, or as its own
+// program (for signals, pipes and several runs at once).
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sheetwise::test {
+
+struct BatchResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// The command in this process, with its streams captured.
+BatchResult RunBatch(const std::vector<std::string>& args);
+
+// The batch program started with args; its standard output and errors go to
+// one pipe whose read end is outFd (as "2>&1 |"), or to /dev/null when
+// keepOutput is false.
+struct BatchProgram {
+  pid_t pid = 0;
+  int outFd = -1;
+};
+BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput);
+// The program's exit status (128 + the signal when a signal ended it).
+int WaitForExit(pid_t pid);
+
+// Office processes started by the batch program pid that are still running.
+int OfficesOf(pid_t pid);
+// Waits up to two seconds for them to end; their count then.
+int OfficesLeftAfterExit(pid_t pid);
+
+// Hidden saving folders anywhere below folder.
+std::vector<std::string> HiddenSaveFolders(const std::filesystem::path& folder);
+
+// Waits until count files exist directly in folder (up to a minute).
+void WaitForFiles(const std::filesystem::path& folder, size_t count);
+
+}  // namespace sheetwise::test
