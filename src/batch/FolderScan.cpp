@@ -119,7 +119,8 @@ std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) {
-      skipped.push_back({folder, Tr("skipped: %s", {host::ReasonForError(ec.value(), host::FileAction::OpenFolder, folder)})});
+      const std::string shown = folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+      skipped.push_back({shown, Tr("skipped: %s", {host::ReasonForError(ec.value(), host::FileAction::OpenFolder, shown)})});
       continue;
     }
     std::vector<std::pair<std::string, int>> broken;  // links that lead nowhere, with the error

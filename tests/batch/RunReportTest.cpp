@@ -17,6 +17,8 @@
 
 #include "TableWorkbook.h"
 #include "TestPaths.h"
+#include "Unprivileged.h"
+#include "batch/FolderScan.h"
 #include "batch/BatchCommand.h"
 
 namespace sheetwise::batch {
@@ -205,6 +207,27 @@ TEST(RunReport, NamesUpToTheLimitAreSavedLongerOnesSaySo) {
   EXPECT_NE(rows[2][3].find("the name is too long for the file system (260 bytes, at most 255)"), std::string::npos)
       << rows[2][3];
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator()), 1);
+}
+
+// What the scan passes over says why: a folder that cannot be listed, links to
+// nothing and links to themselves.
+TEST(RunReport, PassedOverEntriesSayWhy) {
+  TempDir dir;
+  const fs::path src = dir.path() / "src";
+  fs::create_directories(src / "shut");
+  fs::permissions(src / "shut", fs::perms::owner_write);
+  fs::create_symlink("nowhere.xls", src / "broken.xls");
+  fs::create_symlink("loop", src / "loop");
+  for (const fs::path& folder : {dir.path(), src}) fs::permissions(folder, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+  const std::string said = test::AsUnprivileged([&] {
+    std::string text;
+    for (const auto& skipped : PassedOver({src.string() + "/", src.string() + "/shut/"})) text += skipped.reason + "\n";
+    return text;
+  });
+  fs::permissions(src / "shut", fs::perms::owner_all);
+  EXPECT_EQ(said, "skipped: " + (src / "broken.xls").string() + " is a link to something that does not exist\n" +
+                      "skipped: " + (src / "loop").string() + " is a link that leads back to itself\n" +
+                      "skipped: no permission to open the folder " + (src / "shut").string() + "\n");
 }
 
 // A file name in a legacy encoding (GBK "报表") is named as such.

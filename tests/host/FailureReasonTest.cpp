@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -15,36 +13,15 @@
 #include <functional>
 
 #include "TestPaths.h"
+#include "Unprivileged.h"
 #include "host/HostError.h"
 #include "host/SafeStore.h"
 
 namespace sheetwise::host {
 namespace {
 namespace fs = std::filesystem;
+using test::AsUnprivileged;
 using test::TempDir;
-
-// Runs read as an unprivileged user (the tests may run as root, for whom
-// permissions do not count) and returns what it gave.
-std::string AsUnprivileged(const std::function<std::string()>& read) {
-  if (::geteuid() != 0) return read();
-  int channel[2];
-  if (::pipe(channel) != 0) return "no pipe";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
-    std::string text = "cannot drop privileges";
-    if (::setgid(65534) == 0 && ::setuid(65534) == 0) text = read();
-    (void)!::write(channel[1], text.data(), text.size());
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string text;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  ::close(channel[0]);
-  ::waitpid(child, nullptr, 0);
-  return text;
-}
 
 std::string StoreFailure(const fs::path& target, const std::function<void(const fs::path&)>& write) {
   try {
