@@ -43,8 +43,9 @@ void CheckIgnored(const BatchOptions& o) {
     Refuse(Tr("--in-place keeps every file name: leave out --prefix, --name-replace and --path-replace"));
   }
   if (o.extract && (naming || !o.vetoRow.empty() || !o.vetoValue.empty())) {
-    Refuse(Tr("--extract neither tests a veto nor names files: leave out --veto-*, --prefix, --name-replace "
-              "and --path-replace"));
+    Refuse(
+        Tr("--extract neither tests a veto nor names files: leave out --veto-*, --prefix, --name-replace "
+           "and --path-replace"));
   }
 }
 
@@ -57,7 +58,8 @@ void CheckVeto(const BatchOptions& o) {
   const auto row = rules::RoundedInteger(o.vetoRow);
   if (!row) Refuse(Tr("--veto-row needs a row number, not \"%s\"", {o.vetoRow}));
   if (*row < 1 || *row > kLastRow) {
-    Refuse(Tr("--veto-row: row %s does not exist (rows are 1 to %s)", {std::to_string(*row), std::to_string(kLastRow)}));
+    Refuse(
+        Tr("--veto-row: row %s does not exist (rows are 1 to %s)", {std::to_string(*row), std::to_string(kLastRow)}));
   }
   if (o.vetoColumn.size() != 1 || o.vetoColumn[0] < 'A' || o.vetoColumn[0] > 'Z') {
     Refuse(Tr("--veto-col needs one capital column letter A to Z, not \"%s\"", {o.vetoColumn}));
@@ -78,9 +80,10 @@ void CheckSheetAndNames(const BatchOptions& o) {
   if (!o.pathFrom.empty() && !o.save.empty()) {
     const std::string save = fs::absolute(o.save).lexically_normal().string() + "/";
     if (save.find(o.pathFrom) != std::string::npos) {
-      Refuse(Tr("--path-replace: \"%s\" occurs in the save folder %s, where it would be replaced too; "
-                "choose a text that does not",
-                {o.pathFrom, save}));
+      Refuse(
+          Tr("--path-replace: \"%s\" occurs in the save folder %s, where it would be replaced too; "
+             "choose a text that does not",
+             {o.pathFrom, save}));
     }
   }
 }
@@ -173,12 +176,13 @@ std::optional<std::string> CheckRuleList(const BatchOptions& options, const std:
   for (size_t i = 0; i < rules.size(); ++i) {
     const auto target = rules::ReadExtractEntry(rules[i]);
     const auto row = rules::RoundedInteger(target.rowText);
-    const bool cell = row && *row >= 1 && *row <= kLastRow && target.column &&
-                      *target.column >= 1 && *target.column <= kLastColumn;
+    const bool cell =
+        row && *row >= 1 && *row <= kLastRow && target.column && *target.column >= 1 && *target.column <= kLastColumn;
     if (!cell) {
-      Refuse(Tr("--extract reads one cell per rule, written {小偷}ROW|COLUMN| (for example {小偷}5|B|); "
-                "rule %s of the rule file is \"%s\"",
-                {std::to_string(i + 1), rules[i]}));
+      Refuse(
+          Tr("--extract reads one cell per rule, written {小偷}ROW|COLUMN| (for example {小偷}5|B|); "
+             "rule %s of the rule file is \"%s\"",
+             {std::to_string(i + 1), rules[i]}));
     }
   }
   return std::nullopt;

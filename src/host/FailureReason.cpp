@@ -1,8 +1,8 @@
 #include "host/FailureReason.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,7 +57,8 @@ std::string ReasonForError(int error, FileAction action, const std::string& path
     case EROFS:
       return Tr("the disk holding %s can only be read", {path});
     case ENOENT:
-      if (action == FileAction::CreateFolder) return Tr("the folder %s cannot be made: a folder above it is missing", {path});
+      if (action == FileAction::CreateFolder)
+        return Tr("the folder %s cannot be made: a folder above it is missing", {path});
       return IsFolderAction(action) ? Tr("the folder %s does not exist", {path}) : Tr("%s does not exist", {path});
     case ENOTDIR:
       return Tr("a part of %s is a file, not a folder", {path});
@@ -129,7 +130,10 @@ std::optional<std::string> DiskFullReason(const fs::path& folder, const fs::path
   }
   std::string probe = (probeFolder / ".sheetwise-space-XXXXXX").string();
   const int fd = ::mkstemp(probe.data());
-  if (fd < 0) return errno == ENOSPC || errno == EDQUOT ? std::optional(Tr("the disk is full: no room to write in %s", {folder.string()})) : std::nullopt;
+  if (fd < 0)
+    return errno == ENOSPC || errno == EDQUOT
+               ? std::optional(Tr("the disk is full: no room to write in %s", {folder.string()}))
+               : std::nullopt;
   const std::string block(static_cast<size_t>(std::min<std::uintmax_t>(needed, 1 << 20)), '\0');
   int error = 0;
   if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()) || ::fsync(fd) != 0) error = errno;

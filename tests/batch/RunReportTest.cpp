@@ -1,16 +1,13 @@
 // The per-workbook report: its rows as written, and whole runs whose workbooks
 // end every way, read back row by row.
 
-#include "batch/RunReport.h"
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,8 +15,9 @@
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
-#include "batch/FolderScan.h"
 #include "batch/BatchCommand.h"
+#include "batch/FolderScan.h"
+#include "batch/RunReport.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -72,8 +70,9 @@ TEST(RunReport, RowsAreQuotedAndValidUtf8) {
             "{\"source\":\"/d/a,b.xls\",\"outcome\":\"failed\",\"output\":\"\",\"reason\":\"cell \\\"A1\\\" "
             "is\\nodd\",\"differences\":[\"B2: 1 → 2\",\"C3\"],\"seconds\":1.50}\n");
   const ReportRow foreign{"/d/\xB1\xA8.xls", ReportOutcome::NotStarted, "", "", {}, 0};
-  EXPECT_EQ(JsonReportRow(foreign).rfind("{\"source\":\"/d/\xEF\xBF\xBD\xEF\xBF\xBD.xls\",\"outcome\":\"not started\"", 0),
-            0u);
+  EXPECT_EQ(
+      JsonReportRow(foreign).rfind("{\"source\":\"/d/\xEF\xBF\xBD\xEF\xBF\xBD.xls\",\"outcome\":\"not started\"", 0),
+      0u);
   EXPECT_EQ(ParseCsv(CsvReportRow(foreign))[0][0], "/d/\xEF\xBF\xBD\xEF\xBF\xBD.xls");
 }
 
@@ -123,9 +122,9 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   const ImmutableFolder locked(out / "locked");
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
 
-  const auto run = RunCommand({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--veto-row", "1",
-                               "--veto-col", "A", "--veto-value", "Name", "--jobs", "2", "--report", dir / "r.csv",
-                               "--log", dir / "run.log"});
+  const auto run =
+      RunCommand({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--veto-row", "1", "--veto-col", "A",
+                  "--veto-value", "Name", "--jobs", "2", "--report", dir / "r.csv", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, 1) << run.err;
   const Rows rows = ParseCsv(Read(dir / "r.csv"));
   ASSERT_EQ(rows.size(), 8u) << Read(dir / "r.csv");
@@ -218,7 +217,8 @@ TEST(RunReport, PassedOverEntriesSayWhy) {
   fs::permissions(src / "shut", fs::perms::owner_write);
   fs::create_symlink("nowhere.xls", src / "broken.xls");
   fs::create_symlink("loop", src / "loop");
-  for (const fs::path& folder : {dir.path(), src}) fs::permissions(folder, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+  for (const fs::path& folder : {dir.path(), src})
+    fs::permissions(folder, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
   const std::string said = test::AsUnprivileged([&] {
     std::string text;
     for (const auto& skipped : PassedOver({src.string() + "/", src.string() + "/shut/"})) text += skipped.reason + "\n";

@@ -66,7 +66,8 @@ TEST(QtTranslations, MessageAndInputBoxesSpeakChinese) {
 
 TEST(WindowMessages, ReasonsAreChineseWhateverTheLocale) {
   EXPECT_EQ(host::ReasonForError(EACCES, host::FileAction::WriteFolder, "/out"), "没有写入目录 /out 的权限");
-  EXPECT_EQ(host::ReasonForError(ENOSPC, host::FileAction::ReplaceFile, "/out/a.xls"), "磁盘已满：没有空间写入 /out/a.xls");
+  EXPECT_EQ(host::ReasonForError(ENOSPC, host::FileAction::ReplaceFile, "/out/a.xls"),
+            "磁盘已满：没有空间写入 /out/a.xls");
 }
 
 class WindowReasons : public WindowFixture {};
