@@ -10,7 +10,9 @@
 #include <string_view>
 
 // Marks a text for translation where it is defined; it is translated where used, with Tr.
+#ifndef N_
 #define N_(english) english
+#endif
 
 namespace sheetwise {
 
