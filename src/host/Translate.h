@@ -1,7 +1,7 @@
 #pragma once
 // The program's own messages are written in English and translated through
 // gettext (text domain "sheetwise") under the user's locale; the window asks
-// for Simplified Chinese whatever the locale (see UseTranslations).
+// for Simplified Chinese whatever the locale (see UseChineseMessages).
 
 #include <libintl.h>
 
