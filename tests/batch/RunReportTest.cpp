@@ -105,6 +105,12 @@ RunResult RunCommand(const Lines& args) {
   return {status, err.str()};
 }
 
+std::string RepeatedLine(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
 // Every way a workbook can end, in one tree, with two offices side by side.
 TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   TempDir dir;
@@ -114,20 +120,22 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   test::WriteTableWorkbook(src / "b_veto.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
   test::WriteTableWorkbook(src / "d_inuse.xls", "Name,Amount\nok,4\n");
-  std::ofstream(src / "e_text.xls") << "just text\n";
+  // Its last row is filled: no row can be inserted (a rule that cannot act on it).
+  test::WriteTableWorkbook(src / "e_full.xls", "Name,Amount\n" + RepeatedLine(",\n", 65534) + "last,6\n");
+  std::ofstream(src / "f_text.xls") << "just text\n";
   test::WriteTableWorkbook(src / "locked/f.xls", "Name,Amount\nok,5\n");
   fs::create_symlink(src / "gone.xls", src / "g_link.xls");
   fs::create_directories(out / "locked");
   std::ofstream(out / ".~lock.d_inuse.xls#") << ",li,desk-2,01.02.2026 09:00,file:///home/li;";
   const ImmutableFolder locked(out / "locked");
-  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  std::ofstream(dir / "rules.txt") << "1|C|edited\n{插入行}|正行|2\n";
 
   const auto run =
       RunCommand({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--veto-row", "1", "--veto-col", "A",
                   "--veto-value", "Name", "--jobs", "2", "--report", dir / "r.csv", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, 1) << run.err;
   const Rows rows = ParseCsv(Read(dir / "r.csv"));
-  ASSERT_EQ(rows.size(), 8u) << Read(dir / "r.csv");
+  ASSERT_EQ(rows.size(), 9u) << Read(dir / "r.csv");
   EXPECT_EQ(rows[0], (std::vector<std::string>{"source", "outcome", "output", "reason", "differences", "seconds"}));
   const struct {
     fs::path source;
@@ -140,7 +148,9 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
       {src / "b_veto.xls", "vetoed", (out / "b_veto.xls").string(), "cell A1 does not hold \"Name\""},
       {src / "c_nosheet.xls", "failed", "", "the workbook has no sheet named \"Sheet1\""},
       {src / "d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
-      {src / "e_text.xls", "failed", "", "is a text file, not an Excel 97-2003 workbook"},
+      {src / "e_full.xls", "failed", "",
+       "rule 2 \"{插入行}|正行|2\": inserting rows at 2:2 would push data in the sheet's last rows"},
+      {src / "f_text.xls", "failed", "", "is a text file, not an Excel 97-2003 workbook"},
       {src / "locked/f.xls", "failed", "", "no permission to write into the folder " + (out / "locked").string()},
   };
   for (size_t i = 0; i < std::size(expected); ++i) {
