@@ -48,6 +48,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "host/CellAddress.h"
@@ -74,6 +75,14 @@ PropertyValue Property(const char* name, Any value) {
   property.Name = OUString::createFromAscii(name);
   property.Value = std::move(value);
   return property;
+}
+
+// The truth value a cell's formula stands for: the office imports a stored
+// TRUE or FALSE as the formula =TRUE() or =FALSE().
+std::optional<std::string> TruthText(const std::string& formula) {
+  if (formula == "=TRUE()") return "TRUE";
+  if (formula == "=FALSE()") return "FALSE";
+  return std::nullopt;
 }
 
 std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
@@ -414,7 +423,8 @@ class LoWorksheet : public Worksheet {
       if (cell->getError() != 0 || result == css::sheet::FormulaResult::ERROR) {
         throw HostError(Tr("cell %s holds an error value, which has no text", {CellName(row, column)}));
       }
-      return result == css::sheet::FormulaResult::STRING ? textOf(cell) : valueText(cell);
+      if (result == css::sheet::FormulaResult::STRING) return textOf(cell);
+      return TruthText(FromOU(cell->getFormula())).value_or(valueText(cell));
     });
   }
 
@@ -457,6 +467,7 @@ class LoWorksheet : public Worksheet {
       const auto area = sheet_->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow);
       const auto types = shownTypes(area, end.EndRow + 1, end.EndColumn + 1);
       std::vector<std::vector<std::string>> table;
+      const auto truths = truthTexts(area);
       const auto data = Reference<css::sheet::XCellRangeData>(area, UNO_QUERY_THROW)->getDataArray();
       for (sal_Int32 r = 0; r < data.getLength(); ++r) {
         auto& out = table.emplace_back();
@@ -465,6 +476,8 @@ class LoWorksheet : public Worksheet {
           OUString text;
           if (data[r][c] >>= text) {
             out.push_back(FromOU(text));
+          } else if (const auto truth = truths.find({r, c}); truth != truths.end()) {
+            out.push_back(truth->second);
           } else if (data[r][c] >>= number) {
             out.push_back(shownValue(number, types[static_cast<size_t>(r)][static_cast<size_t>(c)]));
           } else {
@@ -511,6 +524,20 @@ class LoWorksheet : public Worksheet {
       }
     }
     return types;
+  }
+
+  // Cells of area that hold a truth value, by row and column: the office
+  // imports the file's truth values as the formulas =TRUE() and =FALSE().
+  static std::map<std::pair<sal_Int32, sal_Int32>, std::string> truthTexts(
+      const Reference<css::table::XCellRange>& area) {
+    std::map<std::pair<sal_Int32, sal_Int32>, std::string> truths;
+    const auto formulas = Reference<css::sheet::XCellRangeFormula>(area, UNO_QUERY_THROW)->getFormulaArray();
+    for (sal_Int32 r = 0; r < formulas.getLength(); ++r) {
+      for (sal_Int32 c = 0; c < formulas[r].getLength(); ++c) {
+        if (auto truth = TruthText(FromOU(formulas[r][c]))) truths[{r, c}] = std::move(*truth);
+      }
+    }
+    return truths;
   }
 
   // A number as the sheet shows it: truth values, dates and times by their format.

@@ -54,6 +54,9 @@ class ConvertedTables {
                                      "-env:UserInstallation=file://" + (root_ / "profile").string(),
                                      "--headless",
                                      "--norestore",
+                                     // Comma-separated UTF-8, English (United States) number
+                                     // recognition with dates, times and truth values.
+                                     "--infilter=CSV:44,34,76,1,,1033,false,true,true",
                                      "--convert-to",
                                      "xls:MS Excel 97",
                                      "--outdir",

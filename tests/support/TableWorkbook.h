@@ -8,8 +8,8 @@
 
 namespace sheetwise::test {
 
-// Writes the workbook for csv (lines of comma-separated cells; ISO dates are
-// read as dates, numbers as numbers) to target. Each distinct table is
+// Writes the workbook for csv (lines of comma-separated cells; ISO dates,
+// times and TRUE/FALSE are read as such, numbers as numbers) to target. Each distinct table is
 // converted once per test program and copied after that.
 void WriteTableWorkbook(const std::filesystem::path& target, const std::string& csv,
                         const std::string& sheet = "Sheet1");

@@ -90,7 +90,7 @@ TEST_F(WindowReasons, EachErrorLogEntryShowsItsReason) {
 
 TEST_F(WindowReasons, SampleGridShowsDatesAsTheSheetDoesAndThePickerWritesThem) {
   TempDir dir;
-  WriteTableWorkbook(dir.path() / "sample.xls", "Name,When,Amount\nok,2024-01-31,2.5\n");
+  WriteTableWorkbook(dir.path() / "sample.xls", "Name,When,Amount,Flag,At\nok,2024-01-31,2.5,TRUE,12:30:00\n");
   rules::QuickAdd realQuickAdd{form, form2, dialogs, SharedHost()};
   dialogs.fileAnswers = {dir / "sample.xls"};
   realQuickAdd.command9();
@@ -99,6 +99,8 @@ TEST_F(WindowReasons, SampleGridShowsDatesAsTheSheetDoesAndThePickerWritesThem) 
   ASSERT_TRUE(window->pickerView().isVisible()) << (dialogs.messages.empty() ? "" : dialogs.messages[0].first);
   EXPECT_EQ(grid.model()->index(1, 1).data().toString().toStdString(), "2024-01-31");
   EXPECT_EQ(grid.model()->index(1, 2).data().toString().toStdString(), "2.5");
+  EXPECT_EQ(grid.model()->index(1, 3).data().toString().toStdString(), "TRUE");
+  EXPECT_EQ(grid.model()->index(1, 4).data().toString().toStdString(), "12:30:00");
 
   const QPoint date = grid.visualRect(grid.model()->index(1, 1)).center();
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, date);
