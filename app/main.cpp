@@ -9,6 +9,7 @@
 #include "Program.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/QtDialogs.h"
+#include "ui/qt/Translations.h"
 
 int main(int argc, char** argv) {
   using namespace sheetwise;
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();
+  ui::qt::InstallChineseTranslations();
   ui::qt::QtDialogs dialogs;
   app::Program program(dialogs, [] { QCoreApplication::exit(0); });
   dialogs.setBeforeWaiting([&program] { program.mainWindow().refresh(); });

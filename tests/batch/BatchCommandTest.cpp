@@ -90,10 +90,9 @@ TEST_F(BatchCommandTest, ArgumentErrorsSayWhatToFix) {
       {with({"--save", "x", "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", "x", "--shard", "2"}), "--shard needs K/N"},
       {with({"--save", "x", "--veto-row", "1"}), "go together"},
-      {{"--source", dir / "nowhere", "--rules", dir / "rules.txt", "--save", "x"}, "source folder does not exist"},
-      {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", "x"}, "cannot read the rule file"},
-      {with({"--save", dir / "out_2024", "--path-replace", "_2024", "_x"}),
-       "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
+      {{"--source", dir / "nowhere", "--rules", dir / "rules.txt", "--save", "x"}, "--source: the folder " + dir / "nowhere" + " does not exist"},
+      {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", "x"}, "none.txt does not exist"},
+      {with({"--save", dir / "out_2024", "--path-replace", "_2024", "_x"}), "\"_2024\" occurs in the save folder"},
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunCommand(args);

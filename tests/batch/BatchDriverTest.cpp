@@ -179,7 +179,10 @@ TEST_F(BatchDriverTest, AnOfficeThatCannotStartStopsTheRunOnce) {
   driver.Command4_Click();
   runToTheEnd();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].first.find("apt-get install libreoffice-calc-nogui"), std::string::npos);
+  // In the window's language, with the reason and whom to ask; no command to type.
+  EXPECT_NE(dialogs.messages[0].first.find("原因：LibreOffice could not be started: test"), std::string::npos);
+  EXPECT_NE(dialogs.messages[0].first.find("系统管理员"), std::string::npos);
+  EXPECT_EQ(dialogs.messages[0].first.find("apt-get"), std::string::npos);
   EXPECT_FALSE(form.Timer1.enabled);
   EXPECT_TRUE(form.Frame1.enabled && form.Command2.enabled && form.Command5.enabled && form.Frame2.enabled);
   EXPECT_EQ(form.List2.items.size(), 3u);

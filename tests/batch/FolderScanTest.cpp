@@ -72,7 +72,10 @@ TEST_F(TreeScanTest, WalksBreadthFirstAndQueuesTheWorkbooksFolderByFolder) {
   EXPECT_EQ(form.List2.items, (Strings{at("tree/B.XLS"), at("tree/a.xls"), at("tree/sub1/c.xls"), at("tree/sub2/e.xls"),
                                        at("tree/sub1/deep/d.Xls")}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].first, "5个目录路径\n5个文件\n估计需要 2.5 秒");
+  // The counts, then what was passed over and why (translated in the window).
+  EXPECT_EQ(dialogs.messages[0].first, "5个目录路径\n5个文件\n估计需要 2.5 秒\nskipped: " + at("tree/dangling") +
+                                           " is a link to something that does not exist\nskipped: " +
+                                           at("tree/selfloop") + " is a link that leads back to itself");
   EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Plain);
   EXPECT_EQ(dialogs.folderPrompts, (Strings{"请选择目录"}));
 }

@@ -181,13 +181,13 @@ TEST(SheetChoice, ReplaceCellOnTheNamedSheetOthersOnTheActiveSheet) {
 
 TEST(Failures, SayWhatFailed) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"0|A|x"}, "outside the sheet"},
-      {{"{表名}|A", "{表名}|B"}, "no worksheet named \"Sheet1\""},  // the named sheet is renamed once only
+      {{"0|A|x"}, "row 0 does not exist"},
+      {{"{表名}|A", "{表名}|B"}, "no sheet named \"Sheet1\""},  // the named sheet is renamed once only
       {{"7||x"}, "column is empty"},
       {{"x7|A|x"}, "row is not a number"},
       {{"{小偷}5|B|"}, "row is not a number"},
-      {{"{合并}|B7"}, "no field 2"},
-      {{"{插入行}"}, "no field 1"},
+      {{"{合并}|B7"}, "field 2 is missing"},
+      {{"{插入行}"}, "field 1 is missing"},
       {{"{清空}|B7|X"}, "not a cell address"},
       {{"{删除行}|正行|0"}, "not a cell address"},
       {{"{行距}|0|30"}, "not a cell address"},
@@ -195,7 +195,7 @@ TEST(Failures, SayWhatFailed) {
       {{"{列距}|C|-1"}, "not between 0 and 255"},
       {{"{表名}|a/b"}, "cannot hold"},
       {{"{表名}|"}, "cannot be empty"},
-      {{"{表名}|Sheet2"}, "was refused"},
+      {{"{表名}|Sheet2"}, "another sheet has that name"},
       {{"1|A|=1+*2"}, "not a formula"},
   };
   for (const auto& [ruleStrings, message] : cases) {

@@ -57,7 +57,7 @@ TEST(InspectWorkbookFile, NamesTheRealTypeOfForeignFiles) {
       {"xlsx.xls", "is a ZIP archive"},  {"xml2003.xls", "is an XML Spreadsheet 2003 file"},
       {"page.xls", "is an HTML file"},   {"data.xls", "is a text file"},
       {"empty.xls", "is an empty file"}, {"noise.xls", "unknown type"},
-      {"truncated.xls", "damaged"},      {"missing.xls", "file not found"}};
+      {"truncated.xls", "damaged"},      {"missing.xls", "does not exist"}};
   for (const auto& [name, message] : cases) {
     EXPECT_NE(RefusalOf(dir / name).find(message), std::string::npos) << name << ": " << RefusalOf(dir / name);
   }

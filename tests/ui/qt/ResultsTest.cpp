@@ -44,8 +44,9 @@ class ResultsWindow : public ::testing::Test {
   QTableView& table() { return *view.findChild<QTableView*>("resultsTable"); }
 
   extract::ExtractionResults results;
+  std::vector<batch::LogEntry> logEntries;
   QWidget owner;
-  ResultsView view{results, &owner};
+  ResultsView view{results, logEntries, &owner};
 };
 
 TEST_F(ResultsWindow, OpensWithTheFirstResultsAndShowsEachNewOne) {

@@ -23,6 +23,7 @@
 #include "Program.h"
 #include "ui/Dialogs.h"
 #include "ui/qt/Fonts.h"
+#include "ui/qt/Translations.h"
 #include "ui/qt/PickerView.h"
 #include "ui/qt/SampleGridView.h"
 
@@ -131,6 +132,7 @@ int main(int argc, char** argv) {
   }
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();
+  ui::qt::InstallChineseTranslations();
   const QDir folder(arguments[1]);
   if (!folder.mkpath(".")) return 1;
   const QString sample = arguments.size() == 3 ? QFileInfo(arguments[2]).absoluteFilePath() : QString();
