@@ -40,6 +40,7 @@ ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {
       picker_,
       form2_,
       results_,
+      log_.entries(),
       [this] { host::EndProcessesNamedExactly(processes_, host::kSpreadsheetProcessName); },
       std::move(endProgram),
   };

@@ -5,12 +5,11 @@
 
 #include <QApplication>
 #include <QStyleFactory>
-#include <memory>
 
 #include "Program.h"
-#include "ScreenshotMode.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/QtDialogs.h"
+#include "ui/qt/Translations.h"
 
 int main(int argc, char** argv) {
   using namespace sheetwise;
@@ -20,16 +19,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();
-  const auto endProgram = [] { QCoreApplication::exit(0); };
-
-  if (const auto shots = app::RequestedScreenshots()) {
-    app::ScreenshotDialogs dialogs(shots->sample);
-    app::Program program(dialogs, endProgram);
-    return app::TakeScreenshots(program, *shots);
-  }
-
+  ui::qt::InstallChineseTranslations();
   ui::qt::QtDialogs dialogs;
-  app::Program program(dialogs, endProgram);
+  app::Program program(dialogs, [] { QCoreApplication::exit(0); });
   dialogs.setBeforeWaiting([&program] { program.mainWindow().refresh(); });
   program.start();
   return QApplication::exec();

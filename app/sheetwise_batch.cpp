@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/BatchCommand.h"
+#include "host/Translate.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ void OnInterrupt(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Messages follow the user's locale; numbers are read and written without it.
+  sheetwise::UseUserLocale();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);

@@ -50,6 +50,7 @@ set(UNO_TYPES
   com.sun.star.sheet.XSpreadsheetDocument
   com.sun.star.sheet.XSpreadsheets
   com.sun.star.sheet.XUsedAreaCursor
+  com.sun.star.sheet.XUniqueCellFormatRangesSupplier
   com.sun.star.sheet.XSheetCellCursor
   com.sun.star.style.XStyleFamiliesSupplier
   com.sun.star.table.CellHoriJustify

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
+  gettext locales
   libreoffice-calc-nogui libreoffice-dev
   libgsf-1-dev
   fonts-noto-cjk fonts-dejavu-core
@@ -21,14 +22,26 @@ for p in "${packages[@]}"; do
   fi
 done
 
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# The batch command speaks Chinese under a zh_CN locale; generate it once.
+ensure_chinese_locale() {
+  if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then return; fi
+  [ -f /etc/locale.gen ] || return 0
+  $SUDO sed -i 's/^# *\(zh_CN\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_chinese_locale
   echo "install-deps: everything is installed"
   exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+ensure_chinese_locale

@@ -1,7 +1,6 @@
 #include "batch/BatchCommand.h"
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
@@ -9,13 +8,17 @@
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
+#include "batch/OptionChecks.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
 #include "batch/RunPlan.h"
+#include "batch/RunReport.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
+#include "host/Translate.h"
 #include "rules/RuleFile.h"
+#include "rules/RuleString.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -24,9 +27,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
-constexpr const char* kOfficeMissing =
-    "LibreOffice could not be started, so no workbook was processed.\n"
-    "Install it with: apt-get install libreoffice-calc-nogui";
 
 // The K-th of N disjoint shares: every N-th file, starting at K.
 std::vector<std::string> Shard(const std::vector<std::string>& queue, int index, int count) {
@@ -45,27 +45,37 @@ void CheckStart(const RunSettings& settings) {
 std::string ReasonNote(const LogEntry& entry) { return entry.reason.empty() ? "" : "  (" + entry.reason + ")"; }
 
 struct Tally {
-  int processed = 0;
+  int processed = 0;  // vetoed ones included
   int vetoed = 0;
   int failed = 0;
-  void count(const FileOutcome& outcome) {
-    bool veto = false;
-    bool failure = false;
-    for (const auto& entry : outcome.logEntries) {
-      if (IsVetoEntry(entry.text)) {
-        veto = true;
-      } else if (!IsVerificationEntry(entry.text)) {  // a saved copy with differences is no failure
-        failure = true;
-      }
-    }
-    if (failure) {
-      ++failed;
-    } else {
-      ++processed;
-      vetoed += veto ? 1 : 0;
-    }
+  int skipped = 0;     // in the queue, passed over by the engine
+  int passedOver = 0;  // outside the queue: what the scan could not read
+  void count(ReportOutcome outcome) {
+    processed += outcome == ReportOutcome::Processed || outcome == ReportOutcome::Vetoed ? 1 : 0;
+    vetoed += outcome == ReportOutcome::Vetoed ? 1 : 0;
+    failed += outcome == ReportOutcome::Failed ? 1 : 0;
+    skipped += outcome == ReportOutcome::Skipped ? 1 : 0;
   }
 };
+
+// The report's row of one workbook.
+ReportRow RowOf(const std::string& source, const FileOutcome& outcome, bool extract) {
+  ReportRow row{source, ReportOutcome::Processed, "", "", {}, outcome.seconds};
+  if (extract) {
+    if (!outcome.logEntries.empty()) {
+      row.outcome = ReportOutcome::Failed;
+      row.reason = outcome.logEntries.front().reason;
+    }
+    return row;
+  }
+  static constexpr ReportOutcome kOutcomes[] = {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
+                                                ReportOutcome::Skipped};
+  row.outcome = kOutcomes[static_cast<int>(outcome.result.outcome)];
+  row.output = outcome.result.output;
+  row.reason = outcome.result.reason;
+  row.differences = outcome.result.differences;
+  return row;
+}
 
 class Progress {
  public:
@@ -80,11 +90,11 @@ class Progress {
     const double rate = seconds > 0 ? done / seconds : 0;
     const int width = 30;
     const int filled = total_ ? static_cast<int>(width * done / total_) : width;
-    char line[160];
-    std::snprintf(line, sizeof line, "\r[%s%s] %zu/%zu  %.1f workbooks/s  %.0f s left", std::string(filled, '#').c_str(),
-                  std::string(width - filled, '.').c_str(), done, total_, rate,
-                  rate > 0 ? (total_ - done) / rate : 0.0);
-    err_ << line << std::flush;
+    err_ << "\r[" << std::string(filled, '#') << std::string(width - filled, '.') << "] "
+         << Tr("%s/%s  %s workbooks/s  %s s left",
+               {std::to_string(done), std::to_string(total_), rules::FixedNumberText(rate, 1),
+                rules::FixedNumberText(rate > 0 ? (total_ - done) / rate : 0.0, 0)})
+         << std::flush;
     drawn_ = true;
   }
   double elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
@@ -105,23 +115,25 @@ class Command {
   int run(const std::vector<std::string>& args) {
     options_ = ParseBatchOptions(args);
     if (options_.help) {
-      io_.out << kBatchHelp;
+      io_.out << Tr(kBatchHelp);
       return 0;
     }
     if (options_.version) {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
-    settings_ = RunSettingsFor(options_, rules::LoadRuleFile(options_.rulesFile));
+    const auto rules = rules::LoadRuleFile(options_.rulesFile);
+    settings_ = RunSettingsFor(options_, rules);
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
     const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
     checkPlan(tree);
+    if (const auto notice = CheckRuleList(options_, rules)) io_.err << *notice << '\n';
     const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
     if (options_.dryRun) return dryRun(queue);
     if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
-    return process(queue);
+    return process(queue, PassedOver(tree.folders));
   }
 
  private:
@@ -129,7 +141,7 @@ class Command {
 
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
-    const RunFiles files{options_.rulesFile, logPath(), options_.output};
+    const RunFiles files{options_.rulesFile, logPath(), options_.output, options_.report};
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }
@@ -150,17 +162,24 @@ class Command {
   std::ostream& csvStream() {
     if (options_.output.empty()) return io_.out;
     csvFile_ = std::make_unique<std::ofstream>(options_.output, std::ios::binary | std::ios::trunc);
-    if (!*csvFile_) throw UsageError("cannot write the output file " + options_.output);
+    if (!*csvFile_) throw UsageError(Tr("cannot write the output file %s", {options_.output}));
     return *csvFile_;
   }
 
-  int process(const std::vector<std::string>& queue) {
+  int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
     LogFile log(clock_, std::filesystem::path(logPath()));
     log.startRun();
+    std::unique_ptr<RunReport> report = openReport();
+    Tally tally;
+    for (const auto& skipped : passedOver) {
+      if (!options_.quiet) io_.err << skipped.reason << '\n';
+      if (report) report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0});
+      ++tally.passedOver;
+    }
+    size_t emitted = 0;
     std::ostream* csv = options_.extract ? &csvStream() : nullptr;
     if (csv) extract::WriteCsvHeader(*csv);
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
-    Tally tally;
     const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract,
                                       hostOptions_, &interrupted_};
     try {
@@ -177,27 +196,52 @@ class Command {
           for (const auto& record : outcome.records) extract::WriteCsvRecord(*csv, record);
           csv->flush();
         }
-        tally.count(outcome);
+        const ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        if (report) report->add(row);
+        tally.count(row.outcome);
+        emitted = index + 1;
         progress.draw(index + 1);
         noticeClosedOutput(csv);
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
-      io_.err << kOfficeMissing << '\n' << e.what() << '\n';
+      reportNotStarted(report.get(), queue, emitted, e.what());
+      io_.err << e.what() << '\n' << Tr("The run stopped: the workbooks not yet processed were not touched.") << '\n';
       return kExitUsage;
     }
     progress.clear();
+    reportNotStarted(report.get(), queue, emitted, interrupted_ ? Tr("the run was interrupted") : "");
     summarize(tally, queue.size(), progress.elapsed());
     if (interrupted_) return kExitInterrupted;
     return tally.failed > 0 ? kExitFailures : 0;
   }
 
+  std::unique_ptr<RunReport> openReport() {
+    if (options_.report.empty()) return nullptr;
+    try {
+      return std::make_unique<RunReport>(options_.report);
+    } catch (const std::runtime_error& e) {
+      throw UsageError("--report: " + std::string(e.what()));
+    }
+  }
+
+  // Rows for the workbooks that were queued but never started.
+  void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
+                        const std::string& reason) {
+    if (!report) return;
+    for (size_t i = emitted; i < queue.size(); ++i) report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0});
+  }
+
   void summarize(const Tally& tally, size_t queued, double seconds) {
-    char line[256];
-    std::snprintf(line, sizeof line, "%s%d processed (%d vetoed), %d failed, %zu not started, %.1f s\n",
-                  interrupted_ ? "interrupted: " : "", tally.processed, tally.vetoed, tally.failed,
-                  queued - tally.processed - tally.failed, seconds);
-    io_.err << line;
+    const size_t notStarted = queued - static_cast<size_t>(tally.processed + tally.failed + tally.skipped);
+    io_.err << (interrupted_ ? Tr("interrupted: ") : "")
+            << Tr("%s processed (%s vetoed), %s failed, %s not started, %s s",
+                  {std::to_string(tally.processed), std::to_string(tally.vetoed), std::to_string(tally.failed),
+                   std::to_string(notStarted), rules::FixedNumberText(seconds, 1)});
+    if (tally.skipped + tally.passedOver > 0) {
+      io_.err << Tr(", %s skipped", {std::to_string(tally.skipped + tally.passedOver)});
+    }
+    io_.err << '\n';
   }
 
   CommandStreams io_;

@@ -4,15 +4,10 @@
 #include "batch/RunPlan.h"
 #include "batch/OutputNaming.h"
 #include "host/HostError.h"
+#include "ui/OfficeMissing.h"
 #include "ui/FormSettings.h"
 
 namespace sheetwise::batch {
-
-const char* const kOfficeMissingMessage =
-    "无法启动 LibreOffice，批处理已停止。\n"
-    "LibreOffice could not be started. Install it with:\n"
-    "    sudo apt-get install libreoffice-calc-nogui\n"
-    "then press \"开始\" again; the files not yet processed are still queued.";
 
 const char* const kChooseSourceFirst = "请先用\"打开目录\"选择源目录";
 
@@ -70,7 +65,7 @@ std::optional<PlanProblem> BatchDriver::planProblem() {
     form_.List2.items = std::move(tree.workbooks);
   }
   return CheckRunPlan(settings, extraction, form_.List2.items, form_.List1.items,
-                      {"", ports_.logFile.file().string(), ""});
+                      {"", ports_.logFile.file().string(), "", ""});
 }
 
 void BatchDriver::setPanelsEnabled(bool enabled) {
@@ -127,7 +122,7 @@ void BatchDriver::endRun() {
 void BatchDriver::stopForMissingOffice(const std::string& reason) {
   form_.Timer1.enabled = false;
   setPanelsEnabled(true);
-  ports_.dialogs.message(std::string(kOfficeMissingMessage) + "\n\n" + reason, ui::MessageStyle::Plain);
+  ports_.dialogs.message(ui::RunStoppedForOfficeMessage(reason), ui::MessageStyle::Plain);
 }
 
 void BatchDriver::showProgress() {

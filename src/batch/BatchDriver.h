@@ -25,8 +25,6 @@ struct DriverPorts {
   std::function<void()> endOfficeProcesses;
 };
 
-// Shown once when a run stops because the office cannot be started.
-extern const char* const kOfficeMissingMessage;
 // Shown when "开始" finds queued files but no source folder.
 extern const char* const kChooseSourceFirst;
 

@@ -5,12 +5,16 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <thread>
+
+#include "batch/OptionChecks.h"
+#include "host/Translate.h"
 
 namespace sheetwise::batch {
 namespace fs = std::filesystem;
 
-const char* const kBatchHelp = R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
+const char* const kBatchHelp = N_(R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
 
 Applies one rule list to every .xls workbook below DIR, or reads key cells out of them.
 
@@ -20,7 +24,7 @@ Required:
   --rules FILE           rule file: UTF-8, one rule string per line (e.g. {插入行}|正行|5)
   --save DIR             save edited copies here, in a mirrored folder tree
   --in-place             save each workbook over its source instead
-  --extract              read cells instead of editing: every rule is read as {小偷}ROW|COL|
+  --extract              read cells instead of editing: every rule must be {小偷}ROW|COL|
 
 Options:
   --sheet NAME           the named sheet (default Sheet1)
@@ -33,10 +37,13 @@ Options:
                          occur in the save folder)
   --output FILE          extraction CSV (file,row,column,text); default standard output
   --log FILE             error log (default 错误日志.log in the current directory)
+  --report FILE          one row per workbook: source, outcome, output, reason,
+                         verification differences, seconds; CSV, or JSON Lines
+                         when FILE ends in .jsonl
   --jobs N               office processes side by side (default: processors, at most 4)
   --shard K/N            take only the K-th of N disjoint shares of the queue
   --dry-run              print each source file and its output path; open nothing
-  --quiet                no progress bar and no log lines on standard error
+  --quiet                no progress bar, log lines or reasons on standard error
   --no-verify            do not read each saved workbook back to compare it with its source
   --strict               a saved copy that differs from its source outside the rules'
                          cells is not written and the workbook fails
@@ -44,7 +51,7 @@ Options:
 
 Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed,
 2 bad arguments or LibreOffice cannot start, 130 interrupted.
-)";
+)");
 
 namespace {
 
@@ -52,17 +59,17 @@ int PositiveNumber(const std::string& option, const std::string& text) {
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || value < 1) {
-    throw UsageError(option + " needs a whole number of at least 1, not \"" + text + "\"");
+    throw UsageError(Tr("%s needs a whole number of at least 1, not \"%s\"", {option, text}));
   }
   return value;
 }
 
 void ParseShard(BatchOptions& o, const std::string& text) {
   const size_t slash = text.find('/');
-  if (slash == std::string::npos) throw UsageError("--shard needs K/N, for example 2/3, not \"" + text + "\"");
+  if (slash == std::string::npos) throw UsageError(Tr("--shard needs K/N, for example 2/3, not \"%s\"", {text}));
   o.shardIndex = PositiveNumber("--shard", text.substr(0, slash));
   o.shardCount = PositiveNumber("--shard", text.substr(slash + 1));
-  if (o.shardIndex > o.shardCount) throw UsageError("--shard K/N needs K between 1 and N, not " + text);
+  if (o.shardIndex > o.shardCount) throw UsageError(Tr("--shard K/N needs K between 1 and N, not %s", {text}));
 }
 
 using Handler = std::function<void(BatchOptions&, const std::vector<std::string>&)>;
@@ -84,6 +91,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--extract", {0, [](auto& o, auto&) { o.extract = true; }}},
       {"--output", {1, [](auto& o, auto& v) { o.output = v[0]; }}},
       {"--log", {1, [](auto& o, auto& v) { o.log = v[0]; }}},
+      {"--report", {1, [](auto& o, auto& v) { o.report = v[0]; }}},
       {"--jobs", {1, [](auto& o, auto& v) { o.jobs = PositiveNumber("--jobs", v[0]); }}},
       {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
@@ -96,32 +104,25 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
   return options;
 }
 
-void CheckCombination(const BatchOptions& o) {
-  if (o.source.empty()) throw UsageError("--source DIR is required");
-  if (o.rulesFile.empty()) throw UsageError("--rules FILE is required");
-  if (!o.save.empty() && o.inPlace) throw UsageError("give either --save DIR or --in-place, not both");
-  if (!o.extract && o.save.empty() && !o.inPlace) throw UsageError("give --save DIR or --in-place (or --extract)");
-  if (o.vetoRow.empty() != o.vetoColumn.empty()) throw UsageError("--veto-row and --veto-col go together");
-  if (!fs::is_directory(o.source)) throw UsageError("the source folder does not exist: " + o.source);
-}
-
 }  // namespace
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
   BatchOptions options;
+  std::set<std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const auto it = Options().find(args[i]);
-    if (it == Options().end()) throw UsageError("unknown option \"" + args[i] + "\" (see --help)");
+    if (it == Options().end()) throw UsageError(Tr("unknown option \"%s\" (see --help)", {args[i]}));
     const auto& [count, handle] = it->second;
     if (i + count >= args.size()) {
-      throw UsageError(args[i] + " needs " + std::to_string(count) + (count == 1 ? " value" : " values"));
+      throw UsageError(count == 1 ? Tr("%s needs 1 value", {args[i]}) : Tr("%s needs 2 values", {args[i]}));
     }
+    if (!given.insert(args[i]).second) throw UsageError(Tr("%s is given twice: give it once", {args[i]}));
     const std::vector<std::string> values(args.begin() + i + 1, args.begin() + i + 1 + count);
     handle(options, values);
     i += count;
   }
   if (options.help || options.version) return options;
-  CheckCombination(options);
+  CheckOptions(options);
   return options;
 }
 

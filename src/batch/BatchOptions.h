@@ -29,6 +29,7 @@ struct BatchOptions {
   bool extract = false;
   std::string output;  // extraction CSV; empty: standard output
   std::string log;     // empty: the default log file in the current directory
+  std::string report;  // per-workbook report: CSV, or JSON Lines for *.jsonl; empty: none
   int jobs = 0;        // 0: the number of processors, at most 4
   int shardIndex = 1;  // 1-based
   int shardCount = 1;

@@ -35,7 +35,10 @@ void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
   form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
   if (form.Text4.text == "/") return;  // cancelled
   ScanSourceFolder(form);
-  dialogs.message(ScanSummary(form.List1.items.size(), form.List2.items.size()), ui::MessageStyle::Plain);
+  // The counts, then what the scan passed over and why.
+  std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
+  for (const auto& skipped : PassedOver(form.List1.items)) summary += "\n" + skipped.reason;
+  dialogs.message(summary, ui::MessageStyle::Plain);
 }
 
 void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "batch/RunPlan.h"
+#include "host/FailureReason.h"
+#include "host/Translate.h"
 #include "rules/TextReplace.h"
 
 namespace sheetwise::batch {
@@ -108,6 +111,34 @@ std::vector<std::string> ListWorkbooks(const std::string& folder) {
     std::error_code ec;
     return HasWorkbookExtension(name) && entry.is_regular_file(ec);
   });
+}
+
+std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders) {
+  std::vector<SkippedEntry> skipped;
+  for (const std::string& folder : folders) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+      const std::string shown = folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+      skipped.push_back({shown, Tr("skipped: %s", {host::ReasonForError(ec.value(), host::FileAction::OpenFolder, shown)})});
+      continue;
+    }
+    std::vector<std::pair<std::string, int>> broken;  // links that lead nowhere, with the error
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      struct stat info {};
+      if (!IsHidden(name) && ::stat(it->path().c_str(), &info) != 0 && (errno == ENOENT || errno == ELOOP)) {
+        broken.emplace_back(name, errno);
+      }
+    }
+    std::sort(broken.begin(), broken.end());
+    for (const auto& [name, error] : broken) {
+      const std::string path = CollapseSeparators(folder + "/" + name);
+      skipped.push_back({path, error == ELOOP ? Tr("skipped: %s is a link that leads back to itself", {path})
+                                              : Tr("skipped: %s is a link to something that does not exist", {path})});
+    }
+  }
+  return skipped;
 }
 
 std::string EstimatedSeconds(std::size_t fileCount) {

@@ -32,6 +32,14 @@ void ListSubfolders(std::vector<std::string>& folders, const std::string& folder
 // case, not hidden), in name order; none when it cannot be listed.
 std::vector<std::string> ListWorkbooks(const std::string& folder);
 
+// What the scan passes over below the listed folders, each with the reason:
+// folders that cannot be listed and links to nothing, in folder order.
+struct SkippedEntry {
+  std::string path;
+  std::string reason;
+};
+std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders);
+
 // Half a second per file, with one decimal: 7 files give "3.5".
 std::string EstimatedSeconds(std::size_t fileCount);
 

@@ -22,7 +22,6 @@ std::string ProcessingErrorEntry(const std::string& path) { return "处理异常
 std::string RuleFailureEntry(const std::string& path) { return FileEntry("表头不匹配处理失败：", path); }
 constexpr std::string_view kVerificationText = "保存校验有差异：";
 std::string VerificationEntry(const std::string& path) { return FileEntry(kVerificationText, path); }
-bool IsVerificationEntry(const std::string& entry) { return entry.rfind(kVerificationText, 0) == 0; }
 
 std::string LoggedPath(const std::string& entry) { return rules::TextBetween(entry, kFileStart, kFileEnd); }
 

@@ -7,23 +7,25 @@
 #include <cstring>
 #include <string_view>
 
+#include "host/FailureReason.h"
 #include "host/FileDescriptor.h"
+#include "host/Translate.h"
 
 namespace sheetwise::batch {
 namespace fs = std::filesystem;
 namespace {
 
-// Appends text to the file (made if missing); the reason for a failure, or nothing.
-std::optional<std::string> AppendToFile(const fs::path& file, std::string_view text) {
+// Appends text to the file (made if missing); the error number of a failure, or nothing.
+std::optional<int> AppendToFile(const fs::path& file, std::string_view text) {
   host::FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return std::strerror(errno);
+  if (fd.get() < 0) return errno;
   while (!text.empty()) {
     const ssize_t written = ::write(fd.get(), text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return written < 0 ? std::strerror(errno) : "nothing written";
+    if (written <= 0) return written < 0 ? errno : ENOSPC;
     text.remove_prefix(static_cast<size_t>(written));
   }
-  if (!fd.close()) return std::strerror(errno);
+  if (!fd.close()) return errno;
   return std::nullopt;
 }
 
@@ -31,15 +33,16 @@ std::optional<std::string> AppendToFile(const fs::path& file, std::string_view t
 
 void LogFile::append(const std::string& entry) {
   const std::string line = host::DateTimeText(clock_.now()) + entry + "\r\n";
-  if (auto reason = AppendToFile(file_, line)) recordWriteFailure(*reason);
+  if (const auto error = AppendToFile(file_, line)) recordWriteFailure(*error);
 }
 
-void LogFile::recordWriteFailure(const std::string& reason) {
+void LogFile::recordWriteFailure(int error) {
   if (failure_) return;
   std::error_code ec;
   fs::path shown = fs::absolute(file_, ec);
   if (ec) shown = file_;
-  failure_ = "无法写入错误日志 " + shown.string() + "：" + reason;
+  failure_ = Tr("the error log cannot be written: %s",
+                {host::ReasonForError(error, host::FileAction::WriteFile, shown.string())});
 }
 
 void LogFile::startRun() {

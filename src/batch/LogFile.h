@@ -27,7 +27,7 @@ class LogFile {
   std::optional<std::string> takeWriteFailureNotice();
 
  private:
-  void recordWriteFailure(const std::string& reason);
+  void recordWriteFailure(int error);
 
   host::Clock& clock_;
   std::filesystem::path file_;

@@ -1,5 +1,6 @@
 #include "batch/ParallelRun.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -66,6 +67,7 @@ class Worker {
       : settings_(settings), extract_(options.extract), office_(options.host) {}
 
   FileOutcome process(const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
     CollectedLog log;
     FileOutcome outcome;
     if (extract_) {
@@ -74,6 +76,7 @@ class Worker {
       outcome.result = WorkbookEngine(office_, log).ProcessWorkbook(path, settings_);
     }
     outcome.logEntries = log.entries();
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;
   }
 

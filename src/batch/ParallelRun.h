@@ -20,6 +20,7 @@ struct FileOutcome {
   std::vector<LogEntry> logEntries;    // in the order the engine wrote them
   extract::ExtractionResults records;  // extraction mode
   WorkbookResult result;               // editing mode
+  double seconds = 0;                  // time the workbook took
 };
 
 struct ParallelRunOptions {

@@ -1,5 +1,7 @@
 #include "batch/RuleOperations.h"
 
+#include "host/Translate.h"
+
 namespace sheetwise::batch {
 namespace {
 
@@ -7,14 +9,15 @@ using rules::RuleKind;
 
 const std::string& Field(const std::vector<std::string>& fields, size_t index) {
   if (index >= fields.size()) {
-    throw RuleError("the rule has no field " + std::to_string(index) + ": " + fields.front() + "...");
+    throw RuleError(Tr("the rule is too short: field %s is missing after \"%s\"", {std::to_string(index), fields.front()}));
   }
   return fields[index];
 }
 
+// what: the English text of what the number is, translated here.
 double Number(const std::string& text, const char* what) {
   const auto value = rules::ParseNumber(text);
-  if (!value) throw RuleError(std::string(what) + " is not a number: \"" + text + "\"");
+  if (!value) throw RuleError(Tr("%s is not a number: \"%s\"", {Tr(what), text}));
   return *value;
 }
 
@@ -22,7 +25,7 @@ std::string Span(const std::string& line) { return line + ":" + line; }
 
 void InsertRows(const std::vector<std::string>& f, const RuleTarget& t) {
   const std::string& row = Field(f, 2);
-  Number(row, "the row");
+  Number(row, N_("the row"));
   // The inserted row takes the formats of the row above and has no contents.
   // At row 1 there is no row above, and the row is simply inserted.
   t.activeSheet.range(Span(row))->insertRows();
@@ -30,10 +33,10 @@ void InsertRows(const std::vector<std::string>& f, const RuleTarget& t) {
 
 void ReplaceCell(const std::vector<std::string>& f, const RuleTarget& t) {
   const auto row = rules::RoundedInteger(f[0]);
-  if (!row) throw RuleError("the row is not a number: \"" + f[0] + "\"");
+  if (!row) throw RuleError(Tr("%s is not a number: \"%s\"", {Tr("the row"), f[0]}));
   const auto column = rules::ColumnNumber(Field(f, 1));
-  if (!column) throw RuleError("the column is empty");
-  if (*column > 32767) throw RuleError("the column is out of range: \"" + f[1] + "\"");
+  if (!column) throw RuleError(Tr("the column is empty"));
+  if (*column > 32767) throw RuleError(Tr("column \"%s\" does not exist", {f[1]}));
   t.namedSheet.setCell(*row, *column, Field(f, 2));
 }
 
@@ -69,10 +72,10 @@ void ApplyRule(RuleKind kind, const std::vector<std::string>& f, const RuleTarge
       t.workbook.worksheet(t.sheetName)->rename(Field(f, 1));
       break;
     case RuleKind::RowHeight:
-      t.activeSheet.range(Span(Field(f, 1)))->setRowHeight(Number(Field(f, 2), "the row height"));
+      t.activeSheet.range(Span(Field(f, 1)))->setRowHeight(Number(Field(f, 2), N_("the row height")));
       break;
     case RuleKind::ColumnWidth:
-      t.activeSheet.range(Span(Field(f, 1)))->setColumnWidth(Number(Field(f, 2), "the column width"));
+      t.activeSheet.range(Span(Field(f, 1)))->setColumnWidth(Number(Field(f, 2), N_("the column width")));
       break;
     case RuleKind::DeleteColumn:
       t.activeSheet.range(Span(Field(f, 2)))->deleteColumns();

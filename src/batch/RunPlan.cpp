@@ -119,7 +119,7 @@ std::optional<PlanProblem> CheckInPlace(const std::vector<std::string>& workbook
 std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const Inputs& inputs, Resolver& resolved,
                                          const std::map<fs::path, std::string>& outputs) {
   std::map<fs::path, std::string> written;
-  for (const std::string& file : {files.logFile, files.csvFile}) {
+  for (const std::string& file : {files.logFile, files.csvFile, files.reportFile}) {
     if (file.empty()) continue;
     const fs::path path = resolved(file);
     if (const auto input = inputs.find(path)) return PlanProblem{PlanProblemKind::RunFileIsInput, file, *input, ""};

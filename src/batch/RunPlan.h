@@ -16,6 +16,7 @@ struct RunFiles {
   std::string rulesFile;  // read
   std::string logFile;    // written
   std::string csvFile;    // written
+  std::string reportFile;  // written
 };
 
 enum class PlanProblemKind {

@@ -3,12 +3,13 @@
 #include <filesystem>
 
 #include "host/SafeStore.h"
+#include "host/Translate.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::batch {
 
 DifferencesFound::DifferencesFound(std::vector<std::string> lines)
-    : std::runtime_error("the saved workbook differs from its source outside the rules' cells: " + lines.front()),
+    : std::runtime_error(Tr("the saved workbook differs from its source outside the rules' cells: %s", {lines.front()})),
       lines_(std::move(lines)) {}
 
 std::vector<std::string> CheckSave(const std::string& source, const std::string& written,
@@ -17,7 +18,7 @@ std::vector<std::string> CheckSave(const std::string& source, const std::string&
   try {
     lines = verify::VerifySave(source, written, footprint).lines();
   } catch (const std::exception& e) {  // unreadable, or too damaged to hold in memory
-    lines = {std::string("no check possible: ") + e.what()};
+    lines = {Tr("no check possible: %s", {e.what()})};
   }
   if (!lines.empty() && !mayWriteDifferences) throw DifferencesFound(lines);
   return lines;

@@ -11,6 +11,7 @@
 #include "batch/RuleOperations.h"
 #include "batch/SaveCheck.h"
 #include "host/InPlaceGuard.h"
+#include "host/Translate.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::batch {
@@ -41,9 +42,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool VetoPasses(const VetoCondition& veto, host::Worksheet& named) {
   if (!veto.isOn()) return true;
   const auto row = rules::RoundedInteger(veto.row);
-  if (!row) throw RuleError("the veto row is not a number: \"" + veto.row + "\"");
+  if (!row) throw RuleError(Tr("the veto row is not a number: \"%s\"", {veto.row}));
   const int column = *rules::ColumnNumber(veto.column);
-  if (column > 32767) throw RuleError("the veto column is out of range: \"" + veto.column + "\"");
+  if (column > 32767) throw RuleError(Tr("the veto column \"%s\" does not exist", {veto.column}));
   return named.cellText(*row, column) == veto.value;
 }
 
@@ -51,13 +52,21 @@ bool VetoPasses(const VetoCondition& veto, host::Worksheet& named) {
 void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run,
                 verify::EditFootprint& footprint) {
   std::unique_ptr<host::Worksheet> active;
-  for (const std::string& rule : settings.rules) {
+  for (size_t i = 0; i < settings.rules.size(); ++i) {
+    const std::string& rule = settings.rules[i];
     const auto fields = rules::SplitFields(rule);
     const auto kind = rules::KindOf(fields[0]);
     if (!RuleActs(kind, fields)) continue;  // handled, without effect
     run.entry = FailureEntry::RuleFailure;
     if (!active) active = book.activeSheet();
-    ApplyRule(kind, fields, {book, *active, named, settings.sheetName});
+    try {
+      ApplyRule(kind, fields, {book, *active, named, settings.sheetName});
+    } catch (const host::HostUnavailable&) {
+      throw;
+    } catch (const std::exception& e) {
+      // The reason names the rule that failed.
+      throw RuleError(Tr("rule %s \"%s\": %s", {std::to_string(i + 1), rule, e.what()}));
+    }
     for (auto& edit : FootprintOf(kind, fields)) footprint.edits.push_back(std::move(edit));
   }
 }
@@ -67,7 +76,7 @@ void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Workshe
 // other run, and is left alone while another program has it open.
 host::SourceLock GuardInPlace(const std::string& path) {
   if (const auto lockFile = host::ForeignLockFile(path)) {
-    throw RuleError("the workbook is open in another program (its lock file " + *lockFile + " is beside it)");
+    throw RuleError(Tr("the workbook is open in another program (its lock file %s is beside it)", {*lockFile}));
   }
   return host::SourceLock(path, kSourceLockWait);
 }
@@ -88,7 +97,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       ApplyRules(settings, *book, *named, run, footprint);
     } else {
       result.outcome = Outcome::Vetoed;
-      result.reason = "cell " + settings.veto.column + settings.veto.row + " does not hold \"" + settings.veto.value + "\"";
+      result.reason = Tr("cell %s does not hold \"%s\"", {settings.veto.column + settings.veto.row, settings.veto.value});
       log_.add({VetoEntry(path), result.reason, {}});
     }
     // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
@@ -107,7 +116,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     } else if (SameFile(out, path)) {
       // The naming rules lead back to the source itself; it is only ever
       // written over when saving in place was asked for.
-      throw RuleError("the output path is the source workbook itself: " + out);
+      throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
     } else {
       if (edited) {
         book->saveAsChecked(out, check);

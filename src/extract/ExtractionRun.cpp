@@ -5,6 +5,7 @@
 
 #include "batch/LogEntries.h"
 #include "extract/CellReader.h"
+#include "host/Translate.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::extract {
@@ -26,9 +27,9 @@ struct CellTarget {
 CellTarget ReadTarget(const std::string& entry) {
   const auto read = rules::ReadExtractEntry(entry);
   const auto row = rules::RoundedInteger(read.rowText);
-  if (!row) throw EntryError("the row is not a number in the entry \"" + entry + "\"");
-  if (!read.column) throw EntryError("no column in the entry \"" + entry + "\"");
-  if (*read.column > 32767) throw EntryError("the column is out of range in the entry \"" + entry + "\"");
+  if (!row) throw EntryError(Tr("the row is not a number in the entry \"%s\"", {entry}));
+  if (!read.column) throw EntryError(Tr("the entry \"%s\" has no column", {entry}));
+  if (*read.column > 32767) throw EntryError(Tr("the column of the entry \"%s\" does not exist", {entry}));
   return {read.rowText, *row, *read.column};
 }
 

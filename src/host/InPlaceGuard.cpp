@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "host/FailureReason.h"
 #include "host/HostError.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
@@ -45,7 +47,7 @@ SourceLock::SourceLock(const std::string& path, std::chrono::milliseconds wait) 
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (true) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) throw HostError("cannot open the workbook: " + path);
+    if (!fd) throw HostError(UnreadableReason(path).value_or(Tr("cannot read %s", {path})));
     // A run that held the lock may have replaced the file meanwhile: the lock
     // counts only on the file the path names now.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && SameFile(fd.get(), path)) {
@@ -53,7 +55,7 @@ SourceLock::SourceLock(const std::string& path, std::chrono::milliseconds wait) 
       return;
     }
     if (std::chrono::steady_clock::now() > deadline) {
-      throw HostError("the workbook is being processed by another run of this program");
+      throw HostError(Tr("the workbook is being processed by another run of this program"));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

@@ -22,6 +22,7 @@
 
 #include "host/LoSession.h"
 #include "host/LoWorkbook.h"
+#include "host/Translate.h"
 #include "host/WorkbookFile.h"
 
 namespace sheetwise::host {
@@ -54,7 +55,6 @@ std::string UniquePipeName() {
 
 }  // namespace
 
-const std::string kNotStarted = "LibreOffice could not be started: ";
 
 OUString FileUrl(const fs::path& path) {
   OUString url;
@@ -102,7 +102,7 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
   const auto deadline = std::chrono::steady_clock::now() + startLimit;
   while (true) {
     if (!process_.alive()) {
-      throw HostError(kNotStarted + "the office process exited at once");
+      throw HostError(Tr("the office process ended as soon as it was started"));
     }
     try {
       remoteContext_.set(resolver->resolve(url), UNO_QUERY_THROW);
@@ -110,8 +110,8 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
     } catch (const css::uno::Exception&) {
       if (std::chrono::steady_clock::now() > deadline) {
         process_.kill();
-        throw HostError(kNotStarted + "no connection within " +
-                        std::to_string(startLimit.count() / 1000) + " s");
+        throw HostError(Tr("the office did not accept a connection within %s seconds",
+                           {std::to_string(startLimit.count() / 1000)}));
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
@@ -193,19 +193,19 @@ void LoSession::KeepMacroStorage() {
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }
 
-HostError LoSession::Translate(std::string_view what, const css::uno::Exception& e, bool timedOut,
+HostError LoSession::Translate(std::string_view what, const css::uno::Exception&, bool timedOut,
                                bool disposed) {
+  // The office's own message is a code for its developers, not for the user.
   if (timedOut) {
     lost_ = true;
-    return HostError(std::string(what) + ": no answer within " +
-                     std::to_string(callLimit_.count() / 1000) + " s, LibreOffice was ended");
+    return HostError(Tr("the office did not answer within %s seconds while trying to %s, and was ended",
+                        {std::to_string(callLimit_.count() / 1000), what}));
   }
   if (disposed || !process_.alive()) {
     lost_ = true;
-    return HostError(std::string(what) + ": LibreOffice ended during the call");
+    return HostError(Tr("the office ended while trying to %s", {what}));
   }
-  const std::string message = FromOU(e.Message);
-  return HostError(std::string(what) + (message.empty() ? "" : ": " + message));
+  return HostError(Tr("the office could not %s", {what}));
 }
 
 struct LibreOfficeHost::Impl {
@@ -225,10 +225,10 @@ struct LibreOfficeHost::Impl {
       }
       session = std::make_shared<LoSession>(options.officeProgramDir, *profile, options.callLimit,
                                             options.startLimit);
-    } catch (const css::uno::Exception& e) {
-      throw HostUnavailable(kNotStarted + FromOU(e.Message));
+    } catch (const css::uno::Exception&) {
+      throw HostUnavailable(Tr("LibreOffice could not be started: %s", {Tr("the office refused the connection")}));
     } catch (const HostError& e) {
-      throw HostUnavailable(e.what());
+      throw HostUnavailable(Tr("LibreOffice could not be started: %s", {e.what()}));
     }
     return session;
   }

@@ -9,6 +9,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include "host/CellAddress.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 using css::uno::UNO_QUERY;
@@ -26,7 +27,7 @@ std::string SheetName(const Reference<css::sheet::XSpreadsheet>& sheet) {
 }
 
 HostError Protected(const Reference<css::sheet::XSpreadsheet>& sheet, const std::string& what) {
-  return HostError("the sheet \"" + SheetName(sheet) + "\" is protected: " + what + " would change it");
+  return HostError(Tr("the sheet \"%s\" is protected: %s would change it", {SheetName(sheet), what}));
 }
 
 }  // namespace
@@ -50,13 +51,15 @@ void CheckRowsFit(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 co
       sheet->getCellRangeByPosition(0, kMaxRows - count, kMaxColumns - 1, kMaxRows - 1), UNO_QUERY_THROW);
   const auto filled = bottom->queryContentCells(VALUE | DATETIME | STRING | FORMULA | ANNOTATION);
   if (filled->getRangeAddresses().getLength() > 0) {
-    throw HostError(what + " would push data in the sheet's last rows (up to row " + std::to_string(kMaxRows) +
-                    ") off the sheet");
+    throw HostError(Tr("%s would push data in the sheet's last rows (up to row %s) off the sheet",
+                       {what, std::to_string(kMaxRows)}));
   }
 }
 
 void CheckStructureUnprotected(const Reference<css::lang::XComponent>& document, const std::string& what) {
-  if (IsProtected(document)) throw HostError("the workbook's structure is protected: " + what + " would change it");
+  if (IsProtected(document)) {
+    throw HostError(Tr("the workbook's structure is protected: %s would change it", {what}));
+  }
 }
 
 }  // namespace sheetwise::host

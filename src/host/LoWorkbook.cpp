@@ -29,6 +29,7 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
@@ -47,6 +48,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "host/CellAddress.h"
@@ -57,6 +59,7 @@
 #include "host/LoSheetProtection.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
+#include "host/Translate.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::host {
@@ -76,25 +79,37 @@ PropertyValue Property(const char* name, Any value) {
   return property;
 }
 
+// The truth value a cell's formula stands for: the office imports a stored
+// TRUE or FALSE as the formula =TRUE() or =FALSE().
+std::optional<std::string> TruthText(const std::string& formula) {
+  if (formula == "=TRUE()") return "TRUE";
+  if (formula == "=FALSE()") return "FALSE";
+  return std::nullopt;
+}
+
 std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
 
 void CheckCell(int row, int column) {
   if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-    throw HostError("row " + std::to_string(row) + ", column " + std::to_string(column) +
-                    " is outside the sheet");
+    if (row < 1) throw HostError(Tr("row %s does not exist: rows count from 1", {std::to_string(row)}));
+    if (row > kMaxRows) {
+      throw HostError(Tr("row %s does not exist: a sheet has %s rows", {std::to_string(row), std::to_string(kMaxRows)}));
+    }
+    throw HostError(Tr("column %s does not exist: a sheet has columns 1 to %s (A to IV)",
+                       {std::to_string(column), std::to_string(kMaxColumns)}));
   }
 }
 
 // Excel's rules for a sheet name.
 void CheckSheetName(const std::string& name) {
-  if (name.empty()) throw HostError("a sheet name cannot be empty");
+  if (name.empty()) throw HostError(Tr("a sheet name cannot be empty"));
   if (name.find_first_of(":\\/?*[]") != std::string::npos) {
-    throw HostError("a sheet name cannot hold any of : \\ / ? * [ ]: \"" + name + "\"");
+    throw HostError(Tr("a sheet name cannot hold any of : \\ / ? * [ ]: \"%s\"", {name}));
   }
   if (name.front() == '\'' || name.back() == '\'') {
-    throw HostError("a sheet name cannot begin or end with ': \"" + name + "\"");
+    throw HostError(Tr("a sheet name cannot begin or end with ': \"%s\"", {name}));
   }
-  if (ToOU(name).getLength() > 31) throw HostError("a sheet name can have at most 31 characters: \"" + name + "\"");
+  if (ToOU(name).getLength() > 31) throw HostError(Tr("a sheet name can have at most 31 characters: \"%s\"", {name}));
 }
 
 // The office's error codes for a formula that does not parse (as opposed to
@@ -107,12 +122,12 @@ bool IsSyntaxError(sal_Int32 code) {
 // What the file format cannot hold, or the office would silently mend.
 void CheckCellContent(const std::string& content) {
   if (const sal_Int32 length = ToOU(content).getLength(); length > kMaxCellTextLength) {
-    throw HostError("a cell holds at most " + std::to_string(kMaxCellTextLength) + " characters; the text has " +
-                    std::to_string(length));
+    throw HostError(Tr("a cell holds at most %s characters; the text has %s",
+                       {std::to_string(kMaxCellTextLength), std::to_string(length)}));
   }
   double number = 0;
   if (ClassifyContent(content, &number) == ContentKind::Formula && !FormulaIsComplete(content)) {
-    throw HostError("not a formula the spreadsheet understands (unclosed bracket or quote): " + content);
+    throw HostError(Tr("not a formula the spreadsheet understands (unclosed bracket or quote): %s", {content}));
   }
 }
 
@@ -131,7 +146,7 @@ class LoDocument {
              std::string path, int activeTab)
       : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)),
         activeTab_(activeTab) {
-    session_->call("read the sheets of " + path_, [&] {
+    session_->call(Tr("read the sheets of %s", {path_}), [&] {
       Reference<css::sheet::XSpreadsheetDocument> document(component_, UNO_QUERY_THROW);
       const auto sheets = document->getSheets();
       byIndex_.set(sheets, UNO_QUERY_THROW);
@@ -140,7 +155,7 @@ class LoDocument {
   }
   ~LoDocument() {
     try {
-      session_->call("close " + path_, [&] {
+      session_->call(Tr("close %s", {path_}), [&] {
         Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
         if (closeable.is()) closeable->close(true);
       });
@@ -263,23 +278,23 @@ class LoRange : public Range {
         address_(std::move(address)) {}
 
   void insertRows() override {
-    call("insert rows at " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "inserting rows at " + address_);
-      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, "inserting rows at " + address_);
+    call(Tr("insert rows at %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("inserting rows at %s", {address_}));
+      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
     });
   }
   void deleteRows() override {
-    call("delete rows " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "deleting rows " + address_);
+    call(Tr("delete rows %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("deleting rows %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
     });
   }
   void deleteColumns() override {
-    call("delete columns " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "deleting columns " + address_);
+    call(Tr("delete columns %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("deleting columns %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       css::table::CellRangeAddress columns = address();
       columns.StartRow = 0;
@@ -288,16 +303,16 @@ class LoRange : public Range {
     });
   }
   void clearContents() override {
-    call("clear " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "clearing " + address_);
+    call(Tr("clear %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("clearing %s", {address_}));
       using namespace css::sheet::CellFlags;
       Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
       operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
     });
   }
   void mergeCentred() override {
-    call("merge " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "merging " + address_);
+    call(Tr("merge %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("merging %s", {address_}));
       if (rect_.firstRow == rect_.lastRow && rect_.firstColumn == rect_.lastColumn) return;  // one cell: nothing to merge
       const auto range = cells();
       // Names in alphabetical order, as the multi-property call requires.
@@ -322,15 +337,15 @@ class LoRange : public Range {
       touched->collapseToMergedArea();
       Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
       mergeable->merge(true);
-      if (!mergeable->getIsMerged()) throw HostError("merge " + address_ + ": the cells cannot be merged");
+      if (!mergeable->getIsMerged()) throw HostError(Tr("the cells %s cannot be merged", {address_}));
     });
   }
   void setRowHeight(double points) override {
     if (!(points >= 0 && points <= 409)) {
-      throw HostError("row height " + rules::GeneralNumberText(points) + " is not between 0 and 409 points");
+      throw HostError(Tr("a row height of %s is not between 0 and 409 points", {rules::GeneralNumberText(points)}));
     }
-    call("set the row height of " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "a row height at " + address_);
+    call(Tr("set the row height of %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("a row height at %s", {address_}));
       Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
       rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
@@ -338,11 +353,11 @@ class LoRange : public Range {
   }
   void setColumnWidth(double characters) override {
     if (!(characters >= 0 && characters <= 255)) {
-      throw HostError("column width " + rules::GeneralNumberText(characters) +
-                      " is not between 0 and 255 characters");
+      throw HostError(Tr("a column width of %s is not between 0 and 255 characters",
+                         {rules::GeneralNumberText(characters)}));
     }
-    call("set the column width of " + address_, [&] {
-      CheckSheetUnprotected(sheet_, "a column width at " + address_);
+    call(Tr("set the column width of %s", {address_}), [&] {
+      CheckSheetUnprotected(sheet_, Tr("a column width at %s", {address_}));
       const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
       Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
@@ -388,26 +403,26 @@ class LoWorksheet : public Worksheet {
       : document_(std::move(document)), sheet_(std::move(sheet)) {}
 
   std::string name() override {
-    return document_->session().call("read a sheet name", [&] {
+    return document_->session().call(Tr("read a sheet name"), [&] {
       return FromOU(Reference<css::container::XNamed>(sheet_, UNO_QUERY_THROW)->getName());
     });
   }
 
   void rename(const std::string& newName) override {
     CheckSheetName(newName);
-    document_->session().call("rename a sheet to \"" + newName + "\"", [&] {
-      CheckStructureUnprotected(document_->component(), "renaming a sheet");
+    document_->session().call(Tr("rename a sheet to \"%s\"", {newName}), [&] {
+      CheckStructureUnprotected(document_->component(), Tr("renaming a sheet"));
       Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
       named->setName(ToOU(newName));
       if (FromOU(named->getName()) != newName) {
-        throw HostError("the sheet name \"" + newName + "\" was refused (another sheet has it?)");
+        throw HostError(Tr("the sheet cannot be named \"%s\": another sheet has that name", {newName}));
       }
     });
   }
 
   std::string cellText(int row, int column) override {
     CheckCell(row, column);
-    return document_->session().call("read cell " + CellName(row, column), [&] {
+    return document_->session().call(Tr("read cell %s", {CellName(row, column)}), [&] {
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       switch (cell->getType()) {
         case css::table::CellContentType_EMPTY:
@@ -423,17 +438,18 @@ class LoWorksheet : public Worksheet {
       sal_Int32 result = 0;
       props->getPropertyValue("FormulaResultType2") >>= result;
       if (cell->getError() != 0 || result == css::sheet::FormulaResult::ERROR) {
-        throw HostError("cell " + CellName(row, column) + " holds an error value");
+        throw HostError(Tr("cell %s holds an error value, which has no text", {CellName(row, column)}));
       }
-      return result == css::sheet::FormulaResult::STRING ? textOf(cell) : valueText(cell);
+      if (result == css::sheet::FormulaResult::STRING) return textOf(cell);
+      return TruthText(FromOU(cell->getFormula())).value_or(valueText(cell));
     });
   }
 
   void setCell(int row, int column, const std::string& content) override {
     CheckCell(row, column);
     CheckCellContent(content);
-    document_->session().call("write cell " + CellName(row, column), [&] {
-      CheckCellWritable(sheet_, column - 1, row - 1, "writing cell " + CellName(row, column));
+    document_->session().call(Tr("write cell %s", {CellName(row, column)}), [&] {
+      CheckCellWritable(sheet_, column - 1, row - 1, Tr("writing cell %s", {CellName(row, column)}));
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       double number = 0;
       switch (ClassifyContent(content, &number)) {
@@ -444,7 +460,7 @@ class LoWorksheet : public Worksheet {
           // Read as the user types it: the session set Excel syntax for input.
           Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("FormulaLocal", Any(ToOU(content)));
           if (IsSyntaxError(cell->getError())) {
-            throw HostError("not a formula the spreadsheet understands: " + content);
+            throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
           }
           break;
         case ContentKind::Text:
@@ -456,27 +472,31 @@ class LoWorksheet : public Worksheet {
 
   std::unique_ptr<Range> range(const std::string& address) override {
     const auto rect = ParseAddress(address);
-    if (!rect) throw HostError("not a cell address: \"" + address + "\"");
+    if (!rect) throw HostError(Tr("not a cell address: \"%s\"", {address}));
     return std::make_unique<LoRange>(document_, sheet_, sheetIndex(), *rect, address);
   }
 
   std::vector<std::vector<std::string>> usedTable() override {
-    return document_->session().call("read the used area", [&] {
+    return document_->session().call(Tr("read the used area"), [&] {
       Reference<css::sheet::XUsedAreaCursor> cursor(sheet_->createCursor(), UNO_QUERY_THROW);
       cursor->gotoEndOfUsedArea(false);
       const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-      Reference<css::sheet::XCellRangeData> data(
-          sheet_->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow), UNO_QUERY_THROW);
+      const auto area = sheet_->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow);
+      const auto types = shownTypes(area, end.EndRow + 1, end.EndColumn + 1);
       std::vector<std::vector<std::string>> table;
-      for (const auto& row : data->getDataArray()) {
+      const auto truths = truthTexts(area);
+      const auto data = Reference<css::sheet::XCellRangeData>(area, UNO_QUERY_THROW)->getDataArray();
+      for (sal_Int32 r = 0; r < data.getLength(); ++r) {
         auto& out = table.emplace_back();
-        for (const auto& value : row) {
+        for (sal_Int32 c = 0; c < data[r].getLength(); ++c) {
           double number = 0;
           OUString text;
-          if (value >>= text) {
+          if (data[r][c] >>= text) {
             out.push_back(FromOU(text));
-          } else if (value >>= number) {
-            out.push_back(rules::GeneralNumberText(number));
+          } else if (const auto truth = truths.find({r, c}); truth != truths.end()) {
+            out.push_back(truth->second);
+          } else if (data[r][c] >>= number) {
+            out.push_back(shownValue(number, types[static_cast<size_t>(r)][static_cast<size_t>(c)]));
           } else {
             out.emplace_back();
           }
@@ -492,10 +512,53 @@ class LoWorksheet : public Worksheet {
   }
 
   std::string valueText(const Reference<css::table::XCell>& cell) {
-    const double value = cell->getValue();
     sal_Int32 key = 0;
     Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
-    const sal_Int16 type = document_->formatType(key);
+    return shownValue(cell->getValue(), document_->formatType(key));
+  }
+
+  // The number format type of every cell of area (rows x columns from A1),
+  // read per group of cells that share one format.
+  std::vector<std::vector<sal_Int16>> shownTypes(const Reference<css::table::XCellRange>& area, sal_Int32 rows,
+                                                 sal_Int32 columns) {
+    std::vector<std::vector<sal_Int16>> types(static_cast<size_t>(rows),
+                                              std::vector<sal_Int16>(static_cast<size_t>(columns), 0));
+    const auto groups =
+        Reference<css::sheet::XUniqueCellFormatRangesSupplier>(area, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
+    for (sal_Int32 i = 0; i < groups->getCount(); ++i) {
+      Reference<css::sheet::XSheetCellRanges> ranges(groups->getByIndex(i), UNO_QUERY_THROW);
+      sal_Int32 key = 0;
+      Reference<css::beans::XPropertySet>(ranges, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+      const sal_Int16 type = document_->formatType(key);
+      using namespace css::util::NumberFormat;
+      if (!(type & (LOGICAL | DATE | TIME))) continue;
+      for (const auto& range : ranges->getRangeAddresses()) {
+        for (sal_Int32 r = range.StartRow; r <= std::min(range.EndRow, rows - 1); ++r) {
+          for (sal_Int32 c = range.StartColumn; c <= std::min(range.EndColumn, columns - 1); ++c) {
+            types[static_cast<size_t>(r)][static_cast<size_t>(c)] = type;
+          }
+        }
+      }
+    }
+    return types;
+  }
+
+  // Cells of area that hold a truth value, by row and column: the office
+  // imports the file's truth values as the formulas =TRUE() and =FALSE().
+  static std::map<std::pair<sal_Int32, sal_Int32>, std::string> truthTexts(
+      const Reference<css::table::XCellRange>& area) {
+    std::map<std::pair<sal_Int32, sal_Int32>, std::string> truths;
+    const auto formulas = Reference<css::sheet::XCellRangeFormula>(area, UNO_QUERY_THROW)->getFormulaArray();
+    for (sal_Int32 r = 0; r < formulas.getLength(); ++r) {
+      for (sal_Int32 c = 0; c < formulas[r].getLength(); ++c) {
+        if (auto truth = TruthText(FromOU(formulas[r][c]))) truths[{r, c}] = std::move(*truth);
+      }
+    }
+    return truths;
+  }
+
+  // A number as the sheet shows it: truth values, dates and times by their format.
+  std::string shownValue(double value, sal_Int16 type) {
     using namespace css::util::NumberFormat;
     if (type & LOGICAL) return value != 0 ? "TRUE" : "FALSE";
     if (type & (DATE | TIME)) {
@@ -506,7 +569,7 @@ class LoWorksheet : public Worksheet {
 
   sal_Int16 sheetIndex() {
     if (!sheetIndex_) {
-      sheetIndex_ = document_->session().call("locate a sheet", [&] {
+      sheetIndex_ = document_->session().call(Tr("locate a sheet"), [&] {
         return Reference<css::sheet::XCellRangeAddressable>(sheet_, UNO_QUERY_THROW)->getRangeAddress().Sheet;
       });
     }
@@ -524,7 +587,7 @@ class LoWorkbookImpl : public Workbook {
       : document_(std::move(document)), loaded_(loaded) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
-    return document_->session().call("find the worksheet \"" + name + "\"", [&]() -> std::unique_ptr<Worksheet> {
+    return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&]() -> std::unique_ptr<Worksheet> {
       const auto& names = document_->byName();
       OUString found = ToOU(name);
       if (!names->hasByName(found)) {
@@ -533,24 +596,24 @@ class LoWorkbookImpl : public Workbook {
         for (const auto& candidate : names->getElementNames()) {
           if (SameIgnoringAsciiCase(FromOU(candidate), name)) found = candidate;
         }
-        if (found.isEmpty()) throw HostError("the workbook has no worksheet named \"" + name + "\"");
+        if (found.isEmpty()) throw HostError(Tr("the workbook has no sheet named \"%s\"", {name}));
       }
       return wrap(names->getByName(found));
     });
   }
 
   std::unique_ptr<Worksheet> worksheetAt(int position) override {
-    return document_->session().call("find worksheet " + std::to_string(position), [&] {
+    return document_->session().call(Tr("find worksheet %s", {std::to_string(position)}), [&] {
       const auto& sheets = document_->byIndex();
       if (position < 1 || position > sheets->getCount()) {
-        throw HostError("the workbook has no worksheet " + std::to_string(position));
+        throw HostError(Tr("the workbook has no sheet number %s", {std::to_string(position)}));
       }
       return wrap(sheets->getByIndex(position - 1));
     });
   }
 
   std::unique_ptr<Worksheet> activeSheet() override {
-    return document_->session().call("find the active sheet", [&] {
+    return document_->session().call(Tr("find the active sheet"), [&] {
       const auto& sheets = document_->byIndex();
       const int tab = document_->activeTab() < sheets->getCount() ? document_->activeTab() : 0;
       return wrap(sheets->getByIndex(tab));
@@ -577,7 +640,7 @@ class LoWorkbookImpl : public Workbook {
   }
 
   void write(const fs::path& temp) {
-    document_->session().call("save " + document_->path(), [&] {
+    document_->session().call(Tr("save %s", {document_->path()}), [&] {
       document_->reenterTextFormulas();
       UnifyScriptFonts(document_->component());
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
@@ -607,24 +670,25 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
   });
   Reference<css::lang::XComponent> component;
   try {
-    component = session->call("open " + path, [&] {
+    component = session->call(Tr("open %s", {path}), [&] {
       return session->loader()->loadComponentFromURL(FileUrl(path), "_blank", 0, args);
     });
   } catch (const HostError& e) {
-    if (info.encrypted) throw HostError("the workbook needs a password: " + path);
-    throw HostError(std::string("cannot open the workbook (damaged?): ") + e.what());
+    if (info.encrypted) throw HostError(Tr("the workbook is protected by a password: %s", {path}));
+    if (!session->alive()) throw;
+    throw HostError(Tr("the office cannot read this workbook (damaged?): %s", {path}));
   }
   if (!component.is()) {
-    throw HostError(info.encrypted ? "the workbook needs a password: " + path
-                                   : "cannot open the workbook (damaged?): " + path);
+    throw HostError(info.encrypted ? Tr("the workbook is protected by a password: %s", {path})
+                                   : Tr("the office cannot read this workbook (damaged?): %s", {path}));
   }
   auto document = std::make_shared<LoDocument>(session, component, path, info.activeTab);
-  session->call("check how " + path + " was read", [&] {
+  session->call(Tr("check how %s was read", {path}), [&] {
     OUString used;
     for (const auto& arg : Reference<css::frame::XModel>(component, UNO_QUERY_THROW)->getArgs()) {
       if (arg.Name == "FilterName") arg.Value >>= used;
     }
-    if (used != filter) throw HostError("damaged workbook: " + path + " was read as " + FromOU(used));
+    if (used != filter) throw HostError(Tr("the workbook is damaged: the office could read %s only as %s", {path, FromOU(used)}));
     if (mode == OpenMode::Edit) {
       // Edits are never undone here: recording undo data costs more than
       // many an edit (a column width copies the whole column).

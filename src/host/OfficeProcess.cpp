@@ -12,11 +12,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "host/FailureReason.h"
 #include "host/HostError.h"
 #include "host/ProcFs.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
@@ -47,7 +50,10 @@ fs::path PrivateTempRoot() {
   const fs::path fixed = temp / ("sheetwise-" + std::to_string(::getuid()));
   if (MakePrivateFolder(fixed)) return fixed;
   std::string pattern = (temp / ("sheetwise-" + std::to_string(::getuid()) + "-XXXXXX")).string();
-  if (!::mkdtemp(pattern.data())) throw HostError("cannot make a private folder under " + temp.string());
+  if (!::mkdtemp(pattern.data())) {
+    throw HostError(Tr("the office's working folder cannot be made (%s)",
+                       {ReasonForError(errno, FileAction::WriteFolder, temp.string())}));
+  }
   return pattern;
 }
 
@@ -87,7 +93,10 @@ fs::path PrivateProfilesRoot(const fs::path& cacheRoot) {
     return cacheRoot / "office-profiles";
   }
   const fs::path fallback = PrivateTempRoot() / "office-profiles";
-  if (!MakePrivateFolder(fallback)) throw HostError("cannot make a private office profile folder " + fallback.string());
+  if (!MakePrivateFolder(fallback)) {
+    throw HostError(Tr("the office's working folder cannot be made (%s)",
+                       {ReasonForError(errno, FileAction::CreateFolder, fallback.string())}));
+  }
   return fallback;
 }
 
@@ -106,7 +115,7 @@ ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
     EmptyFolder(tempDirectory());
     return;
   }
-  throw HostError("no free office profile slot under " + root.string());
+  throw HostError(Tr("more than 256 offices are running from the working folder %s", {root.string()}));
 }
 
 fs::path ProfileSlot::tempDirectory() const { return directory_.string() + "-tmp"; }
@@ -139,16 +148,21 @@ void EndStrayOffices(const ProfileSlot& profile) {
 namespace {
 
 // The environment of the office: this program's, with the headless drawing
-// back end and the slot's own temporary folder.
+// back end and the slot's own temporary folder. A home folder that does not
+// exist is replaced by that folder too, so that the office and its libraries
+// never make a missing home (as root they could).
 std::vector<std::string> OfficeEnvironment(const ProfileSlot& profile) {
+  const bool homeUsable = IsAbsoluteFolder(std::getenv("HOME"));
   std::vector<std::string> environment;
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view text(*entry);
     if (text.starts_with("SAL_USE_VCLPLUGIN=") || text.starts_with("TMPDIR=")) continue;
+    if (!homeUsable && text.starts_with("HOME=")) continue;
     environment.emplace_back(text);
   }
   environment.push_back("SAL_USE_VCLPLUGIN=svp");
   environment.push_back("TMPDIR=" + profile.tempDirectory().string());
+  if (!homeUsable) environment.push_back("HOME=" + profile.tempDirectory().string());
   return environment;
 }
 
@@ -206,11 +220,15 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   fs::remove(profile.directory() / "user" / ".lock", ec);
   EmptyFolder(profile.tempDirectory());
 
+  const std::string program = (officeProgramDir / "soffice").string();
+  if (::access(program.c_str(), X_OK) != 0) {
+    throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
+  }
   std::vector<std::string> args = {
       "sh",
       "-c",
       kWatchScript,
-      (officeProgramDir / "soffice").string(),
+      program,
       "-env:UserInstallation=" + profile.url(),
       "--headless",
       "--invisible",
@@ -226,11 +244,11 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   const std::vector<char*> envp = Pointers(environment);
 
   int lifeline[2];
-  if (::pipe2(lifeline, O_CLOEXEC) != 0) throw HostError("cannot start LibreOffice: no pipe");
+  if (::pipe2(lifeline, O_CLOEXEC) != 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
   FileDescriptor keeperEnd(lifeline[0]);
   lifeline_ = FileDescriptor(lifeline[1]);
   const pid_t pid = ::fork();
-  if (pid < 0) throw HostError("cannot start LibreOffice: fork failed");
+  if (pid < 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
   if (pid == 0) ExecInOwnGroup(lifeline[0], argv.data(), envp.data());
   ::setpgid(pid, pid);  // also from here, so the group exists before we return
   launcher_ = pid;

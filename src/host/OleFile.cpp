@@ -4,7 +4,9 @@
 #include <cctype>
 #include <mutex>
 
+#include "host/FailureReason.h"
 #include "host/HostError.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace {
@@ -41,11 +43,11 @@ GPtr<GsfInfile> OpenOle(const std::string& path) {
   GError* error = nullptr;
   GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
   if (error) g_error_free(error);
-  if (!input) throw HostError("cannot read " + path);
+  if (!input) throw HostError(UnreadableReason(path).value_or(Tr("cannot read %s", {path})));
   error = nullptr;
   GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
   if (error) g_error_free(error);
-  if (!ole) throw HostError("damaged workbook: " + path + " is not a readable compound file");
+  if (!ole) throw HostError(Tr("the workbook is damaged: %s is not a readable compound file", {path}));
   return ole;
 }
 

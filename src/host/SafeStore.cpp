@@ -6,20 +6,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 #include <set>
 #include <string>
 #include <system_error>
 
+#include "host/FailureReason.h"
 #include "host/FileDescriptor.h"
 #include "host/HostError.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ErrnoText() { return std::generic_category().message(errno); }
+// A failed write is put down to a full disk when this much more cannot be written.
+constexpr std::uintmax_t kRoomForAWorkbook = 64 * 1024;
 
 FileDescriptor OpenFolder(const fs::path& folder) {
   return FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -31,7 +35,7 @@ class ScratchFolder {
  public:
   explicit ScratchFolder(const fs::path& parent) {
     for (int attempt = 0; attempt < 3 && !lock_; ++attempt) make(parent);
-    if (!lock_) throw HostError("cannot write into the folder " + parent.string());
+    if (!lock_) throw HostError(Tr("cannot write into the folder %s: other saves keep taking its place", {parent.string()}));
   }
   ~ScratchFolder() {
     std::error_code ec;
@@ -44,9 +48,7 @@ class ScratchFolder {
  private:
   void make(const fs::path& parent) {
     std::string pattern = (parent / (std::string(kStoreFolderPrefix) + "XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) {
-      throw HostError("cannot write into the folder " + parent.string() + ": " + ErrnoText());
-    }
+    if (!::mkdtemp(pattern.data())) throw HostError(ReasonForError(errno, FileAction::WriteFolder, parent.string()));
     path_ = pattern;
     FileDescriptor lock = OpenFolder(path_);
     struct stat info {};
@@ -73,26 +75,54 @@ bool FirstVisit(const fs::path& folder) {
 void KeepOwnership(const fs::path& written, const struct stat& old, bool required) {
   const bool owned = ::chown(written.c_str(), old.st_uid, old.st_gid) == 0;
   if (!owned && required) {
-    throw HostError("the workbook's owner and group could not be kept (" + ErrnoText() + "); nothing was written");
+    throw HostError(Tr("the workbook's owner and group could not be kept (%s); nothing was written",
+                       {ReasonForError(errno, FileAction::ReplaceFile, written.string())}));
   }
   ::chmod(written.c_str(), old.st_mode & 07777);
+}
+
+// What keeps target from being written, found before anything is written.
+void CheckTarget(const fs::path& target) {
+  const fs::path folder = target.parent_path();
+  if (const auto reason = NameTooLongReason(target)) throw HostError(*reason);
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    throw HostError(ReasonForError(ec ? ec.value() : ENOENT, FileAction::OpenFolder, folder.string()));
+  }
+  if (fs::is_directory(target, ec)) throw HostError(ReasonForError(EISDIR, FileAction::ReplaceFile, target.string()));
+  if (const auto reason = InUseReason(target)) throw HostError(*reason);
+}
+
+// The writer's own failure, or the full disk that caused it.
+void Write(const fs::path& temp, const fs::path& folder, const std::function<void(const fs::path&)>& write) {
+  try {
+    write(temp);
+  } catch (const HostError&) {
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
+    throw;
+  }
+  std::error_code ec;
+  if (!fs::is_regular_file(temp, ec)) {
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
+    throw HostError(Tr("the office wrote nothing for %s", {temp.string()}));
+  }
 }
 
 void Store(const fs::path& absolute, const std::function<void(const fs::path&)>& write,
            const std::function<void(const fs::path&)>& beforeReplace) {
   const fs::path folder = absolute.parent_path();
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) throw HostError("the folder does not exist: " + folder.string());
-  if (fs::is_directory(absolute, ec)) throw HostError("a folder stands at the path: " + absolute.string());
+  CheckTarget(absolute);
   if (FirstVisit(folder)) RemoveAbandonedSaveFolders(folder);
 
   ScratchFolder scratch(folder);
-  const fs::path temp = scratch.path() / absolute.filename();
-  write(temp);
-  if (!fs::is_regular_file(temp, ec)) throw HostError("nothing was written for " + absolute.string());
+  // A short name inside the hidden folder: the office adds its own lock and
+  // temporary files beside what it writes, with longer names than the target's.
+  const fs::path temp = scratch.path() / "workbook.xls";
+  Write(temp, folder, write);
   beforeReplace(temp);
+  std::error_code ec;
   fs::rename(temp, absolute, ec);
-  if (ec) throw HostError("cannot replace " + absolute.string() + ": " + ec.message());
+  if (ec) throw HostError(ReasonForError(ec.value(), FileAction::ReplaceFile, absolute.string()));
 }
 
 // Refuses a workbook that saving in place must not replace.
@@ -105,20 +135,23 @@ bool WritableByItsBits(const fs::path& target, const struct stat& info) {
 
 void CheckReplaceable(const fs::path& target, const struct stat& info) {
   if (!WritableByItsBits(target, info)) {
-    throw HostError("the workbook is read-only (no write permission); nothing was written");
+    throw HostError(Tr("the workbook is read-only (no write permission); nothing was written"));
   }
   if (info.st_nlink > 1) {
-    throw HostError("the workbook has " + std::to_string(info.st_nlink) +
-                    " hard links, which replacing it would part from the new content; nothing was written");
+    throw HostError(Tr("the workbook has %s hard links, which replacing it would part from the new content; "
+                       "nothing was written",
+                       {std::to_string(info.st_nlink)}));
   }
   if (::access(target.parent_path().c_str(), W_OK) != 0) {
-    throw HostError("the workbook's folder cannot be written; nothing was written");
+    throw HostError(Tr("no permission to write into the folder %s; nothing was written",
+                       {target.parent_path().string()}));
   }
 }
 
 void CheckUnchangedSinceLoad(const fs::path& target, const std::optional<FileIdentity>& loaded) {
   if (!loaded || IdentityOf(target) != loaded) {
-    throw HostError("the workbook changed on disk after it was loaded (another program wrote it); nothing was written");
+    throw HostError(
+        Tr("the workbook changed on disk after it was loaded (another program wrote it); nothing was written"));
   }
 }
 
@@ -162,7 +195,7 @@ void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loa
   std::error_code ec;
   const fs::path target = fs::canonical(source, ec);
   struct stat info {};
-  if (ec || ::stat(target.c_str(), &info) != 0) throw HostError("the workbook is gone: " + source.string());
+  if (ec || ::stat(target.c_str(), &info) != 0) throw HostError(Tr("the workbook is gone: %s", {source.string()}));
   CheckReplaceable(target, info);
   CheckUnchangedSinceLoad(target, loaded);
   Store(target, write, [&](const fs::path& written) {

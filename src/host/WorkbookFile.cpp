@@ -9,11 +9,12 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "host/FailureReason.h"
 #include "host/HostError.h"
 #include "host/OleFile.h"
+#include "host/Translate.h"
 
 namespace sheetwise::host {
 namespace {
@@ -79,24 +80,24 @@ bool LooksLikeText(const std::string& head) {
 
 // Names what a file that is not an OLE2 container holds.
 std::string DescribeForeign(const std::string& head) {
-  if (head.rfind("PK\x03\x04", 0) == 0) return "a ZIP archive (an .xlsx workbook or similar)";
+  if (head.rfind("PK\x03\x04", 0) == 0) return Tr("a ZIP archive (an .xlsx workbook or similar)");
   const std::string lower = Lower(head);
   if (lower.find("urn:schemas-microsoft-com:office:spreadsheet") != std::string::npos) {
-    return "an XML Spreadsheet 2003 file";
+    return Tr("an XML Spreadsheet 2003 file");
   }
   if (lower.find("<html") != std::string::npos || lower.find("<!doctype html") != std::string::npos ||
       lower.find("<table") != std::string::npos) {
-    return "an HTML file";
+    return Tr("an HTML file");
   }
-  if (lower.find("<?xml") != std::string::npos) return "an XML file";
-  if (head.rfind("{\\rtf", 0) == 0) return "an RTF document";
-  if (head.rfind("%PDF", 0) == 0) return "a PDF document";
-  if (LooksLikeText(head)) return "a text file";
-  return "a file of unknown type";
+  if (lower.find("<?xml") != std::string::npos) return Tr("an XML file");
+  if (head.rfind("{\\rtf", 0) == 0) return Tr("an RTF document");
+  if (head.rfind("%PDF", 0) == 0) return Tr("a PDF document");
+  if (LooksLikeText(head)) return Tr("a text file");
+  return Tr("a file of unknown type");
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what) {
-  throw HostError("not an Excel 97-2003 workbook: " + path + " is " + what);
+  throw HostError(Tr("the office cannot read this kind of file: %s is %s, not an Excel 97-2003 workbook", {path, what}));
 }
 
 bool IsOldBiffBof(const std::string& head) {
@@ -108,17 +109,17 @@ bool IsOldBiffBof(const std::string& head) {
 
 std::string DescribeOleWithoutWorkbook(GsfInfile* ole) {
   if (ChildStream(ole, "EncryptedPackage")) {
-    return "an encrypted Office Open XML file that needs a password";
+    return Tr("an encrypted Office Open XML file that needs a password");
   }
-  if (ChildStream(ole, "WordDocument")) return "a Word document";
-  if (ChildStream(ole, "PowerPoint Document")) return "a PowerPoint presentation";
-  return "a compound document without a workbook stream";
+  if (ChildStream(ole, "WordDocument")) return Tr("a Word document");
+  if (ChildStream(ole, "PowerPoint Document")) return Tr("a PowerPoint presentation");
+  return Tr("a compound document without a workbook stream");
 }
 
 WorkbookFileInfo ReadGlobals(const std::string& path, GsfInput* stream, std::string filter) {
   RecordReader reader(stream);
   const auto bof = reader.next();
-  if (!bof || bof->id != kBof8) throw HostError("damaged workbook: " + path + " has no workbook header");
+  if (!bof || bof->id != kBof8) throw HostError(Tr("the workbook is damaged: %s has no workbook header", {path}));
   WorkbookFileInfo info{std::move(filter), false, 0};
   while (const auto record = reader.next()) {
     if (record->id == kEof) break;
@@ -134,9 +135,10 @@ WorkbookFileInfo ReadGlobals(const std::string& path, GsfInput* stream, std::str
 }  // namespace
 
 WorkbookFileInfo InspectWorkbookFile(const std::string& path) {
+  if (const auto reason = UnreadableReason(path)) throw HostError(*reason);
+  if (const auto reason = NotUtf8Reason(path)) throw HostError(*reason);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) throw HostError("file not found: " + path);
-  if (std::filesystem::file_size(path, ec) == 0) Refuse(path, "an empty file");
+  if (std::filesystem::file_size(path, ec) == 0) Refuse(path, Tr("an empty file"));
   const std::string head = ReadHead(path, 4096);
   if (IsOldBiffBof(head)) return {"MS Excel 4.0", false, 0};
   if (head.rfind("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0) != 0) Refuse(path, DescribeForeign(head));

@@ -4,6 +4,9 @@
 #include <exception>
 #include <filesystem>
 
+#include "host/HostError.h"
+#include "ui/OfficeMissing.h"
+
 namespace sheetwise::rules {
 
 namespace {
@@ -75,6 +78,9 @@ void QuickAdd::showSample() {
   Table cells;
   try {
     cells = SampleGridCells(readSheet(path));
+  } catch (const host::HostUnavailable& e) {
+    dialogs_.message(ui::OfficeMissingMessage(e.what()), ui::MessageStyle::Plain);
+    return;
   } catch (const std::exception&) {
     // Whatever keeps the sheet from being read, the file the host refuses included.
     dialogs_.message(kBadSheetName, ui::MessageStyle::Information);

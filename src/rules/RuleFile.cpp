@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/Translate.h"
+
 namespace sheetwise::rules {
 namespace {
 
@@ -101,7 +103,7 @@ std::vector<std::string> ParseRuleText(const std::string& text) {
 
 std::vector<std::string> LoadRuleFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw RuleFileError("cannot read the rule file " + path.string());
+  if (!in) throw RuleFileError(std::string(Tr("cannot read the rule file")) + " " + path.string());
   std::stringstream text;
   text << in.rdbuf();
   return ParseRuleText(DecodeRuleBytes(text.str(), path.string()));
@@ -111,7 +113,7 @@ void SaveRuleFile(const std::filesystem::path& path, const std::vector<std::stri
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   for (const auto& rule : rules) out << rule << '\n';
   out.flush();
-  if (!out) throw RuleFileError("cannot write the rule file " + path.string());
+  if (!out) throw RuleFileError(std::string(Tr("cannot write the rule file")) + " " + path.string());
 }
 
 }  // namespace sheetwise::rules

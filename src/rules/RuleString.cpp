@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -126,9 +127,15 @@ std::optional<double> ParseNumber(std::string_view text) {
       return std::nullopt;
     }
   }
-  char* stop = nullptr;
-  const double value = std::strtod(trimmed.c_str(), &stop);
-  if (stop != trimmed.c_str() + trimmed.size() || !std::isfinite(value)) return std::nullopt;
+  // from_chars reads "." as the decimal point whatever the locale; it takes
+  // no "+" sign, which a number may carry once.
+  const char* first = trimmed.data();
+  const char* last = trimmed.data() + trimmed.size();
+  if (*first == '+') ++first;
+  if (first == last || *first == '+' || (*first == '-' && first != trimmed.data())) return std::nullopt;
+  double value = 0;
+  const auto [stop, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || stop != last || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 
@@ -145,8 +152,9 @@ std::optional<int> RoundedInteger(std::string_view text) {
 std::string GeneralNumberText(double value) {
   if (value == 0) return "0";
   std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%.15G", value);
-  std::string text(buffer.data());
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 15);
+  std::string text(buffer.data(), written.ptr);
+  for (char& c : text) c = c == 'e' ? 'E' : c;
   // Drop trailing zeros of the fraction, keeping any exponent.
   const size_t exp = text.find('E');
   std::string mantissa = text.substr(0, exp);
@@ -156,6 +164,16 @@ std::string GeneralNumberText(double value) {
     if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
   }
   return mantissa + exponent;
+}
+
+}  // namespace sheetwise::rules
+
+namespace sheetwise::rules {
+
+std::string FixedNumberText(double value, int decimals) {
+  std::array<char, 400> buffer{};
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
+  return std::string(buffer.data(), written.ptr);
 }
 
 }  // namespace sheetwise::rules

@@ -65,6 +65,9 @@ std::optional<int> RoundedInteger(std::string_view text);
 // The text of a decimal number as a spreadsheet shows it in general form.
 std::string GeneralNumberText(double value);
 
+// value with exactly decimals digits after a "." (never the locale's comma).
+std::string FixedNumberText(double value, int decimals);
+
 // A decimal number from text (as above, without rounding).
 std::optional<double> ParseNumber(std::string_view text);
 

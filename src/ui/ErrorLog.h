@@ -29,6 +29,10 @@ class ErrorLog : public batch::RunLog {
   std::vector<batch::LogEntry> entries_;
 };
 
+// What the window shows beside an entry (its tooltip): the reason and the
+// differences the verification of the save found; "" when there is none.
+std::string EntryDetails(const batch::LogEntry& entry);
+
 // On a double click on List4: opens the file named in the selected entry, if any.
 void OpenLoggedFile(const Form1& form, host::FileOpener& opener);
 

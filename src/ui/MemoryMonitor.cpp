@@ -1,6 +1,6 @@
 #include "ui/MemoryMonitor.h"
 
-#include <cstdio>
+#include "rules/RuleString.h"
 
 namespace sheetwise::ui {
 
@@ -11,9 +11,7 @@ double UsedMemoryRatio(const host::MemoryStatus& status) {
 }
 
 std::string MemoryCaption(double ratio) {
-  char percent[32];
-  std::snprintf(percent, sizeof percent, "%.2f%%", ratio * 100.0);
-  return std::string("内存占用 ") + percent;
+  return "内存占用 " + rules::FixedNumberText(ratio * 100.0, 2) + "%";
 }
 
 void Timer2_Timer(Form1& form, host::MemoryFigures& figures) {

@@ -9,6 +9,7 @@
 
 #include "host/CellAddress.h"
 #include "host/HostError.h"
+#include "host/Translate.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -162,15 +163,16 @@ Differences CompareSave(const XlsContent& source, const XlsContent& saved, const
 
 Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
                        size_t shown) {
+  // which: a message with one %s for the reason.
   const auto read = [](const std::string& path, const char* which) {
     try {
       return ReadXlsContent(path);
     } catch (const std::exception& e) {
-      throw host::HostError(std::string(which) + " cannot be read: " + e.what());
+      throw host::HostError(Tr(which, {e.what()}));
     }
   };
-  const XlsContent before = read(source, "the source");
-  return CompareSave(before, read(saved, "the saved workbook"), footprint, shown);
+  const XlsContent before = read(source, N_("the source cannot be read: %s"));
+  return CompareSave(before, read(saved, N_("the saved workbook cannot be read: %s")), footprint, shown);
 }
 
 }  // namespace sheetwise::verify

@@ -8,6 +8,7 @@
 
 #include "host/HostError.h"
 #include "host/OleFile.h"
+#include "host/Translate.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -211,12 +212,12 @@ struct Globals {
 Globals ReadGlobals(Records& records, XlsContent& content) {
   const auto bof = records.next();
   if (!bof || bof->id != kBof || bof->size < 2 || U16(bof->data) != 0x0600) {
-    throw HostError("it is not an Excel 97-2003 (BIFF8) workbook");
+    throw HostError(Tr("it is not an Excel 97-2003 (BIFF8) workbook"));
   }
   Globals globals;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
-    if (r->id == kFilePass) throw HostError("it is encrypted");
+    if (r->id == kFilePass) throw HostError(Tr("it is encrypted"));
     if (r->id == kBoundSheet && r->size >= 8) {
       SheetContent sheet;
       sheet.visibility = r->data[4] & 3;
@@ -387,7 +388,7 @@ void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& d
 }  // namespace
 
 XlsContent ReadXlsContent(const std::string& path) {
-  const auto notBiff8 = [] { return HostError("it is not an Excel 97-2003 (BIFF8) workbook"); };
+  const auto notBiff8 = [] { return HostError(Tr("it is not an Excel 97-2003 (BIFF8) workbook")); };
   host::GPtr<GsfInfile> ole;
   try {
     ole = host::OpenOle(path);

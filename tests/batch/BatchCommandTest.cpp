@@ -63,10 +63,10 @@ Lines LogEntries(const fs::path& log) {
 class BatchCommandTest : public ::testing::Test {
  protected:
   BatchCommandTest() {
-    dir.copyCorpus("long_4000_rows_borders.xls", "src/a.xls");
-    dir.copyCorpus("complex_merged_cells.xls", "src/old_dept/b.xls");
-    dir.copyCorpus("complex_merged_cells.xls", "src/old_dept/c.XLS");
-    dir.copyCorpus("xlsx_renamed.xls", "src/old_dept/d.xls");
+    dir.copyFixture("sheets.xls", "src/a.xls");
+    dir.copyFixture("second_active.xls", "src/old_dept/b.xls");
+    dir.copyFixture("second_active.xls", "src/old_dept/c.XLS");
+    dir.copyFixture("sheets.xlsx", "src/old_dept/d.xls");
     std::ofstream(dir / "rules.txt") << "\xEF\xBB\xBF" "1|C|edited\r\n\r\n{插入行}|正行|2\r\n";
   }
   Lines base() const { return {"--source", dir / "src", "--rules", dir / "rules.txt"}; }
@@ -90,10 +90,9 @@ TEST_F(BatchCommandTest, ArgumentErrorsSayWhatToFix) {
       {with({"--save", "x", "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", "x", "--shard", "2"}), "--shard needs K/N"},
       {with({"--save", "x", "--veto-row", "1"}), "go together"},
-      {{"--source", dir / "nowhere", "--rules", dir / "rules.txt", "--save", "x"}, "source folder does not exist"},
-      {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", "x"}, "cannot read the rule file"},
-      {with({"--save", dir / "out_2024", "--path-replace", "_2024", "_x"}),
-       "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
+      {{"--source", dir / "nowhere", "--rules", dir / "rules.txt", "--save", "x"}, "--source: the folder " + dir / "nowhere" + " does not exist"},
+      {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", "x"}, "none.txt does not exist"},
+      {with({"--save", dir / "out_2024", "--path-replace", "_2024", "_x"}), "\"_2024\" occurs in the save folder"},
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunCommand(args);
@@ -120,7 +119,8 @@ TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
   const auto a = test::ReadWithXlrd(out / (today + "_a.xls"));
   EXPECT_EQ(a.sheets[0].value(1, 3), "edited");          // veto passed: A1 is "Date"
   const auto b = test::ReadWithXlrd(out / "new_dept" / (today + "_b.xls"));
-  EXPECT_EQ(b.sheets[0].value(1, 3), "2");               // vetoed: saved unchanged
+  EXPECT_EQ(b.sheets[0].value(1, 3), "");                // vetoed: saved unchanged
+  EXPECT_EQ(b.sheets[0].value(1, 1), "姓名");
   EXPECT_TRUE(fs::exists(out / "new_dept" / (today + "_c.xls")));
   const std::string src = (dir.path() / "src").string();
   EXPECT_EQ(LogEntries(dir / "run.log"),
@@ -171,7 +171,7 @@ TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
 }
 
 TEST_F(BatchCommandTest, InterruptedRunLeavesNoPartialFile) {
-  for (int i = 0; i < 40; ++i) dir.copyCorpus("long_4000_rows_borders.xls", "many/" + std::to_string(i) + ".xls");
+  for (int i = 0; i < 40; ++i) dir.copyFixture("sheets.xls", "many/" + std::to_string(i) + ".xls");
   int errPipe[2];
   ASSERT_EQ(::pipe(errPipe), 0);
   const pid_t child = ::fork();

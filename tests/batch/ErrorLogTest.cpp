@@ -37,12 +37,12 @@ std::string Contents(const fs::path& file) {
 }
 
 TEST(TextBetween, TakesTheTextBetweenTheFirstMarkers) {
-  using rules::TextBetween;
-  EXPECT_EQ(TextBetween("x<file/>/a b.xls</file>y</file>", "<file/>", "</file>"), "/a b.xls");
-  EXPECT_EQ(TextBetween("</file>x<file/>y", "<file/>", "</file>"), "");
-  EXPECT_EQ(TextBetween("<file/></file>", "<file/>", "</file>"), "");
-  EXPECT_EQ(TextBetween("处理异常：/a.xls", "<file/>", "</file>"), "");
-  EXPECT_EQ(TextBetween("<file/>/a.xls", "<file/>", "</file>"), "");
+  const std::pair<const char*, const char*> cases[] = {{"x<file/>/a b.xls</file>y</file>", "/a b.xls"},
+                                                       {"</file>x<file/>y", ""},
+                                                       {"<file/></file>", ""},
+                                                       {"处理异常：/a.xls", ""},
+                                                       {"<file/>/a.xls", ""}};
+  for (const auto& [text, between] : cases) EXPECT_EQ(rules::TextBetween(text, "<file/>", "</file>"), between) << text;
 }
 
 class ErrorLogTest : public ::testing::Test {

@@ -10,7 +10,6 @@
 namespace sheetwise::extract {
 namespace {
 namespace fs = std::filesystem;
-using test::Corpus;
 using Lines = std::vector<std::string>;
 
 class ExtractionRunTest : public ::testing::Test {
@@ -37,16 +36,19 @@ class ExtractionRunTest : public ::testing::Test {
   ExtractionRun run{office, log};
 };
 
+// second_active.xls: its first sheet, not the active one, holds A1 姓名, B1
+// col2, AA1 col27, AH1 col34, A2 value and B5 one.
+const std::string kFirstNotActive = test::Fixture("second_active.xls");
+
 TEST_F(ExtractionRunTest, TwoEntriesAndThreeWorkbooksGiveSixLinesInReadingOrder) {
   lines = {"earlier"};
   entries = {"{小偷}1|A|", "{小偷}2|C|"};
-  const Lines books = {Corpus("wide_255_columns.xls"), Corpus("cjk_sheetname_second_active.xls"),
-                       Corpus("complex_merged_cells.xls")};
+  const Lines books = {dir.copyFixture("sheets.xls", "a.xls"), kFirstNotActive, test::Fixture("sheets.xls")};
   for (const auto& book : books) extract(book);
 
-  EXPECT_EQ(lines, (Lines{"earlier", "11col1", "231", "11姓名", "2311", "111", "234"}));
+  EXPECT_EQ(lines, (Lines{"earlier", "11Date", "2365", "11姓名", "23", "11Date", "2365"}));
   ASSERT_EQ(results.size(), 6u);
-  EXPECT_EQ(results[3], (ExtractionRecord{books[1], "2", 2, 3, "11"}));
+  EXPECT_EQ(results[1], (ExtractionRecord{books[0], "2", 2, 3, "65"}));
   for (size_t i = 0; i < results.size(); ++i) {
     EXPECT_EQ(results[i].path, books[i / 2]);
     EXPECT_EQ(ExtractionLine(results[i]), lines[i + 1]);
@@ -59,44 +61,37 @@ TEST_F(ExtractionRunTest, TwoEntriesAndThreeWorkbooksGiveSixLinesInReadingOrder)
 
 TEST_F(ExtractionRunTest, OnlyTheFirstCharacterOfTheColumnCountsAndTheRowTextIsKept) {
   entries = {"{小偷}1|[|", "{小偷}1|b|", "{小偷}1|AB|", "{小偷}01|B|", "{插入行}5|B|"};
-  extract(Corpus("wide_255_columns.xls"));
+  extract(kFirstNotActive);
 
-  EXPECT_EQ(lines, (Lines{"127col27", "134col34", "11col1", "012col2", "52one"}));
-  EXPECT_EQ(results[3], (ExtractionRecord{Corpus("wide_255_columns.xls"), "01", 1, 2, "col2"}));
-}
-
-TEST_F(ExtractionRunTest, ReadsTheFirstWorksheet) {
-  entries = {"{小偷}1|A|"};
-  extract(Corpus("cjk_sheetname_second_active.xls"));
-  EXPECT_EQ(lines, Lines{"11姓名"});
+  EXPECT_EQ(lines, (Lines{"127col27", "134col34", "11姓名", "012col2", "52one"}));
+  EXPECT_EQ(results[3], (ExtractionRecord{kFirstNotActive, "01", 1, 2, "col2"}));
 }
 
 // The lines before the failing entry stay, the entries after it are not read,
 // the workbook is logged and the next workbook is read in full.
 TEST_F(ExtractionRunTest, AFailedReadEndsOnlyItsWorkbook) {
-  entries = {"{小偷}1|A|", "{小偷}2|A|", "{小偷}1|B|"};
-  const std::string errors = Corpus("error_values_formulas.xls");
-  extract(errors);  // A2 holds #NULL!
-  extract(Corpus("wide_255_columns.xls"));
+  entries = {"{小偷}1|A|", "{小偷}9|G|", "{小偷}1|B|"};
+  const std::string errors = test::Fixture("sheets.xls");
+  extract(errors);  // G9 holds =1/0
+  extract(kFirstNotActive);
 
-  EXPECT_EQ(lines, (Lines{"11Error", "11col1", "21value", "12col2"}));
+  EXPECT_EQ(lines, (Lines{"11Date", "11姓名", "97", "12col2"}));
   EXPECT_EQ(results.size(), 4u);
   EXPECT_EQ(logged(), Lines{"处理异常：" + errors});
   EXPECT_FALSE(log.entries()[0].reason.empty());
 }
 
 TEST_F(ExtractionRunTest, EntriesThatNameNoCellEndTheWorkbookLikeAFailedRead) {
-  const std::string book = Corpus("wide_255_columns.xls");
-  const Lines bad = {"{小偷}x|B|",  "{插入行}|正行|5", "",           "5|B|",         "{小偷}5",
-                     "{小偷}5||",   "{小偷}0|A|",      "{小偷}5|0|", "{小偷}5|龍|", "{小偷}99999999999|A|"};
+  const Lines bad = {"{小偷}x|B|", "{插入行}|正行|5", "",           "5|B|",        "{小偷}5",
+                     "{小偷}5||",  "{小偷}0|A|",      "{小偷}5|0|", "{小偷}5|龍|", "{小偷}99999999999|A|"};
   for (const auto& entry : bad) {
     SCOPED_TRACE(entry);
     lines.clear();
     log = {};
     entries = {"{小偷}1|A|", entry, "{小偷}1|B|"};
-    extract(book);
-    EXPECT_EQ(lines, Lines{"11col1"});
-    EXPECT_EQ(logged(), Lines{"处理异常：" + book});
+    extract(kFirstNotActive);
+    EXPECT_EQ(lines, Lines{"11姓名"});
+    EXPECT_EQ(logged(), Lines{"处理异常：" + kFirstNotActive});
   }
 }
 
@@ -110,7 +105,7 @@ TEST_F(ExtractionRunTest, AWorkbookThatCannotBeOpenedIsLoggedAndGivesNoLine) {
 
 TEST_F(ExtractionRunTest, AnEmptyRuleListOpensNothing) {
   lines = {"earlier"};
-  extract(Corpus("wide_255_columns.xls"));
+  extract(kFirstNotActive);
   extract(dir / "missing.xls");
   EXPECT_TRUE(office.opened.empty());
   EXPECT_EQ(lines, Lines{"earlier"});
@@ -121,7 +116,7 @@ TEST_F(ExtractionRunTest, AnEmptyRuleListOpensNothing) {
 TEST_F(ExtractionRunTest, AnOfficeThatCannotStartReachesTheCaller) {
   test::UnstartableOffice none;
   ExtractionRun withoutOffice{none, log};
-  EXPECT_THROW(withoutOffice.ExtractWorkbook(Corpus("wide_255_columns.xls"), {"{小偷}1|A|"}), host::HostUnavailable);
+  EXPECT_THROW(withoutOffice.ExtractWorkbook(kFirstNotActive, {"{小偷}1|A|"}), host::HostUnavailable);
 }
 
 }  // namespace

@@ -23,21 +23,21 @@ std::string RefusalOf(const std::string& path) {
   return "accepted";
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TEST(InspectWorkbookFile, ReadsTheFilterTheStoredActiveTabAndEncryption) {
+  const auto second = InspectWorkbookFile(test::Fixture("second_active.xls"));
+  EXPECT_EQ(second.filterName, "MS Excel 97");
+  EXPECT_EQ(second.activeTab, 1);
+  EXPECT_FALSE(second.encrypted);
+  EXPECT_EQ(InspectWorkbookFile(test::Fixture("sheets.xls")).activeTab, 0);
 }
 
-TEST(InspectWorkbookFile, TakesTheBinaryFormatsWithTheirFilters) {
-  EXPECT_EQ(InspectWorkbookFile(Corpus("complex_merged_cells.xls")).filterName, "MS Excel 97");
+TEST(CorpusInspectWorkbookFile, ReadsOlderFormatsActiveTabsAndEncryption) {
+  SHEETWISE_REQUIRE_CORPUS();
   EXPECT_EQ(InspectWorkbookFile(Corpus("biff7_excel95_invoice.xls")).filterName, "MS Excel 95");
   EXPECT_EQ(InspectWorkbookFile(Corpus("biff4_excel4_worksheet.xls")).filterName, "MS Excel 4.0");
-}
-
-TEST(InspectWorkbookFile, ReadsTheStoredActiveTabAndEncryption) {
   EXPECT_EQ(InspectWorkbookFile(Corpus("formulas_10_sheets_active_last.xls")).activeTab, 9);
-  EXPECT_EQ(InspectWorkbookFile(Corpus("cjk_sheetnames_merged_rowheights.xls")).activeTab, 2);
-  EXPECT_EQ(InspectWorkbookFile(Corpus("complex_merged_cells.xls")).activeTab, 0);
-  EXPECT_FALSE(InspectWorkbookFile(Corpus("complex_merged_cells.xls")).encrypted);
   EXPECT_TRUE(InspectWorkbookFile(Corpus("encrypted_xor_password.xls")).encrypted);
   EXPECT_TRUE(InspectWorkbookFile(Corpus("encrypted_rc4_default_password.xls")).encrypted);
 }
@@ -48,19 +48,19 @@ TEST(InspectWorkbookFile, NamesTheRealTypeOfForeignFiles) {
   Write(dir / "data.xls", "a,b,c\n1,2,3\n");
   Write(dir / "empty.xls", "");
   Write(dir / "noise.xls", std::string("\x01\x02\x03\x00\xff\xfe", 6));
-  const std::string truncated = dir / "truncated.xls";
-  fs::copy_file(Corpus("complex_merged_cells.xls"), truncated);
-  fs::resize_file(truncated, 1000);
-
-  EXPECT_NE(RefusalOf(Corpus("xlsx_renamed.xls")).find("is a ZIP archive"), std::string::npos);
-  EXPECT_NE(RefusalOf(Corpus("spreadsheetml2003_renamed_cjk.xls")).find("is an XML Spreadsheet 2003 file"),
-            std::string::npos);
-  EXPECT_NE(RefusalOf(dir / "page.xls").find("is an HTML file"), std::string::npos);
-  EXPECT_NE(RefusalOf(dir / "data.xls").find("is a text file"), std::string::npos);
-  EXPECT_NE(RefusalOf(dir / "empty.xls").find("is an empty file"), std::string::npos);
-  EXPECT_NE(RefusalOf(dir / "noise.xls").find("unknown type"), std::string::npos);
-  EXPECT_NE(RefusalOf(truncated).find("damaged"), std::string::npos);
-  EXPECT_NE(RefusalOf(dir / "missing.xls").find("file not found"), std::string::npos);
+  Write(dir / "xml2003.xls",
+        "<?xml version=\"1.0\"?>\n<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\">");
+  dir.copyFixture("sheets.xlsx", "xlsx.xls");
+  dir.copyFixture("sheets.xls", "truncated.xls");
+  fs::resize_file(dir / "truncated.xls", 1000);
+  const std::pair<std::string, std::string> cases[] = {
+      {"xlsx.xls", "is a ZIP archive"},  {"xml2003.xls", "is an XML Spreadsheet 2003 file"},
+      {"page.xls", "is an HTML file"},   {"data.xls", "is a text file"},
+      {"empty.xls", "is an empty file"}, {"noise.xls", "unknown type"},
+      {"truncated.xls", "damaged"},      {"missing.xls", "does not exist"}};
+  for (const auto& [name, message] : cases) {
+    EXPECT_NE(RefusalOf(dir / name).find(message), std::string::npos) << name << ": " << RefusalOf(dir / name);
+  }
 }
 
 }  // namespace

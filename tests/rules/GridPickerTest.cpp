@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ScriptedDialogs.h"
 #include "rules/RuleString.h"
 
@@ -27,7 +29,7 @@ class GridPickerTest : public ::testing::Test {
     handlers.mouseUp(toRow, toColumn);
   }
 
-  Entries enter(std::initializer_list<std::string> answers) {
+  Entries enter(const Entries& answers) {
     dialogs.inputAnswers.assign(answers.begin(), answers.end());
     handlers.keyPress(kEnterKey);
     return main.List3.items;
@@ -39,43 +41,49 @@ class GridPickerTest : public ::testing::Test {
   GridPicker handlers{picker, main, dialogs};
 };
 
-TEST_F(GridPickerTest, SingleCellWithXMakesOneExtractionEntryAndStaysOpen) {
-  drag(4, 2, 4, 2);
-  EXPECT_EQ(enter({"X"}), (Entries{"{小偷}4|B|"}));
-  EXPECT_EQ(dialogs.inputPrompts, (Entries{"请输入实际行数"}));
-  EXPECT_TRUE(picker.visible);
-  EXPECT_TRUE(dialogs.messages.empty());
-
-  // The window stays usable: a lower-case x on another rectangle adds to the list.
-  drag(1, 1, 1, 1);
-  EXPECT_EQ(enter({"x"}), (Entries{"{小偷}4|B|", "{小偷}1|A|"}));
+// Each drag, from (fromRow, fromColumn) to (toRow, toColumn), with the answers
+// to the questions: X or x for extraction entries (the window stays open),
+// else the actual row and the count of rows to insert (negative: delete).
+TEST_F(GridPickerTest, DragsAndAnswersGiveTheirEntries) {
+  struct Case {
+    int fromRow, fromColumn, toRow, toColumn;
+    Entries answers;
+    Entries expected;
+  };
+  const Case cases[] = {
+      {4, 2, 4, 2, {"X"}, {"{小偷}4|B|"}},
+      {1, 1, 1, 1, {"x"}, {"{小偷}1|A|"}},
+      {5, 2, 6, 3, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
+      {6, 3, 5, 2, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
+      {3, 3, 5, 1, {"X"}, {}},                        // top right to bottom left: an empty column range
+      {5, 1, 3, 3, {"7", "1"}, {"{插入行}|正行|7"}},  // rows exchanged, columns along with them
+      {3, 1, 4, 1, {"10", "2"}, {"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}},
+      {2, 2, 2, 3, {"8", "-3"}, {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "0"}, {"8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "2.5"}, {"{插入行}|正行|8", "{插入行}|正行|8", "8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", "-0.5"}, {"8|B|22", "8|C|23"}},
+      {2, 2, 2, 3, {"8", " 1 "}, {"{插入行}|正行|8", "8|B|22", "8|C|23"}},
+      // The row answer stays as typed in row entries and is computed in cell entries.
+      {1, 4, 2, 4, {"05", "1"}, {"{插入行}|正行|05", "5|D|14", "6|D|24"}},
+      {1, 4, 1, 4, {"2.5", "0"}, {"2.5|D|14"}},
+      {6, 4, 7, 5, {"1", "0"}, {"1|D|64", "1|E|", "2|D|", "2|E|"}},  // beyond the grid: empty texts
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.expected));
+    SetUp();
+    main.List3.items.clear();
+    drag(c.fromRow, c.fromColumn, c.toRow, c.toColumn);
+    EXPECT_EQ(enter(c.answers), c.expected);
+    EXPECT_EQ(picker.visible, c.answers.size() == 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+  }
 }
 
-TEST_F(GridPickerTest, ExtractionEntriesGoRowByRowWhicheverCornerTheDragStarts) {
-  const Entries expected{"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"};
-  drag(5, 2, 6, 3);
-  EXPECT_EQ(enter({"X"}), expected);
-  main.List3.items.clear();
+TEST_F(GridPickerTest, CellEntriesAskTwoQuestionsAndCloseTheWindowAfterwards) {
   drag(6, 3, 5, 2);
   EXPECT_EQ(picker.selection.startRow, 5);
   EXPECT_EQ(picker.selection.startColumn, 2);
-  EXPECT_EQ(enter({"X"}), expected);
-}
-
-TEST_F(GridPickerTest, DiagonalDragsAcrossColumnsLeaveAnEmptyColumnRange) {
-  drag(3, 3, 5, 1);  // top right to bottom left
-  EXPECT_EQ(enter({"X"}), Entries{});
-  drag(5, 1, 3, 3);  // bottom left to top right: rows exchanged, columns along with them
-  EXPECT_EQ(picker.selection.startColumn, 3);
-  EXPECT_EQ(picker.selection.endColumn, 1);
-  EXPECT_EQ(enter({"7", "1"}), (Entries{"{插入行}|正行|7"}));
-  EXPECT_FALSE(picker.visible);
-}
-
-TEST_F(GridPickerTest, InsertEntriesThenCellEntriesThenTheWindowCloses) {
-  drag(3, 1, 4, 1);
-  EXPECT_EQ(enter({"10", "2"}),
-            (Entries{"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}));
+  enter({"10", "2"});
   EXPECT_EQ(dialogs.inputPrompts,
             (Entries{"请输入实际行数", "需要的插入行数\r\n需要插入行的为正数\r\n需要删除行的负数\r\n否则为0"}));
   EXPECT_FALSE(picker.visible);
@@ -83,64 +91,26 @@ TEST_F(GridPickerTest, InsertEntriesThenCellEntriesThenTheWindowCloses) {
   EXPECT_TRUE(picker.VSFlexGrid1.cells.empty());
 }
 
-TEST_F(GridPickerTest, RowCountDecidesInsertOrDeleteEntries) {
-  struct Case {
-    std::string count;
-    Entries expected;
-  };
-  const Case cases[] = {
-      {"-3", {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
-      {"0", {"8|B|22", "8|C|23"}},
-      {"2.5", {"{插入行}|正行|8", "{插入行}|正行|8", "8|B|22", "8|C|23"}},
-      {"-0.5", {"8|B|22", "8|C|23"}},
-      {" 1 ", {"{插入行}|正行|8", "8|B|22", "8|C|23"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.count);
-    main.List3.items.clear();
-    drag(2, 2, 2, 3);
-    EXPECT_EQ(enter({"8", c.count}), c.expected);
-    EXPECT_FALSE(picker.visible);
-    SetUp();
-  }
-}
-
-TEST_F(GridPickerTest, RowAnswerStaysAsTypedInRowEntriesAndIsComputedInCellEntries) {
-  drag(1, 4, 2, 4);
-  EXPECT_EQ(enter({"05", "1"}), (Entries{"{插入行}|正行|05", "5|D|14", "6|D|24"}));
-  SetUp();
-  main.List3.items.clear();
-  drag(1, 4, 1, 4);
-  EXPECT_EQ(enter({"2.5", "0"}), (Entries{"2.5|D|14"}));
-}
-
-TEST_F(GridPickerTest, NonNumericAnswersAppendNothingAndKeepTheWindowOpen) {
-  const std::initializer_list<std::string> answerPairs[] = {
-      {"abc", "1"},  // a word as the row: the second question is still asked
-      {"3", ""},     // the second question cancelled
-      {"3", "two"},
-      {"3", "99999999999"},  // a count beyond 32 bits
-  };
+// A word as the row (the second question is still asked), a cancelled or
+// wordy count, a count beyond 32 bits: "填写需为数字". An empty row ends the
+// command quietly. The window stays open.
+TEST_F(GridPickerTest, AnswersThatAreNoNumbersAppendNothing) {
+  const std::tuple<Entries, size_t, Entries> cases[] = {{{"abc", "1"}, 2, {"填写需为数字"}},
+                                                        {{"3", ""}, 2, {"填写需为数字"}},
+                                                        {{"3", "two"}, 2, {"填写需为数字"}},
+                                                        {{"3", "99999999999"}, 2, {"填写需为数字"}},
+                                                        {{""}, 1, {}}};
   drag(2, 2, 3, 3);
-  for (const auto& answers : answerPairs) {
-    SCOPED_TRACE(*answers.begin());
+  for (const auto& [answers, prompts, messages] : cases) {
+    SCOPED_TRACE(answers.front());
     dialogs.inputPrompts.clear();
     dialogs.messages.clear();
     EXPECT_EQ(enter(answers), Entries{});
-    EXPECT_EQ(dialogs.inputPrompts.size(), 2u);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].first, "填写需为数字");
-    EXPECT_EQ(dialogs.messages[0].second, ui::MessageStyle::Information);
+    EXPECT_EQ(dialogs.inputPrompts.size(), prompts);
+    EXPECT_EQ(dialogs.messageTexts(), messages);
+    for (const auto& shown : dialogs.messages) EXPECT_EQ(shown.second, ui::MessageStyle::Information);
     EXPECT_TRUE(picker.visible);
   }
-}
-
-TEST_F(GridPickerTest, EmptyRowAnswerEndsTheCommandQuietly) {
-  drag(2, 2, 2, 2);
-  EXPECT_EQ(enter({""}), Entries{});
-  EXPECT_EQ(dialogs.inputPrompts.size(), 1u);
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(picker.visible);
 }
 
 TEST_F(GridPickerTest, OtherKeysDoNothing) {
@@ -173,11 +143,6 @@ TEST_F(GridPickerTest, SelectionOutsideTheCellsInColumnsIsReportedAndKept) {
 
   drag(1, -1, 1, 1);  // a start outside the cells
   EXPECT_EQ(dialogs.messageTexts(), (Entries{"选择选择内容不规范！"}));
-}
-
-TEST_F(GridPickerTest, CellsBeyondTheGridGiveEmptyTexts) {
-  drag(6, 4, 7, 5);
-  EXPECT_EQ(enter({"1", "0"}), (Entries{"1|D|64", "1|E|", "2|D|", "2|E|"}));
 }
 
 TEST_F(GridPickerTest, ColumnsBeyondZGetTheFollowingCharacters) {

@@ -16,17 +16,12 @@ TEST(SplitFields, SplitsAtEveryBarWithoutTrimming) {
 }
 
 TEST(KindOf, MatchesTagsExactlyAndFallsBackToReplaceCell) {
-  EXPECT_EQ(KindOf("{插入行}"), RuleKind::InsertRows);
-  EXPECT_EQ(KindOf("{删除行}"), RuleKind::DeleteRows);
-  EXPECT_EQ(KindOf("{合并}"), RuleKind::MergeRange);
-  EXPECT_EQ(KindOf("{清空}"), RuleKind::ClearRange);
-  EXPECT_EQ(KindOf("{表名}"), RuleKind::RenameSheet);
-  EXPECT_EQ(KindOf("{行距}"), RuleKind::RowHeight);
-  EXPECT_EQ(KindOf("{列距}"), RuleKind::ColumnWidth);
-  EXPECT_EQ(KindOf("{删除列}"), RuleKind::DeleteColumn);
-  EXPECT_EQ(KindOf("7"), RuleKind::ReplaceCell);
-  EXPECT_EQ(KindOf(" {合并}"), RuleKind::ReplaceCell);
-  EXPECT_EQ(KindOf("{小偷}5"), RuleKind::ReplaceCell);
+  const std::pair<const char*, RuleKind> cases[] = {
+      {"{插入行}", RuleKind::InsertRows}, {"{删除行}", RuleKind::DeleteRows},   {"{合并}", RuleKind::MergeRange},
+      {"{清空}", RuleKind::ClearRange},   {"{表名}", RuleKind::RenameSheet},    {"{行距}", RuleKind::RowHeight},
+      {"{列距}", RuleKind::ColumnWidth},  {"{删除列}", RuleKind::DeleteColumn}, {"7", RuleKind::ReplaceCell},
+      {" {合并}", RuleKind::ReplaceCell}, {"{小偷}5", RuleKind::ReplaceCell}};
+  for (const auto& [tag, kind] : cases) EXPECT_EQ(KindOf(tag), kind) << tag;
 }
 
 TEST(ColumnNumber, TakesTheFirstCharacterCodeMinus64) {

@@ -13,11 +13,10 @@ namespace sheetwise::test {
 class ScriptedDialogs : public ui::Dialogs {
  public:
   std::vector<std::pair<std::string, ui::MessageStyle>> messages;
-  std::deque<std::string> inputAnswers;   // taken in order; "" when run out
+  std::deque<std::string> inputAnswers;  // taken in order; "" when run out
   std::vector<std::string> inputPrompts;
   std::deque<std::string> folderAnswers;  // taken in order; "" when run out
   std::deque<std::string> fileAnswers;
-  int pendingEventCalls = 0;
 
   void message(const std::string& text, ui::MessageStyle style) override { messages.emplace_back(text, style); }
   std::string input(const std::string& prompt) override {
@@ -27,7 +26,7 @@ class ScriptedDialogs : public ui::Dialogs {
   std::string chooseFolder(const std::string&) override { return take(folderAnswers); }
   std::string chooseFile(const std::string&) override { return take(fileAnswers); }
   std::string chooseSaveFile(const std::string&) override { return take(fileAnswers); }
-  void processPendingEvents() override { ++pendingEventCalls; }
+  void processPendingEvents() override {}
 
   std::vector<std::string> messageTexts() const {
     std::vector<std::string> texts;

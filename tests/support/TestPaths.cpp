@@ -21,6 +21,8 @@ fs::path CorpusDir() {
 
 std::string Corpus(const std::string& name) { return (CorpusDir() / name).string(); }
 
+std::string Fixture(const std::string& name) { return (fs::path(SHEETWISE_FIXTURE_DIR) / name).string(); }
+
 std::string XlsDumpScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "xls_dump.py").string(); }
 
 TempDir::TempDir() {
@@ -40,13 +42,21 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
-  const fs::path target = path_ / (name.empty() ? corpusName : name);
+std::string TempDir::copy(const std::string& path, const std::string& name) const {
+  const fs::path target = path_ / (name.empty() ? fs::path(path).filename().string() : name);
   fs::create_directories(target.parent_path());
-  fs::copy_file(Corpus(corpusName), target, fs::copy_options::overwrite_existing);
+  fs::copy_file(path, target, fs::copy_options::overwrite_existing);
   // The corpus is read-only; a copy is for the test to edit, in place too.
   fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
   return target.string();
+}
+
+std::string TempDir::copyFixture(const std::string& fixtureName, const std::string& name) const {
+  return copy(Fixture(fixtureName), name);
+}
+
+std::string TempDir::copyCorpus(const std::string& corpusName, const std::string& name) const {
+  return copy(Corpus(corpusName), name);
 }
 
 std::string TempDir::listing() const {

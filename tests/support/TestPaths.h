@@ -12,9 +12,9 @@ class LibreOfficeHost;
 
 // Tests that read the real-world corpus live in suites named Corpus*; they are
 // skipped, saying why, on a clone without it.
-#define SHEETWISE_REQUIRE_CORPUS()                                                            \
-  do {                                                                                        \
-    if (!std::filesystem::exists(::sheetwise::test::CorpusDir()))                             \
+#define SHEETWISE_REQUIRE_CORPUS()                                                             \
+  do {                                                                                         \
+    if (!std::filesystem::exists(::sheetwise::test::CorpusDir()))                              \
       GTEST_SKIP() << "the real-world corpus is not here: " << ::sheetwise::test::CorpusDir(); \
   } while (0)
 
@@ -22,6 +22,9 @@ namespace sheetwise::test {
 
 std::filesystem::path CorpusDir();
 std::string Corpus(const std::string& name);
+// A workbook the build made from tests/fixtures/NAME.fods (NAME.xls, or the
+// same workbook as NAME.xlsx).
+std::string Fixture(const std::string& name);
 std::string XlsDumpScript();
 
 // A fresh folder, removed with everything in it at the end of the test.
@@ -33,7 +36,10 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  // Copies a corpus workbook in under name (default: its own name).
+  // Copies a file, a fixture or a corpus workbook in under name (default: its
+  // own name).
+  std::string copy(const std::string& path, const std::string& name = "") const;
+  std::string copyFixture(const std::string& fixtureName, const std::string& name = "") const;
   std::string copyCorpus(const std::string& corpusName, const std::string& name = "") const;
   // Names of every entry below the folder, relative, sorted.
   std::string listing() const;

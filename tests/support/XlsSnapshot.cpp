@@ -55,13 +55,6 @@ int XlsSnapshot::activeSheet() const {
   return -1;
 }
 
-const XlsSheet& XlsSnapshot::sheet(const std::string& name) const {
-  for (const auto& s : sheets) {
-    if (s.name == name) return s;
-  }
-  throw std::runtime_error("no sheet named " + name);
-}
-
 XlsSnapshot ReadWithXlrd(const std::string& path) {
   const std::string command = "/usr/bin/python3 '" + XlsDumpScript() + "' '" + path + "' 2>/dev/null";
   std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
@@ -91,8 +84,7 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
     } else if (f[0] == "colwidth") {
       sheet.columnWidths[std::stoi(f[2])] = std::stoi(f[3]);
     } else if (f[0] == "cell") {
-      XlsCell cell{std::stoi(f[4]), Unescape(f[5]), f[6] == "1", std::stoi(f[7]), std::stoi(f[8]), f[9],
-                   f[10] == "1"};
+      XlsCell cell{std::stoi(f[4]), Unescape(f[5]), f[6] == "1", std::stoi(f[7]), std::stoi(f[8]), f[9], f[10] == "1"};
       sheet.cells[{std::stoi(f[2]), std::stoi(f[3])}] = cell;
     }
   }

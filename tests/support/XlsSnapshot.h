@@ -40,7 +40,6 @@ struct XlsSheet {
 struct XlsSnapshot {
   std::vector<XlsSheet> sheets;
   int activeSheet() const;  // the first selected sheet
-  const XlsSheet& sheet(const std::string& name) const;
 };
 
 // Reads path with xlrd; throws when xlrd cannot read it.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace sheetwise::ui {
 namespace {
 
@@ -18,47 +20,27 @@ class ScriptedMemoryFigures final : public host::MemoryFigures {
   int reads = 0;
 };
 
-class MemoryMonitor : public ::testing::Test {
- protected:
-  void tick(std::uint64_t total, std::uint64_t available) {
-    figures.status = {total, available};
-    Timer2_Timer(form, figures);
-  }
+// Read afresh on every tick; no figures or more available than total show
+// zero; figures beyond 32 bits keep their ratio.
+TEST(MemoryMonitor, ShowsTheShareInUseAsBarAndCaption) {
+  const std::tuple<std::uint64_t, std::uint64_t, std::string, float> cases[] = {
+      {100 * 1024, 45 * 1024, "内存占用 55.00%", 0.55f * 2415},
+      {3, 2, "内存占用 33.33%", 2415 / 3.0f},
+      {8 * kGiB, 8 * kGiB, "内存占用 0.00%", 0},
+      {0, 0, "内存占用 0.00%", 0},
+      {4 * kGiB, 5 * kGiB, "内存占用 0.00%", 0},
+      {6 * kGiB, 5 * kGiB + kGiB / 2, "内存占用 8.33%", 2415 / 12.0f},  // cut to 32 bits: 25.00%
+      {512 * kGiB, 0, "内存占用 100.00%", 2415},
+  };
   Form1 form;
   ScriptedMemoryFigures figures;
-};
-
-TEST_F(MemoryMonitor, ShowsTheShareInUseAsBarAndCaption) {
-  tick(100 * 1024, 45 * 1024);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 55.00%");
-  EXPECT_FLOAT_EQ(form.Shape4.width, 0.55f * 2415);
-  tick(3, 2);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 33.33%");
-  EXPECT_EQ(figures.reads, 2);  // afresh on every tick
-}
-
-TEST_F(MemoryMonitor, NothingUsedShowsAnEmptyBar) {
-  tick(8 * kGiB, 8 * kGiB);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 0.00%");
-  EXPECT_EQ(form.Shape4.width, 0.0f);
-}
-
-TEST_F(MemoryMonitor, NoFiguresShowZeroInsteadOfFailing) {
-  tick(0, 0);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 0.00%");
-  EXPECT_EQ(form.Shape4.width, 0.0f);
-  tick(4 * kGiB, 5 * kGiB);  // more available than total
-  EXPECT_EQ(form.Frame19.caption, "内存占用 0.00%");
-}
-
-TEST_F(MemoryMonitor, FiguresBeyondThirtyTwoBitsKeepTheirRatio) {
-  tick(64 * kGiB, 16 * kGiB);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 75.00%");
-  tick(6 * kGiB, 5 * kGiB + kGiB / 2);  // figures cut to 32 bits would give 25.00%
-  EXPECT_EQ(form.Frame19.caption, "内存占用 8.33%");
-  tick(512 * kGiB, 0);
-  EXPECT_EQ(form.Frame19.caption, "内存占用 100.00%");
-  EXPECT_FLOAT_EQ(form.Shape4.width, 2415);
+  for (const auto& [total, available, caption, width] : cases) {
+    figures.status = {total, available};
+    Timer2_Timer(form, figures);
+    EXPECT_EQ(form.Frame19.caption, caption);
+    EXPECT_NEAR(form.Shape4.width, width, 0.5f) << caption;
+  }
+  EXPECT_EQ(figures.reads, 7);
 }
 
 }  // namespace

@@ -81,8 +81,11 @@ TEST_F(CorpusFidelity, EveryCellKeepsItsFontWhateverTheScriptOfItsText) {
 TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
   SHEETWISE_REQUIRE_CORPUS();
   const auto p = process("formulas_10_sheets_active_last.xls", "Text", "{行距}|2|20");
-  const auto before = test::ReadWithXlrd(p.source).sheet("Text");
-  const auto after = test::ReadWithXlrd(p.output).sheet("Text");
+  const auto textSheet = [](const test::XlsSnapshot& book) {
+    return *std::find_if(book.sheets.begin(), book.sheets.end(), [](const auto& s) { return s.name == "Text"; });
+  };
+  const auto before = textSheet(test::ReadWithXlrd(p.source));
+  const auto after = textSheet(test::ReadWithXlrd(p.output));
   const auto all = verify::VerifySave(p.source, p.output, {"Text", {}}, SIZE_MAX).first;
   const auto reported = [&](int row, int column) {
     const std::string place = "Text!" + host::ColumnLetters(column) + std::to_string(row) + ":";

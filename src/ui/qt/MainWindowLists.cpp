@@ -57,6 +57,14 @@ void MainWindowView::buildRuleFileCommands(QListWidget& rules) {
   });
 }
 
+// Each error-log entry's reason and verification differences as its tooltip.
+void MainWindowView::showLogDetails() {
+  const auto& entries = ports_.logEntries;
+  for (int i = 0; i < errorLog_->count() && static_cast<size_t>(i) < entries.size(); ++i) {
+    errorLog_->item(i)->setToolTip(QString::fromStdString(ui::EntryDetails(entries[static_cast<size_t>(i)])));
+  }
+}
+
 void MainWindowView::buildErrorLog() {
   QWidget* frame = binder_.frame(this, "Frame6", &Form1::Frame6, layout::Frame6);
   QListWidget* log = binder_.list(ExtentListOf(frame, WindowFont(kSong, 12)), "List4", &Form1::List4, layout::List4);

@@ -38,7 +38,7 @@ MainWindowView::MainWindowView(Form1& form, MainWindowPorts ports)
   buildMemoryAndRun();
   buildTimers();
   picker_ = new PickerView(ports_.pickerForm, ports_.picker, [this](const std::function<void()>& h) { run(h); }, this);
-  results_ = new ResultsView(ports_.results, this);
+  results_ = new ResultsView(ports_.results, ports_.logEntries, this);
   buildResultsAccess(*errorLog_, *extractionFrame_);
 
   Form1_Load(form_);
@@ -58,6 +58,7 @@ void MainWindowView::run(const std::function<void()>& handler) {
 
 void MainWindowView::refresh() {
   binder_.refresh();
+  showLogDetails();
   frame1_->setEnabled(form_.Frame1.enabled);
   frame1_->move(0, TwipsToPx(form_.Frame1Top));
   Show(timer1_, form_.Timer1);

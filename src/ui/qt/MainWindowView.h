@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "batch/BatchDriver.h"
+#include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
 #include "host/FileOpener.h"
 #include "host/MemoryFigures.h"
@@ -37,6 +38,7 @@ struct MainWindowPorts {
   rules::GridPicker& picker;
   Form2& pickerForm;
   const extract::ExtractionResults& results;
+  const std::vector<batch::LogEntry>& logEntries;  // List4's entries with their reasons
   std::function<void()> closingCleanUp;  // when the window closes, before the program ends
   std::function<void()> endProgram;
 };
@@ -74,6 +76,7 @@ class MainWindowView final : public QWidget {
   void buildTimers();
   void buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame);
   void tickDriver();
+  void showLogDetails();
 
   Form1& form_;
   MainWindowPorts ports_;
@@ -81,7 +84,7 @@ class MainWindowView final : public QWidget {
   QWidget* picture1_ = nullptr;
   QWidget* frame1_ = nullptr;
   QScrollBar* vscroll1_ = nullptr;
-  QWidget* errorLog_ = nullptr;
+  QListWidget* errorLog_ = nullptr;
   QWidget* extractionFrame_ = nullptr;
   QTimer timer1_;
   QTimer timer2_;

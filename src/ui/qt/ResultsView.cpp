@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -72,8 +74,9 @@ QString AskForCsvPath(QWidget* parent) {
 
 }  // namespace
 
-ResultsView::ResultsView(const extract::ExtractionResults& results, QWidget* parent)
-    : QWidget(parent, Qt::Window), results_(results) {
+ResultsView::ResultsView(const extract::ExtractionResults& results, const std::vector<batch::LogEntry>& logEntries,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window), results_(results), logEntries_(logEntries) {
   setObjectName("ExtractionResults");
   setWindowTitle("提取结果");
   setFont(WindowFont(kSong, 9));
@@ -104,14 +107,48 @@ ResultsView::ResultsView(const extract::ExtractionResults& results, QWidget* par
   commands->addStretch();
   commands->addWidget(copyButton);
   commands->addWidget(exportButton);
-  auto* column = new QVBoxLayout(this);
+  logTable_ = new QTableWidget(0, 3, this);
+  logTable_->setObjectName("logReasons");
+  logTable_->setHorizontalHeaderLabels({"错误日志", "原因", "保存校验的差异"});
+  logTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  logTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  logTable_->horizontalHeader()->setStretchLastSection(true);
+  logTable_->setColumnWidth(0, kPathColumnWidth);
+  logTable_->setColumnWidth(1, kPathColumnWidth);
+
+  auto* extraction = new QWidget(this);
+  auto* column = new QVBoxLayout(extraction);
   column->addWidget(table_);
   column->addLayout(commands);
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName("resultsTabs");
+  tabs->addTab(extraction, "提取结果");
+  tabs->addTab(logTable_, "错误原因");
+  auto* whole = new QVBoxLayout(this);
+  whole->setContentsMargins(0, 0, 0, 0);
+  whole->addWidget(tabs);
+}
+
+// Entries are only ever appended.
+void ResultsView::catchUpLog() {
+  for (int row = logTable_->rowCount(); static_cast<size_t>(row) < logEntries_.size(); ++row) {
+    const auto& entry = logEntries_[static_cast<size_t>(row)];
+    std::string differences;
+    for (const auto& difference : entry.differences) differences += (differences.empty() ? "" : "\n") + difference;
+    logTable_->insertRow(row);
+    int column = 0;
+    for (const std::string* text : std::initializer_list<const std::string*>{&entry.text, &entry.reason, &differences}) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(*text));
+      item->setToolTip(item->text());
+      logTable_->setItem(row, column++, item);
+    }
+  }
 }
 
 void ResultsView::refresh() {
   const bool firstResults = model_->rowCount() == 0 && !results_.empty();
   model_->catchUp();
+  catchUpLog();
   if (firstResults) open();
 }
 

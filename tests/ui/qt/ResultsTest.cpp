@@ -31,6 +31,7 @@ TEST(ResultsText, CsvHasAHeaderQuotesWhereNeededAndNamesColumnsByLetters) {
             "工作簿,行,列,内容\r\n"
             "/data/一月.xls,5,B,合计\r\n"
             "\"/data/a,b.xls\",7,AA,\"say \"\"hi\"\"\nthere\"\r\n");
+  EXPECT_EQ(ResultsCsv({}), "\xEF\xBB\xBF工作簿,行,列,内容\r\n");
 }
 
 TEST(ResultsText, TabTextHasTheChosenRecordsInTheGivenOrder) {
@@ -38,17 +39,14 @@ TEST(ResultsText, TabTextHasTheChosenRecordsInTheGivenOrder) {
   EXPECT_EQ(ResultsTabText(results, {1, 0, 9}), "/q.xls\t2\tC\tc,d\n/p.xls\t1\tA\t\"a\tb\"\n");
 }
 
-TEST(ResultsText, EmptyResultsStillHaveTheHeader) {
-  EXPECT_EQ(ResultsCsv({}), "\xEF\xBB\xBF工作簿,行,列,内容\r\n");
-}
-
 class ResultsWindow : public ::testing::Test {
  protected:
   QTableView& table() { return *view.findChild<QTableView*>("resultsTable"); }
 
   extract::ExtractionResults results;
+  std::vector<batch::LogEntry> logEntries;
   QWidget owner;
-  ResultsView view{results, &owner};
+  ResultsView view{results, logEntries, &owner};
 };
 
 TEST_F(ResultsWindow, OpensWithTheFirstResultsAndShowsEachNewOne) {

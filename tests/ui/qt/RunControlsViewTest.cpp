@@ -22,12 +22,6 @@ void DoubleClick(QWidget* target, QPoint at) {
   QTest::mouseRelease(target, Qt::LeftButton, {}, at);
 }
 
-TEST_F(RunControlsView, StartWithoutASaveFolderIsRefused) {
-  click("Command4");
-  EXPECT_EQ(dialogs.messageTexts(), Lines{"保存的目录有误"});
-  EXPECT_FALSE(widget<QTimer>("Timer1").isActive());
-}
-
 TEST_F(RunControlsView, RunProcessesTheQueueOnTheDriverTimerAndEndsWithOk) {
   dialogs.folderAnswers.push_back(scratch.path().string());
   click("Command5");

@@ -17,9 +17,9 @@ using WholeRun = WindowFixture;
 
 TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   const std::string source = (scratch.path() / "in").string();
-  scratch.copyCorpus("complex_merged_cells.xls", "in/a.xls");
-  scratch.copyCorpus("long_4000_rows_borders.xls", "in/部门/b.xls");
-  scratch.copyCorpus("xlsx_renamed.xls", "in/部门/c.xls");
+  scratch.copyFixture("sheets.xls", "in/a.xls");
+  scratch.copyFixture("second_active.xls", "in/部门/b.xls");
+  scratch.copyFixture("sheets.xlsx", "in/部门/c.xls");
   batch::WorkbookEngine engine{SharedHost(), log};
   process = [&](const std::string& path) { engine.ProcessWorkbook(path, ui::RunSettingsOf(form)); };
 

@@ -1,21 +1,52 @@
-#include "ScreenshotMode.h"
+// window_screenshots: drives the program's real windows and saves PNG
+// pictures of them, for the documentation and for checking their looks:
+//
+//   window_screenshots OUTDIR [SAMPLE.xls]
+//
+// The about box, the main window with a few rules at the top and scrolled to
+// the bottom, and, given a sample workbook, the grid picker filled from it.
+// Dialogs are answered by the program itself: the file chooser with the
+// sample, the folder chooser with the sample's folder; messages go to the
+// error stream.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QThread>
 #include <cstdio>
 
 #include "Program.h"
+#include "ui/Dialogs.h"
+#include "ui/qt/Fonts.h"
+#include "ui/qt/Translations.h"
 #include "ui/qt/PickerView.h"
 #include "ui/qt/SampleGridView.h"
 
 namespace sheetwise::app {
-
 namespace {
+
+class ScreenshotDialogs final : public ui::Dialogs {
+ public:
+  explicit ScreenshotDialogs(QString sample) : sample_(std::move(sample)) {}
+  void message(const std::string& text, ui::MessageStyle) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+  }
+  std::string input(const std::string&) override { return {}; }
+  std::string chooseFolder(const std::string&) override {
+    return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();
+  }
+  std::string chooseFile(const std::string&) override { return sample_.toStdString(); }
+  std::string chooseSaveFile(const std::string&) override { return {}; }
+  void processPendingEvents() override { QCoreApplication::processEvents(); }
+
+ private:
+  QString sample_;
+};
 
 void Settle(int rounds = 10) {
   for (int i = 0; i < rounds; ++i) {
@@ -58,26 +89,8 @@ void AddSampleRules(QWidget& window) {
   Child<QPushButton>(window, "hebingxvv").click();
 }
 
-}  // namespace
-
-std::optional<ScreenshotRequest> RequestedScreenshots() {
-  const QString folder = qEnvironmentVariable("SHEETWISE_SCREENSHOTS");
-  if (folder.isEmpty()) return std::nullopt;
-  return ScreenshotRequest{folder, qEnvironmentVariable("SHEETWISE_SCREENSHOT_SAMPLE")};
-}
-
-void ScreenshotDialogs::message(const std::string& text, ui::MessageStyle) {
-  std::fprintf(stderr, "message: %s\n", text.c_str());
-}
-std::string ScreenshotDialogs::input(const std::string&) { return {}; }
-std::string ScreenshotDialogs::chooseFolder(const std::string&) {
-  return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();
-}
-std::string ScreenshotDialogs::chooseFile(const std::string&) { return sample_.toStdString(); }
-void ScreenshotDialogs::processPendingEvents() { QCoreApplication::processEvents(); }
-
-int TakeScreenshots(Program& program, const ScreenshotRequest& request) {
-  QDir folder(request.folder);
+// Returns the exit code: 0 when every picture was written.
+int TakeScreenshots(Program& program, const QDir& folder, const QString& sample) {
   if (!folder.mkpath(".")) return 1;
   bool ok = true;
   program.start();
@@ -94,7 +107,7 @@ int TakeScreenshots(Program& program, const ScreenshotRequest& request) {
   bar.setValue(bar.maximum());
   ok &= Save(window, folder, "main-bottom.png");
 
-  if (!request.sample.isEmpty()) {
+  if (!sample.isEmpty()) {
     Child<QPushButton>(window, "Command9").click();
     auto& picker = window.pickerView();
     if (!picker.isVisible()) return 1;
@@ -106,4 +119,24 @@ int TakeScreenshots(Program& program, const ScreenshotRequest& request) {
   return ok ? 0 : 1;
 }
 
+}  // namespace
 }  // namespace sheetwise::app
+
+int main(int argc, char** argv) {
+  using namespace sheetwise;
+  QApplication application(argc, argv);
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() < 2 || arguments.size() > 3) {
+    std::fprintf(stderr, "usage: window_screenshots OUTDIR [SAMPLE.xls]\n");
+    return 2;
+  }
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  ui::qt::InstallFontSubstitutions();
+  ui::qt::InstallChineseTranslations();
+  const QDir folder(arguments[1]);
+  if (!folder.mkpath(".")) return 1;
+  const QString sample = arguments.size() == 3 ? QFileInfo(arguments[2]).absoluteFilePath() : QString();
+  app::ScreenshotDialogs dialogs(sample);
+  app::Program program(dialogs, [] { QCoreApplication::exit(0); });
+  return app::TakeScreenshots(program, folder, sample);
+}

@@ -1,0 +1,52 @@
+#include "rules/Utf8Text.h"
+
+namespace sheetwise::rules {
+namespace {
+
+// Length of the well-formed sequence starting at text[i], 0 when there is none.
+size_t SequenceLength(std::string_view text, size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  size_t length = 0;
+  if (lead < 0x80) {
+    length = 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if ((lead >> 4) == 0xE) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  }
+  if (length == 0 || i + length > text.size()) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = SequenceLength(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string ValidUtf8(std::string_view text) {
+  std::string valid;
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = SequenceLength(text, i);
+    if (length == 0) {
+      valid += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      valid.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return valid;
+}
+
+}  // namespace sheetwise::rules

@@ -1,0 +1,14 @@
+#pragma once
+// UTF-8 validity of texts that come from outside (file names, cells).
+
+#include <string>
+#include <string_view>
+
+namespace sheetwise::rules {
+
+bool IsValidUtf8(std::string_view text);
+
+// The text with every byte that is not part of a valid sequence replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace sheetwise::rules
