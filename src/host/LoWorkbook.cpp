@@ -641,8 +641,10 @@ class LoWorkbookImpl : public Workbook {
 
   void write(const fs::path& temp) {
     document_->session().call(Tr("save %s", {document_->path()}), [&] {
-      document_->reenterTextFormulas();
+      // Fonts first: reading the cells to see their scripts is done before
+      // formulas entered again are computed by that reading.
       UnifyScriptFonts(document_->component());
+      document_->reenterTextFormulas();
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
       storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
                                                 Property("Overwrite", Any(true))}));
