@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "host/Translate.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "host/LibreOfficeHost.h"
 #include "verify/SaveComparison.h"
 

@@ -2,7 +2,7 @@
 // touched; each problem has its message and exit status 2. Messages follow the
 // user's locale.
 
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

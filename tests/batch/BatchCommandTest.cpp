@@ -1,7 +1,7 @@
 // The batch command end to end: arguments, a real folder tree through the
 // real office, parallel and sharded runs, and an interrupted run.
 
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

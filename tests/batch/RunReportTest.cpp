@@ -15,9 +15,9 @@
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "batch/FolderScan.h"
-#include "batch/RunReport.h"
+#include "cli/RunReport.h"
 
 namespace sheetwise::batch {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "host/OfficeProcess.h"
 #include "host/ProcFs.h"
 #include "host/SafeStore.h"

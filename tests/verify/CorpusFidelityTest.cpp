@@ -12,7 +12,7 @@
 
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "batch/WorkbookEngine.h"
 #include "host/CellAddress.h"
 #include "host/LibreOfficeHost.h"

@@ -1,4 +1,4 @@
-#include "batch/OptionChecks.h"
+#include "cli/OptionChecks.h"
 
 #include <fcntl.h>
 #include <unistd.h>

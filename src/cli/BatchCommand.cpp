@@ -1,18 +1,18 @@
-#include "batch/BatchCommand.h"
+#include "cli/BatchCommand.h"
 
 #include <chrono>
 #include <fstream>
 #include <memory>
 
-#include "batch/BatchOptions.h"
+#include "cli/BatchOptions.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
-#include "batch/OptionChecks.h"
+#include "cli/OptionChecks.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
 #include "batch/RunPlan.h"
-#include "batch/RunReport.h"
+#include "cli/RunReport.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"

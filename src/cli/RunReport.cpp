@@ -1,4 +1,4 @@
-#include "batch/RunReport.h"
+#include "cli/RunReport.h"
 
 #include <cerrno>
 #include <stdexcept>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchOptions.h"
+#include "cli/BatchOptions.h"
 
 namespace sheetwise::batch {
 

@@ -1,4 +1,4 @@
-#include "batch/BatchOptions.h"
+#include "cli/BatchOptions.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "batch/OptionChecks.h"
+#include "cli/OptionChecks.h"
 #include "host/Translate.h"
 
 namespace sheetwise::batch {
