@@ -3,6 +3,8 @@
 //
 //   bench_rules WORKBOOK... (or a folder of .xls files)
 
+#include <signal.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +71,8 @@ double Loop(host::LibreOfficeHost& office, const std::vector<std::string>& files
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write to an office that has just died fails instead of ending the run.
+  ::signal(SIGPIPE, SIG_IGN);
   const auto files = Inputs(argc, argv);
   if (files.empty()) {
     std::fprintf(stderr, "usage: bench_rules WORKBOOK... | FOLDER\n");
