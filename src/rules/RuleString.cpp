@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include "rules/Utf8Text.h"
+
 namespace sheetwise::rules {
 
 std::vector<std::string> SplitFields(std::string_view rule) {
@@ -66,24 +68,6 @@ char32_t FirstCodePoint(std::string_view s) {
     cp = (cp << 6) | (b & 0x3F);
   }
   return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -1,5 +1,6 @@
 #pragma once
-// UTF-8 validity of texts that come from outside (file names, cells).
+// UTF-8: encoding code points, and the validity of texts that come from
+// outside (file names, cells).
 
 #include <string>
 #include <string_view>
@@ -7,6 +8,9 @@
 namespace sheetwise::rules {
 
 bool IsValidUtf8(std::string_view text);
+
+// Appends the UTF-8 encoding of the code point cp.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // The text with every byte that is not part of a valid sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view text);

@@ -9,6 +9,7 @@
 #include "host/HostError.h"
 #include "host/OleFile.h"
 #include "host/Translate.h"
+#include "rules/Utf8Text.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -44,31 +45,13 @@ double RkValue(uint32_t rk) {
   return (rk & 1) ? value / 100 : value;
 }
 
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // cch characters at p, one byte each (Latin-1) or UTF-16LE; cut at the end of the data.
 std::string Characters(const uint8_t* p, const uint8_t* end, size_t cch, bool wide) {
   std::string out;
   for (size_t i = 0; i < cch; ++i) {
     if (!wide) {
       if (p >= end) break;
-      AppendUtf8(out, *p++);
+      rules::AppendUtf8(out, *p++);
       continue;
     }
     if (p + 2 > end) break;
@@ -79,7 +62,7 @@ std::string Characters(const uint8_t* p, const uint8_t* end, size_t cch, bool wi
       p += 2;
       ++i;
     }
-    AppendUtf8(out, c);
+    rules::AppendUtf8(out, c);
   }
   return out;
 }
@@ -192,7 +175,7 @@ class SharedStrings {
       }
       if (pendingHigh && c >= 0xDC00 && c < 0xE000) c = 0x10000 + ((pendingHigh - 0xD800) << 10) + (c - 0xDC00);
       pendingHigh = 0;
-      AppendUtf8(text, c);
+      rules::AppendUtf8(text, c);
     }
     skip(4u * runs + extra);
     return text;
