@@ -1,6 +1,7 @@
-// Nothing of the batch program outlives it: a closed output ends the run as
-// Ctrl-C does, SIGHUP as SIGTERM; after SIGKILL its offices end at once and the
-// next run removes the hidden saving folders it left.
+// Nothing of the batch program outlives it: Ctrl-C ends the run keeping only
+// whole files, a closed output ends it as Ctrl-C does, SIGHUP as SIGTERM; after
+// SIGKILL its offices end at once and the next run removes the hidden saving
+// folders it left.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include "BatchRun.h"
 #include "TestPaths.h"
+#include "XlsSnapshot.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -51,13 +53,29 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
   }
 }
 
-TEST_F(ProcessLifetimeTest, SighupEndsTheRunAsSigtermLeavingNothing) {
-  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
-  test::WaitForFiles(dir.path() / "out", 2);
-  ::kill(program.pid, SIGHUP);
-  EXPECT_EQ(test::WaitForExit(program.pid), 130);
-  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
-  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+// Stopped once the first workbooks were saved: what was saved is whole.
+TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+  for (const int signal : {SIGINT, SIGHUP}) {
+    fs::remove_all(dir.path() / "out");
+    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), true);
+    test::WaitForFiles(dir.path() / "out", 2);
+    ::kill(program.pid, signal);
+    EXPECT_EQ(test::WaitForExit(program.pid), 130) << signal;
+    std::string said;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(program.outFd, buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
+    ::close(program.outFd);
+    EXPECT_NE(said.find("interrupted: "), std::string::npos) << said;
+    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+    size_t saved = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
+      EXPECT_EQ(test::ReadWithXlrd(entry.path()).sheets[0].value(2, 1), "日期") << entry.path();
+      ++saved;
+    }
+    EXPECT_GE(saved, 2u);
+    EXPECT_LT(saved, 120u);
+  }
 }
 
 TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {

@@ -12,7 +12,6 @@
 #include <fstream>
 
 #include "BatchRun.h"
-#include "MadeWorkbooks.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
