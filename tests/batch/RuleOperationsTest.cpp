@@ -169,15 +169,7 @@ TEST(ReplaceCell, ColumnFromTheFirstCharacterOnly) {
   EXPECT_EQ(after.value(2, 2), "even");  // 2.5 rounds half to even
 }
 
-TEST(SheetChoice, ReplaceCellOnTheNamedSheetOthersOnTheActiveSheet) {
-  const auto before = ReadWithXlrd(test::Fixture("second_active.xls"));
-  ASSERT_EQ(before.activeSheet(), 1);
-  const auto after = Edited(test::Fixture("second_active.xls"), {"1|A|named", "{插入行}|正行|1"}, "Sheet1");
-  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
-  EXPECT_EQ(after.sheets[1].value(1, 1), "");
-  EXPECT_EQ(after.sheets[1].value(2, 1), before.sheets[1].value(1, 1));
-  EXPECT_EQ(after.activeSheet(), 1);
-}
+// Which sheet each rule acts on: WorkbookEngine.
 
 TEST(Failures, SayWhatFailed) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
