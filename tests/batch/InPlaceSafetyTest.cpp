@@ -107,8 +107,8 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::vector<std::string> args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place",
                                          "--jobs", "2", "--log", dir / "run.log"};
-  const auto first = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
-  const auto second = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
+  const auto first = test::StartProgram(SHEETWISE_BATCH_BINARY, args, false);
+  const auto second = test::StartProgram(SHEETWISE_BATCH_BINARY, args, false);
   EXPECT_EQ(test::WaitForExit(first.pid), 0);
   EXPECT_EQ(test::WaitForExit(second.pid), 0);
   for (int i = 0; i < kFiles; ++i) EXPECT_EQ(HeaderRow(dir / ("src/" + std::to_string(i) + ".xls")), 3) << i;

@@ -43,7 +43,7 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
   std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
                                          "--jobs", "2", "--log", dir / "run.log"};
   for (const auto& args : {extracting, editing()}) {
-    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, true);
+    const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, args, true);
     char first[64];
     ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes a line and goes
     ::close(program.outFd);
@@ -57,7 +57,7 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
 TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
   for (const int signal : {SIGINT, SIGHUP}) {
     fs::remove_all(dir.path() / "out");
-    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), true);
+    const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), true);
     test::WaitForFiles(dir.path() / "out", 2);
     ::kill(program.pid, signal);
     EXPECT_EQ(test::WaitForExit(program.pid), 130) << signal;
@@ -79,7 +79,7 @@ TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
 }
 
 TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
-  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
   test::WaitForFiles(dir.path() / "out", 2);
   ASSERT_GT(test::OfficesOf(program.pid), 0);
   ::kill(program.pid, SIGKILL);
@@ -89,7 +89,7 @@ TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasL
   fs::create_directories(dir.path() / "out/.sheetwise-saving-Xk3p9Q");
   fs::copy_file(kExample, dir.path() / "out/.sheetwise-saving-Xk3p9Q/7.xls");
 
-  const auto next = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  const auto next = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
   EXPECT_EQ(test::WaitForExit(next.pid), 0);
   EXPECT_EQ(test::OfficesLeftAfterExit(next.pid), 0);
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());

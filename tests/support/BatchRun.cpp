@@ -25,7 +25,7 @@ BatchResult RunBatch(const std::vector<std::string>& args) {
   return {status, out.str(), err.str()};
 }
 
-BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput) {
+BatchProgram StartProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput) {
   std::vector<std::string> all = {binary};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
