@@ -121,10 +121,7 @@ TEST(ClearRange, ValuesGoFormatsStay) {
   EXPECT_EQ(after.value(4, 1), before.value(4, 1));
 }
 
-TEST(RenameSheet, RenamesTheNamedSheetOnceOnly) {
-  const auto after = Edited(kSheets, {"{表名}|汇总 2024|ignored"});
-  EXPECT_EQ(after.sheets[0].name, "汇总 2024");
-}
+// Renaming: WorkbookEngine and RuleSafety.
 
 TEST(RowHeightAndColumnWidth, AsAnotherReaderSeesThem) {
   const auto after = Edited(kSheets, {"{行距}|3|30", "{列距}|C|12", "{列距}|AA|20"}).sheets[0];

@@ -80,10 +80,7 @@ void ExpectActiveSheets(const std::vector<std::pair<std::string, int>>& files) {
   }
 }
 
-TEST(LibreOfficeHost, ActiveSheetIsTheOneTheFileStores) {
-  ExpectActiveSheets({{test::Fixture("second_active.xls"), 1}, {test::Fixture("sheets.xls"), 0}});
-}
-
+// The fixtures' active sheets: SavedCopiesKeepEverything and WorkbookEngine.
 TEST(CorpusLibreOfficeHost, ActiveSheetIsTheOneTheFileStores) {
   SHEETWISE_REQUIRE_CORPUS();
   ExpectActiveSheets({{Corpus("cjk_sheetnames_merged_rowheights.xls"), 2},
