@@ -59,8 +59,8 @@ TEST(RoundedInteger, RoundsHalfToEvenAndRefusesWords) {
 
 // Under a decimal-comma locale too: LocaleFreeNumbers.
 TEST(GeneralNumberText, FifteenDigitsNoTrailingZeros) {
-  const std::pair<double, const char*> cases[] = {
-      {42, "42"}, {-2, "-2"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"}};
+  const std::pair<double, const char*> cases[] = {{42, "42"}, {3.5, "3.5"}, {0.1, "0.1"}, {-2, "-2"}, {0.1 + 0.2, "0.3"},
+                                                  {123456789012345.0, "123456789012345"}, {1e20, "1E+20"}};
   for (const auto& [number, text] : cases) EXPECT_EQ(GeneralNumberText(number), text) << text;
 }
 
