@@ -6,11 +6,8 @@
 #include "batch/BatchCommand.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -41,17 +38,14 @@ Lines LogEntries(const fs::path& log) {
   return entries;
 }
 
-// The command as a program, with env set before it; its standard error.
-test::BatchResult RunProgram(const std::string& env, const Lines& args) {
-  std::string command = "env " + env + " " SHEETWISE_BATCH_BINARY;
-  for (const auto& arg : args) command += " '" + arg + "'";
-  command += " 2>&1 >/dev/null";
-  std::string err;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::array<char, 4096> buffer{};
-  for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) err.append(buffer.data(), n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", err};
+// The command as its own program under env settings ("-u NAME", "NAME=VALUE").
+test::BatchResult RunProgram(const Lines& env, const Lines& args) {
+  Lines all = env;
+  all.push_back(SHEETWISE_BATCH_BINARY);
+  all.insert(all.end(), args.begin(), args.end());
+  auto program = test::StartProgram("/usr/bin/env", all, true);
+  const std::string said = test::ReadOutput(program);
+  return {test::WaitForExit(program.pid), "", said};
 }
 
 // A source tree: three workbooks in two folders, one file that is no workbook;
@@ -143,16 +137,16 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
 
 TEST_F(BatchCommandTest, MessagesFollowTheLocale) {
   const Lines args = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
-  const auto english = RunProgram("-u LANGUAGE LC_ALL=C.UTF-8", args);
+  const auto english = RunProgram({"-u", "LANGUAGE", "LC_ALL=C.UTF-8"}, args);
   EXPECT_EQ(english.status, 2);
   EXPECT_NE(english.err.find("--veto-row: row 0 does not exist (rows are 1 to 65536)"), std::string::npos)
       << english.err;
   // With the locale generated or not, a zh_CN locale gives Chinese.
-  for (const char* env : {"-u LANGUAGE LC_ALL=zh_CN.UTF-8", "LANGUAGE=zh_CN LC_ALL=C.UTF-8"}) {
+  for (const Lines& env : {Lines{"-u", "LANGUAGE", "LC_ALL=zh_CN.UTF-8"}, Lines{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}}) {
     const auto chinese = RunProgram(env, args);
-    EXPECT_EQ(chinese.status, 2) << env;
+    EXPECT_EQ(chinese.status, 2) << env.back();
     EXPECT_NE(chinese.err.find("--veto-row：第 0 行不存在（行号为 1 到 65536）"), std::string::npos)
-        << env << ": " << chinese.err;
+        << env.back() << ": " << chinese.err;
   }
   expectUntouched("locale runs");
 }

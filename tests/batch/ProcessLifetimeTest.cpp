@@ -57,14 +57,11 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
 TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
   for (const int signal : {SIGINT, SIGHUP}) {
     fs::remove_all(dir.path() / "out");
-    const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), true);
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), true);
     test::WaitForFiles(dir.path() / "out", 2);
     ::kill(program.pid, signal);
     EXPECT_EQ(test::WaitForExit(program.pid), 130) << signal;
-    std::string said;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(program.outFd, buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
-    ::close(program.outFd);
+    const std::string said = test::ReadOutput(program);
     EXPECT_NE(said.find("interrupted: "), std::string::npos) << said;
     EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
     EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());

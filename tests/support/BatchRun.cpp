@@ -45,6 +45,15 @@ BatchProgram StartProgram(const std::string& binary, const std::vector<std::stri
   return {pid, out[0]};
 }
 
+std::string ReadOutput(BatchProgram& program) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(program.outFd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  ::close(program.outFd);
+  program.outFd = -1;
+  return text;
+}
+
 int WaitForExit(pid_t pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);

@@ -27,6 +27,8 @@ struct BatchProgram {
   int outFd = -1;
 };
 BatchProgram StartProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput);
+// What the program writes until it closes its output; closes outFd.
+std::string ReadOutput(BatchProgram& program);
 // The program's exit status (128 + the signal when a signal ended it).
 int WaitForExit(pid_t pid);
 
