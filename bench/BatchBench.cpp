@@ -1,6 +1,7 @@
 // The batch command against the floor: on one set of small real workbooks, in
 // one run, the bare open + save-as loop with one and with two office
-// processes, then the batch command with ten rules and --jobs 1 and 2.
+// processes, then the batch command with ten rules and --jobs 1 (with and
+// without the check of each save) and --jobs 2.
 // Office starts are included everywhere.
 //
 //   bench_batch CORPUS_DIR [COPIES]   (COPIES of each small workbook, default 20)
@@ -18,6 +19,7 @@
 
 #include "batch/BatchCommand.h"
 #include "host/LibreOfficeHost.h"
+#include "verify/SaveComparison.h"
 
 namespace fs = std::filesystem;
 using namespace sheetwise;
@@ -54,13 +56,23 @@ double Floor(const std::vector<std::string>& files, const fs::path& out, int off
   return Seconds(start);
 }
 
-double Batch(const fs::path& source, const fs::path& rules, const fs::path& out, int jobs) {
+double Batch(const fs::path& source, const fs::path& rules, const fs::path& out, int jobs, bool verify = true) {
   std::ostringstream sink;
   std::atomic<bool> interrupted{false};
+  std::vector<std::string> args{"--source", source.string(), "--rules", rules.string(), "--save", out.string(), "--jobs",
+                                std::to_string(jobs), "--quiet", "--log", (out / "log.txt").string()};
+  if (!verify) args.push_back("--no-verify");
   const auto start = Clock::now();
-  batch::RunBatchCommand({"--source", source.string(), "--rules", rules.string(), "--save", out.string(), "--jobs",
-                          std::to_string(jobs), "--quiet", "--log", (out / "log.txt").string()},
-                         {sink, sink, false}, interrupted);
+  batch::RunBatchCommand(args, {sink, sink, false}, interrupted);
+  return Seconds(start);
+}
+
+// The check alone: every source read and compared with its saved copy.
+double CheckAlone(const std::vector<std::string>& files, const fs::path& in, const fs::path& out) {
+  const auto start = Clock::now();
+  for (const auto& file : files) {
+    verify::VerifySave(file, (out / fs::relative(file, in)).string(), {"Sheet1", {}});
+  }
   return Seconds(start);
 }
 
@@ -85,24 +97,28 @@ int main(int argc, char** argv) {
     }
   }
   std::ofstream(root / "rules.txt") << kTenRules;
-  for (const char* dir : {"floor1", "floor2", "jobs1", "jobs2"}) fs::create_directories(root / dir);
+  for (const char* dir : {"floor1", "floor2", "jobs1", "jobs2", "unverified"}) fs::create_directories(root / dir);
 
   Floor({files.begin(), files.begin() + 4}, root / "floor1", 2);  // both profiles exist and are warm
   // Two interleaved rounds; the better time of each counts, as this machine's
   // timings wander by a fifth from run to run.
-  double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9;
+  double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
   for (int round = 0; round < 2; ++round) {
     floor1 = std::min(floor1, Floor(files, root / "floor1", 1));
     jobs1 = std::min(jobs1, Batch(root / "in", root / "rules.txt", root / "jobs1", 1));
+    unverified = std::min(unverified, Batch(root / "in", root / "rules.txt", root / "unverified", 1, false));
     floor2 = std::min(floor2, Floor(files, root / "floor2", 2));
     jobs2 = std::min(jobs2, Batch(root / "in", root / "rules.txt", root / "jobs2", 2));
   }
+  const double checks = CheckAlone(files, root / "in", root / "jobs1");
   const double n = static_cast<double>(files.size());
   std::printf("workbooks: %zu\n", files.size());
   std::printf("floor, 1 office:   %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
   std::printf("floor, 2 offices:  %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
   std::printf("--jobs 1:          %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time; goal 1.3)\n", jobs1, n / jobs1,
               jobs1 / floor1);
+  std::printf("--jobs 1, no check: %5.2f s  (%.2f x the floor's time)\n", unverified, unverified / floor1);
+  std::printf("the check alone:   %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
   std::printf("--jobs 2:          %6.2f s  %6.1f workbooks/s\n", jobs2, n / jobs2);
   const double floorGain = floor1 / floor2;
   const double jobsGain = jobs1 / jobs2;

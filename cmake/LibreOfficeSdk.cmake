@@ -37,6 +37,7 @@ set(UNO_TYPES
   com.sun.star.sheet.CellInsertMode
   com.sun.star.sheet.FormulaResult
   com.sun.star.lang.XMultiServiceFactory
+  com.sun.star.sheet.XUniqueCellFormatRangesSupplier
   com.sun.star.sheet.XCellRangeAddressable
   com.sun.star.sheet.XCellRangeData
   com.sun.star.sheet.XCellRangeMovement

@@ -11,7 +11,7 @@ packages=(
   libreoffice-calc-nogui libreoffice-dev
   libgsf-1-dev
   fonts-noto-cjk fonts-dejavu-core
-  python3-xlrd
+  python3-xlrd python3-olefile
   xvfb xauth
 )
 

@@ -187,7 +187,9 @@ class Command {
         progress.clear();
         for (const auto& entry : outcome.logEntries) {
           log.append(entry.text);
-          if (!options_.quiet) io_.err << entry.text << ReasonNote(entry) << '\n';
+          if (options_.quiet) continue;
+          io_.err << entry.text << ReasonNote(entry) << '\n';
+          for (const auto& difference : entry.differences) io_.err << "    " << difference << '\n';
         }
         if (const auto notice = log.takeWriteFailureNotice()) io_.err << *notice << '\n';
         if (csv) {

@@ -44,6 +44,9 @@ Options:
   --shard K/N            take only the K-th of N disjoint shares of the queue
   --dry-run              print each source file and its output path; open nothing
   --quiet                no progress bar, log lines or reasons on standard error
+  --no-verify            do not read each saved workbook back to compare it with its source
+  --strict               a saved copy that differs from its source outside the rules'
+                         cells is not written and the workbook fails
   --help, --version
 
 Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed,
@@ -93,6 +96,8 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
       {"--quiet", {0, [](auto& o, auto&) { o.quiet = true; }}},
+      {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
+      {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
       {"--help", {0, [](auto& o, auto&) { o.help = true; }}},
       {"--version", {0, [](auto& o, auto&) { o.version = true; }}},
   };
@@ -142,6 +147,8 @@ RunSettings RunSettingsFor(const BatchOptions& o, const std::vector<std::string>
   settings.naming.pathTo = o.pathTo;
   settings.naming.namePrefix = o.prefix;
   settings.rules = rules;
+  settings.verify = o.verify;
+  settings.strictVerify = o.strict;
   return settings;
 }
 

@@ -35,6 +35,8 @@ struct BatchOptions {
   int shardCount = 1;
   bool dryRun = false;
   bool quiet = false;
+  bool verify = true;  // --no-verify turns the check of each save off
+  bool strict = false;  // a difference found by the check fails the workbook
   bool help = false;
   bool version = false;
 };

@@ -15,6 +15,8 @@ std::string VetoEntry(const std::string& path);
 bool IsVetoEntry(const std::string& entry);
 std::string ProcessingErrorEntry(const std::string& path);
 std::string RuleFailureEntry(const std::string& path);
+// A saved workbook whose check found differences outside the rules' cells.
+std::string VerificationEntry(const std::string& path);
 
 // The path an entry names between the file markers, "" when it names none.
 std::string LoggedPath(const std::string& entry);

@@ -33,6 +33,10 @@ struct RunSettings {
   bool inPlace = false;
   NamingRules naming;
   std::vector<std::string> rules;  // rule strings, in order
+  // Every save is read back and compared with its source before it replaces
+  // its target; strictly, a difference keeps a copy from being written too.
+  bool verify = true;
+  bool strictVerify = false;
 };
 
 }  // namespace sheetwise::batch

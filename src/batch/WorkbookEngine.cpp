@@ -7,7 +7,9 @@
 
 #include "batch/LogEntries.h"
 #include "batch/OutputNaming.h"
+#include "batch/RuleFootprint.h"
 #include "batch/RuleOperations.h"
+#include "batch/SaveCheck.h"
 #include "host/InPlaceGuard.h"
 #include "host/Translate.h"
 #include "rules/RuleString.h"
@@ -46,7 +48,9 @@ bool VetoPasses(const VetoCondition& veto, host::Worksheet& named) {
   return named.cellText(*row, column) == veto.value;
 }
 
-void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run) {
+// Applies the rule list; the footprint gets every edit made.
+void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run,
+                verify::EditFootprint& footprint) {
   std::unique_ptr<host::Worksheet> active;
   for (size_t i = 0; i < settings.rules.size(); ++i) {
     const std::string& rule = settings.rules[i];
@@ -63,6 +67,7 @@ void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Workshe
       // The reason names the rule that failed.
       throw RuleError(Tr("rule %s \"%s\": %s", {std::to_string(i + 1), rule, e.what()}));
     }
+    for (auto& edit : FootprintOf(kind, fields)) footprint.edits.push_back(std::move(edit));
   }
 }
 
@@ -86,28 +91,48 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     if (settings.inPlace) lock = GuardInPlace(path);
     const auto book = office_.open(path, host::OpenMode::Edit);
     const auto named = book->worksheet(settings.sheetName);
-    if (VetoPasses(settings.veto, *named)) {
-      ApplyRules(settings, *book, *named, run);
+    verify::EditFootprint footprint{settings.sheetName, {}};
+    const bool vetoPassed = VetoPasses(settings.veto, *named);
+    if (vetoPassed) {
+      ApplyRules(settings, *book, *named, run, footprint);
     } else {
       result.outcome = Outcome::Vetoed;
       result.reason = Tr("cell %s does not hold \"%s\"", {settings.veto.column + settings.veto.row, settings.veto.value});
       log_.add({VetoEntry(path), result.reason, {}});
     }
+    // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
+    const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
     const std::string out = BuildOutputPath(settings.naming, path);
     run.entry = FailureEntry::RuleFailure;
+    const host::BeforeReplace check = [&](const std::string& written) {
+      if (!settings.verify) return;
+      result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
+    };
     if (settings.inPlace) {
-      book->save();
-      result.output = path;
+      if (edited) {
+        book->saveChecked(check);
+        result.output = path;
+      }
     } else if (SameFile(out, path)) {
       // The naming rules lead back to the source itself; it is only ever
       // written over when saving in place was asked for.
       throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
     } else {
-      book->saveAs(out);
+      if (edited) {
+        book->saveAsChecked(out, check);
+      } else {
+        CopySource(path, out);
+      }
       result.output = out;
+    }
+    if (!result.differences.empty()) {
+      log_.add({VerificationEntry(result.output), result.differences.front(), result.differences});
     }
   } catch (const host::HostUnavailable&) {
     throw;
+  } catch (const DifferencesFound& e) {
+    result = {Outcome::Failed, "", e.what(), e.lines()};
+    log_.add({run.logEntry(), result.reason, result.differences});
   } catch (const std::exception& e) {
     result = {Outcome::Failed, "", e.what(), {}};
     log_.add({run.logEntry(), result.reason, {}});

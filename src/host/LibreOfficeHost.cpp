@@ -121,6 +121,7 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
               UNO_QUERY_THROW);
   MarkProfileCurrent();
   UseExcelFormulaSyntax();
+  KeepMacroStorage();
 }
 
 namespace {
@@ -180,6 +181,14 @@ void LoSession::UseExcelFormulaSyntax() {
          {"SeparatorArg", Any(OUString(","))},
          {"SeparatorArrayCol", Any(OUString(","))},
          {"SeparatorArrayRow", Any(OUString(";"))}});
+}
+
+// A workbook's macro storage is written back as the file had it, whatever the
+// office would make of it; its code is never loaded to run.
+void LoSession::KeepMacroStorage() {
+  const auto provider = ConfigurationProvider(remoteContext_);
+  Apply(provider, UpdateAccess(provider, "/org.openoffice.Office.Calc/Filter/Import/VBA"),
+        {{"UseExport", Any(false)}, {"Load", Any(false)}, {"Executable", Any(false)}, {"Save", Any(true)}});
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

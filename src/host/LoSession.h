@@ -98,6 +98,7 @@ class LoSession {
   void connect(std::chrono::milliseconds startLimit);
   void MarkProfileCurrent();
   void UseExcelFormulaSyntax();
+  void KeepMacroStorage();
 
   // Held first and let go last: the remote references need the local runtime.
   Reference<css::uno::XComponentContext> localContext_;

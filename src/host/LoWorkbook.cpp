@@ -55,6 +55,8 @@
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
 #include "host/LoEditChecks.h"
+#include "host/LoScriptFonts.h"
+#include "host/LoSheetProtection.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "host/Translate.h"
@@ -192,46 +194,61 @@ class LoDocument {
   }
 
   // The Excel export writes the result of a formula with a text result as 0
-  // unless the formula was entered in this session: such formulas are entered
-  // again, all found with one query over every sheet.
+  // unless the formula was entered in this session: such formulas are
+  // entered again, found with one query per sheet.
+  // Sheets protected without a password are unprotected for it and protected
+  // again; a password-protected sheet keeps its formulas as they are.
   void reenterTextFormulas() {
-    Reference<css::lang::XMultiServiceFactory> factory(component_, UNO_QUERY_THROW);
-    Reference<css::sheet::XSheetCellRangeContainer> everything(
-        factory->createInstance("com.sun.star.sheet.SheetCellRanges"), UNO_QUERY_THROW);
     const sal_Int32 sheets = byIndex_->getCount();
-    css::uno::Sequence<css::table::CellRangeAddress> whole(sheets);
     for (sal_Int32 i = 0; i < sheets; ++i) {
-      whole.getArray()[i] = {static_cast<sal_Int16>(i), 0, 0, kMaxColumns - 1, kMaxRows - 1};
-    }
-    everything->addRangeAddresses(whole, false);
-    const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(everything, UNO_QUERY_THROW)
-                                  ->queryFormulaCells(css::sheet::FormulaResult::STRING);
-    for (const auto& address : textFormulas->getRangeAddresses()) {
-      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(address.Sheet), UNO_QUERY_THROW);
-      Reference<css::sheet::XCellRangeFormula> cells(
-          sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
-                                        address.EndRow),
-          UNO_QUERY_THROW);
-      try {
-        cells->setFormulaArray(cells->getFormulaArray());
-      } catch (const css::uno::RuntimeException&) {
-        reenterCellByCell(sheet, address);  // the range holds part of an array formula
+      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(i), UNO_QUERY_THROW);
+      const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                                    ->queryFormulaCells(css::sheet::FormulaResult::STRING);
+      const auto addresses = textFormulas->getRangeAddresses();
+      if (!addresses.hasElements()) continue;
+      const SheetUnprotected unprotected(sheet);
+      if (!unprotected.editable()) continue;  // a password keeps its formulas as they are
+      for (const auto& address : addresses) {
+        Reference<css::sheet::XCellRangeFormula> cells(
+            sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
+                                          address.EndRow),
+            UNO_QUERY_THROW);
+        const auto formulas = cells->getFormulaArray();
+        if (HoldsArrayFormula(formulas)) {
+          reenterCellByCell(sheet, address);
+        } else {
+          cells->setFormulaArray(formulas);
+        }
       }
     }
   }
 
-  // Cells of array formulas, which cannot be entered one by one, keep their result.
+  // Cells entered one by one. A cell of an array formula ("{=...}") would
+  // become a text: it is left with the result the office gives it, and the
+  // check of the save tells when that is not the stored one.
   static void reenterCellByCell(const Reference<css::sheet::XSpreadsheet>& sheet,
                                 const css::table::CellRangeAddress& address) {
     for (sal_Int32 row = address.StartRow; row <= address.EndRow; ++row) {
       for (sal_Int32 column = address.StartColumn; column <= address.EndColumn; ++column) {
         const auto cell = sheet->getCellByPosition(column, row);
+        const OUString formula = cell->getFormula();
+        if (formula.startsWith("{")) continue;
         try {
-          cell->setFormula(cell->getFormula());
+          cell->setFormula(formula);
         } catch (const css::uno::RuntimeException&) {
+          // refused: the cell keeps its formula, and the check of the save tells
         }
       }
     }
+  }
+
+  static bool HoldsArrayFormula(const Sequence<Sequence<OUString>>& formulas) {
+    for (const auto& row : formulas) {
+      for (const auto& formula : row) {
+        if (formula.startsWith("{")) return true;
+      }
+    }
+    return false;
   }
 
   const WidthScale& widthScale() {
@@ -603,11 +620,11 @@ class LoWorkbookImpl : public Workbook {
     });
   }
 
-  void save() override {
-    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); });
+  void saveChecked(const BeforeReplace& check) override {
+    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); }, verify(check));
   }
-  void saveAs(const std::string& path) override {
-    StoreReplacing(path, [&](const fs::path& temp) { write(temp); });
+  void saveAsChecked(const std::string& path, const BeforeReplace& check) override {
+    StoreReplacing(path, [&](const fs::path& temp) { write(temp); }, verify(check));
   }
 
  private:
@@ -616,8 +633,17 @@ class LoWorkbookImpl : public Workbook {
                                          Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
   }
 
+  static std::function<void(const fs::path&)> verify(const BeforeReplace& check) {
+    return [check](const fs::path& written) {
+      if (check) check(written.string());
+    };
+  }
+
   void write(const fs::path& temp) {
     document_->session().call(Tr("save %s", {document_->path()}), [&] {
+      // Fonts first: reading the cells to see their scripts is done before
+      // formulas entered again are computed by that reading.
+      UnifyScriptFonts(document_->component());
       document_->reenterTextFormulas();
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
       storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),

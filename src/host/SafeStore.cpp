@@ -180,16 +180,18 @@ void RemoveAbandonedSaveFolders(const fs::path& folder) {
   }
 }
 
-void StoreReplacing(const fs::path& target, const std::function<void(const fs::path&)>& write) {
+void StoreReplacing(const fs::path& target, const std::function<void(const fs::path&)>& write,
+                    const std::function<void(const fs::path&)>& check) {
   const fs::path absolute = fs::absolute(target);
   Store(absolute, write, [&](const fs::path& written) {
+    if (check) check(written);
     struct stat old {};
     if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, old, false);
   });
 }
 
 void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loaded,
-                  const std::function<void(const fs::path&)>& write) {
+                  const std::function<void(const fs::path&)>& write, const std::function<void(const fs::path&)>& check) {
   std::error_code ec;
   const fs::path target = fs::canonical(source, ec);
   struct stat info {};
@@ -197,6 +199,8 @@ void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loa
   CheckReplaceable(target, info);
   CheckUnchangedSinceLoad(target, loaded);
   Store(target, write, [&](const fs::path& written) {
+    if (check) check(written);
+    // Last, as close to the rename as it gets.
     CheckUnchangedSinceLoad(target, loaded);
     KeepOwnership(written, info, true);
   });

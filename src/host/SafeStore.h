@@ -29,8 +29,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 // A replaced file keeps its mode and, where this user may set them, its owner
 // and group. Throws HostError when the target's folder is missing or cannot be
 // written.
+// check, when given, sees the written file before it replaces the target; an
+// exception from it leaves the target untouched.
 void StoreReplacing(const std::filesystem::path& target,
-                    const std::function<void(const std::filesystem::path&)>& write);
+                    const std::function<void(const std::filesystem::path&)>& write,
+                    const std::function<void(const std::filesystem::path&)>& check = {});
 
 // Saving in place over the file that was loaded, whose identity was taken
 // before loading: a link is followed and its target replaced (the link stays).
@@ -39,7 +42,8 @@ void StoreReplacing(const std::filesystem::path& target,
 // part them from the new content), changed since it was loaded, or would not
 // keep its owner and group.
 void StoreInPlace(const std::filesystem::path& source, const std::optional<FileIdentity>& loaded,
-                  const std::function<void(const std::filesystem::path&)>& write);
+                  const std::function<void(const std::filesystem::path&)>& write,
+                  const std::function<void(const std::filesystem::path&)>& check = {});
 
 // Hidden folders of StoreReplacing start with this. Each is locked by the
 // process writing in it; one whose writer has gone (a killed run) is removed

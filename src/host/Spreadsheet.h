@@ -2,6 +2,7 @@
 // The small spreadsheet object model that the rule operations, the engine and the
 // readers need. Rows and columns count from 1. Every failure is a HostError.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ class Worksheet {
   virtual std::vector<std::vector<std::string>> usedTable() = 0;
 };
 
+// Called with the path of the file the office has just written, before that
+// file replaces its target; throwing leaves the target as it was.
+using BeforeReplace = std::function<void(const std::string& written)>;
+
 class Workbook {
  public:
   virtual ~Workbook() = default;
@@ -58,9 +63,12 @@ class Workbook {
   // Writes over the file it was opened from (the target of a link), keeping
   // its mode, owner and group; fails, writing nothing, when that file is
   // read-only, has other hard links or changed after it was opened.
-  virtual void save() = 0;
+  void save() { saveChecked({}); }
   // Writes an Excel 97-2003 workbook to path, replacing a file there.
-  virtual void saveAs(const std::string& path) = 0;
+  void saveAs(const std::string& path) { saveAsChecked(path, {}); }
+  // The same, with check run on the written file before it replaces the target.
+  virtual void saveChecked(const BeforeReplace& check) = 0;
+  virtual void saveAsChecked(const std::string& path, const BeforeReplace& check) = 0;
 };
 
 enum class OpenMode { Edit, ReadOnly };

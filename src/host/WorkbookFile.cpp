@@ -9,11 +9,11 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "host/FailureReason.h"
 #include "host/HostError.h"
+#include "host/OleFile.h"
 #include "host/Translate.h"
 
 namespace sheetwise::host {
@@ -24,14 +24,6 @@ constexpr uint16_t kEof = 0x000A;
 constexpr uint16_t kFilePass = 0x002F;
 constexpr uint16_t kWindow1 = 0x003D;
 constexpr uint16_t kColInfo = 0x007D;
-
-struct GObjectUnref {
-  void operator()(void* object) const {
-    if (object) g_object_unref(object);
-  }
-};
-template <typename T>
-using GPtr = std::unique_ptr<T, GObjectUnref>;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -113,50 +105,6 @@ bool IsOldBiffBof(const std::string& head) {
   const auto b0 = static_cast<unsigned char>(head[0]);
   const auto b1 = static_cast<unsigned char>(head[1]);
   return b0 == 0x09 && (b1 == 0x00 || b1 == 0x02 || b1 == 0x04);
-}
-
-// The library's object types are registered once, before any thread uses them:
-// registering them from two threads at a time breaks them.
-void GsfReady() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    gsf_init();
-    // A damaged container is reported as such; the library's own complaints
-    // about it would only clutter standard error.
-    const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
-    for (const char* domain : {"libgsf", "libgsf:msole"}) {
-      g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL), quiet, nullptr);
-    }
-    g_type_ensure(GSF_INPUT_STDIO_TYPE);
-    g_type_ensure(GSF_INFILE_MSOLE_TYPE);
-    g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));
-    g_type_class_unref(g_type_class_ref(GSF_INFILE_MSOLE_TYPE));
-  });
-}
-
-GPtr<GsfInfile> OpenOle(const std::string& path) {
-  GsfReady();
-  GError* error = nullptr;
-  GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
-  if (error) g_error_free(error);
-  if (!input) throw HostError(UnreadableReason(path).value_or(Tr("cannot read %s", {path})));
-  error = nullptr;
-  GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
-  if (error) g_error_free(error);
-  if (!ole) throw HostError(Tr("the workbook is damaged: %s is not a readable compound file", {path}));
-  return ole;
-}
-
-// A child stream found by name, letter case ignored as compound files do.
-GPtr<GsfInput> ChildStream(GsfInfile* ole, const std::string& name) {
-  const int n = gsf_infile_num_children(ole);
-  for (int i = 0; i < n; ++i) {
-    const char* childName = gsf_infile_name_by_index(ole, i);
-    if (childName && Lower(childName) == Lower(name)) {
-      return GPtr<GsfInput>(gsf_infile_child_by_index(ole, i));
-    }
-  }
-  return nullptr;
 }
 
 std::string DescribeOleWithoutWorkbook(GsfInfile* ole) {

@@ -1,0 +1,17 @@
+#pragma once
+// A cell's font in an .xls applies to every script of its text. The office
+// keeps a separate font for Asian and complex scripts and, when the file's
+// font lacks their glyphs here, fills in its own default, which the export
+// then writes for cells holding such text (and splits mixed texts into runs).
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+#include "host/LoSession.h"
+
+namespace sheetwise::host {
+
+// Gives every cell style and every distinct cell format of the document the
+// same font for Asian and complex scripts as for Western text.
+void UnifyScriptFonts(const Reference<css::lang::XComponent>& document);
+
+}  // namespace sheetwise::host

@@ -1,0 +1,26 @@
+#pragma once
+// Reading compound (OLE2) files with libgsf, for the program's own checks of
+// what an .xls holds.
+
+#include <gsf/gsf.h>
+
+#include <memory>
+#include <string>
+
+namespace sheetwise::host {
+
+struct GObjectUnref {
+  void operator()(void* object) const {
+    if (object) g_object_unref(object);
+  }
+};
+template <typename T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+// Opens path as a compound file; throws HostError when it cannot be read as one.
+GPtr<GsfInfile> OpenOle(const std::string& path);
+
+// A child found by name, letter case ignored as compound files do; null when absent.
+GPtr<GsfInput> ChildStream(GsfInfile* ole, const std::string& name);
+
+}  // namespace sheetwise::host

@@ -1,0 +1,430 @@
+#include "verify/XlsContent.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "host/HostError.h"
+#include "host/OleFile.h"
+#include "host/Translate.h"
+
+namespace sheetwise::verify {
+namespace {
+using host::HostError;
+
+constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 = 0x003D, kFont = 0x0031,
+                   kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
+                   kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
+                   kSst = 0x00FC, kContinue = 0x003C;
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t U32(const uint8_t* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
+double F64(const uint8_t* p) {
+  double value;
+  std::memcpy(&value, p, 8);
+  return value;
+}
+
+std::string NumberText(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+double RkValue(uint32_t rk) {
+  double value;
+  if (rk & 2) {
+    value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+  } else {
+    const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFCu) << 32;
+    std::memcpy(&value, &bits, 8);
+  }
+  return (rk & 1) ? value / 100 : value;
+}
+
+void AppendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// cch characters at p, one byte each (Latin-1) or UTF-16LE; cut at the end of the data.
+std::string Characters(const uint8_t* p, const uint8_t* end, size_t cch, bool wide) {
+  std::string out;
+  for (size_t i = 0; i < cch; ++i) {
+    if (!wide) {
+      if (p >= end) break;
+      AppendUtf8(out, *p++);
+      continue;
+    }
+    if (p + 2 > end) break;
+    uint32_t c = U16(p);
+    p += 2;
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < cch && p + 2 <= end) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (U16(p) - 0xDC00);
+      p += 2;
+      ++i;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string ErrorText(uint8_t code) {
+  switch (code) {
+    case 0x00: return "#NULL!";
+    case 0x07: return "#DIV/0!";
+    case 0x0F: return "#VALUE!";
+    case 0x17: return "#REF!";
+    case 0x1D: return "#NAME?";
+    case 0x24: return "#NUM!";
+    case 0x2A: return "#N/A";
+    default: return "#ERR" + std::to_string(code);
+  }
+}
+
+struct Record {
+  uint16_t id;
+  const uint8_t* data;
+  uint16_t size;
+};
+
+// The records of a workbook stream held in memory, from a given offset.
+class Records {
+ public:
+  explicit Records(const std::vector<uint8_t>& stream) : stream_(stream) {}
+  void seek(size_t offset) { pos_ = offset; }
+  std::optional<uint16_t> peekId() const {
+    if (pos_ + 4 > stream_.size()) return std::nullopt;
+    return U16(stream_.data() + pos_);
+  }
+  std::optional<Record> next() {
+    if (pos_ + 4 > stream_.size()) return std::nullopt;
+    const uint8_t* header = stream_.data() + pos_;
+    const uint16_t size = U16(header + 2);
+    if (pos_ + 4 + size > stream_.size()) return std::nullopt;
+    pos_ += 4 + size;
+    return Record{U16(header), header + 4, size};
+  }
+
+ private:
+  const std::vector<uint8_t>& stream_;
+  size_t pos_ = 0;
+};
+
+std::vector<uint8_t> ReadAll(GsfInput* input) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(gsf_input_size(input)));
+  if (!bytes.empty() && !gsf_input_read(input, bytes.size(), bytes.data())) bytes.clear();
+  return bytes;
+}
+
+// The shared string table, whose strings run on through CONTINUE records; a
+// string's characters that cross into the next record start again with a
+// byte that says whether they are one or two bytes wide.
+class SharedStrings {
+ public:
+  void add(const Record& r) { segments_.push_back({r.data, r.size}); }
+
+  std::vector<std::string> read() {
+    std::vector<std::string> strings;
+    skip(4);
+    const uint32_t unique = u32();
+    for (uint32_t i = 0; i < unique && !atEnd(); ++i) strings.push_back(one());
+    return strings;
+  }
+
+ private:
+  struct Segment {
+    const uint8_t* data;
+    size_t size;
+  };
+  bool atEnd() const { return segment_ >= segments_.size(); }
+  bool normalise() {
+    while (!atEnd() && offset_ >= segments_[segment_].size) {
+      ++segment_;
+      offset_ = 0;
+    }
+    return !atEnd();
+  }
+  uint8_t byte() {
+    if (!normalise()) return 0;
+    return segments_[segment_].data[offset_++];
+  }
+  uint16_t u16() { return static_cast<uint16_t>(byte() | (byte() << 8)); }
+  uint32_t u32() { return u16() | (static_cast<uint32_t>(u16()) << 16); }
+  void skip(size_t n) {
+    while (n > 0 && normalise()) {
+      const size_t step = std::min(n, segments_[segment_].size - offset_);
+      offset_ += step;
+      n -= step;
+    }
+  }
+  std::string one() {
+    const uint16_t cch = u16();
+    const uint8_t flags = byte();
+    bool wide = flags & 1;
+    const uint16_t runs = (flags & 8) ? u16() : 0;
+    const uint32_t extra = (flags & 4) ? u32() : 0;
+    std::string text;
+    uint32_t pendingHigh = 0;
+    for (uint16_t i = 0; i < cch; ++i) {
+      const size_t before = segment_;
+      if (!normalise()) break;
+      if (segment_ != before) wide = byte() & 1;  // the characters go on in a CONTINUE
+      uint32_t c = wide ? u16() : byte();
+      if (c >= 0xD800 && c < 0xDC00) {
+        pendingHigh = c;
+        continue;
+      }
+      if (pendingHigh && c >= 0xDC00 && c < 0xE000) c = 0x10000 + ((pendingHigh - 0xD800) << 10) + (c - 0xDC00);
+      pendingHigh = 0;
+      AppendUtf8(text, c);
+    }
+    skip(4u * runs + extra);
+    return text;
+  }
+
+  std::vector<Segment> segments_;
+  size_t segment_ = 0;
+  size_t offset_ = 0;
+};
+
+struct Globals {
+  std::vector<size_t> sheetOffsets;
+  std::vector<uint16_t> xfFonts;
+  std::vector<std::string> strings;
+};
+
+Globals ReadGlobals(Records& records, XlsContent& content) {
+  const auto bof = records.next();
+  if (!bof || bof->id != kBof || bof->size < 2 || U16(bof->data) != 0x0600) {
+    throw HostError(Tr("it is not an Excel 97-2003 (BIFF8) workbook"));
+  }
+  Globals globals;
+  while (const auto r = records.next()) {
+    if (r->id == kEof) break;
+    if (r->id == kFilePass) throw HostError(Tr("it is encrypted"));
+    if (r->id == kBoundSheet && r->size >= 8) {
+      SheetContent sheet;
+      sheet.visibility = r->data[4] & 3;
+      sheet.type = r->data[5];
+      sheet.name = Characters(r->data + 8, r->data + r->size, r->data[6], r->data[7] & 1);
+      content.sheets.push_back(std::move(sheet));
+      globals.sheetOffsets.push_back(U32(r->data));
+    } else if (r->id == kWindow1 && r->size >= 12) {
+      content.activeSheet = U16(r->data + 10);
+    } else if (r->id == kFont && r->size >= 16) {
+      content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
+    } else if (r->id == kXf && r->size >= 2) {
+      globals.xfFonts.push_back(U16(r->data));
+    } else if (r->id == kSst) {
+      SharedStrings sst;
+      sst.add(*r);
+      while (records.peekId() == kContinue) sst.add(*records.next());
+      globals.strings = sst.read();
+    }
+  }
+  return globals;
+}
+
+// Every cell with a value: numbers, texts, truth and error values, formula
+// results; with the name of its font.
+class SheetReader {
+ public:
+  SheetReader(const XlsContent& content, const Globals& globals, SheetContent& sheet)
+      : content_(content), globals_(globals), sheet_(sheet) {}
+
+  void read(Records& records) {
+    std::optional<std::pair<int, int>> pendingString;
+    int depth = 0;
+    while (const auto r = records.next()) {
+      if (r->id == kBof) ++depth;
+      if (r->id == kEof && --depth <= 0) break;
+      if (depth > 1) continue;  // an embedded chart's records
+      if (r->id == kString && pendingString && r->size >= 3) {
+        auto& cell = sheet_.cells[*pendingString];
+        cell.text = Characters(r->data + 3, r->data + r->size, U16(r->data), r->data[2] & 1);
+        pendingString.reset();
+        continue;
+      }
+      if (r->size < 6) continue;
+      const int row = U16(r->data) + 1;
+      const int column = U16(r->data + 2) + 1;
+      const uint16_t xf = U16(r->data + 4);
+      switch (r->id) {
+        case kNumber:
+          if (r->size >= 14) number(row, column, xf, F64(r->data + 6));
+          break;
+        case kRk:
+          if (r->size >= 10) number(row, column, xf, RkValue(U32(r->data + 6)));
+          break;
+        case kMulRk:
+          for (int i = 0; 4 + i * 6 + 6 <= r->size - 2; ++i) {
+            number(row, column + i, U16(r->data + 4 + i * 6), RkValue(U32(r->data + 6 + i * 6)));
+          }
+          break;
+        case kLabelSst:
+          if (r->size >= 10) {
+            const uint32_t index = U32(r->data + 6);
+            text(row, column, xf, index < globals_.strings.size() ? globals_.strings[index] : "");
+          }
+          break;
+        case kLabel:
+          if (r->size >= 9) text(row, column, xf, Characters(r->data + 9, r->data + r->size, U16(r->data + 6), r->data[8] & 1));
+          break;
+        case kBoolErr:
+          if (r->size >= 8) {
+            auto& cell = at(row, column, xf);
+            cell.kind = r->data[7] ? ValueKind::Error : ValueKind::Bool;
+            cell.text = r->data[7] ? ErrorText(r->data[6]) : (r->data[6] ? "TRUE" : "FALSE");
+          }
+          break;
+        case kFormula:
+          if (r->size >= 16 && formula(row, column, xf, r->data + 6, U16(r->data + 14) & 1)) {
+            pendingString = {{row, column}};
+          }
+          break;
+        default:
+          break;
+      }
+    }
+  }
+
+ private:
+  std::string fontOf(uint16_t xf) const {
+    if (xf >= globals_.xfFonts.size()) return "";
+    size_t font = globals_.xfFonts[xf];
+    if (font >= 4) --font;  // font index 4 is never used
+    return font < content_.fonts.size() ? content_.fonts[font] : "";
+  }
+  CellValue& at(int row, int column, uint16_t xf) {
+    auto& cell = sheet_.cells[{row, column}];
+    cell.font = fontOf(xf);
+    return cell;
+  }
+  void number(int row, int column, uint16_t xf, double value) {
+    auto& cell = at(row, column, xf);
+    cell.kind = ValueKind::Number;
+    cell.text = NumberText(value);
+  }
+  void text(int row, int column, uint16_t xf, std::string value) {
+    auto& cell = at(row, column, xf);
+    cell.kind = ValueKind::Text;
+    cell.text = std::move(value);
+  }
+
+  // True when the result is a text held by the STRING record that follows.
+  bool formula(int row, int column, uint16_t xf, const uint8_t* result, bool alwaysComputed) {
+    auto& cell = at(row, column, xf);
+    cell.formula = true;
+    cell.volatileFormula = alwaysComputed;
+    if (U16(result + 6) != 0xFFFF) {
+      cell.kind = ValueKind::Number;
+      cell.text = NumberText(F64(result));
+      return false;
+    }
+    switch (result[0]) {
+      case 0:
+        cell.kind = ValueKind::Text;
+        return true;
+      case 1:
+        cell.kind = ValueKind::Bool;
+        cell.text = result[2] ? "TRUE" : "FALSE";
+        return false;
+      case 2:
+        cell.kind = ValueKind::Error;
+        cell.text = ErrorText(result[2]);
+        return false;
+      default:
+        cell.kind = ValueKind::Text;
+        cell.text.clear();
+        return false;
+    }
+  }
+
+ private:
+  const XlsContent& content_;
+  const Globals& globals_;
+  SheetContent& sheet_;
+};
+
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 1469598103934665603ull;
+  for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+  return hash;
+}
+
+void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& digest) {
+  const int n = gsf_infile_num_children(storage);
+  for (int i = 0; i < n; ++i) {
+    host::GPtr<GsfInput> child(gsf_infile_child_by_index(storage, i));
+    if (!child) continue;
+    const std::string name = prefix + "/" + (gsf_infile_name_by_index(storage, i) ?: "");
+    if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+      DigestStorage(GSF_INFILE(child.get()), name, digest);
+    } else {
+      const auto bytes = ReadAll(child.get());
+      char line[64];
+      std::snprintf(line, sizeof line, " %zu %016llx;", bytes.size(), static_cast<unsigned long long>(Fnv1a(bytes)));
+      digest += name + line;
+    }
+  }
+}
+
+}  // namespace
+
+XlsContent ReadXlsContent(const std::string& path) {
+  const auto notBiff8 = [] { return HostError(Tr("it is not an Excel 97-2003 (BIFF8) workbook")); };
+  host::GPtr<GsfInfile> ole;
+  try {
+    ole = host::OpenOle(path);
+  } catch (const HostError&) {
+    throw notBiff8();
+  }
+  const auto book = host::ChildStream(ole.get(), "Workbook");
+  if (!book) throw notBiff8();
+  const auto stream = ReadAll(book.get());
+  XlsContent content;
+  Records records(stream);
+  const Globals globals = ReadGlobals(records, content);
+  for (size_t i = 0; i < content.sheets.size(); ++i) {
+    if (content.sheets[i].type == 2) continue;  // a chart sheet's numbers are its chart's, not cells
+    SheetReader reader(content, globals, content.sheets[i]);
+    records.seek(globals.sheetOffsets[i]);
+    reader.read(records);
+  }
+  if (const auto vba = host::ChildStream(ole.get(), "_VBA_PROJECT_CUR"); vba && GSF_IS_INFILE(vba.get())) {
+    content.macroStorage = "_VBA_PROJECT_CUR;";
+    DigestStorage(GSF_INFILE(vba.get()), "", content.macroStorage);
+  }
+  return content;
+}
+
+std::string DescribeValue(const CellValue& value) {
+  std::string text;
+  switch (value.kind) {
+    case ValueKind::Text:
+      text = "\"" + value.text + "\"";
+      break;
+    default:
+      text = value.text;
+      break;
+  }
+  return value.formula ? "=(" + text + ")" : text;
+}
+
+}  // namespace sheetwise::verify
