@@ -167,7 +167,7 @@ TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
   const auto result = RunBatch(with({"--save", dir / "out", "--sheet", "Sheet1", "--veto-row", "1", "--veto-col", "A",
                                      "--veto-value", "Date", "--prefix", "日期_", "--name-replace", ".XLS", ".xls",
                                      "--path-replace", "old_", "new_", "--jobs", "2"}));
-  EXPECT_EQ(result.status, 1);  // d.xls is no workbook
+  EXPECT_EQ(result.status, 1) << result.err;  // d.xls is no workbook
   const std::string today = result.err.empty() ? "" : SplitLines(ReadFile(dir / "run.log")).front().substr(0, 10);
   const fs::path out = dir.path() / "out";
   const auto a = test::ReadWithXlrd(out / (today + "_a.xls"));
@@ -226,8 +226,8 @@ TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
   EXPECT_TRUE(fs::is_empty(dir / "out"));
 }
 
-// Last: after an office that failed to start, no later run in this process
-// starts one (the command runs once per process).
+// Last: once an office could not start, every office this process starts
+// after it ends at once (the command runs once per process).
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   std::ostringstream out;
   std::ostringstream err;
