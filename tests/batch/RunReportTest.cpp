@@ -95,6 +95,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   test::WriteTableWorkbook(src / "b_veto.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
   test::WriteTableWorkbook(src / "d_inuse.xls", "Name,Amount\nok,4\n");
+  dir.copyFixture("full.xls", "src/e_full.xls");  // no row can be inserted: a rule that cannot act on it
   std::ofstream(src / "f_text.xls") << "just text\n";
   test::WriteTableWorkbook(src / "locked/f.xls", "Name,Amount\nok,5\n");
   fs::create_symlink(src / "gone.xls", src / "g_link.xls");
@@ -108,7 +109,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
                   "--veto-value", "Name", "--jobs", "2", "--report", dir / "r.csv", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, 1) << run.err;
   const Rows rows = ParseCsv(ReadFile(dir / "r.csv"));
-  ASSERT_EQ(rows.size(), 8u) << ReadFile(dir / "r.csv");
+  ASSERT_EQ(rows.size(), 9u) << ReadFile(dir / "r.csv");
   EXPECT_EQ(rows[0], (std::vector<std::string>{"source", "outcome", "output", "reason", "differences", "seconds"}));
   const struct {
     fs::path source;
@@ -121,6 +122,8 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
       {src / "b_veto.xls", "vetoed", (out / "b_veto.xls").string(), "cell A1 does not hold \"Name\""},
       {src / "c_nosheet.xls", "failed", "", "the workbook has no sheet named \"Sheet1\""},
       {src / "d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
+      {src / "e_full.xls", "failed", "",
+       "rule 2 \"{插入行}|正行|2\": inserting rows at 2:2 would push data in the sheet's last rows"},
       {src / "f_text.xls", "failed", "", "is a text file, not an Excel 97-2003 workbook"},
       {src / "locked/f.xls", "failed", "", "no permission to write into the folder " + (out / "locked").string()},
   };
