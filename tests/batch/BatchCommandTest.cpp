@@ -61,6 +61,7 @@ class BatchCommandTest : public ::testing::Test {
     std::ofstream(dir / "rules.txt") << "\xEF\xBB\xBF" "1|C|edited\r\n\r\n{插入行}|正行|2\r\n";
     std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n{小偷}2|C|\n";
     std::ofstream(dir / "file.txt") << "x";
+    std::ofstream(dir / "undecodable.txt") << "1|A|ok\n2|A|\xFF\xFF\n";  // which bytes: RuleFileEncoding
     sources = test::FileBytes(dir / "src");
   }
   Lines with(Lines extra, const std::string& rules = "rules.txt") const {
@@ -95,6 +96,7 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
                                                                            " does not exist"},
       {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", out}, "none.txt does not exist"},
       {{"--source", dir / "src", "--rules", out, "--save", out}, "is a folder, not a rule file"},
+      {with({"--save", out}, "undecodable.txt"), "line 2"},
       {with({"--save", dir / "file.txt"}), "--save: " + dir / "file.txt" + " is a file, not a folder"},
       {with({"--save", dir / "no/out"}), "--save: the folder " + dir / "no" + " does not exist"},
       {with({"--save", out, "--veto-row", "1"}), "go together"},
