@@ -155,13 +155,15 @@ TEST_F(BatchCommandTest, MessagesFollowTheLocale) {
 
 TEST_F(BatchCommandTest, AnEmptyRuleListCopiesAndSaysSoOnce) {
   std::ofstream(dir / "empty.txt") << "\n\n";
-  const auto result = RunBatch({"--source", dir / "src/old_dept", "--rules", dir / "empty.txt", "--save", dir / "out",
-                                "--log", dir / "run.log"});
+  dir.copyFixture("sheets.xls", "one/a.xls");
+  const auto result = RunBatch({"--source", dir / "one", "--rules", dir / "empty.txt", "--save", dir / "out", "--log",
+                                dir / "run.log"});
+  EXPECT_EQ(result.status, 0) << result.err;
   const std::string notice = "the rule list is empty: workbooks are copied unchanged";
   const size_t first = result.err.find(notice);
   EXPECT_NE(first, std::string::npos) << result.err;
   EXPECT_EQ(result.err.find(notice, first + 1), std::string::npos) << result.err;
-  EXPECT_TRUE(fs::exists(dir.path() / "out/b.xls"));
+  EXPECT_TRUE(fs::exists(dir.path() / "out/a.xls"));
   EXPECT_EQ(RunBatch(with({"--extract"}, "empty.txt")).status, 2);
 }
 
