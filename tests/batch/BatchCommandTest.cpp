@@ -210,7 +210,7 @@ TEST_F(BatchCommandTest, ParallelRunsGiveTheSameOutputsLogAndCsv) {
 }
 
 TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
-  const Lines save = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--dry-run"};
+  const Lines save = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "dry", "--dry-run"};
   Lines all;
   for (const char* shard : {"1/3", "2/3", "3/3"}) {
     Lines args = save;
@@ -221,13 +221,13 @@ TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
   }
   const auto whole = SplitLines(RunBatch(save).out);
   ASSERT_EQ(whole.size(), 4u);
-  EXPECT_EQ(whole[0], (dir.path() / "src/a.xls").string() + "\t" + (dir.path() / "out/a.xls").string());
+  EXPECT_EQ(whole[0], (dir.path() / "src/a.xls").string() + "\t" + (dir.path() / "dry/a.xls").string());
   std::sort(all.begin(), all.end());
   Lines expected;
   for (const auto& line : whole) expected.push_back(line.substr(0, line.find('\t')));
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(all, expected);
-  EXPECT_TRUE(fs::is_empty(dir / "out"));
+  EXPECT_FALSE(fs::exists(dir / "dry"));
 }
 
 // Last: once an office could not start, every office this process starts
