@@ -9,6 +9,7 @@
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
+#include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/WorkbookEngine.h"
 #include "host/HostError.h"
@@ -197,6 +198,39 @@ TEST_F(BatchDriverTest, AnUnwritableLogIsReportedOncePerRun) {
   EXPECT_EQ(form.List4.items.size(), 3u);
   ASSERT_EQ(dialogs.messages.size(), 2u);  // the notice, then "ok"
   EXPECT_NE(dialogs.messages[0].first.find("errors.log"), std::string::npos);
+}
+
+// The run's plan is checked at the start: a copy over another copy or over a
+// source starts nothing; a save folder inside the source folder is no source.
+TEST_F(BatchDriverTest, StartRefusesACopyOverASourceAndStartsNothing) {
+  for (const char* name : {"src/a1.xls", "src/b1.xls", "src/sub/a1.xls"}) dir.copyFixture("sheets.xls", name);
+  form.Text4.text = dir / "src/";
+  form.Text5.text = dir / "out/";
+  form.Text6.text = "a1";  // a1.xls is saved as b1.xls
+  form.Text7.text = "b1";
+  const FolderTree tree = ScanFolderTree(form.Text4.text);
+  form.List1.items = tree.folders;
+  form.List2.items = tree.workbooks;
+  const auto before = test::FileBytes(dir.path());
+  driver.Command4_Click();
+  ASSERT_EQ(dialogs.messageTexts().size(), 1u);
+  EXPECT_NE(dialogs.messageTexts()[0].find("会保存为同一个文件"), std::string::npos) << dialogs.messageTexts()[0];
+
+  form.Text5.text = dir / "src/";  // the copies would be the sources themselves
+  form.Text6.text.clear();
+  driver.Command4_Click();
+  ASSERT_EQ(dialogs.messageTexts().size(), 2u);
+  EXPECT_EQ(dialogs.messageTexts()[1], (dir / "src/a1.xls") + " 的保存位置是要处理的文件：" + (dir / "src/a1.xls"));
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_TRUE(form.Frame1.enabled);
+  EXPECT_TRUE(processedOn.empty());
+  EXPECT_EQ(test::FileBytes(dir.path()), before);
+  EXPECT_FALSE(fs::exists(dir / "out"));
+
+  form.Text5.text = dir / "src/sub/";
+  driver.Command4_Click();
+  EXPECT_TRUE(form.Timer1.enabled);
+  EXPECT_EQ(form.List2.items, (std::vector<std::string>{dir / "src/a1.xls", dir / "src/b1.xls"}));
 }
 
 // The window hands the engine its fields as they stand when each workbook

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
 #include "rules/TextBetween.h"
@@ -16,25 +13,6 @@ using ui::ErrorLog;
 using ui::OpenLoggedFile;
 namespace {
 namespace fs = std::filesystem;
-
-// Runs the test in another current directory and goes back at the end.
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
-  ~CurrentDirectory() { fs::current_path(previous_); }
-  CurrentDirectory(const CurrentDirectory&) = delete;
-  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
- private:
-  fs::path previous_;
-};
-
-std::string Contents(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(TextBetween, TakesTheTextBetweenTheFirstMarkers) {
   const std::pair<const char*, const char*> cases[] = {{"x<file/>/a b.xls</file>y</file>", "/a b.xls"},
@@ -48,7 +26,7 @@ TEST(TextBetween, TakesTheTextBetweenTheFirstMarkers) {
 class ErrorLogTest : public ::testing::Test {
  protected:
   test::TempDir dir;
-  CurrentDirectory cwd{dir.path()};
+  test::CurrentDirectory cwd{dir.path()};
   test::ScriptedClock clock{{2024, 3, 5, 9, 7, 2}};
   ui::Form1 form;
   const fs::path logFile = dir.path() / "错误日志.log";
@@ -63,21 +41,21 @@ TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
 
   EXPECT_EQ(form.List4.items, (std::vector<std::string>{"earlier", "触发否决条件：<file/>/in/a b.xls</file>",
                                                         "处理异常：/in/c.xls"}));
-  EXPECT_EQ(Contents(logFile),
+  EXPECT_EQ(test::ReadFile(logFile),
             "2024-03-05 09:07:02触发否决条件：<file/>/in/a b.xls</file>\r\n"
             "2024-03-05 09:07:40处理异常：/in/c.xls\r\n");
   // UTF-8 right after the time: "触" is E8 A7 A6.
-  EXPECT_EQ(Contents(logFile).substr(19, 3), "\xE8\xA7\xA6");
+  EXPECT_EQ(test::ReadFile(logFile).substr(19, 3), "\xE8\xA7\xA6");
 }
 
 TEST_F(ErrorLogTest, RelativeLogFileFollowsTheCurrentDirectoryAtEachEntry) {
   ErrorLog log(form, file);
   fs::create_directory(dir.path() / "other");
   {
-    CurrentDirectory inOther(dir.path() / "other");
+    test::CurrentDirectory inOther(dir.path() / "other");
     log.setlog(RuleFailureEntry("/in/a.xls"));
   }
-  EXPECT_EQ(Contents(dir.path() / "other" / "错误日志.log"), "2024-03-05 09:07:02表头不匹配处理失败：<file/>/in/a.xls</file>\r\n");
+  EXPECT_EQ(test::ReadFile(dir.path() / "other" / "错误日志.log"), "2024-03-05 09:07:02表头不匹配处理失败：<file/>/in/a.xls</file>\r\n");
   EXPECT_FALSE(fs::exists(logFile));
 }
 

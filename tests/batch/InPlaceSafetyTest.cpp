@@ -10,10 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "BatchRun.h"
-#include "MadeWorkbooks.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
 #include "host/HostError.h"
@@ -25,13 +23,6 @@ namespace fs = std::filesystem;
 using test::TempDir;
 
 const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::string Copy(const TempDir& dir, const std::string& name) {
   fs::create_directories((dir.path() / name).parent_path());
@@ -104,7 +95,7 @@ TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   if (group != 0) {
     EXPECT_EQ(info.st_gid, group);
   }
-  EXPECT_EQ(Read(dir / "elsewhere/hard-too.xls"), Read(dir / "src/hard.xls"));
+  EXPECT_EQ(test::ReadFile(dir / "elsewhere/hard-too.xls"), test::ReadFile(dir / "src/hard.xls"));
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
 }
 
@@ -116,8 +107,8 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::vector<std::string> args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place",
                                          "--jobs", "2", "--log", dir / "run.log"};
-  const auto first = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
-  const auto second = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, false);
+  const auto first = test::StartProgram(SHEETWISE_BATCH_BINARY, args, false);
+  const auto second = test::StartProgram(SHEETWISE_BATCH_BINARY, args, false);
   EXPECT_EQ(test::WaitForExit(first.pid), 0);
   EXPECT_EQ(test::WaitForExit(second.pid), 0);
   for (int i = 0; i < kFiles; ++i) EXPECT_EQ(HeaderRow(dir / ("src/" + std::to_string(i) + ".xls")), 3) << i;
@@ -134,14 +125,14 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
     std::ofstream other(path, std::ios::binary | std::ios::app);
     other << "their write";
   }
-  const std::string theirs = Read(path);
+  const std::string theirs = test::ReadFile(path);
   try {
     book->save();
     ADD_FAILURE() << "saved over a changed file";
   } catch (const host::HostError& e) {
     EXPECT_NE(std::string(e.what()).find("changed on disk after it was loaded"), std::string::npos) << e.what();
   }
-  EXPECT_EQ(Read(path), theirs);
+  EXPECT_EQ(test::ReadFile(path), theirs);
   EXPECT_EQ(dir.listing(), "book.xls\n");
 }
 

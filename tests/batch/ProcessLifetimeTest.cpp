@@ -1,6 +1,7 @@
-// Nothing of the batch program outlives it: a closed output ends the run as
-// Ctrl-C does, SIGHUP as SIGTERM; after SIGKILL its offices end at once and the
-// next run removes the hidden saving folders it left.
+// Nothing of the batch program outlives it: Ctrl-C ends the run keeping only
+// whole files, a closed output ends it as Ctrl-C does, SIGHUP as SIGTERM; after
+// SIGKILL its offices end at once and the next run removes the hidden saving
+// folders it left.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include "BatchRun.h"
 #include "TestPaths.h"
+#include "XlsSnapshot.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -41,7 +43,7 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
   std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
                                          "--jobs", "2", "--log", dir / "run.log"};
   for (const auto& args : {extracting, editing()}) {
-    const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, args, true);
+    const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, args, true);
     char first[64];
     ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes a line and goes
     ::close(program.outFd);
@@ -51,17 +53,30 @@ TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
   }
 }
 
-TEST_F(ProcessLifetimeTest, SighupEndsTheRunAsSigtermLeavingNothing) {
-  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
-  test::WaitForFiles(dir.path() / "out", 2);
-  ::kill(program.pid, SIGHUP);
-  EXPECT_EQ(test::WaitForExit(program.pid), 130);
-  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
-  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+// Stopped once the first workbooks were saved: what was saved is whole.
+TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+  for (const int signal : {SIGINT, SIGHUP}) {
+    fs::remove_all(dir.path() / "out");
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), true);
+    test::WaitForFiles(dir.path() / "out", 2);
+    ::kill(program.pid, signal);
+    EXPECT_EQ(test::WaitForExit(program.pid), 130) << signal;
+    const std::string said = test::ReadOutput(program);
+    EXPECT_NE(said.find("interrupted: "), std::string::npos) << said;
+    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+    size_t saved = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
+      EXPECT_EQ(test::ReadWithXlrd(entry.path()).sheets[0].value(2, 1), "日期") << entry.path();
+      ++saved;
+    }
+    EXPECT_GE(saved, 2u);
+    EXPECT_LT(saved, 120u);
+  }
 }
 
 TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
-  const auto program = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
   test::WaitForFiles(dir.path() / "out", 2);
   ASSERT_GT(test::OfficesOf(program.pid), 0);
   ::kill(program.pid, SIGKILL);
@@ -71,7 +86,7 @@ TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasL
   fs::create_directories(dir.path() / "out/.sheetwise-saving-Xk3p9Q");
   fs::copy_file(kExample, dir.path() / "out/.sheetwise-saving-Xk3p9Q/7.xls");
 
-  const auto next = test::StartBatchProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  const auto next = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
   EXPECT_EQ(test::WaitForExit(next.pid), 0);
   EXPECT_EQ(test::OfficesLeftAfterExit(next.pid), 0);
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());

@@ -121,10 +121,7 @@ TEST(ClearRange, ValuesGoFormatsStay) {
   EXPECT_EQ(after.value(4, 1), before.value(4, 1));
 }
 
-TEST(RenameSheet, RenamesTheNamedSheetOnceOnly) {
-  const auto after = Edited(kSheets, {"{表名}|汇总 2024|ignored"});
-  EXPECT_EQ(after.sheets[0].name, "汇总 2024");
-}
+// Renaming: WorkbookEngine and RuleSafety.
 
 TEST(RowHeightAndColumnWidth, AsAnotherReaderSeesThem) {
   const auto after = Edited(kSheets, {"{行距}|3|30", "{列距}|C|12", "{列距}|AA|20"}).sheets[0];
@@ -169,15 +166,7 @@ TEST(ReplaceCell, ColumnFromTheFirstCharacterOnly) {
   EXPECT_EQ(after.value(2, 2), "even");  // 2.5 rounds half to even
 }
 
-TEST(SheetChoice, ReplaceCellOnTheNamedSheetOthersOnTheActiveSheet) {
-  const auto before = ReadWithXlrd(test::Fixture("second_active.xls"));
-  ASSERT_EQ(before.activeSheet(), 1);
-  const auto after = Edited(test::Fixture("second_active.xls"), {"1|A|named", "{插入行}|正行|1"}, "Sheet1");
-  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
-  EXPECT_EQ(after.sheets[1].value(1, 1), "");
-  EXPECT_EQ(after.sheets[1].value(2, 1), before.sheets[1].value(1, 1));
-  EXPECT_EQ(after.activeSheet(), 1);
-}
+// Which sheet each rule acts on: WorkbookEngine.
 
 TEST(Failures, SayWhatFailed) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {

@@ -1,8 +1,8 @@
 // The run's plan is checked before any file is touched: copies stay inside the
 // save folder, never land on a workbook or file of the run, never on each
 // other; the log and CSV files are none of the run's inputs. Through the batch
-// command (refusals exit 2 and leave every file as it was) and the window's
-// start.
+// command (refusals exit 2 and leave every file as it was); the window's start:
+// BatchDriver.
 
 #include "batch/RunPlan.h"
 
@@ -12,12 +12,7 @@
 #include <fstream>
 
 #include "BatchRun.h"
-#include "MadeWorkbooks.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedPorts.h"
 #include "TestPaths.h"
-#include "batch/BatchDriver.h"
-#include "batch/FolderScan.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -122,45 +117,6 @@ TEST(RunPlan, LiesWithinComparesWholeFolderNames) {
   EXPECT_FALSE(LiesWithin(dir / "saved/a.xls", dir / "save"));
   EXPECT_FALSE(LiesWithin(dir / "save/../a.xls", dir / "save"));
   EXPECT_FALSE(LiesWithin(dir / "save/up/a.xls", dir / "save"));  // through a link out of it
-}
-
-TEST_F(RunPlanTest, TheWindowsStartRefusesACopyOverASourceAndStartsNothing) {
-  ui::Form1 form;
-  test::ScriptedDialogs dialogs;
-  test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
-  LogFile logFile{clock, dir.path() / "errors.log"};
-  int processed = 0;
-  BatchDriver driver{form,
-                     {dialogs, clock, logFile, [&](const std::string&) { ++processed; },
-                      [&](const std::string&) { ++processed; }, [] {}}};
-  form.Text4.text = dir / "src/";
-  form.Text5.text = dir / "out/";
-  form.Text6.text = "a1";  // a1.xls is saved as b1.xls
-  form.Text7.text = "b1";
-  const FolderTree tree = ScanFolderTree(form.Text4.text);
-  form.List1.items = tree.folders;
-  form.List2.items = tree.workbooks;
-  const auto before = test::FileBytes(dir.path());
-
-  driver.Command4_Click();
-  ASSERT_EQ(dialogs.messageTexts().size(), 1u);
-  EXPECT_NE(dialogs.messageTexts()[0].find("会保存为同一个文件"), std::string::npos) << dialogs.messageTexts()[0];
-
-  form.Text5.text = dir / "src/";  // the copies would be the sources themselves
-  form.Text6.text.clear();
-  driver.Command4_Click();
-  ASSERT_EQ(dialogs.messageTexts().size(), 2u);
-  EXPECT_EQ(dialogs.messageTexts()[1], (dir / "src/a1.xls") + " 的保存位置是要处理的文件：" + (dir / "src/a1.xls"));
-  EXPECT_FALSE(form.Timer1.enabled);
-  EXPECT_TRUE(form.Frame1.enabled);
-  EXPECT_EQ(processed, 0);
-  EXPECT_EQ(test::FileBytes(dir.path()), before);
-  EXPECT_FALSE(fs::exists(dir / "out"));
-
-  form.Text5.text = dir / "src/sub/";  // inside the source folder: its workbooks are no sources
-  driver.Command4_Click();
-  EXPECT_TRUE(form.Timer1.enabled);
-  EXPECT_EQ(form.List2.items, (std::vector<std::string>{dir / "src/a1.xls", dir / "src/b1.xls"}));
 }
 
 }  // namespace

@@ -50,29 +50,8 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngine engine{SharedHost(), log};
 };
 
-TEST_F(WorkbookEngineTest, EmptyRuleListSavesAnUnchangedCopy) {
-  const std::string path = source();
-  process(path);
-  EXPECT_EQ(logged(), Entries{});
-  const auto before = ReadWithXlrd(path);
-  const auto after = ReadWithXlrd(output());
-  EXPECT_EQ(after.sheets[0].value(4, 1), before.sheets[0].value(4, 1));
-  EXPECT_EQ(after.sheets[0].merges, before.sheets[0].merges);
-}
-
-TEST_F(WorkbookEngineTest, PassingVetoAppliesTheRules) {
-  const std::string path = source();
-  settings.veto.row = "1";
-  settings.veto.column = "B";
-  settings.veto.value = "Name";
-  settings.rules = {"2|A|edited", "{插入行}|正行|3"};
-  process(path);
-  EXPECT_EQ(logged(), Entries{});
-  const auto after = ReadWithXlrd(output()).sheets[0];
-  EXPECT_EQ(after.value(2, 1), "edited");
-  EXPECT_EQ(after.value(3, 2), "");
-}
-
+// A passing veto and an empty rule list: the batch command's tree run and the
+// office's saved copies.
 TEST_F(WorkbookEngineTest, FiringVetoLogsAndSavesUnchangedAlsoInPlace) {
   const std::string path = source();
   settings.veto.row = "1.5";  // rounds to 2

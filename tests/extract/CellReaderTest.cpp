@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "TestPaths.h"
 #include "host/LibreOfficeHost.h"
 
 namespace sheetwise::extract {
 namespace {
-namespace fs = std::filesystem;
 using test::Corpus;
 using test::SharedHost;
 
@@ -45,16 +41,7 @@ TEST(ReadExecl2, CellsOutsideTheSheetAndErrorValuesFail) {
   }
 }
 
-TEST(ReadExecl2, PathsThatNameNoReadableWorkbookFail) {
-  test::TempDir dir;
-  std::ofstream(dir / "empty.xls").close();
-  std::ofstream(dir / "note.xls") << "just some text\n";
-  fs::create_directory(dir / "folder.xls");
-  for (const auto& path : {dir / "missing.xls", dir / "empty.xls", dir / "note.xls", dir / "folder.xls"}) {
-    SCOPED_TRACE(path);
-    EXPECT_THROW(Read(path, 1, 1), host::HostError);
-  }
-}
+// Paths that name no readable workbook: WorkbookFile, LibreOfficeHost and QuickAdd.
 
 TEST(CorpusReadExecl2, EncryptedWorkbooksAndErrorValuesStoredAsValuesFail) {
   SHEETWISE_REQUIRE_CORPUS();

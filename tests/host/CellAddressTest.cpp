@@ -2,29 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace sheetwise::host {
 namespace {
 
-void ExpectRect(const char* address, int r1, int c1, int r2, int c2) {
-  SCOPED_TRACE(address);
-  const auto rect = ParseAddress(address);
-  ASSERT_TRUE(rect.has_value());
-  EXPECT_EQ(rect->firstRow, r1);
-  EXPECT_EQ(rect->firstColumn, c1);
-  EXPECT_EQ(rect->lastRow, r2);
-  EXPECT_EQ(rect->lastColumn, c2);
-}
-
 TEST(ParseAddress, CellsRangesRowsAndColumns) {
-  ExpectRect("B7", 7, 2, 7, 2);
-  ExpectRect("A5:Z5", 5, 1, 5, 26);
-  ExpectRect("$B$7:c8", 7, 2, 8, 3);
-  ExpectRect("C8:B7", 7, 2, 8, 3);  // corners in any order
-  ExpectRect("5:5", 5, 1, 5, kMaxColumns);
-  ExpectRect("3:9", 3, 1, 9, kMaxColumns);
-  ExpectRect("C:C", 1, 3, kMaxRows, 3);
-  ExpectRect("AA:AA", 1, 27, kMaxRows, 27);
-  ExpectRect("IV65536", 65536, 256, 65536, 256);
+  const std::tuple<const char*, int, int, int, int> cases[] = {
+      {"B7", 7, 2, 7, 2},          {"A5:Z5", 5, 1, 5, 26},
+      {"$B$7:c8", 7, 2, 8, 3},     {"C8:B7", 7, 2, 8, 3},  // corners in any order
+      {"5:5", 5, 1, 5, kMaxColumns}, {"3:9", 3, 1, 9, kMaxColumns},
+      {"C:C", 1, 3, kMaxRows, 3},  {"AA:AA", 1, 27, kMaxRows, 27},
+      {"IV65536", 65536, 256, 65536, 256}};
+  for (const auto& [address, r1, c1, r2, c2] : cases) {
+    const auto rect = ParseAddress(address);
+    ASSERT_TRUE(rect.has_value()) << address;
+    EXPECT_EQ(std::tuple(rect->firstRow, rect->firstColumn, rect->lastRow, rect->lastColumn), std::tuple(r1, c1, r2, c2))
+        << address;
+  }
 }
 
 TEST(ParseAddress, RefusesWhatIsNoAddress) {

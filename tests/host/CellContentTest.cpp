@@ -6,13 +6,11 @@ namespace sheetwise::host {
 namespace {
 
 TEST(ClassifyContent, PlainDecimalsBecomeNumbersEverythingElseStaysAsTyped) {
-  double number = 0;
-  EXPECT_EQ(ClassifyContent("42", &number), ContentKind::Number);
-  EXPECT_EQ(number, 42);
-  EXPECT_EQ(ClassifyContent("-3.5", &number), ContentKind::Number);
-  EXPECT_EQ(number, -3.5);
-  EXPECT_EQ(ClassifyContent("0", &number), ContentKind::Number);
-  EXPECT_EQ(ClassifyContent("0.25", &number), ContentKind::Number);
+  for (const auto& [text, value] : {std::pair{"42", 42.0}, {"-3.5", -3.5}, {"0", 0.0}, {"0.25", 0.25}}) {
+    double number = -1;
+    EXPECT_EQ(ClassifyContent(text, &number), ContentKind::Number) << text;
+    EXPECT_EQ(number, value) << text;
+  }
   EXPECT_EQ(ClassifyContent("=SUM(A1:A3)", nullptr), ContentKind::Formula);
   for (const char* text : {"007", "3.50", "110101199003074512", "1e5", "+4", " 4", "4 ", "1,000", "-0", ".5",
                            "5.", "", "abc", "2024-01-01", "1234567890123456"}) {

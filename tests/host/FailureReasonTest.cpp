@@ -1,11 +1,13 @@
 // Reasons of failed file operations as the user reads them, decided from the
-// real error: unreadable files and folders, names too long, a full disk, a
-// file open in another program.
+// real error: unreadable files and folders, a full disk. Names too long, files
+// open in another program and names that are not UTF-8 are checked through
+// the real office: RunReport.
 
 #include "host/FailureReason.h"
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -30,13 +32,6 @@ std::string StoreFailure(const fs::path& target, const std::function<void(const 
     return e.what();
   }
   return "";
-}
-
-// Writes like the office: the file, and a lock file with a longer name beside it.
-void OfficeLikeWrite(const fs::path& temp) {
-  std::ofstream(temp) << "book";
-  std::ofstream lock(temp.parent_path() / (".~lock." + temp.filename().string() + "#"));
-  if (!lock) throw HostError("the lock file could not be made");
 }
 
 TEST(FailureReason, ErrorsSayWhatHappenedToWhat) {
@@ -82,30 +77,6 @@ TEST(FailureReason, UnreadableFilesAndFoldersAreNamedAsSuch) {
   fs::permissions(dir / "shut", fs::perms::owner_all);
 }
 
-TEST(FailureReason, LongNamesAreWrittenUpToTheFileSystemsLimit) {
-  TempDir dir;
-  // The office's lock file beside a 250-byte name would pass the limit.
-  const std::string longName = std::string(246, 'n') + ".xls";
-  EXPECT_EQ(StoreFailure(dir / longName, OfficeLikeWrite), "");
-  EXPECT_TRUE(fs::exists(dir / longName));
-  const std::string tooLong = std::string(300, 'n') + ".xls";
-  EXPECT_NE(StoreFailure(dir / tooLong, OfficeLikeWrite).find("the name is too long for the file system (304 bytes"),
-            std::string::npos);
-  EXPECT_EQ(dir.listing(), longName + "\n");
-}
-
-TEST(FailureReason, AFileOpenElsewhereIsNotReplaced) {
-  TempDir dir;
-  std::ofstream(dir / "book.xls") << "old";
-  std::ofstream(dir / ".~lock.book.xls#") << ",wang,desk-7,01.02.2026 09:00,file:///home/wang/.config;";
-  EXPECT_NE(StoreFailure(dir / "book.xls", OfficeLikeWrite).find("open in another program (by wang)"),
-            std::string::npos);
-  std::ifstream in(dir / "book.xls");
-  std::string text;
-  in >> text;
-  EXPECT_EQ(text, "old");
-}
-
 TEST(FailureReason, AFullDiskIsSaidSo) {
   TempDir dir;
   const fs::path small = dir.path() / "small";
@@ -130,9 +101,22 @@ TEST(FailureReason, AFullDiskIsSaidSo) {
   EXPECT_EQ(dir.listing(), "small\n");
 }
 
-TEST(FailureReason, NamesThatAreNotUtf8AreNamed) {
-  EXPECT_FALSE(NotUtf8Reason("/d/报表.xls"));
-  EXPECT_NE(NotUtf8Reason("/d/\xB1\xA8\xB1\xED.xls").value_or("").find("not UTF-8"), std::string::npos);
+// The hidden saving folder is made beside the target: a folder that does not
+// exist, cannot be written or is the target itself stops the store before any
+// writing.
+TEST(StoreReplacing, RefusesMissingAndUnwritableFolders) {
+  TempDir dir;
+  bool called = false;
+  const auto write = [&](const fs::path&) { called = true; };
+  EXPECT_THROW(StoreReplacing(dir / "no/such/book.xls", write), HostError);
+  fs::create_directory(dir / "locked");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  if (::geteuid() != 0) {
+    EXPECT_THROW(StoreReplacing(dir / "locked/book.xls", write), HostError);
+  }
+  fs::create_directory(dir / "folder.xls");
+  EXPECT_THROW(StoreReplacing(dir / "folder.xls", write), HostError);
+  EXPECT_FALSE(called && ::geteuid() != 0);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "TestPaths.h"
@@ -81,10 +80,7 @@ void ExpectActiveSheets(const std::vector<std::pair<std::string, int>>& files) {
   }
 }
 
-TEST(LibreOfficeHost, ActiveSheetIsTheOneTheFileStores) {
-  ExpectActiveSheets({{test::Fixture("second_active.xls"), 1}, {test::Fixture("sheets.xls"), 0}});
-}
-
+// The fixtures' active sheets: SavedCopiesKeepEverything and WorkbookEngine.
 TEST(CorpusLibreOfficeHost, ActiveSheetIsTheOneTheFileStores) {
   SHEETWISE_REQUIRE_CORPUS();
   ExpectActiveSheets({{Corpus("cjk_sheetnames_merged_rowheights.xls"), 2},
@@ -128,17 +124,14 @@ void ExpectOpenFailures(const TempDir& dir, const std::vector<std::pair<std::str
   EXPECT_EQ(dir.listing(), before);
 }
 
-// Which foreign file is which: InspectWorkbookFile's tests.
+// Which foreign file is which: InspectWorkbookFile's tests. An office that
+// cannot start: the batch command's tests.
 TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
   TempDir dir;
-  std::ofstream(dir / "table.xls") << "<table><tr><td>1</td></tr></table>";
   dir.copyFixture("sheets.xlsx", "xlsx.xls");
   dir.copyFixture("large.xls", "cut.xls");
   fs::resize_file(dir / "cut.xls", fs::file_size(dir / "cut.xls") / 2);
-  ExpectOpenFailures(dir, {{dir / "xlsx.xls", "ZIP archive"},
-                           {dir / "missing.xls", "does not exist"},
-                           {dir / "table.xls", "HTML"},
-                           {dir / "cut.xls", "damaged"}});
+  ExpectOpenFailures(dir, {{dir / "xlsx.xls", "ZIP archive"}, {dir / "cut.xls", "damaged"}});
 }
 
 TEST(CorpusLibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
@@ -173,18 +166,6 @@ TEST(CorpusLibreOfficeHost, OlderFormatsOpenAndSaveAsExcel97) {
   }
   EXPECT_EQ(ReadWithXlrd(source).sheets[0].value(1, 1), "saved");
   EXPECT_EQ(dir.listing(), "old.xls\n");
-}
-
-TEST(LibreOfficeHost, AMissingOfficeIsReportedAsUnavailable) {
-  host::HostOptions options;
-  options.officeProgramDir = "/nonexistent/libreoffice/program";
-  host::LibreOfficeHost office(options);
-  try {
-    office.open(test::Fixture("sheets.xls"), OpenMode::ReadOnly);
-    FAIL() << "opened without an office";
-  } catch (const host::HostUnavailable& e) {
-    EXPECT_NE(std::string(e.what()).find("LibreOffice could not be started"), std::string::npos) << e.what();
-  }
 }
 
 TEST(LibreOfficeHost, AHangingCallEndsTheOfficeAndTheNextCallWorks) {

@@ -65,22 +65,7 @@ TEST_F(RuleEditor, ExtractCellChecksCoordinatesBeforeTheSwitch) {
   EXPECT_EQ(dialogs.messages.size(), 3u);
 }
 
-TEST_F(RuleEditor, RemoveTakesTheSelectedEntryOnlyAndClearTakesAll) {
-  form.List3.items = {"a", "b", "c"};
-  Command3_Click(form);
-  EXPECT_EQ(form.List3.items, (Entries{"a", "b", "c"}));
-  form.List3.selection = 1;
-  Command3_Click(form);
-  EXPECT_EQ(form.List3.items, (Entries{"a", "c"}));
-  EXPECT_EQ(form.List3.selection, -1);
-  Command3_Click(form);  // the removed entry's neighbour is not taken as well
-  EXPECT_EQ(form.List3.items, (Entries{"a", "c"}));
-  form.List3.selection = 1;
-  Command10_Click(form);
-  EXPECT_TRUE(form.List3.items.empty());
-  EXPECT_EQ(form.List3.selection, -1);
-  EXPECT_TRUE(dialogs.messages.empty());
-}
+// Removing and clearing: RulePanelView.
 
 TEST(UpperCaseLetters, RaisesAsciiLettersOnly) {
   EXPECT_EQ(UpperCaseLetters("ab1z"), "AB1Z");

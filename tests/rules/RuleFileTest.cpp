@@ -43,5 +43,45 @@ TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingToTheList) {
   EXPECT_EQ(form.List3.items.size(), 4u);
 }
 
+// Rule files are UTF-8; one that is not, but decodes cleanly as GB18030, is
+// read as GB18030; anything else is refused naming the line.
+TEST(RuleFileEncoding, Utf8AsItIsGb18030DecodedOthersRefusedWithTheirLine) {
+  const struct {
+    std::string bytes, text;
+    size_t badLine;
+  } cases[] = {
+      {"1|A|中文\n", "1|A|中文\n", 0},
+      {"1|A|\xD6\xD0\xCE\xC4\r\n", "1|A|中文\r\n", 0},                // GBK
+      {"1|A|\x81\x30\x81\x30\n", "1|A|\xC2\x80\n", 0},                // a four-byte GB18030 sequence
+      {"1|A|ok\n2|A|\xFF\xFF\n", "", 2},                               // neither
+      {"1|A|\xE4\xB8\xAD\n2|A|\xE4\xB8\n3|A|x\n", "", 2},             // UTF-8 cut short, GB18030 stops too
+  };
+  for (const auto& c : cases) {
+    if (c.badLine == 0) {
+      EXPECT_EQ(DecodeRuleBytes(c.bytes, "r.txt"), c.text) << c.bytes;
+      continue;
+    }
+    try {
+      DecodeRuleBytes(c.bytes, "r.txt");
+      ADD_FAILURE() << "accepted " << c.bytes;
+    } catch (const RuleFileError& e) {
+      EXPECT_EQ(e.line, c.badLine) << e.what();
+      EXPECT_NE(std::string(e.what()).find("line " + std::to_string(c.badLine)), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(RuleFileEncoding, TheWindowNamesTheLineItCannotRead) {
+  test::TempDir dir;
+  std::ofstream(dir / "rules.txt", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  dialogs.fileAnswers = {dir / "rules.txt"};
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(dialogs.messageTexts(),
+            std::vector<std::string>{"无法读取规则文件：" + (dir / "rules.txt") + "（第 3 行既不是 UTF-8 也不是 GB18030 文本）"});
+  EXPECT_TRUE(form.List3.items.empty());
+}
+
 }  // namespace
 }  // namespace sheetwise::rules

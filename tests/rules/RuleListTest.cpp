@@ -5,23 +5,7 @@
 namespace sheetwise::rules {
 namespace {
 
-TEST(RuleList, KeepsOrderAndDuplicatesAndRemovesByIndex) {
-  std::vector<std::string> entries;
-  RuleList list(entries);
-  list.append("{插入行}|正行|5");
-  list.append("7|B|0");
-  list.append("{插入行}|正行|5");
-  list.append("{清空}|A1|C3");
-  EXPECT_EQ(list.count(), 4);
-  list.remove(1);
-  EXPECT_EQ(entries, (std::vector<std::string>{"{插入行}|正行|5", "{插入行}|正行|5", "{清空}|A1|C3"}));
-  list.remove(7);
-  list.remove(-1);
-  EXPECT_EQ(list.count(), 3);
-  list.clear();
-  EXPECT_EQ(list.count(), 0);
-}
-
+// Adding, removing and clearing entries: RuleEditor and RulePanelView.
 TEST(RuleList, HoldsMoreThanSixteenBitIndexes) {
   std::vector<std::string> entries;
   RuleList list(entries);

@@ -2,17 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace sheetwise::rules {
 namespace {
 
 using Fields = std::vector<std::string>;
 
 TEST(SplitFields, SplitsAtEveryBarWithoutTrimming) {
-  EXPECT_EQ(SplitFields("7|B|0"), (Fields{"7", "B", "0"}));
-  EXPECT_EQ(SplitFields("7||"), (Fields{"7", "", ""}));
-  EXPECT_EQ(SplitFields(" 7 | B |a b"), (Fields{" 7 ", " B ", "a b"}));
-  EXPECT_EQ(SplitFields("{表名}|new|name"), (Fields{"{表名}", "new", "name"}));
-  EXPECT_EQ(SplitFields(""), (Fields{""}));
+  const std::pair<const char*, Fields> cases[] = {{"7|B|0", {"7", "B", "0"}},
+                                                  {"7||", {"7", "", ""}},
+                                                  {" 7 | B |a b", {" 7 ", " B ", "a b"}},
+                                                  {"{表名}|new|name", {"{表名}", "new", "name"}},
+                                                  {"", {""}}};
+  for (const auto& [rule, fields] : cases) EXPECT_EQ(SplitFields(rule), fields) << rule;
 }
 
 TEST(KindOf, MatchesTagsExactlyAndFallsBackToReplaceCell) {
@@ -24,63 +28,40 @@ TEST(KindOf, MatchesTagsExactlyAndFallsBackToReplaceCell) {
   for (const auto& [tag, kind] : cases) EXPECT_EQ(KindOf(tag), kind) << tag;
 }
 
+// The first character's code minus 64, and back for any column.
 TEST(ColumnNumber, TakesTheFirstCharacterCodeMinus64) {
-  EXPECT_EQ(ColumnNumber("A"), 1);
-  EXPECT_EQ(ColumnNumber("Z"), 26);
-  EXPECT_EQ(ColumnNumber("["), 27);
-  EXPECT_EQ(ColumnNumber("AB"), 1);
-  EXPECT_EQ(ColumnNumber("b"), 34);
-  EXPECT_EQ(ColumnNumber("1"), 49 - 64);
-  EXPECT_EQ(ColumnNumber("列"), 0x5217 - 64);
-  EXPECT_FALSE(ColumnNumber("").has_value());
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"A", 1}, {"Z", 26}, {"AB", 1}, {"1", 49 - 64}, {"列", 0x5217 - 64}, {"", std::nullopt}};
+  for (const auto& [text, column] : cases) EXPECT_EQ(ColumnNumber(text), column) << text;
+  EXPECT_EQ(ColumnCharacter(27), "[");
+  for (int column : {1, 26, 27, 63, 100, 300, 5000}) EXPECT_EQ(ColumnNumber(ColumnCharacter(column)), column);
 }
 
-TEST(ColumnCharacter, WritesTheCharacterOfAnyColumn) {
-  EXPECT_EQ(ColumnCharacter(2), "B");
-  EXPECT_EQ(ColumnCharacter(27), "[");
-  for (int column : {1, 26, 27, 63, 100, 300, 5000}) {
-    EXPECT_EQ(ColumnNumber(ColumnCharacter(column)), column) << column;
+// How extraction entries are read, column characters too: ExtractionRun.
+TEST(ReadExtractEntry, AnyEntryIsReadAsAnExtraction) {
+  const std::tuple<const char*, const char*, int> cases[] = {
+      {"{小偷}12|[|", "12", 27}, {"{插入行}|正行|5", "", 0x6B63 - 64}, {"7|B|0", "", 2}};
+  for (const auto& [entry, rowText, column] : cases) {
+    const auto target = ReadExtractEntry(entry);
+    EXPECT_EQ(target.rowText, rowText) << entry;
+    EXPECT_EQ(target.column, column) << entry;
   }
 }
 
-TEST(ReadExtractEntry, RowBetweenBraceAndBarColumnFromFieldOne) {
-  auto target = ReadExtractEntry("{小偷}5|B|");
-  EXPECT_EQ(target.rowText, "5");
-  EXPECT_EQ(target.column, 2);
-  target = ReadExtractEntry("{小偷}12|[|");
-  EXPECT_EQ(target.rowText, "12");
-  EXPECT_EQ(target.column, 27);
-  // Any entry is read this way in extraction mode.
-  target = ReadExtractEntry("{插入行}|正行|5");
-  EXPECT_EQ(target.rowText, "");
-  EXPECT_EQ(target.column, ColumnNumber("正行"));
-  target = ReadExtractEntry("7|B|0");
-  EXPECT_EQ(target.rowText, "");
-  EXPECT_EQ(target.column, 2);
-}
-
+// Halves to even; counts the picker asks for: GridPicker.
 TEST(RoundedInteger, RoundsHalfToEvenAndRefusesWords) {
-  EXPECT_EQ(RoundedInteger("7"), 7);
-  EXPECT_EQ(RoundedInteger("2.5"), 2);
-  EXPECT_EQ(RoundedInteger("3.5"), 4);
-  EXPECT_EQ(RoundedInteger("-1.5"), -2);
-  EXPECT_EQ(RoundedInteger(" 8 "), 8);
-  EXPECT_EQ(RoundedInteger("1e2"), 100);
-  EXPECT_FALSE(RoundedInteger("abc").has_value());
-  EXPECT_FALSE(RoundedInteger("").has_value());
-  EXPECT_FALSE(RoundedInteger("{小偷}5").has_value());
-  EXPECT_FALSE(RoundedInteger("0x10").has_value());
-  EXPECT_FALSE(RoundedInteger("99999999999").has_value());
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"7", 7},  {"2.5", 2},          {"3.5", 4},           {"-1.5", -2},         {" 8 ", 8},
+      {"1e2", 100}, {"abc", std::nullopt}, {"", std::nullopt}, {"{小偷}5", std::nullopt}, {"0x10", std::nullopt},
+      {"99999999999", std::nullopt}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(RoundedInteger(text), value) << text;
 }
 
+// Under a decimal-comma locale too: LocaleFreeNumbers.
 TEST(GeneralNumberText, FifteenDigitsNoTrailingZeros) {
-  EXPECT_EQ(GeneralNumberText(42), "42");
-  EXPECT_EQ(GeneralNumberText(3.5), "3.5");
-  EXPECT_EQ(GeneralNumberText(0.1), "0.1");
-  EXPECT_EQ(GeneralNumberText(-2), "-2");
-  EXPECT_EQ(GeneralNumberText(0.1 + 0.2), "0.3");
-  EXPECT_EQ(GeneralNumberText(123456789012345.0), "123456789012345");
-  EXPECT_EQ(GeneralNumberText(1e20), "1E+20");
+  const std::pair<double, const char*> cases[] = {{42, "42"}, {3.5, "3.5"}, {0.1, "0.1"}, {-2, "-2"}, {0.1 + 0.2, "0.3"},
+                                                  {123456789012345.0, "123456789012345"}, {1e20, "1E+20"}};
+  for (const auto& [number, text] : cases) EXPECT_EQ(GeneralNumberText(number), text) << text;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ BatchResult RunBatch(const std::vector<std::string>& args) {
   return {status, out.str(), err.str()};
 }
 
-BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput) {
+BatchProgram StartProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput) {
   std::vector<std::string> all = {binary};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -43,6 +43,15 @@ BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std:
   }
   if (keepOutput) ::close(out[1]);
   return {pid, out[0]};
+}
+
+std::string ReadOutput(BatchProgram& program) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(program.outFd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  ::close(program.outFd);
+  program.outFd = -1;
+  return text;
 }
 
 int WaitForExit(pid_t pid) {

@@ -19,14 +19,16 @@ struct BatchResult {
 // The command in this process, with its streams captured.
 BatchResult RunBatch(const std::vector<std::string>& args);
 
-// The batch program started with args; its standard output and errors go to
-// one pipe whose read end is outFd (as "2>&1 |"), or to /dev/null when
-// keepOutput is false.
+// A program (the batch program, the office's converter) started with args; its
+// standard output and errors go to one pipe whose read end is outFd (as
+// "2>&1 |"), or to /dev/null when keepOutput is false.
 struct BatchProgram {
   pid_t pid = 0;
   int outFd = -1;
 };
-BatchProgram StartBatchProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput);
+BatchProgram StartProgram(const std::string& binary, const std::vector<std::string>& args, bool keepOutput);
+// What the program writes until it closes its output; closes outFd.
+std::string ReadOutput(BatchProgram& program);
 // The program's exit status (128 + the signal when a signal ended it).
 int WaitForExit(pid_t pid);
 

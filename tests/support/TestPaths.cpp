@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <cstdlib>
 #include <vector>
@@ -68,6 +70,21 @@ std::string TempDir::listing() const {
   std::string text;
   for (const auto& n : names) text += n + "\n";
   return text;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::map<std::string, std::string> FileBytes(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+  }
+  return files;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace sheetwise::host {
@@ -46,6 +47,25 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// The bytes of a file, "" when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+// Every regular file below folder (relative path -> bytes), links followed.
+std::map<std::string, std::string> FileBytes(const std::filesystem::path& folder);
+
+// The current directory, changed while it lives.
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const std::filesystem::path& dir) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~CurrentDirectory() { std::filesystem::current_path(previous_); }
+  CurrentDirectory(const CurrentDirectory&) = delete;
+  CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
 };
 
 // One office per test program, started on first use.

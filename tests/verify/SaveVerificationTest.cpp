@@ -15,7 +15,7 @@
 namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
-using test::FileBytes;
+using test::ReadFile;
 using Lines = std::vector<std::string>;
 
 class SaveVerificationTest : public ::testing::Test {
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SaveVerificationTest, UneditedWorkbooksAreTheSourceBytes) {
-  const std::string bytes = FileBytes(source);
+  const std::string bytes = ReadFile(source);
   struct Case {
     const char* name;
     Lines rules;
@@ -96,13 +96,13 @@ TEST_F(SaveVerificationTest, UneditedWorkbooksAreTheSourceBytes) {
     settings.veto = c.veto;
     fs::remove(output());
     process();
-    EXPECT_EQ(FileBytes(output()), bytes);
+    EXPECT_EQ(ReadFile(output()), bytes);
   }
 }
 
 TEST_F(SaveVerificationTest, InPlaceUneditedOrDifferingWorkbooksAreNotWritten) {
   settings.inPlace = true;
-  const std::string bytes = FileBytes(source);
+  const std::string bytes = ReadFile(source);
   const auto time = fs::last_write_time(source);
 
   settings.veto = {"1", "A", "not there"};
@@ -110,7 +110,7 @@ TEST_F(SaveVerificationTest, InPlaceUneditedOrDifferingWorkbooksAreNotWritten) {
   settings.veto = {};
   settings.rules = {};
   process();
-  EXPECT_EQ(FileBytes(source), bytes);
+  EXPECT_EQ(ReadFile(source), bytes);
   EXPECT_EQ(fs::last_write_time(source), time);
 
   office.planting = true;
@@ -120,7 +120,7 @@ TEST_F(SaveVerificationTest, InPlaceUneditedOrDifferingWorkbooksAreNotWritten) {
   EXPECT_EQ(result.differences, Lines{"grid!E8: \"plantme\" → \"PLANTED\""});
   EXPECT_NE(result.reason.find("grid!E8"), std::string::npos) << result.reason;
   EXPECT_EQ(logged().back(), RuleFailureEntry(source));
-  EXPECT_EQ(FileBytes(source), bytes);
+  EXPECT_EQ(ReadFile(source), bytes);
   EXPECT_EQ(fs::last_write_time(source), time);
   EXPECT_EQ(dir.listing(), "in\nin/grid.xls\nout\n");
 }

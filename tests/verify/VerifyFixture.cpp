@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
 
+#include "TableWorkbook.h"
 #include "TestPaths.h"
 
 namespace sheetwise::test {
@@ -22,20 +21,8 @@ const char* const kGridCsv =
     "r7,zeta,60,n7,t7\n"
     "r8,eta,70,n8,plantme\n";
 
-fs::path MakeGrid() {
-  static TempDir folder;
-  const fs::path csv = folder.path() / (std::string(kGridSheet) + ".csv");
-  std::ofstream(csv) << kGridCsv;
-  const std::string profile = "file://" + (folder.path() / "profile").string();
-  const std::string command = "/usr/lib/libreoffice/program/soffice -env:UserInstallation=" + profile +
-                              " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" +
-                              folder.path().string() + "' '" + csv.string() + "' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("the office could not convert " + csv.string());
-  return folder.path() / (std::string(kGridSheet) + ".xls");
-}
-
 void Replace(const std::string& path, const std::string& from, const std::string& to) {
-  std::string bytes = FileBytes(path);
+  std::string bytes = ReadFile(path);
   const auto at = bytes.find(from);
   ASSERT_NE(at, std::string::npos) << from << " is not in " << path;
   bytes.replace(at, from.size(), to);
@@ -68,18 +55,7 @@ class PlantingWorkbook : public host::Workbook {
 
 }  // namespace
 
-void CopyGridWorkbook(const fs::path& target) {
-  static const fs::path grid = MakeGrid();
-  fs::create_directories(target.parent_path());
-  fs::copy_file(grid, target, fs::copy_options::overwrite_existing);
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+void CopyGridWorkbook(const fs::path& target) { WriteTableWorkbook(target, kGridCsv, kGridSheet); }
 
 std::unique_ptr<host::Workbook> PlantingOffice::open(const std::string& path, host::OpenMode mode) {
   return std::make_unique<PlantingWorkbook>(office_.open(path, mode), *this);

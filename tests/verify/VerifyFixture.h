@@ -1,7 +1,7 @@
 #pragma once
 // What the tests of the save check share: a workbook made at test time from a
 // small table, an office whose saves can be tampered with between writing and
-// checking, and reading files back.
+// checking, and reading files back (TestPaths).
 
 #include <filesystem>
 #include <fstream>
@@ -12,13 +12,10 @@
 
 namespace sheetwise::test {
 
-// A one-sheet workbook converted from CSV by the office's own converter; made
-// once per test program, copied to target.
+// A one-sheet workbook made from a table (TableWorkbook), copied to target.
 void CopyGridWorkbook(const std::filesystem::path& target);
 // The grid's cells: rows 1 to 8, columns A to E; E8 holds "plantme".
 inline constexpr const char* kGridSheet = "grid";
-
-std::string FileBytes(const std::string& path);
 
 // An office whose written files get `from` replaced by `to` (same length)
 // before they are checked, while planting is on.

@@ -14,9 +14,7 @@ class AboutBoxView : public ::testing::Test {
  protected:
   template <typename W>
   W& widget(const char* name) {
-    W* found = about.findChild<W*>(name);
-    if (found == nullptr) throw std::runtime_error(std::string("no widget ") + name);
-    return *found;
+    return Child<W>(about, name);
   }
 
   ui::Form4 form;

@@ -71,12 +71,7 @@ TEST_F(PickerView, DraggedRectangleWithARowAndACountMakesStandardRulesAndCloses)
   EXPECT_FALSE(form2.visible);
 }
 
-TEST_F(PickerView, ReleaseOutsideTheCellsIsReportedAsIrregular) {
-  const QPoint pastTheColumns(grid.viewport()->width() - 5, cell(2, 1).y());
-  drag(cell(2, 1), pastTheColumns);
-  EXPECT_EQ(form2.selection.endColumn, -1);
-  EXPECT_EQ(dialogs.messageTexts(), Lines{"选择选择内容不规范！"});
-}
+// A release outside the cells: the cell under the pointer above, GridPicker.
 
 TEST_F(PickerView, PressOnTheFixedRowStartsAtRowZero) {
   QWidget* header = grid.horizontalHeader()->viewport();

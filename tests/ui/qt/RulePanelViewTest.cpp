@@ -64,6 +64,9 @@ TEST_F(RulePanelView, RemoveTakesTheClickedRuleAndClearTakesAll) {
   QTest::mouseClick(rules.viewport(), Qt::LeftButton, {}, rules.visualItemRect(rules.item(1)).center());
   click("Command3");
   EXPECT_EQ(shownLines("List3"), (Lines{"1||", "3||"}));
+  EXPECT_EQ(form.List3.selection, -1);
+  click("Command3");  // the removed entry's neighbour is not taken as well
+  EXPECT_EQ(shownLines("List3"), (Lines{"1||", "3||"}));
   click("Command10");
   EXPECT_EQ(rules.count(), 0);
 }

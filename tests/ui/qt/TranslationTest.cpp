@@ -97,11 +97,8 @@ TEST_F(WindowReasons, SampleGridShowsDatesAsTheSheetDoesAndThePickerWritesThem) 
   window->refresh();
   auto& grid = window->pickerView().grid();
   ASSERT_TRUE(window->pickerView().isVisible()) << (dialogs.messages.empty() ? "" : dialogs.messages[0].first);
-  EXPECT_EQ(grid.model()->index(1, 1).data().toString().toStdString(), "2024-01-31");
-  EXPECT_EQ(grid.model()->index(1, 2).data().toString().toStdString(), "2.5");
-  EXPECT_EQ(grid.model()->index(1, 3).data().toString().toStdString(), "TRUE");
-  EXPECT_EQ(grid.model()->index(1, 4).data().toString().toStdString(), "12:30:00");
-
+  // Each kind of value as the sheet shows it: ShownValues; the grid from the
+  // used area: QuickAdd.
   const QPoint date = grid.visualRect(grid.model()->index(1, 1)).center();
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, date);
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, date);

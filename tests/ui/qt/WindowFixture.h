@@ -45,6 +45,14 @@ class SetMemory final : public host::MemoryFigures {
   host::MemoryStatus read() override { return status; }
 };
 
+// The child widget of that name; throws when there is none.
+template <typename W>
+W& Child(QObject& parent, const char* name) {
+  W* found = parent.findChild<W*>(name);
+  if (found == nullptr) throw std::runtime_error(std::string("no widget ") + name);
+  return *found;
+}
+
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
@@ -55,9 +63,7 @@ class WindowFixture : public ::testing::Test {
 
   template <typename W>
   W& widget(const char* name) {
-    W* found = window->findChild<W*>(name);
-    if (found == nullptr) throw std::runtime_error(std::string("no widget ") + name);
-    return *found;
+    return Child<W>(*window, name);
   }
 
   void click(const char* button) { QTest::mouseClick(&widget<QWidget>(button), Qt::LeftButton); }
