@@ -38,10 +38,14 @@ namespace {
 Reference<css::uno::XComponentContext> LocalContext(const fs::path& programDir) {
   static std::once_flag once;
   static Reference<css::uno::XComponentContext> context;
+  // A folder without the office is refused before it is recorded anywhere,
+  // so that a later start with the right folder still works.
+  RequireInstalledOffice(programDir);
+  const fs::path rc = programDir / "fundamentalrc";
   std::call_once(once, [&] {
     // Without this the bridge crashes on its first remote call.
-    const std::string bootstrap = "vnd.sun.star.pathname:" + (programDir / "fundamentalrc").string();
-    ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+    const std::string bootstrap = "vnd.sun.star.pathname:" + rc.string();
+    ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 1);
     context = cppu::defaultBootstrap_InitialComponentContext();
   });
   return context;

@@ -156,7 +156,11 @@ std::vector<std::string> OfficeEnvironment(const ProfileSlot& profile) {
   std::vector<std::string> environment;
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view text(*entry);
-    if (text.starts_with("SAL_USE_VCLPLUGIN=") || text.starts_with("TMPDIR=")) continue;
+    // The office finds its own bootstrap file; this program's points at the
+    // installation its bridge was started from.
+    if (text.starts_with("SAL_USE_VCLPLUGIN=") || text.starts_with("TMPDIR=") || text.starts_with("URE_BOOTSTRAP=")) {
+      continue;
+    }
     if (!homeUsable && text.starts_with("HOME=")) continue;
     environment.emplace_back(text);
   }
@@ -212,6 +216,13 @@ constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec 
 
 }  // namespace
 
+void RequireInstalledOffice(const fs::path& programDir) {
+  const std::string program = (programDir / "soffice").string();
+  if (::access(program.c_str(), X_OK) != 0) {
+    throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
+  }
+}
+
 OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot& profile,
                              const std::string& pipeName)
     : pipeName_(pipeName) {
@@ -220,10 +231,8 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   fs::remove(profile.directory() / "user" / ".lock", ec);
   EmptyFolder(profile.tempDirectory());
 
+  RequireInstalledOffice(officeProgramDir);
   const std::string program = (officeProgramDir / "soffice").string();
-  if (::access(program.c_str(), X_OK) != 0) {
-    throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
-  }
   std::vector<std::string> args = {
       "sh",
       "-c",

@@ -42,6 +42,9 @@ std::filesystem::path DefaultCacheRoot();
 // writable by nobody else.
 bool IsPrivateFolder(const std::filesystem::path& path);
 
+// Fails, naming what is missing, unless programDir holds an office to start.
+void RequireInstalledOffice(const std::filesystem::path& programDir);
+
 class OfficeProcess {
  public:
   OfficeProcess(const std::filesystem::path& officeProgramDir, const ProfileSlot& profile,

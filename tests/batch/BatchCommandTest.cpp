@@ -230,8 +230,6 @@ TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
   EXPECT_FALSE(fs::exists(dir / "dry"));
 }
 
-// Last: once an office could not start, every office this process starts
-// after it ends at once (the command runs once per process).
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   std::ostringstream out;
   std::ostringstream err;
@@ -246,6 +244,10 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   EXPECT_EQ(err.str().find("开始"), std::string::npos) << err.str();
   EXPECT_EQ(err.str().find("apt-get"), std::string::npos) << err.str();
   EXPECT_EQ(test::FileBytes(dir / "src"), sources);
+  // Nothing of the failed start stays to stop the next office in this process.
+  std::ostringstream again;
+  RunBatchCommand(with({"--save", dir / "out"}), {out, again, false}, interrupted);
+  EXPECT_NE(again.str().find("3 processed"), std::string::npos) << again.str();
 }
 
 }  // namespace
