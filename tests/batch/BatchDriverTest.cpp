@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
@@ -21,7 +22,6 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
-using test::TempDir;
 
 class BatchDriverTest : public ::testing::Test {
  protected:
@@ -37,11 +37,8 @@ class BatchDriverTest : public ::testing::Test {
   void runToTheEnd() {
     for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) driver.Timer1_Timer();
   }
-  bool panelsEnabled() const {
-    return form.Frame1.enabled && form.Command2.enabled && form.Command5.enabled && form.Frame2.enabled;
-  }
 
-  TempDir dir;
+  test::TempDir dir;
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
   test::ScriptedClock clock{{2026, 12, 6, 9, 30, 0}};
@@ -70,7 +67,7 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   EXPECT_EQ(processed.size(), 12u);
   EXPECT_EQ(cleanUps, 2);
   EXPECT_EQ(dialogs.messages, (decltype(dialogs.messages){{"ok", ui::MessageStyle::Information}}));
-  EXPECT_TRUE(panelsEnabled());
+  EXPECT_TRUE(form.Frame1.enabled && form.Command2.enabled && form.Command5.enabled && form.Frame2.enabled);
 
   queue(2);
   form.Check2.value = 1;
@@ -81,32 +78,23 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
 }
 
 // "继续" while idle processes without the start steps; "开始" while paused
-// starts over with the files still queued, makes the mirrored folders with the
-// path replacement, and a pause keeps the panels locked. In place, no folder
-// is made.
-TEST_F(BatchDriverTest, ContinueWhileIdleAndStartWhilePaused) {
+// starts over with the files still queued, and a pause keeps the panels
+// locked. Neither then nor in place is a mirrored folder made.
+TEST_F(BatchDriverTest, ContinueWhileIdleAndStartInPlaceWhilePaused) {
   queue(3);
-  form.List1.items = {"/src/", "/src/a_old/", "/src/a_old/b/"};
-  form.Text12.text = "_old";
-  form.Text11.text = "_new";
+  form.List1.items = {"/src/"};
   driver.Command7_Click();
   driver.Timer1_Timer();
   EXPECT_EQ(processed.size(), 1u);
   EXPECT_TRUE(form.Frame1.enabled);
-  EXPECT_FALSE(fs::exists(dir / "save"));
   driver.Command6_Click();
+  form.Check1.value = 1;
   driver.Command4_Click();
-  EXPECT_TRUE(fs::is_directory(dir / "save/a_new/b"));
   driver.Timer1_Timer();
   driver.Command6_Click();
   EXPECT_FALSE(form.Frame1.enabled);
   EXPECT_FLOAT_EQ(form.Shape2.width, form.Shape1.width / 2);
-
-  TempDir other;
-  form.Text5.text = other / "save/";
-  form.Check1.value = 1;
-  driver.Command4_Click();
-  EXPECT_EQ(other.listing(), "");
+  EXPECT_FALSE(fs::exists(dir / "save"));
 }
 
 // Every refusal starts nothing and makes no folder. A cancelled source choice
@@ -116,27 +104,25 @@ TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
   for (const char* name : {"src/a1.xls", "src/b1.xls", "src/sub/a1.xls"}) dir.copyFixture("sheets.xls", name);
   const std::string src = dir / "src/", out = dir / "out/";
   const FolderTree tree = ScanFolderTree(src);
-  struct Case {
-    std::string source, save, pathFrom, nameFrom, message;
-  };
-  const Case cases[] = {{src, "", "", "", "保存的目录有误"},
-                        {src, "/data/out_2024/", "_2024", "", "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
-                        {"/", out, "", "", kChooseSourceFirst},
-                        {src, out, "", "a1", "会保存为同一个文件"},
-                        {src, src, "", "", src + "a1.xls 的保存位置是要处理的文件：" + src + "a1.xls"}};
+  form.List1.items = tree.folders;
+  form.List2.items = tree.workbooks;
   form.Text7.text = "b1";
-  for (const Case& c : cases) {
+  const std::tuple<std::string, std::string, std::string, std::string, std::string> cases[] = {
+      {src, "", "", "", "保存的目录有误"},
+      {src, "/data/out_2024/", "_2024", "", "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
+      {"/", out, "", "", kChooseSourceFirst},
+      {src, out, "", "a1", "会保存为同一个文件"},
+      {src, src, "", "", src + "a1.xls 的保存位置是要处理的文件：" + src + "a1.xls"}};
+  for (const auto& [source, save, pathFrom, nameFrom, message] : cases) {
     dialogs.messages.clear();
-    form.List1.items = tree.folders;
-    form.List2.items = tree.workbooks;
-    form.Text4.text = c.source;
-    form.Text5.text = c.save;
-    form.Text12.text = c.pathFrom;
-    form.Text6.text = c.nameFrom;
+    form.Text4.text = source;
+    form.Text5.text = save;
+    form.Text12.text = pathFrom;
+    form.Text6.text = nameFrom;
     driver.Command4_Click();
-    ASSERT_EQ(dialogs.messages.size(), 1u) << "case " << c.message;
-    EXPECT_NE(dialogs.messages[0].first.find(c.message), std::string::npos) << dialogs.messages[0].first;
-    EXPECT_TRUE(!form.Timer1.enabled && form.Frame1.enabled) << "case " << c.message;
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "case " << message;
+    EXPECT_NE(dialogs.messages[0].first.find(message), std::string::npos) << dialogs.messages[0].first;
+    EXPECT_TRUE(!form.Timer1.enabled && form.Frame1.enabled) << "case " << message;
   }
   EXPECT_FALSE(fs::exists(dir / "out"));
 
@@ -160,21 +146,23 @@ TEST_F(BatchDriverTest, AnUnwritableLogAndAMissingOfficeAreEachToldOnce) {
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_NE(dialogs.messages[0].first.find("errors.log"), std::string::npos);
   EXPECT_EQ(dialogs.messages[1].first, ui::RunStoppedForOfficeMessage("LibreOffice could not be started: test"));
-  EXPECT_FALSE(form.Timer1.enabled);
-  EXPECT_TRUE(panelsEnabled());
+  EXPECT_TRUE(!form.Timer1.enabled && form.Frame1.enabled && form.Command2.enabled && form.Frame2.enabled);
   EXPECT_EQ(form.List2.items, (Strings{"/src/2.xls", "/src/3.xls"}));
 }
 
 // The window hands the engine its fields as they stand when each workbook
-// starts: a rule list or veto changed between two files acts from the next one.
+// starts: a rule list or veto changed between two files acts from the next
+// one. The copies land in the mirrored folders, path replacement applied.
 TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
-  for (const char* name : {"a.xls", "sub/b.xls", "sub/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
+  for (const char* name : {"a.xls", "旧/b.xls", "旧/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
   form.Text4.text = dir / "in/";
   form.Text5.text = dir / "out/";
-  form.List1.items = {form.Text4.text, form.Text4.text + "sub/"};
-  form.List2.items = {dir / "in/a.xls", dir / "in/sub/b.xls", dir / "in/sub/c.xls"};
+  form.List1.items = {form.Text4.text, form.Text4.text + "旧/"};
+  form.List2.items = {dir / "in/a.xls", dir / "in/旧/b.xls", dir / "in/旧/c.xls"};
   form.List3.items = {"1|A|done"};
   form.Text8.text = "x_";
+  form.Text12.text = "旧";
+  form.Text11.text = "新";
   WorkbookEngine engine{test::SharedHost(), log};
   process = [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); };
   driver.Command4_Click();
@@ -186,9 +174,9 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   form.Text14.text = "not there";
   runToTheEnd();
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/x_a.xls").sheets[0].value(1, 1), "done");
-  EXPECT_EQ(test::ReadWithXlrd(dir / "out/sub/x_b.xls").sheets[0].value(1, 1), "second");
-  EXPECT_NE(test::ReadWithXlrd(dir / "out/sub/x_c.xls").sheets[0].value(1, 1), "second");
-  EXPECT_EQ(form.List4.items, Strings{VetoEntry(dir / "in/sub/c.xls")});
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/新/x_b.xls").sheets[0].value(1, 1), "second");
+  EXPECT_NE(test::ReadWithXlrd(dir / "out/新/x_c.xls").sheets[0].value(1, 1), "second");
+  EXPECT_EQ(form.List4.items, Strings{VetoEntry(dir / "in/旧/c.xls")});
   EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
 }
 
