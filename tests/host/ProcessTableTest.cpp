@@ -20,9 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using Pids = std::vector<pid_t>;
 
-// The real table showing only the test's own processes and the entries in
-// extra, and ending only the allowed ones, so that no other process on the
-// machine is ever touched; every attempt is recorded.
+// The real table showing only the allowed processes and the entries in extra,
+// and ending only the allowed ones; every attempt is recorded.
 class OwnProcessesOnly final : public ProcessTable {
  public:
   std::set<pid_t> allowed;
@@ -44,8 +43,7 @@ class OwnProcessesOnly final : public ProcessTable {
   SystemProcessTable real_;
 };
 
-// A copy of sleep running as folder/name for 30 seconds; killed and reaped
-// when it goes.
+// A copy of sleep running as folder/name for 30 s; killed and reaped when it goes.
 class SleepingProcess {
  public:
   SleepingProcess(const fs::path& folder, std::string name) {
