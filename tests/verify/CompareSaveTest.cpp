@@ -16,19 +16,9 @@ CellValue Number(const char* text, bool formula = false) {
 
 // Sheet "S" with A1 = 1, A3 = =(3), B4 = 4; a very hidden sheet; a macro storage.
 XlsContent Source() {
-  XlsContent c;
-  c.sheets.push_back({"S", 0, 0, {{{1, 1}, Number("1")}, {{3, 1}, Number("3", true)}, {{4, 2}, Number("4")}}});
-  c.sheets.push_back({"Other", 2, 0, {}});
-  c.macroStorage = "vba";
-  return c;
-}
-
-// An edit at row (or column) n; a Cells edit covers the cell (n, n).
-Edit EditAt(Edit::Kind kind, int n) {
-  Edit e;
-  e.kind = kind;
-  e.first = e.firstRow = e.firstColumn = e.lastRow = e.lastColumn = n;
-  return e;
+  return {{{"S", 0, 0, {{{1, 1}, Number("1")}, {{3, 1}, Number("3", true)}, {{4, 2}, Number("4")}}},
+           {"Other", 2, 0, {}}},
+          0, {}, "vba"};
 }
 
 struct Case {
@@ -50,10 +40,12 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        {}},
       {"FormulaResultAfterAValueEdit",
        [](auto&, auto& cells) { cells[{3, 1}].text = cells[{1, 1}].text = "4"; },
-       {EditAt(Edit::Kind::Cells, 1)}, {}},
+       {Edit{.kind = Edit::Kind::Cells, .firstRow = 1, .firstColumn = 1, .lastRow = 1, .lastColumn = 1,
+             .newName = ""}},
+       {}},
       {"FormulaLostAfterARowInsertion",
        [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); },
-       {EditAt(Edit::Kind::InsertRow, 3)}, {"S!A4: =(3) → \"\""}}};
+       {Edit{.kind = Edit::Kind::InsertRow, .first = 3, .newName = ""}}, {"S!A4: =(3) → \"\""}}};
   for (const Case& c : cases) {
     XlsContent saved = Source();
     c.change(saved, saved.sheets[0].cells);
