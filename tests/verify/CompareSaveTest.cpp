@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace sheetwise::verify {
 namespace {
 using Lines = std::vector<std::string>;

@@ -40,7 +40,7 @@ class CorpusFidelity : public ::testing::Test {
 
 // Fonts of text in any script and macro storages are kept; what the office
 // cannot keep is reported.
-TEST_F(CorpusFidelity, WhatTheOfficeCannotKeepIsReportedWithTheCopy) {
+TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
   SHEETWISE_REQUIRE_CORPUS();
   struct Case {
     const char *corpus, *sheet;
