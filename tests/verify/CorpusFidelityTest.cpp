@@ -103,8 +103,7 @@ TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
 // strictly, the copy is not written and the run fails; unchecked, nothing is reported.
 TEST_F(CorpusFidelity, TheBatchCommandPrintsDifferencesAndStrictlyWritesNothing) {
   SHEETWISE_REQUIRE_CORPUS();
-  constexpr auto npos = std::string::npos;
-  dir.copyCorpus("hidden_and_veryhidden_sheets.xls", "in/book.xls");
+  const std::string book = dir.copyCorpus("hidden_and_veryhidden_sheets.xls", "in/book.xls");
   std::ofstream(dir / "rules.txt") << "{行距}|2|20\n";
   const auto run = [&](const std::string& option, int status) {
     std::vector<std::string> args{"--source", dir / "in", "--rules", dir / "rules.txt", "--sheet", "Visible",
@@ -115,12 +114,12 @@ TEST_F(CorpusFidelity, TheBatchCommandPrintsDifferencesAndStrictlyWritesNothing)
     return result.err;
   };
   const std::string checked = run("", 0);
-  EXPECT_NE(checked.find("\n    sheet \"VeryHidden\": very hidden → hidden\n"), npos) << checked;
+  EXPECT_NE(checked.find("\n    sheet \"VeryHidden\": very hidden → hidden\n"), std::string::npos) << checked;
   const std::string strict = run("--strict", 1);
-  EXPECT_NE(strict.find("表头不匹配处理失败：<file/>" + (dir / "in/book.xls") + "</file>"), npos) << strict;
+  EXPECT_NE(strict.find("表头不匹配处理失败：<file/>" + book + "</file>"), std::string::npos) << strict;
   EXPECT_FALSE(fs::exists(dir / "out--strict/book.xls"));
   const std::string unchecked = run("--no-verify", 0);
-  EXPECT_EQ(unchecked.find("保存校验有差异"), npos) << unchecked;
+  EXPECT_EQ(unchecked.find("保存校验有差异"), std::string::npos) << unchecked;
 }
 
 }  // namespace

@@ -104,6 +104,7 @@ TEST_F(SaveVerificationTest, EveryRuleKindIsLeftOutAndAPlantedDifferenceFound) {
 // Without the check, it is written.
 TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
   const std::string bytes = test::ReadFile(source);
+  const auto time = fs::last_write_time(source);
   planting = true;
   settings.rules = {"{插入行}|其他|3", "{删除行}|别的|2"};  // rules that act on nothing
   process();
@@ -123,6 +124,7 @@ TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
     EXPECT_EQ(log.entries().back().text, "表头不匹配处理失败：<file/>" + source + "</file>") << "strict " << strict;
   }
   EXPECT_EQ(test::ReadFile(source), bytes);
+  EXPECT_EQ(fs::last_write_time(source), time);
   EXPECT_EQ(dir.listing(), "in\nin/grid.xls\nout\n");
 
   settings.strictVerify = false;
