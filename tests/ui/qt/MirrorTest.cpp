@@ -3,27 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QListWidget>
 #include <QSignalSpy>
-#include <QTimer>
 
 #include "ui/qt/Mirror.h"
 
 namespace sheetwise::ui::qt {
 namespace {
 
-std::vector<std::string> Lines(const QListWidget& list) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < list.count(); ++i) lines.push_back(list.item(i)->text().toStdString());
-  return lines;
-}
-
 class ListMirrorTest : public ::testing::Test {
  protected:
   void show() {
     mirror.show(model);
-    ASSERT_EQ(Lines(widget), model.items);
+    std::vector<std::string> lines;
+    for (int i = 0; i < widget.count(); ++i) lines.push_back(S(widget.item(i)->text()));
+    EXPECT_EQ(lines, model.items);
   }
 
   QListWidget widget;
@@ -80,10 +73,9 @@ TEST(MirrorTest, TimerRunsOnlyWhileEnabledWithAnInterval) {
   Show(timer, Timer{true, 250});
   EXPECT_TRUE(timer.isActive());
   EXPECT_EQ(timer.interval(), 250);
-  Show(timer, Timer{true, 0});
+  Show(timer, Timer{false, 250});
   EXPECT_FALSE(timer.isActive());
-  Show(timer, Timer{true, 40});
-  Show(timer, Timer{false, 40});
+  Show(timer, Timer{true, 0});
   EXPECT_FALSE(timer.isActive());
 }
 

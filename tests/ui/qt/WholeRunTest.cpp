@@ -1,18 +1,17 @@
 // A whole run from the window through the real office: a folder of real
 // workbooks chosen, a rule typed into the editor, "开始" pressed.
 
-#include <QLineEdit>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "WindowFixture.h"
 #include "XlsSnapshot.h"
 #include "batch/WorkbookEngine.h"
-#include "host/LibreOfficeHost.h"
+#include "ui/FormSettings.h"
 
 namespace sheetwise::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 using WholeRun = WindowFixture;
 
 TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
@@ -31,15 +30,23 @@ TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   type("Text2", "c");
   type("Text3", "窗口");
   click("Command1");
-  EXPECT_EQ(shownLines("List3"), Lines{"1|C|窗口"});
+  widget<QScrollBar>("HScroll1").setValue(5);
   dialogs.messages.clear();  // the folder summary
   click("Command4");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !widget<QTimer>("Timer1").isActive(); }, 60000));
+  auto& timer = widget<QTimer>("Timer1");
+  EXPECT_EQ(timer.interval(), 5);
+  for (const char* locked : {"Frame1", "Frame2", "Command5"}) {
+    EXPECT_FALSE(widget<QWidget>(locked).isEnabled()) << locked;
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !timer.isActive(); }, 60000));
 
   EXPECT_EQ(ReadWithXlrd(scratch / "out/a.xls").sheets[0].value(1, 3), "窗口");
   EXPECT_EQ(ReadWithXlrd(scratch / "out/部门/b.xls").sheets[0].value(1, 3), "窗口");
   EXPECT_EQ(shownLines("List4"), Lines{"处理异常：" + source + "/部门/c.xls"});
   EXPECT_EQ(dialogs.messageTexts(), Lines{"ok"});
+  EXPECT_EQ(widget<QListWidget>("List2").count(), 0);
+  EXPECT_TRUE(widget<QWidget>("Frame1").isEnabled());
+  EXPECT_EQ(widget<QWidget>("Shape2").width(), widget<QWidget>("Shape1").width());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // The main window on scripted ports: dialogs that answer from scripts, a
-// clock that stands still, memory figures that are set by the test and an
-// office that refuses every workbook. Runs are recorded, not performed.
+// clock that stands still and memory figures set by the test. A run hands
+// each workbook to `process`, which does nothing unless a test sets it.
 
 #include <gtest/gtest.h>
 
@@ -19,25 +19,19 @@
 #include "TestPaths.h"
 #include "batch/BatchDriver.h"
 #include "batch/LogFile.h"
-#include "ui/ErrorLog.h"
-#include "ui/FormSettings.h"
 #include "extract/ExtractionResults.h"
-#include "host/HostError.h"
+#include "host/LibreOfficeHost.h"
 #include "host/MemoryFigures.h"
 #include "rules/GridPicker.h"
 #include "rules/QuickAdd.h"
+#include "ui/ErrorLog.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/qt/MainWindowView.h"
 
 namespace sheetwise::test {
 
-class RefusingOffice final : public host::Application {
- public:
-  std::unique_ptr<host::Workbook> open(const std::string& path, host::OpenMode) override {
-    throw host::HostError("cannot open " + path);
-  }
-};
+using Lines = std::vector<std::string>;
 
 class SetMemory final : public host::MemoryFigures {
  public:
@@ -56,8 +50,9 @@ W& Child(QObject& parent, const char* name) {
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    ui::qt::MainWindowPorts ports{dialogs,  opener, memory, driver, quickAdd, picker, form2, results, log.entries(),
-                                  [this] { ++cleanUps; }, [this] { ++ends; }};
+    ui::qt::MainWindowPorts ports{dialogs, opener,  memory,        driver,
+                                  quickAdd, picker, form2,         results,
+                                  log.entries(), [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
 
@@ -82,8 +77,8 @@ class WindowFixture : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> shownLines(const char* list) {
-    std::vector<std::string> lines;
+  Lines shownLines(const char* list) {
+    Lines lines;
     auto& l = widget<QListWidget>(list);
     for (int i = 0; i < l.count(); ++i) lines.push_back(l.item(i)->text().toStdString());
     return lines;
@@ -95,26 +90,17 @@ class WindowFixture : public ::testing::Test {
   ScriptedFileOpener opener;
   ScriptedClock clock{{2024, 5, 6, 7, 8, 9}};
   SetMemory memory;
-  RefusingOffice office;
   TempDir scratch;
   batch::LogFile logFile{clock, scratch.path() / "错误日志.log"};
   ui::ErrorLog log{form, logFile};
-  std::vector<std::string> processed;
-  std::function<void(const std::string&)> process;  // set: what processing a file does
-  std::vector<std::string> extracted;
-  int officeEndings = 0;
+  std::function<void(const std::string&)> process = [](const std::string&) {};
   int cleanUps = 0;
   int ends = 0;
   extract::ExtractionResults results;
-  batch::BatchDriver driver{form,
-                            {dialogs, clock, logFile,
-                             [this](const std::string& p) {
-                               processed.push_back(p);
-                               if (process) process(p);
-                             },
-                             [this](const std::string& p) { extracted.push_back(p); }, [this] { ++officeEndings; }}};
+  batch::BatchDriver driver{
+      form, {dialogs, clock, logFile, [this](const std::string& p) { process(p); }, [](const std::string&) {}, [] {}}};
   rules::GridPicker picker{form2, form, dialogs};
-  rules::QuickAdd quickAdd{form, form2, dialogs, office};
+  rules::QuickAdd quickAdd{form, form2, dialogs, SharedHost()};
   std::unique_ptr<ui::qt::MainWindowView> window;
 };
 
