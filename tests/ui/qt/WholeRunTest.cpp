@@ -25,6 +25,9 @@ TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   click("Command11");  // 确定: the sheet name Sheet1
   dialogs.folderAnswers = {source, (scratch.path() / "out").string()};
   click("Command2");
+  auto& queue = widget<QListWidget>("List2");
+  EXPECT_EQ(queue.count(), 3);
+  EXPECT_EQ(queue.horizontalScrollBar()->maximum(), 2000 - queue.viewport()->width());
   click("Command5");
   type("Text1", "1");
   type("Text2", "c");
@@ -44,7 +47,7 @@ TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   EXPECT_EQ(ReadWithXlrd(scratch / "out/部门/b.xls").sheets[0].value(1, 3), "窗口");
   EXPECT_EQ(shownLines("List4"), Lines{"处理异常：" + source + "/部门/c.xls"});
   EXPECT_EQ(dialogs.messageTexts(), Lines{"ok"});
-  EXPECT_EQ(widget<QListWidget>("List2").count(), 0);
+  EXPECT_EQ(queue.count(), 0);
   EXPECT_TRUE(widget<QWidget>("Frame1").isEnabled());
   EXPECT_EQ(widget<QWidget>("Shape2").width(), widget<QWidget>("Shape1").width());
 }
