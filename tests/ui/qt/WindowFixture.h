@@ -1,7 +1,7 @@
 #pragma once
-// The main window on scripted ports: dialogs that answer from scripts, a
-// clock that stands still and memory figures set by the test. A run hands
-// each workbook to `process`, which does nothing unless a test sets it.
+// The main window on scripted ports: dialogs that answer from scripts and a
+// clock that stands still. A run hands each workbook to `process`, which does
+// nothing unless a test sets it.
 
 #include <gtest/gtest.h>
 
@@ -17,27 +17,14 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
-#include "batch/BatchDriver.h"
 #include "batch/LogFile.h"
-#include "extract/ExtractionResults.h"
 #include "host/LibreOfficeHost.h"
-#include "host/MemoryFigures.h"
-#include "rules/GridPicker.h"
-#include "rules/QuickAdd.h"
 #include "ui/ErrorLog.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
-#include "ui/qt/MainWindowView.h"
+#include "ui/qt/MainWindowView.h"  // with the models and logic its ports need
 
 namespace sheetwise::test {
 
 using Lines = std::vector<std::string>;
-
-class SetMemory final : public host::MemoryFigures {
- public:
-  host::MemoryStatus status{1000, 1000};
-  host::MemoryStatus read() override { return status; }
-};
 
 // The child widget of that name; throws when there is none.
 template <typename W>
@@ -82,7 +69,7 @@ class WindowFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   ScriptedFileOpener opener;
   ScriptedClock clock{{2024, 5, 6, 7, 8, 9}};
-  SetMemory memory;
+  host::ProcMemoryFigures memory;
   TempDir scratch;
   batch::LogFile logFile{clock, scratch.path() / "错误日志.log"};
   ui::ErrorLog log{form, logFile};

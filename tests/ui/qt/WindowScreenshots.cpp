@@ -39,15 +39,12 @@ class ScreenshotDialogs final : public ui::Dialogs {
   QString sample_;
 };
 
-void Settle(int rounds = 10) {
+// Lets the window settle for rounds of 20 ms, then saves its picture.
+bool Save(QWidget& window, const QDir& folder, const char* name, int rounds = 10) {
   for (int i = 0; i < rounds; ++i) {
     QCoreApplication::processEvents();
     QThread::msleep(20);
   }
-}
-
-bool Save(QWidget& window, const QDir& folder, const char* name) {
-  Settle();
   const QString path = folder.filePath(name);
   const bool saved = window.grab().save(path);
   std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
@@ -72,8 +69,7 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   program.form().List3.items = {"7|B|合计", "{插入行}|正行|5", "{合并}|B7|B8"};
   Child<QPushButton>(window, "Command11").click();
   Child<QPushButton>(window, "Command2").click();
-  Settle(60);  // the memory bar's first tick
-  ok &= Save(window, folder, "main-top.png");
+  ok &= Save(window, folder, "main-top.png", 60);  // after the memory bar's first tick
   auto& bar = Child<QScrollBar>(window, "VScroll1");
   bar.setValue(bar.maximum());
   ok &= Save(window, folder, "main-bottom.png");
