@@ -37,8 +37,7 @@ W& Child(QObject& parent, const char* name) {
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    ui::qt::MainWindowPorts ports{dialogs, opener,  memory,        driver,
-                                  quickAdd, picker, form2,         results,
+    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, results,
                                   log.entries(), [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
