@@ -1,33 +1,22 @@
-// The main window as loaded: its start-up state, the
-// enabling of "打开目录", and closing.
+// The main window and the about box through their widgets: what is typed or
+// clicked reaches the models, and what the models say is shown.
 
 #include <QComboBox>
 #include <QFontInfo>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTimer>
+#include <QSignalSpy>
 
 #include "WindowFixture.h"
+#include "batch/LogEntries.h"
+#include "ui/Form4.h"
+#include "ui/qt/AboutBoxView.h"
 
 namespace sheetwise::test {
 namespace {
 
 using MainWindowView = WindowFixture;
-
-TEST_F(MainWindowView, StartsInTheLoadedState) {
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(window->size(), QSize(809, 653));
-  EXPECT_EQ(widget<QLineEdit>("Text9").text(), "Sheet1");
-  EXPECT_FALSE(widget<QPushButton>("Command2").isEnabled());
-  EXPECT_EQ(widget<QComboBox>("Combo2").currentText(), "正行");
-  EXPECT_FALSE(widget<QWidget>("List1").isVisibleTo(window.get()));
-  EXPECT_FALSE(widget<QTimer>("Timer1").isActive());
-  EXPECT_TRUE(widget<QTimer>("Timer2").isActive());
-  EXPECT_EQ(widget<QScrollBar>("HScroll1").value(), 500);
-  EXPECT_EQ(widget<QScrollBar>("VScroll1").maximum(), 2160);
-  for (const char* name : {"Text4", "Text5"}) EXPECT_TRUE(widget<QLineEdit>(name).isReadOnly()) << name;
-}
 
 TEST_F(MainWindowView, SongFontsFallBackOnAnInstalledCjkFace) {
   for (const char* name : {"List2", "List3", "List4", "Text1", "Text9"}) {
@@ -35,33 +24,72 @@ TEST_F(MainWindowView, SongFontsFallBackOnAnInstalledCjkFace) {
   }
 }
 
-TEST_F(MainWindowView, SourceFolderCanBeChosenOnlyAfterTheSheetNameIsConfirmed) {
-  auto& openFolder = widget<QPushButton>("Command2");
-  auto& sheetName = widget<QLineEdit>("Text9");
-  click("Command2");
-  EXPECT_TRUE(dialogs.messages.empty());
+TEST_F(MainWindowView, EveryAddCommandAppendsItsRuleFromTheTypedFields) {
+  // A step with text types it into the field; one without clicks.
+  const std::pair<const char*, const char*> steps[] = {
+      {"Text1", "7"},     {"Text2", "c"},      {"Text3", "合计"},   {"Command1", ""},    {"charu", "5"},
+      {"charucom", ""},   {"shanchu", "9"},    {"shanchucom", ""},  {"hebingx", "B7"},   {"hebingy", "C8"},
+      {"hebingxvv", ""},  {"qingkongx", "A1"}, {"qingkongy", "D4"}, {"qingkingxxc", ""}, {"gaiming", "汇总"},
+      {"gaimingc", ""},   {"Text15", "d"},     {"Text16", "12"},    {"Command13", ""},   {"Text18", "3"},
+      {"Text17", "30"},   {"Command14", ""},   {"Text20", "b"},     {"Text21", "5"},     {"Check2", ""},
+      {"Command15", ""},  {"Text13", "c"}};
+  for (const auto& [name, text] : steps) *text != '\0' ? type(name, text) : click(name);
+  QTest::keyClick(&widget<QComboBox>("Combo2"), Qt::Key_Down);  // 整列
+  widget<QLineEdit>("shanchu").clear();
+  type("shanchu", "C");
+  click("shanchucom");
 
-  click("Command11");
-  EXPECT_TRUE(openFolder.isEnabled());
-  EXPECT_FALSE(sheetName.isEnabled());
-
-  click("Command12");
-  EXPECT_FALSE(openFolder.isEnabled());
-  EXPECT_TRUE(sheetName.isEnabled());
-  EXPECT_EQ(sheetName.text(), "Sheet1");
+  const Lines expected{"7|C|合计",    "{插入行}|正行|5", "{删除行}|正行|9", "{合并}|B7|C8", "{清空}|A1|D4",
+                       "{表名}|汇总", "{列距}|D|12",     "{行距}|3|30",     "{小偷}5|b|",   "{删除列}|整列|C"};
+  EXPECT_EQ(shownLines("List3"), expected);
+  EXPECT_EQ(widget<QLineEdit>("Text13").text(), "C");
 }
 
-TEST_F(MainWindowView, ChosenSourceFolderFillsTheFileQueue) {
-  scratch.copyFixture("sheets.xls", "b.xls");
-  scratch.copyFixture("sheets.xls", "a.XLS");
-  dialogs.folderAnswers.push_back(scratch.path().string());
-  click("Command11");
-  click("Command2");
-  const std::string folder = scratch.path().string() + "/";
-  EXPECT_EQ(widget<QLineEdit>("Text4").text().toStdString(), folder);
-  EXPECT_EQ(shownLines("List2"), (std::vector<std::string>{folder + "a.XLS", folder + "b.xls"}));
-  EXPECT_EQ(widget<QListWidget>("List2").horizontalScrollBar()->maximum(),
-            2000 - widget<QListWidget>("List2").viewport()->width());
+TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAll) {
+  form.List3.items = {"1||", "2||", "3||"};
+  window->refresh();
+  auto& rules = widget<QListWidget>("List3");
+  QTest::mouseClick(rules.viewport(), Qt::LeftButton, {}, rules.visualItemRect(rules.item(1)).center());
+  QSignalSpy echoes(&rules, &QListWidget::currentRowChanged);
+  click("Command3");
+  click("Command3");  // the removed rule's neighbour is not taken as well
+  EXPECT_EQ(shownLines("List3"), (Lines{"1||", "3||"}));
+  EXPECT_EQ(echoes.count(), 0) << "the list showing its model signals nothing back";
+  click("Command10");
+  EXPECT_EQ(rules.count(), 0);
+}
+
+TEST_F(MainWindowView, RulePanelFollowsItsScrollBarToTheBottomAndBack) {
+  auto& bar = widget<QScrollBar>("VScroll1");
+  auto& panel = widget<QWidget>("Frame1");
+  bar.triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(panel.y(), -144);
+  const QRect lowest = widget<QWidget>("Frame20").geometry().translated(panel.pos());
+  EXPECT_LE(lowest.bottom(), panel.parentWidget()->height()) << "the lowest frame is in sight";
+  bar.triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(panel.y(), 0);
+}
+
+TEST_F(MainWindowView, MemoryTimerShowsTheShareInUse) {
+  form.Timer2.interval = 10;
+  window->refresh();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.Frame19.caption != "内存占用"; }, 2000));
+  EXPECT_GT(widget<QWidget>("Shape4").width(), 0);
+}
+
+TEST_F(MainWindowView, DoubleClickOnALoggedFileOpensIt) {
+  form.List4.items = {"不是文件", batch::VetoEntry("/data/报表.xls")};
+  window->refresh();
+  auto& log = widget<QListWidget>("List4");
+  for (int row : {1, 0}) {
+    // As the window system delivers it: a click, then a press, the double click and the release.
+    const QPoint at = log.visualItemRect(log.item(row)).center();
+    QTest::mouseClick(log.viewport(), Qt::LeftButton, {}, at);
+    QTest::mousePress(log.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(log.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(log.viewport(), Qt::LeftButton, {}, at);
+  }
+  EXPECT_EQ(opener.opened, Lines{"/data/报表.xls"});
 }
 
 TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {
@@ -69,6 +97,27 @@ TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {
   window->close();
   EXPECT_EQ(cleanUps, 1);
   EXPECT_EQ(ends, 1);
+}
+
+// 准备好了 shows the main window; 退出 and the title bar's close end the program.
+TEST(AboutBoxView, ShowsTheNoticeAndEachWayOut) {
+  ui::Form4 form;
+  QWidget mainWindow;
+  int ends = 0;
+  ui::qt::AboutBoxView about{form, mainWindow, [&] { ++ends; }};
+  EXPECT_TRUE(Child<QPlainTextEdit>(about, "Text1").toPlainText().startsWith("Sheetwise\tV1.1\n本软件"));
+  const std::tuple<std::function<void()>, int, bool> ways[] = {
+      {[&] { QTest::mouseClick(&Child<QWidget>(about, "Command1"), Qt::LeftButton); }, 0, true},
+      {[&] { QTest::mouseClick(&Child<QWidget>(about, "Command2"), Qt::LeftButton); }, 1, false},
+      {[&] { about.close(); }, 2, false}};
+  for (const auto& [leave, endsAfter, mainShown] : ways) {
+    mainWindow.hide();
+    about.show();
+    leave();
+    EXPECT_EQ(ends, endsAfter) << "way " << endsAfter;
+    EXPECT_EQ(mainWindow.isVisible(), mainShown) << "way " << endsAfter;
+    EXPECT_TRUE(!mainShown || !about.isVisible());
+  }
 }
 
 }  // namespace

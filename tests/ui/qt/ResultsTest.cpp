@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <fstream>
-#include <sstream>
 
 #include "TestPaths.h"
 #include "ui/qt/ResultsText.h"
@@ -18,30 +16,26 @@
 namespace sheetwise::ui::qt {
 namespace {
 
-using extract::ExtractionRecord;
-
 const extract::ExtractionResults kResults{
     {"/data/一月.xls", "05", 5, 2, "合计"},
     {"/data/a,b.xls", "7", 7, 27, "say \"hi\"\nthere"},
 };
 
-TEST(ResultsText, CsvHasAHeaderQuotesWhereNeededAndNamesColumnsByLetters) {
+TEST(ResultsText, CsvAndTabTextQuoteWhereNeededAndNameColumnsByLetters) {
   EXPECT_EQ(ResultsCsv(kResults),
             "\xEF\xBB\xBF"
             "工作簿,行,列,内容\r\n"
             "/data/一月.xls,5,B,合计\r\n"
             "\"/data/a,b.xls\",7,AA,\"say \"\"hi\"\"\nthere\"\r\n");
-  EXPECT_EQ(ResultsCsv({}), "\xEF\xBB\xBF工作簿,行,列,内容\r\n");
-}
-
-TEST(ResultsText, TabTextHasTheChosenRecordsInTheGivenOrder) {
-  const extract::ExtractionResults results{{"/p.xls", "1", 1, 1, "a\tb"}, {"/q.xls", "2", 2, 3, "c,d"}};
-  EXPECT_EQ(ResultsTabText(results, {1, 0, 9}), "/q.xls\t2\tC\tc,d\n/p.xls\t1\tA\t\"a\tb\"\n");
+  const extract::ExtractionResults tabbed{{"/p.xls", "1", 1, 1, "a\tb"}, {"/q.xls", "2", 2, 3, "c,d"}};
+  EXPECT_EQ(ResultsTabText(tabbed, {1, 0, 9}), "/q.xls\t2\tC\tc,d\n/p.xls\t1\tA\t\"a\tb\"\n");
 }
 
 class ResultsWindow : public ::testing::Test {
  protected:
   QTableView& table() { return *view.findChild<QTableView*>("resultsTable"); }
+  void click(const char* button) { QTest::mouseClick(view.findChild<QPushButton*>(button), Qt::LeftButton); }
+  static std::string clipboard() { return QGuiApplication::clipboard()->text().toStdString(); }
 
   extract::ExtractionResults results;
   std::vector<batch::LogEntry> logEntries;
@@ -49,7 +43,9 @@ class ResultsWindow : public ::testing::Test {
   ResultsView view{results, logEntries, &owner};
 };
 
-TEST_F(ResultsWindow, OpensWithTheFirstResultsAndShowsEachNewOne) {
+TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
+  test::TempDir folder;
+  view.setSavePathChooser([&] { return QString::fromStdString(folder / "结果.csv"); });
   view.refresh();
   EXPECT_FALSE(view.isVisible());
   results.push_back(kResults[0]);
@@ -59,30 +55,14 @@ TEST_F(ResultsWindow, OpensWithTheFirstResultsAndShowsEachNewOne) {
   view.refresh();
   ASSERT_EQ(table().model()->rowCount(), 2);
   EXPECT_EQ(table().model()->index(1, 2).data().toString(), "AA");
-  EXPECT_EQ(table().model()->index(0, 0).data().toString(), "/data/一月.xls");
-}
 
-TEST_F(ResultsWindow, CopyTakesTheSelectedRecordsOrAll) {
-  results = kResults;
-  view.refresh();
-  QTest::mouseClick(view.findChild<QPushButton*>("copyResults"), Qt::LeftButton);
-  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), ResultsTabText(results, {0, 1}));
+  click("copyResults");
+  EXPECT_EQ(clipboard(), ResultsTabText(results, {0, 1}));
+  click("exportResults");
+  EXPECT_EQ(test::ReadFile(folder / "结果.csv"), ResultsCsv(results));
   table().selectRow(1);
-  view.copy();
-  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), ResultsTabText(results, {1}));
-}
-
-TEST_F(ResultsWindow, ExportWritesTheCsvToTheChosenFile) {
-  test::TempDir folder;
-  const std::string path = folder / "结果.csv";
-  view.setSavePathChooser([&] { return QString::fromStdString(path); });
-  results = kResults;
-  view.refresh();
-  QTest::mouseClick(view.findChild<QPushButton*>("exportResults"), Qt::LeftButton);
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream written;
-  written << file.rdbuf();
-  EXPECT_EQ(written.str(), ResultsCsv(results));
+  click("copyResults");
+  EXPECT_EQ(clipboard(), ResultsTabText(results, {1}));
 }
 
 }  // namespace

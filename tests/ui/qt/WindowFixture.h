@@ -1,7 +1,7 @@
 #pragma once
-// The main window on scripted ports: dialogs that answer from scripts, a
-// clock that stands still, memory figures that are set by the test and an
-// office that refuses every workbook. Runs are recorded, not performed.
+// The main window on scripted ports: dialogs that answer from scripts and a
+// clock that stands still. A run hands each workbook to `process`, which does
+// nothing unless a test sets it.
 
 #include <gtest/gtest.h>
 
@@ -17,33 +17,14 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
 #include "TestPaths.h"
-#include "batch/BatchDriver.h"
 #include "batch/LogFile.h"
+#include "host/LibreOfficeHost.h"
 #include "ui/ErrorLog.h"
-#include "ui/FormSettings.h"
-#include "extract/ExtractionResults.h"
-#include "host/HostError.h"
-#include "host/MemoryFigures.h"
-#include "rules/GridPicker.h"
-#include "rules/QuickAdd.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
-#include "ui/qt/MainWindowView.h"
+#include "ui/qt/MainWindowView.h"  // with the models and logic its ports need
 
 namespace sheetwise::test {
 
-class RefusingOffice final : public host::Application {
- public:
-  std::unique_ptr<host::Workbook> open(const std::string& path, host::OpenMode) override {
-    throw host::HostError("cannot open " + path);
-  }
-};
-
-class SetMemory final : public host::MemoryFigures {
- public:
-  host::MemoryStatus status{1000, 1000};
-  host::MemoryStatus read() override { return status; }
-};
+using Lines = std::vector<std::string>;
 
 // The child widget of that name; throws when there is none.
 template <typename W>
@@ -56,8 +37,8 @@ W& Child(QObject& parent, const char* name) {
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    ui::qt::MainWindowPorts ports{dialogs,  opener, memory, driver, quickAdd, picker, form2, results, log.entries(),
-                                  [this] { ++cleanUps; }, [this] { ++ends; }};
+    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, results,
+                                  log.entries(), [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
 
@@ -68,22 +49,15 @@ class WindowFixture : public ::testing::Test {
 
   void click(const char* button) { QTest::mouseClick(&widget<QWidget>(button), Qt::LeftButton); }
 
-  // Letters and digits as key presses; Chinese text as an input method commits it.
+  // Text as an input method commits it: the field takes it as typed.
   void type(const char* field, const char* text) {
-    QWidget& target = widget<QWidget>(field);
-    for (const QChar c : QString::fromUtf8(text)) {
-      if (c.unicode() < 0x80) {
-        QTest::keyClick(&target, c.toLatin1());
-      } else {
-        QInputMethodEvent commit;
-        commit.setCommitString(c);
-        QApplication::sendEvent(&target, &commit);
-      }
-    }
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8(text));
+    QApplication::sendEvent(&widget<QWidget>(field), &commit);
   }
 
-  std::vector<std::string> shownLines(const char* list) {
-    std::vector<std::string> lines;
+  Lines shownLines(const char* list) {
+    Lines lines;
     auto& l = widget<QListWidget>(list);
     for (int i = 0; i < l.count(); ++i) lines.push_back(l.item(i)->text().toStdString());
     return lines;
@@ -94,27 +68,19 @@ class WindowFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   ScriptedFileOpener opener;
   ScriptedClock clock{{2024, 5, 6, 7, 8, 9}};
-  SetMemory memory;
-  RefusingOffice office;
+  host::ProcMemoryFigures memory;
   TempDir scratch;
   batch::LogFile logFile{clock, scratch.path() / "错误日志.log"};
   ui::ErrorLog log{form, logFile};
-  std::vector<std::string> processed;
-  std::function<void(const std::string&)> process;  // set: what processing a file does
-  std::vector<std::string> extracted;
-  int officeEndings = 0;
+  std::function<void(const std::string&)> process = [](const std::string&) {};
   int cleanUps = 0;
   int ends = 0;
   extract::ExtractionResults results;
   batch::BatchDriver driver{form,
-                            {dialogs, clock, logFile,
-                             [this](const std::string& p) {
-                               processed.push_back(p);
-                               if (process) process(p);
-                             },
-                             [this](const std::string& p) { extracted.push_back(p); }, [this] { ++officeEndings; }}};
+                            {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
+                             [](const std::string&) {}, [] {}}};
   rules::GridPicker picker{form2, form, dialogs};
-  rules::QuickAdd quickAdd{form, form2, dialogs, office};
+  rules::QuickAdd quickAdd{form, form2, dialogs, SharedHost()};
   std::unique_ptr<ui::qt::MainWindowView> window;
 };
 
