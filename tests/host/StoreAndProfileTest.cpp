@@ -12,8 +12,8 @@
 #include <fstream>
 
 #include "TestPaths.h"
+#include "Unprivileged.h"
 #include "host/FileDescriptor.h"
-#include "host/HostError.h"
 #include "host/OfficeProcess.h"
 #include "host/SafeStore.h"
 
@@ -35,7 +35,8 @@ TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);  // a writer still at work
 
   RemoveAbandonedSaveFolders(dir.path());
-  EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + alive.filename().string() + "/book.xls\nbook.xls\n");
+  const std::string kept = alive.filename().string();
+  EXPECT_EQ(dir.listing(), kept + "\n" + kept + "/book.xls\nbook.xls\n");
 }
 
 TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
@@ -64,20 +65,21 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
-TEST(PrivateProfiles, WithoutHomeOrCacheVariablesTheRootIsPrivate) {
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  const std::string cache = std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME") : "";
-  ::unsetenv("HOME");
-  ::setenv("XDG_CACHE_HOME", "relative/cache", 1);  // not absolute: not used
-  const fs::path root = DefaultCacheRoot();
-  ::setenv("HOME", home.c_str(), 1);
-  if (cache.empty()) ::unsetenv("XDG_CACHE_HOME"); else ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-
-  EXPECT_TRUE(root.is_absolute()) << root;
-  EXPECT_NE(root.string().find("sheetwise"), std::string::npos) << root;
-  if (root.string().starts_with(fs::temp_directory_path().string())) {
-    EXPECT_TRUE(IsPrivateFolder(root.parent_path())) << root;  // no usable home: a folder of this user's own
-  }
+// A user whose home is unusable ("nobody"'s does not exist) and whose cache
+// variable is relative gets a private folder under the temporary folder, never
+// one relative to where the program was started.
+TEST(PrivateProfiles, WithoutAUsableHomeTheRootIsPrivate) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can run this as a user without a home";
+  TempDir temp;
+  fs::permissions(temp.path(), fs::perms::all);
+  const std::string root = test::AsUnprivileged([&] {
+    ::setenv("TMPDIR", temp.path().c_str(), 1);
+    ::unsetenv("HOME");
+    ::setenv("XDG_CACHE_HOME", "relative/cache", 1);
+    const fs::path root = DefaultCacheRoot();
+    return root.string() + (IsPrivateFolder(root.parent_path()) ? "" : " (not private)");
+  });
+  EXPECT_EQ(root, (temp.path() / "sheetwise-65534/cache").string());
 }
 
 }  // namespace
