@@ -62,9 +62,8 @@ TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
                            "hidden_and_veryhidden_sheets.xls", "wps_office_written.xls", "date1904_system.xls",
                            "japanese_sheetnames_defined_names.xls", "vba_macro.xls", "complex_merged_cells.xls",
                            "cjk_sheetnames_merged_rowheights.xls", "first_sheet_hidden.xls",
-                           "freeze_panes_4_sheets.xls"}) {
+                           "freeze_panes_4_sheets.xls"})
     paths.push_back(test::Corpus(name));
-  }
   ExpectSavedCopiesKeepEverything(paths);
 }
 
