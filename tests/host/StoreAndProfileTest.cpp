@@ -1,11 +1,9 @@
-// What keeps a file from being read or stored, said from the real error;
-// hidden saving folders removed only once their writer has gone; office
-// profiles only in folders private to this user.
+// What keeps a file from being read or stored, from the real error; hidden saving
+// folders removed once their writer has gone; profiles only in private folders.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 
 #include <fstream>
 
@@ -33,25 +31,22 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   fs::create_directories(dir / "shut/inner");
   fs::permissions(dir / "shut", fs::perms::owner_read | fs::perms::others_read);
   fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
-  const struct {
-    const char* name;
-    std::string says;
-    bool store;
-  } cases[] = {{"closed.xls", "no permission to read " + dir / "closed.xls", false},
-               {"shut/inner/book.xls", "no permission to open the folder " + dir / "shut", false},
-               {"new.xls", "no permission to write into the folder " + dir.path().string(), true},
-               {"shut", dir / "shut is a folder, not a file", true}};
-  for (const auto& c : cases) {
+  const std::tuple<const char*, std::string, bool> cases[] = {
+      {"closed.xls", "no permission to read " + dir / "closed.xls", false},
+      {"shut/inner/book.xls", "no permission to open the folder " + dir / "shut", false},
+      {"new.xls", "no permission to write into the folder " + dir.path().string(), true},
+      {"shut", dir / "shut is a folder, not a file", true}};
+  for (const auto& [name, says, store] : cases) {
     const std::string said = test::AsUnprivileged([&]() -> std::string {
-      if (!c.store) return UnreadableReason(dir / c.name).value_or("readable");
+      if (!store) return UnreadableReason(dir / name).value_or("readable");
       try {
-        StoreReplacing(dir / c.name, [](const fs::path&) { throw HostError("the writer was called"); });
+        StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); });
       } catch (const HostError& e) {
         return e.what();
       }
       return "stored";
     });
-    EXPECT_EQ(said, c.says) << "case " << c.name;
+    EXPECT_EQ(said, says) << "case " << name;
   }
   fs::permissions(dir / "shut", fs::perms::owner_all);
 }
@@ -75,9 +70,9 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   TempDir dir;
   const fs::path root = dir.path() / "office-profiles";
   fs::create_directories(root / "slot-0");
-  ::chmod((root / "slot-0").c_str(), 0777);
+  fs::permissions(root / "slot-0", fs::perms::all);
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), root / "slot-1");
-  ::chmod(root.c_str(), 0777);
+  fs::permissions(root, fs::perms::all);
   TempDir temp;
   const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
   ::setenv("TMPDIR", temp.path().c_str(), 1);
