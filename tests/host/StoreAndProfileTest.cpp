@@ -20,10 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-// As a user without privileges: a file, and a folder on the way to one, closed
-// to them; stores refused before anything is written, into a folder they
-// cannot write or over a folder. (A full disk, links to nothing and missing
-// folders: RunReport, through the real office.)
+// As a user without privileges; stores are refused before anything is written.
+// (A full disk, links to nothing, missing folders: RunReport, through the office.)
 TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   TempDir dir;
   std::ofstream(dir / "closed.xls") << "x";
