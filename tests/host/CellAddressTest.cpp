@@ -9,11 +9,11 @@ namespace {
 
 TEST(ParseAddress, CellsRangesRowsAndColumnsWithinTheSheet) {
   const std::tuple<const char*, int, int, int, int> cases[] = {
-      {"$B$7:c8", 7, 2, 8, 3},      {"C8:B7", 7, 2, 8, 3},  // corners in any order
-      {"3:9", 3, 1, 9, kMaxColumns}, {"AA:AA", 1, 27, kMaxRows, 27}, {"IV65536", 65536, 256, 65536, 256}};
+      {"$B$7:c8", 7, 2, 8, 3}, {"C8:B7", 7, 2, 8, 3}, {"3:9", 3, 1, 9, kMaxColumns},
+      {"AA:AA", 1, 27, kMaxRows, 27}, {"IV65536", 65536, 256, 65536, 256}};
   for (const auto& [address, r1, c1, r2, c2] : cases) {
-    const auto rect = ParseAddress(address).value_or(CellRect{});
-    EXPECT_EQ(std::tuple(rect.firstRow, rect.firstColumn, rect.lastRow, rect.lastColumn), std::tuple(r1, c1, r2, c2))
+    const auto r = ParseAddress(address).value_or(CellRect{});
+    EXPECT_EQ(std::tuple(r.firstRow, r.firstColumn, r.lastRow, r.lastColumn), std::tuple(r1, c1, r2, c2))
         << address;
   }
   for (const char* bad : {"", "5", "B", "B0", "B7:", ":B7", "IW1", "A65537", "B7:5", "B-1", "7B", "B 7", "正行",

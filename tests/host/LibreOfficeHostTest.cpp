@@ -23,11 +23,11 @@ using test::TempDir;
 // Every value, formula results too, as another reader sees them, and the
 // active sheet, which a hidden load does not report: text results must not be
 // written as 0. Nothing else is left beside them.
-void ExpectSavedCopiesKeepEverything(std::string (*where)(const std::string&), const std::vector<std::string>& names) {
+void ExpectSavedCopiesKeepAll(std::string (*path)(const std::string&), std::vector<std::string> names) {
   for (const auto& name : names) {
     SCOPED_TRACE(name);
     TempDir dir;
-    const std::string in = dir.copy(where(name), "in.xls");
+    const std::string in = dir.copy(path(name), "in.xls");
     const auto before = test::ReadWithXlrd(in);
     auto book = SharedHost().open(in, OpenMode::Edit);
     EXPECT_EQ(book->activeSheet()->name(), before.sheets[before.activeSheet()].name);
@@ -47,23 +47,21 @@ void ExpectSavedCopiesKeepEverything(std::string (*where)(const std::string&), c
 }
 
 TEST(LibreOfficeHost, SavedCopiesKeepEverything) {
-  ExpectSavedCopiesKeepEverything(test::Fixture, {"sheets.xls", "second_active.xls"});
+  ExpectSavedCopiesKeepAll(test::Fixture, {"sheets.xls", "second_active.xls"});
 }
 
 // On protected sheets formulas cannot be entered again (empty text results
 // there are still written as 0); some first sheets are hidden.
 TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
   SHEETWISE_REQUIRE_CORPUS();
-  ExpectSavedCopiesKeepEverything(
-      test::Corpus, {"styled_formulas_merged_condfmt.xls", "multiline_text_crlf.xls", "rich_text_runs.xls",
-                     "realworld_report_7_sheets.xls", "cjk_single_sheet_borders_merged.xls",
-                     "hidden_and_veryhidden_sheets.xls", "wps_office_written.xls", "date1904_system.xls",
-                     "japanese_sheetnames_defined_names.xls", "vba_macro.xls", "complex_merged_cells.xls",
-                     "cjk_sheetnames_merged_rowheights.xls", "first_sheet_hidden.xls", "freeze_panes_4_sheets.xls"});
+  ExpectSavedCopiesKeepAll(test::Corpus, {"styled_formulas_merged_condfmt.xls",
+      "multiline_text_crlf.xls", "rich_text_runs.xls", "vba_macro.xls", "realworld_report_7_sheets.xls",
+      "cjk_single_sheet_borders_merged.xls", "date1904_system.xls", "hidden_and_veryhidden_sheets.xls",
+      "wps_office_written.xls", "japanese_sheetnames_defined_names.xls", "complex_merged_cells.xls",
+      "first_sheet_hidden.xls", "cjk_sheetnames_merged_rowheights.xls", "freeze_panes_4_sheets.xls"});
 }
 
-// Cells read as text as the sheet shows them, by one cell and by the whole
-// used area alike: dates, times and truth values by what they are.
+// Cells as the sheet shows them, one by one and as the used area: dates, times, truth values.
 TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   TempDir dir;
   test::WriteTableWorkbook(dir / "values.xls", "ok,2024-01-31,12:30:00,TRUE,2.5\n");
@@ -87,9 +85,8 @@ std::string OpenFailure(const std::string& path) {
 // or temporary file beside it.
 TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
   TempDir dir;
-  const std::pair<std::string, std::string> written[] = {
-      {"page.xls", "<html><body><table><tr><td>1</td></tr></table></body></html>"}, {"empty.xls", ""}};
-  for (const auto& [name, bytes] : written) std::ofstream(dir / name) << bytes;
+  std::ofstream(dir / "page.xls") << "<html><body><table><tr><td>1</td></tr></table></body></html>";
+  std::ofstream(dir / "empty.xls");
   dir.copyFixture("sheets.xlsx", "xlsx.xls");
   dir.copyFixture("large.xls", "cut.xls");
   fs::resize_file(dir / "cut.xls", fs::file_size(dir / "cut.xls") / 2);
@@ -146,7 +143,6 @@ TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
   ::kill(killed, SIGKILL);
   office.open(test::Fixture("sheets.xls"), OpenMode::Edit)->saveAs(dir / "out.xls");
   EXPECT_EQ(dir.listing(), "out.xls\n");
-  EXPECT_NE(office.officePid(), killed);
 }
 
 TEST(LibreOfficeHost, ASaveInterruptedByKillingTheOfficeLeavesTheTargetWhole) {

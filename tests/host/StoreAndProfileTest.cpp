@@ -26,7 +26,7 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   TempDir dir;
   std::ofstream(dir / "closed.xls") << "x";
   fs::permissions(dir / "closed.xls", fs::perms::none);
-  fs::create_directories(dir / "shut/inner");
+  fs::create_directory(dir / "shut");
   fs::permissions(dir / "shut", fs::perms::owner_read | fs::perms::others_read);
   fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
   const std::tuple<const char*, std::string, bool> cases[] = {
@@ -46,7 +46,6 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
     });
     EXPECT_EQ(said, says) << "case " << name;
   }
-  fs::permissions(dir / "shut", fs::perms::owner_all);
 }
 
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
@@ -74,17 +73,16 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   TempDir temp;
   const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
   ::setenv("TMPDIR", temp.path().c_str(), 1);
-  const fs::path fallback = temp.path() / ("sheetwise-" + std::to_string(::getuid())) / "office-profiles/slot-0";
-  EXPECT_EQ(ProfileSlot(dir.path()).directory(), fallback);
+  const fs::path spare = temp.path() / ("sheetwise-" + std::to_string(::getuid())) / "office-profiles/slot-0";
+  EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   fs::remove_all(root);
   fs::create_directory_symlink(dir.path(), root);
-  EXPECT_EQ(ProfileSlot(dir.path()).directory(), fallback);
+  EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
-// A user whose home is unusable ("nobody"'s does not exist) and whose cache
-// variable is relative gets a private folder under the temporary folder, never
-// one relative to where the program was started.
+// Without a usable home ("nobody"'s does not exist) and with a relative cache variable: a
+// private folder under the temporary folder, never one relative to the working folder.
 TEST(PrivateProfiles, WithoutAUsableHomeTheRootIsPrivate) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can run this as a user without a home";
   TempDir temp;

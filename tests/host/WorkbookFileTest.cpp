@@ -7,8 +7,7 @@
 namespace sheetwise::host {
 namespace {
 
-// Which foreign file is which, and what a damaged one says: the office host's
-// tests, through opening.
+// Foreign and damaged files: the office host's tests, through opening.
 TEST(CorpusInspectWorkbookFile, NamesTheFilterOfOlderFormats) {
   SHEETWISE_REQUIRE_CORPUS();
   EXPECT_EQ(InspectWorkbookFile(test::Corpus("biff4_excel4_worksheet.xls")).filterName, "MS Excel 4.0");
