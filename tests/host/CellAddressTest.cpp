@@ -16,8 +16,8 @@ TEST(ParseAddress, CellsRangesRowsAndColumnsWithinTheSheet) {
     EXPECT_EQ(std::tuple(r.firstRow, r.firstColumn, r.lastRow, r.lastColumn), std::tuple(r1, c1, r2, c2))
         << address;
   }
-  for (const char* bad : {"", "5", "B", "B0", "B7:", ":B7", "IW1", "A65537", "B7:5", "B-1", "7B", "B 7", "正行",
-                          "5.0:5.0", "B7:C8:D9"}) {
+  for (const char* bad : {"", "5", "B", "B0", "B7:", ":B7", "IW1", "A65537", "B7:5", "B-1", "7B", "B 7",
+                          "正行", "5.0:5.0", "B7:C8:D9"}) {
     EXPECT_FALSE(ParseAddress(bad).has_value()) << bad;
   }
   EXPECT_EQ(ColumnLetters(26) + ColumnLetters(27) + ColumnLetters(256), "ZAAIV");
