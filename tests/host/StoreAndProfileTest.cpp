@@ -1,17 +1,15 @@
-// Hidden saving folders are removed only once their writer has gone; office
-// profiles are used only in folders private to this user.
+// What keeps a file from being read or stored, from the real error; hidden saving
+// folders removed once their writer has gone; profiles only in private folders.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "TestPaths.h"
+#include "Unprivileged.h"
+#include "host/FailureReason.h"
 #include "host/FileDescriptor.h"
 #include "host/HostError.h"
 #include "host/OfficeProcess.h"
@@ -22,62 +20,81 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
+// As a user without privileges; stores are refused before anything is written.
+// (A full disk, links to nothing, missing folders: RunReport, through the office.)
+TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
+  TempDir dir;
+  std::ofstream(dir / "closed.xls") << "x";
+  fs::permissions(dir / "closed.xls", fs::perms::none);
+  fs::create_directory(dir / "shut");
+  fs::permissions(dir / "shut", fs::perms::owner_read | fs::perms::others_read);
+  fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+  const std::tuple<const char*, std::string, bool> cases[] = {
+      {"closed.xls", "no permission to read " + dir / "closed.xls", false},
+      {"shut/inner/book.xls", "no permission to open the folder " + dir / "shut", false},
+      {"new.xls", "no permission to write into the folder " + dir.path().string(), true},
+      {"shut", dir / "shut is a folder, not a file", true}};
+  for (const auto& [name, says, store] : cases) {
+    const std::string said = test::AsUnprivileged([&]() -> std::string {
+      if (!store) return UnreadableReason(dir / name).value_or("readable");
+      try {
+        StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); });
+      } catch (const HostError& e) {
+        return e.what();
+      }
+      return "stored";
+    });
+    EXPECT_EQ(said, says) << "case " << name;
+  }
+}
+
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   TempDir dir;
   const fs::path alive = dir.path() / (std::string(kStoreFolderPrefix) + "alive1");
   const fs::path gone = dir.path() / (std::string(kStoreFolderPrefix) + "gone12");
-  for (const auto& folder : {alive, gone}) {
-    fs::create_directories(folder);
-    std::ofstream(folder / "book.xls") << "half a workbook";
-  }
+  for (const auto& folder : {alive, gone}) fs::create_directories(folder);
+  std::ofstream(gone / "book.xls") << "half a workbook";
   std::ofstream(dir / "book.xls") << "the user's";
   const FileDescriptor writer(::open(alive.c_str(), O_RDONLY | O_DIRECTORY));
   ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);  // a writer still at work
-
   RemoveAbandonedSaveFolders(dir.path());
-  EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + alive.filename().string() + "/book.xls\nbook.xls\n");
+  EXPECT_EQ(dir.listing(), alive.filename().string() + "\nbook.xls\n");
 }
 
+// A slot, or the folder of all slots, that others can write or that is a link
+// planted in its place is passed over for a private one.
 TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   TempDir dir;
   const fs::path root = dir.path() / "office-profiles";
   fs::create_directories(root / "slot-0");
-  ::chmod((root / "slot-0").c_str(), 0777);  // prepared by someone else
-  {
-    const ProfileSlot slot(dir.path());
-    EXPECT_EQ(slot.directory(), root / "slot-1");
-    EXPECT_TRUE(IsPrivateFolder(slot.tempDirectory()));
-  }
-  ::chmod(root.c_str(), 0777);
-  TempDir temp;  // the fallback goes under the temporary folder
+  fs::permissions(root / "slot-0", fs::perms::all);
+  EXPECT_EQ(ProfileSlot(dir.path()).directory(), root / "slot-1");
+  fs::permissions(root, fs::perms::all);
+  TempDir temp;
   const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
   ::setenv("TMPDIR", temp.path().c_str(), 1);
-  const auto usedInstead = [&] {
-    const ProfileSlot slot(dir.path());
-    EXPECT_TRUE(slot.directory().string().starts_with(temp.path().string())) << slot.directory();
-    EXPECT_TRUE(IsPrivateFolder(slot.directory().parent_path().parent_path()));
-  };
-  usedInstead();
+  const fs::path spare = temp.path() / ("sheetwise-" + std::to_string(::getuid())) / "office-profiles/slot-0";
+  EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   fs::remove_all(root);
-  fs::create_directory_symlink(dir.path(), root);  // a link planted in its place
-  usedInstead();
+  fs::create_directory_symlink(dir.path(), root);
+  EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
-TEST(PrivateProfiles, WithoutHomeOrCacheVariablesTheRootIsPrivate) {
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  const std::string cache = std::getenv("XDG_CACHE_HOME") ? std::getenv("XDG_CACHE_HOME") : "";
-  ::unsetenv("HOME");
-  ::setenv("XDG_CACHE_HOME", "relative/cache", 1);  // not absolute: not used
-  const fs::path root = DefaultCacheRoot();
-  ::setenv("HOME", home.c_str(), 1);
-  if (cache.empty()) ::unsetenv("XDG_CACHE_HOME"); else ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-
-  EXPECT_TRUE(root.is_absolute()) << root;
-  EXPECT_NE(root.string().find("sheetwise"), std::string::npos) << root;
-  if (root.string().starts_with(fs::temp_directory_path().string())) {
-    EXPECT_TRUE(IsPrivateFolder(root.parent_path())) << root;  // no usable home: a folder of this user's own
-  }
+// Without a usable home ("nobody"'s does not exist) and with a relative cache variable: a
+// private folder under the temporary folder, never one relative to the working folder.
+TEST(PrivateProfiles, WithoutAUsableHomeTheRootIsPrivate) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can run this as a user without a home";
+  TempDir temp;
+  fs::permissions(temp.path(), fs::perms::all);
+  const std::string root = test::AsUnprivileged([&] {
+    ::setenv("TMPDIR", temp.path().c_str(), 1);
+    ::unsetenv("HOME");
+    ::setenv("XDG_CACHE_HOME", "relative/cache", 1);
+    const fs::path root = DefaultCacheRoot();
+    return root.string() + (IsPrivateFolder(root.parent_path()) ? "" : " (not private)");
+  });
+  EXPECT_EQ(root, (temp.path() / "sheetwise-65534/cache").string());
 }
 
 }  // namespace
