@@ -52,46 +52,60 @@ class ExtractionRunTest : public ::testing::Test {
   ExtractionRun run{office, log};
 };
 
+class CorpusExtractionRunTest : public ExtractionRunTest {};
+
+// Sheet1: D2 holds text that looks like an error value, E2 is covered by a
+// merge, G9 and G10 hold error values.
 const std::string kSheets = test::Fixture("sheets.xls");
-// Its first sheet, not the active one, holds A1 姓名, B1 col2, AA1 col27, A2
-// value and B5 one.
+// Its first sheet, not the active one, holds A1 姓名, B1 col2, AA2 1, A2 value.
 const std::string kFirstNotActive = test::Fixture("second_active.xls");
 
-// Any tag reads a cell; the column is the first character of its field, the
-// row keeps its text as typed.
-TEST_F(ExtractionRunTest, EntriesGiveOneLinePerCellInReadingOrderFromOneOpening) {
-  entries = {"{小偷}1|AB|", "{小偷}02|C|", "{插入行}1|[|"};
+// Any tag reads a cell of the first sheet as shown; the column is the first
+// character of its field, the row keeps its text as typed. A line is the row
+// text, the column number and the cell's text.
+TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOpening) {
+  entries = {"{小偷}1|AB|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
   extract(kSheets);
   extract(kFirstNotActive);
-  EXPECT_EQ(lines, (Lines{"11Date", "02365", "127", "11姓名", "023", "127col27"}));
-  EXPECT_EQ(results[1], (ExtractionRecord{kSheets, "02", 2, 3, "65"}));
-  EXPECT_EQ(results[5].path, kFirstNotActive);
+  EXPECT_EQ(lines, (Lines{"11Date", "03344.66", "227", "212014-05-15", "24#NULL", "25", "5003", "11姓名", "033",
+                          "2271", "21value", "24", "25", "5003"}));
+  EXPECT_EQ(results[1], (ExtractionRecord{kSheets, "03", 3, 3, "44.66"}));
+  EXPECT_EQ(results[7].path, kFirstNotActive);
   EXPECT_EQ(office.opened, (Lines{kSheets, kFirstNotActive}));
   EXPECT_TRUE(log.entries().empty());
 }
 
 // The lines before the failing entry stay, the entries after it are not read,
-// the workbook is logged and the next workbook is read in full.
+// the workbook is logged; the next workbook is read in full.
 TEST_F(ExtractionRunTest, AFailedReadOrOpeningEndsOnlyItsWorkbook) {
-  entries = {"{小偷}1|A|", "{小偷}9|G|", "{小偷}1|B|"};
+  for (const std::string bad : {"{小偷}x|B|", "5|B|", "{小偷}5", "{小偷}5|龍|", "{小偷}99999999999|A|", "{小偷}0|A|",
+                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|", "{小偷}9|G|", "{小偷}10|G|"}) {
+    lines.clear();
+    log = {};
+    entries = {"{小偷}1|A|", bad, "{小偷}1|B|"};
+    extract(kSheets);
+    EXPECT_EQ(lines, Lines{"11Date"}) << "case " << bad;
+    EXPECT_EQ(logged(), Lines{"处理异常：" + kSheets}) << "case " << bad;
+  }
+  lines.clear();
+  log = {};
   const std::string missing = dir / "missing.xls";
-  extract(kSheets);  // G9 holds =1/0
   extract(missing);
   extract(kFirstNotActive);
-  EXPECT_EQ(lines, (Lines{"11Date", "11姓名", "97", "12col2"}));
-  EXPECT_EQ(logged(), (Lines{"处理异常：" + kSheets, "处理异常：" + missing}));
+  EXPECT_EQ(lines, (Lines{"11姓名", "107", "12col2"}));
+  EXPECT_EQ(logged(), Lines{"处理异常：" + missing});
   EXPECT_FALSE(log.entries()[0].reason.empty());
 }
 
-TEST_F(ExtractionRunTest, EntriesThatNameNoCellEndTheWorkbookLikeAFailedRead) {
-  for (const std::string entry : {"{小偷}x|B|", "5|B|", "{小偷}5", "{小偷}5|龍|", "{小偷}99999999999|A|"}) {
-    lines.clear();
-    log = {};
-    entries = {"{小偷}1|A|", entry, "{小偷}1|B|"};
-    extract(kFirstNotActive);
-    EXPECT_EQ(lines, Lines{"11姓名"}) << "case " << entry;
-    EXPECT_EQ(logged(), Lines{"处理异常：" + kFirstNotActive}) << "case " << entry;
+TEST_F(CorpusExtractionRunTest, HiddenFirstSheetIsReadEncryptedWorkbooksAndStoredErrorValuesFail) {
+  SHEETWISE_REQUIRE_CORPUS();
+  entries = {"{小偷}1|A|", "{小偷}2|A|"};
+  for (const char* name : {"first_sheet_hidden.xls", "encrypted_xor_password.xls", "error_values_formulas.xls"}) {
+    extract(test::Corpus(name));
   }
+  EXPECT_EQ(lines, (Lines{"11column a", "212", "11Error"}));  // A2 of the last holds #NULL! as a value
+  EXPECT_EQ(logged(), (Lines{"处理异常：" + test::Corpus("encrypted_xor_password.xls"),
+                             "处理异常：" + test::Corpus("error_values_formulas.xls")}));
 }
 
 TEST_F(ExtractionRunTest, AnEmptyEntryListOpensNothing) {
