@@ -22,23 +22,18 @@ using test::XlsSheet;
 // G9 holds =1/0.
 const std::string kSheets = test::Fixture("sheets.xls");
 
-void ApplyAll(host::Workbook& book, const std::vector<std::string>& ruleStrings, const std::string& sheetName) {
-  auto active = book.activeSheet();
-  auto named = book.worksheet(sheetName);
-  const RuleTarget target{book, *active, *named, sheetName};
-  for (const auto& rule : ruleStrings) {
-    const auto fields = rules::SplitFields(rule);
-    const auto kind = rules::KindOf(fields[0]);
-    if (RuleActs(kind, fields)) ApplyRule(kind, fields, target);
-  }
-}
-
 // Applies the rules to a workbook and reads the first sheet of the saved file.
 XlsSheet Edited(const std::vector<std::string>& ruleStrings, const std::string& path = kSheets,
                 const std::string& sheetName = "Sheet1") {
   test::TempDir dir;
   auto book = SharedHost().open(path, host::OpenMode::Edit);
-  ApplyAll(*book, ruleStrings, sheetName);
+  auto active = book->activeSheet();
+  auto named = book->worksheet(sheetName);
+  for (const auto& rule : ruleStrings) {
+    const auto fields = rules::SplitFields(rule);
+    const auto kind = rules::KindOf(fields[0]);
+    if (RuleActs(kind, fields)) ApplyRule(kind, fields, {*book, *active, *named, sheetName});
+  }
   book->saveAs(dir / "out.xls");
   return ReadWithXlrd(dir / "out.xls").sheets[0];
 }
@@ -59,14 +54,9 @@ TEST(RuleOperations, ValuesLandWhereExcelPutsThem) {
     std::vector<Cell> cells;
   };
   const Case cases[] = {
-      {"insert at row 1",
-       {"{插入行}|正行|1", "{插入行}|正行|1"},
-       {{1, 2, ""}, {2, 2, ""}, {3, 2, "Name"}, {10, 2, "名字8"}}},
-      {"delete row", {"{删除行}|正行|3"}, {{2, 2, "张三"}, {3, 2, "名字4"}, {7, 2, "名字8"}}},
-      {"delete column", {"{删除列}|整列|C"}, {{1, 3, "Note"}, {3, 2, "李四"}}},
-      {"other modes",
-       {"{插入行}|整列|2", "{删除行}|整列|2", "{删除列}|正行|A"},
-       {{1, 1, "Date"}, {2, 2, "张三"}, {8, 6, "A-8"}}},
+      {"row and column deletions",  // the other modes first, so that none can undo another
+       {"{删除行}|整列|2", "{插入行}|整列|2", "{删除列}|正行|A", "{删除行}|正行|3", "{删除列}|整列|C"},
+       {{1, 1, "Date"}, {2, 2, "张三"}, {3, 2, "名字4"}, {1, 3, "Note"}, {3, 3, "line 4"}, {7, 5, "A-8"}}},
       {"replace cell",
        {"1|H|42", "2|H|007", "3|H|=1+2", "4|H|=\"ab\"&\"cd\"", "5|H|=SUM(1,2)", "6|H|=IF(H1>40,\"big\",\"small\")",
         "7|H|=Sheet1!H1&\"x\"", "8|H|=1/0", "9|G|", "2|AB|first", "2.5|B|even"},
