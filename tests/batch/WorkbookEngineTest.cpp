@@ -40,27 +40,16 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// B2 holds 张三, not Name: the workbook is left as it was. (Saved elsewhere, it
-// is copied unchanged: the batch command's tree run.)
-TEST_F(WorkbookEngineTest, FiringVetoLogsAndLeavesTheWorkbookInPlaceAlone) {
-  settings.veto = {"1.5", "B", "Name"};  // the row rounds to 2
-  settings.rules = {"2|A|edited"};
-  settings.inPlace = true;
-  const std::string before = test::ReadFile(path);
-  process();
-  EXPECT_EQ(logged(), Entries{"触发否决条件：<file/>" + path + "</file>"});
-  EXPECT_EQ(test::ReadFile(path), before);
-  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
-}
-
 // A veto that cannot be read, a missing named sheet, or a rule list that fails
 // before any rule acted is a processing error; once a rule acted or the save
-// began, a rule failure. Either way nothing is saved, and naming rules that
-// lead back to the source do not write over it.
-TEST_F(WorkbookEngineTest, FailuresAreLoggedByWhetherARuleActedAndNothingIsSaved) {
+// began, a rule failure. Neither a fired veto nor a failure writes anything,
+// in place or elsewhere: naming rules that lead back to the source do not
+// write over it.
+TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   const std::string processing = "处理异常：" + path;
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
   const std::tuple<std::string, VetoCondition, Entries, std::string> cases[] = {
+      {"Sheet1", {"1.5", "B", "Name"}, {"2|A|x"}, "触发否决条件：<file/>" + path + "</file>"},  // B2 holds 张三
       {"Sheet1", {"row", "A", ""}, {}, processing},
       {"Sheet1", {"1", "1", ""}, {}, processing},  // column below 1
       {"Sheet1", {"9", "G", ""}, {}, processing},  // an error value: =1/0
@@ -69,6 +58,8 @@ TEST_F(WorkbookEngineTest, FailuresAreLoggedByWhetherARuleActedAndNothingIsSaved
       {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed},
       {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed},
   };
+  const std::string before = test::ReadFile(path);
+  settings.inPlace = true;
   Entries expected;
   for (const auto& [sheet, veto, ruleList, entry] : cases) {
     settings.sheetName = sheet;
@@ -77,15 +68,15 @@ TEST_F(WorkbookEngineTest, FailuresAreLoggedByWhetherARuleActedAndNothingIsSaved
     process();
     expected.push_back(entry);
   }
+  settings.inPlace = false;
   settings.naming.saveFolder = dir / "missing/";
   process();
   settings.naming = {dir / "in/", dir / "in/", "", "", "", "", ""};
-  const auto before = fs::last_write_time(path);
   process();
   expected.insert(expected.end(), 2, failed);
   EXPECT_EQ(logged(), expected);
   EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
-  EXPECT_EQ(fs::last_write_time(path), before);
+  EXPECT_EQ(test::ReadFile(path), before);
 }
 
 // second_active.xls: Sheet1 comes first, the second sheet is the active one.
