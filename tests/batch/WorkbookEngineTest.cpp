@@ -1,5 +1,4 @@
-// One workbook end to end through the real office, driven by the plain
-// settings value: what is saved, where, and which log entries are written.
+// One workbook end to end through the real office, driven by the plain settings value.
 
 #include "batch/WorkbookEngine.h"
 
@@ -79,22 +78,11 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   EXPECT_EQ(test::ReadFile(path), before);
 }
 
-// second_active.xls: Sheet1 comes first, the second sheet is the active one.
-TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) {
+// second_active.xls: Sheet1 comes first, the second sheet (数据, A2 holds 1)
+// is the active one. Over two hundred workbooks the office's memory stays flat.
+TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {
   dir.copyFixture("second_active.xls", "in/book.xls");
-  const auto before = ReadWithXlrd(path);
-  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1"};
-  process();
-  EXPECT_EQ(logged(), Entries{});
-  const auto after = ReadWithXlrd(output);
-  EXPECT_EQ(after.sheets[0].name, "改名");
-  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
-  EXPECT_EQ(after.sheets[1].value(1, 1), before.sheets[1].value(2, 1));
-  EXPECT_EQ(after.activeSheet(), 1);
-}
-
-TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
-  settings.rules = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
+  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"};
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
     process();
@@ -105,6 +93,11 @@ TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
               atEnd / 1048576.0);
   EXPECT_EQ(logged(), Entries{});
   EXPECT_LT(atEnd, afterTen + 40ll * 1024 * 1024);
+  const auto after = ReadWithXlrd(output);
+  EXPECT_EQ(after.sheets[0].name, "改名");
+  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
+  EXPECT_EQ(after.sheets[1].value(1, 1), "1");
+  EXPECT_EQ(after.activeSheet(), 1);
 }
 
 }  // namespace

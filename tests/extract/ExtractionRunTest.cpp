@@ -35,7 +35,6 @@ class ExtractionRunTest : public ::testing::Test {
     return texts;
   }
 
-  test::TempDir dir;
   Lines entries;
   Lines lines;
   batch::CollectedLog log;
@@ -55,7 +54,7 @@ const std::string kFirstNotActive = test::Fixture("second_active.xls");
 // character of its field, the row keeps its text as typed. A line is the row
 // text, the column number and the cell's text.
 TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOpening) {
-  extract(dir / "missing.xls");  // no entries: nothing is opened
+  extract(test::Fixture("missing.xls"));  // no entries: nothing is opened
   entries = {"{小偷}1|AB|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
   extract(kSheets);
   extract(kFirstNotActive);
@@ -69,7 +68,7 @@ TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOp
 // The lines before the failing entry stay, the entries after it are not read,
 // the workbook is logged; the next workbook is read in full.
 TEST_F(ExtractionRunTest, AFailedReadOrOpeningEndsOnlyItsWorkbook) {
-  const std::string missing = dir / "missing.xls";
+  const std::string missing = test::Fixture("missing.xls");
   entries = {"{小偷}1|A|", "{小偷}10|G|", "{小偷}1|B|"};
   extract(missing);
   extract(kFirstNotActive);
