@@ -48,8 +48,8 @@ TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
 
 // Only the text between the first file markers of the selected entry is opened.
 TEST_F(ErrorLogTest, DoubleClickOpensOnlyTheFileNamedInTheSelectedEntry) {
-  form.List4.items = {ProcessingErrorEntry("/in/a.xls"), "</file>x<file/>y", "<file/></file>", "<file/>/a.xls",
-                      VetoEntry("/in/my book 1.xls"), "x<file/>/a b.xls</file>y</file>"};
+  form.List4.items = {ProcessingErrorEntry("/in/a.xls"), "</file>x<file/>y", "<file/></file>",
+                      "<file/>/a.xls", VetoEntry("/in/my book 1.xls"), "x<file/>/a b.xls</file>y</file>"};
   test::ScriptedFileOpener opener;
   for (int selection = -1; selection <= 6; ++selection) {
     form.List4.selection = selection;

@@ -7,10 +7,9 @@
 namespace sheetwise::batch {
 namespace {
 
-// Source folder replaced by the save folder as plain text (unanchored, every
-// occurrence, left to right without rescanning), the file name replacement
-// before the prefix, the path replacement on the whole result, doubled
-// separators collapsed in one pass.
+// Source folder replaced by the save folder as plain text (unanchored, every occurrence, left to
+// right without rescanning), the file name replacement before the prefix, the path replacement on
+// the whole result, doubled separators collapsed in one pass.
 TEST(BuildOutputPath, AppliesEachNamingRule) {
   const std::tuple<NamingRules, std::string, std::string> cases[] = {
       {{"/in/", "/out/", "", "", "", "", "new_"}, "/in/a/b.xls", "/out/a/new_b.xls"},

@@ -16,8 +16,7 @@ namespace {
 using test::ReadWithXlrd;
 using test::XlsMerge;
 
-// Sheet1: a bordered table A1:F8 with a bold header and the merge E1:E3;
-// G9 holds =1/0.
+// Sheet1: a bordered table A1:F8, a bold header, the merge E1:E3; G9 holds =1/0.
 const std::string kSheets = test::Fixture("sheets.xls");
 
 // Applies the rules to a workbook and reads the first sheet of the saved file.
@@ -36,32 +35,29 @@ test::XlsSheet Edited(const std::vector<std::string>& ruleStrings, const std::st
   return ReadWithXlrd(dir / "out.xls").sheets[0];
 }
 
-// Row and column rules in a mode other than 正行 for rows and 整列 for columns
-// change nothing; they come first here, so that none can undo another.
-// Replaced cells are written as typed: numbers (ISNUMBER tells) and formulas,
-// with the separators and sheet references the user types, as such, everything
-// else as text; the column is the first character of its field.
+// Rules in a mode other than 正行 (rows) or 整列 (columns) change nothing; they come first, so
+// none can undo another. Replaced cells hold numbers (ISNUMBER tells), formulas in the user's
+// syntax, or text, as typed; the column is the first character of its field.
 TEST(RuleOperations, ValuesLandWhereExcelPutsThem) {
   using Cells = std::vector<std::tuple<int, int, std::string>>;
   const std::pair<std::vector<std::string>, Cells> cases[] = {
       {{"{删除行}|整列|2", "{插入行}|整列|2", "{删除列}|正行|A", "{删除行}|正行|3", "{删除列}|整列|C"},
        {{1, 1, "Date"}, {2, 2, "张三"}, {3, 2, "名字4"}, {1, 3, "Note"}, {3, 3, "line 4"}, {7, 5, "A-8"}}},
-      {{"1|H|42", "2|H|007", "3|H|=1+2", "4|H|=\"ab\"&\"cd\"", "5|H|=SUM(1,2)", "6|H|=IF(H1>40,\"big\",\"small\")",
-        "7|H|=Sheet1!H1&\"x\"", "8|H|=1/0", "9|G|", "10|H|=ISNUMBER(H1)", "2|AB|first", "2.5|B|even"},
-       {{1, 8, "42"}, {2, 8, "007"}, {3, 8, "3"}, {4, 8, "abcd"}, {5, 8, "3"}, {6, 8, "big"}, {7, 8, "42x"},
-        {8, 8, "7"}, {9, 7, ""}, {10, 8, "1"}, {2, 1, "first"}, {2, 2, "even"}}},  // 2.5 rounds half to even
+      {{"1|H|42", "2|H|007", "3|H|=1+2", "4|H|=SUM(1,2)", "5|H|=IF(H1>40,\"big\",\"small\")", "6|H|=1/0",
+        "7|H|=Sheet1!H1&\"x\"", "8|H|=ISNUMBER(H1)", "9|G|", "2|AB|first", "2.5|B|even"},
+       {{1, 8, "42"}, {2, 8, "007"}, {3, 8, "3"}, {4, 8, "3"}, {5, 8, "big"}, {6, 8, "7"}, {7, 8, "42x"},
+        {8, 8, "1"}, {9, 7, ""}, {2, 1, "first"}, {2, 2, "even"}}},  // 2.5 rounds half to even
   };
-  for (const auto& [ruleStrings, cells] : cases) {
-    const auto after = Edited(ruleStrings);
+  for (const auto& [list, cells] : cases) {
+    const auto after = Edited(list);
     for (const auto& [row, column, value] : cells) {
-      EXPECT_EQ(after.value(row, column), value) << "case " << ruleStrings.front() << " at " << row << "," << column;
+      EXPECT_EQ(after.value(row, column), value) << "case " << list.front() << " at " << row << "," << column;
     }
   }
 }
 
-// One saved file for the rules that act on formats, sizes and the name. The
-// row inserted at 5 takes the formats of the row above and has no contents;
-// D2:E3 overlaps the merge E1:E3 and takes its place.
+// One saved file for the format, size and name rules: the row inserted at 5 takes the formats of
+// the row above and no contents; D2:E3 overlaps the merge E1:E3 and takes its place.
 TEST(RuleOperations, FormatsMergesSizesAndNameAsAnotherReaderSeesThem) {
   const auto before = ReadWithXlrd(kSheets).sheets[0];
   auto after = Edited({"{插入行}|正行|5", "{清空}|A1|C3", "{合并}|B7|C8", "{合并}|D2|E3", "{行距}|3|30",
@@ -85,8 +81,8 @@ TEST(RuleOperations, FormatsMergesSizesAndNameAsAnotherReaderSeesThem) {
             [](const XlsMerge& a, const XlsMerge& b) { return a.firstRow < b.firstRow; });
   EXPECT_EQ(after.merges, (std::vector<XlsMerge>{{2, 3, 4, 5}, {7, 8, 2, 3}}));
   ASSERT_NE(after.cell(7, 2), nullptr);  // centred both ways, not wrapped
-  const auto& merged = *after.cell(7, 2);
-  EXPECT_EQ(std::tuple(merged.horizontalAlign, merged.verticalAlign, merged.wrapped), std::tuple(2, 1, false));
+  const auto& cell = *after.cell(7, 2);
+  EXPECT_EQ(std::tuple(cell.horizontalAlign, cell.verticalAlign, cell.wrapped), std::tuple(2, 1, false));
 
   EXPECT_EQ(after.rowHeights.at(3), 600);  // twentieths of a point
   // Excel's character units for a 7-pixel digit: (w * 7 + 5) / 7 * 256.

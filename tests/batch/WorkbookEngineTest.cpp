@@ -39,11 +39,9 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// A veto that cannot be read, a missing named sheet, or a rule list that fails
-// before any rule acted is a processing error; once a rule acted or the save
-// began, a rule failure. Neither a fired veto nor a failure writes anything,
-// in place or elsewhere: naming rules that lead back to the source do not
-// write over it.
+// Before any rule acted a failure is a processing error, after, a rule failure. Neither a fired
+// veto nor a failure writes anything, in place or as a copy; naming rules that lead back to the
+// source do not write over it.
 TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   const std::string processing = "处理异常：" + path;
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";

@@ -44,15 +44,13 @@ class ExtractionRunTest : public ::testing::Test {
 
 class CorpusExtractionRunTest : public ExtractionRunTest {};
 
-// Sheet1: D2 holds text that looks like an error value, E2 is covered by a
-// merge, G9 and G10 hold error values.
+// Sheet1: D2 holds text like an error value, E2 is covered by a merge, G9 and G10 hold errors.
 const std::string kSheets = test::Fixture("sheets.xls");
 // Its first sheet, not the active one, holds A1 姓名, B1 col2, AA2 1, A2 value.
 const std::string kFirstNotActive = test::Fixture("second_active.xls");
 
-// Any tag reads a cell of the first sheet as shown; the column is the first
-// character of its field, the row keeps its text as typed. A line is the row
-// text, the column number and the cell's text.
+// Any tag reads a cell of the first sheet as shown; the column is the first character of its
+// field. A line is the row text as typed, the column number and the cell's text.
 TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOpening) {
   extract(test::Fixture("missing.xls"));  // no entries: nothing is opened
   entries = {"{小偷}1|AB|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
@@ -68,8 +66,9 @@ TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOp
 // The lines before the failing entry stay, the entries after it are not read,
 // and the workbook is logged with the reason.
 TEST_F(ExtractionRunTest, AFailedReadEndsItsWorkbook) {
+  // Ł is column 257.
   for (const std::string bad : {"{小偷}x|B|", "5|B|", "{小偷}5", "{小偷}5|龍|", "{小偷}99999999999|A|", "{小偷}0|A|",
-                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|" /* column 257 */, "{小偷}9|G|", "{小偷}10|G|"}) {
+                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|", "{小偷}9|G|", "{小偷}10|G|"}) {
     lines.clear();
     log = {};
     entries = {"{小偷}1|A|", bad, "{小偷}1|B|"};
