@@ -1,5 +1,4 @@
-// One workbook end to end through the real office: what is saved, where,
-// and which log entries are written.
+// One workbook end to end through the real office, driven by the plain settings value.
 
 #include "batch/WorkbookEngine.h"
 
@@ -8,7 +7,6 @@
 #include <filesystem>
 #include <tuple>
 
-#include "ScriptedPorts.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
 #include "host/LibreOfficeHost.h"
@@ -18,134 +16,83 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using test::ReadWithXlrd;
-using test::SharedHost;
-using test::TempDir;
 using Entries = std::vector<std::string>;
 
 class WorkbookEngineTest : public ::testing::Test {
  protected:
   WorkbookEngineTest() {
-    fs::create_directories(dir.path() / "in");
     fs::create_directories(dir.path() / "out");
-    settings.naming.sourceFolder = (dir.path() / "in").string() + "/";
-    settings.naming.saveFolder = (dir.path() / "out").string() + "/";
-    settings.naming.namePrefix = "new_";
+    settings.naming = {dir / "in/", dir / "out/", "", "", "", "", "new_"};
   }
-
-  // A fixture workbook copied into the source folder.
-  std::string source(const std::string& fixture = "sheets.xls", const std::string& name = "book.xls") {
-    return dir.copyFixture(fixture, "in/" + name);
-  }
-  std::string output(const std::string& name = "book.xls") const { return dir / ("out/new_" + name); }
-  WorkbookResult process(const std::string& path) { return engine.ProcessWorkbook(path, settings); }
+  void process() { engine.ProcessWorkbook(path, settings); }
   Entries logged() const {
     Entries texts;
     for (const auto& entry : log.entries()) texts.push_back(entry.text);
     return texts;
   }
 
-  TempDir dir;
+  test::TempDir dir;
+  const std::string path = dir.copyFixture("sheets.xls", "in/book.xls");
+  const std::string output = dir / "out/new_book.xls";
   RunSettings settings;
   CollectedLog log;
-  WorkbookEngine engine{SharedHost(), log};
+  WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// A passing veto and an empty rule list: the batch command's tree run and the
-// office's saved copies.
-TEST_F(WorkbookEngineTest, FiringVetoLogsAndSavesUnchangedAlsoInPlace) {
-  const std::string path = source();
-  settings.veto.row = "1.5";  // rounds to 2
-  settings.veto.column = "B";
-  settings.veto.value = "Name";
-  settings.rules = {"2|A|edited"};
-  process(path);
-  EXPECT_EQ(logged(), Entries{"触发否决条件：<file/>" + path + "</file>"});
-  EXPECT_EQ(ReadWithXlrd(output()).sheets[0].value(2, 1), ReadWithXlrd(path).sheets[0].value(2, 1));
-
-  settings.inPlace = true;
-  fs::remove(output());
-  process(path);
-  EXPECT_EQ(logged().size(), 2u);
-  EXPECT_FALSE(fs::exists(output()));
-  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
-}
-
-// A veto that cannot be read, a missing named sheet, a rule list that fails
-// before any rule acted: nothing is saved.
-TEST_F(WorkbookEngineTest, FailuresBeforeAnyRuleActionAreProcessingErrors) {
-  const std::string path = source();
-  const std::tuple<std::string, std::string, std::string, Entries> cases[] = {
-      {"Sheet1", "row", "A", {}},  // not a number
-      {"Sheet1", "1", "1", {}},    // column below 1
-      {"Sheet1", "9", "G", {}},    // an error value: =1/0
-      {"NoSuchSheet", "", "", {}},
-      {"Sheet1", "", "", {"{插入行}|整列|5", "{删除行}"}},  // no action began, then a missing mode
+// Before any rule acted a failure is a processing error, after, a rule failure. Neither a fired
+// veto nor a failure writes anything, in place or as a copy; naming rules that lead back to the
+// source do not write over it.
+TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
+  const std::string processing = "处理异常：" + path;
+  const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
+  const std::tuple<std::string, VetoCondition, Entries, std::string> cases[] = {
+      {"Sheet1", {"1.5", "B", "Name"}, {"2|A|x"}, "触发否决条件：<file/>" + path + "</file>"},  // B2 holds 张三
+      {"Sheet1", {"row", "A", ""}, {}, processing},
+      {"Sheet1", {"9", "G", ""}, {}, processing},  // an error value: =1/0
+      {"NoSuchSheet", {}, {}, processing},
+      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, processing},  // no action began, then a missing mode
+      {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed},
+      {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed},
   };
-  for (const auto& [sheet, row, column, ruleList] : cases) {
+  const std::string before = test::ReadFile(path);
+  settings.inPlace = true;
+  Entries expected;
+  for (const auto& [sheet, veto, ruleList, entry] : cases) {
     settings.sheetName = sheet;
-    settings.veto = {row, column, ""};
+    settings.veto = veto;
     settings.rules = ruleList;
-    process(path);
+    process();
+    expected.push_back(entry);
   }
-  EXPECT_EQ(logged(), Entries(std::size(cases), "处理异常：" + path));
-  EXPECT_FALSE(fs::exists(output()));
+  settings.inPlace = false;
+  settings.naming.saveFolder = dir / "missing/";
+  process();
+  settings.naming = {dir / "in/", dir / "in/", "", "", "", "", ""};
+  process();
+  expected.insert(expected.end(), 2, failed);
+  EXPECT_EQ(logged(), expected);
+  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
+  EXPECT_EQ(test::ReadFile(path), before);
 }
 
-TEST_F(WorkbookEngineTest, RuleFailuresAbandonTheFileUnsaved) {
-  const std::string path = source();
-  const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
-  for (const Entries& ruleList : {Entries{"2|A|ok", "x|A|bad", "3|A|never"}, Entries{"{小偷}5|B|"},
-                                  Entries{"{表名}|First", "{表名}|Second"}, Entries{"7||"}}) {
-    settings.rules = ruleList;
-    process(path);
-  }
-  EXPECT_EQ(logged(), (Entries{failed, failed, failed, failed}));
-  EXPECT_FALSE(fs::exists(output()));
-}
-
-TEST_F(WorkbookEngineTest, SaveFailuresAreRuleFailures) {
-  const std::string path = source();
-  settings.naming.saveFolder = (dir.path() / "missing").string() + "/";
-  process(path);
-  // Naming rules that lead back to the source do not write over it.
-  settings.naming.saveFolder = settings.naming.sourceFolder;
-  settings.naming.namePrefix = "";
-  const auto before = fs::last_write_time(path);
-  process(path);
-  const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
-  EXPECT_EQ(logged(), (Entries{failed, failed}));
-  EXPECT_EQ(fs::last_write_time(path), before);
-}
-
-TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndResolvedOnce) {
-  const std::string path = source("second_active.xls");
-  const auto before = ReadWithXlrd(path);
-  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1"};
-  process(path);
-  EXPECT_EQ(logged(), Entries{});
-  EXPECT_EQ(settings.sheetName, "Sheet1");
-  const auto after = ReadWithXlrd(output());
-  EXPECT_EQ(after.sheets[0].name, "改名");
-  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
-  EXPECT_EQ(after.sheets[1].value(1, 1), before.sheets[1].value(2, 1));
-  EXPECT_EQ(after.activeSheet(), 1);
-}
-
-// Editing in place: InPlaceSafety.
-
-TEST_F(WorkbookEngineTest, ManyWorkbooksKeepTheOfficeMemoryFlat) {
-  settings.rules = {"2|A|x", "{插入行}|正行|3", "{合并}|D10|E11", "{列距}|C|12"};
-  const std::string path = source();
+// second_active.xls: Sheet1 comes first, the second sheet (数据, A2 holds 1)
+// is the active one. Over two hundred workbooks the office's memory stays flat.
+TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {
+  dir.copyFixture("second_active.xls", "in/book.xls");
+  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"};
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
-    process(path);
-    if (i == 10) afterTen = host::ResidentBytes(SharedHost().officePid());
+    process();
+    if (i == 10) afterTen = host::ResidentBytes(test::SharedHost().officePid());
   }
-  const long long atEnd = host::ResidentBytes(SharedHost().officePid());
-  std::printf("office resident memory: %.1f MiB after 10 workbooks, %.1f MiB after 200\n", afterTen / 1048576.0,
-              atEnd / 1048576.0);
+  const long long atEnd = host::ResidentBytes(test::SharedHost().officePid());
   EXPECT_EQ(logged(), Entries{});
   EXPECT_LT(atEnd, afterTen + 40ll * 1024 * 1024);
+  const auto after = ReadWithXlrd(output);
+  EXPECT_EQ(after.sheets[0].name, "改名");
+  EXPECT_EQ(after.sheets[0].value(1, 1), "named");
+  EXPECT_EQ(after.sheets[1].value(1, 1), "1");
+  EXPECT_EQ(after.activeSheet(), 1);
 }
 
 }  // namespace

@@ -2,24 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "CountingOffice.h"
 #include "TestPaths.h"
+#include "host/LibreOfficeHost.h"
 
 namespace sheetwise::extract {
 namespace {
-namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+
+// The shared office, with a record of every opening asked of it; every one
+// must be read-only. Unstartable, it fails as an office that cannot start.
+class CountingOffice final : public host::Application {
+ public:
+  std::unique_ptr<host::Workbook> open(const std::string& path, host::OpenMode mode) override {
+    EXPECT_EQ(mode, host::OpenMode::ReadOnly) << path;
+    if (!startable) throw host::HostUnavailable("the office could not be started");
+    opened.push_back(path);
+    return test::SharedHost().open(path, mode);
+  }
+  bool startable = true;
+  Lines opened;
+};
 
 class ExtractionRunTest : public ::testing::Test {
  protected:
-  // Reads path with the current entries; its lines and records are appended.
+  // Reads path with the current entries; its lines are appended.
   void extract(const std::string& path) {
-    for (auto& record : run.ExtractWorkbook(path, entries)) {
-      lines.push_back(ExtractionLine(record));
-      results.push_back(std::move(record));
-    }
+    for (const auto& record : run.ExtractWorkbook(path, entries)) lines.push_back(ExtractionLine(record));
   }
   Lines logged() const {
     Lines texts;
@@ -27,96 +35,64 @@ class ExtractionRunTest : public ::testing::Test {
     return texts;
   }
 
-  test::TempDir dir;
   Lines entries;
   Lines lines;
-  ExtractionResults results;
   batch::CollectedLog log;
-  test::CountingOffice office;
+  CountingOffice office;
   ExtractionRun run{office, log};
 };
 
-// second_active.xls: its first sheet, not the active one, holds A1 姓名, B1
-// col2, AA1 col27, AH1 col34, A2 value and B5 one.
+class CorpusExtractionRunTest : public ExtractionRunTest {};
+
+// Sheet1: D2 holds text like an error value, E2 is covered by a merge, G9 and G10 hold errors.
+const std::string kSheets = test::Fixture("sheets.xls");
+// Its first sheet, not the active one, holds A1 姓名, B1 col2, AA2 1, A2 value.
 const std::string kFirstNotActive = test::Fixture("second_active.xls");
 
-TEST_F(ExtractionRunTest, TwoEntriesAndThreeWorkbooksGiveSixLinesInReadingOrder) {
-  lines = {"earlier"};
-  entries = {"{小偷}1|A|", "{小偷}2|C|"};
-  const Lines books = {dir.copyFixture("sheets.xls", "a.xls"), kFirstNotActive, test::Fixture("sheets.xls")};
-  for (const auto& book : books) extract(book);
-
-  EXPECT_EQ(lines, (Lines{"earlier", "11Date", "2365", "11姓名", "23", "11Date", "2365"}));
-  ASSERT_EQ(results.size(), 6u);
-  EXPECT_EQ(results[1], (ExtractionRecord{books[0], "2", 2, 3, "65"}));
-  for (size_t i = 0; i < results.size(); ++i) {
-    EXPECT_EQ(results[i].path, books[i / 2]);
-    EXPECT_EQ(ExtractionLine(results[i]), lines[i + 1]);
-  }
-  // One read-only opening per workbook, whatever the number of entries.
-  EXPECT_EQ(office.opened, books);
-  EXPECT_EQ(office.modes, std::vector<host::OpenMode>(3, host::OpenMode::ReadOnly));
-  EXPECT_TRUE(log.entries().empty());
-}
-
-TEST_F(ExtractionRunTest, OnlyTheFirstCharacterOfTheColumnCountsAndTheRowTextIsKept) {
-  entries = {"{小偷}1|[|", "{小偷}1|b|", "{小偷}1|AB|", "{小偷}01|B|", "{插入行}5|B|"};
+// Any tag reads a cell of the first sheet as shown; the column is the first character of its
+// field. A line is the row text as typed, the column number and the cell's text.
+TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOpening) {
+  extract(test::Fixture("missing.xls"));  // no entries: nothing is opened
+  entries = {"{小偷}1|AB|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
+  extract(kSheets);
   extract(kFirstNotActive);
-
-  EXPECT_EQ(lines, (Lines{"127col27", "134col34", "11姓名", "012col2", "52one"}));
-  EXPECT_EQ(results[3], (ExtractionRecord{kFirstNotActive, "01", 1, 2, "col2"}));
+  EXPECT_EQ(lines, (Lines{"11Date", "03344.66", "227", "212014-05-15", "24#NULL", "25", "5003", "11姓名", "033",
+                          "2271", "21value", "24", "25", "5003"}));
+  EXPECT_EQ(office.opened, (Lines{kSheets, kFirstNotActive}));
+  EXPECT_TRUE(log.entries().empty());
+  EXPECT_EQ(run.ExtractWorkbook(kSheets, {"{小偷}03|C|"}), (ExtractionResults{{kSheets, "03", 3, 3, "44.66"}}));
 }
 
 // The lines before the failing entry stay, the entries after it are not read,
-// the workbook is logged and the next workbook is read in full.
-TEST_F(ExtractionRunTest, AFailedReadEndsOnlyItsWorkbook) {
-  entries = {"{小偷}1|A|", "{小偷}9|G|", "{小偷}1|B|"};
-  const std::string errors = test::Fixture("sheets.xls");
-  extract(errors);  // G9 holds =1/0
-  extract(kFirstNotActive);
-
-  EXPECT_EQ(lines, (Lines{"11Date", "11姓名", "97", "12col2"}));
-  EXPECT_EQ(results.size(), 4u);
-  EXPECT_EQ(logged(), Lines{"处理异常：" + errors});
-  EXPECT_FALSE(log.entries()[0].reason.empty());
-}
-
-TEST_F(ExtractionRunTest, EntriesThatNameNoCellEndTheWorkbookLikeAFailedRead) {
-  const Lines bad = {"{小偷}x|B|", "{插入行}|正行|5", "",           "5|B|",        "{小偷}5",
-                     "{小偷}5||",  "{小偷}0|A|",      "{小偷}5|0|", "{小偷}5|龍|", "{小偷}99999999999|A|"};
-  for (const auto& entry : bad) {
-    SCOPED_TRACE(entry);
+// and the workbook is logged with the reason.
+TEST_F(ExtractionRunTest, AFailedReadEndsItsWorkbook) {
+  // Ł is column 257.
+  for (const std::string bad : {"{小偷}x|B|", "5|B|", "{小偷}5", "{小偷}5|龍|", "{小偷}99999999999|A|", "{小偷}0|A|",
+                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|", "{小偷}9|G|", "{小偷}10|G|"}) {
     lines.clear();
     log = {};
-    entries = {"{小偷}1|A|", entry, "{小偷}1|B|"};
-    extract(kFirstNotActive);
-    EXPECT_EQ(lines, Lines{"11姓名"});
-    EXPECT_EQ(logged(), Lines{"处理异常：" + kFirstNotActive});
+    entries = {"{小偷}1|A|", bad, "{小偷}1|B|"};
+    extract(kSheets);
+    EXPECT_EQ(lines, Lines{"11Date"}) << "case " << bad;
+    ASSERT_EQ(logged(), Lines{"处理异常：" + kSheets}) << "case " << bad;
+    EXPECT_NE(log.entries()[0].reason, "") << "case " << bad;
   }
 }
 
-TEST_F(ExtractionRunTest, AWorkbookThatCannotBeOpenedIsLoggedAndGivesNoLine) {
-  entries = {"{小偷}1|A|"};
-  const std::string missing = dir / "missing.xls";
-  extract(missing);
-  EXPECT_TRUE(lines.empty());
-  EXPECT_EQ(logged(), Lines{"处理异常：" + missing});
-}
-
-TEST_F(ExtractionRunTest, AnEmptyRuleListOpensNothing) {
-  lines = {"earlier"};
-  extract(kFirstNotActive);
-  extract(dir / "missing.xls");
-  EXPECT_TRUE(office.opened.empty());
-  EXPECT_EQ(lines, Lines{"earlier"});
-  EXPECT_TRUE(log.entries().empty());
+TEST_F(CorpusExtractionRunTest, HiddenFirstSheetIsReadAndStoredErrorValuesFail) {
+  SHEETWISE_REQUIRE_CORPUS();
+  entries = {"{小偷}1|A|", "{小偷}2|A|"};
+  extract(test::Corpus("first_sheet_hidden.xls"));
+  extract(test::Corpus("error_values_formulas.xls"));  // A2 holds #NULL! as a value
+  EXPECT_EQ(lines, (Lines{"11column a", "212", "11Error"}));
+  EXPECT_EQ(logged(), Lines{"处理异常：" + test::Corpus("error_values_formulas.xls")});
 }
 
 // Every later workbook would fail the same way, so the batch is stopped instead.
 TEST_F(ExtractionRunTest, AnOfficeThatCannotStartReachesTheCaller) {
-  test::UnstartableOffice none;
-  ExtractionRun withoutOffice{none, log};
-  EXPECT_THROW(withoutOffice.ExtractWorkbook(kFirstNotActive, {"{小偷}1|A|"}), host::HostUnavailable);
+  office.startable = false;
+  entries = {"{小偷}1|A|"};
+  EXPECT_THROW(extract(kFirstNotActive), host::HostUnavailable);
 }
 
 }  // namespace
