@@ -1,8 +1,10 @@
-// The batch command end to end: its arguments, checked as a whole before any
-// workbook is touched (each problem has its message and exit status 2, in the
-// user's locale), a real folder tree through the real office, parallel and
-// sharded runs.
+// The batch command end to end: its arguments and the run's plan, checked as a
+// whole before any file is touched (each problem has its message and exit
+// status 2, in the user's locale: copies stay inside the save folder, never
+// land on a file of the run nor on each other), a real folder tree through the
+// real office, parallel and sharded runs.
 
+#include "batch/RunPlan.h"
 #include "cli/BatchCommand.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using test::RunBatch;
-using test::TempDir;
 using Lines = std::vector<std::string>;
 
 Lines SplitLines(const std::string& text) {
@@ -29,23 +30,6 @@ Lines SplitLines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-// Log lines without their date and time (the first 19 characters).
-Lines LogEntries(const fs::path& log) {
-  Lines entries;
-  for (const auto& line : SplitLines(ReadFile(log))) entries.push_back(line.substr(19, line.size() - 20));
-  return entries;
-}
-
-// The command as its own program under env settings ("-u NAME", "NAME=VALUE").
-test::BatchResult RunProgram(const Lines& env, const Lines& args) {
-  Lines all = env;
-  all.push_back(SHEETWISE_BATCH_BINARY);
-  all.insert(all.end(), args.begin(), args.end());
-  auto program = test::StartProgram("/usr/bin/env", all, true);
-  const std::string said = test::ReadOutput(program);
-  return {test::WaitForExit(program.pid), "", said};
 }
 
 // A source tree: three workbooks in two folders, one file that is no workbook;
@@ -60,23 +44,28 @@ class BatchCommandTest : public ::testing::Test {
     fs::create_directory(dir.path() / "out");
     std::ofstream(dir / "rules.txt") << "\xEF\xBB\xBF" "1|C|edited\r\n\r\n{插入行}|正行|2\r\n";
     std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n{小偷}2|C|\n";
+    std::ofstream(dir / "empty.txt") << "\n\n";
     std::ofstream(dir / "file.txt") << "x";
     std::ofstream(dir / "undecodable.txt") << "1|A|ok\n2|A|\xFF\xFF\n";  // which bytes: RuleFileEncoding
-    sources = test::FileBytes(dir / "src");
+    fs::create_hard_link(dir / "rules.txt", dir / "log.txt");
+    files = test::FileBytes(dir.path());
   }
-  Lines with(Lines extra, const std::string& rules = "rules.txt") const {
-    Lines args = {"--source", dir / "src", "--rules", dir / rules, "--log", dir / "run.log"};
+  Lines bare(Lines extra, const std::string& rules = "rules.txt") const {
+    Lines args = {"--source", dir / "src", "--rules", dir / rules};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
-  // Nothing of the run happened: the workbooks as they were, no output, no log.
-  void expectUntouched(const std::string& what) {
-    EXPECT_EQ(test::FileBytes(dir / "src"), sources) << what;
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << what;
-    EXPECT_FALSE(fs::exists(dir.path() / "run.log")) << what;
+  Lines with(Lines extra, const std::string& rules = "rules.txt") const {
+    extra.insert(extra.begin(), {"--log", dir / "run.log"});
+    return bare(extra, rules);
   }
-  TempDir dir;
-  std::map<std::string, std::string> sources;
+  // Nothing of the run happened: every file as it was, no copy, no log.
+  void expectUntouched(const std::string& what) {
+    EXPECT_EQ(test::FileBytes(dir.path()), files) << what;
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << what;
+  }
+  test::TempDir dir;
+  std::map<std::string, std::string> files;
 };
 
 TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
@@ -92,8 +81,8 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--jobs", "0"}), "--jobs needs a whole number"},
       {with({"--save", out, "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", out, "--shard", "2"}), "--shard needs K/N"},
-      {{"--source", dir / "nowhere", "--rules", rules, "--save", out}, "--source: the folder " + dir / "nowhere" +
-                                                                           " does not exist"},
+      {{"--source", dir / "nowhere", "--rules", rules, "--save", out},
+       "--source: the folder " + dir / "nowhere" + " does not exist"},
       {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", out}, "none.txt does not exist"},
       {{"--source", dir / "src", "--rules", out, "--save", out}, "is a folder, not a rule file"},
       {with({"--save", out}, "undecodable.txt"), "line 2"},
@@ -107,26 +96,34 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--sheet", ""}), "--sheet needs a sheet name"},
       {with({"--save", out, "--sheet", "a/b"}), "no sheet can be named"},
       {with({"--extract", "--save", out}, "cells.txt"), "--extract only reads workbooks"},
-      {with({"--extract", "--in-place"}, "cells.txt"), "--extract only reads workbooks"},
       {with({"--extract", "--prefix", "x"}, "cells.txt"), "--extract neither tests a veto nor names files"},
       {with({"--extract"}), "rule 1 of the rule file is \"1|C|edited\""},
+      {with({"--extract"}, "empty.txt"), "the rule list is empty: there is no cell to read"},
       {with({"--in-place", "--prefix", "日期_"}), "--in-place keeps every file name"},
-      {with({"--in-place", "--name-replace", "a", "b"}), "--in-place keeps every file name"},
       {with({"--save", out, "--source", dir / "src"}), "--source is given twice"},
       {with({"--save", out, "--output", dir / "x.csv"}), "goes with --extract only"},
       {with({"--save", out, "--name-replace", "", "b"}), "--name-replace needs a text to replace"},
       {with({"--save", out, "--path-replace", "out", "x"}), "--path-replace: \"out\" occurs in the save folder"},
-      {{"--source", dir / "src", "--rules", rules, "--save", out, "--log", dir / "no/run.log"},
-       "--log: the folder " + dir / "no" + " does not exist"},
-      {{"--source", dir / "src", "--rules", rules, "--save", out, "--log", out}, "--log: " + out + " is a folder"},
+      {bare({"--save", out, "--log", out}), "--log: " + out + " is a folder"},
       {with({"--save", out, "--report", dir / "no/r.csv"}), "--report: the folder " + dir / "no" + " does not exist"},
-      {with({"--save", out, "--report", dir / "run.log"}), "is the same file as"},
+      {with({"--save", out, "--prefix", "../"}), "outside the save folder, at " + dir / "out/../a.xls"},
+      {with({"--save", out, "--path-replace", "/old_dept/", "/../../src/"}),  // the folder is made before any copy
+       "the copy of " + dir / "src/old_dept/ outside the save folder"},
+      {with({"--save", out, "--name-replace", "c.XLS", "b.xls"}), "the same copy " + dir / "out/old_dept/b.xls"},
+      {with({"--save", dir / "src"}), "would write over " + dir / "src/a.xls" + ", which this run reads"},
+      {with({"--save", out, "--report", dir / "run.log"}), "is the same file as " + dir / "run.log"},
+      {bare({"--save", out, "--log", dir / "src/old_dept/b.xls"}), "is the same file as " + dir / "src/old_dept/b.xls"},
+      {bare({"--save", out, "--log", rules}), "is the same file as " + rules},
+      {bare({"--save", out, "--log", dir / "out/old_dept/b.xls"}), "is the same file as " + dir / "out/old_dept/b.xls"},
+      {bare({"--extract", "--output", dir / "src/a.xls"}, "cells.txt"), "is the same file as " + dir / "src/a.xls"},
+      {bare({"--save", out, "--log", dir / "log.txt", "--dry-run"}), "is the same file as " + rules},  // a hard link
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunBatch(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_NE(result.err.find(message), std::string::npos) << message << "\n  said: " << result.err;
-    expectUntouched(message);
+    EXPECT_EQ(result.status, 2) << "case " << message;
+    EXPECT_NE(result.err.find(message), std::string::npos) << "case " << message << "\n  said: " << result.err;
+    EXPECT_EQ(result.out, "") << "case " << message;
+    expectUntouched("case " + message);
   }
   const auto help = RunBatch({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -137,42 +134,66 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   }
 }
 
+// The command as its own program under env settings; with the zh_CN locale
+// generated or not, Chinese.
 TEST_F(BatchCommandTest, MessagesFollowTheLocale) {
-  const Lines args = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
-  const auto english = RunProgram({"-u", "LANGUAGE", "LC_ALL=C.UTF-8"}, args);
-  EXPECT_EQ(english.status, 2);
-  EXPECT_NE(english.err.find("--veto-row: row 0 does not exist (rows are 1 to 65536)"), std::string::npos)
-      << english.err;
-  // With the locale generated or not, a zh_CN locale gives Chinese.
-  for (const Lines& env : {Lines{"-u", "LANGUAGE", "LC_ALL=zh_CN.UTF-8"}, Lines{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}}) {
-    const auto chinese = RunProgram(env, args);
-    EXPECT_EQ(chinese.status, 2) << env.back();
-    EXPECT_NE(chinese.err.find("--veto-row：第 0 行不存在（行号为 1 到 65536）"), std::string::npos)
-        << env.back() << ": " << chinese.err;
+  const std::string chinese = "--veto-row：第 0 行不存在（行号为 1 到 65536）";
+  const std::pair<Lines, std::string> cases[] = {
+      {{"-u", "LANGUAGE", "LC_ALL=C.UTF-8"}, "--veto-row: row 0 does not exist (rows are 1 to 65536)"},
+      {{"-u", "LANGUAGE", "LC_ALL=zh_CN.UTF-8"}, chinese},
+      {{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}, chinese},
+  };
+  for (const auto& [env, message] : cases) {
+    Lines args = env;
+    args.push_back(SHEETWISE_BATCH_BINARY);
+    for (const auto& arg : with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"})) args.push_back(arg);
+    auto program = test::StartProgram("/usr/bin/env", args, true);
+    const std::string said = test::ReadOutput(program);
+    EXPECT_EQ(test::WaitForExit(program.pid), 2) << "case " << env.back();
+    EXPECT_NE(said.find(message), std::string::npos) << "case " << env.back() << ": " << said;
   }
   expectUntouched("locale runs");
 }
 
-TEST_F(BatchCommandTest, AnEmptyRuleListCopiesAndSaysSoOnce) {
-  std::ofstream(dir / "empty.txt") << "\n\n";
-  dir.copyFixture("sheets.xls", "one/a.xls");
-  const auto result = RunBatch({"--source", dir / "one", "--rules", dir / "empty.txt", "--save", dir / "out", "--log",
-                                dir / "run.log"});
-  EXPECT_EQ(result.status, 0) << result.err;
-  const std::string notice = "the rule list is empty: workbooks are copied unchanged";
-  const size_t first = result.err.find(notice);
-  EXPECT_NE(first, std::string::npos) << result.err;
-  EXPECT_EQ(result.err.find(notice, first + 1), std::string::npos) << result.err;
-  EXPECT_TRUE(fs::exists(dir.path() / "out/a.xls"));
-  EXPECT_EQ(RunBatch(with({"--extract"}, "empty.txt")).status, 2);
+// In place, two entries that are one file would edit it twice.
+TEST_F(BatchCommandTest, InPlaceTwoEntriesThatAreOneFileAreRefused) {
+  fs::create_symlink("../a.xls", dir / "src/old_dept/link.xls");
+  const auto result = RunBatch(with({"--in-place"}));
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find(dir / "src/old_dept/link.xls"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(dir / "run.log"));
 }
 
+// Two runs into a save folder inside the source folder: the copies are no
+// sources of the second run; each run says once that the rule list is empty.
+TEST_F(BatchCommandTest, AnEmptyRuleListCopiesIntoASaveFolderInsideTheSource) {
+  const auto before = test::FileBytes(dir / "src");
+  const std::string notice = "the rule list is empty: workbooks are copied unchanged";
+  for (const char* run : {"first", "second"}) {
+    const auto result = RunBatch(with({"--save", dir / "src/out", "--prefix", "X_"}, "empty.txt"));
+    const size_t first = result.err.find(notice);
+    EXPECT_NE(first, std::string::npos) << run << ": " << result.err;
+    EXPECT_EQ(result.err.find(notice, first + 1), std::string::npos) << run << ": " << result.err;
+    EXPECT_NE(result.err.find("3 processed"), std::string::npos) << run << ": " << result.err;
+  }
+  auto sources = test::FileBytes(dir / "src");
+  Lines copies;
+  for (const auto& [name, bytes] : sources) {
+    if (name.starts_with("out/")) copies.push_back(name);
+  }
+  EXPECT_EQ(copies, (Lines{"out/X_a.xls", "out/old_dept/X_b.xls", "out/old_dept/X_c.XLS"}));
+  std::erase_if(sources, [](const auto& file) { return file.first.starts_with("out/"); });
+  EXPECT_EQ(sources, before);
+}
+
+// Two offices side by side; the log keeps the queue's order.
 TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
   const auto result = RunBatch(with({"--save", dir / "out", "--sheet", "Sheet1", "--veto-row", "1", "--veto-col", "A",
                                      "--veto-value", "Date", "--prefix", "日期_", "--name-replace", ".XLS", ".xls",
                                      "--path-replace", "old_", "new_", "--jobs", "2"}));
   EXPECT_EQ(result.status, 1) << result.err;  // d.xls is no workbook
-  const std::string today = result.err.empty() ? "" : SplitLines(ReadFile(dir / "run.log")).front().substr(0, 10);
+  const Lines log = SplitLines(ReadFile(dir / "run.log"));
+  const std::string today = log.empty() ? "" : log.front().substr(0, 10);
   const fs::path out = dir.path() / "out";
   const auto a = test::ReadWithXlrd(out / (today + "_a.xls"));
   EXPECT_EQ(a.sheets[0].value(1, 3), "edited");  // veto passed: A1 is "Date"
@@ -180,53 +201,39 @@ TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
   EXPECT_EQ(b.sheets[0].value(1, 3), "");  // vetoed: saved unchanged
   EXPECT_EQ(b.sheets[0].value(1, 1), "姓名");
   EXPECT_TRUE(fs::exists(out / "new_dept" / (today + "_c.xls")));
+  Lines entries;  // without their date and time
+  for (const auto& line : log) entries.push_back(line.substr(19, line.size() - 20));
   const std::string src = (dir.path() / "src").string();
-  EXPECT_EQ(LogEntries(dir / "run.log"),
-            (Lines{"触发否决条件：<file/>" + src + "/old_dept/b.xls</file>",
-                   "触发否决条件：<file/>" + src + "/old_dept/c.XLS</file>", "处理异常：" + src + "/old_dept/d.xls"}));
+  EXPECT_EQ(entries, (Lines{"触发否决条件：<file/>" + src + "/old_dept/b.xls</file>",
+                            "触发否决条件：<file/>" + src + "/old_dept/c.XLS</file>", "处理异常：" + src + "/old_dept/d.xls"}));
   EXPECT_NE(result.err.find("3 processed (2 vetoed), 1 failed"), std::string::npos) << result.err;
 }
 
-TEST_F(BatchCommandTest, ParallelRunsGiveTheSameOutputsLogAndCsv) {
-  auto run = [&](const std::string& jobs) {
-    const std::string tag = "j" + jobs;
-    RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / tag, "--log", dir / (tag + ".log"),
-              "--jobs", jobs});
-    RunBatch({"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--output", dir / (tag + ".csv"),
-              "--log", dir / (tag + "x.log"), "--jobs", jobs});
-  };
-  run("1");
-  run("3");
-  EXPECT_EQ(LogEntries(dir / "j1.log"), LogEntries(dir / "j3.log"));
-  EXPECT_EQ(ReadFile(dir / "j1.csv"), ReadFile(dir / "j3.csv"));
-  EXPECT_EQ(SplitLines(ReadFile(dir / "j1.csv")).front(), "file,row,column,text\r");
-  EXPECT_EQ(SplitLines(ReadFile(dir / "j1.csv")).size(), 7u);  // header + 2 cells x 3 workbooks
-  for (const char* name : {"a.xls", "old_dept/b.xls", "old_dept/c.XLS"}) {
-    const auto one = test::ReadWithXlrd(dir / (std::string("j1/") + name));
-    const auto three = test::ReadWithXlrd(dir / (std::string("j3/") + name));
-    EXPECT_EQ(one.sheets[0].cells.size(), three.sheets[0].cells.size()) << name;
-    EXPECT_EQ(one.sheets[0].value(1, 3), three.sheets[0].value(1, 3)) << name;
+TEST_F(BatchCommandTest, ParallelExtractionsWriteTheSameCsv) {
+  for (const std::string jobs : {"1", "3"}) {
+    RunBatch(with({"--extract", "--output", dir / (jobs + ".csv"), "--jobs", jobs}, "cells.txt"));
   }
+  EXPECT_EQ(ReadFile(dir / "3.csv"), ReadFile(dir / "1.csv"));
+  const Lines csv = SplitLines(ReadFile(dir / "1.csv"));
+  ASSERT_EQ(csv.size(), 7u);  // header + 2 cells x 3 workbooks
+  EXPECT_EQ(csv.front(), "file,row,column,text\r");
 }
 
 TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
-  const Lines save = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "dry", "--dry-run"};
-  Lines all;
+  const auto plan = [&](Lines extra) {
+    extra.insert(extra.end(), {"--save", dir / "dry", "--dry-run"});
+    return SplitLines(RunBatch(with(extra)).out);
+  };
+  Lines shards;
   for (const char* shard : {"1/3", "2/3", "3/3"}) {
-    Lines args = save;
-    args.insert(args.end(), {"--shard", shard});
-    const auto result = RunBatch(args);
-    EXPECT_EQ(result.status, 0);
-    for (const auto& line : SplitLines(result.out)) all.push_back(line.substr(0, line.find('\t')));
+    for (const auto& line : plan({"--shard", shard})) shards.push_back(line);
   }
-  const auto whole = SplitLines(RunBatch(save).out);
+  Lines whole = plan({});
   ASSERT_EQ(whole.size(), 4u);
   EXPECT_EQ(whole[0], (dir.path() / "src/a.xls").string() + "\t" + (dir.path() / "dry/a.xls").string());
-  std::sort(all.begin(), all.end());
-  Lines expected;
-  for (const auto& line : whole) expected.push_back(line.substr(0, line.find('\t')));
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(all, expected);
+  std::sort(shards.begin(), shards.end());
+  std::sort(whole.begin(), whole.end());
+  EXPECT_EQ(shards, whole);
   EXPECT_FALSE(fs::exists(dir / "dry"));
 }
 
@@ -243,11 +250,22 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
       << err.str();
   EXPECT_EQ(err.str().find("开始"), std::string::npos) << err.str();
   EXPECT_EQ(err.str().find("apt-get"), std::string::npos) << err.str();
-  EXPECT_EQ(test::FileBytes(dir / "src"), sources);
+  EXPECT_EQ(test::FileBytes(dir.path()), files);
   // Nothing of the failed start stays to stop the next office in this process.
   std::ostringstream again;
   RunBatchCommand(with({"--save", dir / "out"}), {out, again, false}, interrupted);
   EXPECT_NE(again.str().find("3 processed"), std::string::npos) << again.str();
+}
+
+TEST(RunPlan, LiesWithinComparesWholeFolderNames) {
+  test::TempDir dir;
+  fs::create_directories(dir.path() / "save");
+  fs::create_directory_symlink(dir.path(), dir.path() / "save/up");
+  EXPECT_TRUE(LiesWithin(dir / "save/a.xls", dir / "save/"));
+  EXPECT_TRUE(LiesWithin(dir / "save/x/../a.xls", dir / "save"));
+  EXPECT_FALSE(LiesWithin(dir / "saved/a.xls", dir / "save"));
+  EXPECT_FALSE(LiesWithin(dir / "save/../a.xls", dir / "save"));
+  EXPECT_FALSE(LiesWithin(dir / "save/up/a.xls", dir / "save"));  // through a link out of it
 }
 
 }  // namespace

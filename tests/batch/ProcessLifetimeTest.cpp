@@ -17,7 +17,6 @@
 namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
-using test::TempDir;
 
 const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
 
@@ -33,45 +32,47 @@ class ProcessLifetimeTest : public ::testing::Test {
     return {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2", "--log",
             dir / "run.log"};
   }
-  TempDir dir;
+  // The program ended with status, and neither an office nor a hidden saving folder of it is left.
+  void expectGone(pid_t pid, int status, const std::string& what) {
+    EXPECT_EQ(test::WaitForExit(pid), status) << what;
+    EXPECT_EQ(test::OfficesLeftAfterExit(pid), 0) << what;
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << what;
+  }
+  test::TempDir dir;
 };
 
 // As "sheetwise-batch ... 2>&1 | head -1": the CSV of an extraction, and the
 // log lines of an editing run (every other workbook fails, an empty file).
 TEST_F(ProcessLifetimeTest, AClosedOutputEndsTheRunAsCtrlCDoes) {
   for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
-  std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
-                                         "--jobs", "2", "--log", dir / "run.log"};
+  const std::vector<std::string> extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract",
+                                               "--jobs", "2", "--log", dir / "run.log"};
   for (const auto& args : {extracting, editing()}) {
     const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, args, true);
     char first[64];
     ASSERT_GT(::read(program.outFd, first, sizeof first), 0);  // the reader takes a line and goes
     ::close(program.outFd);
-    EXPECT_EQ(test::WaitForExit(program.pid), 130) << args[4];
-    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
-    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+    expectGone(program.pid, 130, args[4]);
   }
 }
 
 // Stopped once the first workbooks were saved: what was saved is whole.
 TEST_F(ProcessLifetimeTest, SigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
   for (const int signal : {SIGINT, SIGHUP}) {
+    const std::string what = "signal " + std::to_string(signal);
     fs::remove_all(dir.path() / "out");
     auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), true);
     test::WaitForFiles(dir.path() / "out", 2);
     ::kill(program.pid, signal);
-    EXPECT_EQ(test::WaitForExit(program.pid), 130) << signal;
-    const std::string said = test::ReadOutput(program);
-    EXPECT_NE(said.find("interrupted: "), std::string::npos) << said;
-    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
-    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+    expectGone(program.pid, 130, what);
+    EXPECT_NE(test::ReadOutput(program).find("interrupted: "), std::string::npos) << what;
     size_t saved = 0;
     for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
-      EXPECT_EQ(test::ReadWithXlrd(entry.path()).sheets[0].value(2, 1), "日期") << entry.path();
+      EXPECT_EQ(test::ReadWithXlrd(entry.path()).sheets[0].value(2, 1), "日期") << what << ": " << entry.path();
       ++saved;
     }
-    EXPECT_GE(saved, 2u);
-    EXPECT_LT(saved, 120u);
+    EXPECT_GE(saved, 2u) << what;
+    EXPECT_LT(saved, 120u) << what;
   }
 }
 
@@ -85,11 +86,7 @@ TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasL
   // What a kill in the middle of a save leaves, whether or not this one did.
   fs::create_directories(dir.path() / "out/.sheetwise-saving-Xk3p9Q");
   fs::copy_file(kExample, dir.path() / "out/.sheetwise-saving-Xk3p9Q/7.xls");
-
-  const auto next = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
-  EXPECT_EQ(test::WaitForExit(next.pid), 0);
-  EXPECT_EQ(test::OfficesLeftAfterExit(next.pid), 0);
-  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+  expectGone(test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false).pid, 0, "the next run");
 }
 
 }  // namespace
