@@ -1,8 +1,9 @@
 // Saving in place replaces only the file that was read: workbooks open in
 // another program, read-only or hard-linked ones are left byte-identical with
-// their reason; a link's target is written and the link stays; the replaced
-// file keeps its mode and group; overlapping runs wait for each other; a file
-// rewritten by someone else after loading is not written over.
+// their reason, as are those with a rule the spreadsheet would refuse; a link's
+// target is written and the link stays; the replaced file keeps its mode and
+// group; overlapping runs wait for each other; a file rewritten by someone else
+// after loading is not written over.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,6 +31,11 @@ std::string Copy(const TempDir& dir, const std::string& name) {
   return dir / name;
 }
 
+test::BatchResult RunInPlace(const TempDir& dir, const std::string& ruleBytes) {
+  std::ofstream(dir / "rules.txt", std::ios::binary | std::ios::trunc) << ruleBytes;
+  return test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "run.log"});
+}
+
 // The example's header row, moved down by each inserted row.
 int HeaderRow(const std::string& path) {
   const auto sheet = test::ReadWithXlrd(path).sheets.at(0);
@@ -52,51 +58,89 @@ gid_t AnotherGroup() {
 
 TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   TempDir dir;
-  for (const char* name : {"open.xls", "owned.xls", "readonly.xls", "hard.xls", "plain.xls"}) Copy(dir, "src/" + std::string(name));
+  for (const char* name : {"open", "owned", "readonly", "hard", "plain"}) Copy(dir, "src/" + std::string(name) + ".xls");
   const std::string target = Copy(dir, "elsewhere/target.xls");
   fs::create_symlink("../elsewhere/target.xls", dir / "src/link.xls");
   std::ofstream(dir / "src/.~lock.open.xls#") << "another person,host,2026";
   std::ofstream(dir / "src/~$owned.xls") << "owner";
   fs::permissions(dir / "src/readonly.xls", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   fs::create_hard_link(dir / "src/hard.xls", dir / "elsewhere/hard-too.xls");
-  ::chmod((dir / "src/plain.xls").c_str(), 0640);
+  const std::string plain = dir / "src/plain.xls";
+  ::chmod(plain.c_str(), 0640);
   const gid_t group = AnotherGroup();
   if (group != 0) {
-    ASSERT_EQ(::chown((dir / "src/plain.xls").c_str(), static_cast<uid_t>(-1), group), 0);
+    ASSERT_EQ(::chown(plain.c_str(), static_cast<uid_t>(-1), group), 0);
   }
-  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const auto before = test::FileBytes(dir.path());
 
-  const auto result = test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log",
-                                      dir / "run.log"});
+  const auto result = RunInPlace(dir, "{插入行}|正行|1\n");
   EXPECT_EQ(result.status, 1);
-  const std::pair<const char*, const char*> refused[] = {
-      {"open.xls", "open in another program"},
-      {"owned.xls", "open in another program"},
-      {"readonly.xls", "read-only"},
-      {"hard.xls", "2 hard links"},
+  const std::pair<std::string, const char*> refused[] = {
+      {"src/open.xls", "open in another program"},
+      {"src/owned.xls", "open in another program"},
+      {"src/readonly.xls", "read-only"},
+      {"src/hard.xls", "2 hard links"},
   };
-  for (const auto& [name, reason] : refused) {
-    const std::string file = "src/" + std::string(name);
-    EXPECT_EQ(test::FileBytes(dir.path()).at(file), before.at(file)) << name;
+  for (const auto& [file, reason] : refused) {
+    EXPECT_EQ(test::FileBytes(dir.path()).at(file), before.at(file)) << "case " << file;
     const size_t line = result.err.find(dir / file);
-    ASSERT_NE(line, std::string::npos) << result.err;
+    ASSERT_NE(line, std::string::npos) << "case " << file << ": " << result.err;
     EXPECT_NE(result.err.substr(line, result.err.find('\n', line) - line).find(reason), std::string::npos)
-        << result.err;
+        << "case " << file << ": " << result.err;
   }
   EXPECT_NE(result.err.find("2 processed"), std::string::npos) << result.err;
-
   EXPECT_TRUE(fs::is_symlink(dir / "src/link.xls"));
   EXPECT_EQ(HeaderRow(target), 2);
-  EXPECT_EQ(HeaderRow(dir / "src/plain.xls"), 2);
+  EXPECT_EQ(HeaderRow(plain), 2);
   struct stat info {};
-  ASSERT_EQ(::stat((dir / "src/plain.xls").c_str(), &info), 0);
+  ASSERT_EQ(::stat(plain.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   if (group != 0) {
     EXPECT_EQ(info.st_gid, group);
   }
   EXPECT_EQ(test::ReadFile(dir / "elsewhere/hard-too.xls"), test::ReadFile(dir / "src/hard.xls"));
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+}
+
+TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
+  TempDir dir;
+  const struct {
+    std::string book, rules, reason;
+  } cases[] = {
+      {"protected", "1|B|x\n", "the sheet \"Sheet1\" is protected"},
+      {"protected", "{行距}|1|30\n", "the sheet \"Sheet1\" is protected"},
+      {"protected", "{插入行}|正行|2\n", "the sheet \"Sheet1\" is protected"},
+      {"sheets", "1|A|" + std::string(32768, 'x') + "\n", "at most 32767 characters"},
+      {"sheets", "2|C|=SUM(\n", "not a formula the spreadsheet understands"},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.rules.substr(0, 20);
+    fs::remove_all(dir.path() / "src");
+    dir.copyFixture(c.book + ".xls", "src/" + c.book + ".xls");
+    const auto result = RunInPlace(dir, c.rules);
+    EXPECT_EQ(result.status, 1) << "case " << name << ": " << result.err;
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << "case " << name << ": " << result.err;
+    EXPECT_EQ(test::ReadFile(dir / ("src/" + c.book + ".xls")), test::ReadFile(test::Fixture(c.book + ".xls")))
+        << "case " << name;
+  }
+}
+
+// The rule file as Notepad saves it on a Chinese Windows ("ANSI", GB18030):
+// {表名}|汇总, 1|A|中文, the longest text a cell holds, a one-cell merge.
+TEST(InPlaceSafety, RulesAtTheSpreadsheetsLimitsAreSaved) {
+  TempDir dir;
+  dir.copyFixture("sheets.xls", "src/sheets.xls");
+  const auto before = test::ReadWithXlrd(test::Fixture("sheets.xls")).sheets[0];
+  const std::string longest(32767, 'x');
+  const auto result = RunInPlace(dir, "{\xB1\xED\xC3\xFB}|\xBB\xE3\xD7\xDC\r\n1|A|\xD6\xD0\xCE\xC4\r\n2|A|" + longest +
+                                          "\r\n{\xBA\xCF\xB2\xA2}|D7|D7\r\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  const auto sheet = test::ReadWithXlrd(dir / "src/sheets.xls").sheets[0];
+  EXPECT_EQ(sheet.name, "汇总");
+  EXPECT_EQ(sheet.value(1, 1), "中文");
+  EXPECT_EQ(sheet.value(2, 1), longest);
+  EXPECT_EQ(sheet.value(7, 4), before.value(7, 4));
+  EXPECT_EQ(sheet.merges, before.merges);
 }
 
 // Two runs over the same tree at once: each file gets both runs' rows.
@@ -121,10 +165,7 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
   const std::string path = Copy(dir, "book.xls");
   const auto book = test::SharedHost().open(path, host::OpenMode::Edit);
   book->activeSheet()->setCell(1, 1, "edited here");
-  {
-    std::ofstream other(path, std::ios::binary | std::ios::app);
-    other << "their write";
-  }
+  std::ofstream(path, std::ios::binary | std::ios::app) << "their write";
   const std::string theirs = test::ReadFile(path);
   try {
     book->save();
