@@ -16,7 +16,6 @@
 
 #include "BatchRun.h"
 #include "TestPaths.h"
-#include "XlsSnapshot.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -184,29 +183,6 @@ TEST_F(BatchCommandTest, AnEmptyRuleListCopiesIntoASaveFolderInsideTheSource) {
   EXPECT_EQ(copies, (Lines{"out/X_a.xls", "out/old_dept/X_b.xls", "out/old_dept/X_c.XLS"}));
   std::erase_if(sources, [](const auto& file) { return file.first.starts_with("out/"); });
   EXPECT_EQ(sources, before);
-}
-
-// Two offices side by side; the log keeps the queue's order.
-TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
-  const auto result = RunBatch(with({"--save", dir / "out", "--sheet", "Sheet1", "--veto-row", "1", "--veto-col", "A",
-                                     "--veto-value", "Date", "--prefix", "日期_", "--name-replace", ".XLS", ".xls",
-                                     "--path-replace", "old_", "new_", "--jobs", "2"}));
-  EXPECT_EQ(result.status, 1) << result.err;  // d.xls is no workbook
-  const Lines log = SplitLines(ReadFile(dir / "run.log"));
-  const std::string today = log.empty() ? "" : log.front().substr(0, 10);
-  const fs::path out = dir.path() / "out";
-  const auto a = test::ReadWithXlrd(out / (today + "_a.xls"));
-  EXPECT_EQ(a.sheets[0].value(1, 3), "edited");  // veto passed: A1 is "Date"
-  const auto b = test::ReadWithXlrd(out / "new_dept" / (today + "_b.xls"));
-  EXPECT_EQ(b.sheets[0].value(1, 3), "");  // vetoed: saved unchanged
-  EXPECT_EQ(b.sheets[0].value(1, 1), "姓名");
-  EXPECT_TRUE(fs::exists(out / "new_dept" / (today + "_c.xls")));
-  Lines entries;  // without their date and time
-  for (const auto& line : log) entries.push_back(line.substr(19, line.size() - 20));
-  const std::string src = (dir.path() / "src").string();
-  EXPECT_EQ(entries, (Lines{"触发否决条件：<file/>" + src + "/old_dept/b.xls</file>",
-                            "触发否决条件：<file/>" + src + "/old_dept/c.XLS</file>", "处理异常：" + src + "/old_dept/d.xls"}));
-  EXPECT_NE(result.err.find("3 processed (2 vetoed), 1 failed"), std::string::npos) << result.err;
 }
 
 TEST_F(BatchCommandTest, ParallelExtractionsWriteTheSameCsv) {

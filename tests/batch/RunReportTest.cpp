@@ -2,12 +2,10 @@
 // end every way, read back row by row.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +14,7 @@
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
+#include "XlsSnapshot.h"
 #include "batch/FolderScan.h"
 #include "cli/RunReport.h"
 
@@ -41,60 +40,77 @@ TEST(RunReport, RowsAreQuotedAndValidUtf8) {
             "is\\nodd\",\"differences\":[\"B2: 1 → 2\",\"C3\"],\"seconds\":1.50}\n");
 }
 
-// A folder even root cannot write into, while it lives.
-class ImmutableFolder {
+// A folder changed by a command (made read-only even for root, a small disk
+// mounted on it) while this lives; made() says whether this system allowed it.
+class FolderState {
  public:
-  explicit ImmutableFolder(const fs::path& folder) : folder_(folder) {
-    made_ = std::system(("chattr +i '" + folder.string() + "' 2>/dev/null").c_str()) == 0;
+  FolderState(const std::string& make, const std::string& undo) : undo_(undo) {
+    made_ = std::system((make + " 2>/dev/null").c_str()) == 0;
   }
-  ~ImmutableFolder() {
-    if (made_) (void)!std::system(("chattr -i '" + folder_.string() + "'").c_str());
+  ~FolderState() {
+    if (made_) (void)!std::system(undo_.c_str());
   }
   bool made() const { return made_; }
 
  private:
-  fs::path folder_;
+  std::string undo_;
   bool made_ = false;
 };
 
-// Every way a workbook can end, in one tree, with two offices side by side.
-// The office's own lock and temporary names are longer than the copy's: a name
-// near the file system's limit is still saved, one past it is refused.
+// Every way a workbook can end, in one tree, with every option and two offices
+// side by side. The office's own lock and temporary names are longer than the
+// copy's: a name near the file system's limit is still saved, one past it is
+// refused.
 TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   TempDir dir;
   const fs::path src = dir.path() / "src";
   const fs::path out = dir.path() / "out";
-  const std::string prefix = "0123456789";
-  const std::string nearLimit = std::string(240, 'n') + ".xls";  // 254 bytes with the prefix
-  const std::string pastLimit = std::string(246, 'p') + ".xls";  // 260 bytes with the prefix
-  test::WriteTableWorkbook(src / "a_ok.xls", "Name,Amount\nok,1\n");
-  test::WriteTableWorkbook(src / "b_veto.xls", "Other,Amount\nno,2\n");
+  const std::time_t now = std::time(nullptr);
+  char today[11];
+  std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+  const std::string prefix = today + std::string("_");  // 11 bytes
+  const std::string nearLimit = std::string(239, 'n') + ".xls";  // 254 bytes with the prefix
+  const std::string pastLimit = std::string(245, 'p') + ".xls";  // 260 bytes with the prefix
+  test::WriteTableWorkbook(src / "a_ok.XLS", "Name,Amount\nok,1\n");
+  test::WriteTableWorkbook(src / "old_dept/b_veto.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
   test::WriteTableWorkbook(src / "d_inuse.xls", "Name,Amount\nok,4\n");
   dir.copyFixture("full.xls", "src/e_full.xls");  // no row can be inserted: a rule that cannot act on it
   std::ofstream(src / "f_text.xls") << "just text\n";
-  test::WriteTableWorkbook(src / "locked/f.xls", "Name,Amount\nok,5\n");
+  test::WriteTableWorkbook(src / "old_locked/f.xls", "Name,Amount\nok,5\n");
+  test::WriteTableWorkbook(src / "old_full/g.xls", "Name,Amount\nok,6\n");
   fs::create_symlink(src / "gone.xls", src / "g_link.xls");
   test::WriteTableWorkbook(src / nearLimit, "Name\nok\n");
   test::WriteTableWorkbook(src / pastLimit, "Name\nok\n");
   test::WriteTableWorkbook(src / "\xB1\xA8\xB1\xED.xls", "Name\nok\n");  // "报表" in GBK, not UTF-8
-  fs::create_directories(out / "locked");
+  const std::string locked = out / "new_locked";
+  const std::string disk = out / "new_full";
+  fs::create_directories(locked);
+  fs::create_directories(disk);
   std::ofstream(out / (".~lock." + prefix + "d_inuse.xls#")) << ",li,desk-2,01.02.2026 09:00,file:///home/li;";
-  const ImmutableFolder locked(out / "locked");
+  const FolderState full("mount -t tmpfs -o size=256k tmpfs '" + disk + "'", "umount '" + disk + "'");
+  if (full.made()) {
+    // Leave a few kilobytes: less than any workbook the office writes.
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 62 && filler; ++i) filler << block << std::flush;
+  }
+  const FolderState readOnly("chattr +i '" + locked + "'", "chattr -i '" + locked + "'");
   std::ofstream(dir / "rules.txt") << "1|C|edited\n{插入行}|正行|2\n";
 
-  const auto run = test::RunBatch({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--veto-row", "1",
-                                   "--veto-col", "A", "--veto-value", "Name", "--prefix", prefix, "--jobs", "2",
+  const auto run = test::RunBatch({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--sheet", "Sheet1",
+                                   "--veto-row", "1", "--veto-col", "A", "--veto-value", "Name", "--prefix", "日期_",
+                                   "--name-replace", ".XLS", ".xls", "--path-replace", "old_", "new_", "--jobs", "2",
                                    "--report", dir / "r.jsonl", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, 1) << run.err;
   const Lines rows = SplitLines(ReadFile(dir / "r.jsonl"));
   const auto copy = [&](const std::string& name) { return (out / (prefix + name)).string(); };
+  const std::string vetoed = (out / "new_dept" / (prefix + "b_veto.xls")).string();
   const struct {
     std::string source, outcome, output, reason;
   } expected[] = {
       {"g_link.xls", "skipped", "", "is a link to something that does not exist"},
-      {"a_ok.xls", "processed", copy("a_ok.xls"), ""},
-      {"b_veto.xls", "vetoed", copy("b_veto.xls"), R"(cell A1 does not hold \"Name\")"},
+      {"a_ok.XLS", "processed", copy("a_ok.xls"), ""},
       {"c_nosheet.xls", "failed", "", R"(the workbook has no sheet named \"Sheet1\")"},
       {"d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
       {"e_full.xls", "failed", "",
@@ -104,28 +120,53 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
       {pastLimit, "failed", "", "the name is too long for the file system (260 bytes, at most 255)"},
       {"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.xls", "failed", "",
        "the file name is not UTF-8 text, which the office cannot open; rename the file"},
-      {"locked/f.xls", "failed", "", "no permission to write into the folder " + (out / "locked").string()},
+      {"old_dept/b_veto.xls", "vetoed", vetoed, R"(cell A1 does not hold \"Name\")"},
+      {"old_full/g.xls", "failed", "", "the disk is full"},
+      {"old_locked/f.xls", "failed", "", "no permission to write into the folder " + locked},
   };
   ASSERT_EQ(rows.size(), std::size(expected)) << ReadFile(dir / "r.jsonl");
   for (size_t i = 0; i < rows.size(); ++i) {
     const auto& want = expected[i];
-    if (want.source == "locked/f.xls" && !locked.made()) continue;  // no immutable folders here
+    if ((want.source == "old_locked/f.xls" && !readOnly.made()) || (want.source == "old_full/g.xls" && !full.made())) {
+      continue;
+    }
     const std::string start = "{\"source\":\"" + (src / want.source).string() + "\",\"outcome\":\"" + want.outcome +
                               "\",\"output\":\"" + want.output + "\",\"reason\":\"";
-    EXPECT_EQ(rows[i].rfind(start, 0), 0u) << "case " << want.source.substr(0, 20) << ": " << rows[i];
-    EXPECT_NE(rows[i].find(want.reason), std::string::npos) << "case " << want.source.substr(0, 20) << ": " << rows[i];
-    EXPECT_NE(rows[i].find("\",\"differences\":[],\"seconds\":"), std::string::npos)
-        << "case " << want.source.substr(0, 20) << ": " << rows[i];
+    const std::string name = "case " + want.source.substr(0, 20) + ": " + rows[i];
+    EXPECT_EQ(rows[i].rfind(start, 0), 0u) << name;
+    EXPECT_NE(rows[i].find(want.reason), std::string::npos) << name;
+    EXPECT_NE(rows[i].find("\",\"differences\":[],\"seconds\":"), std::string::npos) << name;
   }
+  // The copies as the rules made them; the veto leaves its workbook as it was.
+  const auto a = test::ReadWithXlrd(copy("a_ok.xls")).sheets[0];
+  EXPECT_EQ(a.value(1, 3), "edited");
+  EXPECT_EQ(a.value(3, 1), "ok");
+  const auto b = test::ReadWithXlrd(vetoed).sheets[0];
+  EXPECT_EQ(b.value(1, 3), "");
+  EXPECT_EQ(b.value(2, 1), "no");
+  // The log lines in the queue's order, without their reasons, which went to
+  // standard error beside them.
+  const auto error = [&](const std::string& name) { return "处理异常：" + (src / name).string(); };
+  const auto failed = [&](const std::string& name) {
+    return "表头不匹配处理失败：<file/>" + (src / name).string() + "</file>";
+  };
+  Lines log = {error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"), error("f_text.xls"),
+               failed(pastLimit), error("\xB1\xA8\xB1\xED.xls"),
+               "触发否决条件：<file/>" + (src / "old_dept/b_veto.xls").string() + "</file>"};
+  if (full.made()) log.push_back(failed("old_full/g.xls"));
+  if (readOnly.made()) log.push_back(failed("old_locked/f.xls"));
+  Lines entries;  // without their date and time
+  for (const auto& line : SplitLines(ReadFile(dir / "run.log"))) entries.push_back(line.substr(19, line.size() - 20));
+  EXPECT_EQ(entries, log);
+  EXPECT_NE(run.err.find(error("c_nosheet.xls") + "  (the workbook has no sheet named \"Sheet1\")"), std::string::npos)
+      << run.err;
+  if (!readOnly.made() || !full.made()) GTEST_SKIP() << "chattr or a small disk is not allowed here: not all checked";
+  EXPECT_NE(run.err.find("3 processed (1 vetoed), 8 failed"), std::string::npos) << run.err;
   // Nothing but the copies beside the other program's lock.
   Lines written;
   for (const auto& [name, bytes] : test::FileBytes(out)) written.push_back(name);
-  EXPECT_EQ(written, (Lines{".~lock." + prefix + "d_inuse.xls#", prefix + "a_ok.xls", prefix + "b_veto.xls",
-                            prefix + nearLimit}));
-  // The reasons went to standard error beside the log lines, which stay as they are.
-  EXPECT_NE(run.err.find("(the workbook has no sheet named \"Sheet1\")"), std::string::npos) << run.err;
-  EXPECT_EQ(ReadFile(dir / "run.log").find("no sheet named"), std::string::npos);
-  if (!locked.made()) GTEST_SKIP() << "chattr cannot make a folder read-only here; the permission row was not checked";
+  EXPECT_EQ(written, (Lines{".~lock." + prefix + "d_inuse.xls#", prefix + "a_ok.xls", prefix + nearLimit,
+                            "new_dept/" + prefix + "b_veto.xls", "new_full/filler"}));
 }
 
 // A rule the spreadsheet cannot read fails every workbook; --quiet keeps the
@@ -164,35 +205,6 @@ TEST(RunReport, AFolderThatCannotBeListedSaysWhy) {
   });
   fs::permissions(src / "shut", fs::perms::owner_all);
   EXPECT_EQ(said, "skipped: no permission to open the folder " + (src / "shut").string() + "\n");
-}
-
-// A save folder on a disk that fills up while the office writes.
-TEST(RunReport, AFullDiskIsTheReasonAndNothingHalfWrittenStays) {
-  TempDir dir;
-  test::WriteTableWorkbook(dir.path() / "src/a.xls", "Name,Amount\nok,1\n");
-  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
-  const fs::path disk = dir.path() / "disk";
-  fs::create_directory(disk);
-  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0) {
-    GTEST_SKIP() << "a small disk cannot be mounted here: " << std::strerror(errno);
-  }
-  {
-    // Leave a few kilobytes: less than any workbook the office writes.
-    std::ofstream filler(disk / "filler", std::ios::binary);
-    const std::string block(4096, 'x');
-    for (int i = 0; i < 62 && filler; ++i) filler << block << std::flush;
-  }
-  const auto run = test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--save",
-                                   (disk / "out").string(), "--report", dir / "r.jsonl", "--log", dir / "run.log"});
-  Lines left;
-  for (const auto& entry : fs::recursive_directory_iterator(disk)) left.push_back(entry.path().filename().string());
-  ::umount(disk.c_str());
-  std::sort(left.begin(), left.end());
-  const Lines rows = SplitLines(ReadFile(dir / "r.jsonl"));
-  ASSERT_EQ(rows.size(), 1u) << run.err;
-  EXPECT_NE(rows[0].find("\"outcome\":\"failed\""), std::string::npos) << rows[0];
-  EXPECT_NE(rows[0].find("the disk is full"), std::string::npos) << rows[0];
-  EXPECT_EQ(left, (Lines{"filler", "out"})) << ::testing::PrintToString(left);
 }
 
 }  // namespace
