@@ -1,11 +1,15 @@
-// Saving in place replaces only the file that was read: workbooks open in
-// another program, read-only or hard-linked ones are left byte-identical with
-// their reason, as are those with a rule the spreadsheet would refuse; a link's
-// target is written and the link stays; the replaced file keeps its mode and
-// group; overlapping runs wait for each other; a file rewritten by someone else
-// after loading is not written over.
+// The run never damages a user's file. Saving in place replaces only the file
+// that was read: workbooks open in another program, read-only or hard-linked
+// ones are left byte-identical with their reason, as are those with a rule the
+// spreadsheet would refuse; a link's target is written and the link stays; the
+// replaced file keeps its mode and group; overlapping runs wait for each other;
+// a file rewritten by someone else after loading is not written over. Nothing
+// of the batch program outlives it: a closed output ends the run as Ctrl-C
+// does, SIGHUP as SIGTERM, keeping only whole files; after SIGKILL its offices
+// end at once and the next run removes the hidden saving folders it left.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +26,7 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
+using Lines = std::vector<std::string>;
 
 const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
 
@@ -146,6 +151,76 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
   }
   EXPECT_EQ(test::ReadFile(path), theirs);
   EXPECT_EQ(dir.listing(), "book.xls\n");
+}
+
+class ProcessLifetimeTest : public ::testing::Test {
+ protected:
+  ProcessLifetimeTest() {
+    for (int i = 0; i < 120; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+    std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+    std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
+  }
+  Lines editing() const {
+    return {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2", "--log",
+            dir / "run.log"};
+  }
+  // The program ended with status, and neither an office nor a hidden saving folder of it is left.
+  void expectGone(pid_t pid, int status, const std::string& what) {
+    EXPECT_EQ(test::WaitForExit(pid), status) << what;
+    EXPECT_EQ(test::OfficesLeftAfterExit(pid), 0) << what;
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << what;
+  }
+  TempDir dir;
+};
+
+// As "sheetwise-batch ... 2>&1 | head -1" (the CSV of an extraction, the log
+// lines of an editing run), and Ctrl-C or SIGHUP once the first workbooks were
+// saved: the run ends as Ctrl-C ends it, and what was saved is whole. Every
+// other workbook is an empty file, which fails with a log line.
+TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+  for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
+  const Lines extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract", "--jobs", "2",
+                            "--log", dir / "run.log"};
+  const struct {
+    const char* name;
+    bool extract;
+    int signal;  // 0: the reader takes a line and goes
+  } cases[] = {{"closed output, extracting", true, 0}, {"closed output, editing", false, 0},
+               {"SIGINT", false, SIGINT}, {"SIGHUP", false, SIGHUP}};
+  for (const auto& c : cases) {
+    fs::remove_all(dir.path() / "out");
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, c.extract ? extracting : editing(), true);
+    if (c.signal == 0) {
+      char first[64];
+      ASSERT_GT(::read(program.outFd, first, sizeof first), 0) << c.name;
+      ::close(program.outFd);
+    } else {
+      test::WaitForFiles(dir.path() / "out", 2);
+      ::kill(program.pid, c.signal);
+    }
+    expectGone(program.pid, 130, c.name);
+    if (c.signal == 0) continue;
+    EXPECT_NE(test::ReadOutput(program).find("interrupted: "), std::string::npos) << c.name;
+    size_t saved = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
+      EXPECT_EQ(test::ReadWithXlrd(entry.path()).sheets[0].value(2, 1), "日期") << c.name << ": " << entry.path();
+      ++saved;
+    }
+    EXPECT_GE(saved, 2u) << c.name;
+    EXPECT_LT(saved, 60u) << c.name;
+  }
+}
+
+TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
+  const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  test::WaitForFiles(dir.path() / "out", 2);
+  ASSERT_GT(test::OfficesOf(program.pid), 0);
+  ::kill(program.pid, SIGKILL);
+  EXPECT_EQ(test::WaitForExit(program.pid), 128 + SIGKILL);
+  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+  // What a kill in the middle of a save leaves, whether or not this one did.
+  Copy(dir, "out/.sheetwise-saving-Xk3p9Q/7.xls");
+  expectGone(test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false).pid, 0, "the next run");
 }
 
 }  // namespace
