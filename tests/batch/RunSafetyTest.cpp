@@ -32,18 +32,20 @@ std::string Copy(const TempDir& dir, const std::string& name) {
 
 test::BatchResult RunInPlace(const TempDir& dir, const std::string& ruleBytes) {
   std::ofstream(dir / "rules.txt", std::ios::binary | std::ios::trunc) << ruleBytes;
-  return test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "run.log"});
+  return test::RunBatch(
+      {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "run.log"});
 }
 
-// Column A of a row of the saved workbook: the example's header "日期" moves down a row per inserted row.
-std::string ColumnA(const std::string& path, int row) { return test::ReadWithXlrd(path).sheets.at(0).value(row, 1); }
+// Column A of a row of a saved workbook: the example's header "日期" moves down a row per inserted row.
+std::string ColumnA(const std::string& path, int row) {
+  return test::ReadWithXlrd(path).sheets.at(0).value(row, 1);
+}
 
-// Open in another program, read-only or hard-linked: left as it was, with the
-// reason. A link's target is written and the link stays; the replaced file
-// keeps its mode and group.
+// Open elsewhere, read-only or hard-linked: left as it was, saying why. A link's target is written
+// and the link stays; the replaced file keeps its mode and group.
 TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   TempDir dir;
-  for (const char* name : {"open", "owned", "readonly", "hard", "plain"}) Copy(dir, "src/" + std::string(name) + ".xls");
+  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) Copy(dir, "src/" + name + ".xls");
   const std::string target = Copy(dir, "elsewhere/target.xls");
   fs::create_symlink("../elsewhere/target.xls", dir / "src/link.xls");
   std::ofstream(dir / "src/.~lock.open.xls#") << "another person,host,2026";
@@ -125,8 +127,7 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   for (int i = 0; i < kFiles; ++i) EXPECT_EQ(ColumnA(dir / ("src/" + std::to_string(i) + ".xls"), 3), "日期") << i;
 }
 
-// Another program saves the workbook while it is being edited here: its
-// write is kept, nothing is written, and the save says why.
+// Another program saves the workbook while it is edited here: its write is kept, and the save says why.
 TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
   TempDir dir;
   const std::string path = Copy(dir, "book.xls");
@@ -164,10 +165,8 @@ class ProcessLifetimeTest : public ::testing::Test {
   TempDir dir;
 };
 
-// As "sheetwise-batch ... 2>&1 | head -1" (the CSV of an extraction, the log
-// lines of an editing run), and Ctrl-C or SIGHUP once the first workbooks were
-// saved: the run ends as Ctrl-C ends it, and what was saved is whole. Every
-// other workbook is an empty file, which fails with a log line.
+// As "sheetwise-batch ... 2>&1 | head -1" (an extraction's CSV, an editing run's log lines: every other
+// workbook is empty and fails), and Ctrl-C or SIGHUP after the first saves: the run ends as Ctrl-C ends it.
 TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
   for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
   const Lines extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract", "--jobs", "2",
