@@ -1,27 +1,29 @@
-// The batch command end to end: its arguments, checked as a whole before any
-// workbook is touched (each problem has its message and exit status 2, in the
-// user's locale), a real folder tree through the real office, parallel and
-// sharded runs.
+// The batch command end to end: its arguments and the run's plan, refused before
+// any file is touched; real folder trees through the real office, with the report.
 
 #include "cli/BatchCommand.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "BatchRun.h"
+#include "TableWorkbook.h"
 #include "TestPaths.h"
+#include "Unprivileged.h"
 #include "XlsSnapshot.h"
+#include "batch/FolderScan.h"
+#include "cli/RunReport.h"
 
 namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using test::RunBatch;
-using test::TempDir;
 using Lines = std::vector<std::string>;
 
 Lines SplitLines(const std::string& text) {
@@ -31,25 +33,7 @@ Lines SplitLines(const std::string& text) {
   return lines;
 }
 
-// Log lines without their date and time (the first 19 characters).
-Lines LogEntries(const fs::path& log) {
-  Lines entries;
-  for (const auto& line : SplitLines(ReadFile(log))) entries.push_back(line.substr(19, line.size() - 20));
-  return entries;
-}
-
-// The command as its own program under env settings ("-u NAME", "NAME=VALUE").
-test::BatchResult RunProgram(const Lines& env, const Lines& args) {
-  Lines all = env;
-  all.push_back(SHEETWISE_BATCH_BINARY);
-  all.insert(all.end(), args.begin(), args.end());
-  auto program = test::StartProgram("/usr/bin/env", all, true);
-  const std::string said = test::ReadOutput(program);
-  return {test::WaitForExit(program.pid), "", said};
-}
-
-// A source tree: three workbooks in two folders, one file that is no workbook;
-// an empty save folder.
+// Three workbooks in two folders, a link to one, a file that is no workbook; an empty save folder.
 class BatchCommandTest : public ::testing::Test {
  protected:
   BatchCommandTest() {
@@ -57,26 +41,28 @@ class BatchCommandTest : public ::testing::Test {
     dir.copyFixture("second_active.xls", "src/old_dept/b.xls");
     dir.copyFixture("second_active.xls", "src/old_dept/c.XLS");
     dir.copyFixture("sheets.xlsx", "src/old_dept/d.xls");
+    fs::create_symlink("../a.xls", dir / "src/old_dept/link.xls");
+    fs::create_directories(dir.path() / "linked");
+    fs::create_directory_symlink(dir.path() / "src", dir.path() / "linked/up");
     fs::create_directory(dir.path() / "out");
     std::ofstream(dir / "rules.txt") << "\xEF\xBB\xBF" "1|C|edited\r\n\r\n{插入行}|正行|2\r\n";
     std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n{小偷}2|C|\n";
+    std::ofstream(dir / "empty.txt") << "\n\n";
     std::ofstream(dir / "file.txt") << "x";
     std::ofstream(dir / "undecodable.txt") << "1|A|ok\n2|A|\xFF\xFF\n";  // which bytes: RuleFileEncoding
-    sources = test::FileBytes(dir / "src");
+    fs::create_hard_link(dir / "rules.txt", dir / "log.txt");
+    files = test::FileBytes(dir.path());
+  }
+  Lines bare(Lines extra, const std::string& rules = "rules.txt") const {
+    extra.insert(extra.begin(), {"--source", dir / "src", "--rules", dir / rules});
+    return extra;
   }
   Lines with(Lines extra, const std::string& rules = "rules.txt") const {
-    Lines args = {"--source", dir / "src", "--rules", dir / rules, "--log", dir / "run.log"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
+    extra.insert(extra.begin(), {"--log", dir / "run.log"});
+    return bare(extra, rules);
   }
-  // Nothing of the run happened: the workbooks as they were, no output, no log.
-  void expectUntouched(const std::string& what) {
-    EXPECT_EQ(test::FileBytes(dir / "src"), sources) << what;
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << what;
-    EXPECT_FALSE(fs::exists(dir.path() / "run.log")) << what;
-  }
-  TempDir dir;
-  std::map<std::string, std::string> sources;
+  test::TempDir dir;
+  std::map<std::string, std::string> files;
 };
 
 TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
@@ -92,8 +78,8 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--jobs", "0"}), "--jobs needs a whole number"},
       {with({"--save", out, "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", out, "--shard", "2"}), "--shard needs K/N"},
-      {{"--source", dir / "nowhere", "--rules", rules, "--save", out}, "--source: the folder " + dir / "nowhere" +
-                                                                           " does not exist"},
+      {{"--source", dir / "nowhere", "--rules", rules, "--save", out},
+       "--source: the folder " + dir / "nowhere" + " does not exist"},
       {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", out}, "none.txt does not exist"},
       {{"--source", dir / "src", "--rules", out, "--save", out}, "is a folder, not a rule file"},
       {with({"--save", out}, "undecodable.txt"), "line 2"},
@@ -107,129 +93,84 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--sheet", ""}), "--sheet needs a sheet name"},
       {with({"--save", out, "--sheet", "a/b"}), "no sheet can be named"},
       {with({"--extract", "--save", out}, "cells.txt"), "--extract only reads workbooks"},
-      {with({"--extract", "--in-place"}, "cells.txt"), "--extract only reads workbooks"},
       {with({"--extract", "--prefix", "x"}, "cells.txt"), "--extract neither tests a veto nor names files"},
       {with({"--extract"}), "rule 1 of the rule file is \"1|C|edited\""},
+      {with({"--extract"}, "empty.txt"), "the rule list is empty: there is no cell to read"},
       {with({"--in-place", "--prefix", "日期_"}), "--in-place keeps every file name"},
-      {with({"--in-place", "--name-replace", "a", "b"}), "--in-place keeps every file name"},
       {with({"--save", out, "--source", dir / "src"}), "--source is given twice"},
       {with({"--save", out, "--output", dir / "x.csv"}), "goes with --extract only"},
       {with({"--save", out, "--name-replace", "", "b"}), "--name-replace needs a text to replace"},
       {with({"--save", out, "--path-replace", "out", "x"}), "--path-replace: \"out\" occurs in the save folder"},
-      {{"--source", dir / "src", "--rules", rules, "--save", out, "--log", dir / "no/run.log"},
-       "--log: the folder " + dir / "no" + " does not exist"},
-      {{"--source", dir / "src", "--rules", rules, "--save", out, "--log", out}, "--log: " + out + " is a folder"},
+      {bare({"--save", out, "--log", out}), "--log: " + out + " is a folder"},
       {with({"--save", out, "--report", dir / "no/r.csv"}), "--report: the folder " + dir / "no" + " does not exist"},
-      {with({"--save", out, "--report", dir / "run.log"}), "is the same file as"},
+      {with({"--save", out, "--prefix", "../"}), "outside the save folder, at " + dir / "out/../a.xls"},
+      {with({"--save", dir / "linked", "--prefix", "up/"}), "outside the save folder, at " + dir / "linked/up/a.xls"},
+      {with({"--save", out, "--path-replace", "/old_dept/", "/../../src/"}),  // the folder is made before any copy
+       "the copy of " + dir / "src/old_dept/ outside the save folder"},
+      {with({"--save", out, "--name-replace", "c.XLS", "b.xls"}), "the same copy " + dir / "out/old_dept/b.xls"},
+      {with({"--save", dir / "src"}), "would write over " + dir / "src/a.xls" + ", which this run reads"},
+      {with({"--save", out, "--report", dir / "run.log"}), "is the same file as " + dir / "run.log"},
+      {bare({"--save", out, "--log", rules}), "is the same file as " + rules},
+      {bare({"--save", out, "--log", dir / "out/old_dept/b.xls"}), "is the same file as " + dir / "out/old_dept/b.xls"},
+      {bare({"--extract", "--output", dir / "src/a.xls"}, "cells.txt"), "is the same file as " + dir / "src/a.xls"},
+      {bare({"--save", out, "--log", dir / "log.txt", "--dry-run"}), "is the same file as " + rules},  // a hard link
+      {with({"--in-place"}), "and " + dir / "src/old_dept/link.xls" + " the same copy"},  // one file, edited twice
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunBatch(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_NE(result.err.find(message), std::string::npos) << message << "\n  said: " << result.err;
-    expectUntouched(message);
+    EXPECT_EQ(result.status, 2) << "case " << message;
+    EXPECT_NE(result.err.find(message), std::string::npos) << "case " << message << "\n  said: " << result.err;
+    EXPECT_EQ(result.out, "") << "case " << message;
+    EXPECT_EQ(test::FileBytes(dir.path()), files) << "case " << message;  // no log, no copy, nothing changed
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << "case " << message;  // not even a folder
   }
-  const auto help = RunBatch({"--help"});
-  EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--source", "--rules", "--save", "--in-place", "--sheet", "--veto-row", "--veto-col",
-                             "--veto-value", "--prefix", "--name-replace", "--path-replace", "--extract", "--output",
-                             "--log", "--jobs", "--shard", "--dry-run", "--quiet", "--version"}) {
-    EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  }
+  EXPECT_EQ(RunBatch({"--help"}).status, 0);
 }
 
+// The command as its own program: Chinese under a zh_CN locale, generated or not.
 TEST_F(BatchCommandTest, MessagesFollowTheLocale) {
-  const Lines args = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
-  const auto english = RunProgram({"-u", "LANGUAGE", "LC_ALL=C.UTF-8"}, args);
-  EXPECT_EQ(english.status, 2);
-  EXPECT_NE(english.err.find("--veto-row: row 0 does not exist (rows are 1 to 65536)"), std::string::npos)
-      << english.err;
-  // With the locale generated or not, a zh_CN locale gives Chinese.
-  for (const Lines& env : {Lines{"-u", "LANGUAGE", "LC_ALL=zh_CN.UTF-8"}, Lines{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}}) {
-    const auto chinese = RunProgram(env, args);
-    EXPECT_EQ(chinese.status, 2) << env.back();
-    EXPECT_NE(chinese.err.find("--veto-row：第 0 行不存在（行号为 1 到 65536）"), std::string::npos)
-        << env.back() << ": " << chinese.err;
-  }
-  expectUntouched("locale runs");
-}
-
-TEST_F(BatchCommandTest, AnEmptyRuleListCopiesAndSaysSoOnce) {
-  std::ofstream(dir / "empty.txt") << "\n\n";
-  dir.copyFixture("sheets.xls", "one/a.xls");
-  const auto result = RunBatch({"--source", dir / "one", "--rules", dir / "empty.txt", "--save", dir / "out", "--log",
-                                dir / "run.log"});
-  EXPECT_EQ(result.status, 0) << result.err;
-  const std::string notice = "the rule list is empty: workbooks are copied unchanged";
-  const size_t first = result.err.find(notice);
-  EXPECT_NE(first, std::string::npos) << result.err;
-  EXPECT_EQ(result.err.find(notice, first + 1), std::string::npos) << result.err;
-  EXPECT_TRUE(fs::exists(dir.path() / "out/a.xls"));
-  EXPECT_EQ(RunBatch(with({"--extract"}, "empty.txt")).status, 2);
-}
-
-TEST_F(BatchCommandTest, EditsTheTreeWithEveryOption) {
-  const auto result = RunBatch(with({"--save", dir / "out", "--sheet", "Sheet1", "--veto-row", "1", "--veto-col", "A",
-                                     "--veto-value", "Date", "--prefix", "日期_", "--name-replace", ".XLS", ".xls",
-                                     "--path-replace", "old_", "new_", "--jobs", "2"}));
-  EXPECT_EQ(result.status, 1) << result.err;  // d.xls is no workbook
-  const std::string today = result.err.empty() ? "" : SplitLines(ReadFile(dir / "run.log")).front().substr(0, 10);
-  const fs::path out = dir.path() / "out";
-  const auto a = test::ReadWithXlrd(out / (today + "_a.xls"));
-  EXPECT_EQ(a.sheets[0].value(1, 3), "edited");  // veto passed: A1 is "Date"
-  const auto b = test::ReadWithXlrd(out / "new_dept" / (today + "_b.xls"));
-  EXPECT_EQ(b.sheets[0].value(1, 3), "");  // vetoed: saved unchanged
-  EXPECT_EQ(b.sheets[0].value(1, 1), "姓名");
-  EXPECT_TRUE(fs::exists(out / "new_dept" / (today + "_c.xls")));
-  const std::string src = (dir.path() / "src").string();
-  EXPECT_EQ(LogEntries(dir / "run.log"),
-            (Lines{"触发否决条件：<file/>" + src + "/old_dept/b.xls</file>",
-                   "触发否决条件：<file/>" + src + "/old_dept/c.XLS</file>", "处理异常：" + src + "/old_dept/d.xls"}));
-  EXPECT_NE(result.err.find("3 processed (2 vetoed), 1 failed"), std::string::npos) << result.err;
-}
-
-TEST_F(BatchCommandTest, ParallelRunsGiveTheSameOutputsLogAndCsv) {
-  auto run = [&](const std::string& jobs) {
-    const std::string tag = "j" + jobs;
-    RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / tag, "--log", dir / (tag + ".log"),
-              "--jobs", jobs});
-    RunBatch({"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--output", dir / (tag + ".csv"),
-              "--log", dir / (tag + "x.log"), "--jobs", jobs});
+  const std::string chinese = "--veto-row：第 0 行不存在（行号为 1 到 65536）";
+  const std::pair<Lines, std::string> cases[] = {
+      {{"-u", "LANGUAGE", "LC_ALL=C.UTF-8"}, "--veto-row: row 0 does not exist (rows are 1 to 65536)"},
+      {{"-u", "LANGUAGE", "LC_ALL=zh_CN.UTF-8"}, chinese},
+      {{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}, chinese},
   };
-  run("1");
-  run("3");
-  EXPECT_EQ(LogEntries(dir / "j1.log"), LogEntries(dir / "j3.log"));
-  EXPECT_EQ(ReadFile(dir / "j1.csv"), ReadFile(dir / "j3.csv"));
-  EXPECT_EQ(SplitLines(ReadFile(dir / "j1.csv")).front(), "file,row,column,text\r");
-  EXPECT_EQ(SplitLines(ReadFile(dir / "j1.csv")).size(), 7u);  // header + 2 cells x 3 workbooks
-  for (const char* name : {"a.xls", "old_dept/b.xls", "old_dept/c.XLS"}) {
-    const auto one = test::ReadWithXlrd(dir / (std::string("j1/") + name));
-    const auto three = test::ReadWithXlrd(dir / (std::string("j3/") + name));
-    EXPECT_EQ(one.sheets[0].cells.size(), three.sheets[0].cells.size()) << name;
-    EXPECT_EQ(one.sheets[0].value(1, 3), three.sheets[0].value(1, 3)) << name;
+  for (const auto& [env, message] : cases) {
+    Lines args = env;
+    args.push_back(SHEETWISE_BATCH_BINARY);
+    for (const auto& arg : with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"})) args.push_back(arg);
+    auto program = test::StartProgram("/usr/bin/env", args, true);
+    const std::string said = test::ReadOutput(program);
+    EXPECT_EQ(test::WaitForExit(program.pid), 2) << "case " << env.back();
+    EXPECT_NE(said.find(message), std::string::npos) << "case " << env.back() << ": " << said;
   }
 }
 
-TEST_F(BatchCommandTest, ShardsCoverTheQueueOnceAndDryRunOpensNothing) {
-  const Lines save = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "dry", "--dry-run"};
-  Lines all;
+// Shards of a dry run cover its queue once, opening nothing; parallel offices keep the CSV's order.
+TEST_F(BatchCommandTest, ShardsAndJobsKeepTheQueue) {
+  const auto plan = [&](Lines extra) {
+    extra.insert(extra.end(), {"--save", dir / "dry", "--dry-run"});
+    return SplitLines(RunBatch(with(extra)).out);
+  };
+  std::multiset<std::string> shards;
   for (const char* shard : {"1/3", "2/3", "3/3"}) {
-    Lines args = save;
-    args.insert(args.end(), {"--shard", shard});
-    const auto result = RunBatch(args);
-    EXPECT_EQ(result.status, 0);
-    for (const auto& line : SplitLines(result.out)) all.push_back(line.substr(0, line.find('\t')));
+    for (const auto& line : plan({"--shard", shard})) shards.insert(line);
   }
-  const auto whole = SplitLines(RunBatch(save).out);
-  ASSERT_EQ(whole.size(), 4u);
+  const Lines whole = plan({});
+  ASSERT_EQ(whole.size(), 5u);
   EXPECT_EQ(whole[0], (dir.path() / "src/a.xls").string() + "\t" + (dir.path() / "dry/a.xls").string());
-  std::sort(all.begin(), all.end());
-  Lines expected;
-  for (const auto& line : whole) expected.push_back(line.substr(0, line.find('\t')));
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(all, expected);
+  EXPECT_EQ(shards, std::multiset<std::string>(whole.begin(), whole.end()));
   EXPECT_FALSE(fs::exists(dir / "dry"));
+  for (const std::string jobs : {"1", "3"}) {
+    RunBatch(with({"--extract", "--output", dir / (jobs + ".csv"), "--jobs", jobs}, "cells.txt"));
+  }
+  EXPECT_EQ(ReadFile(dir / "3.csv"), ReadFile(dir / "1.csv"));
+  const Lines csv = SplitLines(ReadFile(dir / "1.csv"));
+  ASSERT_EQ(csv.size(), 9u);  // header + 2 cells x 4 workbooks
+  EXPECT_EQ(csv.front(), "file,row,column,text\r");
 }
 
+// The next run starts afresh: an empty rule list copies, saying so once; --quiet leaves reasons to the report.
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   std::ostringstream out;
   std::ostringstream err;
@@ -237,17 +178,167 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   host::HostOptions missing;
   missing.officeProgramDir = dir.path() / "no-office/program";
   EXPECT_EQ(RunBatchCommand(with({"--save", dir / "out"}), {out, err, false}, interrupted, missing), 2);
-  EXPECT_NE(err.str().find("LibreOffice could not be started: LibreOffice is not installed: " + dir /
-                           "no-office/program/soffice is missing"),
-            std::string::npos)
-      << err.str();
-  EXPECT_EQ(err.str().find("开始"), std::string::npos) << err.str();
-  EXPECT_EQ(err.str().find("apt-get"), std::string::npos) << err.str();
-  EXPECT_EQ(test::FileBytes(dir / "src"), sources);
-  // Nothing of the failed start stays to stop the next office in this process.
-  std::ostringstream again;
-  RunBatchCommand(with({"--save", dir / "out"}), {out, again, false}, interrupted);
-  EXPECT_NE(again.str().find("3 processed"), std::string::npos) << again.str();
+  const std::string said = err.str();
+  const std::string why = "LibreOffice is not installed: " + dir / "no-office/program/soffice is missing";
+  EXPECT_NE(said.find("LibreOffice could not be started: " + why), std::string::npos) << said;
+  EXPECT_EQ(said.find("开始"), std::string::npos) << said;
+  EXPECT_EQ(said.find("apt-get"), std::string::npos) << said;
+  EXPECT_EQ(test::FileBytes(dir.path()), files);
+  std::ostringstream next;
+  RunBatchCommand(with({"--save", dir / "out", "--quiet", "--report", dir / "r.csv"}, "empty.txt"), {out, next, false},
+                  interrupted);
+  const std::string notice = "the rule list is empty: workbooks are copied unchanged";
+  const size_t first = next.str().find(notice);
+  EXPECT_NE(first, std::string::npos) << next.str();
+  EXPECT_EQ(next.str().find(notice, first + 1), std::string::npos) << next.str();
+  EXPECT_EQ(next.str().find("cannot read this kind of file"), std::string::npos) << next.str();
+  const Lines report = SplitLines(ReadFile(dir / "r.csv"));
+  ASSERT_EQ(report.size(), 6u);
+  EXPECT_EQ(report[0], "source,outcome,output,reason,differences,seconds\r");
+  EXPECT_EQ(report[1].rfind(dir / "src/a.xls,processed," + dir / "out/a.xls,,,", 0), 0u) << report[1];
+  EXPECT_EQ(report[4].rfind(dir / "src/old_dept/d.xls,failed,,\"the office cannot read this kind of file: ", 0), 0u)
+      << report[4];
+}
+
+TEST(RunReport, RowsAreQuoted) {
+  const ReportRow row{"/d/a,b.xls", ReportOutcome::Failed, "", "cell \"A1\" is\nodd", {"B2: 1 → 2", "C3"}, 1.5};
+  EXPECT_EQ(CsvReportRow(row), "\"/d/a,b.xls\",failed,,\"cell \"\"A1\"\" is\nodd\",\"B2: 1 → 2\nC3\",1.50\r\n");
+  EXPECT_EQ(JsonReportRow(row),
+            "{\"source\":\"/d/a,b.xls\",\"outcome\":\"failed\",\"output\":\"\",\"reason\":\"cell \\\"A1\\\" "
+            "is\\nodd\",\"differences\":[\"B2: 1 → 2\",\"C3\"],\"seconds\":1.50}\n");
+}
+
+// A folder made read-only even for root, or a small disk mounted on it, while this lives (if allowed here).
+class FolderState {
+ public:
+  FolderState(const std::string& make, const std::string& undo)
+      : undo_(undo), made_(std::system((make + " 2>/dev/null").c_str()) == 0) {}
+  ~FolderState() {
+    if (made_) (void)!std::system(undo_.c_str());
+  }
+  bool made() const { return made_; }
+
+ private:
+  std::string undo_;
+  bool made_;
+};
+
+// Every way a workbook can end, in one tree, with every option and two offices side by side. The
+// save folder lies in the source folder beside "old_*" ones, holding an earlier copy, which is no
+// source. A name near the file system's limit is saved (the office's lock names are longer).
+TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
+  test::TempDir dir;
+  const fs::path src = dir.path() / "src";
+  const fs::path out = src / "old";
+  const std::string prefix = "0123456789";
+  const std::string nearLimit = std::string(240, 'n') + ".xls";  // 254 bytes with the prefix
+  const std::string pastLimit = std::string(246, 'p') + ".xls";  // 260 bytes with the prefix
+  const std::string gbk = "\xB1\xA8\xB1\xED.xls";  // "报表" in GBK, not UTF-8
+  for (const std::string& name : {std::string("a_ok.XLS"), std::string("d_inuse.xls"), std::string("old_locked/f.xls"),
+                                  std::string("old_full/g.xls"), nearLimit, pastLimit, gbk}) {
+    test::WriteTableWorkbook(src / name, "Name,Amount\nok,1\n");
+  }
+  test::WriteTableWorkbook(src / "old_dept/b_veto.xls", "Other,Amount\nno,2\n");
+  test::WriteTableWorkbook(out / "earlier.xls", "Other,Amount\nno,2\n");
+  test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
+  dir.copyFixture("full.xls", "src/e_full.xls");  // no row can be inserted: a rule that cannot act on it
+  std::ofstream(src / "f_text.xls") << "just text\n";
+  fs::create_symlink(src / "gone.xls", src / "g_link.xls");
+  const std::string locked = out / "new_locked";
+  const std::string disk = out / "new_full";
+  for (const auto& folder : {locked, disk}) fs::create_directories(folder);
+  std::ofstream(out / (".~lock." + prefix + "d_inuse.xls#")) << ",li,desk-2,01.02.2026 09:00,file:///home/li;";
+  // A disk of 8 KB: less than any workbook the office writes.
+  const FolderState full("mount -t tmpfs -o size=8k tmpfs '" + disk + "'", "umount '" + disk + "'");
+  const FolderState readOnly("chattr +i '" + locked + "'", "chattr -i '" + locked + "'");
+  // As Notepad saves it on a Chinese Windows ("ANSI", GB18030): 1|C|edited, {插入行}|正行|2, {表名}|汇总,
+  // 1|A|中文, the longest text a cell holds, a one-cell merge (which does nothing).
+  const std::string longest(32767, 'x');
+  std::ofstream(dir / "rules.txt") << "1|C|edited\r\n{\xB2\xE5\xC8\xEB\xD0\xD0}|\xD5\xFD\xD0\xD0|2\r\n"
+                                      "{\xB1\xED\xC3\xFB}|\xBB\xE3\xD7\xDC\r\n1|A|\xD6\xD0\xCE\xC4\r\n2|B|" +
+                                          longest + "\r\n{\xBA\xCF\xB2\xA2}|D7|D7\r\n";
+
+  const auto run = test::RunBatch({"--source", src, "--rules", dir / "rules.txt", "--save", out, "--sheet", "Sheet1",
+                                   "--veto-row", "1", "--veto-col", "A", "--veto-value", "Name", "--prefix", prefix,
+                                   "--name-replace", ".XLS", ".xls", "--path-replace", "old_", "new_", "--jobs", "2",
+                                   "--report", dir / "r.jsonl", "--log", dir / "run.log"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const Lines rows = SplitLines(ReadFile(dir / "r.jsonl"));
+  const auto copy = [&](const std::string& name) { return (out / (prefix + name)).string(); };
+  const std::string vetoed = (out / "new_dept" / (prefix + "b_veto.xls")).string();
+  const struct {
+    std::string source, outcome, output, reason;
+  } expected[] = {
+      {"g_link.xls", "skipped", "", "is a link to something that does not exist"},
+      {"a_ok.XLS", "processed", copy("a_ok.xls"), ""},
+      {"c_nosheet.xls", "failed", "", R"(the workbook has no sheet named \"Sheet1\")"},
+      {"d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
+      {"e_full.xls", "failed", "",
+       R"(rule 2 \"{插入行}|正行|2\": inserting rows at 2:2 would push data in the sheet's last rows)"},
+      {"f_text.xls", "failed", "", "is a text file, not an Excel 97-2003 workbook"},
+      {nearLimit, "processed", copy(nearLimit), ""},
+      {pastLimit, "failed", "", "the name is too long for the file system (260 bytes, at most 255)"},
+      {"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.xls", "failed", "",
+       "the file name is not UTF-8 text, which the office cannot open; rename the file"},
+      {"old_dept/b_veto.xls", "vetoed", vetoed, R"(cell A1 does not hold \"Name\")"},
+      {"old_full/g.xls", "failed", "", "the disk is full"},
+      {"old_locked/f.xls", "failed", "", "no permission to write into the folder " + locked},
+  };
+  ASSERT_EQ(rows.size(), std::size(expected)) << ReadFile(dir / "r.jsonl");
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const auto& want = expected[i];
+    if ((want.source == "old_locked/f.xls" && !readOnly.made()) || (want.source == "old_full/g.xls" && !full.made())) {
+      continue;
+    }
+    const std::string start = "{\"source\":\"" + (src / want.source).string() + "\",\"outcome\":\"" + want.outcome +
+                              "\",\"output\":\"" + want.output + "\",\"reason\":\"";
+    const std::string name = "case " + want.source.substr(0, 20) + ": " + rows[i];
+    EXPECT_EQ(rows[i].rfind(start, 0), 0u) << name;
+    EXPECT_NE(rows[i].find(want.reason), std::string::npos) << name;
+  }
+  // The copies as the rules made them; the veto leaves its workbook as it was.
+  const auto a = test::ReadWithXlrd(copy("a_ok.xls")).sheets[0];
+  EXPECT_EQ(a.name, "汇总");
+  EXPECT_EQ(a.value(1, 1), "中文");
+  EXPECT_EQ(a.value(1, 3), "edited");
+  EXPECT_EQ(a.value(2, 2), longest);
+  EXPECT_EQ(a.value(3, 1), "ok");
+  EXPECT_TRUE(a.merges.empty());
+  const auto b = test::ReadWithXlrd(vetoed).sheets[0];
+  EXPECT_EQ(b.value(1, 3), "");
+  EXPECT_EQ(b.value(2, 1), "no");
+  const auto error = [&](const std::string& name) { return "处理异常：" + (src / name).string(); };
+  EXPECT_NE(run.err.find(error("c_nosheet.xls") + "  (the workbook has no sheet named \"Sheet1\")"), std::string::npos)
+      << run.err;
+  if (!readOnly.made() || !full.made()) GTEST_SKIP() << "chattr or a small disk is not allowed here: not all checked";
+  // The log lines in the queue's order, without the reasons that went to standard error beside them.
+  const auto failed = [&](const std::string& name) {
+    return "表头不匹配处理失败：<file/>" + (src / name).string() + "</file>";
+  };
+  Lines entries;  // without their date and time
+  for (const auto& line : SplitLines(ReadFile(dir / "run.log"))) entries.push_back(line.substr(19, line.size() - 20));
+  EXPECT_EQ(entries, (Lines{error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"), error("f_text.xls"),
+                            failed(pastLimit), error(gbk),
+                            "触发否决条件：<file/>" + (src / "old_dept/b_veto.xls").string() + "</file>",
+                            failed("old_full/g.xls"), failed("old_locked/f.xls")}));
+  EXPECT_NE(run.err.find("3 processed (1 vetoed), 8 failed"), std::string::npos) << run.err;
+  // Nothing but the copies beside the other program's lock.
+  Lines written;
+  for (const auto& [name, bytes] : test::FileBytes(out)) written.push_back(name);
+  EXPECT_EQ(written, (Lines{".~lock." + prefix + "d_inuse.xls#", prefix + "a_ok.xls", prefix + nearLimit, "earlier.xls",
+                            "new_dept/" + prefix + "b_veto.xls"}));
+}
+
+// A folder the scan cannot list is passed over, saying why.
+TEST(RunReport, AFolderThatCannotBeListedSaysWhy) {
+  test::TempDir dir;
+  const std::string shut = dir / "shut";
+  fs::create_directory(shut);
+  fs::permissions(shut, fs::perms::owner_write);
+  fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+  const std::string said = test::AsUnprivileged([&] { return PassedOver({dir / "", shut + "/"}).at(0).reason; });
+  fs::permissions(shut, fs::perms::owner_all);
+  EXPECT_EQ(said, "skipped: no permission to open the folder " + shut);
 }
 
 }  // namespace

@@ -1,0 +1,210 @@
+// The run never damages a user's file: saving in place replaces only the file
+// that was read, or leaves it byte-identical and says why; nothing of the batch
+// program outlives it, however it ends, and what it saved is whole.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "BatchRun.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "host/HostError.h"
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
+
+std::string Copy(const TempDir& dir, const std::string& name) {
+  fs::create_directories((dir.path() / name).parent_path());
+  fs::copy_file(kExample, dir.path() / name);
+  return dir / name;
+}
+
+test::BatchResult RunInPlace(const TempDir& dir, const std::string& ruleBytes) {
+  std::ofstream(dir / "rules.txt", std::ios::binary | std::ios::trunc) << ruleBytes;
+  return test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "log"});
+}
+
+// Column A of a row of a saved workbook: the example's header "日期" moves down a row per inserted row.
+std::string ColumnA(const std::string& path, int row) { return test::ReadWithXlrd(path).sheets[0].value(row, 1); }
+
+// Open elsewhere, read-only or hard-linked: left as it was, saying why. A link's target is written
+// and the link stays; the replaced file keeps its mode and group.
+TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
+  TempDir dir;
+  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) Copy(dir, "src/" + name + ".xls");
+  const std::string target = Copy(dir, "elsewhere/target.xls");
+  fs::create_symlink("../elsewhere/target.xls", dir / "src/link.xls");
+  std::ofstream(dir / "src/.~lock.open.xls#") << "another person,host,2026";
+  std::ofstream(dir / "src/~$owned.xls") << "owner";
+  fs::permissions(dir / "src/readonly.xls", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::create_hard_link(dir / "src/hard.xls", dir / "elsewhere/hard-too.xls");
+  const std::string plain = dir / "src/plain.xls";
+  ::chmod(plain.c_str(), 0640);
+  const gid_t group = ::getuid() == 0 ? 4242 : 0;  // root may give a file any group
+  if (group != 0) {
+    ASSERT_EQ(::chown(plain.c_str(), static_cast<uid_t>(-1), group), 0);
+  }
+  const auto before = test::FileBytes(dir.path());
+
+  const auto result = RunInPlace(dir, "{插入行}|正行|1\n");
+  const std::pair<std::string, const char*> refused[] = {
+      {"src/open.xls", "open in another program"},
+      {"src/owned.xls", "open in another program"},
+      {"src/readonly.xls", "read-only"},
+      {"src/hard.xls", "2 hard links"},
+  };
+  for (const auto& [file, reason] : refused) {
+    EXPECT_EQ(test::FileBytes(dir.path()).at(file), before.at(file)) << "case " << file;
+    EXPECT_TRUE(std::regex_search(result.err, std::regex(dir / file + "[^\n]*" + reason)))
+        << "case " << file << ": " << result.err;
+  }
+  EXPECT_NE(result.err.find("2 processed"), std::string::npos) << result.err;
+  EXPECT_TRUE(fs::is_symlink(dir / "src/link.xls"));
+  EXPECT_EQ(ColumnA(target, 2), "日期");
+  EXPECT_EQ(ColumnA(plain, 2), "日期");
+  struct stat info {};
+  ASSERT_EQ(::stat(plain.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (group != 0) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+  EXPECT_EQ(test::ReadFile(dir / "elsewhere/hard-too.xls"), test::ReadFile(dir / "src/hard.xls"));
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+}
+
+TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
+  TempDir dir;
+  const struct {
+    std::string book, rules, reason;
+  } cases[] = {
+      {"protected", "1|B|x\n", "the sheet \"Sheet1\" is protected"},
+      {"protected", "{行距}|1|30\n", "the sheet \"Sheet1\" is protected"},
+      {"protected", "{插入行}|正行|2\n", "the sheet \"Sheet1\" is protected"},
+      {"sheets", "1|A|" + std::string(32768, 'x') + "\n", "at most 32767 characters"},
+      {"sheets", "2|C|=SUM(\n", "not a formula the spreadsheet understands"},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.rules.substr(0, 20);
+    fs::remove_all(dir.path() / "src");
+    dir.copyFixture(c.book + ".xls", "src/" + c.book + ".xls");
+    const auto result = RunInPlace(dir, c.rules);
+    EXPECT_EQ(result.status, 1) << "case " << name << ": " << result.err;
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << "case " << name << ": " << result.err;
+    EXPECT_EQ(test::ReadFile(dir / ("src/" + c.book + ".xls")), test::ReadFile(test::Fixture(c.book + ".xls")))
+        << "case " << name;
+  }
+}
+
+// Two runs over the same 16 workbooks at once: each gets both runs' rows.
+TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
+  TempDir dir;
+  for (int i = 0; i < 16; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  const Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--jobs", "2", "--log",
+                      dir / "log"};
+  const pid_t runs[] = {test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid,
+                        test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid};
+  for (const pid_t run : runs) EXPECT_EQ(test::WaitForExit(run), 0);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(ColumnA(dir / ("src/" + std::to_string(i) + ".xls"), 3), "日期") << i;
+}
+
+// Another program saves the workbook while it is edited here: its write is kept, and the save says why.
+TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
+  TempDir dir;
+  const std::string path = Copy(dir, "book.xls");
+  const auto book = test::SharedHost().open(path, host::OpenMode::Edit);
+  book->activeSheet()->setCell(1, 1, "edited here");
+  std::ofstream(path, std::ios::binary | std::ios::app) << "their write";
+  const std::string theirs = test::ReadFile(path);
+  try {
+    book->save();
+    ADD_FAILURE() << "saved over a changed file";
+  } catch (const host::HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("changed on disk after it was loaded"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(test::ReadFile(path), theirs);
+  EXPECT_EQ(dir.listing(), "book.xls\n");
+}
+
+class ProcessLifetimeTest : public ::testing::Test {
+ protected:
+  ProcessLifetimeTest() {
+    for (int i = 0; i < 120; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+    std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+    std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
+  }
+  Lines editing() const {
+    return {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2", "--log",
+            dir / "log"};
+  }
+  // The program ended with status, and neither an office nor a hidden saving folder of it is left.
+  void expectGone(pid_t pid, int status, const std::string& what) {
+    EXPECT_EQ(test::WaitForExit(pid), status) << what;
+    EXPECT_EQ(test::OfficesLeftAfterExit(pid), 0) << what;
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << what;
+  }
+  TempDir dir;
+};
+
+// As "sheetwise-batch ... 2>&1 | head -1" (an extraction's CSV, an editing run's log lines: every other
+// workbook is empty and fails), and Ctrl-C or SIGHUP after the first saves: the run ends as Ctrl-C ends it.
+TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+  for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
+  const Lines extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract", "--jobs", "2",
+                            "--log", dir / "log"};
+  const struct {
+    const char* name;
+    bool extract;
+    int signal;  // 0: the reader takes a line and goes
+  } cases[] = {{"closed output, extracting", true, 0}, {"closed output, editing", false, 0},
+               {"SIGINT", false, SIGINT}, {"SIGHUP", false, SIGHUP}};
+  for (const auto& c : cases) {
+    fs::remove_all(dir.path() / "out");
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, c.extract ? extracting : editing(), true);
+    if (c.signal == 0) {
+      char first[64];
+      ASSERT_GT(::read(program.outFd, first, sizeof first), 0) << c.name;
+      ::close(program.outFd);
+    } else {
+      test::WaitForFiles(dir.path() / "out", 2);
+      ::kill(program.pid, c.signal);
+    }
+    expectGone(program.pid, 130, c.name);
+    if (c.signal == 0) continue;
+    EXPECT_NE(test::ReadOutput(program).find("interrupted: "), std::string::npos) << c.name;
+    size_t saved = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path() / "out")) {
+      EXPECT_EQ(ColumnA(entry.path(), 2), "日期") << c.name << ": " << entry.path();
+      ++saved;
+    }
+    EXPECT_GE(saved, 2u) << c.name;
+    EXPECT_LT(saved, 60u) << c.name;
+  }
+}
+
+TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
+  const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
+  test::WaitForFiles(dir.path() / "out", 2);
+  ASSERT_GT(test::OfficesOf(program.pid), 0);
+  ::kill(program.pid, SIGKILL);
+  EXPECT_EQ(test::WaitForExit(program.pid), 128 + SIGKILL);
+  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
+  // What a kill in the middle of a save leaves, whether or not this one did.
+  Copy(dir, "out/.sheetwise-saving-Xk3p9Q/7.xls");
+  expectGone(test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false).pid, 0, "the next run");
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
