@@ -143,7 +143,8 @@ TEST_F(BatchDriverTest, AnUnwritableLogAndAMissingOfficeAreEachToldOnce) {
 
 // The window hands the engine its fields as they stand when each workbook
 // starts: a rule list or veto changed between two files acts from the next
-// one. The copies land in the mirrored folders, path replacement applied.
+// one. The copies land in the mirrored folders, path replacement applied, with
+// the clock's date in place of the prefix's date marker.
 TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
   for (const char* name : {"a.xls", "旧/b.xls", "旧/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
   form.Text4.text = dir / "in/";
@@ -151,7 +152,7 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   form.List1.items = {form.Text4.text, form.Text4.text + "旧/"};
   form.List2.items = {dir / "in/a.xls", dir / "in/旧/b.xls", dir / "in/旧/c.xls"};
   form.List3.items = {"1|A|done"};
-  form.Text8.text = "x_";
+  form.Text8.text = "日期_";
   form.Text12.text = "旧";
   form.Text11.text = "新";
   WorkbookEngine engine{test::SharedHost(), log};
@@ -164,9 +165,9 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   form.Text13.text = "A";
   form.Text14.text = "not there";
   runToTheEnd();
-  EXPECT_EQ(test::ReadWithXlrd(dir / "out/x_a.xls").sheets[0].value(1, 1), "done");
-  EXPECT_EQ(test::ReadWithXlrd(dir / "out/新/x_b.xls").sheets[0].value(1, 1), "second");
-  EXPECT_NE(test::ReadWithXlrd(dir / "out/新/x_c.xls").sheets[0].value(1, 1), "second");
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/2026-12-06_a.xls").sheets[0].value(1, 1), "done");
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/新/2026-12-06_b.xls").sheets[0].value(1, 1), "second");
+  EXPECT_NE(test::ReadWithXlrd(dir / "out/新/2026-12-06_c.xls").sheets[0].value(1, 1), "second");
   EXPECT_EQ(form.List4.items, Strings{VetoEntry(dir / "in/旧/c.xls")});
   EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
 }
