@@ -81,6 +81,30 @@ host::SourceLock GuardInPlace(const std::string& path) {
   return host::SourceLock(path, kSourceLockWait);
 }
 
+// Writes what the run asks for and returns the path written ("" when none): in
+// place, the edited workbook over its source; otherwise the edited workbook, or
+// the source's own bytes when nothing was edited, at the output path.
+std::string WriteResult(host::Workbook& book, const std::string& path, const RunSettings& settings, bool edited,
+                        const host::BeforeReplace& check) {
+  if (settings.inPlace) {
+    if (!edited) return "";
+    book.saveChecked(check);
+    return path;
+  }
+  const std::string out = BuildOutputPath(settings.naming, path);
+  // The naming rules lead back to the source itself; it is only ever written
+  // over when saving in place was asked for.
+  if (SameFile(out, path)) {
+    throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
+  }
+  if (edited) {
+    book.saveAsChecked(out, check);
+  } else {
+    CopySource(path, out);
+  }
+  return out;
+}
+
 }  // namespace
 
 WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
@@ -102,29 +126,12 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     }
     // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
     const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
-    const std::string out = BuildOutputPath(settings.naming, path);
     run.entry = FailureEntry::RuleFailure;
     const host::BeforeReplace check = [&](const std::string& written) {
       if (!settings.verify) return;
       result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
     };
-    if (settings.inPlace) {
-      if (edited) {
-        book->saveChecked(check);
-        result.output = path;
-      }
-    } else if (SameFile(out, path)) {
-      // The naming rules lead back to the source itself; it is only ever
-      // written over when saving in place was asked for.
-      throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
-    } else {
-      if (edited) {
-        book->saveAsChecked(out, check);
-      } else {
-        CopySource(path, out);
-      }
-      result.output = out;
-    }
+    result.output = WriteResult(*book, path, settings, edited, check);
     if (!result.differences.empty()) {
       log_.add({VerificationEntry(result.output), result.differences.front(), result.differences});
     }
