@@ -39,9 +39,9 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Before any rule acted a failure is a processing error, after, a rule failure. Neither a fired
-// veto nor a failure writes anything, in place or as a copy; naming rules that lead back to the
-// source do not write over it.
+// Before any rule acted a failure is a processing error; after, or from a rule that cannot be
+// read, a rule failure. Neither a fired veto nor a failure writes anything, in place or as a
+// copy; naming rules that lead back to the source do not write over it.
 TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   const std::string processing = "处理异常：" + path;
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
@@ -50,7 +50,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
       {"Sheet1", {"row", "A", ""}, {}, processing},
       {"Sheet1", {"9", "G", ""}, {}, processing},  // an error value: =1/0
       {"NoSuchSheet", {}, {}, processing},
-      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, processing},  // no action began, then a missing mode
+      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, failed},  // a rule that cannot be read fails as a rule
       {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed},
       {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed},
   };
@@ -60,7 +60,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   for (const auto& [sheet, veto, ruleList, entry] : cases) {
     settings.sheetName = sheet;
     settings.veto = veto;
-    settings.rules = ruleList;
+    settings.rules = rules::ParseRules(ruleList, false);
     process();
     expected.push_back(entry);
   }
@@ -79,7 +79,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
 // is the active one. Over two hundred workbooks the office's memory stays flat.
 TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {
   dir.copyFixture("second_active.xls", "in/book.xls");
-  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"};
+  settings.rules = rules::ParseRules({"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"}, false);
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
     process();
