@@ -60,7 +60,7 @@ int CellColumn(std::string_view field) {
 }
 
 // A whole column's letters ("C", "AA").
-int ColumnLetters(std::string_view field) {
+int WholeColumn(std::string_view field) {
   const auto column = host::ColumnFromLetters(field);
   if (!column) {
     throw Unreadable(Tr("the column must be letters from A to IV, not \"%s\"", {Quoted(field)}));
@@ -95,7 +95,7 @@ void ReadFields(ParsedRule& rule) {
       break;
     case RuleKind::DeleteColumn:
       rule.acts = f[1] == WholeColumnMode;
-      rule.column = ColumnLetters(f[2]);
+      rule.column = WholeColumn(f[2]);
       break;
     case RuleKind::MergeRange:
     case RuleKind::ClearRange:
@@ -109,7 +109,7 @@ void ReadFields(ParsedRule& rule) {
       rule.size = Number(f[2], N_("the row height"));
       break;
     case RuleKind::ColumnWidth:
-      rule.column = ColumnLetters(f[1]);
+      rule.column = WholeColumn(f[1]);
       rule.size = Number(f[2], N_("the column width"));
       break;
     case RuleKind::ReplaceCell:
@@ -153,7 +153,9 @@ ParsedRule ParseRule(std::string text) {
   return Read(std::move(text), kind, ReadFields);
 }
 
-ParsedRule ParseExtractRule(std::string text) { return Read(std::move(text), RuleKind::ExtractCell, ReadExtractFields); }
+ParsedRule ParseExtractRule(std::string text) {
+  return Read(std::move(text), RuleKind::ExtractCell, ReadExtractFields);
+}
 
 std::vector<ParsedRule> ParseRules(const std::vector<std::string>& texts, bool extraction) {
   std::vector<ParsedRule> parsed;

@@ -99,7 +99,8 @@ TEST_F(WorkbookEngineTest, ALooseOrLongRuleIsNamedShortlyInTheReason) {
 // is the active one. Over two hundred workbooks the office's memory stays flat.
 TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {
   dir.copyFixture("second_active.xls", "in/book.xls");
-  settings.rules = rules::ParseRules({"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"}, false);
+  settings.rules =
+      rules::ParseRules({"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"}, false);
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
     process();

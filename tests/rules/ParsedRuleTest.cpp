@@ -90,7 +90,8 @@ TEST(RuleReading, EachRuleIsReadStrictlyOrRefusedWithItsReason) {
       // UTF-8 with one Latin-1 byte (Cafés) is refused at its line, not read as GB18030.
       {"{表名}|合计\r1|A|Caf\xE9s\n", {"file refused at line 2, save as UTF-8"}},
       // GB18030 (合计, 说明: CB B5 is also a UTF-8 pair) is read as such, and said so.
-      {"{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n1|A|\xCB\xB5\xC3\xF7\n", {"GB18030", "kind 4 \"合计\"", "kind 8 row 1 column 1 \"说明\""}},
+      {"{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n1|A|\xCB\xB5\xC3\xF7\n",
+       {"GB18030", "kind 4 \"合计\"", "kind 8 row 1 column 1 \"说明\""}},
       {"\xEF\xBB\xBF" "1|A|中文\n", {"kind 8 row 1 column 1 \"中文\""}},
       {std::string("\xFF\xFE" "1\0|\0A\0|\0x\0\n\0", 14), {"file refused at line 1 as UTF-16, save as UTF-8"}},
       {std::string("1\0|\0A\0|\0x\0", 10), {"file refused at line 1 as UTF-16, save as UTF-8"}},
