@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <QShortcut>
 
-#include "rules/RuleEditor.h"
-#include "rules/RuleFileCommands.h"
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/RuleEditor.h"
+#include "ui/handlers/RuleFileCommands.h"
 #include "ui/qt/ExtentList.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"

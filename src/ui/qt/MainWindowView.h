@@ -9,16 +9,16 @@
 #include <QWidget>
 #include <functional>
 
-#include "batch/BatchDriver.h"
 #include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
 #include "host/FileOpener.h"
 #include "host/MemoryFigures.h"
-#include "rules/GridPicker.h"
-#include "rules/QuickAdd.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/handlers/BatchDriver.h"
+#include "ui/handlers/GridPicker.h"
+#include "ui/handlers/QuickAdd.h"
 #include "ui/qt/MainBinder.h"
 
 class QListWidget;

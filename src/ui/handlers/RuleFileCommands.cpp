@@ -1,4 +1,4 @@
-#include "rules/RuleFileCommands.h"
+#include "ui/handlers/RuleFileCommands.h"
 
 #include "rules/RuleFile.h"
 

@@ -1,0 +1,34 @@
+#include "ui/handlers/RuleFileCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
+
+namespace sheetwise::rules {
+namespace {
+using Rules = std::vector<std::string>;
+
+// Saved rules load back exactly, appended to the list; a file that cannot be
+// written or read is named in a message.
+TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingOrSaysWhichFileFailed) {
+  test::TempDir dir;
+  std::ofstream(dir / "bad", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  const Rules rules{"{插入行}|正行|5", "3|A| a,b;\"c\" "};
+  form.List3.items = rules;
+  dialogs.fileAnswers = {dir / "no/r.txt", dir / "月报.txt", "", dir / "月报.txt", dir / "none", dir / "bad"};
+  SaveRulesCommand(form, dialogs);
+  SaveRulesCommand(form, dialogs);
+  for (int i = 0; i < 4; ++i) LoadRulesCommand(form, dialogs);  // the first is cancelled
+  EXPECT_EQ(form.List3.items, (Rules{rules[0], rules[1], rules[0], rules[1]}));
+  EXPECT_EQ(dialogs.messageTexts(),
+            (Rules{"无法写入规则文件：" + (dir / "no/r.txt"), "无法读取规则文件：" + (dir / "none"),
+                   "无法读取规则文件：" + (dir / "bad") + "（第 3 行既不是 UTF-8 也不是 GB18030 文本）"}));
+}
+
+}  // namespace
+}  // namespace sheetwise::rules
