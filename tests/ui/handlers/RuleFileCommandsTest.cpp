@@ -6,6 +6,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
+#include "rules/RuleFile.h"
 
 namespace sheetwise::rules {
 namespace {
@@ -28,6 +29,22 @@ TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingOrSaysWhichFileFailed) {
   EXPECT_EQ(dialogs.messageTexts(),
             (Rules{"无法写入规则文件：" + (dir / "no/r.txt"), "无法读取规则文件：" + (dir / "none"),
                    "无法读取规则文件：" + (dir / "bad") + "（第 3 行既不是 UTF-8 也不是 GB18030 文本）"}));
+}
+
+// A name chosen without an extension gets ".txt", so that the load dialog's
+// filter shows the file; a ".txt" file of that name is not replaced unasked.
+TEST(RuleFileCommands, ANameWithoutAnExtensionGetsTxtAndReplacesNothingUnasked) {
+  test::TempDir dir;
+  std::ofstream(dir / "旧.txt") << "7|A|old\n";
+  ui::Form1 form;
+  form.List3.items = {"1|A|x"};
+  test::ScriptedDialogs dialogs;
+  dialogs.fileAnswers = {dir / "月报", dir / "规则.cfg", dir / "旧"};
+  for (int i = 0; i < 3; ++i) SaveRulesCommand(form, dialogs);
+  EXPECT_EQ(dir.listing(), "旧.txt\n月报.txt\n规则.cfg\n");
+  EXPECT_EQ(LoadRuleFile(dir / "月报.txt"), form.List3.items);
+  EXPECT_EQ(test::ReadFile(dir / "旧.txt"), "7|A|old\n");
+  EXPECT_EQ(dialogs.messageTexts(), Rules{"已有同名的规则文件：" + (dir / "旧.txt") + "\n没有覆盖它，请换一个文件名。"});
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ class ScreenshotDialogs final : public ui::Dialogs {
     return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();
   }
   std::string chooseFile(const std::string&) override { return sample_.toStdString(); }
-  std::string chooseSaveFile(const std::string&) override { return {}; }
+  std::string chooseSaveFile(const std::string&, const std::string&) override { return {}; }
   void processPendingEvents() override { QCoreApplication::processEvents(); }
 
  private:
