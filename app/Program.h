@@ -36,6 +36,7 @@ class Program {
   void start() { aboutBox_.show(); }
 
   ui::Form1& form() { return form1_; }
+  ui::ErrorLog& errorLog() { return log_; }
   ui::qt::MainWindowView& mainWindow() { return mainWindow_; }
   ui::qt::AboutBoxView& aboutBox() { return aboutBox_; }
 

@@ -2,7 +2,8 @@
 // The main window (Form1): every control of the fixed layout, bound to its
 // member of the model. Commands, timers, the panel's scroll bar and the
 // error log's double click run their handlers, after which every window is
-// shown again from its model. Closing the window runs the closing clean-up
+// shown again from its model. The extraction results and the error log's
+// reasons have windows of their own. Closing the window runs the closing clean-up
 // and ends the program.
 
 #include <QTimer>
@@ -27,6 +28,7 @@ class QScrollBar;
 namespace sheetwise::ui::qt {
 
 class PickerView;
+class ReasonsView;
 class ResultsView;
 
 struct MainWindowPorts {
@@ -52,6 +54,7 @@ class MainWindowView final : public QWidget {
   void refresh();
   PickerView& pickerView() { return *picker_; }
   ResultsView& resultsView() { return *results_; }
+  ReasonsView& reasonsView() { return *reasons_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -91,6 +94,7 @@ class MainWindowView final : public QWidget {
   bool inDriverTick_ = false;
   PickerView* picker_ = nullptr;
   ResultsView* results_ = nullptr;
+  ReasonsView* reasons_ = nullptr;
 };
 
 }  // namespace sheetwise::ui::qt
