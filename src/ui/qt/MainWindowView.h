@@ -3,8 +3,8 @@
 // member of the model. Commands, timers, the panel's scroll bar and the
 // error log's double click run their handlers, after which every window is
 // shown again from its model. The extraction results and the error log's
-// reasons have windows of their own. Closing the window runs the closing clean-up
-// and ends the program.
+// reasons have windows of their own. Closing the window runs the closing
+// clean-up and ends the program.
 
 #include <QTimer>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #pragma once
 // The window "错误原因": every error-log entry in the list's order, with the
 // file it names as name and folder (the name wrapped, the folder cut at the
-// left where its column is too narrow, the whole path as tooltip), the reason and the differences found by
-// the check of a save. The columns share the window's width. It stands apart
-// from the main window so that no control of the fixed layout moves; the
-// error log's context menu and Ctrl+R open it.
+// left where its column is too narrow, the whole path as tooltip), the reason
+// and the differences found by the check of a save. The columns share the
+// window's width. It stands apart from the main window so that no control of
+// the fixed layout moves; the error log's context menu and Ctrl+R open it.
 
 #include <QTimer>
 #include <QWidget>
