@@ -5,7 +5,6 @@
 
 #include <functional>
 
-#include "batch/BatchDriver.h"
 #include "batch/LogFile.h"
 #include "batch/WorkbookEngine.h"
 #include "extract/ExtractionResults.h"
@@ -14,13 +13,14 @@
 #include "host/LibreOfficeHost.h"
 #include "host/MemoryFigures.h"
 #include "host/ProcessTable.h"
-#include "rules/GridPicker.h"
-#include "rules/QuickAdd.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorLog.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Form4.h"
+#include "ui/handlers/BatchDriver.h"
+#include "ui/handlers/GridPicker.h"
+#include "ui/handlers/QuickAdd.h"
 #include "ui/qt/AboutBoxView.h"
 #include "ui/qt/MainWindowView.h"
 #include "ui/qt/QtFileOpener.h"
@@ -36,6 +36,7 @@ class Program {
   void start() { aboutBox_.show(); }
 
   ui::Form1& form() { return form1_; }
+  ui::ErrorLog& errorLog() { return log_; }
   ui::qt::MainWindowView& mainWindow() { return mainWindow_; }
   ui::qt::AboutBoxView& aboutBox() { return aboutBox_; }
 

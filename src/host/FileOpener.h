@@ -8,7 +8,8 @@ namespace sheetwise::host {
 class FileOpener {
  public:
   virtual ~FileOpener() = default;
-  virtual void open(const std::string& path) = 0;
+  // False when no program could be started to open it (no opener installed).
+  virtual bool open(const std::string& path) = 0;
 };
 
 }  // namespace sheetwise::host

@@ -27,8 +27,10 @@ class Dialogs {
   virtual std::string chooseFolder(const std::string& title) = 0;
   // An existing file matching the filter ("Execl 文档 (*.xls)"), "" when cancelled.
   virtual std::string chooseFile(const std::string& filter) = 0;
-  // A file name to save under (it need not exist), "" when cancelled.
-  virtual std::string chooseSaveFile(const std::string& filter) = 0;
+  // A file name to save under (it need not exist), "" when cancelled. A name
+  // typed without an extension gets defaultSuffix ("txt") where the dialog can
+  // add it before it asks whether to replace an existing file.
+  virtual std::string chooseSaveFile(const std::string& filter, const std::string& defaultSuffix) = 0;
   virtual void processPendingEvents() = 0;
 };
 

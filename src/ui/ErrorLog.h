@@ -8,6 +8,7 @@
 #include "batch/LogFile.h"
 #include "batch/RunLog.h"
 #include "host/FileOpener.h"
+#include "ui/Dialogs.h"
 #include "ui/Form1.h"
 
 namespace sheetwise::ui {
@@ -33,7 +34,9 @@ class ErrorLog : public batch::RunLog {
 // differences the verification of the save found; "" when there is none.
 std::string EntryDetails(const batch::LogEntry& entry);
 
-// On a double click on List4: opens the file named in the selected entry, if any.
-void OpenLoggedFile(const Form1& form, host::FileOpener& opener);
+// On a double click on List4: opens the file named in the selected entry, if
+// any, or says in a message why it cannot be opened (the file is gone or
+// unreadable, no program to open it is installed).
+void OpenLoggedFile(const Form1& form, host::FileOpener& opener, Dialogs& dialogs);
 
 }  // namespace sheetwise::ui

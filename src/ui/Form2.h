@@ -2,7 +2,7 @@
 // The grid picker window's model: the sample grid, the window's geometry and
 // the selection rectangle the mouse handlers keep. The Qt view mirrors it and
 // forwards mouse down/up (with the grid cell under the pointer), key presses
-// and resizes to the handlers in rules/GridPicker.h.
+// and resizes to the handlers in ui/handlers/GridPicker.h.
 
 #include <optional>
 #include <string>

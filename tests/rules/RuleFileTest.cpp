@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
-
-#include "ScriptedDialogs.h"
-#include "TestPaths.h"
-#include "rules/RuleFileCommands.h"
 
 namespace sheetwise::rules {
 namespace {
@@ -38,30 +33,6 @@ TEST(RuleFileEncoding, Utf8AsItIsGb18030DecodedOthersRefusedWithTheirLine) {
       EXPECT_NE(std::string(e.what()).find("line " + std::to_string(badLine) + " of"), std::string::npos) << e.what();
     }
   }
-}
-
-// Saved rules load back exactly, appended to the list; a file that cannot be
-// written or read is named in a message, and one read as GB18030 is said to be.
-TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingOrSaysWhichFileFailed) {
-  test::TempDir dir;
-  std::ofstream(dir / "bad", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
-  std::ofstream(dir / "utf16", std::ios::binary) << std::string("\xFF\xFE" "1\0|\0A\0|\0x\0", 12);
-  std::ofstream(dir / "gb", std::ios::binary) << "{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n";
-  ui::Form1 form;
-  test::ScriptedDialogs dialogs;
-  const Rules rules{"{插入行}|正行|5", "3|A| a,b;\"c\" "};
-  form.List3.items = rules;
-  dialogs.fileAnswers = {dir / "no/r.txt", dir / "月报.txt", "",         dir / "月报.txt",
-                         dir / "none",     dir / "bad",      dir / "utf16", dir / "gb"};
-  SaveRulesCommand(form, dialogs);
-  SaveRulesCommand(form, dialogs);
-  for (int i = 0; i < 6; ++i) LoadRulesCommand(form, dialogs);  // the first is cancelled
-  EXPECT_EQ(form.List3.items, (Rules{rules[0], rules[1], rules[0], rules[1], "{表名}|合计"}));
-  EXPECT_EQ(dialogs.messageTexts(),
-            (Rules{"无法写入规则文件：" + (dir / "no/r.txt"), "无法读取规则文件：" + (dir / "none"),
-                   "无法读取规则文件：" + (dir / "bad") + "（第 3 行不是 UTF-8 文本，请另存为 UTF-8）",
-                   "无法读取规则文件：" + (dir / "utf16") + "（文件是 UTF-16 文本，请另存为 UTF-8）",
-                   "规则文件不是 UTF-8，已按 GB18030 读取：" + (dir / "gb")}));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class ScriptedDialogs : public ui::Dialogs {
   }
   std::string chooseFolder(const std::string&) override { return take(folderAnswers); }
   std::string chooseFile(const std::string&) override { return take(fileAnswers); }
-  std::string chooseSaveFile(const std::string&) override { return take(fileAnswers); }
+  std::string chooseSaveFile(const std::string&, const std::string&) override { return take(fileAnswers); }
   void processPendingEvents() override {}
 
   std::vector<std::string> messageTexts() const {

@@ -17,11 +17,16 @@ class ScriptedClock final : public host::Clock {
   host::LocalDateTime time;
 };
 
-// Records every path it was asked to open.
+// Records every path it was asked to open; answers as if a program was
+// started unless told there is none.
 class ScriptedFileOpener final : public host::FileOpener {
  public:
-  void open(const std::string& path) override { opened.push_back(path); }
+  bool open(const std::string& path) override {
+    opened.push_back(path);
+    return openerInstalled;
+  }
   std::vector<std::string> opened;
+  bool openerInstalled = true;
 };
 
 }  // namespace sheetwise::test

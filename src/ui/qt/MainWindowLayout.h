@@ -19,6 +19,10 @@ inline constexpr TwipsRect Frame9{0, 2640, 5760, 2010};
 inline constexpr TwipsRect List3{45, 195, 5640, 1710};
 inline constexpr TwipsRect Command3{4200, 1510, 735, 375};
 inline constexpr TwipsRect Command10{4920, 1510, 735, 375};
+// Loading and saving the rule list, on the line of the two commands above,
+// left of them, so that no control of the layout moves.
+inline constexpr TwipsRect LoadRules{2700, 1510, 735, 375};
+inline constexpr TwipsRect SaveRules{3450, 1510, 735, 375};
 
 // Error log.
 inline constexpr TwipsRect Frame6{5760, 2640, 6360, 2010};

@@ -1,13 +1,15 @@
-// The main window's three lists: the file queue, the rule list with its two
+// The main window's three lists: the file queue, the rule list with its
 // commands and the error log.
 
 #include "ui/ErrorLog.h"
 #include <QMenu>
+#include <QPushButton>
 #include <QShortcut>
+#include <tuple>
 
-#include "rules/RuleEditor.h"
-#include "rules/RuleFileCommands.h"
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/RuleEditor.h"
+#include "ui/handlers/RuleFileCommands.h"
 #include "ui/qt/ExtentList.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
@@ -41,11 +43,22 @@ void MainWindowView::buildRuleList() {
   binder_.button(frame, "Command10", &Form1::Command10, layout::Command10, [this] { rules::Command10_Click(form_); });
 }
 
-// "保存规则…" and "载入规则…": a context menu on the rule list and shortcuts,
-// so that no control of the layout moves.
+// "载入规则…" and "保存规则…": two buttons beside "移除" and "清空", the same
+// in the rule list's context menu, and shortcuts.
 void MainWindowView::buildRuleFileCommands(QListWidget& rules) {
   const auto save = [this] { run([this] { rules::SaveRulesCommand(form_, ports_.dialogs); }); };
   const auto load = [this] { run([this] { rules::LoadRulesCommand(form_, ports_.dialogs); }); };
+  const std::tuple<const char*, const char*, const char*, TwipsRect, std::function<void()>> buttons[] = {
+      {"loadRules", "载入…", "载入规则文件，规则添加到列表末尾（Ctrl+O）", layout::LoadRules, load},
+      {"saveRules", "保存…", "把规则列表保存为规则文件（Ctrl+S）", layout::SaveRules, save}};
+  for (const auto& [name, caption, tip, place, command] : buttons) {
+    auto* button = new QPushButton(caption, rules.parentWidget());
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    button->setAutoDefault(false);
+    button->setGeometry(ToPixels(place));
+    connect(button, &QPushButton::clicked, this, command);
+  }
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), &QShortcut::activated, this, save);
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this, load);
   rules.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -70,7 +83,7 @@ void MainWindowView::buildErrorLog() {
   QListWidget* log = binder_.list(ExtentListOf(frame, WindowFont(kSong, 12)), "List4", &Form1::List4, layout::List4);
   connect(log, &QListWidget::itemDoubleClicked, this, [this, log](QListWidgetItem* item) {
     form_.List4.selection = log->row(item);
-    run([this] { ui::OpenLoggedFile(form_, ports_.fileOpener); });
+    run([this] { ui::OpenLoggedFile(form_, ports_.fileOpener, ports_.dialogs); });
   });
   binder_.list(new QListWidget(frame), "xiaotou", &Form1::xiaotou, layout::xiaotou)->hide();
   errorLog_ = log;

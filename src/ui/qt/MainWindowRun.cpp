@@ -1,5 +1,6 @@
 // The memory bar, the run commands, the progress bar with the remaining
-// time, and the ways to the extraction results window.
+// time, and the ways to the windows of the extraction results and of the
+// error log's reasons.
 
 #include <QAbstractScrollArea>
 #include <QMenu>
@@ -7,6 +8,7 @@
 
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"
+#include "ui/qt/ReasonsView.h"
 #include "ui/qt/ResultsView.h"
 
 namespace sheetwise::ui::qt {
@@ -38,14 +40,20 @@ void MainWindowView::buildMemoryAndRun() {
   binder_.label(this, "Label8", &Form1::Label8, l::Label8)->setAutoSize(true);
 }
 
+// The error log (whose frame holds the hidden extraction result list) opens
+// both windows; the frame "小偷类" opens the extraction results.
 void MainWindowView::buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame) {
-  auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
-  connect(shortcut, &QShortcut::activated, this, [this] { results_->open(); });
+  const auto openResults = [this] { results_->open(); };
+  const auto openReasons = [this] { reasons_->open(); };
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this), &QShortcut::activated, this, openResults);
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this, openReasons);
   for (QWidget* widget : {&errorLog, &extractionFrame}) {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(widget, &QWidget::customContextMenuRequested, this, [this, widget](const QPoint& at) {
+    const bool withReasons = widget == &errorLog;
+    connect(widget, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
       QMenu menu;
-      menu.addAction("提取结果…\tCtrl+E", this, [this] { results_->open(); });
+      if (withReasons) menu.addAction("错误原因…\tCtrl+R", this, openReasons);
+      menu.addAction("提取结果…\tCtrl+E", this, openResults);
       // A scroll area reports the point in its viewport's coordinates.
       auto* area = qobject_cast<QAbstractScrollArea*>(widget);
       menu.exec((area != nullptr ? area->viewport() : widget)->mapToGlobal(at));

@@ -1,9 +1,9 @@
 // The settings beside the rule input panel: the processing speed, the sheet
 // name, the source and save folders, the file-name rules and the veto condition.
 
-#include "batch/FolderChoice.h"
-#include "rules/RuleEditor.h"
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/FolderChoice.h"
+#include "ui/handlers/RuleEditor.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"

@@ -12,6 +12,7 @@
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/PickerView.h"
+#include "ui/qt/ReasonsView.h"
 #include "ui/qt/ResultsView.h"
 
 namespace sheetwise::ui::qt {
@@ -38,7 +39,8 @@ MainWindowView::MainWindowView(Form1& form, MainWindowPorts ports)
   buildMemoryAndRun();
   buildTimers();
   picker_ = new PickerView(ports_.pickerForm, ports_.picker, [this](const std::function<void()>& h) { run(h); }, this);
-  results_ = new ResultsView(ports_.results, ports_.logEntries, this);
+  results_ = new ResultsView(ports_.results, this);
+  reasons_ = new ReasonsView(ports_.logEntries, this);
   buildResultsAccess(*errorLog_, *extractionFrame_);
 
   Form1_Load(form_);
@@ -65,6 +67,7 @@ void MainWindowView::refresh() {
   Show(timer2_, form_.Timer2);
   picker_->refresh();
   results_->refresh();
+  reasons_->refresh();
 }
 
 void MainWindowView::buildTimers() {

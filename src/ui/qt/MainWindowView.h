@@ -2,23 +2,24 @@
 // The main window (Form1): every control of the fixed layout, bound to its
 // member of the model. Commands, timers, the panel's scroll bar and the
 // error log's double click run their handlers, after which every window is
-// shown again from its model. Closing the window runs the closing clean-up
-// and ends the program.
+// shown again from its model. The extraction results and the error log's
+// reasons have windows of their own. Closing the window runs the closing
+// clean-up and ends the program.
 
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
-#include "batch/BatchDriver.h"
 #include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
 #include "host/FileOpener.h"
 #include "host/MemoryFigures.h"
-#include "rules/GridPicker.h"
-#include "rules/QuickAdd.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/handlers/BatchDriver.h"
+#include "ui/handlers/GridPicker.h"
+#include "ui/handlers/QuickAdd.h"
 #include "ui/qt/MainBinder.h"
 
 class QListWidget;
@@ -27,6 +28,7 @@ class QScrollBar;
 namespace sheetwise::ui::qt {
 
 class PickerView;
+class ReasonsView;
 class ResultsView;
 
 struct MainWindowPorts {
@@ -52,6 +54,7 @@ class MainWindowView final : public QWidget {
   void refresh();
   PickerView& pickerView() { return *picker_; }
   ResultsView& resultsView() { return *results_; }
+  ReasonsView& reasonsView() { return *reasons_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -91,6 +94,7 @@ class MainWindowView final : public QWidget {
   bool inDriverTick_ = false;
   PickerView* picker_ = nullptr;
   ResultsView* results_ = nullptr;
+  ReasonsView* reasons_ = nullptr;
 };
 
 }  // namespace sheetwise::ui::qt

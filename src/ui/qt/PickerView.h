@@ -6,8 +6,8 @@
 
 #include <QWidget>
 
-#include "rules/GridPicker.h"
 #include "ui/Form2.h"
+#include "ui/handlers/GridPicker.h"
 #include "ui/qt/MainBinder.h"
 
 namespace sheetwise::ui::qt {

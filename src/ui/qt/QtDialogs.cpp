@@ -49,10 +49,13 @@ std::string QtDialogs::chooseFile(const std::string& filter) {
       .toStdString();
 }
 
-std::string QtDialogs::chooseSaveFile(const std::string& filter) {
+std::string QtDialogs::chooseSaveFile(const std::string& filter, const std::string& defaultSuffix) {
   prepare();
-  return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), QString::fromStdString(filter))
-      .toStdString();
+  QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), QString::fromStdString(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QString::fromStdString(defaultSuffix));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst().toStdString();
 }
 
 void QtDialogs::processPendingEvents() {

@@ -18,7 +18,7 @@ class QtDialogs final : public Dialogs {
   std::string input(const std::string& prompt) override;
   std::string chooseFolder(const std::string& title) override;
   std::string chooseFile(const std::string& filter) override;
-  std::string chooseSaveFile(const std::string& filter) override;
+  std::string chooseSaveFile(const std::string& filter, const std::string& defaultSuffix) override;
   void processPendingEvents() override;
 
  private:

@@ -6,8 +6,8 @@
 
 namespace sheetwise::ui::qt {
 
-void QtFileOpener::open(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool QtFileOpener::open(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 }  // namespace sheetwise::ui::qt

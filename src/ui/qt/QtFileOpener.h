@@ -7,7 +7,7 @@ namespace sheetwise::ui::qt {
 
 class QtFileOpener final : public host::FileOpener {
  public:
-  void open(const std::string& path) override;
+  bool open(const std::string& path) override;
 };
 
 }  // namespace sheetwise::ui::qt

@@ -8,8 +8,6 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QTableWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,6 +15,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/qt/Fonts.h"
+#include "ui/qt/PathPartDelegate.h"
 #include "ui/qt/ResultsText.h"
 #include "ui/qt/SongText.h"
 
@@ -46,8 +45,9 @@ class ResultsTableModel final : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : static_cast<int>(std::size(kResultsHeader));
   }
+  // A workbook's whole path and a long text show in full as the tooltip.
   QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_) return {};
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || index.row() >= shown_) return {};
     const auto fields = ResultFields(results_[static_cast<size_t>(index.row())]);
     return QString::fromStdString(fields[static_cast<size_t>(index.column())]);
   }
@@ -65,8 +65,6 @@ class ResultsTableModel final : public QAbstractTableModel {
 namespace {
 
 constexpr int kRowPadding = 6;  // pixels of a row beyond its text line
-constexpr int kPathColumnWidth = 300;
-constexpr int kNarrowColumnWidth = 50;
 
 QString AskForCsvPath(QWidget* parent) {
   return QFileDialog::getSaveFileName(parent, "导出 CSV", "提取结果.csv", "CSV 文件 (*.csv)");
@@ -74,9 +72,8 @@ QString AskForCsvPath(QWidget* parent) {
 
 }  // namespace
 
-ResultsView::ResultsView(const extract::ExtractionResults& results, const std::vector<batch::LogEntry>& logEntries,
-                         QWidget* parent)
-    : QWidget(parent, Qt::Window), results_(results), logEntries_(logEntries) {
+ResultsView::ResultsView(const extract::ExtractionResults& results, QWidget* parent)
+    : QWidget(parent, Qt::Window), results_(results) {
   setObjectName("ExtractionResults");
   setWindowTitle("提取结果");
   setFont(WindowFont(kSong, 9));
@@ -90,11 +87,13 @@ ResultsView::ResultsView(const extract::ExtractionResults& results, const std::v
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setWordWrap(false);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setItemDelegateForColumn(0, new PathPartDelegate(PathPartDelegate::Lines::One, table_));
   table_->verticalHeader()->setDefaultSectionSize(SongLineOf(font()).height + kRowPadding);
-  table_->setColumnWidth(0, kPathColumnWidth);
-  table_->setColumnWidth(1, kNarrowColumnWidth);
-  table_->setColumnWidth(2, kNarrowColumnWidth);
+  // The workbook and the text share what the window's width leaves.
+  QHeaderView* columns = table_->horizontalHeader();
+  columns->setSectionResizeMode(QHeaderView::Stretch);
+  columns->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  columns->setSectionResizeMode(2, QHeaderView::ResizeToContents);
 
   auto* copyButton = new QPushButton("复制", this);
   copyButton->setObjectName("copyResults");
@@ -107,48 +106,14 @@ ResultsView::ResultsView(const extract::ExtractionResults& results, const std::v
   commands->addStretch();
   commands->addWidget(copyButton);
   commands->addWidget(exportButton);
-  logTable_ = new QTableWidget(0, 3, this);
-  logTable_->setObjectName("logReasons");
-  logTable_->setHorizontalHeaderLabels({"错误日志", "原因", "保存校验的差异"});
-  logTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  logTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  logTable_->horizontalHeader()->setStretchLastSection(true);
-  logTable_->setColumnWidth(0, kPathColumnWidth);
-  logTable_->setColumnWidth(1, kPathColumnWidth);
-
-  auto* extraction = new QWidget(this);
-  auto* column = new QVBoxLayout(extraction);
+  auto* column = new QVBoxLayout(this);
   column->addWidget(table_);
   column->addLayout(commands);
-  auto* tabs = new QTabWidget(this);
-  tabs->setObjectName("resultsTabs");
-  tabs->addTab(extraction, "提取结果");
-  tabs->addTab(logTable_, "错误原因");
-  auto* whole = new QVBoxLayout(this);
-  whole->setContentsMargins(0, 0, 0, 0);
-  whole->addWidget(tabs);
-}
-
-// Entries are only ever appended.
-void ResultsView::catchUpLog() {
-  for (int row = logTable_->rowCount(); static_cast<size_t>(row) < logEntries_.size(); ++row) {
-    const auto& entry = logEntries_[static_cast<size_t>(row)];
-    std::string differences;
-    for (const auto& difference : entry.differences) differences += (differences.empty() ? "" : "\n") + difference;
-    logTable_->insertRow(row);
-    int column = 0;
-    for (const std::string* text : std::initializer_list<const std::string*>{&entry.text, &entry.reason, &differences}) {
-      auto* item = new QTableWidgetItem(QString::fromStdString(*text));
-      item->setToolTip(item->text());
-      logTable_->setItem(row, column++, item);
-    }
-  }
 }
 
 void ResultsView::refresh() {
   const bool firstResults = model_->rowCount() == 0 && !results_.empty();
   model_->catchUp();
-  catchUpLog();
   if (firstResults) open();
 }
 

@@ -4,19 +4,16 @@
 // export them as CSV. It stands apart from the main window so that no
 // control of the main window's fixed layout moves; it opens by itself when
 // the first results arrive and again from the main window (Ctrl+E, or the
-// context menu of the error log and of the frame "小偷类"). A second tab lists
-// the error log's entries with the reason of each and the differences found
-// by the verification of a save.
+// context menu of the error log and of the frame "小偷类"). The error log's
+// reasons have a window of their own (ReasonsView.h).
 
 #include <QString>
 #include <QWidget>
 #include <functional>
 
-#include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
 
 class QTableView;
-class QTableWidget;
 
 namespace sheetwise::ui::qt {
 
@@ -24,10 +21,9 @@ class ResultsTableModel;
 
 class ResultsView final : public QWidget {
  public:
-  ResultsView(const extract::ExtractionResults& results, const std::vector<batch::LogEntry>& logEntries,
-              QWidget* parent);
+  ResultsView(const extract::ExtractionResults& results, QWidget* parent);
 
-  // Shows the records and log entries added since the last refresh.
+  // Shows the records added since the last refresh.
   void refresh();
   void open();
   // Copies the selected records, or all of them when none is selected.
@@ -37,11 +33,7 @@ class ResultsView final : public QWidget {
   void setSavePathChooser(std::function<QString()> chooser) { chooseSavePath_ = std::move(chooser); }
 
  private:
-  void catchUpLog();
-
   const extract::ExtractionResults& results_;
-  const std::vector<batch::LogEntry>& logEntries_;
-  QTableWidget* logTable_;
   ResultsTableModel* model_;
   QTableView* table_;
   std::function<QString()> chooseSavePath_;

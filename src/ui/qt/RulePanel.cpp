@@ -3,8 +3,8 @@
 
 #include <QFrame>
 
-#include "rules/RuleEditor.h"
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/RuleEditor.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"

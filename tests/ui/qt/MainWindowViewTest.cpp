@@ -6,12 +6,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <fstream>
 
 #include "WindowFixture.h"
 #include "batch/LogEntries.h"
 #include "ui/Form4.h"
 #include "ui/qt/AboutBoxView.h"
+#include "ui/qt/MainWindowLayout.h"
 
 namespace sheetwise::test {
 namespace {
@@ -77,19 +80,59 @@ TEST_F(MainWindowView, MemoryTimerShowsTheShareInUse) {
   EXPECT_GT(widget<QWidget>("Shape4").width(), 0);
 }
 
-TEST_F(MainWindowView, DoubleClickOnALoggedFileOpensIt) {
-  form.List4.items = {"不是文件", batch::VetoEntry("/data/报表.xls")};
+// A logged file opens with the desktop's program; one that is gone, or that
+// no installed program can open, is named in a message that says why.
+TEST_F(MainWindowView, DoubleClickOnALoggedFileOpensItOrSaysWhyNot) {
+  const std::string book = scratch / "报表.xls", gone = scratch / "已删除.xls";
+  std::ofstream(book) << "x";
+  form.List4.items = {"不是文件", batch::VetoEntry(book), batch::RuleFailureEntry(gone)};
   window->refresh();
   auto& log = widget<QListWidget>("List4");
-  for (int row : {1, 0}) {
+  const auto doubleClick = [&](int row) {
     // As the window system delivers it: a click, then a press, the double click and the release.
     const QPoint at = log.visualItemRect(log.item(row)).center();
     QTest::mouseClick(log.viewport(), Qt::LeftButton, {}, at);
     QTest::mousePress(log.viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(log.viewport(), Qt::LeftButton, {}, at);
     QTest::mouseRelease(log.viewport(), Qt::LeftButton, {}, at);
+  };
+  for (int row : {1, 0, 2}) doubleClick(row);
+  EXPECT_EQ(opener.opened, Lines{book});
+  opener.openerInstalled = false;
+  doubleClick(1);
+  const Lines said = dialogs.messageTexts();
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0], "无法打开这个文件：" + gone + " 不存在");
+  EXPECT_TRUE(said[1].starts_with("无法打开这个文件：" + book + "\n没有找到打开它的程序。")) << said[1];
+}
+
+// Loading and saving the rules are buttons in the frame "规则", beside "移除"
+// and "清空"; every laid-out control keeps its place.
+TEST_F(MainWindowView, RuleFileButtonsStandBesideTheListCommandsAndSaveAndLoad) {
+  auto& frame = widget<QWidget>("Frame9");
+  const std::pair<const char*, ui::qt::TwipsRect> laidOut[] = {
+      {"List3", ui::qt::layout::List3}, {"Command3", ui::qt::layout::Command3}, {"Command10", ui::qt::layout::Command10}};
+  std::vector<QRect> taken;
+  for (const auto& [name, place] : laidOut) {
+    EXPECT_EQ(widget<QWidget>(name).geometry(), ui::qt::ToPixels(place)) << name;
+    if (std::string(name) != "List3") taken.push_back(ui::qt::ToPixels(place));
   }
-  EXPECT_EQ(opener.opened, Lines{"/data/报表.xls"});
+  for (const char* name : {"loadRules", "saveRules"}) {
+    auto& button = widget<QPushButton>(name);
+    EXPECT_EQ(button.parentWidget(), &frame) << name;
+    EXPECT_TRUE(frame.rect().contains(button.geometry())) << name;
+    for (const QRect& other : taken) EXPECT_FALSE(button.geometry().intersects(other)) << name;
+    taken.push_back(button.geometry());
+  }
+  EXPECT_EQ(widget<QPushButton>("loadRules").text(), "载入…");
+  EXPECT_EQ(widget<QPushButton>("saveRules").text(), "保存…");
+
+  form.List3.items = {"1|A|合计"};
+  window->refresh();
+  dialogs.fileAnswers = {scratch / "规则", scratch / "规则.txt"};
+  click("saveRules");
+  click("loadRules");
+  EXPECT_EQ(shownLines("List3"), (Lines{"1|A|合计", "1|A|合计"}));
 }
 
 TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {

@@ -1,5 +1,5 @@
 // The extraction results: their text for the clipboard and the CSV file, and
-// the window that shows them.
+// the window that shows them; the window of the error log's reasons.
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,12 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include "TestPaths.h"
+#include "batch/LogEntries.h"
+#include "ui/qt/ReasonsView.h"
 #include "ui/qt/ResultsText.h"
 #include "ui/qt/ResultsView.h"
 
@@ -38,9 +41,8 @@ class ResultsWindow : public ::testing::Test {
   static std::string clipboard() { return QGuiApplication::clipboard()->text().toStdString(); }
 
   extract::ExtractionResults results;
-  std::vector<batch::LogEntry> logEntries;
   QWidget owner;
-  ResultsView view{results, logEntries, &owner};
+  ResultsView view{results, &owner};
 };
 
 TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
@@ -63,6 +65,40 @@ TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
   table().selectRow(1);
   click("copyResults");
   EXPECT_EQ(clipboard(), ResultsTabText(results, {1}));
+}
+
+// Each entry's kind, and its file as name and folder without the file
+// markers, the whole path as tooltip; the columns follow the window's width.
+TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
+  const std::string folder = "/home/用户/报表/2024年/各门店月度汇总/东区/";
+  const std::vector<batch::LogEntry> entries{
+      {batch::RuleFailureEntry(folder + "第一分店.xls"), "row 0 does not exist", {}},
+      {batch::ProcessingErrorEntry("/d/b.xls"), "", {}},
+      {batch::VerificationEntry("c.xls"), "", {"B2: 1 → 2", "C3: x → y"}}};
+  const std::vector<std::vector<std::string>> shown{
+      {"表头不匹配处理失败", "第一分店.xls", folder, "row 0 does not exist", ""},
+      {"处理异常", "b.xls", "/d/", "", ""},
+      {"保存校验有差异", "c.xls", "", "", "B2: 1 → 2\nC3: x → y"}};
+  QWidget owner;
+  ReasonsView view{entries, &owner};
+  view.refresh();
+  EXPECT_EQ(view.windowTitle(), "错误原因");
+  auto& table = *view.findChild<QTableWidget*>("logReasons");
+  ASSERT_EQ(table.rowCount(), 3);
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 5; ++column) {
+      EXPECT_EQ(table.item(row, column)->text().toStdString(), shown[row][column]) << row << "," << column;
+    }
+  }
+  EXPECT_EQ(table.item(0, 1)->toolTip().toStdString(), folder + "第一分店.xls");
+  EXPECT_EQ(table.item(0, 2)->toolTip().toStdString(), folder + "第一分店.xls");
+
+  view.resize(600, 300);
+  view.show();
+  QTest::qWait(20);
+  const int narrow = table.columnWidth(2);
+  view.resize(1200, 300);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return table.columnWidth(2) > narrow + 100; }, 2000)) << narrow;
 }
 
 }  // namespace

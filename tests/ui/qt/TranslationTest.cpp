@@ -12,7 +12,7 @@
 #include "WindowFixture.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
-#include "ui/qt/ResultsView.h"
+#include "ui/qt/ReasonsView.h"
 
 namespace sheetwise::test {
 namespace {
@@ -42,11 +42,11 @@ TEST_F(WindowReasons, EachErrorLogEntryShowsItsReason) {
   EXPECT_EQ(list.item(0)->text().toStdString(), "表头不匹配处理失败：<file/>/d/a.xls</file>");
   EXPECT_EQ(list.item(0)->toolTip().toStdString(), "原因：没有写入目录 /out 的权限");
   EXPECT_EQ(list.item(1)->toolTip().toStdString(), "保存校验的差异：\nB2: 1 → 2");
-  // The results window lists them too.
-  auto& reasons = *window->resultsView().findChild<QTableWidget*>("logReasons");
+  // The window of the reasons lists them too.
+  auto& reasons = *window->reasonsView().findChild<QTableWidget*>("logReasons");
   ASSERT_EQ(reasons.rowCount(), 2);
-  EXPECT_EQ(reasons.item(0, 1)->text().toStdString(), "没有写入目录 /out 的权限");
-  EXPECT_EQ(reasons.item(1, 2)->text().toStdString(), "B2: 1 → 2");
+  EXPECT_EQ(reasons.item(0, 3)->text().toStdString(), "没有写入目录 /out 的权限");
+  EXPECT_EQ(reasons.item(1, 4)->text().toStdString(), "B2: 1 → 2");
 }
 
 class MissingOffice final : public host::Application {

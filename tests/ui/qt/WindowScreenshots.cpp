@@ -1,6 +1,7 @@
 // window_screenshots OUTDIR [SAMPLE.xls]: saves PNG pictures of the program's
 // real windows: the about box, the main window with a few rules at the top and
-// scrolled to the bottom, and, given a sample, the grid picker filled from it.
+// scrolled to the bottom, the error log's reasons, and, given a sample, the
+// grid picker filled from it.
 // The choosers answer with the sample and its folder; messages go to stderr.
 
 #include <QApplication>
@@ -9,13 +10,16 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
 #include "Program.h"
+#include "batch/LogEntries.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/Translations.h"
 #include "ui/qt/PickerView.h"
+#include "ui/qt/ReasonsView.h"
 #include "ui/qt/SampleGridView.h"
 
 namespace sheetwise::app {
@@ -32,7 +36,7 @@ class ScreenshotDialogs final : public ui::Dialogs {
     return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();
   }
   std::string chooseFile(const std::string&) override { return sample_.toStdString(); }
-  std::string chooseSaveFile(const std::string&) override { return {}; }
+  std::string chooseSaveFile(const std::string&, const std::string&) override { return {}; }
   void processPendingEvents() override { QCoreApplication::processEvents(); }
 
  private:
@@ -73,6 +77,21 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   auto& bar = Child<QScrollBar>(window, "VScroll1");
   bar.setValue(bar.maximum());
   ok &= Save(window, folder, "main-bottom.png");
+
+  const std::string deep = "/home/用户/报表/2024年/各门店月度汇总/东区/第一分店/";
+  auto& log = program.errorLog();
+  // The entries' log file is written into a folder of its own, not the current one.
+  const QTemporaryDir logFolder;
+  const QString current = QDir::currentPath();
+  QDir::setCurrent(logFolder.path());
+  log.add({batch::RuleFailureEntry(deep + "三月份销售统计表（修订版）.xls"), "第 0 行不存在：行号从 1 开始", {}});
+  log.add({batch::VetoEntry(deep + "四月.xls"), "单元格 B3 的内容是“草稿”，不是“定稿”", {}});
+  log.add({batch::VerificationEntry("/data/汇总.xls"), "", {"Sheet1!B2：1 → 2", "Sheet1!C3：合计 → 总计"}});
+  log.add({batch::ProcessingErrorEntry("/data/损坏的文件.xls"), "办公软件无法读取这种文件", {}});
+  QDir::setCurrent(current);
+  window.refresh();
+  window.reasonsView().open();
+  ok &= Save(window.reasonsView(), folder, "reasons.png");
 
   if (!sample.isEmpty()) {
     Child<QPushButton>(window, "Command9").click();

@@ -1,4 +1,4 @@
-#include "batch/BatchDriver.h"
+#include "ui/handlers/BatchDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "rules/GridPicker.h"
+#include "ui/handlers/GridPicker.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "rules/RuleEditor.h"
+#include "ui/handlers/RuleEditor.h"
 
 #include <gtest/gtest.h>
 

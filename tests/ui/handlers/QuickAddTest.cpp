@@ -1,4 +1,4 @@
-#include "rules/QuickAdd.h"
+#include "ui/handlers/QuickAdd.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
 #include "host/LibreOfficeHost.h"
-#include "rules/GridPicker.h"
+#include "ui/handlers/GridPicker.h"
 
 namespace sheetwise::rules {
 namespace {

@@ -1,4 +1,4 @@
-#include "batch/BatchDriver.h"
+#include "ui/handlers/BatchDriver.h"
 
 #include "batch/FolderScan.h"
 #include "batch/RunPlan.h"

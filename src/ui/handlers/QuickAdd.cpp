@@ -1,4 +1,4 @@
-#include "rules/QuickAdd.h"
+#include "ui/handlers/QuickAdd.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "batch/FolderChoice.h"
+#include "ui/handlers/FolderChoice.h"
 
 #include "batch/FolderScan.h"
 

@@ -1,12 +1,29 @@
-#include "rules/RuleFileCommands.h"
+#include "ui/handlers/RuleFileCommands.h"
+
+#include <filesystem>
 
 #include "rules/RuleFile.h"
 
 namespace sheetwise::rules {
+namespace {
+
+std::string RuleFileName(const std::string& chosen) {
+  if (std::filesystem::path(chosen).has_extension()) return chosen;
+  return chosen + "." + kRuleFileSuffix;
+}
+
+}  // namespace
 
 void SaveRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
-  const std::string path = dialogs.chooseSaveFile(kRuleFileFilter);
-  if (path.empty()) return;
+  const std::string chosen = dialogs.chooseSaveFile(kRuleFileFilter, kRuleFileSuffix);
+  if (chosen.empty()) return;
+  const std::string path = RuleFileName(chosen);
+  // The dialog asked before replacing the name it gave, not the one made here.
+  std::error_code error;
+  if (path != chosen && std::filesystem::exists(path, error)) {
+    dialogs.message("已有同名的规则文件：" + path + "\n没有覆盖它，请换一个文件名。", ui::MessageStyle::Plain);
+    return;
+  }
   try {
     SaveRuleFile(path, form.List3.items);
   } catch (const RuleFileError&) {

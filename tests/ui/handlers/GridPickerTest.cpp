@@ -1,4 +1,4 @@
-#include "rules/GridPicker.h"
+#include "ui/handlers/GridPicker.h"
 
 #include <gtest/gtest.h>
 

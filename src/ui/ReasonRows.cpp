@@ -1,0 +1,40 @@
+#include "ui/ReasonRows.h"
+
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "batch/LogEntries.h"
+
+namespace sheetwise::ui {
+namespace {
+
+constexpr std::string_view kKindEnd = "：";
+
+// The entry's kind and path: the path stands between the file markers, or,
+// in an entry without them ("处理异常：" + path), after the kind's colon.
+std::pair<std::string, std::string> KindAndPath(const std::string& text) {
+  if (const size_t start = text.find(batch::kFileStart); start != std::string::npos) {
+    return {text.substr(0, start), batch::LoggedPath(text)};
+  }
+  if (const size_t colon = text.find(kKindEnd); colon != std::string::npos) {
+    return {text.substr(0, colon), text.substr(colon + kKindEnd.size())};
+  }
+  return {text, ""};
+}
+
+}  // namespace
+
+ReasonRow ReasonRowOf(const batch::LogEntry& entry) {
+  ReasonRow row;
+  std::tie(row.kind, row.path) = KindAndPath(entry.text);
+  if (row.kind.ends_with(kKindEnd)) row.kind.resize(row.kind.size() - kKindEnd.size());
+  const size_t slash = row.path.rfind('/');
+  row.folder = slash == std::string::npos ? "" : row.path.substr(0, slash + 1);
+  row.name = row.path.substr(row.folder.size());
+  row.reason = entry.reason;
+  for (const auto& difference : entry.differences) row.differences += (row.differences.empty() ? "" : "\n") + difference;
+  return row;
+}
+
+}  // namespace sheetwise::ui
