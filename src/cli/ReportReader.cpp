@@ -217,23 +217,6 @@ class JsonLine {
     i_ += 4;
     return value;
   }
-  void appendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
   std::string string() {
     expect('"');
     std::string out;
@@ -256,7 +239,7 @@ class JsonLine {
           i_ += 2;
           code = 0x10000 + ((code - 0xD800) << 10) + (hex4() - 0xDC00);
         }
-        appendUtf8(out, code);
+        rules::AppendUtf8(out, code);
       } else {
         throw BadRow{};
       }

@@ -34,8 +34,10 @@ int HeaderRow(const std::string& path) {
   return 0;
 }
 
-// n copies of the example under dir/src, named 0.xls, 1.xls, ...
+// n copies of the example under dir/src, named 0.xls, 1.xls, ..., and the rule list
+// dir/rules.txt that inserts a first row.
 Lines MakeTree(const TempDir& dir, int n) {
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   Lines paths;
   fs::create_directories(dir.path() / "src");
   for (int i = 0; i < n; ++i) {
@@ -98,8 +100,7 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
 // A file that is no report, or one without the columns resuming needs, is refused before any workbook.
 TEST(ResumeReport, WhatCannotBeResumedFromIsRefused) {
   TempDir dir;
-  const Lines tree = MakeTree(dir, 1);
-  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  MakeTree(dir, 1);
   std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n";
   std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n/x.xls,processed,,,,0.10\r\n";
   std::ofstream(dir / "notes.csv") << "name,amount\r\nli,3\r\n";
@@ -130,7 +131,6 @@ TEST(ResumeReport, WhatCannotBeResumedFromIsRefused) {
 TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   TempDir dir;
   const Lines books = MakeTree(dir, 8);
-  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::string report = dir / "r.csv";
   auto killed = test::StartProgram(SHEETWISE_BATCH_BINARY, InPlace(dir, report, {"--jobs", "2"}), false);
   for (int i = 0; i < 2400 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
@@ -161,7 +161,6 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
 TEST(Resume, AReplacementInTheJournalButNotInTheReportIsNotRepeated) {
   TempDir dir;
   const Lines books = MakeTree(dir, 2);
-  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::string report = dir / "r.jsonl";
   ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
   EXPECT_FALSE(fs::exists(JournalPathOf(report)));
@@ -187,7 +186,6 @@ TEST(Resume, AReplacementInTheJournalButNotInTheReportIsNotRepeated) {
 TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndTheReportGrows) {
   TempDir dir;
   const Lines books = MakeTree(dir, 3);
-  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::string report = dir / "r.csv";
   ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
   fs::copy_file(kExample, books[1], fs::copy_options::overwrite_existing);  // changed since: its header is back in A1
