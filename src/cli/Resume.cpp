@@ -32,7 +32,7 @@ std::string RunDigest(const RunSettings& settings, bool extract) {
         n.pathTo, n.namePrefix, std::to_string(settings.rules.size())}) {
     AddField(text, field);
   }
-  for (const auto& rule : settings.rules) AddField(text, rule);
+  for (const auto& rule : settings.rules) AddField(text, rule.text);
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016" PRIx64, Fnv1a64(text));
   return hex;
