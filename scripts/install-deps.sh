@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running need.
 # Idempotent: only packages that are missing are installed.
+#   install-deps.sh            everything: build, tests, the window, the batch command
+#   install-deps.sh --runtime  only what a built sheetwise-batch needs to run
+#                              (the office, the file reader's library, fonts, locales)
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config
-  libgtest-dev googletest
-  qt6-base-dev qt6-translations-l10n
-  gettext locales
-  libreoffice-calc-nogui libreoffice-dev
-  libgsf-1-dev
+runtime_packages=(
+  libreoffice-calc-nogui
+  libgsf-1-114
   fonts-noto-cjk fonts-dejavu-core
-  python3-xlrd python3-olefile
-  xvfb xauth
+  locales
 )
+
+case "${1:-}" in
+  --runtime) packages=("${runtime_packages[@]}") ;;
+  "")
+    packages=(
+      "${runtime_packages[@]}"
+      build-essential cmake pkg-config
+      libgtest-dev googletest
+      qt6-base-dev qt6-translations-l10n
+      gettext
+      libreoffice-dev
+      libgsf-1-dev
+      python3-xlrd python3-olefile
+      xvfb xauth
+    )
+    ;;
+  *)
+    echo "usage: $0 [--runtime]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

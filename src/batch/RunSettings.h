@@ -2,6 +2,7 @@
 // The settings of a run as plain values: what the window's fields hold at the
 // moment of a call, or what the batch command's options say.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct RunSettings {
   // its target; strictly, a difference keeps a copy from being written too.
   bool verify = true;
   bool strictVerify = false;
+  // When set, called with the source and the written file just before a save
+  // replaces its target (after the check), from the thread that saves.
+  std::function<void(const std::string& source, const std::string& written)> beforeReplace = {};
 };
 
 }  // namespace sheetwise::batch

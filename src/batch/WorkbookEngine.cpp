@@ -132,8 +132,10 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
     run.entry = FailureEntry::RuleFailure;
     const host::BeforeReplace check = [&](const std::string& written) {
-      if (!settings.verify) return;
-      result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
+      if (settings.verify) {
+        result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
+      }
+      if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
     result.output = WriteResult(*book, path, settings, edited, check);
     if (!result.differences.empty()) {

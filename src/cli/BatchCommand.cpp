@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "cli/BatchOptions.h"
 #include "batch/FolderScan.h"
@@ -12,6 +13,8 @@
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
 #include "batch/RunPlan.h"
+#include "batch/Shards.h"
+#include "cli/Resume.h"
 #include "cli/RunReport.h"
 #include "extract/CsvWriter.h"
 #include "host/Clock.h"
@@ -27,15 +30,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kExitFailures = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
-
-// The K-th of N disjoint shares: every N-th file, starting at K.
-std::vector<std::string> Shard(const std::vector<std::string>& queue, int index, int count) {
-  std::vector<std::string> share;
-  for (size_t i = static_cast<size_t>(index - 1); i < queue.size(); i += static_cast<size_t>(count)) {
-    share.push_back(queue[i]);
-  }
-  return share;
-}
 
 // The window's start checks, as errors.
 void CheckStart(const RunSettings& settings) {
@@ -127,13 +121,15 @@ class Command {
       io_.err << Tr("the rule file %s is not UTF-8: it was read as GB18030", {options_.rulesFile}) << '\n';
     }
     settings_ = RunSettingsFor(options_, ruleFile.rules);
+    digest_ = RunDigest(settings_, options_.extract);
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
     const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
-    const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
+    auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
+    resumeFrom(queue);
     if (options_.dryRun) return dryRun(queue);
     if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
     return process(queue, PassedOver(tree.folders));
@@ -148,6 +144,16 @@ class Command {
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }
+  }
+
+  // Takes the workbooks an earlier run did out of the queue, keeping their rows.
+  void resumeFrom(std::vector<std::string>& queue) {
+    if (options_.resume.empty()) return;
+    if (options_.extract) {
+      throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
+    }
+    resume_.emplace(options_.resume, digest_);
+    resumed_ = resume_->takeDone(queue);
   }
 
   // A closed output (a reader that went away) ends the run as Ctrl-C does.
@@ -179,6 +185,21 @@ class Command {
       if (report) report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0});
       ++tally.passedOver;
     }
+    for (const auto& row : resumed_) {
+      if (report) report->add(row);
+      ++tally.passedOver;
+    }
+    if (!resumed_.empty() && !options_.quiet) {
+      io_.err << Tr("%s workbooks that %s lists as done are skipped", {std::to_string(resumed_.size()), options_.resume})
+              << '\n';
+    }
+    std::unique_ptr<SaveJournal> journal;
+    if (report && options_.inPlace) {
+      journal = std::make_unique<SaveJournal>(options_.report, digest_);
+      settings_.beforeReplace = [&journal](const std::string& source, const std::string& written) {
+        journal->beforeReplace(source, written);
+      };
+    }
     size_t emitted = 0;
     std::ostream* csv = options_.extract ? &csvStream() : nullptr;
     if (csv) extract::WriteCsvHeader(*csv);
@@ -199,7 +220,8 @@ class Command {
           for (const auto& record : outcome.records) extract::WriteCsvRecord(*csv, record);
           csv->flush();
         }
-        const ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        StampRow(row, digest_, host::DateTimeText(clock_.now()));
         if (report) report->add(row);
         tally.count(row.outcome);
         emitted = index + 1;
@@ -214,6 +236,7 @@ class Command {
     }
     progress.clear();
     reportNotStarted(report.get(), queue, emitted, interrupted_ ? Tr("the run was interrupted") : "");
+    if (journal) journal->finish();  // every workbook written has its row
     summarize(tally, queue.size(), progress.elapsed());
     if (interrupted_) return kExitInterrupted;
     return tally.failed > 0 ? kExitFailures : 0;
@@ -222,6 +245,10 @@ class Command {
   std::unique_ptr<RunReport> openReport() {
     if (options_.report.empty()) return nullptr;
     try {
+      std::error_code ec;
+      if (resume_ && std::filesystem::equivalent(options_.report, options_.resume, ec)) {
+        return std::make_unique<RunReport>(options_.report, resume_->wholeBytes());
+      }
       return std::make_unique<RunReport>(options_.report);
     } catch (const std::runtime_error& e) {
       throw UsageError("--report: " + std::string(e.what()));
@@ -253,6 +280,9 @@ class Command {
   host::SystemClock clock_;
   BatchOptions options_;
   RunSettings settings_;
+  std::string digest_;  // of the settings, before the date goes into the prefix
+  std::optional<ResumePoint> resume_;
+  std::vector<ReportRow> resumed_;  // rows of the workbooks the resumed report had done
   std::unique_ptr<std::ofstream> csvFile_;
 };
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/OptionChecks.h"
+#include "cli/SchedulerShard.h"
 #include "host/Translate.h"
 
 namespace sheetwise::batch {
@@ -40,8 +41,15 @@ Options:
   --report FILE          one row per workbook: source, outcome, output, reason,
                          verification differences, seconds; CSV, or JSON Lines
                          when FILE ends in .jsonl
+  --resume FILE          skip the workbooks an earlier report FILE lists as done
+                         with the same rules and settings, unchanged since; with
+                         --report FILE the new rows are appended to it
   --jobs N               office processes side by side (default: processors, at most 4)
-  --shard K/N            take only the K-th of N disjoint shares of the queue
+  --shard K/N            take only the K-th of N disjoint shares of the tree (by a
+                         hash of each file's path below DIR)
+  --shard auto, --shard auto/N
+                         the share a batch scheduler's array task has: Slurm, or
+                         with N shares a Kubernetes Indexed Job or AWS Batch
   --dry-run              print each source file and its output path; open nothing
   --quiet                no progress bar, log lines or reasons on standard error
   --no-verify            do not read each saved workbook back to compare it with its source
@@ -65,6 +73,14 @@ int PositiveNumber(const std::string& option, const std::string& text) {
 }
 
 void ParseShard(BatchOptions& o, const std::string& text) {
+  if (text == "auto" || text.starts_with("auto/")) {
+    std::optional<int> count;
+    if (text != "auto") count = PositiveNumber("--shard", text.substr(5));
+    const ShardChoice shard = ShardFromScheduler(count, host::ProcessEnvironment());
+    o.shardIndex = shard.index;
+    o.shardCount = shard.count;
+    return;
+  }
   const size_t slash = text.find('/');
   if (slash == std::string::npos) throw UsageError(Tr("--shard needs K/N, for example 2/3, not \"%s\"", {text}));
   o.shardIndex = PositiveNumber("--shard", text.substr(0, slash));
@@ -92,6 +108,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--output", {1, [](auto& o, auto& v) { o.output = v[0]; }}},
       {"--log", {1, [](auto& o, auto& v) { o.log = v[0]; }}},
       {"--report", {1, [](auto& o, auto& v) { o.report = v[0]; }}},
+      {"--resume", {1, [](auto& o, auto& v) { o.resume = v[0]; }}},
       {"--jobs", {1, [](auto& o, auto& v) { o.jobs = PositiveNumber("--jobs", v[0]); }}},
       {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},

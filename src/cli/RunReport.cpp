@@ -1,5 +1,6 @@
 #include "cli/RunReport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -43,7 +44,23 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
+std::string SizeText(const std::optional<FileStamp>& stamp) { return stamp ? std::to_string(stamp->size) : ""; }
+
+std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? ModifiedText(*stamp) : ""; }
+
+std::runtime_error OpenError(const std::filesystem::path& path) {
+  return std::runtime_error(host::ReasonForError(errno, host::FileAction::ReplaceFile, path.string()));
+}
+
 }  // namespace
+
+const char* const kReportCsvHeader = "source,outcome,output,reason,differences,seconds,digest,finished,size,modified";
+
+std::string ModifiedText(const FileStamp& stamp) {
+  const std::string nanoseconds = std::to_string(stamp.nanoseconds);
+  return std::to_string(stamp.seconds) + '.' + std::string(9 - std::min<size_t>(9, nanoseconds.size()), '0') +
+         nanoseconds;
+}
 
 const char* OutcomeName(ReportOutcome outcome) {
   switch (outcome) {
@@ -64,7 +81,9 @@ const char* OutcomeName(ReportOutcome outcome) {
 std::string CsvReportRow(const ReportRow& row) {
   const auto field = [](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text)); };
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
-         field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + "\r\n";
+         field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + ',' +
+         field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) +
+         "\r\n";
 }
 
 std::string JsonReportRow(const ReportRow& row) {
@@ -74,13 +93,27 @@ std::string JsonReportRow(const ReportRow& row) {
   }
   return "{\"source\":" + JsonString(row.source) + ",\"outcome\":\"" + OutcomeName(row.outcome) +
          "\",\"output\":" + JsonString(row.output) + ",\"reason\":" + JsonString(row.reason) +
-         ",\"differences\":" + differences + "],\"seconds\":" + rules::FixedNumberText(row.seconds, 2) + "}\n";
+         ",\"differences\":" + differences + "],\"seconds\":" + rules::FixedNumberText(row.seconds, 2) +
+         ",\"digest\":" + JsonString(row.digest) + ",\"finished\":" + JsonString(row.finished) +
+         ",\"size\":" + (row.stamp ? SizeText(row.stamp) : "null") +
+         ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") + "}\n";
 }
 
 RunReport::RunReport(const std::filesystem::path& path)
     : out_(path, std::ios::binary | std::ios::trunc), json_(path.extension() == ".jsonl") {
-  if (!out_) throw std::runtime_error(host::ReasonForError(errno, host::FileAction::ReplaceFile, path.string()));
-  if (!json_) out_ << "source,outcome,output,reason,differences,seconds\r\n" << std::flush;
+  if (!out_) throw OpenError(path);
+  if (!json_) out_ << kReportCsvHeader << "\r\n" << std::flush;
+}
+
+RunReport::RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes) : json_(path.extension() == ".jsonl") {
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) > keptBytes) {
+    std::filesystem::resize_file(path, keptBytes, ec);  // a row cut short by a killed run
+    if (ec) throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::WriteFile, path.string()));
+  }
+  out_.open(path, std::ios::binary | std::ios::app);
+  if (!out_) throw OpenError(path);
+  if (!json_ && keptBytes == 0) out_ << kReportCsvHeader << "\r\n" << std::flush;
 }
 
 void RunReport::add(const ReportRow& row) {

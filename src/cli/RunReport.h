@@ -2,10 +2,13 @@
 // The batch command's per-workbook report: one row per workbook in queue
 // order, written as each workbook is done, so an interrupted run keeps what
 // was done. CSV (UTF-8, RFC 4180) with the columns source, outcome, output,
-// reason, differences, seconds; JSON Lines when the file name ends in ".jsonl".
+// reason, differences, seconds, digest, finished, size, modified; JSON Lines
+// when the file name ends in ".jsonl". A later run resumes from it (Resume.h).
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,17 @@ enum class ReportOutcome { Processed, Vetoed, Failed, Skipped, NotStarted };
 
 const char* OutcomeName(ReportOutcome outcome);
 
+// A file's size and time of last change, to the nanosecond.
+struct FileStamp {
+  std::int64_t size = 0;
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// "SECONDS.NANOSECONDS" since 1970, as the report writes the time of last change.
+std::string ModifiedText(const FileStamp& stamp);
+
 struct ReportRow {
   std::string source;
   ReportOutcome outcome = ReportOutcome::NotStarted;
@@ -23,7 +37,13 @@ struct ReportRow {
   std::string reason;  // why it failed or was vetoed or skipped, "" when nothing to say
   std::vector<std::string> differences;  // what the verification of the save found
   double seconds = 0;
+  std::string digest = {};  // of the rule list, settings and program version of the run (RunDigest)
+  std::string finished = {};  // when the workbook was done, "yyyy-MM-dd HH:mm:ss"; "" when it was not
+  std::optional<FileStamp> stamp = {};  // the done workbook's file after the run wrote it
 };
+
+// The CSV report's first line, without its line end.
+extern const char* const kReportCsvHeader;
 
 // One CSV field or one row, as written.
 std::string CsvReportRow(const ReportRow& row);
@@ -33,6 +53,9 @@ class RunReport {
  public:
   // Creates or empties path; throws std::runtime_error with the reason when it cannot.
   explicit RunReport(const std::filesystem::path& path);
+  // Appends to path after its first keptBytes (what an earlier run wrote
+  // whole), in the format of path's name; a CSV header only into an empty file.
+  RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes);
   void add(const ReportRow& row);
 
  private:

@@ -197,7 +197,7 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
   EXPECT_EQ(next.str().find("cannot read this kind of file"), std::string::npos) << next.str();
   const Lines report = SplitLines(ReadFile(dir / "r.csv"));
   ASSERT_EQ(report.size(), 6u);
-  EXPECT_EQ(report[0], "source,outcome,output,reason,differences,seconds\r");
+  EXPECT_EQ(report[0], "source,outcome,output,reason,differences,seconds,digest,finished,size,modified\r");
   EXPECT_EQ(report[1].rfind(dir / "src/a.xls,processed," + dir / "out/a.xls,,,", 0), 0u) << report[1];
   EXPECT_EQ(report[4].rfind(dir / "src/old_dept/d.xls,failed,,\"the office cannot read this kind of file: ", 0), 0u)
       << report[4];
@@ -205,10 +205,11 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
 
 TEST(RunReport, RowsAreQuoted) {
   const ReportRow row{"/d/a,b.xls", ReportOutcome::Failed, "", "cell \"A1\" is\nodd", {"B2: 1 → 2", "C3"}, 1.5};
-  EXPECT_EQ(CsvReportRow(row), "\"/d/a,b.xls\",failed,,\"cell \"\"A1\"\" is\nodd\",\"B2: 1 → 2\nC3\",1.50\r\n");
+  EXPECT_EQ(CsvReportRow(row), "\"/d/a,b.xls\",failed,,\"cell \"\"A1\"\" is\nodd\",\"B2: 1 → 2\nC3\",1.50,,,,\r\n");
   EXPECT_EQ(JsonReportRow(row),
             "{\"source\":\"/d/a,b.xls\",\"outcome\":\"failed\",\"output\":\"\",\"reason\":\"cell \\\"A1\\\" "
-            "is\\nodd\",\"differences\":[\"B2: 1 → 2\",\"C3\"],\"seconds\":1.50}\n");
+            "is\\nodd\",\"differences\":[\"B2: 1 → 2\",\"C3\"],\"seconds\":1.50,\"digest\":\"\",\"finished\":\"\","
+            "\"size\":null,\"modified\":null}\n");
 }
 
 // A folder made read-only even for root, or a small disk mounted on it, while this lives (if allowed here).

@@ -1,10 +1,13 @@
 #pragma once
 // Scripted stand-ins for the ports to the world outside the program.
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/Clock.h"
+#include "host/Environment.h"
 #include "host/FileOpener.h"
 
 namespace sheetwise::test {
@@ -27,6 +30,19 @@ class ScriptedFileOpener final : public host::FileOpener {
   }
   std::vector<std::string> opened;
   bool openerInstalled = true;
+};
+
+// The variables it was given, and no others.
+class ScriptedEnvironment final : public host::Environment {
+ public:
+  explicit ScriptedEnvironment(std::map<std::string, std::string> variables) : variables_(std::move(variables)) {}
+  std::optional<std::string> variable(const std::string& name) const override {
+    const auto found = variables_.find(name);
+    return found == variables_.end() ? std::nullopt : std::optional<std::string>(found->second);
+  }
+
+ private:
+  std::map<std::string, std::string> variables_;
 };
 
 }  // namespace sheetwise::test

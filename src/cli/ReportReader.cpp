@@ -1,0 +1,299 @@
+#include "cli/ReportReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include "host/FailureReason.h"
+#include "host/Translate.h"
+#include "rules/Utf8Text.h"
+
+namespace sheetwise::batch {
+namespace {
+
+// A line that is not a report row.
+struct BadRow {};
+
+constexpr const char* kEarlierCsvHeader = "source,outcome,output,reason,differences,seconds";
+
+ReportOutcome OutcomeNamed(std::string_view name) {
+  for (const auto outcome : {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
+                             ReportOutcome::Skipped, ReportOutcome::NotStarted}) {
+    if (name == OutcomeName(outcome)) return outcome;
+  }
+  throw BadRow{};
+}
+
+std::int64_t Integer(std::string_view text) {
+  std::int64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) throw BadRow{};
+  return value;
+}
+
+// The size and "SECONDS.NANOSECONDS", both given or both empty.
+std::optional<FileStamp> StampOf(std::string_view size, std::string_view modified) {
+  if (size.empty() && modified.empty()) return std::nullopt;
+  const size_t dot = modified.find('.');
+  if (dot == std::string_view::npos || modified.size() - dot != 10) throw BadRow{};
+  return FileStamp{Integer(size), Integer(modified.substr(0, dot)), Integer(modified.substr(dot + 1))};
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+double Seconds(const std::string& text) {
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// ---- CSV, RFC 4180 ----
+
+// The record starting at pos, which moves past its line end; none when the
+// text ends before the record does.
+std::optional<std::vector<std::string>> NextCsvRecord(std::string_view text, size_t& pos) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  bool fieldStart = true;
+  for (size_t i = pos; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c != '"') {
+        fields.back() += c;
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        fields.back() += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+      continue;
+    }
+    if (c == '"' && fieldStart) {
+      quoted = true;
+      fieldStart = false;
+    } else if (c == ',') {
+      fields.emplace_back();
+      fieldStart = true;
+    } else if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+      pos = i + (c == '\r' ? 2 : 1);
+      return fields;
+    } else if (c == '\r' && i + 1 == text.size()) {
+      return std::nullopt;
+    } else if (c == '"' || c == '\r') {
+      throw BadRow{};
+    } else {
+      fields.back() += c;
+      fieldStart = false;
+    }
+  }
+  return std::nullopt;
+}
+
+ReportRow CsvRow(const std::vector<std::string>& f) {
+  if (f.size() != 10) throw BadRow{};
+  return {f[0], OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7], StampOf(f[8], f[9])};
+}
+
+std::string Joined(const std::vector<std::string>& fields) {
+  std::string text;
+  for (const auto& field : fields) text += (text.empty() ? "" : ",") + field;
+  return text;
+}
+
+std::string NotARow(const std::string& path, const std::string& text, size_t start) {
+  const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), '\n') + 1;
+  return Tr("%s is not a report of sheetwise-batch: line %s cannot be read as a report row",
+            {path, std::to_string(line)});
+}
+
+void ReadCsv(const std::string& text, const std::string& path, ReportFile& report) {
+  size_t pos = 0;
+  std::optional<std::vector<std::string>> header;
+  try {
+    header = NextCsvRecord(text, pos);
+  } catch (const BadRow&) {
+    throw ReportUnreadable(NotARow(path, text, 0));
+  }
+  if (!header) return;  // not even the header was written whole
+  if (Joined(*header) == kEarlierCsvHeader) {
+    throw ReportUnreadable(
+        Tr("%s was written by an earlier version of sheetwise-batch, without the columns --resume needs", {path}));
+  }
+  if (Joined(*header) != kReportCsvHeader) {
+    throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
+                              {path, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
+  }
+  report.wholeBytes = pos;
+  while (true) {
+    const size_t start = pos;
+    try {
+      const auto record = NextCsvRecord(text, pos);
+      if (!record) return;
+      report.rows.push_back(CsvRow(*record));
+    } catch (const BadRow&) {
+      throw ReportUnreadable(NotARow(path, text, start));
+    }
+    report.wholeBytes = pos;
+  }
+}
+
+// ---- JSON Lines: one flat object a line, as JsonReportRow writes it ----
+
+struct JsonValue {
+  std::string text;  // a string's text, a number's digits; "" for null
+  std::vector<std::string> items;
+  bool null = false;
+};
+
+class JsonLine {
+ public:
+  explicit JsonLine(std::string_view line) : s_(line) {}
+
+  std::map<std::string, JsonValue> object() {
+    std::map<std::string, JsonValue> members;
+    expect('{');
+    if (peek() == '}') return ++i_, members;
+    do {
+      std::string key = string();
+      expect(':');
+      members[std::move(key)] = value();
+    } while (accept(','));
+    expect('}');
+    if (peek() != '\0') throw BadRow{};
+    return members;
+  }
+
+ private:
+  char peek() {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r')) ++i_;
+    return i_ < s_.size() ? s_[i_] : '\0';
+  }
+  bool accept(char c) {
+    if (peek() != c) return false;
+    ++i_;
+    return true;
+  }
+  void expect(char c) {
+    if (!accept(c)) throw BadRow{};
+  }
+  JsonValue value() {
+    JsonValue v;
+    if (peek() == '"') {
+      v.text = string();
+    } else if (peek() == '[') {
+      ++i_;
+      if (!accept(']')) {
+        do v.items.push_back(string());
+        while (accept(','));
+        expect(']');
+      }
+    } else if (s_.substr(i_, 4) == "null") {
+      i_ += 4;
+      v.null = true;
+    } else {
+      const size_t start = i_;
+      while (i_ < s_.size() && std::string_view("+-.0123456789eE").find(s_[i_]) != std::string_view::npos) ++i_;
+      if (i_ == start) throw BadRow{};
+      v.text = s_.substr(start, i_ - start);
+    }
+    return v;
+  }
+  unsigned hex4() {
+    if (i_ + 4 > s_.size()) throw BadRow{};
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(s_.data() + i_, s_.data() + i_ + 4, value, 16);
+    if (ec != std::errc() || end != s_.data() + i_ + 4) throw BadRow{};
+    i_ += 4;
+    return value;
+  }
+  std::string string() {
+    expect('"');
+    std::string out;
+    while (true) {
+      if (i_ >= s_.size()) throw BadRow{};
+      const char c = s_[i_++];
+      if (c == '"') return out;
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (i_ >= s_.size()) throw BadRow{};
+      const char e = s_[i_++];
+      static constexpr std::string_view kFrom = "\"\\/bfnrt", kTo = "\"\\/\b\f\n\r\t";
+      if (const size_t k = kFrom.find(e); k != std::string_view::npos) {
+        out += kTo[k];
+      } else if (e == 'u') {
+        unsigned code = hex4();
+        if (code >= 0xD800 && code < 0xDC00 && s_.substr(i_, 2) == "\\u") {
+          i_ += 2;
+          code = 0x10000 + ((code - 0xD800) << 10) + (hex4() - 0xDC00);
+        }
+        rules::AppendUtf8(out, code);
+      } else {
+        throw BadRow{};
+      }
+    }
+  }
+
+  std::string_view s_;
+  size_t i_ = 0;
+};
+
+std::optional<FileStamp> JsonStamp(std::map<std::string, JsonValue>& m) {
+  if (m["size"].null || m["modified"].null) return std::nullopt;
+  return StampOf(m["size"].text, m["modified"].text);
+}
+
+ReportRow JsonRow(std::string_view line) {
+  auto m = JsonLine(line).object();
+  if (!m.contains("source") || !m.contains("outcome")) throw BadRow{};
+  return {m["source"].text, OutcomeNamed(m["outcome"].text), m["output"].text,   m["reason"].text,
+          m["differences"].items, Seconds(m["seconds"].text), m["digest"].text, m["finished"].text,
+          JsonStamp(m)};
+}
+
+void ReadJsonLines(const std::string& text, const std::string& path, ReportFile& report) {
+  size_t pos = 0;
+  while (true) {
+    const size_t end = text.find('\n', pos);
+    if (end == std::string::npos) return;  // the last line, cut short
+    try {
+      report.rows.push_back(JsonRow(std::string_view(text).substr(pos, end - pos)));
+    } catch (const BadRow&) {
+      throw ReportUnreadable(NotARow(path, text, pos));
+    }
+    pos = end + 1;
+    report.wholeBytes = pos;
+  }
+}
+
+}  // namespace
+
+ReportFile ReadReport(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) throw ReportUnreadable(Tr("%s is a folder, not a file", {path.string()}));
+  if (const auto reason = host::UnreadableReason(path.string())) throw ReportUnreadable(*reason);
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw ReportUnreadable(host::ReasonForError(EIO, host::FileAction::ReadFile, path.string()));
+  ReportFile report;
+  if (!text.empty() && text.front() == '{') {
+    ReadJsonLines(text, path.string(), report);
+  } else if (!text.empty()) {
+    ReadCsv(text, path.string(), report);
+  }
+  return report;
+}
+
+}  // namespace sheetwise::batch
