@@ -1,11 +1,14 @@
 #include "verify/XlsContent.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
+#include "host/CompoundFileCheck.h"
 #include "host/HostError.h"
 #include "host/OleFile.h"
 #include "host/Translate.h"
@@ -109,7 +112,13 @@ class Records {
   size_t pos_ = 0;
 };
 
+[[noreturn]] void TooLarge() {
+  throw HostError(Tr("it holds more than %s cells or %s MB of records, more than the check reads",
+                     {std::to_string(kMaxCellsRead), std::to_string(kMaxStreamBytesRead >> 20)}));
+}
+
 std::vector<uint8_t> ReadAll(GsfInput* input) {
+  if (static_cast<uint64_t>(gsf_input_size(input)) > kMaxStreamBytesRead) TooLarge();
   std::vector<uint8_t> bytes(static_cast<size_t>(gsf_input_size(input)));
   if (!bytes.empty() && !gsf_input_read(input, bytes.size(), bytes.data())) bytes.clear();
   return bytes;
@@ -190,6 +199,7 @@ struct Globals {
   std::vector<size_t> sheetOffsets;
   std::vector<uint16_t> xfFonts;
   std::vector<std::string> strings;
+  size_t cellsLeft = kMaxCellsRead;  // of the reading's budget
 };
 
 Globals ReadGlobals(Records& records, XlsContent& content) {
@@ -228,7 +238,7 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
 // results; with the name of its font.
 class SheetReader {
  public:
-  SheetReader(const XlsContent& content, const Globals& globals, SheetContent& sheet)
+  SheetReader(const XlsContent& content, Globals& globals, SheetContent& sheet)
       : content_(content), globals_(globals), sheet_(sheet) {}
 
   void read(Records& records) {
@@ -295,9 +305,10 @@ class SheetReader {
     return font < content_.fonts.size() ? content_.fonts[font] : "";
   }
   CellValue& at(int row, int column, uint16_t xf) {
-    auto& cell = sheet_.cells[{row, column}];
-    cell.font = fontOf(xf);
-    return cell;
+    const auto [it, added] = sheet_.cells.try_emplace({row, column});
+    if (added && globals_.cellsLeft-- == 0) TooLarge();
+    it->second.font = fontOf(xf);
+    return it->second;
   }
   void number(int row, int column, uint16_t xf, double value) {
     auto& cell = at(row, column, xf);
@@ -341,7 +352,7 @@ class SheetReader {
 
  private:
   const XlsContent& content_;
-  const Globals& globals_;
+  Globals& globals_;
   SheetContent& sheet_;
 };
 
@@ -375,6 +386,8 @@ XlsContent ReadXlsContent(const std::string& path) {
   host::GPtr<GsfInfile> ole;
   try {
     ole = host::OpenOle(path);
+  } catch (const host::DamagedContainer&) {
+    throw;
   } catch (const HostError&) {
     throw notBiff8();
   }
@@ -383,7 +396,7 @@ XlsContent ReadXlsContent(const std::string& path) {
   const auto stream = ReadAll(book.get());
   XlsContent content;
   Records records(stream);
-  const Globals globals = ReadGlobals(records, content);
+  Globals globals = ReadGlobals(records, content);
   for (size_t i = 0; i < content.sheets.size(); ++i) {
     if (content.sheets[i].type == 2) continue;  // a chart sheet's numbers are its chart's, not cells
     SheetReader reader(content, globals, content.sheets[i]);
@@ -401,13 +414,20 @@ std::string DescribeValue(const CellValue& value) {
   std::string text;
   switch (value.kind) {
     case ValueKind::Text:
-      text = "\"" + value.text + "\"";
+      text = value.text.empty() && !value.formula ? Tr("empty") : Tr("\"%s\"", {value.text});
       break;
+    case ValueKind::Number: {
+      // The shortest form that reads back as the same number: 0.1, not 0.10000000000000001.
+      char shortest[32];
+      const auto end = std::to_chars(shortest, shortest + sizeof shortest, std::strtod(value.text.c_str(), nullptr));
+      text.assign(shortest, end.ptr);
+      break;
+    }
     default:
       text = value.text;
       break;
   }
-  return value.formula ? "=(" + text + ")" : text;
+  return value.formula ? Tr("formula result %s", {text}) : text;
 }
 
 }  // namespace sheetwise::verify
