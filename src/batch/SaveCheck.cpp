@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <new>
 
 #include "host/SafeStore.h"
 #include "host/Translate.h"
@@ -25,7 +26,9 @@ SaveFindings CheckSave(const std::string& source, const std::string& written, co
   try {
     const std::lock_guard lock(oneAtATime);
     findings.differences = verify::VerifySave(source, written, footprint).lines();
-  } catch (const std::exception& e) {  // unreadable, or too large to hold in memory
+  } catch (const std::bad_alloc&) {
+    findings.uncheckedBecause = Tr("there is not enough memory to read both files");
+  } catch (const std::exception& e) {  // unreadable, or more than a reading may hold
     findings.uncheckedBecause = e.what();
   }
   if (!findings.empty() && !mayWriteDifferences) throw DifferencesFound(std::move(findings));
