@@ -113,8 +113,8 @@ class Records {
 };
 
 [[noreturn]] void TooLarge() {
-  throw HostError(Tr("it holds more than %s cells or %s MB of records, more than the check reads",
-                     {std::to_string(kMaxCellsRead), std::to_string(kMaxStreamBytesRead >> 20)}));
+  throw HostError(Tr("it holds more than %s cells, texts and sheets or %s MB of records, more than the check reads",
+                     {std::to_string(kMaxEntriesRead), std::to_string(kMaxStreamBytesRead >> 20)}));
 }
 
 std::vector<uint8_t> ReadAll(GsfInput* input) {
@@ -131,11 +131,15 @@ class SharedStrings {
  public:
   void add(const Record& r) { segments_.push_back({r.data, r.size}); }
 
-  std::vector<std::string> read() {
+  // most: how many strings the reading may still hold.
+  std::vector<std::string> read(size_t most) {
     std::vector<std::string> strings;
     skip(4);
     const uint32_t unique = u32();
-    for (uint32_t i = 0; i < unique && !atEnd(); ++i) strings.push_back(one());
+    for (uint32_t i = 0; i < unique && !atEnd(); ++i) {
+      if (strings.size() == most) TooLarge();
+      strings.push_back(one());
+    }
     return strings;
   }
 
@@ -199,7 +203,11 @@ struct Globals {
   std::vector<size_t> sheetOffsets;
   std::vector<uint16_t> xfFonts;
   std::vector<std::string> strings;
-  size_t cellsLeft = kMaxCellsRead;  // of the reading's budget
+  size_t entriesLeft = kMaxEntriesRead;  // of the reading's budget
+  void hold(size_t entries = 1) {
+    if (entries > entriesLeft) TooLarge();
+    entriesLeft -= entries;
+  }
 };
 
 Globals ReadGlobals(Records& records, XlsContent& content) {
@@ -216,11 +224,13 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       sheet.visibility = r->data[4] & 3;
       sheet.type = r->data[5];
       sheet.name = Characters(r->data + 8, r->data + r->size, r->data[6], r->data[7] & 1);
+      globals.hold();
       content.sheets.push_back(std::move(sheet));
       globals.sheetOffsets.push_back(U32(r->data));
     } else if (r->id == kWindow1 && r->size >= 12) {
       content.activeSheet = U16(r->data + 10);
     } else if (r->id == kFont && r->size >= 16) {
+      globals.hold();
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
@@ -228,7 +238,8 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       SharedStrings sst;
       sst.add(*r);
       while (records.peekId() == kContinue) sst.add(*records.next());
-      globals.strings = sst.read();
+      globals.strings = sst.read(globals.entriesLeft);
+      globals.hold(globals.strings.size());
     }
   }
   return globals;
@@ -306,7 +317,7 @@ class SheetReader {
   }
   CellValue& at(int row, int column, uint16_t xf) {
     const auto [it, added] = sheet_.cells.try_emplace({row, column});
-    if (added && globals_.cellsLeft-- == 0) TooLarge();
+    if (added) globals_.hold();
     it->second.font = fontOf(xf);
     return it->second;
   }
