@@ -125,14 +125,14 @@ class Container {
     }
   }
 
-  // The sectors of a chain through table, from first to its end; throws when
-  // it loops or leaves the table.
+  // The sectors of a chain through table, from first to the first number
+  // outside the table (its end mark, or what a careless writer put there, as
+  // readers take it); throws when it loops.
   static std::vector<uint32_t> chain(const std::vector<uint32_t>& table, uint32_t first) {
     std::vector<uint32_t> sectors;
-    for (uint32_t at = first; at != kEndOfChain;) {
-      if (at >= table.size() || sectors.size() >= table.size()) ChainBroken();
+    for (uint32_t at = first; at < table.size(); at = table[at]) {
+      if (sectors.size() >= table.size()) ChainBroken();
       sectors.push_back(at);
-      at = table[at];
     }
     return sectors;
   }

@@ -74,7 +74,12 @@ class ScratchFolder {
     struct stat info {};
     // Another run may have taken it for abandoned before the lock was held.
     if (lock && ::flock(lock.get(), LOCK_EX) == 0 && ::fstat(lock.get(), &info) == 0 && info.st_nlink > 0) {
-      if (!WriteMarker(lock.get())) throw HostError(ReasonForError(errno, FileAction::WriteFolder, parent.string()));
+      if (!WriteMarker(lock.get())) {
+        const int error = errno;
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+        throw HostError(ReasonForError(error, FileAction::WriteFolder, parent.string()));
+      }
       lock_ = std::move(lock);
     }
   }
