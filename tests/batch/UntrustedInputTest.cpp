@@ -81,6 +81,18 @@ TEST(CompoundFileCheck, CraftedDirectoriesAndChainsAreRefusedSayingWhy) {
   }
 }
 
+// Every real workbook's container passes, whoever wrote it.
+TEST(CorpusCompoundFileCheck, RealWorkbooksPass) {
+  SHEETWISE_REQUIRE_CORPUS();
+  size_t checked = 0;
+  for (const auto& entry : fs::directory_iterator(test::CorpusDir())) {
+    if (entry.path().extension() != ".xls") continue;
+    EXPECT_NO_THROW(host::CheckCompoundFile(entry.path())) << entry.path();
+    ++checked;
+  }
+  EXPECT_GT(checked, 20u);
+}
+
 // A directory 40,000 entries deep among good workbooks: the good ones are
 // edited, the crafted one fails with its reason, the report has every one.
 TEST(UntrustedWorkbooks, ADeepDirectoryFailsItsWorkbookAndTheRunGoesOn) {
