@@ -203,7 +203,7 @@ TEST(UntrustedWorkbooks, ManySheetsOnOneAreNotCheckedBeyondTheBudget) {
   EXPECT_NE(output.find("no check possible: the source cannot be read: it holds more than 1000000 cells"),
             std::string::npos)
       << output;
-  EXPECT_EQ(test::ReadFile(dir / "src/book.xls"), before);
+  EXPECT_TRUE(test::ReadFile(dir / "src/book.xls") == before) << "the workbook was written";
   EXPECT_LT(peak, 400u);
   std::cout << "peak resident memory of the batch program: " << peak << " MB\n";
 }
