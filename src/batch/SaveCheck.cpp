@@ -1,6 +1,8 @@
 #include "batch/SaveCheck.h"
 
 #include <filesystem>
+#include <mutex>
+#include <new>
 
 #include "host/SafeStore.h"
 #include "host/Translate.h"
@@ -8,20 +10,29 @@
 
 namespace sheetwise::batch {
 
-DifferencesFound::DifferencesFound(std::vector<std::string> lines)
-    : std::runtime_error(Tr("the saved workbook differs from its source outside the rules' cells: %s", {lines.front()})),
-      lines_(std::move(lines)) {}
+std::string SaveFindings::reason() const {
+  if (!uncheckedBecause.empty()) return Tr("no check possible: %s", {uncheckedBecause});
+  if (differences.empty()) return "";
+  return Tr("the saved workbook differs from its source outside the rules' cells");
+}
 
-std::vector<std::string> CheckSave(const std::string& source, const std::string& written,
-                                   const verify::EditFootprint& footprint, bool mayWriteDifferences) {
-  std::vector<std::string> lines;
+DifferencesFound::DifferencesFound(SaveFindings findings)
+    : std::runtime_error(findings.reason()), findings_(std::move(findings)) {}
+
+SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
+                       bool mayWriteDifferences) {
+  static std::mutex oneAtATime;
+  SaveFindings findings;
   try {
-    lines = verify::VerifySave(source, written, footprint).lines();
-  } catch (const std::exception& e) {  // unreadable, or too damaged to hold in memory
-    lines = {Tr("no check possible: %s", {e.what()})};
+    const std::lock_guard lock(oneAtATime);
+    findings.differences = verify::VerifySave(source, written, footprint).lines();
+  } catch (const std::bad_alloc&) {
+    findings.uncheckedBecause = Tr("there is not enough memory to read both files");
+  } catch (const std::exception& e) {  // unreadable, or more than a reading may hold
+    findings.uncheckedBecause = e.what();
   }
-  if (!lines.empty() && !mayWriteDifferences) throw DifferencesFound(lines);
-  return lines;
+  if (!findings.empty() && !mayWriteDifferences) throw DifferencesFound(std::move(findings));
+  return findings;
 }
 
 void CopySource(const std::string& source, const std::string& target) {

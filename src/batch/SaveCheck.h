@@ -10,22 +10,32 @@
 
 namespace sheetwise::batch {
 
-// A save whose check found differences where they may not be written.
+// What the check of a save found: differences outside the rules' cells, or
+// why there could be no check.
+struct SaveFindings {
+  std::vector<std::string> differences;  // one line each: the first few, then how many
+  std::string uncheckedBecause;          // "" when the check was made
+  bool empty() const { return differences.empty() && uncheckedBecause.empty(); }
+  // "no check possible: why", or that the saved workbook differs; "" when empty.
+  std::string reason() const;
+};
+
+// A save whose check found differences, or could not be made, where that may not be written.
 class DifferencesFound : public std::runtime_error {
  public:
-  explicit DifferencesFound(std::vector<std::string> lines);
-  const std::vector<std::string>& lines() const { return lines_; }
+  explicit DifferencesFound(SaveFindings findings);
+  const SaveFindings& findings() const { return findings_; }
 
  private:
-  std::vector<std::string> lines_;
+  SaveFindings findings_;
 };
 
 // Compares the source with the written file outside the footprint; throws
-// DifferencesFound when there are differences and they may not be written,
-// else returns them (the first few, then how many). A file that cannot be
-// read back counts as one difference.
-std::vector<std::string> CheckSave(const std::string& source, const std::string& written,
-                                   const verify::EditFootprint& footprint, bool mayWriteDifferences);
+// DifferencesFound when it found something and that may not be written, else
+// returns what it found. One check at a time holds its two readings in this
+// process, so that offices side by side do not multiply the memory it takes.
+SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
+                       bool mayWriteDifferences);
 
 // Writes the source's own bytes to target, through a hidden file beside it.
 void CopySource(const std::string& source, const std::string& target);

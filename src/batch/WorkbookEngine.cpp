@@ -131,20 +131,23 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
     const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
     run.entry = FailureEntry::RuleFailure;
+    SaveFindings findings;
     const host::BeforeReplace check = [&](const std::string& written) {
       if (settings.verify) {
-        result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
+        findings = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
       }
       if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
     result.output = WriteResult(*book, path, settings, edited, check);
-    if (!result.differences.empty()) {
-      log_.add({VerificationEntry(result.output), result.differences.front(), result.differences});
+    if (!findings.empty()) {
+      result.reason = findings.reason();
+      result.differences = findings.differences;
+      log_.add({VerificationEntry(result.output), result.reason, result.differences});
     }
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const DifferencesFound& e) {
-    result = {Outcome::Failed, "", e.what(), e.lines()};
+    result = {Outcome::Failed, "", e.what(), e.findings().differences};
     log_.add({run.logEntry(), result.reason, result.differences});
   } catch (const std::exception& e) {
     result = {Outcome::Failed, "", e.what(), {}};

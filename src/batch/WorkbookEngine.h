@@ -20,7 +20,7 @@ enum class Outcome { Processed, Vetoed, Failed, Skipped };
 struct WorkbookResult {
   Outcome outcome = Outcome::Processed;
   std::string output;                    // the file written, "" when none
-  std::string reason;                    // why it failed or was vetoed or skipped
+  std::string reason;                    // why it failed, was vetoed or skipped; what the check of its save found
   std::vector<std::string> differences;  // what the verification of the save found
 };
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <mutex>
 
+#include "host/CompoundFileCheck.h"
 #include "host/FailureReason.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
@@ -40,6 +41,7 @@ void GsfReady() {
 
 GPtr<GsfInfile> OpenOle(const std::string& path) {
   GsfReady();
+  CheckCompoundFile(path);
   GError* error = nullptr;
   GPtr<GsfInput> input(gsf_input_stdio_new(path.c_str(), &error));
   if (error) g_error_free(error);

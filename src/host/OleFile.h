@@ -17,7 +17,10 @@ struct GObjectUnref {
 template <typename T>
 using GPtr = std::unique_ptr<T, GObjectUnref>;
 
-// Opens path as a compound file; throws HostError when it cannot be read as one.
+// Opens path as a compound file, checked first (CompoundFileCheck.h): every
+// .xls the program reads itself goes through here. Throws DamagedContainer
+// when reading it could not be survived, HostError when it cannot be read as
+// a compound file.
 GPtr<GsfInfile> OpenOle(const std::string& path);
 
 // A child found by name, letter case ignored as compound files do; null when absent.

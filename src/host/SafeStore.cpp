@@ -10,8 +10,10 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <system_error>
 
+#include "host/ExtendedAttributes.h"
 #include "host/FailureReason.h"
 #include "host/FileDescriptor.h"
 #include "host/HostError.h"
@@ -29,8 +31,26 @@ FileDescriptor OpenFolder(const fs::path& folder) {
   return FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
+// What the marker file of a hidden saving folder holds.
+constexpr std::string_view kMarkerContent = "sheetwise saving folder: removed when its writer has gone\n";
+
+bool WriteMarker(int folder) {
+  const FileDescriptor marker(
+      ::openat(folder, kStoreFolderMarker, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  return marker && ::write(marker.get(), kMarkerContent.data(), kMarkerContent.size()) ==
+                       static_cast<ssize_t>(kMarkerContent.size());
+}
+
+bool HasMarker(int folder) {
+  const FileDescriptor marker(::openat(folder, kStoreFolderMarker, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  char bytes[kMarkerContent.size() + 1];
+  return marker && ::read(marker.get(), bytes, sizeof bytes) == static_cast<ssize_t>(kMarkerContent.size()) &&
+         std::string_view(bytes, kMarkerContent.size()) == kMarkerContent;
+}
+
 // Removes the hidden folder and whatever the writer left in it. The folder is
-// locked while it exists, which tells later runs that its writer is alive.
+// locked while it exists, which tells later runs that its writer is alive, and
+// holds a marker file, which tells them that this program made it.
 class ScratchFolder {
  public:
   explicit ScratchFolder(const fs::path& parent) {
@@ -54,6 +74,12 @@ class ScratchFolder {
     struct stat info {};
     // Another run may have taken it for abandoned before the lock was held.
     if (lock && ::flock(lock.get(), LOCK_EX) == 0 && ::fstat(lock.get(), &info) == 0 && info.st_nlink > 0) {
+      if (!WriteMarker(lock.get())) {
+        const int error = errno;
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+        throw HostError(ReasonForError(error, FileAction::WriteFolder, parent.string()));
+      }
       lock_ = std::move(lock);
     }
   }
@@ -71,14 +97,23 @@ bool FirstVisit(const fs::path& folder) {
   return visited.insert(folder).second;
 }
 
-// The owner, group and mode of the file being replaced, on the new file.
-void KeepOwnership(const fs::path& written, const struct stat& old, bool required) {
-  const bool owned = ::chown(written.c_str(), old.st_uid, old.st_gid) == 0;
+// The extended attributes, owner, group and mode of the file being replaced,
+// on the new file: the attributes first, while the new file is still this
+// user's to change.
+void KeepOwnership(const fs::path& written, const fs::path& old, const struct stat& oldInfo, bool required) {
+  try {
+    CopyExtendedAttributes(old, written);
+  } catch (const HostError& e) {
+    if (required) {
+      throw HostError(Tr("the workbook's extended attributes could not be kept (%s); nothing was written", {e.what()}));
+    }
+  }
+  const bool owned = ::chown(written.c_str(), oldInfo.st_uid, oldInfo.st_gid) == 0;
   if (!owned && required) {
     throw HostError(Tr("the workbook's owner and group could not be kept (%s); nothing was written",
                        {ReasonForError(errno, FileAction::ReplaceFile, written.string())}));
   }
-  ::chmod(written.c_str(), old.st_mode & 07777);
+  ::chmod(written.c_str(), oldInfo.st_mode & 07777);
 }
 
 // What keeps target from being written, found before anything is written.
@@ -173,7 +208,8 @@ void RemoveAbandonedSaveFolders(const fs::path& folder) {
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->path().filename().string().starts_with(kStoreFolderPrefix)) continue;
     const FileDescriptor lock = OpenFolder(it->path());
-    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
+    // A user's folder of the same name has no marker; a writer at work holds the lock.
+    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0 && HasMarker(lock.get())) {
       std::error_code ignored;
       fs::remove_all(it->path(), ignored);
     }
@@ -186,7 +222,7 @@ void StoreReplacing(const fs::path& target, const std::function<void(const fs::p
   Store(absolute, write, [&](const fs::path& written) {
     if (check) check(written);
     struct stat old {};
-    if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, old, false);
+    if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, absolute, old, false);
   });
 }
 
@@ -202,7 +238,7 @@ void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loa
     if (check) check(written);
     // Last, as close to the rename as it gets.
     CheckUnchangedSinceLoad(target, loaded);
-    KeepOwnership(written, info, true);
+    KeepOwnership(written, target, info, true);
   });
 }
 

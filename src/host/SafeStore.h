@@ -26,8 +26,8 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 // Calls write(tempPath) for a path inside a hidden folder made beside target,
 // then renames the written file over target and removes the folder. The folder
 // goes on every path out, so nothing of a failed write stays beside the target.
-// A replaced file keeps its mode and, where this user may set them, its owner
-// and group. Throws HostError when the target's folder is missing or cannot be
+// A replaced file keeps its mode and, where this user may set them, its owner,
+// group and extended attributes. Throws HostError when the target's folder is missing or cannot be
 // written.
 // check, when given, sees the written file before it replaces the target; an
 // exception from it leaves the target untouched.
@@ -40,15 +40,17 @@ void StoreReplacing(const std::filesystem::path& target,
 // Throws HostError, writing nothing, when the file is read-only (no write
 // permission bit, whoever runs this), has other hard links (replacing it would
 // part them from the new content), changed since it was loaded, or would not
-// keep its owner and group.
+// keep its owner and group or its extended attributes and access control lists.
 void StoreInPlace(const std::filesystem::path& source, const std::optional<FileIdentity>& loaded,
                   const std::function<void(const std::filesystem::path&)>& write,
                   const std::function<void(const std::filesystem::path&)>& check = {});
 
 // Hidden folders of StoreReplacing start with this. Each is locked by the
-// process writing in it; one whose writer has gone (a killed run) is removed
-// by the next save into the same folder.
+// process writing in it and holds a marker file of the program's own; one
+// whose writer has gone (a killed run) is removed by the next save into the
+// same folder. A folder of that name without the marker is never touched.
 inline constexpr const char* kStoreFolderPrefix = ".sheetwise-saving-";
+inline constexpr const char* kStoreFolderMarker = ".sheetwise-saving";
 
 // Removes the hidden saving folders in folder whose writer has gone.
 void RemoveAbandonedSaveFolders(const std::filesystem::path& folder);

@@ -16,19 +16,24 @@ namespace {
 
 const char* Visibility(int v) {
   switch (v) {
-    case 0: return "visible";
-    case 1: return "hidden";
-    default: return "very hidden";
+    case 0: return Tr("visible");
+    case 1: return Tr("hidden");
+    default: return Tr("very hidden");
   }
 }
 
 const char* SheetType(int t) {
   switch (t) {
-    case 0: return "worksheet";
-    case 1: return "macro sheet";
-    case 2: return "chart sheet";
-    default: return "module";
+    case 0: return Tr("worksheet");
+    case 1: return Tr("macro sheet");
+    case 2: return Tr("chart sheet");
+    default: return Tr("module");
   }
+}
+
+// One line of a difference: its place, and what it was → what it is now.
+std::string SheetChange(const std::string& sheet, const std::string& before, const std::string& after) {
+  return Tr("sheet \"%s\": %s → %s", {sheet, before, after});
 }
 
 // A formula's result computed again may differ in its last digits only.
@@ -51,7 +56,8 @@ class Comparison {
 
   Differences run() {
     if (source_.sheets.size() != saved_.sheets.size()) {
-      add("sheets: " + std::to_string(source_.sheets.size()) + " → " + std::to_string(saved_.sheets.size()));
+      add(Tr("number of sheets: %s → %s",
+             {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
     }
     const size_t n = std::min(source_.sheets.size(), saved_.sheets.size());
     for (size_t i = 0; i < n; ++i) {
@@ -60,8 +66,8 @@ class Comparison {
       compareCells(source_.sheets[i], saved_.sheets[i], edits);
     }
     if (source_.macroStorage != saved_.macroStorage) {
-      add(std::string("macro storage: ") + (source_.macroStorage.empty() ? "none" : "present") + " → " +
-          (saved_.macroStorage.empty() ? "lost" : "changed"));
+      add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
+                                                 saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
     }
     return std::move(result_);
   }
@@ -94,11 +100,9 @@ class Comparison {
     for (const Edit* e : edits) {
       if (e->kind == Edit::Kind::Rename) name = e->newName;
     }
-    if (b.name != name) add("sheet \"" + a.name + "\": name \"" + name + "\" → \"" + b.name + "\"");
-    if (a.visibility != b.visibility) {
-      add("sheet \"" + a.name + "\": " + Visibility(a.visibility) + " → " + Visibility(b.visibility));
-    }
-    if (a.type != b.type) add("sheet \"" + a.name + "\": " + SheetType(a.type) + " → " + SheetType(b.type));
+    if (b.name != name) add(Tr("sheet \"%s\": name \"%s\" → \"%s\"", {a.name, name, b.name}));
+    if (a.visibility != b.visibility) add(SheetChange(a.name, Visibility(a.visibility), Visibility(b.visibility)));
+    if (a.type != b.type) add(SheetChange(a.name, SheetType(a.type), SheetType(b.type)));
   }
 
   void compareCells(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
@@ -125,17 +129,17 @@ class Comparison {
 
   void compareCell(const std::string& sheet, Position at, const CellValue& before, const CellValue& after,
                    bool formulasMayChange) {
-    const std::string place = sheet + "!" + host::ColumnLetters(at.column) + std::to_string(at.row);
+    const std::string cell = host::ColumnLetters(at.column) + std::to_string(at.row);
     const bool sameValue =
         before.kind == after.kind &&
         (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
     // A result may change; a formula that went, or came, is a difference.
     const bool mayChange = before.formula && after.formula && (before.volatileFormula || formulasMayChange);
     if (!sameValue && !mayChange) {
-      add(place + ": " + DescribeValue(before) + " → " + DescribeValue(after));
+      add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell, DescribeValue(before), DescribeValue(after)}));
     }
     if (!before.font.empty() && !after.font.empty() && before.font != after.font) {
-      add(place + " font: " + before.font + " → " + after.font);
+      add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell, before.font, after.font}));
     }
   }
 
@@ -151,7 +155,7 @@ class Comparison {
 std::vector<std::string> Differences::lines() const {
   std::vector<std::string> out = first;
   if (count > first.size()) {
-    out.push_back("… " + std::to_string(count - first.size()) + " more (" + std::to_string(count) + " in all)");
+    out.push_back(Tr("… %s more (%s in all)", {std::to_string(count - first.size()), std::to_string(count)}));
   }
   return out;
 }

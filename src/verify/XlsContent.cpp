@@ -1,11 +1,14 @@
 #include "verify/XlsContent.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
+#include "host/CompoundFileCheck.h"
 #include "host/HostError.h"
 #include "host/OleFile.h"
 #include "host/Translate.h"
@@ -109,7 +112,13 @@ class Records {
   size_t pos_ = 0;
 };
 
+[[noreturn]] void TooLarge() {
+  throw HostError(Tr("it holds more than %s cells, texts and sheets or %s MB of records, more than the check reads",
+                     {std::to_string(kMaxEntriesRead), std::to_string(kMaxStreamBytesRead >> 20)}));
+}
+
 std::vector<uint8_t> ReadAll(GsfInput* input) {
+  if (static_cast<uint64_t>(gsf_input_size(input)) > kMaxStreamBytesRead) TooLarge();
   std::vector<uint8_t> bytes(static_cast<size_t>(gsf_input_size(input)));
   if (!bytes.empty() && !gsf_input_read(input, bytes.size(), bytes.data())) bytes.clear();
   return bytes;
@@ -122,11 +131,15 @@ class SharedStrings {
  public:
   void add(const Record& r) { segments_.push_back({r.data, r.size}); }
 
-  std::vector<std::string> read() {
+  // most: how many strings the reading may still hold.
+  std::vector<std::string> read(size_t most) {
     std::vector<std::string> strings;
     skip(4);
     const uint32_t unique = u32();
-    for (uint32_t i = 0; i < unique && !atEnd(); ++i) strings.push_back(one());
+    for (uint32_t i = 0; i < unique && !atEnd(); ++i) {
+      if (strings.size() == most) TooLarge();
+      strings.push_back(one());
+    }
     return strings;
   }
 
@@ -190,6 +203,11 @@ struct Globals {
   std::vector<size_t> sheetOffsets;
   std::vector<uint16_t> xfFonts;
   std::vector<std::string> strings;
+  size_t entriesLeft = kMaxEntriesRead;  // of the reading's budget
+  void hold(size_t entries = 1) {
+    if (entries > entriesLeft) TooLarge();
+    entriesLeft -= entries;
+  }
 };
 
 Globals ReadGlobals(Records& records, XlsContent& content) {
@@ -206,11 +224,13 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       sheet.visibility = r->data[4] & 3;
       sheet.type = r->data[5];
       sheet.name = Characters(r->data + 8, r->data + r->size, r->data[6], r->data[7] & 1);
+      globals.hold();
       content.sheets.push_back(std::move(sheet));
       globals.sheetOffsets.push_back(U32(r->data));
     } else if (r->id == kWindow1 && r->size >= 12) {
       content.activeSheet = U16(r->data + 10);
     } else if (r->id == kFont && r->size >= 16) {
+      globals.hold();
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
@@ -218,7 +238,8 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       SharedStrings sst;
       sst.add(*r);
       while (records.peekId() == kContinue) sst.add(*records.next());
-      globals.strings = sst.read();
+      globals.strings = sst.read(globals.entriesLeft);
+      globals.hold(globals.strings.size());
     }
   }
   return globals;
@@ -228,7 +249,7 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
 // results; with the name of its font.
 class SheetReader {
  public:
-  SheetReader(const XlsContent& content, const Globals& globals, SheetContent& sheet)
+  SheetReader(const XlsContent& content, Globals& globals, SheetContent& sheet)
       : content_(content), globals_(globals), sheet_(sheet) {}
 
   void read(Records& records) {
@@ -295,9 +316,10 @@ class SheetReader {
     return font < content_.fonts.size() ? content_.fonts[font] : "";
   }
   CellValue& at(int row, int column, uint16_t xf) {
-    auto& cell = sheet_.cells[{row, column}];
-    cell.font = fontOf(xf);
-    return cell;
+    const auto [it, added] = sheet_.cells.try_emplace({row, column});
+    if (added) globals_.hold();
+    it->second.font = fontOf(xf);
+    return it->second;
   }
   void number(int row, int column, uint16_t xf, double value) {
     auto& cell = at(row, column, xf);
@@ -341,7 +363,7 @@ class SheetReader {
 
  private:
   const XlsContent& content_;
-  const Globals& globals_;
+  Globals& globals_;
   SheetContent& sheet_;
 };
 
@@ -375,6 +397,8 @@ XlsContent ReadXlsContent(const std::string& path) {
   host::GPtr<GsfInfile> ole;
   try {
     ole = host::OpenOle(path);
+  } catch (const host::DamagedContainer&) {
+    throw;
   } catch (const HostError&) {
     throw notBiff8();
   }
@@ -383,7 +407,7 @@ XlsContent ReadXlsContent(const std::string& path) {
   const auto stream = ReadAll(book.get());
   XlsContent content;
   Records records(stream);
-  const Globals globals = ReadGlobals(records, content);
+  Globals globals = ReadGlobals(records, content);
   for (size_t i = 0; i < content.sheets.size(); ++i) {
     if (content.sheets[i].type == 2) continue;  // a chart sheet's numbers are its chart's, not cells
     SheetReader reader(content, globals, content.sheets[i]);
@@ -401,13 +425,20 @@ std::string DescribeValue(const CellValue& value) {
   std::string text;
   switch (value.kind) {
     case ValueKind::Text:
-      text = "\"" + value.text + "\"";
+      text = value.text.empty() && !value.formula ? Tr("empty") : Tr("\"%s\"", {value.text});
       break;
+    case ValueKind::Number: {
+      // The shortest form that reads back as the same number: 0.1, not 0.10000000000000001.
+      char shortest[32];
+      const auto end = std::to_chars(shortest, shortest + sizeof shortest, std::strtod(value.text.c_str(), nullptr));
+      text.assign(shortest, end.ptr);
+      break;
+    }
     default:
       text = value.text;
       break;
   }
-  return value.formula ? "=(" + text + ")" : text;
+  return value.formula ? Tr("formula result %s", {text}) : text;
 }
 
 }  // namespace sheetwise::verify

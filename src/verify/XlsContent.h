@@ -34,10 +34,18 @@ struct XlsContent {
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
 };
 
+// What one reading may hold, so that the check of a save (two readings at a
+// time) stays within a fixed amount of memory whatever a file claims: its
+// workbook stream, and its entries: the cells of all its sheets together (a
+// sheet listed twice counts twice), its shared texts, sheets and fonts.
+inline constexpr size_t kMaxStreamBytesRead = 64u << 20;
+inline constexpr size_t kMaxEntriesRead = 1'000'000;
+
 // Throws host::HostError, saying why without naming the file, when it cannot
-// be read as an Excel 97-2003 workbook.
+// be read as an Excel 97-2003 workbook or holds more than the limits above.
 XlsContent ReadXlsContent(const std::string& path);
 
+// The value in the user's words: a number, a quoted text, "empty", a formula's result.
 std::string DescribeValue(const CellValue& value);
 
 }  // namespace sheetwise::verify

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "XlsSnapshot.h"
 #include "host/HostError.h"
 #include "host/LibreOfficeHost.h"
+#include "host/SafeStore.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -105,6 +107,41 @@ TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
     EXPECT_EQ(test::ReadFile(dir / ("src/" + c.book + ".xls")), test::ReadFile(test::Fixture(c.book + ".xls")))
         << "case " << name;
   }
+}
+
+// The replaced workbook keeps its extended attributes and its access control
+// list; beside it, a user's folder that only has the saving folders' name
+// stays, while a killed run's saving folder goes.
+TEST(InPlaceSafety, AttributesAndTheUsersFoldersAreKept) {
+  TempDir dir;
+  const std::string book = Copy(dir, "src/book.xls");
+  // user::rw-, user 4242: r--, group::r--, mask::r--, other::r--
+  std::string acl("\x02\0\0\0", 4);
+  for (const auto& [tag, perm, id] : {std::tuple{1, 6, -1}, {2, 4, 4242}, {4, 4, -1}, {0x10, 4, -1}, {0x20, 4, -1}}) {
+    const uint16_t head[2] = {static_cast<uint16_t>(tag), static_cast<uint16_t>(perm)};
+    const int32_t who = id;
+    acl.append(reinterpret_cast<const char*>(head), 4).append(reinterpret_cast<const char*>(&who), 4);
+  }
+  const std::pair<std::string, std::string> attributes[] = {{"user.origin", "门店 B, 2026"},
+                                                             {"system.posix_acl_access", acl}};
+  for (const auto& [name, value] : attributes) {
+    ASSERT_EQ(::setxattr(book.c_str(), name.c_str(), value.data(), value.size(), 0), 0) << name << ": " << errno;
+  }
+  const fs::path users = dir.path() / "src" / (std::string(host::kStoreFolderPrefix) + "notes");
+  fs::create_directories(users);
+  std::ofstream(users / "mine.txt") << "the user's notes";
+  test::LeaveAbandonedSaveFolder(dir.path() / "src");
+
+  const auto result = RunInPlace(dir, "{插入行}|正行|1\n");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ColumnA(book, 2), "日期");
+  for (const auto& [name, value] : attributes) {
+    std::string kept(256, '\0');
+    const ssize_t size = ::getxattr(book.c_str(), name.c_str(), kept.data(), kept.size());
+    EXPECT_EQ(kept.substr(0, static_cast<size_t>(std::max<ssize_t>(size, 0))), value) << name;
+  }
+  EXPECT_EQ(test::ReadFile(users / "mine.txt"), "the user's notes");
+  EXPECT_EQ(test::HiddenSaveFolders(dir.path()), std::vector<std::string>{users.string()});
 }
 
 // Two runs over the same 16 workbooks at once: each gets both runs' rows.
@@ -202,7 +239,7 @@ TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasL
   EXPECT_EQ(test::WaitForExit(program.pid), 128 + SIGKILL);
   EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
   // What a kill in the middle of a save leaves, whether or not this one did.
-  Copy(dir, "out/.sheetwise-saving-Xk3p9Q/7.xls");
+  test::LeaveAbandonedSaveFolder(dir.path() / "out");
   expectGone(test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false).pid, 0, "the next run");
 }
 

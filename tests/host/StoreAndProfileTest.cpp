@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "BatchRun.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
 #include "host/FailureReason.h"
@@ -48,17 +49,24 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   }
 }
 
+// A killed run's folder goes; one whose writer is at work stays, and so does a
+// user's folder that only has the name.
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   TempDir dir;
   const fs::path alive = dir.path() / (std::string(kStoreFolderPrefix) + "alive1");
-  const fs::path gone = dir.path() / (std::string(kStoreFolderPrefix) + "gone12");
-  for (const auto& folder : {alive, gone}) fs::create_directories(folder);
-  std::ofstream(gone / "book.xls") << "half a workbook";
+  const fs::path users = dir.path() / (std::string(kStoreFolderPrefix) + "notes");
+  for (const auto& folder : {alive, users}) fs::create_directories(folder);
+  std::ofstream(users / "mine.txt") << "the user's notes";
+  std::ofstream(users / kStoreFolderMarker) << "the user's too";
   std::ofstream(dir / "book.xls") << "the user's";
+  test::LeaveAbandonedSaveFolder(dir.path());
+  ASSERT_EQ(test::HiddenSaveFolders(dir.path()).size(), 3u);
   const FileDescriptor writer(::open(alive.c_str(), O_RDONLY | O_DIRECTORY));
   ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);  // a writer still at work
   RemoveAbandonedSaveFolders(dir.path());
-  EXPECT_EQ(dir.listing(), alive.filename().string() + "\nbook.xls\n");
+  EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + users.filename().string() + "\n" +
+                               users.filename().string() + "/" + kStoreFolderMarker + "\n" +
+                               users.filename().string() + "/mine.txt\nbook.xls\n");
 }
 
 // A slot, or the folder of all slots, that others can write or that is a link

@@ -1,11 +1,13 @@
 #include "BatchRun.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -74,6 +76,18 @@ int OfficesOf(pid_t pid) {
 int OfficesLeftAfterExit(pid_t pid) {
   for (int i = 0; i < 40 && OfficesOf(pid) > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   return OfficesOf(pid);
+}
+
+void LeaveAbandonedSaveFolder(const fs::path& folder) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    host::StoreReplacing(folder / "killed.xls", [](const fs::path& temp) {
+      std::ofstream(temp) << "half a workbook";
+      ::raise(SIGKILL);
+    });
+    ::_exit(0);
+  }
+  WaitForExit(child);
 }
 
 std::vector<std::string> HiddenSaveFolders(const fs::path& folder) {

@@ -37,6 +37,10 @@ int OfficesOf(pid_t pid);
 // Waits up to two seconds for them to end; their count then.
 int OfficesLeftAfterExit(pid_t pid);
 
+// What a run killed while it saved into folder leaves there: its hidden saving
+// folder, with what it had written (made by a process that is killed so).
+void LeaveAbandonedSaveFolder(const std::filesystem::path& folder);
+
 // Hidden saving folders anywhere below folder.
 std::vector<std::string> HiddenSaveFolders(const std::filesystem::path& folder);
 

@@ -33,11 +33,11 @@ struct Case {
 TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
-       {"S!A1 font: Arial → Noto Sans CJK SC"}},
+       {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
-       {"macro storage: present → lost"}},
+       {"macros (VBA project): present → lost"}},
       {"FormulaResultChanged", [](auto&, auto& cells) { cells[{3, 1}].text = "4"; }, {},
-       {"S!A3: =(3) → =(4)"}},
+       {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
       {"FormulaResultWithinRounding", [](auto&, auto& cells) { cells[{3, 1}].text = "3.0000000000001"; }, {},
        {}},
       {"FormulaResultAfterAValueEdit",
@@ -47,7 +47,7 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        {}},
       {"FormulaLostAfterARowInsertion",
        [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); },
-       {Edit{.kind = Edit::Kind::InsertRow, .first = 3, .newName = ""}}, {"S!A4: =(3) → \"\""}}};
+       {Edit{.kind = Edit::Kind::InsertRow, .first = 3, .newName = ""}}, {"sheet \"S\", cell A4: formula result 3 → empty"}}};
   for (const Case& c : cases) {
     XlsContent saved = Source();
     c.change(saved, saved.sheets[0].cells);

@@ -54,10 +54,10 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
       {"vba_macro.xls", "Sheet1"},
       {"hidden_and_veryhidden_sheets.xls", "Visible", "sheet \"VeryHidden\": very hidden → hidden"},
       {"chart_sheet_plus_data.xls", "Data", "sheet \"Chart1\": chart sheet → worksheet"},
-      {"first_sheet_hidden.xls", "test.csv", "macro storage: present → lost"},
-      {"error_values_formulas.xls", "RawErrors", "RawErrors!F2: =(1) → =(#N/A)"},
+      {"first_sheet_hidden.xls", "test.csv", "macros (VBA project): present → lost"},
+      {"error_values_formulas.xls", "RawErrors", "sheet \"RawErrors\", cell F2: formula result 1 → formula result #N/A"},
       // Every sheet has a password: renaming one is the edit its protection allows.
-      {"cjk_protected_sheets_many_merges.xls", "2270-170-1", "renamed!AF1 font: 돋움 → Noto Sans CJK SC",
+      {"cjk_protected_sheets_many_merges.xls", "2270-170-1", "sheet \"renamed\", cell AF1: font 돋움 → Noto Sans CJK SC",
        "{表名}|renamed"}};
   for (const Case& c : cases) {
     const auto result = process(c.corpus, c.sheet, c.rule);
@@ -86,7 +86,7 @@ TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
     for (const auto& [at, cell] : before.sheets[s].cells) {
       const std::string now = after.sheets[s].value(at.first, at.second);
       const std::string place =
-          before.sheets[s].name + "!" + host::ColumnLetters(at.second) + std::to_string(at.first);
+          "sheet \"" + before.sheets[s].name + "\", cell " + host::ColumnLetters(at.second) + std::to_string(at.first);
       if (cell.type != 1) continue;  // text, as xlrd reads it
       kept += now == cell.value;
       EXPECT_TRUE(now == cell.value || isReported(place)) << place << ": " << cell.value << " → " << now;

@@ -79,12 +79,12 @@ class SaveVerificationTest : public ::testing::Test, public host::Application {
 TEST_F(SaveVerificationTest, EveryRuleKindIsLeftOutAndAPlantedDifferenceFound) {
   planting = true;
   const std::pair<Lines, const char*> cases[] = {  // the rules; where E8's planted text ends up
-      {{"{插入行}|正行|3", "{插入行}|正行|3", "{删除行}|正行|5"}, "grid!E9"},
-      {{"{删除列}|整列|B"}, "grid!D8"},
-      {{"2|B|changed", "3|C|99", "4|D|=C4*2"}, "grid!E8"},
-      {{"{清空}|A2|C3", "{合并}|B5|C6"}, "grid!E8"},
-      {{"{表名}|renamed"}, "renamed!E8"},
-      {{"{行距}|2|30", "{列距}|C|20"}, "grid!E8"}};
+      {{"{插入行}|正行|3", "{插入行}|正行|3", "{删除行}|正行|5"}, "sheet \"grid\", cell E9"},
+      {{"{删除列}|整列|B"}, "sheet \"grid\", cell D8"},
+      {{"2|B|changed", "3|C|99", "4|D|=C4*2"}, "sheet \"grid\", cell E8"},
+      {{"{清空}|A2|C3", "{合并}|B5|C6"}, "sheet \"grid\", cell E8"},
+      {{"{表名}|renamed"}, "sheet \"renamed\", cell E8"},
+      {{"{行距}|2|30", "{列距}|C|20"}, "sheet \"grid\", cell E8"}};
   for (const auto& [rules, plantedAt] : cases) {
     settings.rules = rules::ParseRules(rules, false);
     fs::remove(output());
@@ -120,7 +120,8 @@ TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
     settings.strictVerify = strict;
     const auto result = process();
     EXPECT_EQ(result.outcome, Outcome::Failed) << "strict " << strict;
-    EXPECT_NE(result.reason.find("grid!E8"), std::string::npos) << result.reason;
+    EXPECT_EQ(result.reason, "the saved workbook differs from its source outside the rules' cells");
+    EXPECT_EQ(result.differences, Lines{"sheet \"grid\", cell E8: \"plantme\" → \"PLANTED\""});
     EXPECT_EQ(log.entries().back().text, "表头不匹配处理失败：<file/>" + source + "</file>") << "strict " << strict;
   }
   EXPECT_EQ(test::ReadFile(source), bytes);

@@ -12,7 +12,9 @@
 #include "WindowFixture.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
+#include "batch/SaveCheck.h"
 #include "ui/qt/ReasonsView.h"
+#include "verify/SaveComparison.h"
 
 namespace sheetwise::test {
 namespace {
@@ -47,6 +49,26 @@ TEST_F(WindowReasons, EachErrorLogEntryShowsItsReason) {
   ASSERT_EQ(reasons.rowCount(), 2);
   EXPECT_EQ(reasons.item(0, 3)->text().toStdString(), "没有写入目录 /out 的权限");
   EXPECT_EQ(reasons.item(1, 4)->text().toStdString(), "B2: 1 → 2");
+}
+
+// What the check of a save found, as the engine logs it: the reason once, each
+// difference on its own line, all in Chinese.
+TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
+  const verify::CellValue one{verify::ValueKind::Number, "1", false, false, ""};
+  const verify::XlsContent source{{{"Chart1", 0, 2, {}}, {"S", 0, 0, {{{2, 2}, one}}}}, 0, {}, ""};
+  verify::XlsContent saved = source;
+  saved.sheets[0].type = 0;
+  saved.sheets[1].cells[{2, 2}].text = "2";
+  const batch::SaveFindings findings{verify::CompareSave(source, saved, {"S", {}}).lines(), ""};
+  log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences});
+  const batch::SaveFindings unchecked{{}, "无法读取保存后的工作簿"};
+  log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}});
+  window->refresh();
+  auto& list = widget<QListWidget>("List4");
+  EXPECT_EQ(list.item(0)->toolTip().toStdString(),
+            "原因：保存后的工作簿在规则未改动之处与源文件不同\n保存校验的差异：\n"
+            "工作表“Chart1”：图表工作表 → 工作表\n工作表“S”单元格 B2：1 → 2");
+  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "原因：无法校验：无法读取保存后的工作簿");
 }
 
 class MissingOffice final : public host::Application {

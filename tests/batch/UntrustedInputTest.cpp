@@ -1,0 +1,212 @@
+// Workbooks made to break the program's own reading of them: no container
+// ends the run, whatever its directory; a workbook that claims more than the
+// check may hold fails its check instead of taking the machine's memory.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "BatchRun.h"
+#include "CompoundFile.h"
+#include "TableWorkbook.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "batch/SaveCheck.h"
+#include "host/CompoundFileCheck.h"
+#include "host/ProcFs.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+// The workbook stream of a real workbook, long enough to be kept in regular sectors.
+std::string RealWorkbookStream(const TempDir& dir) {
+  std::string csv = "Name,Amount\n";
+  for (int row = 1; row <= 300; ++row) csv += "row " + std::to_string(row) + "," + std::to_string(row) + "\n";
+  test::WriteTableWorkbook(dir.path() / "real.xls", csv);
+  const std::string stream = test::ReadCompoundStream(dir.path() / "real.xls", "Workbook");
+  fs::remove(dir.path() / "real.xls");
+  return stream;
+}
+
+Lines SplitLines(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The reason each crafted container is refused with, before anything reads it.
+TEST(CompoundFileCheck, CraftedDirectoriesAndChainsAreRefusedSayingWhy) {
+  TempDir dir;
+  const std::string workbook = RealWorkbookStream(dir);
+  ASSERT_GE(workbook.size(), 4096u);
+  const auto patched = [&](const std::string& name, size_t at, const std::string& bytes) {
+    std::string file = test::ReadFile(dir / "good.xls");
+    file.replace(at, bytes.size(), bytes);
+    std::ofstream(dir / name, std::ios::binary) << file;
+  };
+  test::WriteCompoundFile(dir / "good.xls", {{"Workbook", workbook}});
+  const size_t directory = 512 + (workbook.size() + 511) / 512 * 512;  // the directory follows the stream
+  patched("loop.xls", directory + 128 + 72, std::string("\1\0\0\0", 4));  // the stream is its own right sibling
+  const uint32_t longer = static_cast<uint32_t>(workbook.size() + 1024);  // two sectors more than it has
+  patched("long.xls", directory + 128 + 120, std::string(reinterpret_cast<const char*>(&longer), 4));
+  patched("header.xls", 30, std::string("\x10\0", 2));                        // sectors of 64 KB
+  test::WriteCompoundFile(dir / "deep.xls", {{"Workbook", workbook}}, 600);
+  const std::pair<const char*, std::string> cases[] = {
+      {"good.xls", ""},
+      {"loop.xls", "its directory loops back on itself"},
+      {"long.xls", "stream \"Workbook\" is longer than the sectors that hold it"},
+      {"header.xls", "its header holds impossible values"},
+      {"deep.xls", "its directory is nested more than 512 levels deep"},
+  };
+  for (const auto& [name, reason] : cases) {
+    std::string said;
+    try {
+      host::CheckCompoundFile(dir / name);
+    } catch (const host::DamagedContainer& e) {
+      said = e.what();
+    }
+    EXPECT_EQ(said, reason.empty() ? "" : "the workbook's container is damaged: " + reason) << "case " << name;
+  }
+}
+
+// Every real workbook's container passes, whoever wrote it.
+TEST(CorpusCompoundFileCheck, RealWorkbooksPass) {
+  SHEETWISE_REQUIRE_CORPUS();
+  size_t checked = 0;
+  for (const auto& entry : fs::directory_iterator(test::CorpusDir())) {
+    if (entry.path().extension() != ".xls") continue;
+    EXPECT_NO_THROW(host::CheckCompoundFile(entry.path())) << entry.path();
+    ++checked;
+  }
+  EXPECT_GT(checked, 20u);
+}
+
+// A directory 40,000 entries deep among good workbooks: the good ones are
+// edited, the crafted one fails with its reason, the report has every one.
+TEST(UntrustedWorkbooks, ADeepDirectoryFailsItsWorkbookAndTheRunGoesOn) {
+  TempDir dir;
+  const std::string workbook = RealWorkbookStream(dir);
+  for (const char* name : {"a.xls", "c.xls", "d.xls"}) test::WriteTableWorkbook(dir.path() / "src" / name, "Name\nok\n");
+  test::WriteCompoundFile(dir.path() / "src/b.xls", {{"Workbook", workbook}}, 40000);
+  std::ofstream(dir / "rules.txt") << "1|B|edited\n";
+  for (const char* jobs : {"1", "2"}) {
+    fs::remove_all(dir.path() / "out");
+    const auto run = test::RunBatch({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out",
+                                     "--jobs", jobs, "--report", dir / "report.csv", "--log", dir / "log"});
+    const std::string name = std::string("--jobs ") + jobs;
+    EXPECT_EQ(run.status, 1) << name << ": " << run.err;
+    const Lines rows = SplitLines(test::ReadFile(dir / "report.csv"));
+    ASSERT_EQ(rows.size(), 5u) << name << ": " << test::ReadFile(dir / "report.csv");
+    for (const char* good : {"a", "c", "d"}) {
+      EXPECT_TRUE(std::ranges::any_of(rows, [&](const std::string& row) {
+        return row.starts_with(dir / "src/" + good + ".xls,processed,");
+      })) << name << ": " << good;
+      EXPECT_EQ(test::ReadWithXlrd(dir / "out/" + good + ".xls").sheets[0].value(1, 2), "edited") << name;
+    }
+    EXPECT_TRUE(std::ranges::any_of(rows, [&](const std::string& row) {
+      return row.starts_with(dir / "src/b.xls,failed,,") &&
+             row.find("its directory is nested more than 512 levels deep") != std::string::npos;
+    })) << name << ": " << test::ReadFile(dir / "report.csv");
+    EXPECT_NE(run.err.find("3 processed (0 vetoed), 1 failed"), std::string::npos) << name << ": " << run.err;
+  }
+}
+
+// A check that cannot be made says so as its own reason, without differences;
+// where differences may not be written, the save is refused with it.
+TEST(UntrustedWorkbooks, NoCheckPossibleIsItsOwnReason) {
+  TempDir dir;
+  test::WriteTableWorkbook(dir.path() / "book.xls", "Name\nok\n");
+  std::ofstream(dir / "garbled.xls") << "not a workbook";
+  const std::string said =
+      "no check possible: the saved workbook cannot be read: it is not an Excel 97-2003 (BIFF8) workbook";
+  const auto findings = CheckSave(dir / "book.xls", dir / "garbled.xls", {"Sheet1", {}}, true);
+  EXPECT_EQ(findings.reason(), said);
+  EXPECT_EQ(findings.differences, Lines{});
+  try {
+    CheckSave(dir / "book.xls", dir / "garbled.xls", {"Sheet1", {}}, false);
+    ADD_FAILURE() << "a save that could not be checked may be written";
+  } catch (const DifferencesFound& e) {
+    EXPECT_EQ(std::string(e.what()), said);
+  }
+}
+
+// Two hundred sheet entries that all point at one sheet of 20,000 cells.
+void WriteManySheetsOnOne(const TempDir& dir, const fs::path& target) {
+  std::string csv;
+  for (int row = 0; row < 1000; ++row) {
+    for (int column = 0; column < 20; ++column) csv += std::to_string(row * 20 + column) + (column < 19 ? "," : "\n");
+  }
+  test::WriteTableWorkbook(dir.path() / "one.xls", csv);
+  const std::string stream = test::ReadCompoundStream(dir.path() / "one.xls", "Workbook");
+  const auto u16 = [&](size_t at) {
+    return static_cast<unsigned char>(stream[at]) | static_cast<unsigned char>(stream[at + 1]) << 8;
+  };
+  size_t at = 0;
+  while (u16(at) != 0x0085) at += 4 + u16(at + 2);  // the sheet's entry
+  const size_t oldSize = 4 + u16(at + 2);
+  const uint32_t oldPosition = static_cast<uint32_t>(u16(at + 4) | u16(at + 6) << 16);
+  std::string entries;
+  for (int i = 1; i <= 200; ++i) {
+    const std::string name = "S" + std::to_string(i);
+    std::string record = std::string("\x85\0", 2) + std::string(2, '\0') + std::string(4, '\0') +
+                         std::string("\0\0", 2) + static_cast<char>(name.size()) + '\0' + name;
+    record[2] = static_cast<char>(record.size() - 4);
+    entries += record;
+  }
+  const uint32_t position = oldPosition + static_cast<uint32_t>(entries.size() - oldSize);
+  for (size_t r = 0; r < entries.size(); r += 4 + static_cast<unsigned char>(entries[r + 2])) {
+    for (int b = 0; b < 4; ++b) entries[r + 4 + b] = static_cast<char>(position >> (8 * b));
+  }
+  test::WriteCompoundFile(target, {{"Workbook", stream.substr(0, at) + entries + stream.substr(at + oldSize)}});
+}
+
+// The program's peak resident memory while it runs, from /proc.
+size_t PeakMegabytesUntilExit(pid_t pid, int& status) {
+  size_t peak = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+      if (line.starts_with("VmHWM:")) peak = std::max<size_t>(peak, std::stoul(line.substr(6)) / 1024);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return peak;
+}
+
+// In place, the workbook is not written: it is too large to check within the
+// budget. The program itself (not its office) stays under 400 MB.
+TEST(UntrustedWorkbooks, ManySheetsOnOneAreNotCheckedBeyondTheBudget) {
+  TempDir dir;
+  WriteManySheetsOnOne(dir, dir.path() / "src/book.xls");
+  const std::string before = test::ReadFile(dir / "src/book.xls");
+  std::ofstream(dir / "rules.txt") << "1|A|edited\n";
+  auto program = test::StartProgram(SHEETWISE_BATCH_BINARY,
+                                    {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--sheet",
+                                     "S1", "--jobs", "1", "--log", dir / "log"},
+                                    true);
+  int status = 0;
+  const size_t peak = PeakMegabytesUntilExit(program.pid, status);
+  const std::string output = test::ReadOutput(program);
+  EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+  EXPECT_NE(output.find("no check possible: the source cannot be read: it holds more than 1000000 cells"),
+            std::string::npos)
+      << output;
+  EXPECT_TRUE(test::ReadFile(dir / "src/book.xls") == before) << "the workbook was written";
+  EXPECT_LT(peak, 400u);
+  std::cout << "peak resident memory of the batch program: " << peak << " MB\n";
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
