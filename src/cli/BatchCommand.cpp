@@ -1,10 +1,10 @@
 #include "cli/BatchCommand.h"
 
 #include <chrono>
-#include <fstream>
 #include <memory>
 
 #include "cli/BatchOptions.h"
+#include "cli/CsvOutput.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
@@ -13,9 +13,9 @@
 #include "batch/ParallelRun.h"
 #include "batch/RunPlan.h"
 #include "cli/RunReport.h"
-#include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
+#include "host/ShownText.h"
 #include "host/Translate.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleString.h"
@@ -42,7 +42,9 @@ void CheckStart(const RunSettings& settings) {
   if (const auto problem = SaveSettingsProblem(settings.naming)) throw UsageError(*problem);
 }
 
-std::string ReasonNote(const LogEntry& entry) { return entry.reason.empty() ? "" : "  (" + entry.reason + ")"; }
+std::string ReasonNote(const LogEntry& entry) {
+  return entry.reason.empty() ? "" : "  (" + host::ShownText(entry.reason) + ")";
+}
 
 struct Tally {
   int processed = 0;  // vetoed ones included
@@ -131,9 +133,8 @@ class Command {
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, rules)) io_.err << *notice << '\n';
     const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
-    if (options_.dryRun) return dryRun(queue);
-    if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
-    return process(queue, PassedOver(tree.folders));
+    if (options_.dryRun) return dryRun(queue, tree.skipped);
+    return process(queue, tree.skipped);
   }
 
  private:
@@ -148,22 +149,39 @@ class Command {
   }
 
   // A closed output (a reader that went away) ends the run as Ctrl-C does.
-  void noticeClosedOutput(const std::ostream* csv) {
-    if (!io_.out || !io_.err || (csv && !*csv)) interrupted_ = true;
+  void noticeClosedOutput(const CsvOutput* csv) {
+    if (!io_.out || !io_.err || (csv && csv->outputClosed())) interrupted_ = true;
   }
 
-  int dryRun(const std::vector<std::string>& queue) {
+  // An output that cannot be written stops the run: no new workbook starts,
+  // the ones in progress finish, and the run ends with exit status 1.
+  void noticeOutputFailure(const std::optional<std::string>& failure) {
+    if (!failure || outputFailure_) return;
+    outputFailure_ = failure;
+    interrupted_ = true;
+    io_.err << *failure << '\n' << Tr("The run stopped: the workbooks not yet processed were not touched.") << '\n';
+  }
+
+  // Names are shown escaped: a newline in a name would split its line.
+  int dryRun(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& skipped) {
+    for (const auto& entry : skipped) {
+      if (!options_.quiet) io_.err << entry.reason << '\n';
+    }
     for (const auto& path : queue) {
-      io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
+      io_.out << host::ShownText(path) << '\t'
+              << host::ShownText(options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
     }
     return 0;
   }
 
-  std::ostream& csvStream() {
-    if (options_.output.empty()) return io_.out;
-    csvFile_ = std::make_unique<std::ofstream>(options_.output, std::ios::binary | std::ios::trunc);
-    if (!*csvFile_) throw UsageError(Tr("cannot write the output file %s", {options_.output}));
-    return *csvFile_;
+  extract::CsvTexts csvTexts() const { return options_.csvRaw ? extract::CsvTexts::Raw : extract::CsvTexts::Guarded; }
+
+  std::unique_ptr<CsvOutput> openCsv() {
+    try {
+      return std::make_unique<CsvOutput>(options_.output, io_.out, csvTexts());
+    } catch (const std::runtime_error& e) {
+      throw UsageError(Tr("cannot write the output file %s", {options_.output}) + ": " + e.what());
+    }
   }
 
   int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
@@ -171,14 +189,17 @@ class Command {
     log.startRun();
     std::unique_ptr<RunReport> report = openReport();
     Tally tally;
+    if (report) noticeOutputFailure(report->failure());
     for (const auto& skipped : passedOver) {
       if (!options_.quiet) io_.err << skipped.reason << '\n';
-      if (report) report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0});
+      if (report && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
+        noticeOutputFailure(reportFailure(*report));
+      }
       ++tally.passedOver;
     }
     size_t emitted = 0;
-    std::ostream* csv = options_.extract ? &csvStream() : nullptr;
-    if (csv) extract::WriteCsvHeader(*csv);
+    const std::unique_ptr<CsvOutput> csv = options_.extract ? openCsv() : nullptr;
+    if (csv && !csv->writeHeader()) noticeOutputFailure(csv->failure());
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
     const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract,
                                       hostOptions_, &interrupted_};
@@ -188,20 +209,25 @@ class Command {
         for (const auto& entry : outcome.logEntries) {
           log.append(entry.text);
           if (options_.quiet) continue;
-          io_.err << entry.text << ReasonNote(entry) << '\n';
-          for (const auto& difference : entry.differences) io_.err << "    " << difference << '\n';
+          io_.err << host::ShownText(entry.text) << ReasonNote(entry) << '\n';
+          for (const auto& difference : entry.differences) io_.err << "    " << host::ShownText(difference) << '\n';
         }
-        if (const auto notice = log.takeWriteFailureNotice()) io_.err << *notice << '\n';
-        if (csv) {
-          for (const auto& record : outcome.records) extract::WriteCsvRecord(*csv, record);
-          csv->flush();
+        if (const auto notice = log.takeWriteFailureNotice()) {
+          io_.err << *notice << '\n';
+          logFailed_ = true;
         }
-        const ReportRow row = RowOf(queue[index], outcome, options_.extract);
-        if (report) report->add(row);
+        ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        if (csv && !csv->write(outcome.records)) {
+          // Its cells are not in the CSV: the workbook's extraction failed.
+          noticeOutputFailure(csv->failure());
+          row.outcome = ReportOutcome::Failed;
+          row.reason = outputFailure_.value_or("");
+        }
+        if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
         tally.count(row.outcome);
         emitted = index + 1;
         progress.draw(index + 1);
-        noticeClosedOutput(csv);
+        noticeClosedOutput(csv.get());
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
@@ -210,31 +236,45 @@ class Command {
       return kExitUsage;
     }
     progress.clear();
-    reportNotStarted(report.get(), queue, emitted, interrupted_ ? Tr("the run was interrupted") : "");
+    const std::string notStarted = outputFailure_ ? *outputFailure_ : interrupted_ ? Tr("the run was interrupted") : "";
+    reportNotStarted(report.get(), queue, emitted, notStarted);
+    if (csv) csv->close();
+    if (csv) noticeOutputFailure(csv->failure());
+    if (report) report->close();
+    if (report) noticeOutputFailure(reportFailure(*report));
     summarize(tally, queue.size(), progress.elapsed());
+    if (outputFailure_) return kExitFailures;
     if (interrupted_) return kExitInterrupted;
-    return tally.failed > 0 ? kExitFailures : 0;
+    return tally.failed > 0 || logFailed_ ? kExitFailures : 0;
   }
 
   std::unique_ptr<RunReport> openReport() {
     if (options_.report.empty()) return nullptr;
     try {
-      return std::make_unique<RunReport>(options_.report);
+      return std::make_unique<RunReport>(options_.report, csvTexts());
     } catch (const std::runtime_error& e) {
       throw UsageError("--report: " + std::string(e.what()));
     }
   }
 
+  static std::optional<std::string> reportFailure(const RunReport& report) {
+    if (!report.failure()) return std::nullopt;
+    return Tr("the report cannot be written: %s", {*report.failure()});
+  }
+
   // Rows for the workbooks that were queued but never started.
   void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
                         const std::string& reason) {
-    if (!report) return;
-    for (size_t i = emitted; i < queue.size(); ++i) report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0});
+    for (size_t i = emitted; report && i < queue.size(); ++i) {
+      if (!report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0})) {
+        noticeOutputFailure(reportFailure(*report));
+      }
+    }
   }
 
   void summarize(const Tally& tally, size_t queued, double seconds) {
     const size_t notStarted = queued - static_cast<size_t>(tally.processed + tally.failed + tally.skipped);
-    io_.err << (interrupted_ ? Tr("interrupted: ") : "")
+    io_.err << (interrupted_ && !outputFailure_ ? Tr("interrupted: ") : "")
             << Tr("%s processed (%s vetoed), %s failed, %s not started, %s s",
                   {std::to_string(tally.processed), std::to_string(tally.vetoed), std::to_string(tally.failed),
                    std::to_string(notStarted), rules::FixedNumberText(seconds, 1)});
@@ -250,7 +290,8 @@ class Command {
   host::SystemClock clock_;
   BatchOptions options_;
   RunSettings settings_;
-  std::unique_ptr<std::ofstream> csvFile_;
+  std::optional<std::string> outputFailure_;  // the first output that could not be written
+  bool logFailed_ = false;
 };
 
 }  // namespace

@@ -1,10 +1,6 @@
 #include "cli/RunReport.h"
 
-#include <cerrno>
-#include <stdexcept>
-
 #include "extract/CsvWriter.h"
-#include "host/FailureReason.h"
 #include "rules/RuleString.h"
 #include "rules/Utf8Text.h"
 
@@ -61,8 +57,8 @@ const char* OutcomeName(ReportOutcome outcome) {
   return "";
 }
 
-std::string CsvReportRow(const ReportRow& row) {
-  const auto field = [](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text)); };
+std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts) {
+  const auto field = [texts](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text), texts); };
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
          field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + "\r\n";
 }
@@ -77,14 +73,11 @@ std::string JsonReportRow(const ReportRow& row) {
          ",\"differences\":" + differences + "],\"seconds\":" + rules::FixedNumberText(row.seconds, 2) + "}\n";
 }
 
-RunReport::RunReport(const std::filesystem::path& path)
-    : out_(path, std::ios::binary | std::ios::trunc), json_(path.extension() == ".jsonl") {
-  if (!out_) throw std::runtime_error(host::ReasonForError(errno, host::FileAction::ReplaceFile, path.string()));
-  if (!json_) out_ << "source,outcome,output,reason,differences,seconds\r\n" << std::flush;
+RunReport::RunReport(const std::filesystem::path& path, extract::CsvTexts texts)
+    : out_(path), json_(path.extension() == ".jsonl"), texts_(texts) {
+  if (!json_) out_.write("source,outcome,output,reason,differences,seconds\r\n");
 }
 
-void RunReport::add(const ReportRow& row) {
-  out_ << (json_ ? JsonReportRow(row) : CsvReportRow(row)) << std::flush;
-}
+bool RunReport::add(const ReportRow& row) { return out_.write(json_ ? JsonReportRow(row) : CsvReportRow(row, texts_)); }
 
 }  // namespace sheetwise::batch

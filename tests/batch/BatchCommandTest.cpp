@@ -336,7 +336,7 @@ TEST(RunReport, AFolderThatCannotBeListedSaysWhy) {
   fs::create_directory(shut);
   fs::permissions(shut, fs::perms::owner_write);
   fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
-  const std::string said = test::AsUnprivileged([&] { return PassedOver({dir / "", shut + "/"}).at(0).reason; });
+  const std::string said = test::AsUnprivileged([&] { return ScanFolderTree(dir / "").skipped.at(0).reason; });
   fs::permissions(shut, fs::perms::owner_all);
   EXPECT_EQ(said, "skipped: no permission to open the folder " + shut);
 }
