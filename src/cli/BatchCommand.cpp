@@ -217,7 +217,7 @@ class Command {
           logFailed_ = true;
         }
         ReportRow row = RowOf(queue[index], outcome, options_.extract);
-        if (csv && !csv->write(outcome.records)) {
+        if (csv && !csv->write(outcome.records) && csv->failure()) {
           // Its cells are not in the CSV: the workbook's extraction failed.
           noticeOutputFailure(csv->failure());
           row.outcome = ReportOutcome::Failed;

@@ -405,6 +405,7 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
   // Rows of over 1200 bytes: three of them fill the page that is left.
   fs::path folder = dir.path() / "src";
   for (const char c : {'a', 'b', 'c', 'd', 'e'}) folder /= std::string(240, c);
+  fs::create_directories(dir / "out");
   for (int i = 0; i < 6; ++i) dir.copyFixture("sheets.xls", (folder / ("w" + std::to_string(i) + ".xls")).string());
   std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n{小偷}2|A|\n";
   const struct {
@@ -433,6 +434,23 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
   EXPECT_NE(report[2].find(",failed,,the extraction CSV cannot be written: the disk is full"), std::string::npos)
       << report[2];
   EXPECT_NE(report[6].find(",not started,,the extraction CSV cannot be written"), std::string::npos) << report[6];
+
+  // The error log on the disk, now full: two vetoed workbooks (no failure) are
+  // processed, the user is told once, and the run ends with 1.
+  std::ofstream rest(full + "/rest", std::ios::binary);
+  while (rest << std::string(4096, 'r') << std::flush) {
+  }
+  dir.copyFixture("sheets.xls", "vetoed/a.xls");
+  dir.copyFixture("sheets.xls", "vetoed/b.xls");
+  std::ofstream(dir / "empty.txt") << "\n";
+  const auto run = RunBatch({"--source", dir / "vetoed", "--rules", dir / "empty.txt", "--save", dir / "out",
+                             "--veto-row", "1", "--veto-col", "A", "--veto-value", "not there", "--log",
+                             full + "/l.log", "--quiet"});
+  EXPECT_NE(run.err.find("2 processed (2 vetoed), 0 failed"), std::string::npos) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;
+  const std::string told = "the error log cannot be written: the disk is full: no room to write " + full + "/l.log";
+  EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(told), run.err.rfind(told)) << run.err;
 }
 
 // Eight folders that each link to all the others, a pipe named like a workbook and
