@@ -24,7 +24,7 @@ batch::DriverPorts Program::driverPorts() {
 
 // Each cell read becomes a line of the hidden list and a record of the results.
 void Program::extractWorkbook(const std::string& path) {
-  for (auto& record : extraction_.ExtractWorkbook(path, form1_.List3.items)) {
+  for (auto& record : extraction_.ExtractWorkbook(path, ui::RunSettingsOf(form1_).rules)) {
     form1_.xiaotou.items.push_back(extract::ExtractionLine(record));
     results_.push_back(std::move(record));
   }

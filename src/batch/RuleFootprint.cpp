@@ -8,11 +8,6 @@ using rules::RuleKind;
 using verify::Edit;
 using verify::SheetRole;
 
-host::CellRect Rect(const std::string& address) {
-  const auto rect = host::ParseAddress(address);
-  return rect ? *rect : host::CellRect{};
-}
-
 Edit Cells(SheetRole sheet, const host::CellRect& r) {
   Edit e;
   e.kind = Edit::Kind::Cells;
@@ -33,37 +28,29 @@ Edit Line(Edit::Kind kind, int first) {
 
 }  // namespace
 
-std::vector<Edit> FootprintOf(RuleKind kind, const std::vector<std::string>& f) {
-  switch (kind) {
-    case RuleKind::InsertRows: {
-      const auto rows = Rect(f[2] + ":" + f[2]);
-      return std::vector<Edit>(static_cast<size_t>(rows.lastRow - rows.firstRow + 1),
-                               Line(Edit::Kind::InsertRow, rows.firstRow));
-    }
+std::vector<Edit> FootprintOf(const rules::ParsedRule& rule) {
+  switch (rule.kind) {
+    case RuleKind::InsertRows:
+      return {Line(Edit::Kind::InsertRow, rule.row)};
     case RuleKind::DeleteRows:
-      return {Line(Edit::Kind::DeleteRow, Rect("B" + f[2]).firstRow)};
-    case RuleKind::DeleteColumn: {
-      const auto columns = Rect(f[2] + ":" + f[2]);
-      return std::vector<Edit>(static_cast<size_t>(columns.lastColumn - columns.firstColumn + 1),
-                               Line(Edit::Kind::DeleteColumn, columns.firstColumn));
-    }
+      return {Line(Edit::Kind::DeleteRow, rule.row)};
+    case RuleKind::DeleteColumn:
+      return {Line(Edit::Kind::DeleteColumn, rule.column)};
     case RuleKind::MergeRange:
     case RuleKind::ClearRange:
-      return {Cells(SheetRole::Active, Rect(f[1] + ":" + f[2]))};
+      return {Cells(SheetRole::Active, rule.cells)};
     case RuleKind::RenameSheet: {
       Edit e;
       e.kind = Edit::Kind::Rename;
       e.sheet = SheetRole::Named;
-      e.newName = f[1];
+      e.newName = rule.value;
       return {e};
     }
-    case RuleKind::ReplaceCell: {
-      const int row = *rules::RoundedInteger(f[0]);
-      const int column = *rules::ColumnNumber(f[1]);
-      return {Cells(SheetRole::Named, {row, column, row, column})};
-    }
+    case RuleKind::ReplaceCell:
+      return {Cells(SheetRole::Named, {rule.row, rule.column, rule.row, rule.column})};
     case RuleKind::RowHeight:
     case RuleKind::ColumnWidth:
+    case RuleKind::ExtractCell:
       return {};
   }
   return {};

@@ -6,14 +6,14 @@
 
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "host/Spreadsheet.h"
-#include "rules/RuleString.h"
+#include "rules/ParsedRule.h"
 
 namespace sheetwise::batch {
 
-// A rule that cannot be applied: a missing field or a value that is no number.
+// A rule that cannot be applied: one that could not be read, or one that the
+// spreadsheet refuses.
 class RuleError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -26,11 +26,7 @@ struct RuleTarget {
   const std::string& sheetName;  // the sheet-name field, looked up by renaming
 };
 
-// False for a row or column rule whose mode is not the one it acts on: such a
-// rule is handled without effect. Throws RuleError when the mode field is missing.
-bool RuleActs(rules::RuleKind kind, const std::vector<std::string>& fields);
-
-// Applies one rule whose action has begun (RuleActs was true).
-void ApplyRule(rules::RuleKind kind, const std::vector<std::string>& fields, const RuleTarget& target);
+// Applies one readable rule that acts (rule.acts).
+void ApplyRule(const rules::ParsedRule& rule, const RuleTarget& target);
 
 }  // namespace sheetwise::batch

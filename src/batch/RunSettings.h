@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/ParsedRule.h"
+
 namespace sheetwise::batch {
 
 // Where a processed copy goes: the source folder is replaced by the save
@@ -32,7 +34,7 @@ struct RunSettings {
   VetoCondition veto;
   bool inPlace = false;
   NamingRules naming;
-  std::vector<std::string> rules;  // rule strings, in order
+  std::vector<rules::ParsedRule> rules;  // the rule list read for this run's mode, in order
   // Every save is read back and compared with its source before it replaces
   // its target; strictly, a difference keeps a copy from being written too.
   bool verify = true;

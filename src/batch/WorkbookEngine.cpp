@@ -49,26 +49,30 @@ bool VetoPasses(const VetoCondition& veto, host::Worksheet& named) {
   return named.cellText(*row, column) == veto.value;
 }
 
-// Applies the rule list; the footprint gets every edit made.
+// The reason names the rule that failed, by its place in the list and its text.
+RuleError RuleFailed(size_t index, const rules::ParsedRule& rule, const std::string& reason) {
+  return RuleError(Tr("rule %s \"%s\": %s", {std::to_string(index + 1), rules::Quoted(rule.text), reason}));
+}
+
+// Applies the rule list; the footprint gets every edit made. A rule that could
+// not be read fails the workbook where it stands, as one the office refuses.
 void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run,
                 verify::EditFootprint& footprint) {
   std::unique_ptr<host::Worksheet> active;
   for (size_t i = 0; i < settings.rules.size(); ++i) {
-    const std::string& rule = settings.rules[i];
-    const auto fields = rules::SplitFields(rule);
-    const auto kind = rules::KindOf(fields[0]);
-    if (!RuleActs(kind, fields)) continue;  // handled, without effect
+    const rules::ParsedRule& rule = settings.rules[i];
+    if (rule.readable() && !rule.acts) continue;  // handled, without effect
     run.entry = FailureEntry::RuleFailure;
+    if (!rule.readable()) throw RuleFailed(i, rule, rule.refusal);
     if (!active) active = book.activeSheet();
     try {
-      ApplyRule(kind, fields, {book, *active, named, settings.sheetName});
+      ApplyRule(rule, {book, *active, named, settings.sheetName});
     } catch (const host::HostUnavailable&) {
       throw;
     } catch (const std::exception& e) {
-      // The reason names the rule that failed.
-      throw RuleError(Tr("rule %s \"%s\": %s", {std::to_string(i + 1), rule, e.what()}));
+      throw RuleFailed(i, rule, e.what());
     }
-    for (auto& edit : FootprintOf(kind, fields)) footprint.edits.push_back(std::move(edit));
+    for (auto& edit : FootprintOf(rule)) footprint.edits.push_back(std::move(edit));
   }
 }
 

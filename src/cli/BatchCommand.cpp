@@ -124,14 +124,17 @@ class Command {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
-    const auto rules = rules::LoadRuleFile(options_.rulesFile);
-    settings_ = RunSettingsFor(options_, rules);
+    const auto ruleFile = rules::LoadRuleFile(options_.rulesFile);
+    if (ruleFile.encoding == rules::RuleFileEncoding::Gb18030) {
+      io_.err << Tr("the rule file %s is not UTF-8: it was read as GB18030", {options_.rulesFile}) << '\n';
+    }
+    settings_ = RunSettingsFor(options_, ruleFile.rules);
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
     const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
     checkPlan(tree);
-    if (const auto notice = CheckRuleList(options_, rules)) io_.err << *notice << '\n';
+    if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     const auto queue = Shard(tree.workbooks, options_.shardIndex, options_.shardCount);
     if (options_.dryRun) return dryRun(queue, tree.skipped);
     return process(queue, tree.skipped);

@@ -149,7 +149,7 @@ RunSettings RunSettingsFor(const BatchOptions& o, const std::vector<std::string>
   settings.naming.pathFrom = o.pathFrom;
   settings.naming.pathTo = o.pathTo;
   settings.naming.namePrefix = o.prefix;
-  settings.rules = rules;
+  settings.rules = rules::ParseRules(rules, o.extract);
   settings.verify = o.verify;
   settings.strictVerify = o.strict;
   return settings;

@@ -18,7 +18,6 @@ using host::ReasonForError;
 namespace {
 
 constexpr int kLastRow = 65536;
-constexpr int kLastColumn = 256;
 
 [[noreturn]] void Refuse(const std::string& message) { throw UsageError(message); }
 
@@ -167,23 +166,21 @@ void CheckOptions(const BatchOptions& options) {
   CheckPaths(options);
 }
 
-std::optional<std::string> CheckRuleList(const BatchOptions& options, const std::vector<std::string>& rules) {
+std::optional<std::string> CheckRuleList(const BatchOptions& options, const std::vector<rules::ParsedRule>& rules) {
   if (rules.empty()) {
     if (options.extract) Refuse(Tr("the rule list is empty: there is no cell to read"));
     return Tr("the rule list is empty: workbooks are copied unchanged");
   }
-  if (!options.extract) return std::nullopt;
   for (size_t i = 0; i < rules.size(); ++i) {
-    const auto target = rules::ReadExtractEntry(rules[i]);
-    const auto row = rules::RoundedInteger(target.rowText);
-    const bool cell =
-        row && *row >= 1 && *row <= kLastRow && target.column && *target.column >= 1 && *target.column <= kLastColumn;
-    if (!cell) {
+    if (rules[i].readable()) continue;
+    if (options.extract) {
       Refuse(
           Tr("--extract reads one cell per rule, written {小偷}ROW|COLUMN| (for example {小偷}5|B|); "
-             "rule %s of the rule file is \"%s\"",
-             {std::to_string(i + 1), rules[i]}));
+             "rule %s of the rule file is \"%s\": %s",
+             {std::to_string(i + 1), rules::Quoted(rules[i].text), rules[i].refusal}));
     }
+    Refuse(Tr("rule %s of the rule file %s, \"%s\": %s",
+              {std::to_string(i + 1), options.rulesFile, rules::Quoted(rules[i].text), rules[i].refusal}));
   }
   return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/BatchOptions.h"
+#include "rules/ParsedRule.h"
 
 namespace sheetwise::batch {
 
@@ -15,9 +16,9 @@ namespace sheetwise::batch {
 // and files that are missing or of the wrong kind.
 void CheckOptions(const BatchOptions& options);
 
-// The rule list read from the rule file. Throws UsageError for extraction
-// entries that cannot be read; returns the notice to show once when the list
-// is empty (workbooks are then copied unchanged).
-std::optional<std::string> CheckRuleList(const BatchOptions& options, const std::vector<std::string>& rules);
+// The rule list read from the rule file. Throws UsageError naming the first
+// rule that cannot be read; returns the notice to show once when the list is
+// empty (workbooks are then copied unchanged).
+std::optional<std::string> CheckRuleList(const BatchOptions& options, const std::vector<rules::ParsedRule>& rules);
 
 }  // namespace sheetwise::batch

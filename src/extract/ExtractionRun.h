@@ -4,7 +4,7 @@
 // workbook is opened once, read-only, and only when there is an entry to read;
 // nothing is edited or saved.
 //
-// A failure (an entry whose row is not a number or that has no column, a cell
+// A failure (an entry that could not be read as a cell, a cell
 // the reader cannot read, a workbook that cannot be opened) ends this workbook
 // only: the records read so far are returned, the processing-error entry is
 // logged with its reason. Only an office that cannot be started reaches the
@@ -16,6 +16,7 @@
 #include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
 #include "host/Spreadsheet.h"
+#include "rules/ParsedRule.h"
 
 namespace sheetwise::extract {
 
@@ -23,7 +24,8 @@ class ExtractionRun {
  public:
   ExtractionRun(host::Application& office, batch::RunLog& log) : office_(office), log_(log) {}
 
-  ExtractionResults ExtractWorkbook(const std::string& path, const std::vector<std::string>& entries);
+  // entries: the rule list read for extraction (rules::ParseExtractRule).
+  ExtractionResults ExtractWorkbook(const std::string& path, const std::vector<rules::ParsedRule>& entries);
 
  private:
   host::Application& office_;

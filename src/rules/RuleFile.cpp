@@ -2,7 +2,6 @@
 
 #include <iconv.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -48,6 +47,24 @@ size_t FirstInvalidUtf8(std::string_view text) {
   return std::string_view::npos;
 }
 
+// Bytes in well-formed UTF-8 sequences of more than one byte, and bytes that
+// belong to none.
+struct Utf8Census {
+  size_t multiByte = 0;
+  size_t stray = 0;
+};
+
+Utf8Census CountUtf8(std::string_view text) {
+  Utf8Census census;
+  for (size_t i = 0; i < text.size();) {
+    const size_t valid = FirstInvalidUtf8(text.substr(i));
+    const size_t end = valid == std::string_view::npos ? text.size() : i + valid;
+    for (; i < end; ++i) census.multiByte += static_cast<unsigned char>(text[i]) >= 0x80;
+    if (i < text.size()) ++census.stray, ++i;
+  }
+  return census;
+}
+
 // The text in UTF-8, or the offset at which GB18030 decoding stopped.
 struct Gb18030Result {
   std::string text;
@@ -69,21 +86,42 @@ Gb18030Result DecodeGb18030(const std::string& bytes) {
   return {out, std::string::npos};
 }
 
-size_t LineAt(const std::string& bytes, size_t offset) {
-  return 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(offset), '\n'));
+// The line, counted from 1, that holds the byte at offset; CR, LF and CR LF end a line.
+size_t LineAt(std::string_view bytes, size_t offset) {
+  size_t line = 1;
+  for (size_t i = 0; i < offset && i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++line;
+  }
+  return line;
+}
+
+bool LooksUtf16(std::string_view bytes) {
+  const auto mark = bytes.substr(0, 2);
+  return mark == "\xFF\xFE" || mark == "\xFE\xFF" || bytes.find('\0') != std::string_view::npos;
 }
 
 }  // namespace
 
-std::string DecodeRuleBytes(const std::string& bytes, const std::string& fileName) {
+DecodedRuleText DecodeRuleBytes(const std::string& bytes, const std::string& fileName) {
+  if (LooksUtf16(bytes)) {
+    const size_t nul = bytes.find('\0');
+    const size_t line = LineAt(bytes, nul == std::string::npos ? 0 : nul);
+    throw RuleFileError(Tr("the rule file %s is UTF-16 text: save the file as UTF-8", {fileName}), line, true);
+  }
   const size_t invalid = FirstInvalidUtf8(bytes);
-  if (invalid == std::string::npos) return bytes;
-  // What a Chinese Windows editor saves as "ANSI".
-  Gb18030Result gb = DecodeGb18030(bytes);
-  if (gb.failedAt == std::string::npos) return gb.text;
-  const size_t line = LineAt(bytes, std::max(invalid, gb.failedAt));
-  throw RuleFileError("the rule file " + fileName + " is neither UTF-8 nor GB18030 text (line " +
-                          std::to_string(line) + ")",
+  if (invalid == std::string::npos) return {bytes, RuleFileEncoding::Utf8};
+  // GB18030 text holds two-byte pairs that happen to be UTF-8 (说 is CB B5), but
+  // far fewer than pairs that are not; UTF-8 with a stray byte is the reverse.
+  size_t failedAt = invalid;
+  const Utf8Census census = CountUtf8(bytes);
+  if (census.multiByte < census.stray) {
+    Gb18030Result gb = DecodeGb18030(bytes);
+    if (gb.failedAt == std::string::npos) return {std::move(gb.text), RuleFileEncoding::Gb18030};
+    failedAt = gb.failedAt;
+  }
+  const size_t line = LineAt(bytes, failedAt);
+  throw RuleFileError(Tr("line %s of the rule file %s is not UTF-8 text: save the file as UTF-8",
+                         {std::to_string(line), fileName}),
                       line);
 }
 
@@ -92,21 +130,22 @@ std::vector<std::string> ParseRuleText(const std::string& text) {
   if (rest.substr(0, kByteOrderMark.size()) == kByteOrderMark) rest.remove_prefix(kByteOrderMark.size());
   std::vector<std::string> rules;
   while (!rest.empty()) {
-    const size_t end = rest.find('\n');
+    const size_t end = rest.find_first_of("\r\n");
     std::string line(rest.substr(0, end));
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool crLf = end != std::string_view::npos && rest.substr(end, 2) == "\r\n";
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + (crLf ? 2 : 1));
     if (!IsBlank(line)) rules.push_back(std::move(line));
   }
   return rules;
 }
 
-std::vector<std::string> LoadRuleFile(const std::filesystem::path& path) {
+RuleFileContents LoadRuleFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw RuleFileError(std::string(Tr("cannot read the rule file")) + " " + path.string());
   std::stringstream text;
   text << in.rdbuf();
-  return ParseRuleText(DecodeRuleBytes(text.str(), path.string()));
+  const DecodedRuleText decoded = DecodeRuleBytes(text.str(), path.string());
+  return {ParseRuleText(decoded.text), decoded.encoding};
 }
 
 void SaveRuleFile(const std::filesystem::path& path, const std::vector<std::string>& rules) {

@@ -85,18 +85,6 @@ std::string ColumnCharacter(int column) {
   return out;
 }
 
-ExtractTarget ReadExtractEntry(std::string_view rule) {
-  ExtractTarget target;
-  const size_t brace = rule.find('}');
-  const size_t bar = rule.find('|');
-  if (brace != std::string_view::npos && bar != std::string_view::npos && bar > brace) {
-    target.rowText = std::string(rule.substr(brace + 1, bar - brace - 1));
-  }
-  const auto fields = SplitFields(rule);
-  if (fields.size() > 1) target.column = ColumnNumber(fields[1]);
-  return target;
-}
-
 std::optional<double> ParseNumber(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();

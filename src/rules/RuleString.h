@@ -34,6 +34,7 @@ enum class RuleKind {
   ColumnWidth,
   DeleteColumn,
   ReplaceCell,
+  ExtractCell,  // read only by extraction, which takes every entry as one
 };
 
 // Splits at every "|", without trimming; "a||" gives "a", "", "".
@@ -48,14 +49,6 @@ std::optional<int> ColumnNumber(std::string_view field);
 
 // The character written for a grid column (64 + column), as UTF-8.
 std::string ColumnCharacter(int column);
-
-// An extraction entry read as a cell: the row text between the first "}" and the
-// first "|", the column from the first character of field 1.
-struct ExtractTarget {
-  std::string rowText;
-  std::optional<int> column;
-};
-ExtractTarget ReadExtractEntry(std::string_view rule);
 
 // Converts a row or column text as the spreadsheet would: a decimal number
 // (sign, digits, optional fraction or exponent, surrounding blanks allowed),

@@ -12,7 +12,7 @@ batch::RunSettings RunSettingsOf(const Form1& form) {
           {form.Text10.text, form.Text13.text, form.Text14.text},
           form.Check1.value == 1,
           NamingRulesOf(form),
-          form.List3.items};
+          rules::ParseRules(form.List3.items, form.Check2.value == 1)};
 }
 
 }  // namespace sheetwise::ui

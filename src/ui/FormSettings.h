@@ -1,7 +1,7 @@
 #pragma once
 // What the main window's fields say about a run, read at the moment of a call:
 // the sheet name, the veto condition, in-place saving, the file-name rules with
-// the run's prefix, and the rule list.
+// the run's prefix, and the rule list read for the mode chosen (editing or extraction).
 
 #include "batch/RunSettings.h"
 #include "ui/Form1.h"

@@ -53,6 +53,7 @@ class BatchCommandTest : public ::testing::Test {
     std::ofstream(dir / "empty.txt") << "\n\n";
     std::ofstream(dir / "file.txt") << "x";
     std::ofstream(dir / "undecodable.txt") << "1|A|ok\n2|A|\xFF\xFF\n";  // which bytes: RuleFileEncoding
+    std::ofstream(dir / "loose.txt") << "1|C|edited\n{删除行}|正行|2:B20\n";  // which rules: RuleReading
     fs::create_hard_link(dir / "rules.txt", dir / "log.txt");
     files = test::FileBytes(dir.path());
   }
@@ -86,6 +87,8 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", out}, "none.txt does not exist"},
       {{"--source", dir / "src", "--rules", out, "--save", out}, "is a folder, not a rule file"},
       {with({"--save", out}, "undecodable.txt"), "line 2"},
+      {with({"--save", out, "--dry-run"}, "loose.txt"),
+       "rule 2 of the rule file " + dir / "loose.txt" + ", \"{删除行}|正行|2:B20\": the row must be a whole number"},
       {with({"--save", dir / "file.txt"}), "--save: " + dir / "file.txt" + " is a file, not a folder"},
       {with({"--save", dir / "no/out"}), "--save: the folder " + dir / "no" + " does not exist"},
       {with({"--save", out, "--veto-row", "1"}), "go together"},
@@ -266,6 +269,9 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
                                    "--name-replace", ".XLS", ".xls", "--path-replace", "old_", "new_", "--jobs", "2",
                                    "--report", dir / "r.jsonl", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, 1) << run.err;
+  const std::string gb18030 = "the rule file " + dir / "rules.txt" + " is not UTF-8: it was read as GB18030\n";
+  EXPECT_EQ(run.err.find(gb18030), run.err.rfind(gb18030)) << run.err;  // said once
+  EXPECT_NE(run.err.find(gb18030), std::string::npos) << run.err;
   const Lines rows = SplitLines(ReadFile(dir / "r.jsonl"));
   const auto copy = [&](const std::string& name) { return (out / (prefix + name)).string(); };
   const std::string vetoed = (out / "new_dept" / (prefix + "b_veto.xls")).string();

@@ -39,9 +39,9 @@ class WorkbookEngineTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Before any rule acted a failure is a processing error, after, a rule failure. Neither a fired
-// veto nor a failure writes anything, in place or as a copy; naming rules that lead back to the
-// source do not write over it.
+// Before any rule acted a failure is a processing error; after, or from a rule that cannot be
+// read, a rule failure. Neither a fired veto nor a failure writes anything, in place or as a
+// copy; naming rules that lead back to the source do not write over it.
 TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   const std::string processing = "处理异常：" + path;
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
@@ -50,7 +50,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
       {"Sheet1", {"row", "A", ""}, {}, processing},
       {"Sheet1", {"9", "G", ""}, {}, processing},  // an error value: =1/0
       {"NoSuchSheet", {}, {}, processing},
-      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, processing},  // no action began, then a missing mode
+      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, failed},  // a rule that cannot be read fails as a rule
       {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed},
       {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed},
   };
@@ -60,7 +60,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   for (const auto& [sheet, veto, ruleList, entry] : cases) {
     settings.sheetName = sheet;
     settings.veto = veto;
-    settings.rules = ruleList;
+    settings.rules = rules::ParseRules(ruleList, false);
     process();
     expected.push_back(entry);
   }
@@ -75,11 +75,32 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   EXPECT_EQ(test::ReadFile(path), before);
 }
 
+// A rule that cannot be read fails its workbook where it stands, as one the office refuses, and
+// nothing is written; a long rule is quoted cut short.
+TEST_F(WorkbookEngineTest, ALooseOrLongRuleIsNamedShortlyInTheReason) {
+  const std::string longText(10 << 20, 'x');
+  const std::pair<Entries, std::string> cases[] = {
+      {{"2|A|ok", "{删除行}|正行|2:B20"},
+       "rule 2 \"{删除行}|正行|2:B20\": the row must be a whole number from 1 to 65536, not \"2:B20\""},
+      {{"1|A|" + longText},
+       "rule 1 \"1|A|" + std::string(56, 'x') + "…\": a cell holds at most 32767 characters; the text has 10485760"},
+  };
+  for (const auto& [ruleList, reason] : cases) {
+    settings.rules = rules::ParseRules(ruleList, false);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.reason, reason);
+  }
+  EXPECT_EQ(logged(), Entries(2, "表头不匹配处理失败：<file/>" + path + "</file>"));
+  EXPECT_FALSE(fs::exists(output));
+}
+
 // second_active.xls: Sheet1 comes first, the second sheet (数据, A2 holds 1)
 // is the active one. Over two hundred workbooks the office's memory stays flat.
 TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {
   dir.copyFixture("second_active.xls", "in/book.xls");
-  settings.rules = {"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"};
+  settings.rules =
+      rules::ParseRules({"{表名}|改名", "1|A|named", "{删除行}|正行|1", "{合并}|D10|E11", "{列距}|C|12"}, false);
   long long afterTen = 0;
   for (int i = 1; i <= 200; ++i) {
     process();

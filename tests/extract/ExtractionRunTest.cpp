@@ -27,7 +27,7 @@ class ExtractionRunTest : public ::testing::Test {
  protected:
   // Reads path with the current entries; its lines are appended.
   void extract(const std::string& path) {
-    for (const auto& record : run.ExtractWorkbook(path, entries)) lines.push_back(ExtractionLine(record));
+    for (const auto& record : run.ExtractWorkbook(path, rules::ParseRules(entries, true))) lines.push_back(ExtractionLine(record));
   }
   Lines logged() const {
     Lines texts;
@@ -49,18 +49,17 @@ const std::string kSheets = test::Fixture("sheets.xls");
 // Its first sheet, not the active one, holds A1 姓名, B1 col2, AA2 1, A2 value.
 const std::string kFirstNotActive = test::Fixture("second_active.xls");
 
-// Any tag reads a cell of the first sheet as shown; the column is the first character of its
-// field. A line is the row text as typed, the column number and the cell's text.
+// Any tag reads a cell of the first sheet as shown; the column is one character ("[" is AA). A line is the row text as typed, the column number and the cell's text.
 TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOpening) {
   extract(test::Fixture("missing.xls"));  // no entries: nothing is opened
-  entries = {"{小偷}1|AB|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
+  entries = {"{小偷}1|A|", "{小偷}03|C|", "{插入行}2|[|", "{小偷}2|A|", "{小偷}2|D|", "{小偷}2|E|", "{小偷}500|C|"};
   extract(kSheets);
   extract(kFirstNotActive);
   EXPECT_EQ(lines, (Lines{"11Date", "03344.66", "227", "212014-05-15", "24#NULL", "25", "5003", "11姓名", "033",
                           "2271", "21value", "24", "25", "5003"}));
   EXPECT_EQ(office.opened, (Lines{kSheets, kFirstNotActive}));
   EXPECT_TRUE(log.entries().empty());
-  EXPECT_EQ(run.ExtractWorkbook(kSheets, {"{小偷}03|C|"}), (ExtractionResults{{kSheets, "03", 3, 3, "44.66"}}));
+  EXPECT_EQ(run.ExtractWorkbook(kSheets, rules::ParseRules({"{小偷}03|C|"}, true)), (ExtractionResults{{kSheets, "03", 3, 3, "44.66"}}));
 }
 
 // The lines before the failing entry stay, the entries after it are not read,
@@ -68,7 +67,7 @@ TEST_F(ExtractionRunTest, EntriesReadTheFirstSheetAsShownInReadingOrderFromOneOp
 TEST_F(ExtractionRunTest, AFailedReadEndsItsWorkbook) {
   // Ł is column 257.
   for (const std::string bad : {"{小偷}x|B|", "5|B|", "{小偷}5", "{小偷}5|龍|", "{小偷}99999999999|A|", "{小偷}0|A|",
-                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|", "{小偷}9|G|", "{小偷}10|G|"}) {
+                                "{小偷}1|0|", "{小偷}65537|A|", "{小偷}1|Ł|", "{小偷}1|AB|", "{小偷}9|G|", "{小偷}10|G|"}) {
     lines.clear();
     log = {};
     entries = {"{小偷}1|A|", bad, "{小偷}1|B|"};

@@ -38,16 +38,6 @@ TEST(ColumnNumber, TakesTheFirstCharacterCodeMinus64) {
   for (int column : {1, 26, 27, 63, 100, 300, 5000}) EXPECT_EQ(ColumnNumber(ColumnCharacter(column)), column);
 }
 
-TEST(ReadExtractEntry, AnyEntryIsReadAsAnExtraction) {
-  const std::tuple<const char*, const char*, int> cases[] = {
-      {"{小偷}12|[|", "12", 27}, {"{插入行}|正行|5", "", 0x6B63 - 64}, {"7|B|0", "", 2}};
-  for (const auto& [entry, rowText, column] : cases) {
-    const auto target = ReadExtractEntry(entry);
-    EXPECT_EQ(target.rowText, rowText) << entry;
-    EXPECT_EQ(target.column, column) << entry;
-  }
-}
-
 TEST(RoundedInteger, RoundsHalfToEvenAndRefusesWords) {
   const std::pair<const char*, std::optional<int>> cases[] = {
       {"7", 7},  {"2.5", 2},          {"3.5", 4},           {"-1.5", -2},         {" 8 ", 8},

@@ -29,7 +29,7 @@ class CorpusFidelity : public ::testing::Test {
     settings.sheetName = sheet;
     settings.naming.sourceFolder = (dir.path() / "in").string() + "/";
     settings.naming.saveFolder = (dir.path() / "out").string() + "/";
-    settings.rules = {rule};
+    settings.rules = rules::ParseRules({rule}, false);
     return engine.ProcessWorkbook(dir.copyCorpus(corpus, "in/" + corpus), settings);
   }
 

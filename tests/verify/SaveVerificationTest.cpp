@@ -86,7 +86,7 @@ TEST_F(SaveVerificationTest, EveryRuleKindIsLeftOutAndAPlantedDifferenceFound) {
       {{"{表名}|renamed"}, "renamed!E8"},
       {{"{行距}|2|30", "{列距}|C|20"}, "grid!E8"}};
   for (const auto& [rules, plantedAt] : cases) {
-    settings.rules = rules;
+    settings.rules = rules::ParseRules(rules, false);
     fs::remove(output());
     const auto result = process();
     const std::string name = "case " + rules[0];
@@ -106,13 +106,13 @@ TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
   const std::string bytes = test::ReadFile(source);
   const auto time = fs::last_write_time(source);
   planting = true;
-  settings.rules = {"{插入行}|其他|3", "{删除行}|别的|2"};  // rules that act on nothing
+  settings.rules = rules::ParseRules({"{插入行}|其他|3", "{删除行}|别的|2"}, false);  // rules that act on nothing
   process();
   EXPECT_EQ(test::ReadFile(output()), bytes);
   fs::remove(output());
   settings.inPlace = true;
   settings.veto = {"1", "A", "not there"};
-  settings.rules = {"2|B|changed"};
+  settings.rules = rules::ParseRules({"2|B|changed"}, false);
   process();
   settings.veto = {};
   for (bool strict : {false, true}) {
