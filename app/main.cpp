@@ -7,6 +7,7 @@
 #include <QStyleFactory>
 
 #include "Program.h"
+#include "host/LibraryWarnings.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/QtDialogs.h"
 #include "ui/qt/Translations.h"
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   // An office that dies mid-call makes the bridge's writes fail instead of
   // ending the program.
   ::signal(SIGPIPE, SIG_IGN);
+  // The file readers' own warnings never reach the terminal.
+  host::QuietLibraryWarnings();
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   ui::qt::InstallFontSubstitutions();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/BatchCommand.h"
+#include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 
 namespace {
@@ -26,6 +27,8 @@ void OnInterrupt(int) {
 int main(int argc, char** argv) {
   // Messages follow the user's locale; numbers are read and written without it.
   sheetwise::UseUserLocale();
+  // The file readers' own warnings never reach the terminal.
+  sheetwise::host::QuietLibraryWarnings();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);

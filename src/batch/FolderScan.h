@@ -6,39 +6,32 @@
 #include <string>
 #include <vector>
 
+#include "batch/FolderListing.h"
+
 namespace sheetwise::batch {
 
 struct FolderTree {
   std::vector<std::string> folders;    // the source folder first, then breadth-first
   std::vector<std::string> workbooks;  // folder by folder, in name order
+  std::vector<SkippedEntry> skipped;   // folder by folder, in name order
 };
 
-// Walks the tree of sourceFolder (ending in "/") breadth-first and lists the
-// workbooks of every folder, leaving out the folder leftOut (the save folder)
-// when it lies inside the tree: a run never takes its own copies for sources.
+// Walks the tree of sourceFolder (ending in "/") breadth-first, subfolders in
+// name order, and lists the workbooks of every folder (regular files named
+// *.xls, any letter case; hidden entries are left out). Each real folder is
+// walked once: the tree's own folders first, then the folders that only links
+// lead to, under the first such link. Links back to a folder on their own
+// path and into the kernel's file systems (/proc, /sys, /dev) are not
+// followed. Entries named like workbooks that are no regular files (pipes,
+// sockets, devices), links to nothing, paths too long for the system and
+// folders that cannot be listed are skipped, saying why; nothing is opened
+// but folders. The folder leftOut (the save folder) is left out when it lies
+// inside the tree: a run never takes its own copies for sources.
 FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut = "");
 
-// Removes leftOut and everything below it from the tree's folders and
-// workbooks, unless leftOut is the tree's own top folder or empty.
+// Removes leftOut and everything below it from the tree, unless leftOut is
+// the tree's own top folder or empty.
 void LeaveOutFolder(FolderTree& tree, const std::string& leftOut);
-
-// Appends the immediate subfolders of folder (ending in "/") to folders, in
-// name order. Hidden folders are left out, and so is a folder that leads back
-// to one on its own path (a symlink loop). A folder that cannot be listed adds
-// nothing.
-void ListSubfolders(std::vector<std::string>& folders, const std::string& folder);
-
-// Bare names of the workbooks in folder (regular files named *.xls, any letter
-// case, not hidden), in name order; none when it cannot be listed.
-std::vector<std::string> ListWorkbooks(const std::string& folder);
-
-// What the scan passes over below the listed folders, each with the reason:
-// folders that cannot be listed and links to nothing, in folder order.
-struct SkippedEntry {
-  std::string path;
-  std::string reason;
-};
-std::vector<SkippedEntry> PassedOver(const std::vector<std::string>& folders);
 
 // Half a second per file, with one decimal: 7 files give "3.5".
 std::string EstimatedSeconds(std::size_t fileCount);

@@ -1,7 +1,11 @@
 #include "batch/OutputNaming.h"
 
-#include <filesystem>
+#include <sys/stat.h>
 
+#include <cerrno>
+
+#include "host/FailureReason.h"
+#include "host/HostError.h"
 #include "rules/TextReplace.h"
 
 namespace sheetwise::batch {
@@ -14,10 +18,18 @@ std::string MirroredFolder(const NamingRules& naming, const std::string& folder)
   return target;
 }
 
-void MakeMirroredFolders(const NamingRules& naming, const std::vector<std::string>& folders) {
-  for (const auto& folder : folders) {
-    std::error_code ec;
-    std::filesystem::create_directory(MirroredFolder(naming, folder), ec);
+void MakeMirroredFoldersFor(const NamingRules& naming, const std::string& sourcePath) {
+  const size_t end = sourcePath.rfind('/');
+  if (end == std::string::npos) return;
+  const std::string folder = sourcePath.substr(0, end + 1);
+  const std::string& top = naming.sourceFolder;
+  // From the source folder's own mirror down; a path outside it gets its own folder's only.
+  size_t slash = !top.empty() && folder.starts_with(top) ? top.size() - 1 : end;
+  for (; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    const std::string mirrored = MirroredFolder(naming, folder.substr(0, slash + 1));
+    if (::mkdir(mirrored.c_str(), 0777) != 0 && errno != EEXIST) {
+      throw host::HostError(host::ReasonForError(errno, host::FileAction::CreateFolder, mirrored));
+    }
   }
 }
 

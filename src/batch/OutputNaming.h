@@ -18,9 +18,12 @@ std::string BuildOutputPath(const NamingRules& naming, const std::string& source
 // the path replacement.
 std::string MirroredFolder(const NamingRules& naming, const std::string& folder);
 
-// Creates the mirrored folder of every scanned folder, parents first. Folders
-// that exist or cannot be made are passed over.
-void MakeMirroredFolders(const NamingRules& naming, const std::vector<std::string>& folders);
+// Creates the mirrored folders on the way to the copy of sourcePath, parents
+// first: those of the source folder and of each folder below it down to the
+// source's own. Called just before a copy is written, so a folder is made
+// only when a file goes into it. Folders that exist are passed over; one that
+// cannot be made throws host::HostError with the reason.
+void MakeMirroredFoldersFor(const NamingRules& naming, const std::string& sourcePath);
 
 // What the start checks refuse in the save settings, with the window's text:
 // an empty save folder, or a path-replacement text that occurs in it.

@@ -11,6 +11,7 @@
 #include "batch/RuleOperations.h"
 #include "batch/SaveCheck.h"
 #include "host/InPlaceGuard.h"
+#include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 #include "rules/RuleString.h"
 
@@ -101,6 +102,7 @@ std::string WriteResult(host::Workbook& book, const std::string& path, const Run
   if (SameFile(out, path)) {
     throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
   }
+  MakeMirroredFoldersFor(settings.naming, path);
   if (edited) {
     book.saveAsChecked(out, check);
   } else {
@@ -114,6 +116,8 @@ std::string WriteResult(host::Workbook& book, const std::string& path, const Run
 WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
   FileRun run{path};
   WorkbookResult result;
+  // What the file readers warn about while this workbook is handled joins its reason.
+  host::LibraryWarnings warnings;
   try {
     std::optional<host::SourceLock> lock;
     if (settings.inPlace) lock = GuardInPlace(path);
@@ -147,12 +151,13 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const DifferencesFound& e) {
-    result = {Outcome::Failed, "", e.what(), e.findings().differences};
+    result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), e.findings().differences};
     log_.add({run.logEntry(), result.reason, result.differences});
   } catch (const std::exception& e) {
-    result = {Outcome::Failed, "", e.what(), {}};
+    result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), {}};
     log_.add({run.logEntry(), result.reason, {}});
   }
+  if (result.outcome != Outcome::Failed) result.reason = host::WithWarnings(result.reason, warnings);
   return result;
 }
 

@@ -1,11 +1,11 @@
 #include "cli/BatchCommand.h"
 
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <optional>
 
 #include "cli/BatchOptions.h"
+#include "cli/CsvOutput.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
@@ -16,9 +16,9 @@
 #include "batch/Shards.h"
 #include "cli/Resume.h"
 #include "cli/RunReport.h"
-#include "extract/CsvWriter.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
+#include "host/ShownText.h"
 #include "host/Translate.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleString.h"
@@ -36,7 +36,9 @@ void CheckStart(const RunSettings& settings) {
   if (const auto problem = SaveSettingsProblem(settings.naming)) throw UsageError(*problem);
 }
 
-std::string ReasonNote(const LogEntry& entry) { return entry.reason.empty() ? "" : "  (" + entry.reason + ")"; }
+std::string ReasonNote(const LogEntry& entry) {
+  return entry.reason.empty() ? "" : "  (" + host::ShownText(entry.reason) + ")";
+}
 
 struct Tally {
   int processed = 0;  // vetoed ones included
@@ -130,9 +132,8 @@ class Command {
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
     resumeFrom(queue);
-    if (options_.dryRun) return dryRun(queue);
-    if (!options_.inPlace && !options_.extract) MakeMirroredFolders(settings_.naming, tree.folders);
-    return process(queue, PassedOver(tree.folders));
+    if (options_.dryRun) return dryRun(queue, tree.skipped);
+    return process(queue, tree.skipped);
   }
 
  private:
@@ -157,22 +158,39 @@ class Command {
   }
 
   // A closed output (a reader that went away) ends the run as Ctrl-C does.
-  void noticeClosedOutput(const std::ostream* csv) {
-    if (!io_.out || !io_.err || (csv && !*csv)) interrupted_ = true;
+  void noticeClosedOutput(const CsvOutput* csv) {
+    if (!io_.out || !io_.err || (csv && csv->outputClosed())) interrupted_ = true;
   }
 
-  int dryRun(const std::vector<std::string>& queue) {
+  // An output that cannot be written stops the run: no new workbook starts,
+  // the ones in progress finish, and the run ends with exit status 1.
+  void noticeOutputFailure(const std::optional<std::string>& failure) {
+    if (!failure || outputFailure_) return;
+    outputFailure_ = failure;
+    interrupted_ = true;
+    io_.err << *failure << '\n' << Tr("The run stopped: the workbooks not yet processed were not touched.") << '\n';
+  }
+
+  // Names are shown escaped: a newline in a name would split its line.
+  int dryRun(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& skipped) {
+    for (const auto& entry : skipped) {
+      if (!options_.quiet) io_.err << entry.reason << '\n';
+    }
     for (const auto& path : queue) {
-      io_.out << path << '\t' << (options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
+      io_.out << host::ShownText(path) << '\t'
+              << host::ShownText(options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
     }
     return 0;
   }
 
-  std::ostream& csvStream() {
-    if (options_.output.empty()) return io_.out;
-    csvFile_ = std::make_unique<std::ofstream>(options_.output, std::ios::binary | std::ios::trunc);
-    if (!*csvFile_) throw UsageError(Tr("cannot write the output file %s", {options_.output}));
-    return *csvFile_;
+  extract::CsvTexts csvTexts() const { return options_.csvRaw ? extract::CsvTexts::Raw : extract::CsvTexts::Guarded; }
+
+  std::unique_ptr<CsvOutput> openCsv() {
+    try {
+      return std::make_unique<CsvOutput>(options_.output, io_.out, csvTexts());
+    } catch (const std::runtime_error& e) {
+      throw UsageError(Tr("cannot write the output file %s", {options_.output}) + ": " + e.what());
+    }
   }
 
   int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
@@ -180,13 +198,16 @@ class Command {
     log.startRun();
     std::unique_ptr<RunReport> report = openReport();
     Tally tally;
+    if (report) noticeOutputFailure(report->failure());
     for (const auto& skipped : passedOver) {
       if (!options_.quiet) io_.err << skipped.reason << '\n';
-      if (report) report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0});
+      if (report && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
+        noticeOutputFailure(reportFailure(*report));
+      }
       ++tally.passedOver;
     }
     for (const auto& row : resumed_) {
-      if (report) report->add(row);
+      if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;
     }
     if (!resumed_.empty() && !options_.quiet) {
@@ -201,8 +222,8 @@ class Command {
       };
     }
     size_t emitted = 0;
-    std::ostream* csv = options_.extract ? &csvStream() : nullptr;
-    if (csv) extract::WriteCsvHeader(*csv);
+    const std::unique_ptr<CsvOutput> csv = options_.extract ? openCsv() : nullptr;
+    if (csv && !csv->writeHeader()) noticeOutputFailure(csv->failure());
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
     const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract,
                                       hostOptions_, &interrupted_};
@@ -212,21 +233,26 @@ class Command {
         for (const auto& entry : outcome.logEntries) {
           log.append(entry.text);
           if (options_.quiet) continue;
-          io_.err << entry.text << ReasonNote(entry) << '\n';
-          for (const auto& difference : entry.differences) io_.err << "    " << difference << '\n';
+          io_.err << host::ShownText(entry.text) << ReasonNote(entry) << '\n';
+          for (const auto& difference : entry.differences) io_.err << "    " << host::ShownText(difference) << '\n';
         }
-        if (const auto notice = log.takeWriteFailureNotice()) io_.err << *notice << '\n';
-        if (csv) {
-          for (const auto& record : outcome.records) extract::WriteCsvRecord(*csv, record);
-          csv->flush();
+        if (const auto notice = log.takeWriteFailureNotice()) {
+          io_.err << *notice << '\n';
+          logFailed_ = true;
         }
         ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        if (csv && !csv->write(outcome.records) && csv->failure()) {
+          // Its cells are not in the CSV: the workbook's extraction failed.
+          noticeOutputFailure(csv->failure());
+          row.outcome = ReportOutcome::Failed;
+          row.reason = outputFailure_.value_or("");
+        }
         StampRow(row, digest_, host::DateTimeText(clock_.now()));
-        if (report) report->add(row);
+        if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
         tally.count(row.outcome);
         emitted = index + 1;
         progress.draw(index + 1);
-        noticeClosedOutput(csv);
+        noticeClosedOutput(csv.get());
       });
     } catch (const host::HostUnavailable& e) {
       progress.clear();
@@ -235,11 +261,18 @@ class Command {
       return kExitUsage;
     }
     progress.clear();
-    reportNotStarted(report.get(), queue, emitted, interrupted_ ? Tr("the run was interrupted") : "");
-    if (journal) journal->finish();  // every workbook written has its row
+    const std::string notStarted = outputFailure_ ? *outputFailure_ : interrupted_ ? Tr("the run was interrupted") : "";
+    reportNotStarted(report.get(), queue, emitted, notStarted);
+    if (csv) csv->close();
+    if (csv) noticeOutputFailure(csv->failure());
+    if (report) report->close();
+    if (report) noticeOutputFailure(reportFailure(*report));
+    // Every workbook written has its row, unless the report could not take it.
+    if (journal && !(report && report->failure())) journal->finish();
     summarize(tally, queue.size(), progress.elapsed());
+    if (outputFailure_) return kExitFailures;
     if (interrupted_) return kExitInterrupted;
-    return tally.failed > 0 ? kExitFailures : 0;
+    return tally.failed > 0 || logFailed_ ? kExitFailures : 0;
   }
 
   std::unique_ptr<RunReport> openReport() {
@@ -247,24 +280,32 @@ class Command {
     try {
       std::error_code ec;
       if (resume_ && std::filesystem::equivalent(options_.report, options_.resume, ec)) {
-        return std::make_unique<RunReport>(options_.report, resume_->wholeBytes());
+        return std::make_unique<RunReport>(options_.report, resume_->wholeBytes(), csvTexts());
       }
-      return std::make_unique<RunReport>(options_.report);
+      return std::make_unique<RunReport>(options_.report, csvTexts());
     } catch (const std::runtime_error& e) {
       throw UsageError("--report: " + std::string(e.what()));
     }
   }
 
+  static std::optional<std::string> reportFailure(const RunReport& report) {
+    if (!report.failure()) return std::nullopt;
+    return Tr("the report cannot be written: %s", {*report.failure()});
+  }
+
   // Rows for the workbooks that were queued but never started.
   void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
                         const std::string& reason) {
-    if (!report) return;
-    for (size_t i = emitted; i < queue.size(); ++i) report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0});
+    for (size_t i = emitted; report && i < queue.size(); ++i) {
+      if (!report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0})) {
+        noticeOutputFailure(reportFailure(*report));
+      }
+    }
   }
 
   void summarize(const Tally& tally, size_t queued, double seconds) {
     const size_t notStarted = queued - static_cast<size_t>(tally.processed + tally.failed + tally.skipped);
-    io_.err << (interrupted_ ? Tr("interrupted: ") : "")
+    io_.err << (interrupted_ && !outputFailure_ ? Tr("interrupted: ") : "")
             << Tr("%s processed (%s vetoed), %s failed, %s not started, %s s",
                   {std::to_string(tally.processed), std::to_string(tally.vetoed), std::to_string(tally.failed),
                    std::to_string(notStarted), rules::FixedNumberText(seconds, 1)});
@@ -283,7 +324,8 @@ class Command {
   std::string digest_;  // of the settings, before the date goes into the prefix
   std::optional<ResumePoint> resume_;
   std::vector<ReportRow> resumed_;  // rows of the workbooks the resumed report had done
-  std::unique_ptr<std::ofstream> csvFile_;
+  std::optional<std::string> outputFailure_;  // the first output that could not be written
+  bool logFailed_ = false;
 };
 
 }  // namespace

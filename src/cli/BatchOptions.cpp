@@ -44,6 +44,8 @@ Options:
   --resume FILE          skip the workbooks an earlier report FILE lists as done
                          with the same rules and settings, unchanged since; with
                          --report FILE the new rows are appended to it
+  --csv-raw              write the texts of the CSV files exactly (by default a text
+                         that a spreadsheet would run as a formula gets a leading ')
   --jobs N               office processes side by side (default: processors, at most 4)
   --shard K/N            take only the K-th of N disjoint shares of the tree (by a
                          hash of each file's path below DIR)
@@ -57,8 +59,8 @@ Options:
                          cells is not written and the workbook fails
   --help, --version
 
-Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed,
-2 bad arguments or LibreOffice cannot start, 130 interrupted.
+Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed
+or an output (report, CSV, log) could not be written, 2 bad arguments or LibreOffice cannot start, 130 interrupted.
 )");
 
 namespace {
@@ -113,6 +115,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
       {"--quiet", {0, [](auto& o, auto&) { o.quiet = true; }}},
+      {"--csv-raw", {0, [](auto& o, auto&) { o.csvRaw = true; }}},
       {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
       {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
       {"--help", {0, [](auto& o, auto&) { o.help = true; }}},

@@ -36,6 +36,7 @@ struct BatchOptions {
   int shardCount = 1;
   bool dryRun = false;
   bool quiet = false;
+  bool csvRaw = false;  // CSV texts exactly, formula-like ones unguarded
   bool verify = true;  // --no-verify turns the check of each save off
   bool strict = false;  // a difference found by the check fails the workbook
   bool help = false;

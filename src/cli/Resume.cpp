@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <stdexcept>
 
 #include "batch/Shards.h"
 #include "cli/BatchOptions.h"
@@ -111,8 +112,11 @@ void SaveJournal::beforeReplace(const std::string& source, const std::string& wr
     rows_ = std::make_unique<RunReport>(path_, kept);
   }
   host::SystemClock clock;
-  rows_->add({source, ReportOutcome::Processed, source, "", {}, 0, digest_, host::DateTimeText(clock.now()),
-              StampOf(written)});
+  // Unrecorded, a replacement could be made twice by a resumed run: none is made.
+  if (!rows_->add({source, ReportOutcome::Processed, source, "", {}, 0, digest_, host::DateTimeText(clock.now()),
+                   StampOf(written)})) {
+    throw std::runtime_error(Tr("the save journal cannot be written: %s", {rows_->failure().value_or("")}));
+  }
 }
 
 void SaveJournal::finish() {

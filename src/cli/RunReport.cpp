@@ -1,11 +1,6 @@
 #include "cli/RunReport.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-
 #include "extract/CsvWriter.h"
-#include "host/FailureReason.h"
 #include "rules/RuleString.h"
 #include "rules/Utf8Text.h"
 
@@ -78,8 +73,8 @@ const char* OutcomeName(ReportOutcome outcome) {
   return "";
 }
 
-std::string CsvReportRow(const ReportRow& row) {
-  const auto field = [](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text)); };
+std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts) {
+  const auto field = [texts](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text), texts); };
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
          field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + ',' +
          field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) +
@@ -99,25 +94,16 @@ std::string JsonReportRow(const ReportRow& row) {
          ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") + "}\n";
 }
 
-RunReport::RunReport(const std::filesystem::path& path)
-    : out_(path, std::ios::binary | std::ios::trunc), json_(path.extension() == ".jsonl") {
-  if (!out_) throw OpenError(path);
-  if (!json_) out_ << kReportCsvHeader << "\r\n" << std::flush;
+RunReport::RunReport(const std::filesystem::path& path, extract::CsvTexts texts)
+    : out_(path), json_(path.extension() == ".jsonl"), texts_(texts) {
+  if (!json_) out_.write(std::string(kReportCsvHeader) + "\r\n");
 }
 
-RunReport::RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes) : json_(path.extension() == ".jsonl") {
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) > keptBytes) {
-    std::filesystem::resize_file(path, keptBytes, ec);  // a row cut short by a killed run
-    if (ec) throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::WriteFile, path.string()));
-  }
-  out_.open(path, std::ios::binary | std::ios::app);
-  if (!out_) throw OpenError(path);
-  if (!json_ && keptBytes == 0) out_ << kReportCsvHeader << "\r\n" << std::flush;
+RunReport::RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes, extract::CsvTexts texts)
+    : out_(path, keptBytes), json_(path.extension() == ".jsonl"), texts_(texts) {
+  if (!json_ && keptBytes == 0) out_.write(std::string(kReportCsvHeader) + "\r\n");
 }
 
-void RunReport::add(const ReportRow& row) {
-  out_ << (json_ ? JsonReportRow(row) : CsvReportRow(row)) << std::flush;
-}
+bool RunReport::add(const ReportRow& row) { return out_.write(json_ ? JsonReportRow(row) : CsvReportRow(row, texts_)); }
 
 }  // namespace sheetwise::batch

@@ -4,13 +4,17 @@
 // was done. CSV (UTF-8, RFC 4180) with the columns source, outcome, output,
 // reason, differences, seconds, digest, finished, size, modified; JSON Lines
 // when the file name ends in ".jsonl". A later run resumes from it (Resume.h).
+// Texts in the CSV that a spreadsheet would run as formulas are guarded
+// (extract/CsvWriter.h) unless asked for raw; JSON Lines rows are exact.
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "cli/OutputFile.h"
+#include "extract/CsvWriter.h"
 
 namespace sheetwise::batch {
 
@@ -46,21 +50,26 @@ struct ReportRow {
 extern const char* const kReportCsvHeader;
 
 // One CSV field or one row, as written.
-std::string CsvReportRow(const ReportRow& row);
+std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts = extract::CsvTexts::Guarded);
 std::string JsonReportRow(const ReportRow& row);
 
 class RunReport {
  public:
   // Creates or empties path; throws std::runtime_error with the reason when it cannot.
-  explicit RunReport(const std::filesystem::path& path);
+  RunReport(const std::filesystem::path& path, extract::CsvTexts texts = extract::CsvTexts::Guarded);
   // Appends to path after its first keptBytes (what an earlier run wrote
   // whole), in the format of path's name; a CSV header only into an empty file.
-  RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes);
-  void add(const ReportRow& row);
+  RunReport(const std::filesystem::path& path, std::uintmax_t keptBytes,
+            extract::CsvTexts texts = extract::CsvTexts::Guarded);
+  // False once the report cannot be written (see OutputFile).
+  bool add(const ReportRow& row);
+  void close() { out_.close(); }
+  const std::optional<std::string>& failure() const { return out_.failure(); }
 
  private:
-  std::ofstream out_;
+  OutputFile out_;
   bool json_;
+  extract::CsvTexts texts_;
 };
 
 }  // namespace sheetwise::batch

@@ -4,6 +4,7 @@
 
 #include "batch/LogEntries.h"
 #include "extract/CellReader.h"
+#include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 
 namespace sheetwise::extract {
@@ -11,6 +12,7 @@ namespace sheetwise::extract {
 ExtractionResults ExtractionRun::ExtractWorkbook(const std::string& path,
                                                  const std::vector<rules::ParsedRule>& entries) {
   ExtractionResults records;
+  host::LibraryWarnings warnings;  // what the file readers warn about joins a failure's reason
   try {
     // Opened on the first read, so an empty list never opens the file; every
     // read is of the same unchanged file, so one opening serves them all.
@@ -26,7 +28,7 @@ ExtractionResults ExtractionRun::ExtractWorkbook(const std::string& path,
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const std::exception& e) {
-    log_.add({batch::ProcessingErrorEntry(path), e.what(), {}});
+    log_.add({batch::ProcessingErrorEntry(path), host::WithWarnings(e.what(), warnings), {}});
   }
   return records;
 }

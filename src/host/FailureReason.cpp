@@ -1,5 +1,7 @@
 #include "host/FailureReason.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "host/FileDescriptor.h"
 #include "host/InPlaceGuard.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
@@ -92,9 +95,29 @@ std::optional<std::string> UnreadableReason(const std::string& path) {
     return ReasonForError(errno, FileAction::ReadFile, path);
   }
   if (S_ISDIR(info.st_mode)) return ReasonForError(EISDIR, FileAction::ReadFile, path);
-  std::ifstream probe(absolute, std::ios::binary);
+  if (auto reason = NotAFileReason(path, info.st_mode)) return reason;
+  // Not blocking: the file may have become a pipe since it was looked at.
+  FileDescriptor probe(::open(absolute.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!probe) return ReasonForError(errno ? errno : EACCES, FileAction::ReadFile, path);
   return std::nullopt;
+}
+
+std::optional<std::string> NotAFileReason(const std::string& path, unsigned mode) {
+  if (S_ISREG(mode)) return std::nullopt;
+  if (S_ISFIFO(mode)) return Tr("%s is a named pipe (FIFO), not a workbook file", {path});
+  if (S_ISSOCK(mode)) return Tr("%s is a socket, not a workbook file", {path});
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return Tr("%s is a device, not a workbook file", {path});
+  if (S_ISDIR(mode)) return ReasonForError(EISDIR, FileAction::ReadFile, path);
+  return Tr("%s is not a regular file", {path});
+}
+
+std::string PathTooLongReason(const std::string& path) {
+  constexpr size_t kShownEnd = 120;
+  size_t cut = path.size() > kShownEnd ? path.size() - kShownEnd : 0;
+  while (cut > 0 && cut < path.size() && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) ++cut;
+  const std::string shown = cut > 0 ? "…" + path.substr(cut) : path;
+  return Tr("the path is too long for the system (%s bytes, at most %s): %s",
+            {std::to_string(path.size()), std::to_string(PATH_MAX - 1), shown});
 }
 
 namespace {

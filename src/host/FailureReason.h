@@ -28,6 +28,15 @@ std::string ReasonForError(int error, FileAction action, const std::string& path
 // None when the file can be opened for reading.
 std::optional<std::string> UnreadableReason(const std::string& path);
 
+// Set when the entry at path, of the file type mode (st_mode), is no regular
+// file: a named pipe, a socket or a device, which reading could block on or
+// never end.
+std::optional<std::string> NotAFileReason(const std::string& path, unsigned mode);
+
+// The reason for a path longer than the system takes (PATH_MAX); the path is
+// quoted cut to a readable length.
+std::string PathTooLongReason(const std::string& path);
+
 // Set when target is open in another program, which holds a lock file beside it
 // (".~lock.NAME#" of an office, "~$NAME" of another spreadsheet program).
 std::optional<std::string> InUseReason(const std::filesystem::path& target);

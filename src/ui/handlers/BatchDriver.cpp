@@ -21,7 +21,6 @@ void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
   if (!startChecksPass()) return;
-  if (form_.Check1.value == 0) MakeMirroredFolders(ui::NamingRulesOf(form_), form_.List1.items);
   setPanelsEnabled(false);
   form_.Timer1.interval = form_.HScroll1.value;
   form_.Timer1.enabled = true;
@@ -59,7 +58,7 @@ std::optional<PlanProblem> BatchDriver::planProblem() {
   const RunSettings settings = ui::RunSettingsOf(form_);
   const bool extraction = form_.Check2.value == 1;
   if (!settings.inPlace && !extraction) {
-    FolderTree tree{form_.List1.items, form_.List2.items};
+    FolderTree tree{form_.List1.items, form_.List2.items, {}};
     LeaveOutFolder(tree, settings.naming.saveFolder);
     form_.List1.items = std::move(tree.folders);
     form_.List2.items = std::move(tree.workbooks);

@@ -19,10 +19,11 @@ std::string ScanSummary(size_t folderCount, size_t fileCount) {
 
 }  // namespace
 
-void ScanSourceFolder(ui::Form1& form) {
+std::vector<SkippedEntry> ScanSourceFolder(ui::Form1& form) {
   FolderTree tree = ScanFolderTree(form.Text4.text, form.Check1.value == 1 ? "" : form.Text5.text);
   form.List1 = ui::ListBox{std::move(tree.folders), -1, form.List1.enabled};
   form.List2 = ui::ListBox{std::move(tree.workbooks), -1, form.List2.enabled};
+  return std::move(tree.skipped);
 }
 
 std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt) { return dialogs.chooseFolder(prompt); }
@@ -34,10 +35,10 @@ void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
   }
   form.Text4.text = WithTrailingSeparator(BrowseForFolder(dialogs, kChooseFolderPrompt));
   if (form.Text4.text == "/") return;  // cancelled
-  ScanSourceFolder(form);
+  const std::vector<SkippedEntry> skipped = ScanSourceFolder(form);
   // The counts, then what the scan passed over and why.
   std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
-  for (const auto& skipped : PassedOver(form.List1.items)) summary += "\n" + skipped.reason;
+  for (const auto& entry : skipped) summary += "\n" + entry.reason;
   dialogs.message(summary, ui::MessageStyle::Plain);
 }
 

@@ -5,7 +5,9 @@
 // estimate; the save choice sets the save folder.
 
 #include <string>
+#include <vector>
 
+#include "batch/FolderListing.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
 
@@ -22,8 +24,8 @@ std::string BrowseForFolder(ui::Dialogs& dialogs, const std::string& prompt);
 void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs);
 
 // Walks Text4's folder tree into List1 and queues its workbooks in List2,
-// replacing what both held.
-void ScanSourceFolder(ui::Form1& form);
+// replacing what both held; returns what the walk skipped.
+std::vector<SkippedEntry> ScanSourceFolder(ui::Form1& form);
 
 // Command5 "保存目录": sets Text5, emptied by a cancelled choice.
 void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs);

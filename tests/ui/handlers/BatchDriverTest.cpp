@@ -144,12 +144,14 @@ TEST_F(BatchDriverTest, AnUnwritableLogAndAMissingOfficeAreEachToldOnce) {
 // The window hands the engine its fields as they stand when each workbook
 // starts: a rule list or veto changed between two files acts from the next
 // one. The copies land in the mirrored folders, path replacement applied, with
-// the clock's date in place of the prefix's date marker.
+// the clock's date in place of the prefix's date marker; a folder that gets no
+// copy is not mirrored.
 TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
   for (const char* name : {"a.xls", "旧/b.xls", "旧/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
   form.Text4.text = dir / "in/";
   form.Text5.text = dir / "out/";
-  form.List1.items = {form.Text4.text, form.Text4.text + "旧/"};
+  fs::create_directories(dir / "in/空");  // no workbook: its mirrored folder is never made
+  form.List1.items = {form.Text4.text, form.Text4.text + "旧/", form.Text4.text + "空/"};
   form.List2.items = {dir / "in/a.xls", dir / "in/旧/b.xls", dir / "in/旧/c.xls"};
   form.List3.items = {"1|A|done"};
   form.Text8.text = "日期_";
@@ -168,6 +170,7 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/2026-12-06_a.xls").sheets[0].value(1, 1), "done");
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/新/2026-12-06_b.xls").sheets[0].value(1, 1), "second");
   EXPECT_NE(test::ReadWithXlrd(dir / "out/新/2026-12-06_c.xls").sheets[0].value(1, 1), "second");
+  EXPECT_FALSE(fs::exists(dir / "out/空"));
   EXPECT_EQ(form.List4.items, Strings{VetoEntry(dir / "in/旧/c.xls")});
   EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
 }
