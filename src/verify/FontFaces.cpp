@@ -20,6 +20,15 @@ constexpr uint32_t kStandardPalette[] = {
 // The first eight indices are fixed: black, white, red, green, blue, yellow, magenta, cyan.
 constexpr uint32_t kFixedColours[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF};
 
+const char* UnderlineText(int kind) {
+  switch (kind) {
+    case 0x01: return " underline";
+    case 0x02: return " double underline";
+    case 0x21: return " accounting underline";
+    default: return " double accounting underline";
+  }
+}
+
 }  // namespace
 
 void FontFaces::addFont(const uint8_t* data, size_t size) {
@@ -71,7 +80,7 @@ std::vector<std::string> FontFaces::describe() const {
     std::string text = f.name + size;
     if (f.weight >= 600) text += " bold";
     if (f.italic) text += " italic";
-    if (f.underline) text += " underline";
+    if (f.underline) text += UnderlineText(f.underline);
     if (f.strikeout) text += " strikeout";
     if (f.escapement == 1) text += " superscript";
     if (f.escapement == 2) text += " subscript";

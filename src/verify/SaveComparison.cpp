@@ -162,7 +162,7 @@ class Comparison {
                    bool resultMayChange) {
     const std::string place = sheet + "!" + host::ColumnLetters(at.column) + std::to_string(at.row);
     const bool sameValue =
-        before.kind == after.kind &&
+        before.kind == after.kind && before.formula == after.formula &&
         (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
     // A result may change; a formula that went, or came, is a difference.
     const bool mayChange = before.formula && after.formula && (before.volatileFormula || resultMayChange);
