@@ -143,6 +143,19 @@ TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
   EXPECT_EQ(log.entries().size(), 3u);  // a save without differences is not reported
 }
 
+// A top-level stream of the source that the written file lacks is found:
+// here the summary information, renamed in the written file's directory.
+TEST_F(SaveVerificationTest, AStreamTheContainerLostIsFound) {
+  const auto utf16 = [](const std::string& name) {
+    std::string out;
+    for (const char c : name) out += std::string{c, '\0'};
+    return out;
+  };
+  planting = {true, utf16("\5SummaryInformation"), utf16("\5SummaryInformatioX")};
+  settings.rules = {"2|B|changed"};
+  EXPECT_EQ(process().differences, Lines{"file part \"SummaryInformation\": present → lost"});
+}
+
 // The sheet "grid" with formulas: C2 = B2*3, C3 = 1234.5625*1 (of no cell), C4 = SUM(B2:B3).
 const char* const kFormulaGrid = "head,value,formula\nr2,5,=B2*3\nr3,6,=1234.5625*1\nr4,7,=SUM(B2:B3)\n";
 
