@@ -55,7 +55,11 @@ class DependencyGraph {
       : book_(book), edits_(editsBySheet) {
     for (const auto& edits : edits_) cellsMove_ = cellsMove_ || std::ranges::any_of(edits, MovesCells);
     formulaIds_.resize(book_.sheets.size());
+    shared_.resize(book_.sheets.size());
     for (size_t s = 0; s < book_.sheets.size(); ++s) {
+      for (const SharedFormula& f : book_.sheets[s].sharedFormulas) {
+        shared_[s].try_emplace({f.firstRow, f.firstColumn}, &f);
+      }
       for (const auto& [at, tokens] : book_.sheets[s].formulas) {
         formulaIds_[s][at] = formulaCount_++;
         formulaAt_.push_back({static_cast<int>(s), {at.first, at.second}});
@@ -107,10 +111,8 @@ class DependencyGraph {
     const FormulaPlace place{sheet, at.first, at.second};
     int row = 0, column = 0;
     if (!SharedFormulaAnchor(tokens, row, column)) return ReadFormulaTokens(tokens, book_.links, sheetCount(), place);
-    for (const SharedFormula& shared : book_.sheets[sheet].sharedFormulas) {
-      if (shared.firstRow == row && shared.firstColumn == column) {
-        return ReadFormulaTokens(shared.tokens, book_.links, sheetCount(), place);
-      }
+    if (const auto it = shared_[sheet].find({row, column}); it != shared_[sheet].end()) {
+      return ReadFormulaTokens(it->second->tokens, book_.links, sheetCount(), place);
     }
     FormulaReferences unknown;
     unknown.unknown = true;
@@ -158,6 +160,7 @@ class DependencyGraph {
   bool cellsMove_ = false;
   size_t formulaCount_ = 0;
   std::vector<std::map<Key, size_t>> formulaIds_;   // by sheet
+  std::vector<std::map<Key, const SharedFormula*>> shared_;  // by sheet, by the cell its range starts at
   std::vector<std::pair<int, Position>> formulaAt_;  // by formula node: sheet and cell
   std::map<Area, size_t> areaIds_;
   std::vector<bool> changes_;                    // by node

@@ -118,7 +118,7 @@ std::vector<uint8_t> ReadAll(GsfInput* input) {
 }
 
 // A shared string with its font runs: (first character, font index), the
-// characters counted in UTF-16 units.
+// characters counted in UTF-16 units as its length is.
 struct SharedString {
   std::string text;
   std::vector<std::pair<uint16_t, uint16_t>> runs;
@@ -208,20 +208,18 @@ struct Globals {
   std::vector<std::string> fontFaces;  // the font table described, for text runs
 };
 
-// The tokens of an expression of cce bytes at p, cut at the end of the data.
-std::vector<uint8_t> Tokens(const uint8_t* p, const uint8_t* end, size_t cce, bool& whole) {
-  whole = p <= end && static_cast<size_t>(end - p) >= cce;
-  return whole ? std::vector<uint8_t>(p, p + cce) : std::vector<uint8_t>{};
+// The expression of cce bytes at offset at of a record; an expression cut
+// short by the record's end holds a token no reader knows.
+std::vector<uint8_t> Tokens(const Record& r, size_t at, size_t cce) {
+  if (at > r.size || r.size - at < cce) return {0xFF};
+  return std::vector<uint8_t>(r.data + at, r.data + at + cce);
 }
 
-// A defined name: its flags, name and expression.
+// A defined name's expression, after its flags and its name.
 DefinedName ReadName(const Record& r) {
-  DefinedName name;
-  name.readable = r.size >= 15;
-  if (!name.readable) return name;
+  if (r.size < 15) return {{}, false};
   const size_t nameBytes = static_cast<size_t>(r.data[3]) * ((r.data[14] & 1) ? 2 : 1);
-  name.tokens = Tokens(r.data + 15 + nameBytes, r.data + r.size, U16(r.data + 4), name.readable);
-  return name;
+  return {Tokens(r, 15 + nameBytes, U16(r.data + 4)), true};
 }
 
 // The records that say what formulas refer through; false for any other record.
@@ -406,20 +404,14 @@ class SheetReader {
     return runs;
   }
 
-  // The expression of a FORMULA record; one that is cut short cannot be interpreted.
+  // The expression of a FORMULA record.
   void expression(int row, int column, const Record& r) {
-    bool whole = false;
-    auto tokens = r.size >= 22 ? Tokens(r.data + 22, r.data + r.size, U16(r.data + 20), whole) : std::vector<uint8_t>{};
-    if (!whole) tokens = {0xFF};
-    sheet_.formulas[{row, column}] = std::move(tokens);
+    sheet_.formulas[{row, column}] = r.size >= 22 ? Tokens(r, 22, U16(r.data + 20)) : std::vector<uint8_t>{0xFF};
   }
   // A SHRFMLA or ARRAY record: its range, then the expression's length at offset.
   void shared(const Record& r, size_t offset) {
-    bool whole = false;
-    auto tokens = Tokens(r.data + offset + 2, r.data + r.size, U16(r.data + offset), whole);
-    if (!whole) tokens = {0xFF};
-    sheet_.sharedFormulas.push_back(
-        {U16(r.data) + 1, U16(r.data + 2) + 1, r.data[4] + 1, r.data[5] + 1, std::move(tokens)});
+    sheet_.sharedFormulas.push_back({U16(r.data) + 1, U16(r.data + 2) + 1, r.data[4] + 1, r.data[5] + 1,
+                                     Tokens(r, offset + 2, U16(r.data + offset))});
   }
 
   // True when the result is a text held by the STRING record that follows.
