@@ -130,7 +130,10 @@ class DependencyGraph {
       changes_[node] = true;
     }
     for (const size_t name : refs.names) dependents_[nameNode(name)].push_back(node);
-    for (const Area& area : refs.areas) dependents_[areaNode(area)].push_back(node);
+    for (const Area& area : refs.areas) {
+      const size_t areaId = areaNode(area);  // may add the node
+      dependents_[areaId].push_back(node);
+    }
   }
 
   // The node of an area, made at its first use: it may change when an edit
