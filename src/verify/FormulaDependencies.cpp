@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <tuple>
 
 #include "verify/FormulaTokens.h"
 
@@ -48,27 +49,31 @@ bool MovesCells(const Edit* e) {
 
 // Formula cells, defined names and the areas they refer to are the nodes; a
 // node's dependents are the nodes whose result can follow from it. What may
-// change spreads from the nodes that may change by themselves.
+// change spreads from the nodes that may change by themselves. The formula
+// cells of each sheet, in column order, lie under a tree of nodes that each
+// stand for a run of them, so that an area follows the cells inside it through
+// a few of those nodes: running totals over thousands of rows stay linear.
 class DependencyGraph {
  public:
   DependencyGraph(const XlsContent& book, const std::vector<std::vector<const Edit*>>& editsBySheet)
       : book_(book), edits_(editsBySheet) {
     for (const auto& edits : edits_) cellsMove_ = cellsMove_ || std::ranges::any_of(edits, MovesCells);
-    formulaIds_.resize(book_.sheets.size());
     shared_.resize(book_.sheets.size());
     for (size_t s = 0; s < book_.sheets.size(); ++s) {
       for (const SharedFormula& f : book_.sheets[s].sharedFormulas) {
         shared_[s].try_emplace({f.firstRow, f.firstColumn}, &f);
       }
       for (const auto& [at, tokens] : book_.sheets[s].formulas) {
-        formulaIds_[s][at] = formulaCount_++;
         formulaAt_.push_back({static_cast<int>(s), {at.first, at.second}});
       }
     }
+    formulaCount_ = formulaAt_.size();
     addNodes(formulaCount_ + book_.links.names.size());
+    for (size_t s = 0; s < book_.sheets.size(); ++s) sheetCells_.push_back(sheetCells(static_cast<int>(s)));
+    size_t formula = 0;
     for (size_t s = 0; s < book_.sheets.size(); ++s) {
       for (const auto& [at, tokens] : book_.sheets[s].formulas) {
-        link(formulaIds_[s][at], referencesOf(static_cast<int>(s), at, tokens));
+        link(formula++, referencesOf(static_cast<int>(s), at, tokens));
       }
     }
     for (size_t n = 0; n < book_.links.names.size(); ++n) link(nameNode(n), referencesOf(book_.links.names[n]));
@@ -96,6 +101,35 @@ class DependencyGraph {
 
  private:
   using Key = std::pair<int, int>;
+
+  // A sheet's formula cells in column order, under their tree: node tree + k
+  // (k from 1) stands for the cells of its children 2k and 2k + 1, and the
+  // leaf tree + count + i for the i-th cell.
+  struct SheetCells {
+    std::vector<int> rows;                               // in column order
+    std::map<int, std::pair<size_t, size_t>> columns;  // column -> its cells [first, end)
+    size_t count = 0, tree = 0;
+  };
+
+  SheetCells sheetCells(int sheet) {
+    std::vector<std::tuple<int, int, size_t>> cells;  // column, row, formula node
+    for (size_t f = 0; f < formulaCount_; ++f) {
+      if (formulaAt_[f].first == sheet) cells.emplace_back(formulaAt_[f].second.column, formulaAt_[f].second.row, f);
+    }
+    std::ranges::sort(cells);
+    SheetCells index;
+    index.count = cells.size();
+    index.tree = addNodes(2 * index.count);
+    for (size_t i = 0; i < cells.size(); ++i) {
+      const auto [column, row, formula] = cells[i];
+      index.rows.push_back(row);
+      auto& range = index.columns.try_emplace(column, i, i).first->second;
+      range.second = i + 1;
+      dependents_[formula].push_back(index.tree + index.count + i);
+    }
+    for (size_t k = 2; k < 2 * index.count; ++k) dependents_[index.tree + k].push_back(index.tree + k / 2);
+    return index;
+  }
 
   size_t nameNode(size_t name) const { return formulaCount_ + name; }
   size_t addNodes(size_t count) {
@@ -147,22 +181,32 @@ class DependencyGraph {
           Touched(area.firstRow, area.lastRow, area.firstColumn, area.lastColumn, edits_[s])) {
         changes_[node] = true;
       }
-      const auto& ids = formulaIds_[s];
-      const auto end = ids.upper_bound({area.lastRow, area.lastColumn});
-      for (auto f = ids.lower_bound({area.firstRow, area.firstColumn}); f != end; ++f) {
-        if (f->first.second >= area.firstColumn && f->first.second <= area.lastColumn) {
-          dependents_[f->second].push_back(node);
-        }
-      }
+      followCells(sheetCells_[s], area, node);
     }
     return node;
+  }
+
+  // Makes node follow the formula cells of one sheet inside area, column by
+  // column, through the fewest tree nodes that cover each column's run.
+  void followCells(const SheetCells& cells, const Area& area, size_t node) {
+    const auto end = cells.columns.upper_bound(area.lastColumn);
+    for (auto column = cells.columns.lower_bound(area.firstColumn); column != end; ++column) {
+      const auto first = cells.rows.begin() + static_cast<std::ptrdiff_t>(column->second.first);
+      const auto last = cells.rows.begin() + static_cast<std::ptrdiff_t>(column->second.second);
+      size_t low = std::lower_bound(first, last, area.firstRow) - cells.rows.begin() + cells.count;
+      size_t high = std::upper_bound(first, last, area.lastRow) - cells.rows.begin() + cells.count;
+      for (; low < high; low /= 2, high /= 2) {
+        if (low & 1) dependents_[cells.tree + low++].push_back(node);
+        if (high & 1) dependents_[cells.tree + --high].push_back(node);
+      }
+    }
   }
 
   const XlsContent& book_;
   const std::vector<std::vector<const Edit*>>& edits_;
   bool cellsMove_ = false;
   size_t formulaCount_ = 0;
-  std::vector<std::map<Key, size_t>> formulaIds_;   // by sheet
+  std::vector<SheetCells> sheetCells_;  // by sheet
   std::vector<std::map<Key, const SharedFormula*>> shared_;  // by sheet, by the cell its range starts at
   std::vector<std::pair<int, Position>> formulaAt_;  // by formula node: sheet and cell
   std::map<Area, size_t> areaIds_;
