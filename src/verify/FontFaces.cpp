@@ -1,13 +1,12 @@
 #include "verify/FontFaces.h"
 
 #include <cstdio>
+#include <utility>
 
-#include "rules/Utf8Text.h"
+#include "verify/LittleEndian.h"
 
 namespace sheetwise::verify {
 namespace {
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // The colours a file without its own palette means by the indices 8 to 63.
 constexpr uint32_t kStandardPalette[] = {
@@ -31,8 +30,9 @@ const char* UnderlineText(int kind) {
 
 }  // namespace
 
-void FontFaces::addFont(const uint8_t* data, size_t size) {
+void FontFaces::addFont(const uint8_t* data, size_t size, std::string name) {
   Font font;
+  font.name = std::move(name);
   if (size >= 16) {
     font.height = U16(data);
     font.italic = data[2] & 0x02;
@@ -41,11 +41,6 @@ void FontFaces::addFont(const uint8_t* data, size_t size) {
     font.weight = U16(data + 6);
     font.escapement = U16(data + 8);
     font.underline = data[10];
-    const size_t count = data[14];
-    const bool wide = data[15] & 1;
-    for (size_t i = 0, at = 16; i < count && at + (wide ? 2 : 1) <= size; ++i, at += wide ? 2 : 1) {
-      rules::AppendUtf8(font.name, wide ? U16(data + at) : data[at]);
-    }
   }
   fonts_.push_back(std::move(font));
 }

@@ -12,8 +12,8 @@ namespace sheetwise::verify {
 
 class FontFaces {
  public:
-  // A FONT record's data, in table order.
-  void addFont(const uint8_t* data, size_t size);
+  // A FONT record's data and the font's name, in table order.
+  void addFont(const uint8_t* data, size_t size, std::string name);
   // A PALETTE record's data: the colours that replace the standard ones.
   void setPalette(const uint8_t* data, size_t size);
   // "Arial 10pt", "SimSun 12pt bold italic underline #FF0000", in table order.

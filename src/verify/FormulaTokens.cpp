@@ -5,12 +5,12 @@
 #include <optional>
 #include <utility>
 
+#include "verify/LittleEndian.h"
+
 namespace sheetwise::verify {
 namespace {
 
 constexpr int kRows = 65536, kColumns = 256;
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // Function numbers of the built-in functions that matter here.
 bool IsVolatileFunction(uint16_t index) {

@@ -11,6 +11,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/LittleEndian.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -22,8 +23,6 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221;
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
 double F64(const uint8_t* p) {
   double value;
   std::memcpy(&value, p, 8);
@@ -275,7 +274,7 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       content.activeSheet = U16(r->data + 10);
     } else if (r->id == kFont && r->size >= 16) {
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
-      faces.addFont(r->data, r->size);
+      faces.addFont(r->data, r->size, content.fonts.back());
     } else if (r->id == kPalette) {
       faces.setPalette(r->data, r->size);
     } else if (r->id == kXf && r->size >= 2) {
