@@ -1,5 +1,7 @@
 #include "cli/RunReport.h"
 
+#include <algorithm>
+
 #include "extract/CsvWriter.h"
 #include "rules/RuleString.h"
 #include "rules/Utf8Text.h"
@@ -42,10 +44,6 @@ std::string JsonString(const std::string& text) {
 std::string SizeText(const std::optional<FileStamp>& stamp) { return stamp ? std::to_string(stamp->size) : ""; }
 
 std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? ModifiedText(*stamp) : ""; }
-
-std::runtime_error OpenError(const std::filesystem::path& path) {
-  return std::runtime_error(host::ReasonForError(errno, host::FileAction::ReplaceFile, path.string()));
-}
 
 }  // namespace
 

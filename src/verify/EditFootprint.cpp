@@ -4,10 +4,6 @@
 
 namespace sheetwise::verify {
 
-bool EditFootprint::changesValues() const {
-  return std::any_of(edits.begin(), edits.end(), [](const Edit& e) { return e.kind != Edit::Kind::Rename; });
-}
-
 namespace {
 
 bool Inside(Position p, const Edit& e) {

@@ -23,9 +23,6 @@ struct Edit {
 struct EditFootprint {
   std::string namedSheet;  // the name the named sheet is looked up by
   std::vector<Edit> edits;
-  // True when an edit changed values or moved cells, so that formulas may
-  // compute other results than the file stored.
-  bool changesValues() const;
 };
 
 // A cell position on one sheet, from 1; row 0 means the cell is gone or new.

@@ -10,6 +10,7 @@
 #include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
+#include "verify/FormulaDependencies.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -49,6 +50,38 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
          });
 }
 
+// A top-level entry of the container as it is matched: letter case ignored,
+// embedded objects' storages (which a save may number anew) alike.
+std::string EntryKey(const std::string& name) {
+  std::string key = name;
+  std::ranges::transform(key, key.begin(), [](unsigned char c) { return std::toupper(c); });
+  const bool embedded = key.size() == 11 && key.starts_with("MBD") &&
+                        std::all_of(key.begin() + 3, key.end(), [](unsigned char c) { return std::isxdigit(c); });
+  return embedded ? "MBD*" : key;
+}
+
+// Entries the office writes anew whatever the source held, and the macro storage, compared on its own.
+bool EntryAccountedFor(const std::string& key) {
+  return key == "\1OLE" || key == "\1COMPOBJ" || key == "_VBA_PROJECT_CUR";
+}
+
+// An entry's name without the control character some names start with.
+std::string EntryName(const std::string& name) {
+  const auto first = std::find_if(name.begin(), name.end(), [](unsigned char c) { return c >= 0x20; });
+  return std::string(first, name.end());
+}
+
+// How many runs, or the first run that differs, described.
+std::string RunsDifference(const std::string& sheet, const std::string& cell, const std::vector<TextRun>& before,
+                           const std::vector<TextRun>& after) {
+  const auto count = [](const std::vector<TextRun>& runs) { return std::to_string(std::max<size_t>(runs.size(), 1)); };
+  if (before.size() != after.size()) return Tr("sheet \"%s\", cell %s: font runs %s → %s", {sheet, cell, count(before), count(after)});
+  const auto [a, b] = std::ranges::mismatch(before, after);
+  const auto run = [](const TextRun& r) { return Tr("%s from character %s", {r.font, std::to_string(r.first + 1)}); };
+  return Tr("sheet \"%s\", cell %s: font run %s: %s → %s",
+            {sheet, cell, std::to_string(a - before.begin() + 1), run(*a), run(*b)});
+}
+
 class Comparison {
  public:
   Comparison(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint, size_t shown)
@@ -59,16 +92,19 @@ class Comparison {
       add(Tr("number of sheets: %s → %s",
              {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
     }
+    std::vector<std::vector<const Edit*>> editsBySheet;
+    for (size_t i = 0; i < source_.sheets.size(); ++i) editsBySheet.push_back(editsOf(static_cast<int>(i)));
+    const auto mayChange = FormulasThatMayChange(source_, editsBySheet);
     const size_t n = std::min(source_.sheets.size(), saved_.sheets.size());
     for (size_t i = 0; i < n; ++i) {
-      const auto edits = editsOf(static_cast<int>(i));
-      compareSheet(source_.sheets[i], saved_.sheets[i], edits);
-      compareCells(source_.sheets[i], saved_.sheets[i], edits);
+      compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
     }
     if (source_.macroStorage != saved_.macroStorage) {
       add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
                                                  saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
     }
+    compareEntries();
     return std::move(result_);
   }
 
@@ -105,10 +141,10 @@ class Comparison {
     if (a.type != b.type) add(SheetChange(a.name, SheetType(a.type), SheetType(b.type)));
   }
 
-  void compareCells(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+  // Formulas in mayChange may compute other results once the edits are made.
+  void compareCells(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits,
+                    const std::set<Position>& mayChange) {
     static const CellValue kEmpty;
-    // Formulas may compute other results once values changed under them.
-    const bool formulasMayChange = footprint_.changesValues();
     std::set<Position> seen;
     for (const auto& [key, saved] : b.cells) {
       const Position at{key.first, key.second};
@@ -116,30 +152,46 @@ class Comparison {
       if (from.row == 0) continue;
       seen.insert(from);
       const auto it = a.cells.find({from.row, from.column});
-      compareCell(b.name, at, it == a.cells.end() ? kEmpty : it->second, saved, formulasMayChange);
+      compareCell(b.name, at, it == a.cells.end() ? kEmpty : it->second, saved, mayChange.count(from) > 0);
     }
     for (const auto& [key, before] : a.cells) {
       const Position from{key.first, key.second};
       if (seen.count(from) || before.text.empty()) continue;
       const Position at = MapForward(from, edits);
       if (at.row == 0) continue;
-      compareCell(b.name, at, before, kEmpty, formulasMayChange);
+      compareCell(b.name, at, before, kEmpty, mayChange.count(from) > 0);
     }
   }
 
   void compareCell(const std::string& sheet, Position at, const CellValue& before, const CellValue& after,
-                   bool formulasMayChange) {
+                   bool resultMayChange) {
     const std::string cell = host::ColumnLetters(at.column) + std::to_string(at.row);
     const bool sameValue =
-        before.kind == after.kind &&
+        before.kind == after.kind && before.formula == after.formula &&
         (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
     // A result may change; a formula that went, or came, is a difference.
-    const bool mayChange = before.formula && after.formula && (before.volatileFormula || formulasMayChange);
+    const bool mayChange = before.formula && after.formula && (before.volatileFormula || resultMayChange);
     if (!sameValue && !mayChange) {
       add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell, DescribeValue(before), DescribeValue(after)}));
     }
+    if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell, before.runs, after.runs));
     if (!before.font.empty() && !after.font.empty() && before.font != after.font) {
       add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell, before.font, after.font}));
+    }
+  }
+
+  // Every top-level stream and storage of the source is in the saved file.
+  void compareEntries() {
+    std::multiset<std::string> saved;
+    for (const std::string& name : saved_.entries) saved.insert(EntryKey(name));
+    for (const std::string& name : source_.entries) {
+      const std::string key = EntryKey(name);
+      if (EntryAccountedFor(key)) continue;
+      if (const auto it = saved.find(key); it != saved.end()) {
+        saved.erase(it);
+      } else {
+        add(Tr("file part \"%s\": present → lost", {EntryName(name)}));
+      }
     }
   }
 

@@ -13,6 +13,8 @@
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
+#include "verify/FontFaces.h"
+#include "verify/LittleEndian.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -21,10 +23,9 @@ using host::HostError;
 constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 = 0x003D, kFont = 0x0031,
                    kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
-                   kSst = 0x00FC, kContinue = 0x003C;
+                   kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
+                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221;
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
 double F64(const uint8_t* p) {
   double value;
   std::memcpy(&value, p, 8);
@@ -124,6 +125,14 @@ std::vector<uint8_t> ReadAll(GsfInput* input) {
   return bytes;
 }
 
+// A shared string with its font runs: (first character, font index), the
+// characters counted in UTF-16 units as its length is.
+struct SharedString {
+  std::string text;
+  std::vector<std::pair<uint16_t, uint16_t>> runs;
+  uint16_t length = 0;
+};
+
 // The shared string table, whose strings run on through CONTINUE records; a
 // string's characters that cross into the next record start again with a
 // byte that says whether they are one or two bytes wide.
@@ -132,8 +141,8 @@ class SharedStrings {
   void add(const Record& r) { segments_.push_back({r.data, r.size}); }
 
   // most: how many strings the reading may still hold.
-  std::vector<std::string> read(size_t most) {
-    std::vector<std::string> strings;
+  std::vector<SharedString> read(size_t most) {
+    std::vector<SharedString> strings;
     skip(4);
     const uint32_t unique = u32();
     for (uint32_t i = 0; i < unique && !atEnd(); ++i) {
@@ -169,7 +178,7 @@ class SharedStrings {
       n -= step;
     }
   }
-  std::string one() {
+  SharedString one() {
     const uint16_t cch = u16();
     const uint8_t flags = byte();
     bool wide = flags & 1;
@@ -190,8 +199,13 @@ class SharedStrings {
       pendingHigh = 0;
       rules::AppendUtf8(text, c);
     }
-    skip(4u * runs + extra);
-    return text;
+    SharedString string{std::move(text), {}, cch};
+    for (uint16_t i = 0; i < runs && !atEnd(); ++i) {
+      const uint16_t first = u16();
+      string.runs.emplace_back(first, u16());
+    }
+    skip(extra);
+    return string;
   }
 
   std::vector<Segment> segments_;
@@ -202,7 +216,8 @@ class SharedStrings {
 struct Globals {
   std::vector<size_t> sheetOffsets;
   std::vector<uint16_t> xfFonts;
-  std::vector<std::string> strings;
+  std::vector<SharedString> strings;
+  std::vector<std::string> fontFaces;  // the font table described, for text runs
   size_t entriesLeft = kMaxEntriesRead;  // of the reading's budget
   void hold(size_t entries = 1) {
     if (entries > entriesLeft) TooLarge();
@@ -210,15 +225,62 @@ struct Globals {
   }
 };
 
+// The expression of cce bytes at offset at of a record; an expression cut
+// short by the record's end holds a token no reader knows.
+std::vector<uint8_t> Tokens(const Record& r, size_t at, size_t cce) {
+  if (at > r.size || r.size - at < cce) return {0xFF};
+  return std::vector<uint8_t>(r.data + at, r.data + at + cce);
+}
+
+// A defined name's expression, after its flags and its name.
+DefinedName ReadName(const Record& r) {
+  if (r.size < 15) return {{}, false};
+  const size_t nameBytes = static_cast<size_t>(r.data[3]) * ((r.data[14] & 1) ? 2 : 1);
+  return {Tokens(r, 15 + nameBytes, U16(r.data + 4)), true};
+}
+
+// The records that say what formulas refer through; false for any other record.
+bool ReadLink(const Record& r, FormulaLinks& links) {
+  switch (r.id) {
+    case kSupBook: {
+      const uint16_t kind = r.size >= 4 ? U16(r.data + 2) : 0;
+      LinkedBook book;
+      book.kind = kind == 0x0401 ? LinkedBook::Kind::Self
+                                 : kind == 0x3A01 ? LinkedBook::Kind::AddIn : LinkedBook::Kind::External;
+      links.books.push_back(std::move(book));
+      return true;
+    }
+    case kExternName:
+      if (!links.books.empty()) {
+        links.books.back().externNames.push_back(
+            r.size >= 8 ? Characters(r.data + 8, r.data + r.size, r.data[6], r.data[7] & 1) : "");
+      }
+      return true;
+    case kExternSheet:
+      for (size_t i = 0, count = r.size >= 2 ? U16(r.data) : 0; i < count && 2 + 6 * i + 6 <= r.size; ++i) {
+        const uint8_t* entry = r.data + 2 + 6 * i;
+        links.sheetRanges.push_back({U16(entry), U16(entry + 2), U16(entry + 4)});
+      }
+      return true;
+    case kName:
+      links.names.push_back(ReadName(r));
+      return true;
+    default:
+      return false;
+  }
+}
+
 Globals ReadGlobals(Records& records, XlsContent& content) {
   const auto bof = records.next();
   if (!bof || bof->id != kBof || bof->size < 2 || U16(bof->data) != 0x0600) {
     throw HostError(Tr("it is not an Excel 97-2003 (BIFF8) workbook"));
   }
   Globals globals;
+  FontFaces faces;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
     if (r->id == kFilePass) throw HostError(Tr("it is encrypted"));
+    if (ReadLink(*r, content.links)) continue;
     if (r->id == kBoundSheet && r->size >= 8) {
       SheetContent sheet;
       sheet.visibility = r->data[4] & 3;
@@ -232,6 +294,9 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
     } else if (r->id == kFont && r->size >= 16) {
       globals.hold();
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
+      faces.addFont(r->data, r->size, content.fonts.back());
+    } else if (r->id == kPalette) {
+      faces.setPalette(r->data, r->size);
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
     } else if (r->id == kSst) {
@@ -242,6 +307,7 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       globals.hold(globals.strings.size());
     }
   }
+  globals.fontFaces = faces.describe();
   return globals;
 }
 
@@ -282,10 +348,7 @@ class SheetReader {
           }
           break;
         case kLabelSst:
-          if (r->size >= 10) {
-            const uint32_t index = U32(r->data + 6);
-            text(row, column, xf, index < globals_.strings.size() ? globals_.strings[index] : "");
-          }
+          if (r->size >= 10) sharedString(row, column, xf, U32(r->data + 6));
           break;
         case kLabel:
           if (r->size >= 9) text(row, column, xf, Characters(r->data + 9, r->data + r->size, U16(r->data + 6), r->data[8] & 1));
@@ -301,6 +364,13 @@ class SheetReader {
           if (r->size >= 16 && formula(row, column, xf, r->data + 6, U16(r->data + 14) & 1)) {
             pendingString = {{row, column}};
           }
+          expression(row, column, *r);
+          break;
+        case kSharedFormula:
+          if (r->size >= 10) shared(*r, 8);
+          break;
+        case kArray:
+          if (r->size >= 14) shared(*r, 12);
           break;
         default:
           break;
@@ -330,6 +400,39 @@ class SheetReader {
     auto& cell = at(row, column, xf);
     cell.kind = ValueKind::Text;
     cell.text = std::move(value);
+  }
+  void sharedString(int row, int column, uint16_t xf, uint32_t index) {
+    if (index >= globals_.strings.size()) return text(row, column, xf, "");
+    const SharedString& string = globals_.strings[index];
+    text(row, column, xf, string.text);
+    if (!string.runs.empty()) sheet_.cells[{row, column}].runs = runsOf(string, faceOf(xf));
+  }
+  std::string faceOf(uint16_t xf) const { return faceAt(xf < globals_.xfFonts.size() ? globals_.xfFonts[xf] : 0); }
+  std::string faceAt(size_t font) const {
+    if (font >= 4) --font;  // font index 4 is never used
+    return font < globals_.fontFaces.size() ? globals_.fontFaces[font] : "";
+  }
+  // The runs of a string whose text starts in the cell's own font: each where
+  // its font differs from the one before, within the text.
+  std::vector<TextRun> runsOf(const SharedString& string, const std::string& cellFace) const {
+    std::vector<TextRun> runs{{0, cellFace}};
+    for (const auto& [first, font] : string.runs) {
+      if (first >= string.length) break;
+      if (first == 0) runs.clear();
+      if (runs.empty() || runs.back().font != faceAt(font)) runs.push_back({first, faceAt(font)});
+    }
+    if (runs.size() < 2) runs.clear();
+    return runs;
+  }
+
+  // The expression of a FORMULA record.
+  void expression(int row, int column, const Record& r) {
+    sheet_.formulas[{row, column}] = r.size >= 22 ? Tokens(r, 22, U16(r.data + 20)) : std::vector<uint8_t>{0xFF};
+  }
+  // A SHRFMLA or ARRAY record: its range, then the expression's length at offset.
+  void shared(const Record& r, size_t offset) {
+    sheet_.sharedFormulas.push_back({U16(r.data) + 1, U16(r.data + 2) + 1, r.data[4] + 1, r.data[5] + 1,
+                                     Tokens(r, offset + 2, U16(r.data + offset))});
   }
 
   // True when the result is a text held by the STRING record that follows.
@@ -413,6 +516,9 @@ XlsContent ReadXlsContent(const std::string& path) {
     SheetReader reader(content, globals, content.sheets[i]);
     records.seek(globals.sheetOffsets[i]);
     reader.read(records);
+  }
+  for (int i = 0, n = gsf_infile_num_children(ole.get()); i < n; ++i) {
+    content.entries.push_back(gsf_infile_name_by_index(ole.get(), i) ?: "");
   }
   if (const auto vba = host::ChildStream(ole.get(), "_VBA_PROJECT_CUR"); vba && GSF_IS_INFILE(vba.get())) {
     content.macroStorage = "_VBA_PROJECT_CUR;";

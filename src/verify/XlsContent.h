@@ -1,16 +1,27 @@
 #pragma once
 // What an .xls holds, read from its records without the office: the sheet
 // list with visibility and type, every cell's value (formulas with their stored
-// results), the font of each cell and the macro storage.
+// results), the font of each cell and the font runs of its text, formulas'
+// expressions, the macro storage and the container's top-level entries.
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "verify/FormulaTokens.h"
+
 namespace sheetwise::verify {
 
 enum class ValueKind { Number, Text, Bool, Error };
+
+// A stretch of a cell's text in one font, from a character (UTF-16 units, from 0) on.
+struct TextRun {
+  int first = 0;
+  std::string font;  // name, size, and what else sets it apart: "Arial 10pt bold #FF0000"
+  bool operator==(const TextRun&) const = default;
+};
 
 struct CellValue {
   ValueKind kind = ValueKind::Text;
@@ -18,6 +29,7 @@ struct CellValue {
   bool formula = false;  // the value is a formula's stored result
   bool volatileFormula = false;  // a formula computed at every load (RAND, NOW, INDIRECT...)
   std::string font;      // the name of the cell's font
+  std::vector<TextRun> runs;  // a text in several fonts, from the first run; empty for one font
 };
 
 struct SheetContent {
@@ -25,6 +37,8 @@ struct SheetContent {
   int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
   int type = 0;        // 0 worksheet, 1 macro sheet, 2 chart sheet, 6 module
   std::map<std::pair<int, int>, CellValue> cells;  // (row, column), from 1
+  std::map<std::pair<int, int>, std::vector<uint8_t>> formulas;  // each formula cell's expression
+  std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas
 };
 
 struct XlsContent {
@@ -32,6 +46,8 @@ struct XlsContent {
   int activeSheet = 0;             // zero-based, as WINDOW1 stores it
   std::vector<std::string> fonts;  // the font table's names, in order (cells name theirs)
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
+  FormulaLinks links;              // what formulas refer through: other books, sheet ranges, names
+  std::vector<std::string> entries;  // the names of the container's top-level streams and storages
 };
 
 // What one reading may hold, so that the check of a save (two readings at a

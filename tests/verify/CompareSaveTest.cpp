@@ -1,5 +1,6 @@
 // The comparison of a source with its saved file, on contents described in
-// the test: what counts as a difference, where the rules' edits hide cells.
+// the test: what counts as a difference, where the rules' edits hide cells,
+// and which formulas may compute other results once the edits are made.
 
 #include "verify/SaveComparison.h"
 
@@ -7,21 +8,60 @@
 
 #include <functional>
 
+#include "host/CellAddress.h"
+
 namespace sheetwise::verify {
 namespace {
 using Lines = std::vector<std::string>;
 using Cells = std::map<std::pair<int, int>, CellValue>;
+using Tokens = std::vector<uint8_t>;
 
 CellValue Number(const char* text, bool formula = false) {
-  return {ValueKind::Number, text, formula, false, "Arial"};
+  return {ValueKind::Number, text, formula, false, "Arial", {}};
 }
 
-// Sheet "S" with A1 = 1, A3 = =(3), B4 = 4; a very hidden sheet; a macro storage.
+// Tokens of a cell formula, as an .xls holds them.
+const Tokens kA1Times3 = {0x24, 0, 0, 0, 0xC0, 0x1E, 3, 0, 0x05};            // =A1*3
+const Tokens kTotal = {0x23, 1, 0, 0, 0};                                     // =Total
+const Tokens kMacroFunction = {0x23, 2, 0, 0, 0, 0x22, 1, 0xFF, 0};           // =MyFunction()
+const Tokens kShared = {0x01, 0, 0, 3, 0};                                    // the shared formula at D1
+const Tokens kNow = {0x21, 74, 0};                                            // =NOW()
+const Tokens kRow = {0x22, 0, 8, 0};                                          // =ROW()
+const Tokens kSum = {0x25, 0, 0, 9, 0, 1, 0xC0, 1, 0xC0, 0x22, 1, 4, 0};      // =SUM(B1:B10)
+const Tokens kUnknown = {0x18, 0};                                            // a token of a later format
+const Tokens kOtherBook = {0x3A, 1, 0, 0, 0, 0, 0};                           // =[other.xls]S!A1
+const Tokens kA3 = {0x24, 2, 0, 0, 0xC0};                                     // =A3
+
+// Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
+// text in two fonts; a very hidden sheet; a macro storage; the name Total
+// (S!$A$1:$A$2) and a macro function; another book.
 XlsContent Source() {
-  return {{{"S", 0, 0, {{{1, 1}, Number("1")}, {{3, 1}, Number("3", true)}, {{4, 2}, Number("4")}}},
-           {"Other", 2, 0, {}}},
-          0, {}, "vba"};
+  XlsContent book{{{"S", 0, 0, {}, {}, {}}, {"Other", 2, 0, {}, {}, {}}}, 0, {}, "vba", {}, {}};
+  SheetContent& s = book.sheets[0];
+  s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
+             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}}}};
+  const std::pair<std::pair<int, int>, Tokens> formulas[] = {
+      {{3, 1}, kA1Times3}, {{1, 3}, kTotal}, {{2, 3}, kMacroFunction}, {{1, 4}, kShared}, {{2, 4}, kShared},
+      {{1, 5}, kNow},      {{2, 5}, kRow},   {{1, 6}, kSum},           {{2, 6}, kUnknown}, {{1, 7}, kOtherBook},
+      {{2, 7}, kA3}};
+  for (const auto& [at, tokens] : formulas) {
+    s.formulas[at] = tokens;
+    s.cells[at] = Number("1", true);
+  }
+  s.cells[{3, 1}].text = "3";
+  s.sharedFormulas = {{1, 2, 4, 4, {0x2C, 0, 0, 0xFD, 0xC0}}};  // D1:D2 = A1, A2 (three columns left)
+  book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
+  book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
+  book.links.names = {{{0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, true}, {{}, true}};
+  book.entries = {"Workbook", "ETExtData", "\1CompObj", "\5SummaryInformation", "MBD0001A2B3"};
+  return book;
 }
+
+Edit CellEdit(int row, int column) {
+  return {.kind = Edit::Kind::Cells, .firstRow = row, .firstColumn = column, .lastRow = row, .lastColumn = column,
+          .newName = ""};
+}
+Edit InsertRow(int row) { return {.kind = Edit::Kind::InsertRow, .first = row, .newName = ""}; }
 
 struct Case {
   const char* name;
@@ -31,23 +71,46 @@ struct Case {
 };
 
 TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
+  const auto result = [](const char* cell, const char* text) {
+    return [=](auto&, Cells& cells) {
+      const auto at = host::ParseAddress(cell);
+      cells[{at->firstRow, at->firstColumn}].text = text;
+    };
+  };
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
-      {"FormulaResultChanged", [](auto&, auto& cells) { cells[{3, 1}].text = "4"; }, {},
-       {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
-      {"FormulaResultWithinRounding", [](auto&, auto& cells) { cells[{3, 1}].text = "3.0000000000001"; }, {},
-       {}},
-      {"FormulaResultAfterAValueEdit",
-       [](auto&, auto& cells) { cells[{3, 1}].text = cells[{1, 1}].text = "4"; },
-       {Edit{.kind = Edit::Kind::Cells, .firstRow = 1, .firstColumn = 1, .lastRow = 1, .lastColumn = 1,
-             .newName = ""}},
-       {}},
+      {"FormulaResultChanged", result("A3", "4"), {}, {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
+      {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
+      {"FormulaResultWithinRounding", result("A3", "3.0000000000001"), {}, {}},
+      {"FormulaResultAfterAnEditOfItsCell", result("A3", "4"), {CellEdit(1, 1)}, {}},
+      {"FormulaResultAfterAnEditElsewhere", result("A3", "4"), {CellEdit(4, 2)}, {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
+      {"MacroFunctionResultAfterAnEditElsewhere", result("C2", "#NAME?"), {CellEdit(4, 2)},
+       {"sheet \"S\", cell C2: formula result 1 → formula result #NAME?"}},
+      {"ThroughADefinedName", result("C1", "5"), {CellEdit(2, 1)}, {}},
+      {"SharedFormulaFollowsItsOwnRow",
+       [](auto&, auto& cells) { cells[{1, 4}].text = cells[{2, 4}].text = "7"; }, {CellEdit(2, 1)},
+       {"sheet \"S\", cell D1: formula result 1 → formula result 7"}},
+      {"FormulaOfAFormulaOfTheEditedCell", result("G2", "9"), {CellEdit(1, 1)}, {}},
+      {"VolatileUnknownOrOtherBook",
+       [](auto&, auto& cells) { cells[{1, 5}].text = cells[{2, 6}].text = cells[{1, 7}].text = "9"; }, {}, {}},
+      {"RowFunctionOnceCellsMoved", result("E2", "9"), {InsertRow(11)}, {}},
+      {"RowFunctionWhereNothingMoved", result("E2", "9"), {CellEdit(4, 2)}, {"sheet \"S\", cell E2: formula result 1 → formula result 9"}},
+      {"RangeARowWasInsertedInto", result("F1", "9"), {InsertRow(10)}, {}},
+      {"RangeARowWasInsertedBelow", result("F1", "9"), {InsertRow(11)}, {"sheet \"S\", cell F1: formula result 1 → formula result 9"}},
       {"FormulaLostAfterARowInsertion",
-       [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); },
-       {Edit{.kind = Edit::Kind::InsertRow, .first = 3, .newName = ""}}, {"sheet \"S\", cell A4: formula result 3 → empty"}}};
+       [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); }, {InsertRow(3)},
+       {"sheet \"S\", cell A4: formula result 3 → empty"}},
+      {"TextRunsLost", [](auto&, auto& cells) { cells[{2, 2}].runs.clear(); }, {}, {"sheet \"S\", cell B2: font runs 2 → 1"}},
+      {"TextRunChanged", [](auto&, auto& cells) { cells[{2, 2}].runs[1].font = "Arial 10pt italic"; }, {},
+       {"sheet \"S\", cell B2: font run 2: Arial 10pt bold from character 2 → Arial 10pt italic from character 2"}},
+      {"ContainerEntriesDropped",
+       [](auto& book, auto&) { book.entries = {"WORKBOOK", "\5SummaryInformation", "MBD00000001"}; }, {},
+       {"file part \"ETExtData\": present → lost"}},
+      {"SummaryInformationDropped", [](auto& book, auto&) { book.entries = {"Workbook", "ETExtData", "MBD1"}; },
+       {}, {"file part \"SummaryInformation\": present → lost", "file part \"MBD0001A2B3\": present → lost"}}};
   for (const Case& c : cases) {
     XlsContent saved = Source();
     c.change(saved, saved.sheets[0].cells);
@@ -58,7 +121,7 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
 // The sheet list and the macro storage; past the first few, differences are only counted.
 TEST(CompareSave, FindsLostSheetStateAndCountsWhatItDoesNotDescribe) {
   XlsContent saved = Source();
-  saved.sheets[1] = {"Renamed", 1, 2, {}};
+  saved.sheets[1] = {"Renamed", 1, 2, {}, {}, {}};
   saved.macroStorage.clear();
   EXPECT_EQ(CompareSave(Source(), saved, {"S", {}}, 3).lines(),
             (Lines{"sheet \"Other\": name \"Other\" → \"Renamed\"", "sheet \"Other\": very hidden → hidden",

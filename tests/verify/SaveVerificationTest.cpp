@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "TableWorkbook.h"
 #include "TestPaths.h"
+#include "XlsSnapshot.h"
 #include "batch/WorkbookEngine.h"
 #include "host/LibreOfficeHost.h"
 
@@ -16,11 +18,17 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-// A save through this workbook, while planting is on, gets "plantme" turned
-// into "PLANTED" in the written file before the check reads it.
+// What a save plants in the written file before the check reads it: the
+// first occurrence of from is replaced by to, of the same length.
+struct Planting {
+  bool on = false;
+  std::string from = "plantme", to = "PLANTED";
+};
+
+// A save through this workbook, while planting is on, gets the planting made.
 class PlantingWorkbook : public host::Workbook {
  public:
-  PlantingWorkbook(std::unique_ptr<host::Workbook> book, const bool& planting)
+  PlantingWorkbook(std::unique_ptr<host::Workbook> book, const Planting& planting)
       : book_(std::move(book)), planting_(planting) {}
   std::unique_ptr<host::Worksheet> worksheet(const std::string& n) override { return book_->worksheet(n); }
   std::unique_ptr<host::Worksheet> worksheetAt(int position) override { return book_->worksheetAt(position); }
@@ -34,14 +42,15 @@ class PlantingWorkbook : public host::Workbook {
   host::BeforeReplace plant(const host::BeforeReplace& check) {
     return [this, check](const std::string& written) {
       std::string bytes = test::ReadFile(written);
-      if (const auto at = bytes.find("plantme"); planting_ && at != std::string::npos) {
-        std::ofstream(written, std::ios::binary | std::ios::trunc) << bytes.replace(at, 7, "PLANTED");
+      if (const auto at = bytes.find(planting_.from); planting_.on && at != std::string::npos) {
+        std::ofstream(written, std::ios::binary | std::ios::trunc)
+            << bytes.replace(at, planting_.from.size(), planting_.to);
       }
       if (check) check(written);
     };
   }
   std::unique_ptr<host::Workbook> book_;
-  const bool& planting_;
+  const Planting& planting_;
 };
 
 // The sheet "grid": rows 1 to 8, columns A to E; E8 holds "plantme".
@@ -69,7 +78,7 @@ class SaveVerificationTest : public ::testing::Test, public host::Application {
   std::string source = dir / "in/grid.xls";
   RunSettings settings;
   CollectedLog log;
-  bool planting = false;
+  Planting planting;
   WorkbookEngine engine{*this, log};
 };
 
@@ -77,7 +86,7 @@ class SaveVerificationTest : public ::testing::Test, public host::Application {
 // written file is found where the edits moved it, and the copy is written with
 // one log entry.
 TEST_F(SaveVerificationTest, EveryRuleKindIsLeftOutAndAPlantedDifferenceFound) {
-  planting = true;
+  planting.on = true;
   const std::pair<Lines, const char*> cases[] = {  // the rules; where E8's planted text ends up
       {{"{插入行}|正行|3", "{插入行}|正行|3", "{删除行}|正行|5"}, "sheet \"grid\", cell E9"},
       {{"{删除列}|整列|B"}, "sheet \"grid\", cell D8"},
@@ -105,7 +114,7 @@ TEST_F(SaveVerificationTest, EveryRuleKindIsLeftOutAndAPlantedDifferenceFound) {
 TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
   const std::string bytes = test::ReadFile(source);
   const auto time = fs::last_write_time(source);
-  planting = true;
+  planting.on = true;
   settings.rules = rules::ParseRules({"{插入行}|其他|3", "{删除行}|别的|2"}, false);  // rules that act on nothing
   process();
   EXPECT_EQ(test::ReadFile(output()), bytes);
@@ -133,6 +142,68 @@ TEST_F(SaveVerificationTest, NothingIsWrittenUneditedOrDifferingWhereItMayNot) {
   EXPECT_EQ(process().differences, Lines{});
   EXPECT_TRUE(fs::exists(output()));
   EXPECT_EQ(log.entries().size(), 3u);  // a save without differences is not reported
+}
+
+// A top-level stream of the source that the written file lacks is found:
+// here the summary information, renamed in the written file's directory.
+TEST_F(SaveVerificationTest, AStreamTheContainerLostIsFound) {
+  const auto utf16 = [](const std::string& name) {
+    std::string out;
+    for (const char c : name) out += std::string{c, '\0'};
+    return out;
+  };
+  planting = {true, utf16("\5SummaryInformation"), utf16("\5SummaryInformatioX")};
+  settings.rules = rules::ParseRules({"2|B|changed"}, false);
+  EXPECT_EQ(process().differences, Lines{"file part \"SummaryInformation\": present → lost"});
+}
+
+// The sheet "grid" with formulas: C2 = B2*3, C3 = 1234.5625*1 (of no cell), C4 = SUM(B2:B3).
+const char* const kFormulaGrid = "head,value,formula\nr2,5,=B2*3\nr3,6,=1234.5625*1\nr4,7,=SUM(B2:B3)\n";
+
+// A formula's stored result as the file holds it.
+std::string ResultBytes(double value) {
+  std::string bytes(8, '\0');
+  std::memcpy(bytes.data(), &value, 8);
+  return bytes;
+}
+
+// A formula no rule can reach keeps its stored result or its change is
+// reported: the source stores 7 where the office computes 1234.5625 anew.
+// In place, such a save is not written. Formulas of edited cells take their
+// new results unreported.
+TEST_F(SaveVerificationTest, FormulaResultsTheRulesCannotReachAreKeptOrReported) {
+  test::WriteTableWorkbook(source, kFormulaGrid, "grid");
+  std::string bytes = test::ReadFile(source);
+  const auto at = bytes.find(ResultBytes(1234.5625));
+  ASSERT_NE(at, std::string::npos);
+  std::ofstream(source, std::ios::binary | std::ios::trunc) << bytes.replace(at, 8, ResultBytes(7));
+  const Lines reported{"sheet \"grid\", cell C3: formula result 7 → formula result 1234.5625"};
+  for (const Lines& rules : {Lines{"9|D|checked"}, Lines{"2|B|10"}}) {
+    settings.rules = rules::ParseRules(rules, false);
+    const auto result = process();
+    EXPECT_EQ(result.outcome, Outcome::Processed) << rules[0] << ": " << result.reason;
+    EXPECT_EQ(result.differences, reported) << rules[0];
+  }
+  const auto saved = test::ReadWithXlrd(output()).sheets.at(0);
+  EXPECT_EQ(saved.value(2, 3), "30");
+  EXPECT_EQ(saved.value(4, 3), "16");
+
+  const std::string planted = test::ReadFile(source);
+  settings.rules = rules::ParseRules({"9|D|checked"}, false);
+  settings.inPlace = true;
+  const auto result = process();
+  EXPECT_EQ(result.outcome, Outcome::Failed);
+  EXPECT_NE(result.reason.find(reported[0]), std::string::npos) << result.reason;
+  EXPECT_EQ(test::ReadFile(source), planted);
+}
+
+// A stored result changed in the written file, on the sheet a value rule
+// edited elsewhere, is found.
+TEST_F(SaveVerificationTest, APlantedFormulaResultOnTheEditedSheetIsFound) {
+  test::WriteTableWorkbook(source, kFormulaGrid, "grid");
+  planting = {true, ResultBytes(1234.5625), ResultBytes(7)};
+  settings.rules = rules::ParseRules({"9|D|checked"}, false);
+  EXPECT_EQ(process().differences, Lines{"sheet \"grid\", cell C3: formula result 1234.5625 → formula result 7"});
 }
 
 }  // namespace
