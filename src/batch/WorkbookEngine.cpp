@@ -12,6 +12,7 @@
 #include "batch/SaveCheck.h"
 #include "host/InPlaceGuard.h"
 #include "host/Translate.h"
+#include "host/WorkPhases.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::batch {
@@ -100,6 +101,7 @@ std::string WriteResult(host::Workbook& book, const std::string& path, const Run
   if (edited) {
     book.saveAsChecked(out, check);
   } else {
+    host::EnterPhase(host::WorkPhase::Copy);
     CopySource(path, out);
   }
   return out;
@@ -114,10 +116,12 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     std::optional<host::SourceLock> lock;
     if (settings.inPlace) lock = GuardInPlace(path);
     const auto book = office_.open(path, host::OpenMode::Edit);
+    host::EnterPhase(host::WorkPhase::Veto);
     const auto named = book->worksheet(settings.sheetName);
     verify::EditFootprint footprint{settings.sheetName, {}};
     const bool vetoPassed = VetoPasses(settings.veto, *named);
     if (vetoPassed) {
+      host::EnterPhase(host::WorkPhase::Rules);
       ApplyRules(settings, *book, *named, run, footprint);
     } else {
       result.outcome = Outcome::Vetoed;
@@ -129,6 +133,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     run.entry = FailureEntry::RuleFailure;
     const host::BeforeReplace check = [&](const std::string& written) {
       if (!settings.verify) return;
+      host::EnterPhase(host::WorkPhase::Check);
       result.differences = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
     };
     result.output = WriteResult(*book, path, settings, edited, check);

@@ -60,6 +60,7 @@
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "host/Translate.h"
+#include "host/WorkPhases.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::host {
@@ -154,6 +155,7 @@ class LoDocument {
     });
   }
   ~LoDocument() {
+    EnterPhase(WorkPhase::Close);
     try {
       session_->call(Tr("close %s", {path_}), [&] {
         Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
@@ -643,8 +645,11 @@ class LoWorkbookImpl : public Workbook {
     document_->session().call(Tr("save %s", {document_->path()}), [&] {
       // Fonts first: reading the cells to see their scripts is done before
       // formulas entered again are computed by that reading.
+      EnterPhase(WorkPhase::Fonts);
       UnifyScriptFonts(document_->component());
+      EnterPhase(WorkPhase::TextResults);
       document_->reenterTextFormulas();
+      EnterPhase(WorkPhase::Store);
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
       storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
                                                 Property("Overwrite", Any(true))}));
