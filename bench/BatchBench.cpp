@@ -16,6 +16,7 @@
 // copies are left in the temporary folder).
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -178,7 +179,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_batch [CORPUS_DIR [COPIES]]\n");
     return 2;
   }
-  const fs::path root = fs::temp_directory_path() / "sheetwise-bench-batch";
+  const fs::path root = fs::temp_directory_path() / ("sheetwise-bench-batch-" + std::to_string(::getpid()));
   fs::remove_all(root);
   std::vector<WorkbookSet> sets{ReportSet(root)};
   if (argc > 1) sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20));
