@@ -13,7 +13,6 @@ set(UNO_TYPES
   com.sun.star.beans.PropertyValue
   com.sun.star.beans.XPropertySet
   com.sun.star.beans.XMultiPropertySet
-  com.sun.star.beans.XPropertyState
   com.sun.star.container.XEnumerationAccess
   com.sun.star.bridge.BridgeFactory
   com.sun.star.bridge.XBridge

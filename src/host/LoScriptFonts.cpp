@@ -1,18 +1,14 @@
 #include "host/LoScriptFonts.h"
 
-#include <com/sun/star/beans/PropertyState.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
-#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
-#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
@@ -24,7 +20,6 @@
 
 namespace sheetwise::host {
 namespace {
-using css::beans::PropertyState_AMBIGUOUS_VALUE;
 using css::uno::Any;
 using css::uno::Sequence;
 using css::uno::UNO_QUERY;
@@ -52,14 +47,12 @@ const Sequence<OUString>& AllParts() {
 }
 
 // What gives the other scripts the Western font, sorted by name as the
-// multi-property call wants it. fonts holds AllParts' values; a part marked
-// in ambiguous (several values below one object) is set whatever it reads.
-std::map<OUString, Any> Changes(const Sequence<Any>& fonts, const std::vector<bool>& ambiguous = {}) {
+// multi-property call wants it; fonts holds AllParts' values.
+std::map<OUString, Any> Changes(const Sequence<Any>& fonts) {
   std::map<OUString, Any> changes;
   for (sal_Int32 i = kParts; i < fonts.getLength(); ++i) {
     const Any& western = fonts[i % kParts];
-    const bool mixed = !ambiguous.empty() && ambiguous[static_cast<size_t>(i)];
-    if ((mixed || fonts[i] != western) && western.hasValue()) changes.emplace(AllParts()[i], western);
+    if (fonts[i] != western && western.hasValue()) changes.emplace(AllParts()[i], western);
   }
   return changes;
 }
@@ -99,12 +92,10 @@ void Unify(const Reference<css::beans::XMultiPropertySet>& target) {
 // (any character from U+0590 on); sheets without such text are left alone,
 // as setting fonts on many formats costs seconds.
 bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
-  Reference<css::sheet::XUsedAreaCursor> cursor(sheet->createCursor(), UNO_QUERY_THROW);
-  cursor->gotoEndOfUsedArea(false);
-  const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-  Reference<css::sheet::XCellRangeData> data(sheet->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow),
-                                             UNO_QUERY_THROW);
-  for (const auto& row : data->getDataArray()) {
+  // A cursor over the whole sheet, its end brought to the used area's: A1 to there.
+  const auto cursor = sheet->createCursor();
+  Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(true);
+  for (const auto& row : Reference<css::sheet::XCellRangeData>(cursor, UNO_QUERY_THROW)->getDataArray()) {
     for (const auto& value : row) {
       OUString text;
       if (!(value >>= text)) continue;
@@ -116,22 +107,10 @@ bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
   return false;
 }
 
-// Every format of the sheet. Where every cell has one Western font (the
-// common case) the whole sheet is written at once, each format keeping all
-// else it has; otherwise format by format, each read from its own cells.
+// Every format of the sheet, read from its own cells and written at once.
+// (The fonts of different formats differ in family, character set or pitch
+// even where the name is the same, so a larger area cannot be read as one.)
 void UnifyFormats(const Reference<css::sheet::XSpreadsheet>& sheet) {
-  const auto states = Reference<css::beans::XPropertyState>(sheet, UNO_QUERY_THROW)->getPropertyStates(AllParts());
-  std::vector<bool> ambiguous(static_cast<size_t>(states.getLength()));
-  bool oneWesternFont = true;
-  for (sal_Int32 i = 0; i < states.getLength(); ++i) {
-    ambiguous[static_cast<size_t>(i)] = states[i] == PropertyState_AMBIGUOUS_VALUE;
-    if (i < kParts && ambiguous[static_cast<size_t>(i)]) oneWesternFont = false;
-  }
-  if (oneWesternFont) {
-    const Reference<css::beans::XMultiPropertySet> whole(sheet, UNO_QUERY_THROW);
-    Apply(whole, Changes(whole->getPropertyValues(AllParts()), ambiguous));
-    return;
-  }
   const auto formats = Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)
                            ->getUniqueCellFormatRanges();
   for (sal_Int32 j = 0; j < formats->getCount(); ++j) {
@@ -166,17 +145,15 @@ void UnifyRuns(const Reference<css::sheet::XSpreadsheet>& sheet) {
 
 }  // namespace
 
-void UnifyScriptFonts(const Reference<css::lang::XComponent>& document) {
+void UnifyScriptFonts(const Reference<css::lang::XComponent>& document,
+                      const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets) {
   Reference<css::style::XStyleFamiliesSupplier> families(document, UNO_QUERY_THROW);
   Reference<css::container::XIndexAccess> styles(families->getStyleFamilies()->getByName("CellStyles"),
                                                  UNO_QUERY_THROW);
   for (sal_Int32 i = 0; i < styles->getCount(); ++i) {
     Unify(Reference<css::beans::XMultiPropertySet>(styles->getByIndex(i), UNO_QUERY_THROW));
   }
-  Reference<css::container::XIndexAccess> sheets(
-      Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
-  for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+  for (const auto& sheet : sheets) {
     const SheetUnprotected unprotected(sheet);
     if (!unprotected.editable()) continue;  // its cells cannot take other fonts
     if (!MayHoldOtherScripts(sheet)) continue;
