@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -84,7 +83,6 @@ void PhaseMeter::finish() {
   totals_[i].office += end.office - start_.office;
   totals_[i].program += end.program - start_.program;
   totals_[i].messages += end.messages - start_.messages;
-  if (std::getenv("BENCH_TRACE")) std::printf("%s %.0f\n", kPhaseNames[i], end.messages - start_.messages);
   seen_[i] = true;
 }
 
