@@ -18,9 +18,11 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kFamilyNames[] = {"张", "王", "李", "赵", "刘", "陈", "杨", "黄", "周", "吴", "徐", "孙"};
-const char* const kGivenNames[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "勇", "艳", "杰", "涛", "明", "超", "秀英"};
+const char* const kGivenNames[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋",
+                                   "勇", "艳", "杰", "涛", "明", "超", "秀英"};
 const char* const kDepartments[] = {"销售部", "市场部", "财务部", "华东区", "华南区", "采购部"};
-const char* const kProducts[] = {"办公桌椅", "打印纸", "笔记本电脑", "墨盒", "投影仪", "文件柜", "服务器维护"};
+const char* const kProducts[] = {"办公桌椅", "打印纸", "笔记本电脑", "墨盒",
+                                 "投影仪",   "文件柜", "服务器维护"};
 const char* const kLatinFamily[] = {"Zhang", "Wang", "Li", "Zhao", "Liu", "Chen", "Yang", "Huang", "Zhou", "Wu"};
 const char* const kLatinGiven[] = {"Wei", "Fang", "Na", "Min", "Jing", "Lei", "Yang", "Yong", "Yan", "Jie"};
 const char* const kLatinDepartments[] = {"Sales", "Marketing", "Finance", "East", "South", "Purchasing"};
@@ -53,14 +55,16 @@ const char* const kHead = R"(<?xml version="1.0" encoding="UTF-8"?>
   <number:month number:style="long"/><number:text>-</number:text><number:day number:style="long"/></number:date-style>
  <number:number-style style:name="Namount"><number:number number:decimal-places="2" number:min-integer-digits="1"
   number:grouping="true"/></number:number-style>
- <style:style style:name="co1" style:family="table-column"><style:table-column-properties style:column-width="2.6cm"/></style:style>
+ <style:style style:name="co1" style:family="table-column">
+  <style:table-column-properties style:column-width="2.6cm"/></style:style>
  <style:style style:name="title" style:family="table-cell"><style:table-cell-properties style:vertical-align="middle"/>
   <style:paragraph-properties fo:text-align="center"/><style:text-properties fo:font-size="16pt" fo:font-weight="bold"
   style:font-size-asian="16pt" style:font-weight-asian="bold"/></style:style>
  <style:style style:name="head" style:family="table-cell"><style:table-cell-properties fo:background-color="#d9e1f2"
   fo:border="0.5pt solid #000000"/><style:paragraph-properties fo:text-align="center"/>
   <style:text-properties fo:font-weight="bold" style:font-weight-asian="bold"/></style:style>
- <style:style style:name="cell" style:family="table-cell"><style:table-cell-properties fo:border="0.5pt solid #000000"/></style:style>
+ <style:style style:name="cell" style:family="table-cell">
+  <style:table-cell-properties fo:border="0.5pt solid #000000"/></style:style>
  <style:style style:name="date" style:family="table-cell" style:data-style-name="Ndate">
   <style:table-cell-properties fo:border="0.5pt solid #000000"/></style:style>
  <style:style style:name="amount" style:family="table-cell" style:data-style-name="Namount">
