@@ -1,17 +1,28 @@
-// The batch command against the floor: on one set of small real workbooks, in
-// one run, the bare open + save-as loop with one and with two office
-// processes, then the batch command with ten rules and --jobs 1 (with and
-// without the check of each save) and --jobs 2.
-// Office starts are included everywhere.
+// The batch command against the floor (the bare office loading and storing
+// each workbook), office starts included, on two sets of workbooks:
+// - report workbooks made here, as users have them (ReportWorkbooks.h);
+// - copies of ten small real workbooks of the corpus, when its folder is given.
+// For each set: first one pass of the floor and one of the batch command
+// (--jobs 1, the check on) with the figures of each phase per workbook (wall
+// time, the CPU time of the office and of this program, the requests sent to
+// the office); then rounds of, in turn, the floor with one office, --jobs 1
+// with and without the check, the floor with two offices and --jobs 2.
 //
-//   bench_batch CORPUS_DIR [COPIES]   (COPIES of each small workbook, default 20)
+//   bench_batch [CORPUS_DIR [COPIES]]   (COPIES of each small workbook, default 20)
+//
+// Read only here: BENCH_REPORTS (workbooks made, default 200), BENCH_LATIN=1
+// (their Chinese texts in Latin letters), BENCH_ROUNDS (default 2),
+// BENCH_PHASES_ONLY=1 (the phase tables alone), BENCH_KEEP=1 (the workbooks and
+// copies are left in the temporary folder).
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,8 +30,10 @@
 #include <thread>
 #include <vector>
 
+#include "BareOffice.h"
+#include "PhaseMeter.h"
+#include "ReportWorkbooks.h"
 #include "cli/BatchCommand.h"
-#include "host/LibreOfficeHost.h"
 #include "verify/SaveComparison.h"
 
 namespace fs = std::filesystem;
@@ -39,18 +52,31 @@ const char* const kTenRules =
     "2|B|bench\n{插入行}|正行|5\n{删除行}|正行|7\n{合并}|H20|I21\n{清空}|A10|C12\n"
     "{行距}|3|30\n{列距}|C|12\n4|A|42\n{插入行}|正行|2\n6|C|=1+2\n";
 
+int Setting(const char* name, int otherwise) {
+  const char* value = std::getenv(name);
+  return value && *value ? std::atoi(value) : otherwise;
+}
+
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// Open + save-as of every file, shared out over `offices` processes.
-double Floor(const std::vector<std::string>& files, const fs::path& out, int offices) {
+// The workbooks of one set, in sourceFolder.
+struct WorkbookSet {
+  std::string name;
+  fs::path root;  // the set's own folder
+  std::vector<std::string> files;
+  fs::path source() const { return root / "in"; }
+};
+
+// Open + store of every file, shared out over `offices` bare offices.
+double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
   const auto start = Clock::now();
   std::atomic<size_t> next{0};
   std::vector<std::jthread> threads;
   for (int o = 0; o < offices; ++o) {
     threads.emplace_back([&] {
-      host::LibreOfficeHost office;
-      for (size_t i; (i = next++) < files.size();) {
-        office.open(files[i], host::OpenMode::Edit)->saveAs((out / (std::to_string(i) + ".xls")).string());
+      bench::BareOffice office;
+      for (size_t i; (i = next++) < set.files.size();) {
+        office.copy(set.files[i], (out / (std::to_string(i) + ".xls")).string());
       }
     });
   }
@@ -58,24 +84,90 @@ double Floor(const std::vector<std::string>& files, const fs::path& out, int off
   return Seconds(start);
 }
 
-double Batch(const fs::path& source, const fs::path& rules, const fs::path& out, int jobs, bool verify = true) {
+double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify = true) {
   std::ostringstream sink;
   std::atomic<bool> interrupted{false};
-  std::vector<std::string> args{"--source", source.string(), "--rules", rules.string(), "--save", out.string(), "--jobs",
-                                std::to_string(jobs), "--quiet", "--log", (out / "log.txt").string()};
+  std::vector<std::string> args{"--source", set.source().string(), "--rules", (set.root / "rules.txt").string(),
+                                "--save",   out.string(),          "--jobs",  std::to_string(jobs),
+                                "--quiet",  "--log",               (out / "log.txt").string()};
   if (!verify) args.push_back("--no-verify");
   const auto start = Clock::now();
-  batch::RunBatchCommand(args, {sink, sink, false}, interrupted);
+  if (const int status = batch::RunBatchCommand(args, {sink, sink, false}, interrupted); status != 0) {
+    std::printf("  (the batch command ended with status %d: %s)\n", status, sink.str().c_str());
+  }
   return Seconds(start);
 }
 
 // The check alone: every source read and compared with its saved copy.
-double CheckAlone(const std::vector<std::string>& files, const fs::path& in, const fs::path& out) {
+double CheckAlone(const WorkbookSet& set, const fs::path& out) {
   const auto start = Clock::now();
-  for (const auto& file : files) {
-    verify::VerifySave(file, (out / fs::relative(file, in)).string(), {"Sheet1", {}});
+  for (const auto& file : set.files) {
+    verify::VerifySave(file, (out / fs::relative(file, set.source())).string(), {"Sheet1", {}});
   }
   return Seconds(start);
+}
+
+void Phases(const WorkbookSet& set) {
+  fs::create_directories(set.root / "phases-floor");
+  {
+    bench::PhaseMeter meter;
+    Floor(set, set.root / "phases-floor", 1);
+    meter.finish();
+    meter.print(set.name + ": the floor", set.files.size());
+  }
+  bench::PhaseMeter meter;
+  Batch(set, set.root / "phases-batch", 1);
+  meter.finish();
+  meter.print(set.name + ": --jobs 1", set.files.size());
+}
+
+void Compare(const WorkbookSet& set, int rounds) {
+  const fs::path& root = set.root;
+  for (const char* dir : {"floor1", "floor2", "jobs1", "jobs2", "unverified"}) fs::create_directories(root / dir);
+  // Interleaved rounds; the better time of each counts, as this machine's
+  // timings wander by a fifth from run to run.
+  double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
+  for (int round = 0; round < rounds; ++round) {
+    floor1 = std::min(floor1, Floor(set, root / "floor1", 1));
+    jobs1 = std::min(jobs1, Batch(set, root / "jobs1", 1));
+    unverified = std::min(unverified, Batch(set, root / "unverified", 1, false));
+    floor2 = std::min(floor2, Floor(set, root / "floor2", 2));
+    jobs2 = std::min(jobs2, Batch(set, root / "jobs2", 2));
+  }
+  const double checks = CheckAlone(set, root / "jobs1");
+  const double n = static_cast<double>(set.files.size());
+  std::printf("%s: %zu workbooks, best of %d rounds\n", set.name.c_str(), set.files.size(), rounds);
+  std::printf("  floor, 1 office:    %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
+  std::printf("  floor, 2 offices:   %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
+  std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time; goal 1.15)\n", jobs1,
+              n / jobs1, jobs1 / floor1);
+  std::printf("  --jobs 1, no check: %6.2f s  (%.2f x the floor's time)\n", unverified, unverified / floor1);
+  std::printf("  the check alone:    %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
+  std::printf("  --jobs 2:           %6.2f s  %6.1f workbooks/s\n", jobs2, n / jobs2);
+  const double floorGain = floor1 / floor2;
+  const double jobsGain = jobs1 / jobs2;
+  std::printf("  speed-up of a second office: floor %.2f x, batch %.2f x (%.0f%% of the floor's; goal 95%%)\n",
+              floorGain, jobsGain, (jobsGain - 1) / (floorGain - 1) * 100);
+}
+
+WorkbookSet ReportSet(const fs::path& root) {
+  WorkbookSet set{"report workbooks", root / "reports", {}};
+  set.files = bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), Setting("BENCH_LATIN", 0));
+  return set;
+}
+
+WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies) {
+  WorkbookSet set{"corpus copies", root / "corpus", {}};
+  for (int c = 0; c < copies; ++c) {
+    const fs::path folder = set.source() / ("d" + std::to_string(c % 5));
+    fs::create_directories(folder);
+    for (const char* name : kSmallWorkbooks) {
+      const fs::path target = folder / (std::to_string(c) + "_" + name);
+      fs::copy_file(corpus / name, target, fs::copy_options::overwrite_existing);
+      set.files.push_back(target.string());
+    }
+  }
+  return set;
 }
 
 }  // namespace
@@ -83,51 +175,26 @@ double CheckAlone(const std::vector<std::string>& files, const fs::path& in, con
 int main(int argc, char** argv) {
   // A write to an office that has just died fails instead of ending the run.
   ::signal(SIGPIPE, SIG_IGN);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: bench_batch CORPUS_DIR [COPIES]\n");
+  if (argc > 3) {
+    std::fprintf(stderr, "usage: bench_batch [CORPUS_DIR [COPIES]]\n");
     return 2;
   }
-  const int copies = argc > 2 ? std::atoi(argv[2]) : 20;
-  const fs::path root = fs::temp_directory_path() / "sheetwise-bench-batch";
+  const fs::path root = fs::temp_directory_path() / ("sheetwise-bench-batch-" + std::to_string(::getpid()));
   fs::remove_all(root);
-  std::vector<std::string> files;
-  for (int c = 0; c < copies; ++c) {
-    const fs::path folder = root / "in" / ("d" + std::to_string(c % 5));
-    fs::create_directories(folder);
-    for (const char* name : kSmallWorkbooks) {
-      const fs::path target = folder / (std::to_string(c) + "_" + name);
-      fs::copy_file(fs::path(argv[1]) / name, target, fs::copy_options::overwrite_existing);
-      files.push_back(target.string());
-    }
-  }
-  std::ofstream(root / "rules.txt") << kTenRules;
-  for (const char* dir : {"floor1", "floor2", "jobs1", "jobs2", "unverified"}) fs::create_directories(root / dir);
+  std::vector<WorkbookSet> sets{ReportSet(root)};
+  if (argc > 1) sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20));
+  for (auto& set : sets) std::ofstream(set.root / "rules.txt") << kTenRules;
 
-  Floor({files.begin(), files.begin() + 4}, root / "floor1", 2);  // both profiles exist and are warm
-  // Two interleaved rounds; the better time of each counts, as this machine's
-  // timings wander by a fifth from run to run.
-  double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
-  for (int round = 0; round < 2; ++round) {
-    floor1 = std::min(floor1, Floor(files, root / "floor1", 1));
-    jobs1 = std::min(jobs1, Batch(root / "in", root / "rules.txt", root / "jobs1", 1));
-    unverified = std::min(unverified, Batch(root / "in", root / "rules.txt", root / "unverified", 1, false));
-    floor2 = std::min(floor2, Floor(files, root / "floor2", 2));
-    jobs2 = std::min(jobs2, Batch(root / "in", root / "rules.txt", root / "jobs2", 2));
+  {  // both profiles exist and are warm
+    WorkbookSet warm = sets.front();
+    warm.files.resize(4);
+    fs::create_directories(root / "warm");
+    Floor(warm, root / "warm", 2);
   }
-  const double checks = CheckAlone(files, root / "in", root / "jobs1");
-  const double n = static_cast<double>(files.size());
-  std::printf("workbooks: %zu\n", files.size());
-  std::printf("floor, 1 office:   %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
-  std::printf("floor, 2 offices:  %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
-  std::printf("--jobs 1:          %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time; goal 1.3)\n", jobs1, n / jobs1,
-              jobs1 / floor1);
-  std::printf("--jobs 1, no check: %5.2f s  (%.2f x the floor's time)\n", unverified, unverified / floor1);
-  std::printf("the check alone:   %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
-  std::printf("--jobs 2:          %6.2f s  %6.1f workbooks/s\n", jobs2, n / jobs2);
-  const double floorGain = floor1 / floor2;
-  const double jobsGain = jobs1 / jobs2;
-  std::printf("speed-up of a second office: floor %.2f x, batch %.2f x (%.0f%% of the floor's; goal 95%%)\n",
-              floorGain, jobsGain, (jobsGain - 1) / (floorGain - 1) * 100);
-  fs::remove_all(root);
+  for (const auto& set : sets) Phases(set);
+  if (!Setting("BENCH_PHASES_ONLY", 0)) {
+    for (const auto& set : sets) Compare(set, Setting("BENCH_ROUNDS", 2));
+  }
+  if (!Setting("BENCH_KEEP", 0)) fs::remove_all(root);
   return 0;
 }

@@ -13,7 +13,15 @@ set(UNO_TYPES
   com.sun.star.beans.PropertyValue
   com.sun.star.beans.XPropertySet
   com.sun.star.beans.XMultiPropertySet
-  com.sun.star.bridge.XUnoUrlResolver
+  com.sun.star.container.XEnumerationAccess
+  com.sun.star.bridge.BridgeFactory
+  com.sun.star.bridge.XBridge
+  com.sun.star.connection.Connector
+  com.sun.star.connection.XConnection
+  com.sun.star.uno.DeploymentException
+  com.sun.star.uno.XWeak
+  com.sun.star.uno.XAggregation
+  com.sun.star.lang.XTypeProvider
   com.sun.star.container.XIndexAccess
   com.sun.star.container.XNameAccess
   com.sun.star.container.XNamed

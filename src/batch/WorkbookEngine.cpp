@@ -13,6 +13,7 @@
 #include "host/InPlaceGuard.h"
 #include "host/LibraryWarnings.h"
 #include "host/Translate.h"
+#include "host/WorkPhases.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::batch {
@@ -106,6 +107,7 @@ std::string WriteResult(host::Workbook& book, const std::string& path, const Run
   if (edited) {
     book.saveAsChecked(out, check);
   } else {
+    host::EnterPhase(host::WorkPhase::Copy);
     CopySource(path, out);
   }
   return out;
@@ -122,10 +124,12 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     std::optional<host::SourceLock> lock;
     if (settings.inPlace) lock = GuardInPlace(path);
     const auto book = office_.open(path, host::OpenMode::Edit);
+    host::EnterPhase(host::WorkPhase::Veto);
     const auto named = book->worksheet(settings.sheetName);
     verify::EditFootprint footprint{settings.sheetName, {}};
     const bool vetoPassed = VetoPasses(settings.veto, *named);
     if (vetoPassed) {
+      host::EnterPhase(host::WorkPhase::Rules);
       ApplyRules(settings, *book, *named, run, footprint);
     } else {
       result.outcome = Outcome::Vetoed;
@@ -138,6 +142,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     SaveFindings findings;
     const host::BeforeReplace check = [&](const std::string& written) {
       if (settings.verify) {
+        host::EnterPhase(host::WorkPhase::Check);
         findings = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
       }
       if (settings.beforeReplace) settings.beforeReplace(path, written);

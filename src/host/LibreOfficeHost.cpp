@@ -2,7 +2,6 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNameReplace.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -20,10 +19,12 @@
 #include <cstdlib>
 #include <thread>
 
+#include "host/LoConnection.h"
 #include "host/LoSession.h"
 #include "host/LoWorkbook.h"
 #include "host/Translate.h"
 #include "host/WorkbookFile.h"
+#include "host/WorkPhases.h"
 
 namespace sheetwise::host {
 namespace fs = std::filesystem;
@@ -98,18 +99,13 @@ LoSession::LoSession(const fs::path& programDir, const ProfileSlot& profile,
 }
 
 void LoSession::connect(std::chrono::milliseconds startLimit) {
-  Reference<css::bridge::XUnoUrlResolver> resolver(
-      localContext_->getServiceManager()->createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver",
-                                                                    localContext_),
-      UNO_QUERY_THROW);
-  const OUString url = ToOU("uno:pipe,name=" + pipeName_ + ";urp;StarOffice.ComponentContext");
   const auto deadline = std::chrono::steady_clock::now() + startLimit;
   while (true) {
     if (!process_.alive()) {
       throw HostError(Tr("the office process ended as soon as it was started"));
     }
     try {
-      remoteContext_.set(resolver->resolve(url), UNO_QUERY_THROW);
+      remoteContext_ = ConnectCounting(localContext_, pipeName_);
       break;
     } catch (const css::uno::Exception&) {
       if (std::chrono::steady_clock::now() > deadline) {
@@ -258,6 +254,7 @@ pid_t LibreOfficeHost::officePid() {
 }
 
 std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMode mode) {
+  EnterPhase(WorkPhase::Load);
   // Taken first: a file that changes from here on is not saved over in place.
   const std::optional<FileIdentity> loaded = IdentityOf(path);
   const WorkbookFileInfo info = InspectWorkbookFile(path);

@@ -2,17 +2,19 @@
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
-#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <map>
+#include <vector>
 
 #include "host/LoSheetProtection.h"
 
@@ -23,35 +25,42 @@ using css::uno::Sequence;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
-// The font of one script, in the order of kScripts' suffixes.
+// The parts of one script's font.
 const char* const kFontParts[] = {"CharFontName", "CharFontStyleName", "CharFontFamily", "CharFontCharSet",
                                   "CharFontPitch"};
+constexpr sal_Int32 kParts = static_cast<sal_Int32>(std::size(kFontParts));
+const char* const kScripts[] = {"", "Asian", "Complex"};  // Western first
 
-Sequence<OUString> PartNames(const char* suffix) {
-  Sequence<OUString> names(std::size(kFontParts));
-  for (size_t i = 0; i < std::size(kFontParts); ++i) {
-    names.getArray()[i] = OUString::createFromAscii(kFontParts[i]) + OUString::createFromAscii(suffix);
-  }
+// Every part of every script, script by script: all read in one call.
+const Sequence<OUString>& AllParts() {
+  static const Sequence<OUString> names = [] {
+    Sequence<OUString> all(kParts * static_cast<sal_Int32>(std::size(kScripts)));
+    sal_Int32 n = 0;
+    for (const char* script : kScripts) {
+      for (const char* part : kFontParts) {
+        all.getArray()[n++] = OUString::createFromAscii(part) + OUString::createFromAscii(script);
+      }
+    }
+    return all;
+  }();
   return names;
 }
 
-// Gives target the Western font of `from` for the other scripts where `from`
-// has another, in one call (each call re-applies the format to every range
-// of target). A part the office refuses to take (a style's void default, say)
-// stays as it is; the check of the saved file reports a font that comes out
-// wrong.
-void Unify(const Reference<css::beans::XMultiPropertySet>& from, const Reference<css::beans::XMultiPropertySet>& target) {
-  static const Sequence<OUString> western = PartNames("");
-  static const Sequence<OUString> asian = PartNames("Asian");
-  static const Sequence<OUString> complex = PartNames("Complex");
-  const Sequence<Any> font = from->getPropertyValues(western);
-  std::map<OUString, Any> changes;  // sorted by name, as the multi-property call wants them
-  for (const auto* other : {&asian, &complex}) {
-    const Sequence<Any> current = from->getPropertyValues(*other);
-    for (sal_Int32 i = 0; i < font.getLength(); ++i) {
-      if (current[i] != font[i] && font[i].hasValue()) changes.emplace((*other)[i], font[i]);
-    }
+// What gives the other scripts the Western font, sorted by name as the
+// multi-property call wants it; fonts holds AllParts' values.
+std::map<OUString, Any> Changes(const Sequence<Any>& fonts) {
+  std::map<OUString, Any> changes;
+  for (sal_Int32 i = kParts; i < fonts.getLength(); ++i) {
+    const Any& western = fonts[i % kParts];
+    if (fonts[i] != western && western.hasValue()) changes.emplace(AllParts()[i], western);
   }
+  return changes;
+}
+
+// In one call (each call re-applies the format to every range of target). A
+// part the office refuses to take (a style's void default, say) stays as it
+// is; the check of the saved file reports a font that comes out wrong.
+void Apply(const Reference<css::beans::XMultiPropertySet>& target, const std::map<OUString, Any>& changes) {
   if (changes.empty()) return;
   Sequence<OUString> names(static_cast<sal_Int32>(changes.size()));
   Sequence<Any> values(static_cast<sal_Int32>(changes.size()));
@@ -73,16 +82,20 @@ void Unify(const Reference<css::beans::XMultiPropertySet>& from, const Reference
   }
 }
 
+// Gives an object with one font per script (a style, the cells of one
+// format, a run of text) its Western font for the other scripts.
+void Unify(const Reference<css::beans::XMultiPropertySet>& target) {
+  Apply(target, Changes(target->getPropertyValues(AllParts())));
+}
+
 // Whether a text of the sheet's used area may hold Asian or complex script
 // (any character from U+0590 on); sheets without such text are left alone,
 // as setting fonts on many formats costs seconds.
 bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
-  Reference<css::sheet::XUsedAreaCursor> cursor(sheet->createCursor(), UNO_QUERY_THROW);
-  cursor->gotoEndOfUsedArea(false);
-  const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-  Reference<css::sheet::XCellRangeData> data(sheet->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow),
-                                             UNO_QUERY_THROW);
-  for (const auto& row : data->getDataArray()) {
+  // A cursor over the whole sheet, its end brought to the used area's: A1 to there.
+  const auto cursor = sheet->createCursor();
+  Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(true);
+  for (const auto& row : Reference<css::sheet::XCellRangeData>(cursor, UNO_QUERY_THROW)->getDataArray()) {
     for (const auto& value : row) {
       OUString text;
       if (!(value >>= text)) continue;
@@ -94,34 +107,58 @@ bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
   return false;
 }
 
+// Every format of the sheet, read from its own cells and written at once.
+// (The fonts of different formats differ in family, character set or pitch
+// even where the name is the same, so a larger area cannot be read as one.)
+void UnifyFormats(const Reference<css::sheet::XSpreadsheet>& sheet) {
+  const auto formats = Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)
+                           ->getUniqueCellFormatRanges();
+  for (sal_Int32 j = 0; j < formats->getCount(); ++j) {
+    Unify(Reference<css::beans::XMultiPropertySet>(formats->getByIndex(j), UNO_QUERY_THROW));
+  }
+}
+
+// Runs of rich text (cells with formatted text) keep their own fonts: a run
+// in a font of its own whose Asian text took the cell's font would lose that
+// font and merge with its neighbour. Each run gets its Western font for the
+// other scripts, as the cells do.
+void UnifyRuns(const Reference<css::sheet::XSpreadsheet>& sheet) {
+  const auto formatted = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                             ->queryContentCells(css::sheet::CellFlags::FORMATTED);
+  for (const auto& area : formatted->getRangeAddresses()) {
+    for (sal_Int32 row = area.StartRow; row <= area.EndRow; ++row) {
+      for (sal_Int32 column = area.StartColumn; column <= area.EndColumn; ++column) {
+        Reference<css::container::XEnumerationAccess> text(sheet->getCellByPosition(column, row), UNO_QUERY_THROW);
+        const auto paragraphs = text->createEnumeration();
+        while (paragraphs->hasMoreElements()) {
+          const auto runs =
+              Reference<css::container::XEnumerationAccess>(paragraphs->nextElement(), UNO_QUERY_THROW)
+                  ->createEnumeration();
+          while (runs->hasMoreElements()) {
+            Unify(Reference<css::beans::XMultiPropertySet>(runs->nextElement(), UNO_QUERY_THROW));
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
-void UnifyScriptFonts(const Reference<css::lang::XComponent>& document) {
+void UnifyScriptFonts(const Reference<css::lang::XComponent>& document,
+                      const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets) {
   Reference<css::style::XStyleFamiliesSupplier> families(document, UNO_QUERY_THROW);
   Reference<css::container::XIndexAccess> styles(families->getStyleFamilies()->getByName("CellStyles"),
                                                  UNO_QUERY_THROW);
   for (sal_Int32 i = 0; i < styles->getCount(); ++i) {
-    const Reference<css::beans::XMultiPropertySet> style(styles->getByIndex(i), UNO_QUERY_THROW);
-    Unify(style, style);
+    Unify(Reference<css::beans::XMultiPropertySet>(styles->getByIndex(i), UNO_QUERY_THROW));
   }
-  Reference<css::container::XIndexAccess> sheets(
-      Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
-  for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-    Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY_THROW);
+  for (const auto& sheet : sheets) {
     const SheetUnprotected unprotected(sheet);
     if (!unprotected.editable()) continue;  // its cells cannot take other fonts
     if (!MayHoldOtherScripts(sheet)) continue;
-    Reference<css::sheet::XUniqueCellFormatRangesSupplier> supplier(sheet, UNO_QUERY_THROW);
-    const auto formats = supplier->getUniqueCellFormatRanges();
-    for (sal_Int32 j = 0; j < formats->getCount(); ++j) {
-      // Every cell of one format has its fonts: the first one is read, the
-      // whole format written at once.
-      Reference<css::sheet::XSheetCellRanges> cells(formats->getByIndex(j), UNO_QUERY_THROW);
-      const auto first = cells->getRangeAddresses()[0];
-      Unify(Reference<css::beans::XMultiPropertySet>(sheet->getCellByPosition(first.StartColumn, first.StartRow),
-                                                     UNO_QUERY_THROW),
-            Reference<css::beans::XMultiPropertySet>(cells, UNO_QUERY_THROW));
-    }
+    UnifyFormats(sheet);
+    UnifyRuns(sheet);
   }
 }
 

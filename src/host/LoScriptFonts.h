@@ -5,13 +5,18 @@
 // then writes for cells holding such text (and splits mixed texts into runs).
 
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+
+#include <vector>
 
 #include "host/LoSession.h"
 
 namespace sheetwise::host {
 
-// Gives every cell style and every distinct cell format of the document the
-// same font for Asian and complex scripts as for Western text.
-void UnifyScriptFonts(const Reference<css::lang::XComponent>& document);
+// Gives every cell style and every distinct cell format of the document (its
+// sheets given), and every run of rich text, the same font for Asian and
+// complex scripts as for Western text.
+void UnifyScriptFonts(const Reference<css::lang::XComponent>& document,
+                      const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets);
 
 }  // namespace sheetwise::host

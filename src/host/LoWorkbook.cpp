@@ -50,6 +50,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
@@ -60,6 +61,7 @@
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
 #include "host/Translate.h"
+#include "host/WorkPhases.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::host {
@@ -154,6 +156,7 @@ class LoDocument {
     });
   }
   ~LoDocument() {
+    EnterPhase(WorkPhase::Close);
     try {
       session_->call(Tr("close %s", {path_}), [&] {
         Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
@@ -199,9 +202,7 @@ class LoDocument {
   // Sheets protected without a password are unprotected for it and protected
   // again; a password-protected sheet keeps its formulas as they are.
   void reenterTextFormulas() {
-    const sal_Int32 sheets = byIndex_->getCount();
-    for (sal_Int32 i = 0; i < sheets; ++i) {
-      Reference<css::sheet::XSpreadsheet> sheet(byIndex_->getByIndex(i), UNO_QUERY_THROW);
+    for (const auto& sheet : sheets()) {
       const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
                                     ->queryFormulaCells(css::sheet::FormulaResult::STRING);
       const auto addresses = textFormulas->getRangeAddresses();
@@ -251,6 +252,26 @@ class LoDocument {
     return false;
   }
 
+  // Whether a sheet is protected, asked of the office once: here only the
+  // program's own SheetUnprotected changes that, and it puts it back.
+  bool sheetProtected(const Reference<css::sheet::XSpreadsheet>& sheet) {
+    auto found = protection_.find(sheet.get());
+    if (found == protection_.end()) {
+      const Reference<css::util::XProtectable> protectable(sheet, UNO_QUERY);
+      found = protection_.emplace(sheet.get(), std::pair(sheet, protectable.is() && protectable->isProtected())).first;
+    }
+    return found->second.second;
+  }
+
+  // Every sheet, in order, asked for once.
+  const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets() {
+    if (sheets_.empty()) {
+      const sal_Int32 count = byIndex_->getCount();
+      for (sal_Int32 i = 0; i < count; ++i) sheets_.emplace_back(byIndex_->getByIndex(i), UNO_QUERY_THROW);
+    }
+    return sheets_;
+  }
+
   const WidthScale& widthScale() {
     if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, component_);
     return *widthScale_;
@@ -266,6 +287,9 @@ class LoDocument {
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
+  std::vector<Reference<css::sheet::XSpreadsheet>> sheets_;
+  // By sheet; the reference keeps the key's object alive.
+  std::map<const css::sheet::XSpreadsheet*, std::pair<Reference<css::sheet::XSpreadsheet>, bool>> protection_;
 };
 
 namespace {
@@ -279,7 +303,7 @@ class LoRange : public Range {
 
   void insertRows() override {
     call(Tr("insert rows at %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("inserting rows at %s", {address_}));
+      checkUnprotected(Tr("inserting rows at %s", {address_}));
       CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
@@ -287,14 +311,14 @@ class LoRange : public Range {
   }
   void deleteRows() override {
     call(Tr("delete rows %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("deleting rows %s", {address_}));
+      checkUnprotected(Tr("deleting rows %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
     });
   }
   void deleteColumns() override {
     call(Tr("delete columns %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("deleting columns %s", {address_}));
+      checkUnprotected(Tr("deleting columns %s", {address_}));
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       css::table::CellRangeAddress columns = address();
       columns.StartRow = 0;
@@ -304,7 +328,7 @@ class LoRange : public Range {
   }
   void clearContents() override {
     call(Tr("clear %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("clearing %s", {address_}));
+      checkUnprotected(Tr("clearing %s", {address_}));
       using namespace css::sheet::CellFlags;
       Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
       operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
@@ -312,7 +336,7 @@ class LoRange : public Range {
   }
   void mergeCentred() override {
     call(Tr("merge %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("merging %s", {address_}));
+      checkUnprotected(Tr("merging %s", {address_}));
       if (rect_.firstRow == rect_.lastRow && rect_.firstColumn == rect_.lastColumn) return;  // one cell: nothing to merge
       const auto range = cells();
       // Names in alphabetical order, as the multi-property call requires.
@@ -345,7 +369,7 @@ class LoRange : public Range {
       throw HostError(Tr("a row height of %s is not between 0 and 409 points", {rules::GeneralNumberText(points)}));
     }
     call(Tr("set the row height of %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("a row height at %s", {address_}));
+      checkUnprotected(Tr("a row height at %s", {address_}));
       Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
       rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
@@ -357,7 +381,7 @@ class LoRange : public Range {
                          {rules::GeneralNumberText(characters)}));
     }
     call(Tr("set the column width of %s", {address_}), [&] {
-      CheckSheetUnprotected(sheet_, Tr("a column width at %s", {address_}));
+      checkUnprotected(Tr("a column width at %s", {address_}));
       const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
       Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
       Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
@@ -369,6 +393,9 @@ class LoRange : public Range {
   template <class F>
   void call(const std::string& what, F&& f) {
     document_->session().call(what, std::forward<F>(f));
+  }
+  void checkUnprotected(const std::string& what) {
+    if (document_->sheetProtected(sheet_)) CheckSheetUnprotected(sheet_, what);
   }
   css::table::CellRangeAddress address() const {
     css::table::CellRangeAddress a;
@@ -449,7 +476,9 @@ class LoWorksheet : public Worksheet {
     CheckCell(row, column);
     CheckCellContent(content);
     document_->session().call(Tr("write cell %s", {CellName(row, column)}), [&] {
-      CheckCellWritable(sheet_, column - 1, row - 1, Tr("writing cell %s", {CellName(row, column)}));
+      if (document_->sheetProtected(sheet_)) {
+        CheckCellWritable(sheet_, column - 1, row - 1, Tr("writing cell %s", {CellName(row, column)}));
+      }
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       double number = 0;
       switch (ClassifyContent(content, &number)) {
@@ -643,8 +672,11 @@ class LoWorkbookImpl : public Workbook {
     document_->session().call(Tr("save %s", {document_->path()}), [&] {
       // Fonts first: reading the cells to see their scripts is done before
       // formulas entered again are computed by that reading.
-      UnifyScriptFonts(document_->component());
+      EnterPhase(WorkPhase::Fonts);
+      UnifyScriptFonts(document_->component(), document_->sheets());
+      EnterPhase(WorkPhase::TextResults);
       document_->reenterTextFormulas();
+      EnterPhase(WorkPhase::Store);
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
       storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
                                                 Property("Overwrite", Any(true))}));

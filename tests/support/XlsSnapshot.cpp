@@ -84,8 +84,11 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
     } else if (f[0] == "colwidth") {
       sheet.columnWidths[std::stoi(f[2])] = std::stoi(f[3]);
     } else if (f[0] == "cell") {
-      XlsCell cell{std::stoi(f[4]), Unescape(f[5]), f[6] == "1", std::stoi(f[7]), std::stoi(f[8]), f[9], f[10] == "1"};
+      XlsCell cell{std::stoi(f[4]), Unescape(f[5]), f[6] == "1", std::stoi(f[7]),
+                   std::stoi(f[8]), f[9], f[10] == "1", {}};
       sheet.cells[{std::stoi(f[2]), std::stoi(f[3])}] = cell;
+    } else if (f[0] == "runs") {
+      sheet.cells[{std::stoi(f[2]), std::stoi(f[3])}].runs = Unescape(f[4]);
     }
   }
   return snapshot;

@@ -17,6 +17,9 @@ struct XlsCell {
   int verticalAlign = 0;    // 1 centre
   std::string borders;      // top,bottom,left,right line styles
   bool wrapped = false;
+  // Rich text: "offset:font/weight/colour" per run, space-separated, a run in
+  // the font of the run before it left out; "" for text in one font.
+  std::string runs;
 };
 
 struct XlsMerge {

@@ -37,6 +37,23 @@ def main(path):
                     xf.alignment.hor_align, xf.alignment.vert_align,
                     b.top_line_style, b.bottom_line_style, b.left_line_style, b.right_line_style,
                     xf.alignment.text_wrapped))
+                runs = sh.rich_text_runlist_map.get((r, c))
+                if runs:
+                    out.write("runs\t%d\t%d\t%d\t%s\n" % (i, r + 1, c + 1, esc(font_runs(bk, font, runs))))
+
+
+def font_runs(bk, cell_font, runs):
+    """The runs of a rich text as offset:font, a run in the font of the run before it left out."""
+    def described(f):
+        return "%s/%d/%d" % (f.name, f.weight, f.colour_index)
+    found = [(0, described(cell_font))]
+    for offset, index in runs:
+        font = described(bk.font_list[index]) if index < len(bk.font_list) else "missing"
+        if offset == 0:
+            found[0] = (0, font)
+        elif font != found[-1][1]:
+            found.append((offset, font))
+    return " ".join("%d:%s" % run for run in found)
 
 
 if __name__ == "__main__":
