@@ -25,13 +25,7 @@ namespace fs = std::filesystem;
 using test::TempDir;
 using Lines = std::vector<std::string>;
 
-const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
-
-std::string Copy(const TempDir& dir, const std::string& name) {
-  fs::create_directories((dir.path() / name).parent_path());
-  fs::copy_file(kExample, dir.path() / name);
-  return dir / name;
-}
+using test::CopyExample;
 
 test::BatchResult RunInPlace(const TempDir& dir, const std::string& ruleBytes) {
   std::ofstream(dir / "rules.txt", std::ios::binary | std::ios::trunc) << ruleBytes;
@@ -45,8 +39,8 @@ std::string ColumnA(const std::string& path, int row) { return test::ReadWithXlr
 // and the link stays; the replaced file keeps its mode and group.
 TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   TempDir dir;
-  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) Copy(dir, "src/" + name + ".xls");
-  const std::string target = Copy(dir, "elsewhere/target.xls");
+  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) CopyExample(dir, "src/" + name + ".xls");
+  const std::string target = CopyExample(dir, "elsewhere/target.xls");
   fs::create_symlink("../elsewhere/target.xls", dir / "src/link.xls");
   std::ofstream(dir / "src/.~lock.open.xls#") << "another person,host,2026";
   std::ofstream(dir / "src/~$owned.xls") << "owner";
@@ -114,7 +108,7 @@ TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
 // stays, while a killed run's saving folder goes.
 TEST(InPlaceSafety, AttributesAndTheUsersFoldersAreKept) {
   TempDir dir;
-  const std::string book = Copy(dir, "src/book.xls");
+  const std::string book = CopyExample(dir, "src/book.xls");
   // user::rw-, user 4242: r--, group::r--, mask::r--, other::r--
   std::string acl("\x02\0\0\0", 4);
   for (const auto& [tag, perm, id] : {std::tuple{1, 6, -1}, {2, 4, 4242}, {4, 4, -1}, {0x10, 4, -1}, {0x20, 4, -1}}) {
@@ -147,7 +141,7 @@ TEST(InPlaceSafety, AttributesAndTheUsersFoldersAreKept) {
 // Two runs over the same 16 workbooks at once: each gets both runs' rows.
 TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   TempDir dir;
-  for (int i = 0; i < 16; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+  for (int i = 0; i < 16; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--jobs", "2", "--log",
                       dir / "log"};
@@ -160,7 +154,7 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
 // Another program saves the workbook while it is edited here: its write is kept, and the save says why.
 TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
   TempDir dir;
-  const std::string path = Copy(dir, "book.xls");
+  const std::string path = CopyExample(dir, "book.xls");
   const auto book = test::SharedHost().open(path, host::OpenMode::Edit);
   book->activeSheet()->setCell(1, 1, "edited here");
   std::ofstream(path, std::ios::binary | std::ios::app) << "their write";
@@ -178,7 +172,7 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
 class ProcessLifetimeTest : public ::testing::Test {
  protected:
   ProcessLifetimeTest() {
-    for (int i = 0; i < 120; ++i) Copy(dir, "src/" + std::to_string(i) + ".xls");
+    for (int i = 0; i < 120; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
     std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
     std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
   }
