@@ -20,10 +20,9 @@
 namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
+using test::CountOf;
 using test::TempDir;
 using Lines = std::vector<std::string>;
-
-const fs::path kExample = fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls";
 
 // The example's header "日期" is in A1; each inserted first row moves it down one.
 int HeaderRow(const std::string& path) {
@@ -39,11 +38,7 @@ int HeaderRow(const std::string& path) {
 Lines MakeTree(const TempDir& dir, int n) {
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   Lines paths;
-  fs::create_directories(dir.path() / "src");
-  for (int i = 0; i < n; ++i) {
-    paths.push_back(dir / ("src/" + std::to_string(i) + ".xls"));
-    fs::copy_file(kExample, paths.back(), fs::copy_options::overwrite_existing);
-  }
+  for (int i = 0; i < n; ++i) paths.push_back(test::CopyExample(dir, "src/" + std::to_string(i) + ".xls"));
   return paths;
 }
 
@@ -52,12 +47,6 @@ Lines InPlace(const TempDir& dir, const std::string& report, Lines extra = {}) {
                 "--report", report};
   args.insert(args.end(), extra.begin(), extra.end());
   return args;
-}
-
-size_t CountOf(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
 }
 
 TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
@@ -93,15 +82,12 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
     }
     EXPECT_EQ(CountOf(test::ReadFile(path), "source,outcome"), name == "r.csv" ? 1u : 0u);
   }
-  EXPECT_TRUE(CsvReportRow(rows[0]).ends_with(",1.50,00ff,2026-12-07 10:00:00,4096,1765100000.120000000\r\n"))
-      << CsvReportRow(rows[0]);
 }
 
 // A file that is no report, or one without the columns resuming needs, is refused before any workbook.
 TEST(ResumeReport, WhatCannotBeResumedFromIsRefused) {
   TempDir dir;
   MakeTree(dir, 1);
-  std::ofstream(dir / "cells.txt") << "{小偷}1|A|\n";
   std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n/x.xls,processed,,,,0.10\r\n";
   std::ofstream(dir / "notes.csv") << "name,amount\r\nli,3\r\n";
   std::ofstream(dir / "bad.jsonl") << "{\"source\":\"/x.xls\",\"outcome\":\"processed\"}\n{\"source\":\n{}\n";
@@ -121,10 +107,6 @@ TEST(ResumeReport, WhatCannotBeResumedFromIsRefused) {
     EXPECT_NE(result.err.find(message), std::string::npos) << message << "\n  said: " << result.err;
     EXPECT_EQ(test::FileBytes(dir.path()), before) << message;
   }
-  const auto extract = test::RunBatch({"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--resume",
-                                       dir / "old.csv", "--log", dir / "log"});
-  EXPECT_EQ(extract.status, 2);
-  EXPECT_NE(extract.err.find("--resume goes with --save or --in-place"), std::string::npos) << extract.err;
 }
 
 // Killed part-way (SIGKILL, two offices), then resumed: every workbook has its row inserted once.
@@ -188,7 +170,7 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndTheReportGrows) {
   const Lines books = MakeTree(dir, 3);
   const std::string report = dir / "r.csv";
   ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
-  fs::copy_file(kExample, books[1], fs::copy_options::overwrite_existing);  // changed since: its header is back in A1
+  test::CopyExample(dir, "src/1.xls");  // changed since: its header is back in A1
   const auto second = test::RunBatch(InPlace(dir, report, {"--resume", report}));
   EXPECT_EQ(second.status, 0) << second.err;
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 2) << book;
@@ -252,12 +234,8 @@ TEST(Shards, AutoTakesTheShardFromTheSchedulersVariables) {
     std::string said;
   } cases[] = {
       {slurm, "auto", 0, second},
-      {slurm, "auto/3", 0, second},
-      {{"JOB_COMPLETION_INDEX=1"}, "auto/3", 0, second},
       {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, "auto/3", 0, second},
       {{}, "auto", 2, "sheetwise-batch: --shard auto takes its shard from a Slurm job array"},
-      {{"JOB_COMPLETION_INDEX=0", "AWS_BATCH_JOB_ARRAY_INDEX=1"}, "auto/3", 2,
-       "sheetwise-batch: --shard auto: JOB_COMPLETION_INDEX gives shard 1 but AWS_BATCH_JOB_ARRAY_INDEX gives shard 2"},
   };
   for (const auto& c : cases) {
     const auto [status, said] = program(c.env, c.shard);

@@ -15,12 +15,6 @@ namespace sheetwise::batch {
 namespace {
 using Paths = std::vector<std::string>;
 
-TEST(Shards, TheHashIsFnv1a64OfTheBytes) {
-  EXPECT_EQ(Fnv1a64(""), 0xcbf29ce484222325ull);
-  EXPECT_EQ(Fnv1a64("a"), 0xaf63dc4c8601ec8cull);
-  EXPECT_EQ(Fnv1a64("foobar"), 0x85944171f73967e8ull);
-}
-
 // Every share of a 40-file tree, before and after one more file: each file
 // lies in exactly one share, and only the new file is new anywhere.
 TEST(Shards, AnAddedFileMovesNoOtherAndTheSharesCoverTheTree) {

@@ -75,23 +75,14 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   EXPECT_EQ(test::ReadFile(path), before);
 }
 
-// A rule that cannot be read fails its workbook where it stands, as one the office refuses, and
-// nothing is written; a long rule is quoted cut short.
-TEST_F(WorkbookEngineTest, ALooseOrLongRuleIsNamedShortlyInTheReason) {
-  const std::string longText(10 << 20, 'x');
-  const std::pair<Entries, std::string> cases[] = {
-      {{"2|A|ok", "{删除行}|正行|2:B20"},
-       "rule 2 \"{删除行}|正行|2:B20\": the row must be a whole number from 1 to 65536, not \"2:B20\""},
-      {{"1|A|" + longText},
-       "rule 1 \"1|A|" + std::string(56, 'x') + "…\": a cell holds at most 32767 characters; the text has 10485760"},
-  };
-  for (const auto& [ruleList, reason] : cases) {
-    settings.rules = rules::ParseRules(ruleList, false);
-    const auto result = engine.ProcessWorkbook(path, settings);
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(result.reason, reason);
-  }
-  EXPECT_EQ(logged(), Entries(2, "表头不匹配处理失败：<file/>" + path + "</file>"));
+// A rule the office refuses fails its workbook, nothing is written, and a long rule is quoted cut short.
+TEST_F(WorkbookEngineTest, ALongRuleIsNamedShortlyInTheReason) {
+  settings.rules = rules::ParseRules({"1|A|" + std::string(10 << 20, 'x')}, false);
+  const auto result = engine.ProcessWorkbook(path, settings);
+  EXPECT_EQ(result.outcome, Outcome::Failed);
+  EXPECT_EQ(result.reason,
+            "rule 1 \"1|A|" + std::string(56, 'x') + "…\": a cell holds at most 32767 characters; the text has 10485760");
+  EXPECT_EQ(logged(), Entries{"表头不匹配处理失败：<file/>" + path + "</file>"});
   EXPECT_FALSE(fs::exists(output));
 }
 

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "TestPaths.h"
 #include "cli/BatchCommand.h"
 #include "host/OfficeProcess.h"
 #include "host/ProcFs.h"
@@ -18,6 +19,26 @@
 
 namespace sheetwise::test {
 namespace fs = std::filesystem;
+
+std::string CopyExample(const TempDir& dir, const std::string& name) {
+  fs::create_directories((dir.path() / name).parent_path());
+  fs::copy_file(fs::path(SHEETWISE_SOURCE_DIR) / "examples/workbooks/华东/门店B.xls", dir.path() / name,
+                fs::copy_options::overwrite_existing);
+  return dir / name;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 BatchResult RunBatch(const std::vector<std::string>& args) {
   std::ostringstream out;

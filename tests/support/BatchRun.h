@@ -10,6 +10,15 @@
 
 namespace sheetwise::test {
 
+class TempDir;
+
+// The example workbook (its header "日期" in A1) copied to dir/name, folders made; its path.
+std::string CopyExample(const TempDir& dir, const std::string& name);
+// The lines of a text, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text);
+// How often part occurs in text.
+size_t CountOf(const std::string& text, const std::string& part);
+
 struct BatchResult {
   int status;
   std::string out;
