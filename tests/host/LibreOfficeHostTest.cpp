@@ -44,10 +44,12 @@ size_t ExpectSavedCopyKeepsAll(const std::string& source) {
     EXPECT_EQ(after.sheets[s].name, before.sheets[s].name);
     for (const auto& [at, cell] : before.sheets[s].cells) {
       const auto* now = after.sheets[s].cell(at.first, at.second);
-      EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value) << "sheet " << s << " row " << at.first << " column " << at.second;
+      const std::string where = "sheet " + std::to_string(s) + " row " + std::to_string(at.first) + " column " +
+                                std::to_string(at.second);
+      EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value) << where;
       if (cell.runs.empty()) continue;
       ++rich;
-      EXPECT_EQ(now ? now->runs : "(no cell)", cell.runs) << "sheet " << s << " row " << at.first << " column " << at.second;
+      EXPECT_EQ(now ? now->runs : "(no cell)", cell.runs) << where;
     }
   }
   return rich;
