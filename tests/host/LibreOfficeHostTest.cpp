@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -20,45 +21,98 @@ using host::OpenMode;
 using test::SharedHost;
 using test::TempDir;
 
-// Every value, formula results too, as another reader sees them, and the
-// active sheet, which a hidden load does not report: text results must not be
-// written as 0. Nothing else is left beside them.
-void ExpectSavedCopiesKeepAll(std::string (*path)(const std::string&), std::vector<std::string> names) {
-  for (const auto& name : names) {
-    SCOPED_TRACE(name);
-    TempDir dir;
-    const std::string in = dir.copy(path(name), "in.xls");
-    const auto before = test::ReadWithXlrd(in);
-    auto book = SharedHost().open(in, OpenMode::Edit);
-    EXPECT_EQ(book->activeSheet()->name(), before.sheets[before.activeSheet()].name);
-    book->saveAs(dir / "out.xls");
-    EXPECT_EQ(dir.listing(), "in.xls\nout.xls\n");
-    const auto after = test::ReadWithXlrd(dir / "out.xls");
-    ASSERT_EQ(after.sheets.size(), before.sheets.size());
-    for (size_t s = 0; s < before.sheets.size(); ++s) {
-      EXPECT_EQ(after.sheets[s].name, before.sheets[s].name);
-      for (const auto& [at, cell] : before.sheets[s].cells) {
-        EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value)
-            << "sheet " << s << " row " << at.first << " column " << at.second;
-      }
+// Saves a copy of source with one edit far from its cells. Kept: every value,
+// formula results too, as another reader sees them (text results must not be
+// written as 0); each cell's font runs (giving the other scripts a cell's font
+// must not merge a run's Asian text into its neighbour); the active sheet,
+// which a hidden load does not report. Nothing else is left beside them.
+// Returns how many cells had several runs.
+size_t ExpectSavedCopyKeepsAll(const std::string& source) {
+  TempDir dir;
+  const std::string in = dir.copy(source, "in.xls");
+  const auto before = test::ReadWithXlrd(in);
+  auto book = SharedHost().open(in, OpenMode::Edit);
+  EXPECT_EQ(book->activeSheet()->name(), before.sheets[before.activeSheet()].name);
+  book->activeSheet()->range("200:200")->setRowHeight(20);
+  book->saveAs(dir / "out.xls");
+  EXPECT_EQ(dir.listing(), "in.xls\nout.xls\n");
+  const auto after = test::ReadWithXlrd(dir / "out.xls");
+  EXPECT_EQ(after.activeSheet(), before.activeSheet());
+  EXPECT_EQ(after.sheets.size(), before.sheets.size());
+  size_t rich = 0;
+  for (size_t s = 0; s < std::min(before.sheets.size(), after.sheets.size()); ++s) {
+    EXPECT_EQ(after.sheets[s].name, before.sheets[s].name);
+    for (const auto& [at, cell] : before.sheets[s].cells) {
+      const auto* now = after.sheets[s].cell(at.first, at.second);
+      const std::string where = "sheet " + std::to_string(s) + " row " + std::to_string(at.first) + " column " +
+                                std::to_string(at.second);
+      EXPECT_EQ(after.sheets[s].value(at.first, at.second), cell.value) << where;
+      if (cell.runs.empty()) continue;
+      ++rich;
+      EXPECT_EQ(now ? now->runs : "(no cell)", cell.runs) << where;
     }
-    EXPECT_EQ(after.activeSheet(), before.activeSheet());
   }
+  return rich;
 }
 
+// Chinese and Latin text in fonts of their own inside cells in another font,
+// and a red word in a black sentence.
+const char* const kRichText = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:font-face-decls><style:font-face style:name="宋体" svg:font-family="宋体"/>
+ <style:font-face style:name="Arial" svg:font-family="Arial"/>
+ <style:font-face style:name="Times New Roman" svg:font-family="'Times New Roman'"/></office:font-face-decls>
+<office:styles><style:default-style style:family="table-cell"><style:text-properties style:font-name="Arial"
+ style:font-name-asian="Arial" style:font-name-complex="Arial"/></style:default-style></office:styles>
+<office:automatic-styles>
+ <style:style style:name="song" style:family="text"><style:text-properties style:font-name="宋体"
+  style:font-name-asian="宋体" style:font-name-complex="宋体"/></style:style>
+ <style:style style:name="times" style:family="text"><style:text-properties style:font-name="Times New Roman"
+  style:font-name-asian="Times New Roman"/></style:style>
+ <style:style style:name="red" style:family="text"><style:text-properties fo:color="#ff0000"/></style:style>
+ <style:style style:name="songcell" style:family="table-cell"><style:text-properties style:font-name="宋体"
+  style:font-name-asian="宋体" style:font-name-complex="宋体"/></style:style>
+</office:automatic-styles>
+<office:body><office:spreadsheet><table:table table:name="Sheet1">
+ <table:table-row><table:table-cell office:value-type="string"><text:p>Total <text:span
+  text:style-name="song">合计</text:span> units</text:p></table:table-cell></table:table-row>
+ <table:table-row><table:table-cell office:value-type="string"><text:p>一个<text:span
+  text:style-name="red">红</text:span>字</text:p></table:table-cell></table:table-row>
+ <table:table-row><table:table-cell office:value-type="string"><text:p>中文 <text:span
+  text:style-name="times">English</text:span> 中文</text:p></table:table-cell></table:table-row>
+ <table:table-row><table:table-cell table:style-name="songcell" office:value-type="string"><text:p>价格<text:span
+  text:style-name="times">USD</text:span>元</text:p></table:table-cell></table:table-row>
+</table:table></office:spreadsheet></office:body></office:document>
+)";
+
 TEST(LibreOfficeHost, SavedCopiesKeepEverything) {
-  ExpectSavedCopiesKeepAll(test::Fixture, {"sheets.xls", "second_active.xls"});
+  for (const char* name : {"sheets.xls", "second_active.xls"}) ExpectSavedCopyKeepsAll(test::Fixture(name));
+  TempDir dir;
+  test::WriteFlatWorkbook(dir / "rich.xls", kRichText);
+  EXPECT_EQ(ExpectSavedCopyKeepsAll(dir / "rich.xls"), 4u);
 }
 
 // On protected sheets formulas cannot be entered again (empty text results
-// there are still written as 0); some first sheets are hidden.
+// there are still written as 0); some first sheets are hidden. Chinese text
+// with runs in a Latin font, Latin text whose runs differ in weight, style, size.
 TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
   SHEETWISE_REQUIRE_CORPUS();
-  ExpectSavedCopiesKeepAll(test::Corpus, {"styled_formulas_merged_condfmt.xls",
+  size_t rich = 0;
+  for (const char* name : {"styled_formulas_merged_condfmt.xls",
       "multiline_text_crlf.xls", "rich_text_runs.xls", "vba_macro.xls", "realworld_report_7_sheets.xls",
       "cjk_single_sheet_borders_merged.xls", "date1904_system.xls", "hidden_and_veryhidden_sheets.xls",
       "wps_office_written.xls", "japanese_sheetnames_defined_names.xls", "complex_merged_cells.xls",
-      "first_sheet_hidden.xls", "cjk_sheetnames_merged_rowheights.xls", "freeze_panes_4_sheets.xls"});
+      "first_sheet_hidden.xls", "cjk_sheetnames_merged_rowheights.xls", "freeze_panes_4_sheets.xls"}) {
+    SCOPED_TRACE(name);
+    rich += ExpectSavedCopyKeepsAll(test::Corpus(name));
+  }
+  EXPECT_GT(rich, 20u);
 }
 
 // Cells as the sheet shows them, one by one and as the used area: dates, times, truth values.

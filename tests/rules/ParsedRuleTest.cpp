@@ -92,7 +92,11 @@ TEST(RuleReading, EachRuleIsReadStrictlyOrRefusedWithItsReason) {
       // GB18030 (合计, 说明: CB B5 is also a UTF-8 pair) is read as such, and said so.
       {"{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n1|A|\xCB\xB5\xC3\xF7\n",
        {"GB18030", "kind 4 \"合计\"", "kind 8 row 1 column 1 \"说明\""}},
-      {"\xEF\xBB\xBF" "1|A|中文\n", {"kind 8 row 1 column 1 \"中文\""}},
+      // A byte order mark, blank lines and spaces around a text: the text is kept as it is.
+      {"\xEF\xBB\xBF" "1|A| 中文 \r\n   \n\n", {"kind 8 row 1 column 1 \" 中文 \""}},
+      // A four-byte GB18030 sequence; UTF-8 cut short, where GB18030 stops too.
+      {"1|A|\x81\x30\x81\x30\n", {"GB18030", "kind 8 row 1 column 1 \"\xC2\x80\""}},
+      {"1|A|\xE4\xB8\xAD\n2|A|\xE4\xB8\n3|A|x\n", {"file refused at line 2, save as UTF-8"}},
       {std::string("\xFF\xFE" "1\0|\0A\0|\0x\0\n\0", 14), {"file refused at line 1 as UTF-16, save as UTF-8"}},
       {std::string("1\0|\0A\0|\0x\0", 10), {"file refused at line 1 as UTF-16, save as UTF-8"}},
       // A long text is read whole; a refusal quotes its field cut short.

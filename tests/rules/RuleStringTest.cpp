@@ -15,21 +15,6 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-TEST(SplitFields, SplitsAtEveryBarWithoutTrimming) {
-  const std::pair<const char*, Fields> cases[] = {
-      {"7|B|0", {"7", "B", "0"}}, {"7||", {"7", "", ""}}, {" 7 | B |a b", {" 7 ", " B ", "a b"}}, {"", {""}}};
-  for (const auto& [rule, fields] : cases) EXPECT_EQ(SplitFields(rule), fields) << rule;
-}
-
-TEST(KindOf, MatchesTagsExactlyAndFallsBackToReplaceCell) {
-  const std::pair<const char*, RuleKind> cases[] = {
-      {"{插入行}", RuleKind::InsertRows}, {"{删除行}", RuleKind::DeleteRows},   {"{合并}", RuleKind::MergeRange},
-      {"{清空}", RuleKind::ClearRange},   {"{表名}", RuleKind::RenameSheet},    {"{行距}", RuleKind::RowHeight},
-      {"{列距}", RuleKind::ColumnWidth},  {"{删除列}", RuleKind::DeleteColumn}, {"7", RuleKind::ReplaceCell},
-      {" {合并}", RuleKind::ReplaceCell}, {"{小偷}5", RuleKind::ReplaceCell}};
-  for (const auto& [tag, kind] : cases) EXPECT_EQ(KindOf(tag), kind) << tag;
-}
-
 // The first character's code minus 64, and back for any column.
 TEST(ColumnNumber, TakesTheFirstCharacterCodeMinus64) {
   const std::pair<const char*, std::optional<int>> cases[] = {

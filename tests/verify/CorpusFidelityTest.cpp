@@ -39,7 +39,8 @@ class CorpusFidelity : public ::testing::Test {
 };
 
 // Fonts of text in any script and macro storages are kept; what the office
-// cannot keep is reported.
+// cannot keep is reported (a very hidden sheet made hidden: through the batch
+// command below). Text runs: CorpusLibreOfficeHost.
 TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
   SHEETWISE_REQUIRE_CORPUS();
   struct Case {
@@ -53,7 +54,6 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
       // Written by another office, whose private stream the office drops.
       {"cjk_product_sheet_comment_freeze.xls", "产品数据", "file part \"ETExtData\": present → lost"},
       {"vba_macro.xls", "Sheet1"},
-      {"hidden_and_veryhidden_sheets.xls", "Visible", "sheet \"VeryHidden\": very hidden → hidden"},
       {"chart_sheet_plus_data.xls", "Data", "sheet \"Chart1\": chart sheet → worksheet"},
       {"first_sheet_hidden.xls", "test.csv", "macros (VBA project): present → lost"},
       {"error_values_formulas.xls", "RawErrors", "sheet \"RawErrors\", cell F2: formula result 1 → formula result #N/A"},
@@ -97,34 +97,6 @@ TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
   const auto lookup = verify::ReadXlsContent(saved).sheets.at(6);
   for (int column = 2; column <= 4; ++column) {
     EXPECT_TRUE(lookup.cells.at({26, column}).formula) << lookup.name << " row 26 column " << column;
-  }
-}
-
-// Text in several fonts keeps its font runs, or each cell whose runs changed is reported.
-TEST_F(CorpusFidelity, TextRunsAreKeptOrReported) {
-  SHEETWISE_REQUIRE_CORPUS();
-  const std::pair<const char*, const char*> books[] = {{"rich_text_runs.xls", "Sheet1"},
-                                                       {"cjk_sheetnames_merged_rowheights.xls", "橱柜柜体"}};
-  for (const auto& [corpus, sheet] : books) {
-    const auto result = process(corpus, sheet, "{行距}|2|20");
-    ASSERT_EQ(result.outcome, Outcome::Processed) << corpus << ": " << result.reason;
-    const std::string& saved = result.output;
-    const std::string source = dir / ("in/" + std::string(corpus));
-    const auto reported = verify::VerifySave(source, saved, {sheet, {}}, SIZE_MAX).first;
-    const auto before = verify::ReadXlsContent(source), after = verify::ReadXlsContent(saved);
-    size_t withRuns = 0;
-    for (size_t s = 0; s < before.sheets.size(); ++s) {
-      for (const auto& [at, cell] : before.sheets[s].cells) {
-        if (cell.runs.empty()) continue;
-        ++withRuns;
-        const std::string place = "sheet \"" + before.sheets[s].name + "\", cell " + host::ColumnLetters(at.second) +
-                                  std::to_string(at.first) + ": font run";
-        const bool kept = after.sheets.at(s).cells.at(at).runs == cell.runs;
-        EXPECT_TRUE(kept || std::ranges::any_of(reported, [&](auto& line) { return line.starts_with(place); }))
-            << place;
-      }
-    }
-    EXPECT_GT(withRuns, 5u) << corpus;
   }
 }
 

@@ -111,27 +111,6 @@ TEST_F(FolderScanTest, RefusedAndCancelledChoicesKeepTheEarlierLists) {
   EXPECT_EQ(form.List2.items, Strings{"/old/a.xls"});
 }
 
-// Eight folders, each with one workbook and a link to every other one: each
-// folder is walked once, under its own path, and each workbook queued once.
-TEST(FolderScan, EachRealFolderOnceWhateverLinksLeadToIt) {
-  test::TempDir dir;
-  Strings folders{dir / ""}, workbooks;
-  for (int i = 1; i <= 8; ++i) {
-    const std::string folder = dir / ("f" + std::to_string(i));
-    fs::create_directory(folder);
-    std::ofstream(folder + "/b.xls") << "x";
-    folders.push_back(folder + "/");
-    workbooks.push_back(folder + "/b.xls");
-    for (int j = 1; j <= 8; ++j) {
-      if (j != i) fs::create_directory_symlink("../f" + std::to_string(j), folder + "/to" + std::to_string(j));
-    }
-  }
-  const FolderTree tree = ScanFolderTree(dir / "");
-  EXPECT_EQ(tree.folders, folders);
-  EXPECT_EQ(tree.workbooks, workbooks);
-  EXPECT_TRUE(tree.skipped.empty());
-}
-
 // A chain of folders, made and removed through their parents' descriptors:
 // its paths outgrow what the system takes.
 class DeepChain {

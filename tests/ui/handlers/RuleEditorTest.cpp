@@ -32,7 +32,5 @@ TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   EXPECT_EQ(form.List3.items, (Entries{"7||合计|x", "{小偷}5|b|"}));
 }
 
-TEST(UpperCaseLetters, RaisesAsciiLettersOnly) { EXPECT_EQ(UpperCaseLetters("ab1z列ä"), "AB1Z列ä"); }
-
 }  // namespace
 }  // namespace sheetwise::rules

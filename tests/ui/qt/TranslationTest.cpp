@@ -6,14 +6,12 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableWidget>
 #include <fstream>
 
 #include "WindowFixture.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
 #include "batch/SaveCheck.h"
-#include "ui/qt/ReasonsView.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::test {
@@ -35,27 +33,11 @@ TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
 
 using WindowReasons = WindowFixture;
 
-TEST_F(WindowReasons, EachErrorLogEntryShowsItsReason) {
-  log.add({"表头不匹配处理失败：<file/>/d/a.xls</file>", "没有写入目录 /out 的权限", {}});
-  log.add({"保存校验有差异：<file/>/d/b.xls</file>", "", {"B2: 1 → 2"}});
-  window->refresh();
-  auto& list = widget<QListWidget>("List4");
-  ASSERT_EQ(list.count(), 2);
-  EXPECT_EQ(list.item(0)->text().toStdString(), "表头不匹配处理失败：<file/>/d/a.xls</file>");
-  EXPECT_EQ(list.item(0)->toolTip().toStdString(), "原因：没有写入目录 /out 的权限");
-  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "保存校验的差异：\nB2: 1 → 2");
-  // The window of the reasons lists them too.
-  auto& reasons = *window->reasonsView().findChild<QTableWidget*>("logReasons");
-  ASSERT_EQ(reasons.rowCount(), 2);
-  EXPECT_EQ(reasons.item(0, 3)->text().toStdString(), "没有写入目录 /out 的权限");
-  EXPECT_EQ(reasons.item(1, 4)->text().toStdString(), "B2: 1 → 2");
-}
-
 // What the check of a save found, as the engine logs it: the reason once, each
 // difference on its own line, all in Chinese.
 TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
-  const verify::CellValue one{verify::ValueKind::Number, "1", false, false, ""};
-  const verify::XlsContent source{{{"Chart1", 0, 2, {}}, {"S", 0, 0, {{{2, 2}, one}}}}, 0, {}, ""};
+  const verify::CellValue one{verify::ValueKind::Number, "1", false, false, "", {}};
+  const verify::XlsContent source{{{"Chart1", 0, 2, {}, {}, {}}, {"S", 0, 0, {{{2, 2}, one}}, {}, {}}}, 0, {}, "", {}, {}};
   verify::XlsContent saved = source;
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
