@@ -1,5 +1,7 @@
 #include "host/LoConnection.h"
 
+#include <signal.h>
+
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -42,6 +44,9 @@ std::uint64_t OfficeMessagesSent() { return g_messagesSent.load(std::memory_orde
 
 Reference<css::uno::XComponentContext> ConnectCounting(const Reference<css::uno::XComponentContext>& local,
                                                        const std::string& pipeName) {
+  // A write to an office that died (killed by the watchdog, say) must fail
+  // the call with an error, not end this program with SIGPIPE.
+  ::signal(SIGPIPE, SIG_IGN);
   // What the URL resolver does, with the counting connection in between.
   const Reference<XConnection> pipe =
       css::connection::Connector::create(local)->connect(ToOU("pipe,name=" + pipeName));
