@@ -23,7 +23,7 @@ case "${1:-}" in
       qt6-base-dev qt6-translations-l10n
       gettext
       libreoffice-dev
-      libgsf-1-dev
+      libgsf-1-dev libglib2.0-dev
       python3-xlrd python3-olefile
       xvfb xauth
     )
