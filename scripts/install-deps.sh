@@ -24,7 +24,8 @@ case "${1:-}" in
       gettext
       libreoffice-dev
       libgsf-1-dev libglib2.0-dev
-      python3-xlrd python3-olefile
+      libxml2-dev
+      python3-xlrd python3-olefile python3-openpyxl python3-odf
       xvfb xauth
     )
     ;;
