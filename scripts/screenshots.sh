@@ -1,6 +1,7 @@
 #!/bin/sh
 # Writes PNG pictures of the program's windows into OUTDIR: the about box, the
-# main window with its rule panel at the top and scrolled to the bottom, and
+# main window with its rule panel at the top, with more kinds of workbook
+# chosen beside the file list, and scrolled to the bottom, and
 # the grid picker filled from a sample workbook (default: the tests' own
 # sheets.xls, made by the build).
 #

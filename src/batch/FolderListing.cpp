@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <string_view>
 
 #include "host/FailureReason.h"
 #include "host/KernelFileSystem.h"
@@ -22,15 +21,6 @@ namespace {
 std::string CollapseSeparators(const std::string& path) { return rules::ReplaceAll(path, "//", "/"); }
 
 bool IsHidden(const std::string& name) { return !name.empty() && name.front() == '.'; }
-
-bool HasWorkbookExtension(const std::string& name) {
-  constexpr std::string_view kExtension = ".xls";
-  if (name.size() <= kExtension.size()) return false;
-  const std::string_view tail = std::string_view(name).substr(name.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char c, char e) {
-    return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == e;
-  });
-}
 
 bool FitsTheSystem(const std::string& path) { return path.size() < PATH_MAX; }
 
@@ -68,13 +58,14 @@ std::vector<std::pair<std::string, unsigned char>> SortedNames(DIR* directory) {
 
 class Lister {
  public:
-  Lister(const std::string& folder, int folderFd) : folder_(folder), fd_(folderFd) {}
+  Lister(const std::string& folder, int folderFd, const WorkbookKinds& kinds)
+      : folder_(folder), fd_(folderFd), kinds_(kinds) {}
 
   void add(const std::string& name, unsigned char type) {
     struct stat info {};
     if (::fstatat(fd_, name.c_str(), &info, 0) != 0) return unseen(name, type, errno);
     if (S_ISDIR(info.st_mode)) return subfolder(name, info);
-    if (!HasWorkbookExtension(name)) return;
+    if (!kinds_.takes(name)) return;
     const std::string path = CollapseSeparators(folder_ + "/" + name);
     const std::string shown = host::ShownText(path);
     if (const auto reason = host::NotAFileReason(shown, info.st_mode)) {
@@ -103,7 +94,7 @@ class Lister {
       listing_.skipped.push_back({path, Tr("skipped: %s is a link to something that does not exist", {shown})});
     } else if (type == DT_DIR) {
       listing_.skipped.push_back(Skipped(path, host::ReasonForError(error, host::FileAction::OpenFolder, shown)));
-    } else if (HasWorkbookExtension(name)) {
+    } else if (kinds_.takes(name)) {
       listing_.skipped.push_back(Skipped(path, host::ReasonForError(error, host::FileAction::ReadFile, shown)));
     }
   }
@@ -129,19 +120,20 @@ class Lister {
 
   const std::string& folder_;
   int fd_;
+  const WorkbookKinds& kinds_;
   FolderListing listing_;
 };
 
 }  // namespace
 
-FolderListing ListFolder(const std::string& folder) {
+FolderListing ListFolder(const std::string& folder, const WorkbookKinds& kinds) {
   const Directory directory = OpenFolder(folder);
   if (!directory) {
     const std::string shown = host::ShownText(WithoutTrailingSeparator(folder));
     return {{}, {}, {Skipped(WithoutTrailingSeparator(folder),
                              host::ReasonForError(errno, host::FileAction::OpenFolder, shown))}};
   }
-  Lister lister(folder, ::dirfd(directory.get()));
+  Lister lister(folder, ::dirfd(directory.get()), kinds);
   for (const auto& [name, type] : SortedNames(directory.get())) lister.add(name, type);
   return lister.take();
 }

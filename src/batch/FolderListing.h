@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/WorkbookKinds.h"
+
 namespace sheetwise::batch {
 
 struct SkippedEntry {
@@ -35,8 +37,9 @@ struct FolderListing {
   std::vector<SkippedEntry> skipped;   // in name order; the folder itself when it cannot be listed
 };
 
-// Lists folder (ending in "/"), hidden entries left out. Subfolders on the
-// kernel's file systems and paths too long for the system are skipped.
-FolderListing ListFolder(const std::string& folder);
+// Lists folder (ending in "/"), hidden entries left out; its workbooks are the
+// files named as one of kinds. Subfolders on the kernel's file systems and
+// paths too long for the system are skipped.
+FolderListing ListFolder(const std::string& folder, const WorkbookKinds& kinds);
 
 }  // namespace sheetwise::batch

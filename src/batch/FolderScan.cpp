@@ -32,7 +32,7 @@ bool LeadsBackToItsOwnPath(const std::string& folder, const FolderId& self) {
 // folder is left, so it is taken under its own path where the tree holds it.
 class Walk {
  public:
-  explicit Walk(FolderTree& tree) : tree_(tree) {
+  Walk(FolderTree& tree, const WorkbookKinds& kinds) : tree_(tree), kinds_(kinds) {
     if (const auto id = IdentityOf(tree.folders.front())) seen_.insert(*id);
   }
 
@@ -45,7 +45,7 @@ class Walk {
 
  private:
   void list(const std::string& folder) {
-    FolderListing listing = ListFolder(folder);
+    FolderListing listing = ListFolder(folder, kinds_);
     for (auto& workbook : listing.workbooks) tree_.workbooks.push_back(std::move(workbook));
     for (auto& skipped : listing.skipped) tree_.skipped.push_back(std::move(skipped));
     for (auto& subfolder : listing.subfolders) {
@@ -66,15 +66,16 @@ class Walk {
   }
 
   FolderTree& tree_;
+  const WorkbookKinds& kinds_;
   std::set<FolderId> seen_;
   std::deque<Subfolder> linked_;
 };
 
 }  // namespace
 
-FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut) {
+FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut, const WorkbookKinds& kinds) {
   FolderTree tree{{sourceFolder}, {}, {}};
-  Walk(tree).run();
+  Walk(tree, kinds).run();
   LeaveOutFolder(tree, leftOut);
   return tree;
 }

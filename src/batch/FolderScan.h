@@ -17,8 +17,9 @@ struct FolderTree {
 };
 
 // Walks the tree of sourceFolder (ending in "/") breadth-first, subfolders in
-// name order, and lists the workbooks of every folder (regular files named
-// *.xls, any letter case; hidden entries are left out). Each real folder is
+// name order, and lists the workbooks of every folder (regular files named as
+// one of kinds, *.xls alone by default, any letter case; hidden entries are
+// left out). Each real folder is
 // walked once: the tree's own folders first, then the folders that only links
 // lead to, under the first such link. Links back to a folder on their own
 // path and into the kernel's file systems (/proc, /sys, /dev) are not
@@ -27,7 +28,8 @@ struct FolderTree {
 // folders that cannot be listed are skipped, saying why; nothing is opened
 // but folders. The folder leftOut (the save folder) is left out when it lies
 // inside the tree: a run never takes its own copies for sources.
-FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut = "");
+FolderTree ScanFolderTree(const std::string& sourceFolder, const std::string& leftOut = "",
+                          const WorkbookKinds& kinds = {});
 
 // Removes leftOut and everything below it from the tree, unless leftOut is
 // the tree's own top folder or empty.

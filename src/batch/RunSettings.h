@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/WorkbookKinds.h"
 #include "rules/ParsedRule.h"
 
 namespace sheetwise::batch {
@@ -40,6 +41,8 @@ struct RunSettings {
   // its target; strictly, a difference keeps a copy from being written too.
   bool verify = true;
   bool strictVerify = false;
+  // The kinds of workbook the folder scan takes.
+  WorkbookKinds kinds = {};
   // When set, called with the source and the written file just before a save
   // replaces its target (after the check), from the thread that saves.
   std::function<void(const std::string& source, const std::string& written)> beforeReplace = {};

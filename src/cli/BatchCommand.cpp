@@ -127,7 +127,8 @@ class Command {
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "");
+    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "",
+                                           settings_.kinds);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);

@@ -17,17 +17,20 @@ namespace fs = std::filesystem;
 
 const char* const kBatchHelp = N_(R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
 
-Applies one rule list to every .xls workbook below DIR, or reads key cells out of them.
+Applies one rule list to every workbook below DIR (.xls unless --types names more
+kinds), or reads key cells out of them.
 
 Required:
-  --source DIR           folder tree to process (workbooks *.xls in any letter case;
-                         hidden folders are skipped)
+  --source DIR           folder tree to process (workbooks of the kinds --types names,
+                         in any letter case; hidden folders are skipped)
   --rules FILE           rule file: UTF-8, one rule string per line (e.g. {插入行}|正行|5)
   --save DIR             save edited copies here, in a mirrored folder tree
   --in-place             save each workbook over its source instead
   --extract              read cells instead of editing: every rule must be {小偷}ROW|COL|
 
 Options:
+  --types LIST           the kinds of workbook taken, separated by commas: xls, xlsx,
+                         xlsm, ods, or all (default xls); each is saved in its own format
   --sheet NAME           the named sheet (default Sheet1)
   --veto-row N --veto-col L --veto-value TEXT
                          leave a workbook unedited (but saved) unless cell L N of the
@@ -118,6 +121,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--csv-raw", {0, [](auto& o, auto&) { o.csvRaw = true; }}},
       {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
       {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
+      {"--types", {1, [](auto& o, auto& v) { o.kinds = TypesOption(v[0]); }}},
       {"--help", {0, [](auto& o, auto&) { o.help = true; }}},
       {"--version", {0, [](auto& o, auto&) { o.version = true; }}},
   };
@@ -169,6 +173,7 @@ RunSettings RunSettingsFor(const BatchOptions& o, const std::vector<std::string>
   settings.rules = rules::ParseRules(rules, o.extract);
   settings.verify = o.verify;
   settings.strictVerify = o.strict;
+  settings.kinds = o.kinds;
   return settings;
 }
 

@@ -39,6 +39,7 @@ struct BatchOptions {
   bool csvRaw = false;  // CSV texts exactly, formula-like ones unguarded
   bool verify = true;  // --no-verify turns the check of each save off
   bool strict = false;  // a difference found by the check fails the workbook
+  WorkbookKinds kinds;  // --types: the kinds of workbook taken, .xls alone by default
   bool help = false;
   bool version = false;
 };

@@ -158,6 +158,12 @@ void CheckPaths(const BatchOptions& o) {
 
 }  // namespace
 
+WorkbookKinds TypesOption(const std::string& list) {
+  const KindList parsed = ParseWorkbookKinds(list);
+  if (!parsed.refusal.empty()) Refuse("--types: " + parsed.refusal);
+  return parsed.kinds;
+}
+
 void CheckOptions(const BatchOptions& options) {
   CheckRequired(options);
   CheckIgnored(options);

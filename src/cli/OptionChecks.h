@@ -12,6 +12,10 @@
 
 namespace sheetwise::batch {
 
+// The kinds of workbook that --types LIST names; a list that cannot be read
+// is a UsageError naming what is wrong.
+WorkbookKinds TypesOption(const std::string& list);
+
 // Options that cannot go together, values that cannot be right, and folders
 // and files that are missing or of the wrong kind.
 void CheckOptions(const BatchOptions& options);

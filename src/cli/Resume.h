@@ -22,7 +22,9 @@ namespace sheetwise::batch {
 
 // Hex text of the FNV-1a 64-bit hash of what decides what a run writes: the
 // program's version, the mode, the sheet, the veto, the folders, the naming
-// rules and the rule list. Not the jobs, shards, logs or the check of saves.
+// rules and the rule list. Not the jobs, shards, logs or the check of saves,
+// nor the kinds taken: a workbook's result does not depend on them, so a run
+// widened by --types resumes past the workbooks done before.
 // namePrefix is taken as given ("日期" not yet replaced by the date).
 std::string RunDigest(const RunSettings& settings, bool extract);
 

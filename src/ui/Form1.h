@@ -9,6 +9,9 @@
 
 namespace sheetwise::ui {
 
+// The file list's caption while .xls alone is chosen.
+inline constexpr const char* kFrame15Caption = "文件列表[ 只针对 Office Execl 2003的文件 ]";
+
 struct Form1 {
   // Rule editor panel (scrolls inside Picture1 with VScroll1).
   Captioned Frame1;                          // the whole rule input panel
@@ -56,9 +59,12 @@ struct Form1 {
   // Sheet name, folders, file-name rules, veto condition.
   TextBox Text9{"Sheet1"};                   // the named sheet
   Captioned Command11{"确定"}, Command12{"取消"};
-  Captioned Frame15{"文件列表[ 只针对 Office Execl 2003的文件 ]"};
+  Captioned Frame15{kFrame15Caption};
   ListBox List1;                             // folder list
   ListBox List2;                             // file queue
+  // The kinds of workbook the folders are scanned for, in Frame15's caption
+  // line: .xls alone at first.
+  CheckBox TypeXls{1}, TypeXlsx, TypeXlsm, TypeOds;
   TextBox Text4{"", true, true};             // source folder (locked)
   TextBox Text5{"", true, true};             // save folder (locked)
   Captioned Command2{"打开目录", false};

@@ -74,6 +74,7 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--jobs", "0"}), "--jobs needs a whole number"},
       {with({"--save", out, "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", out, "--shard", "2"}), "--shard needs K/N"},
+      {with({"--save", out, "--types", "xls,csv"}), "--types: \"csv\" is no kind of workbook this program takes"},
       {{"--source", dir / "nowhere", "--rules", rules, "--save", out},
        "--source: the folder " + dir / "nowhere" + " does not exist"},
       {{"--source", dir / "src", "--rules", dir / "none.txt", "--save", out}, "none.txt does not exist"},
@@ -482,6 +483,34 @@ TEST(BatchRun, LinkedFoldersAPipeAndOddNamesEachOnceWithReasons) {
   }
   EXPECT_FALSE(fs::exists(dir / "out/bad"));
   EXPECT_TRUE(fs::exists(dir / "out/new\nline/a.xls"));
+}
+
+// A tree of every kind: without --types only the .xls is taken; with --types all
+// every workbook is copied, byte for byte, into the mirrored tree under its own
+// name, and the other files are left alone. (The workbooks are all Excel
+// 97-2003 inside, whatever their names say: their own formats are the host's.)
+TEST(BatchRun, TypesAllCopiesEveryKindIntoTheMirroredTreeUnderItsOwnName) {
+  test::TempDir dir;
+  const Lines kinds{"a.xls", "sub/B.XLSX", "sub/c.xlsm", "sub/deep/d.Ods"};
+  for (const auto& name : kinds) dir.copyFixture("sheets.xls", "src/" + name);
+  std::ofstream(dir / "src/e.csv") << "1,2\n";
+  std::ofstream(dir / "empty.txt") << "\n";
+  const Lines common{"--source", dir / "src", "--rules", dir / "empty.txt", "--save", dir / "out", "--log", dir / "l.log"};
+
+  Lines dryArgs = common;
+  dryArgs.push_back("--dry-run");
+  EXPECT_EQ(RunBatch(dryArgs).out, dir / "src/a.xls\t" + dir / "out/a.xls\n");
+
+  Lines args = common;
+  args.insert(args.end(), {"--types", "all", "--report", dir / "r.csv"});
+  const auto run = RunBatch(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("4 processed (0 vetoed), 0 failed"), std::string::npos) << run.err;
+  for (const auto& name : kinds) {
+    EXPECT_EQ(ReadFile(dir / ("out/" + name)), ReadFile(dir / ("src/" + name))) << name;
+  }
+  EXPECT_FALSE(fs::exists(dir / "out/e.csv"));
+  EXPECT_EQ(SplitLines(ReadFile(dir / "r.csv")).size(), 5u);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ class ScriptedDialogs : public ui::Dialogs {
   std::vector<std::string> inputPrompts;
   std::deque<std::string> folderAnswers;  // taken in order; "" when run out
   std::deque<std::string> fileAnswers;
+  std::vector<std::string> fileFilters;  // of every file chooser shown
 
   void message(const std::string& text, ui::MessageStyle style) override { messages.emplace_back(text, style); }
   std::string input(const std::string& prompt) override {
@@ -24,7 +25,10 @@ class ScriptedDialogs : public ui::Dialogs {
     return take(inputAnswers);
   }
   std::string chooseFolder(const std::string&) override { return take(folderAnswers); }
-  std::string chooseFile(const std::string&) override { return take(fileAnswers); }
+  std::string chooseFile(const std::string& filter) override {
+    fileFilters.push_back(filter);
+    return take(fileAnswers);
+  }
   std::string chooseSaveFile(const std::string&, const std::string&) override { return take(fileAnswers); }
   void processPendingEvents() override {}
 

@@ -72,6 +72,10 @@ void BatchDriver::setPanelsEnabled(bool enabled) {
   form_.Command2.enabled = enabled;
   form_.Command5.enabled = enabled;
   form_.Frame2.enabled = enabled;
+  // A new choice of kinds would queue the folders' files again.
+  for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds}) {
+    kind->enabled = enabled;
+  }
 }
 
 void BatchDriver::Timer1_Timer() {

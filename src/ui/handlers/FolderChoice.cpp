@@ -1,6 +1,7 @@
 #include "ui/handlers/FolderChoice.h"
 
 #include "batch/FolderScan.h"
+#include "ui/FormSettings.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -20,7 +21,8 @@ std::string ScanSummary(size_t folderCount, size_t fileCount) {
 }  // namespace
 
 std::vector<SkippedEntry> ScanSourceFolder(ui::Form1& form) {
-  FolderTree tree = ScanFolderTree(form.Text4.text, form.Check1.value == 1 ? "" : form.Text5.text);
+  FolderTree tree =
+      ScanFolderTree(form.Text4.text, form.Check1.value == 1 ? "" : form.Text5.text, ui::KindsOf(form));
   form.List1 = ui::ListBox{std::move(tree.folders), -1, form.List1.enabled};
   form.List2 = ui::ListBox{std::move(tree.workbooks), -1, form.List2.enabled};
   return std::move(tree.skipped);
@@ -40,6 +42,14 @@ void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs) {
   std::string summary = ScanSummary(form.List1.items.size(), form.List2.items.size());
   for (const auto& entry : skipped) summary += "\n" + entry.reason;
   dialogs.message(summary, ui::MessageStyle::Plain);
+}
+
+void KindsChanged(ui::Form1& form) {
+  if (ui::KindsOf(form).empty()) form.TypeXls.value = 1;
+  const WorkbookKinds kinds = ui::KindsOf(form);
+  form.Frame15.caption =
+      kinds.xlsAlone() ? ui::kFrame15Caption : "文件列表[ 只针对 " + kinds.extensions(" ") + " 文件 ]";
+  if (!form.Text4.text.empty() && form.Text4.text != "/") ScanSourceFolder(form);
 }
 
 void ChooseSaveFolder(ui::Form1& form, ui::Dialogs& dialogs) {

@@ -5,16 +5,21 @@
 #include <filesystem>
 
 #include "host/HostError.h"
+#include "ui/FormSettings.h"
 #include "ui/OfficeMissing.h"
 
 namespace sheetwise::rules {
 
 namespace {
 
-bool ContainsXlsIgnoringCase(std::string path) {
+// Whether the path holds a chosen kind's extension anywhere, in any letter
+// case: ".xls" in it is enough while .xls alone is chosen, as before.
+bool ContainsExtensionIgnoringCase(std::string path, const batch::WorkbookKinds& kinds) {
   std::transform(path.begin(), path.end(), path.begin(),
                  [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return path.find(".xls") != std::string::npos;
+  return std::any_of(std::begin(batch::kEveryKind), std::end(batch::kEveryKind), [&](batch::WorkbookKind kind) {
+    return kinds.has(kind) && path.find("." + std::string(batch::NameOf(kind))) != std::string::npos;
+  });
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -38,6 +43,12 @@ size_t Width(const Table& table) {
 }
 
 }  // namespace
+
+std::string SampleFileFilter(const ui::Form1& main) {
+  const batch::WorkbookKinds kinds = ui::KindsOf(main);
+  if (kinds.xlsAlone()) return kSampleFileFilter;
+  return "表格文档 (" + kinds.extensions(" ", "*") + ")";
+}
 
 Table SampleGridCells(const Table& fromA1) {
   const size_t width = std::max<size_t>(Width(fromA1), 1);
@@ -69,9 +80,9 @@ void QuickAdd::command16() {
 }
 
 void QuickAdd::showSample() {
-  const std::string path = dialogs_.chooseFile(kSampleFileFilter);
+  const std::string path = dialogs_.chooseFile(SampleFileFilter(main_));
   if (path.empty()) return;
-  if (!ContainsXlsIgnoringCase(path) || !IsExistingFile(path)) {
+  if (!ContainsExtensionIgnoringCase(path, ui::KindsOf(main_)) || !IsExistingFile(path)) {
     dialogs_.message(kFileMissing, ui::MessageStyle::Plain);
     return;
   }

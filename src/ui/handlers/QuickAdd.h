@@ -1,6 +1,7 @@
 #pragma once
-// The two quick-add commands: choose a sample workbook, read the named sheet
-// through the spreadsheet host and show it in the grid picker.
+// The two quick-add commands: choose a sample workbook of a kind checked
+// beside the file list, read the named sheet through the spreadsheet host and
+// show it in the grid picker.
 
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ inline constexpr const char* kBadSheetName = "表名不正确";
 inline constexpr const char* kExtractionModeOff = "还没点击开启！";
 
 using Table = std::vector<std::vector<std::string>>;
+
+// The sample chooser's filter for the kinds checked beside the file list:
+// kSampleFileFilter while .xls alone is chosen, else "表格文档 (*.xls *.ods)".
+std::string SampleFileFilter(const ui::Form1& main);
 
 // The sample grid's cells for a sheet read from A1 to the end of its used area:
 // the used range begins at the first row and column holding a value; an empty

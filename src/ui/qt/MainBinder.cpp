@@ -55,10 +55,11 @@ QPushButton* MainBinder::button(QWidget* parent, const char* name, Captioned For
 }
 
 QCheckBox* MainBinder::check(QWidget* parent, const char* name, CheckBox Form1::*member, const TwipsRect& place,
-                             const QString& caption) {
+                             const QString& caption, std::function<void()> changed) {
   auto* widget = Place(new QCheckBox(caption, parent), name, place);
   QObject::connect(widget, &QCheckBox::toggled, widget,
                    [this, member](bool checked) { (form_.*member).value = checked ? 1 : 0; });
+  if (changed) QObject::connect(widget, &QCheckBox::clicked, widget, [this, changed] { run_(changed); });
   checks_.push_back({widget, member});
   return widget;
 }

@@ -35,8 +35,9 @@ class MainBinder {
                    void (*changed)(Form1&) = nullptr);
   QPushButton* button(QWidget* parent, const char* name, Captioned Form1::*member, const TwipsRect& place,
                       std::function<void()> handler);
+  // changed: the handler that follows a click by the user.
   QCheckBox* check(QWidget* parent, const char* name, CheckBox Form1::*member, const TwipsRect& place,
-                   const QString& caption);
+                   const QString& caption, std::function<void()> changed = {});
   QComboBox* combo(QWidget* parent, const char* name, ComboBox Form1::*member, const TwipsRect& place);
   // Takes a list widget made by the caller (a plain or an extent list).
   QListWidget* list(QListWidget* widget, const char* name, ListBox Form1::*member, const TwipsRect& place);

@@ -13,6 +13,15 @@ inline constexpr TwipsSize kClient{12135, 9800};
 inline constexpr TwipsRect Frame15{0, 0, 12120, 2625};
 inline constexpr TwipsRect List2{50, 200, 12015, 2340};
 inline constexpr TwipsRect List1{0, 0, 9495, 1500};  // hidden
+// The kinds of workbook taken: check boxes in Frame15's caption line, at its
+// right end above the file list, so that no control of the layout moves.
+inline constexpr int kTypeTop = 0;
+inline constexpr int kTypeWidth = 810;
+inline constexpr int kTypeHeight = 195;
+inline constexpr TwipsRect TypeXls{8820, kTypeTop, kTypeWidth, kTypeHeight};
+inline constexpr TwipsRect TypeXlsx{9630, kTypeTop, kTypeWidth, kTypeHeight};
+inline constexpr TwipsRect TypeXlsm{10440, kTypeTop, kTypeWidth, kTypeHeight};
+inline constexpr TwipsRect TypeOds{11250, kTypeTop, kTypeWidth, kTypeHeight};
 
 // Rule list.
 inline constexpr TwipsRect Frame9{0, 2640, 5760, 2010};

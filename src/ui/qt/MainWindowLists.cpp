@@ -1,5 +1,5 @@
-// The main window's three lists: the file queue, the rule list with its
-// commands and the error log.
+// The main window's three lists: the file queue with the kinds of workbook it
+// takes, the rule list with its commands and the error log.
 
 #include "ui/ErrorLog.h"
 #include <QMenu>
@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/FolderChoice.h"
 #include "ui/handlers/RuleEditor.h"
 #include "ui/handlers/RuleFileCommands.h"
 #include "ui/qt/ExtentList.h"
@@ -31,6 +32,19 @@ ExtentList* ExtentListOf(QWidget* parent, const QFont& font) {
 void MainWindowView::buildFileQueue() {
   QWidget* frame = binder_.frame(this, "Frame15", &Form1::Frame15, layout::Frame15);
   binder_.list(ExtentListOf(frame, WindowFont(kSong, 10.5)), "List2", &Form1::List2, layout::List2);
+  const std::tuple<const char*, CheckBox Form1::*, TwipsRect, const char*> kinds[] = {
+      {"TypeXls", &Form1::TypeXls, layout::TypeXls, ".xls"},
+      {"TypeXlsx", &Form1::TypeXlsx, layout::TypeXlsx, ".xlsx"},
+      {"TypeXlsm", &Form1::TypeXlsm, layout::TypeXlsm, ".xlsm"},
+      {"TypeOds", &Form1::TypeOds, layout::TypeOds, ".ods"}};
+  for (const auto& [name, member, place, caption] : kinds) {
+    QCheckBox* box = binder_.check(frame, name, member, place, caption, [this] { batch::KindsChanged(form_); });
+    box->setToolTip("扫描目录时选取这类文件");
+    // Over the frame's top edge, in its 13-pixel caption line.
+    box->setStyleSheet(
+        "QCheckBox::indicator { width: 11px; height: 11px; }"
+        "QCheckBox { spacing: 3px; background-color: palette(window); }");
+  }
   binder_.list(new QListWidget(this), "List1", &Form1::List1, layout::List1)->hide();
 }
 

@@ -16,6 +16,7 @@
 #include "batch/FolderScan.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
+#include "ui/FormSettings.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -23,13 +24,14 @@ namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
 // tree/ with two levels of subfolders, hidden ones, files that are not
-// workbooks, a folder and a pipe named like workbooks, a link to a subfolder,
+// workbooks, files of the other kinds, a folder and pipes named like workbooks, a link to a subfolder,
 // links back up the tree and links that go nowhere.
 class FolderScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* file : {"tree/a.xls", "tree/B.XLS", "tree/book.xlsx", "tree/xls", "tree/.hidden.xls",
-                             "tree/sub1/c.xls", "tree/sub1/deep/d.Xls", "tree/sub2/e.xls", "tree/.git/g.xls"}) {
+                             "tree/sub1/c.xls", "tree/sub1/deep/d.Xls", "tree/sub2/e.xls", "tree/.git/g.xls",
+                             "tree/g.xlsm", "tree/i.csv", "tree/sub1/f.XLSX", "tree/sub2/h.ods"}) {
       fs::create_directories((dir.path() / file).parent_path());
       std::ofstream(dir.path() / file) << "x";
     }
@@ -40,6 +42,7 @@ class FolderScanTest : public ::testing::Test {
     fs::create_symlink("nowhere", dir.path() / "tree/dangling");
     fs::create_symlink("selfloop", dir.path() / "tree/selfloop");
     ASSERT_EQ(::mkfifo(at("tree/pipe.xls").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(at("tree/pipe.ods").c_str(), 0644), 0);
   }
   // Chooses folder (given without the trailing "/") as the source folder.
   void chooseSource(const std::string& folder) {
@@ -76,6 +79,34 @@ TEST_F(FolderScanTest, WalksBreadthFirstAndQueuesTheWorkbooksFolderByFolder) {
   EXPECT_EQ(form.List1.items, (Strings{at("tree/sub2/")}));
   EXPECT_EQ(form.List2.items, (Strings{at("tree/sub2/e.xls")}));
   EXPECT_EQ(form.List2.selection, -1);
+}
+
+// The kinds checked beside the file list choose what the scan queues: .xls
+// alone by default, under the description's caption; more kinds, in any letter
+// case and with what is skipped for them, under a caption naming them; a folder
+// chosen already is walked again. Nothing checked is .xls alone again.
+TEST_F(FolderScanTest, TheKindsCheckedBesideTheFileListChooseWhatIsQueued) {
+  const std::string caption = "文件列表[ 只针对 Office Execl 2003的文件 ]";
+  EXPECT_EQ(form.Frame15.caption, caption);
+  EXPECT_EQ(ui::KindsOf(form), WorkbookKinds());
+  form.TypeXlsx.value = form.TypeXlsm.value = form.TypeOds.value = 1;
+  KindsChanged(form);
+  EXPECT_EQ(form.Frame15.caption, "文件列表[ 只针对 .xls .xlsx .xlsm .ods 文件 ]");
+  EXPECT_TRUE(form.List2.items.empty());  // no folder yet
+  chooseSource(at("tree"));
+  EXPECT_EQ(form.List2.items, (Strings{at("tree/B.XLS"), at("tree/a.xls"), at("tree/book.xlsx"), at("tree/g.xlsm"),
+                                       at("tree/sub1/c.xls"), at("tree/sub1/f.XLSX"), at("tree/sub2/e.xls"),
+                                       at("tree/sub2/h.ods"), at("tree/sub1/deep/d.Xls")}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].first.find("skipped: " + at("tree/pipe.ods") + " is a named pipe (FIFO)"),
+            std::string::npos);
+
+  form.TypeXls.value = form.TypeXlsx.value = form.TypeXlsm.value = form.TypeOds.value = 0;
+  KindsChanged(form);
+  EXPECT_EQ(form.TypeXls.value, 1);
+  EXPECT_EQ(form.Frame15.caption, caption);
+  EXPECT_EQ(form.List2.items, (Strings{at("tree/B.XLS"), at("tree/a.xls"), at("tree/sub1/c.xls"),
+                                       at("tree/sub2/e.xls"), at("tree/sub1/deep/d.Xls")}));
 }
 
 // Run as an unprivileged user, for whom the permissions count: the folder and

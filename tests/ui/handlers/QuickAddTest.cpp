@@ -104,5 +104,19 @@ TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
   }
 }
 
+// The sample is of a kind checked beside the file list, which the chooser
+// offers: an .ods is no sample while .xls alone is checked; once .ods is, it
+// goes to the office (which cannot read this one).
+TEST_F(QuickAddTest, TheSampleIsOfAKindCheckedBesideTheFileList) {
+  test::TempDir dir;
+  std::ofstream(dir / "book.ods") << "x";
+  pick(dir / "book.ods");
+  EXPECT_EQ(dialogs.messageTexts(), Texts{"文件不存在"});
+  main.TypeXlsx.value = main.TypeOds.value = 1;
+  pick(dir / "book.ods");
+  EXPECT_EQ(dialogs.messageTexts(), Texts{"表名不正确"});
+  EXPECT_EQ(dialogs.fileFilters, (Texts{"Execl 文档 (*.xls)", "表格文档 (*.xls *.xlsx *.ods)"}));
+}
+
 }  // namespace
 }  // namespace sheetwise::rules

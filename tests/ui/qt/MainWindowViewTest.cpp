@@ -1,6 +1,7 @@
 // The main window and the about box through their widgets: what is typed or
 // clicked reaches the models, and what the models say is shown.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include "batch/LogEntries.h"
 #include "ui/Form4.h"
 #include "ui/qt/AboutBoxView.h"
+#include "ui/qt/CaptionFrame.h"
 #include "ui/qt/MainWindowLayout.h"
 
 namespace sheetwise::test {
@@ -117,6 +119,24 @@ TEST_F(MainWindowView, RuleFileButtonsStandBesideTheListCommandsAndSaveAndLoad) 
   click("saveRules");
   click("loadRules");
   EXPECT_EQ(shownLines("List3"), (Lines{"1|A|合计", "1|A|合计"}));
+}
+
+// The kinds of workbook stand in the file list's caption line, clear of the
+// list, which keeps its place; .xls alone is checked, and a click reaches the
+// model and the caption.
+TEST_F(MainWindowView, KindChoicesStandInTheFileListsCaptionLine) {
+  auto& list = widget<QWidget>("List2");
+  EXPECT_EQ(list.geometry(), ui::qt::ToPixels(ui::qt::layout::List2));
+  for (const char* name : {"TypeXls", "TypeXlsx", "TypeXlsm", "TypeOds"}) {
+    auto& box = widget<QCheckBox>(name);
+    EXPECT_EQ(box.parentWidget(), list.parentWidget()) << name;
+    EXPECT_TRUE(box.parentWidget()->rect().contains(box.geometry())) << name;
+    EXPECT_FALSE(box.geometry().intersects(list.geometry())) << name;
+    EXPECT_EQ(box.isChecked(), std::string(name) == "TypeXls") << name;
+  }
+  click("TypeOds");
+  EXPECT_EQ(form.TypeOds.value, 1);
+  EXPECT_EQ(widget<ui::qt::CaptionFrame>("Frame15").caption(), "文件列表[ 只针对 .xls .ods 文件 ]");
 }
 
 TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {

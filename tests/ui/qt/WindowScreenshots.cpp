@@ -1,10 +1,11 @@
 // window_screenshots OUTDIR [SAMPLE.xls]: saves PNG pictures of the program's
-// real windows: the about box, the main window with a few rules at the top and
-// scrolled to the bottom, the error log's reasons, and, given a sample, the
+// real windows: the about box, the main window with a few rules at the top,
+// with more kinds of workbook chosen, and scrolled to the bottom, the error log's reasons, and, given a sample, the
 // grid picker filled from it.
 // The choosers answer with the sample and its folder; messages go to stderr.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
@@ -74,6 +75,12 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   Child<QPushButton>(window, "Command11").click();
   Child<QPushButton>(window, "Command2").click();
   ok &= Save(window, folder, "main-top.png", 60);  // after the memory bar's first tick
+  // More kinds chosen beside the file list: the folder is listed again, the caption names them.
+  Child<QCheckBox>(window, "TypeXlsx").click();
+  Child<QCheckBox>(window, "TypeOds").click();
+  ok &= Save(window, folder, "main-kinds.png");
+  Child<QCheckBox>(window, "TypeXlsx").click();
+  Child<QCheckBox>(window, "TypeOds").click();
   auto& bar = Child<QScrollBar>(window, "VScroll1");
   bar.setValue(bar.maximum());
   ok &= Save(window, folder, "main-bottom.png");
