@@ -29,8 +29,8 @@ void ChooseSourceFolder(ui::Form1& form, ui::Dialogs& dialogs);
 std::vector<SkippedEntry> ScanSourceFolder(ui::Form1& form);
 
 // A kind's check box beside the file list was clicked. Nothing chosen goes
-// back to .xls alone; Frame15's caption names the chosen kinds (the
-// description's caption while .xls alone is chosen); a source folder chosen
+// back to .xls alone; Frame15's caption names the chosen kinds (its
+// usual caption while .xls alone is chosen); a source folder chosen
 // already is walked again, queueing the workbooks of the kinds now chosen.
 void KindsChanged(ui::Form1& form);
 

@@ -82,7 +82,7 @@ TEST_F(FolderScanTest, WalksBreadthFirstAndQueuesTheWorkbooksFolderByFolder) {
 }
 
 // The kinds checked beside the file list choose what the scan queues: .xls
-// alone by default, under the description's caption; more kinds, in any letter
+// alone by default, under the usual caption; more kinds, in any letter
 // case and with what is skipped for them, under a caption naming them; a folder
 // chosen already is walked again. Nothing checked is .xls alone again.
 TEST_F(FolderScanTest, TheKindsCheckedBesideTheFileListChooseWhatIsQueued) {
