@@ -104,8 +104,7 @@ bool InheritsItsFont(const OUString& style) {
 }
 
 // Whether a text of the sheet's used area may hold Asian or complex script
-// (any character from U+0590 on); sheets without such text are left alone,
-// as setting fonts on many formats costs seconds.
+// (any character from U+0590 on).
 bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
   // A cursor over the whole sheet, its end brought to the used area's: A1 to there.
   const auto cursor = sheet->createCursor();
@@ -169,10 +168,13 @@ void UnifyScriptFonts(const Reference<css::lang::XComponent>& document,
     if (InheritsItsFont(name)) continue;
     Unify(Reference<css::beans::XMultiPropertySet>(styles->getByName(name), UNO_QUERY_THROW));
   }
+  // Sheets without text in other scripts are left alone, as setting fonts on
+  // many formats costs seconds: read first, as that needs no unprotecting. A
+  // password keeps a sheet's cells from taking other fonts.
   for (const auto& sheet : sheets) {
-    const SheetUnprotected unprotected(sheet);
-    if (!unprotected.editable()) continue;  // its cells cannot take other fonts
     if (!MayHoldOtherScripts(sheet)) continue;
+    const SheetUnprotected unprotected(sheet);
+    if (!unprotected.editable()) continue;
     UnifyFormats(sheet);
     UnifyRuns(sheet);
   }
