@@ -88,9 +88,23 @@ void Unify(const Reference<css::beans::XMultiPropertySet>& target) {
   Apply(target, Changes(target->getPropertyValues(AllParts())));
 }
 
+// The office's own cell styles (those it gives every document) other than
+// Default have no font of their own: they take Default's, so once Default is
+// done they are too. Reading a workbook never writes into them (the file's
+// styles are made under names of their own, and only its Normal style goes
+// into Default), so they are not asked one by one: some five requests each.
+bool InheritsItsFont(const OUString& style) {
+  static const char* const kOfficeStyles[] = {
+      "Heading", "Heading 1", "Heading 2", "Text", "Note", "Footnote", "Hyperlink", "Status", "Good",
+      "Neutral", "Bad", "Warning", "Error", "Accent", "Accent 1", "Accent 2", "Accent 3", "Result", "Result2"};
+  for (const char* name : kOfficeStyles) {
+    if (style.equalsAscii(name)) return true;
+  }
+  return false;
+}
+
 // Whether a text of the sheet's used area may hold Asian or complex script
-// (any character from U+0590 on); sheets without such text are left alone,
-// as setting fonts on many formats costs seconds.
+// (any character from U+0590 on).
 bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
   // A cursor over the whole sheet, its end brought to the used area's: A1 to there.
   const auto cursor = sheet->createCursor();
@@ -148,15 +162,19 @@ void UnifyRuns(const Reference<css::sheet::XSpreadsheet>& sheet) {
 void UnifyScriptFonts(const Reference<css::lang::XComponent>& document,
                       const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets) {
   Reference<css::style::XStyleFamiliesSupplier> families(document, UNO_QUERY_THROW);
-  Reference<css::container::XIndexAccess> styles(families->getStyleFamilies()->getByName("CellStyles"),
-                                                 UNO_QUERY_THROW);
-  for (sal_Int32 i = 0; i < styles->getCount(); ++i) {
-    Unify(Reference<css::beans::XMultiPropertySet>(styles->getByIndex(i), UNO_QUERY_THROW));
+  Reference<css::container::XNameAccess> styles(families->getStyleFamilies()->getByName("CellStyles"),
+                                                UNO_QUERY_THROW);
+  for (const OUString& name : styles->getElementNames()) {
+    if (InheritsItsFont(name)) continue;
+    Unify(Reference<css::beans::XMultiPropertySet>(styles->getByName(name), UNO_QUERY_THROW));
   }
+  // Sheets without text in other scripts are left alone, as setting fonts on
+  // many formats costs seconds: read first, as that needs no unprotecting. A
+  // password keeps a sheet's cells from taking other fonts.
   for (const auto& sheet : sheets) {
-    const SheetUnprotected unprotected(sheet);
-    if (!unprotected.editable()) continue;  // its cells cannot take other fonts
     if (!MayHoldOtherScripts(sheet)) continue;
+    const SheetUnprotected unprotected(sheet);
+    if (!unprotected.editable()) continue;
     UnifyFormats(sheet);
     UnifyRuns(sheet);
   }

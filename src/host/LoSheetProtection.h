@@ -17,10 +17,10 @@ class SheetUnprotected {
       : protectable_(sheet, css::uno::UNO_QUERY_THROW) {
     if (!protectable_->isProtected()) return;
     try {
-      protectable_->unprotect(OUString());
+      protectable_->unprotect(OUString());  // refused unless it takes the sheet's protection away
       unprotected_ = true;
     } catch (const css::lang::IllegalArgumentException&) {
-      // protected with a password: left as it is
+      editable_ = false;  // protected with a password: left as it is
     }
   }
   ~SheetUnprotected() {
@@ -30,13 +30,14 @@ class SheetUnprotected {
     }
   }
   // False when a password keeps the sheet protected.
-  bool editable() const { return !protectable_->isProtected(); }
+  bool editable() const { return editable_; }
   SheetUnprotected(const SheetUnprotected&) = delete;
   SheetUnprotected& operator=(const SheetUnprotected&) = delete;
 
  private:
   Reference<css::util::XProtectable> protectable_;
   bool unprotected_ = false;
+  bool editable_ = true;
 };
 
 }  // namespace sheetwise::host
