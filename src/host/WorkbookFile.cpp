@@ -180,24 +180,46 @@ int OoxmlActiveTab(GsfInfile* zip, const std::string& mainPart) {
   return std::max(tab, 0);
 }
 
+// The package's main part, as its relationships name it ("xl/workbook.xml"); "" when none.
+std::string MainPartName(GsfInfile* zip) {
+  const auto rels = ReadPart(zip, "_rels/.rels");
+  if (!rels) return "";
+  std::string target;
+  VisitElements(Children(ParseXml(*rels)), [&](const xmlNode* node) {
+    const std::string type = Attribute(node, "Type");
+    if (!Named(node, "Relationship") || !type.ends_with("/officeDocument")) return false;
+    target = Attribute(node, "Target");
+    return true;
+  });
+  if (!target.empty() && target.front() == '/') target.erase(0, 1);
+  return target;
+}
+
+// The content type the package gives part: its own, or that of its extension.
+std::string ContentTypeOf(const XmlDoc& types, const std::string& part) {
+  const std::string extension = Lower(std::filesystem::path(part).extension().string());
+  std::string byExtension;
+  for (const xmlNode* node = Children(types); node; node = node->next) {
+    if (Named(node, "Override") && Lower(Attribute(node, "PartName")) == "/" + Lower(part)) {
+      return Attribute(node, "ContentType");
+    }
+    if (Named(node, "Default") && "." + Lower(Attribute(node, "Extension")) == extension) {
+      byExtension = Attribute(node, "ContentType");
+    }
+  }
+  return byExtension;
+}
+
 WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std::string& types) {
   const XmlDoc doc = ParseXml(types);
-  std::string mainPart;
-  WorkbookFormat format = WorkbookFormat::Xlsx;
-  for (const xmlNode* node = Children(doc); node; node = node->next) {
-    if (!Named(node, "Override")) continue;
-    const std::string type = Attribute(node, "ContentType");
-    if (type != kXlsxMain && type != kXlsmMain) continue;
-    mainPart = Attribute(node, "PartName");
-    format = type == kXlsmMain ? WorkbookFormat::Xlsm : WorkbookFormat::Xlsx;
-  }
   if (!doc) throw HostError(Tr("the workbook is damaged: %s has unreadable content types", {path}));
-  if (mainPart.empty()) Refuse(path, DescribeOtherPackage(types));
-  if (mainPart.front() == '/') mainPart.erase(0, 1);
+  const std::string mainPart = MainPartName(zip);
+  const std::string type = mainPart.empty() ? "" : ContentTypeOf(doc, mainPart);
+  if (type != kXlsxMain && type != kXlsmMain) Refuse(path, DescribeOtherPackage(types));
   WorkbookFileInfo info;
-  info.format = format;
+  info.format = type == kXlsmMain ? WorkbookFormat::Xlsm : WorkbookFormat::Xlsx;
   info.filterName = info.exportFilter =
-      format == WorkbookFormat::Xlsm ? "Calc MS Excel 2007 VBA XML" : "Calc MS Excel 2007 XML";
+      info.format == WorkbookFormat::Xlsm ? "Calc MS Excel 2007 VBA XML" : "Calc MS Excel 2007 XML";
   info.activeTab = OoxmlActiveTab(zip, mainPart);
   return info;
 }
