@@ -167,9 +167,19 @@ std::string DescribeOtherPackage(const std::string& types) {
   return Tr("a ZIP archive that holds no workbook");
 }
 
+// A part that only adds to what the program knows of a workbook: none when it
+// is absent or larger than such a part ever is (the office reads the file alone).
+std::optional<std::string> ReadOptionalPart(GsfInfile* zip, const std::string& name) {
+  try {
+    return ReadPart(zip, name);
+  } catch (const HostError&) {
+    return std::nullopt;
+  }
+}
+
 // xl/workbook.xml (or wherever the main part is): the active tab of the first workbook view.
 int OoxmlActiveTab(GsfInfile* zip, const std::string& mainPart) {
-  const auto bytes = ReadPart(zip, mainPart);
+  const auto bytes = ReadOptionalPart(zip, mainPart);
   if (!bytes) return 0;
   int tab = 0;
   VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {
@@ -214,7 +224,7 @@ std::string ContentTypeOf(const XmlDoc& types, const std::string& part) {
 std::string RelatedPart(GsfInfile* zip, const std::string& part, const std::string& type) {
   const std::filesystem::path name(part);
   const std::string folder = name.parent_path().string();
-  const auto rels = ReadPart(zip, (name.parent_path() / "_rels" / (name.filename().string() + ".rels")).string());
+  const auto rels = ReadOptionalPart(zip, (name.parent_path() / "_rels" / (name.filename().string() + ".rels")).string());
   if (!rels) return "";
   std::string target;
   VisitElements(Children(ParseXml(*rels)), [&](const xmlNode* node) {
@@ -231,7 +241,7 @@ std::string RelatedPart(GsfInfile* zip, const std::string& part, const std::stri
 // style, the office keeps its own default.
 void ReadDefaultFont(GsfInfile* zip, const std::string& mainPart, WorkbookFileInfo& info) {
   const std::string stylesPart = RelatedPart(zip, mainPart, "styles");
-  const auto styles = stylesPart.empty() ? std::nullopt : ReadPart(zip, stylesPart);
+  const auto styles = stylesPart.empty() ? std::nullopt : ReadOptionalPart(zip, stylesPart);
   if (!styles) return;
   const XmlDoc doc = ParseXml(*styles);
   const xmlNode* fonts = nullptr;
@@ -269,7 +279,7 @@ WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std
 
 // settings.xml: the view's ActiveTable, a sheet name.
 std::string OdsActiveSheet(GsfInfile* zip) {
-  const auto bytes = ReadPart(zip, "settings.xml");
+  const auto bytes = ReadOptionalPart(zip, "settings.xml");
   if (!bytes) return "";
   std::string name;
   VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {

@@ -11,6 +11,7 @@
 #include "CompoundFile.h"
 #include "TestPaths.h"
 #include "batch/WorkbookEngine.h"
+#include "extract/ExtractionRun.h"
 #include "host/LibreOfficeHost.h"
 #include "host/WorkbookFile.h"
 
@@ -112,6 +113,21 @@ TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGrid) {
     const auto refused = process(xls, {rule});
     EXPECT_EQ(refused.outcome, Outcome::Failed) << rule;
     EXPECT_NE(refused.reason.find("65536 rows and columns A to IV"), std::string::npos) << refused.reason;
+  }
+}
+
+// The veto and extraction read an .xlsx and an .ods as they read an .xls.
+TEST_F(WorkbookFormatsTest, VetoAndExtractionReadEveryFormat) {
+  extract::ExtractionRun extraction{test::SharedHost(), log};
+  for (const std::string kind : {"xlsx", "ods"}) {
+    const std::string path = made(kind, "read." + kind);
+    settings.veto = {"2", "A", "张三"};
+    EXPECT_EQ(process(path, {"2|C|x"}).outcome, Outcome::Processed) << kind;
+    settings.veto = {"2", "A", "李四"};
+    EXPECT_EQ(process(path, {"2|C|x"}).outcome, Outcome::Vetoed) << kind;
+    const auto read = extraction.ExtractWorkbook(path, rules::ParseRules({"{小偷}3|B|", "{小偷}5|A|"}, true));
+    ASSERT_EQ(read.size(), 2u) << kind;
+    EXPECT_EQ(read[0].text + " " + read[1].text, "4 赵六") << kind;
   }
 }
 
