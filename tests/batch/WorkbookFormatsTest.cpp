@@ -141,12 +141,14 @@ TEST_F(WorkbookFormatsTest, TheActiveSheetIsReadFromTheFile) {
 }
 
 // An encrypted package is refused with the reason, before the office sees it.
-TEST_F(WorkbookFormatsTest, AnEncryptedXlsxIsRefused) {
-  const std::string path = dir / "in/secret.xlsx";
-  test::WriteCompoundFile(path, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
-  const auto result = process(path, {"2|C|x"});
-  EXPECT_EQ(result.outcome, Outcome::Failed);
-  EXPECT_NE(result.reason.find("protected by a password"), std::string::npos) << result.reason;
+TEST_F(WorkbookFormatsTest, EncryptedXlsxAndOdsAreRefused) {
+  const std::string xlsx = dir / "in/secret.xlsx";
+  test::WriteCompoundFile(xlsx, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
+  for (const std::string& path : {xlsx, made("ods-encrypted", "secret.ods")}) {
+    const auto result = process(path, {"2|C|x"});
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_NE(result.reason.find("protected by a password"), std::string::npos) << result.reason;
+  }
 }
 
 fs::path OoxmlCorpus() { return test::CorpusDir().parent_path() / "corpus-ooxml"; }
