@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -41,7 +42,7 @@ std::string SheetChange(const std::string& sheet, const std::string& before, con
 bool Close(const std::string& a, const std::string& b) {
   const double x = std::strtod(a.c_str(), nullptr);
   const double y = std::strtod(b.c_str(), nullptr);
-  return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y));
+  return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y)) || std::fabs(x - y) < 1e-12;
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -71,6 +72,49 @@ std::string EntryName(const std::string& name) {
   return std::string(first, name.end());
 }
 
+const char* FormatName(FileFormat format) {
+  switch (format) {
+    case FileFormat::Xls: return Tr("Excel 97-2003");
+    case FileFormat::Xlsx: return Tr("Office Open XML");
+    default: return Tr("OpenDocument");
+  }
+}
+
+std::string AreaText(const CellArea& a) {
+  return host::ColumnLetters(a.firstColumn) + std::to_string(a.firstRow) + ":" + host::ColumnLetters(a.lastColumn) +
+         std::to_string(a.lastRow);
+}
+
+// A source area followed through the edits of its sheet: rows inserted inside
+// it widen it; none when an edit wrote into it or deleted a row or column of it.
+std::optional<CellArea> MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
+  for (const Edit* e : edits) {
+    switch (e->kind) {
+      case Edit::Kind::InsertRow:
+        if (e->first <= a.firstRow) ++a.firstRow;
+        if (e->first <= a.lastRow) ++a.lastRow;
+        break;
+      case Edit::Kind::DeleteRow:
+        if (e->first >= a.firstRow && e->first <= a.lastRow) return std::nullopt;
+        if (e->first < a.firstRow) --a.firstRow, --a.lastRow;
+        break;
+      case Edit::Kind::DeleteColumn:
+        if (e->first >= a.firstColumn && e->first <= a.lastColumn) return std::nullopt;
+        if (e->first < a.firstColumn) --a.firstColumn, --a.lastColumn;
+        break;
+      case Edit::Kind::Cells:
+        if (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
+            e->lastColumn >= a.firstColumn) {
+          return std::nullopt;
+        }
+        break;
+      case Edit::Kind::Rename:
+        break;
+    }
+  }
+  return a;
+}
+
 // How many runs, or the first run that differs, described.
 std::string RunsDifference(const std::string& sheet, const std::string& cell, const std::vector<TextRun>& before,
                            const std::vector<TextRun>& after) {
@@ -88,6 +132,9 @@ class Comparison {
       : source_(source), saved_(saved), footprint_(footprint), shown_(shown) {}
 
   Differences run() {
+    if (source_.format != saved_.format) {
+      add(Tr("file format: %s → %s", {FormatName(source_.format), FormatName(saved_.format)}));
+    }
     if (source_.sheets.size() != saved_.sheets.size()) {
       add(Tr("number of sheets: %s → %s",
              {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
@@ -99,12 +146,14 @@ class Comparison {
     for (size_t i = 0; i < n; ++i) {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
+      compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
     }
     if (source_.macroStorage != saved_.macroStorage) {
       add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
                                                  saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
     }
     compareEntries();
+    compareParts();
     return std::move(result_);
   }
 
@@ -180,6 +229,34 @@ class Comparison {
     }
   }
 
+  // Merged areas the edits did not reach are where they were, moved with the
+  // rows and columns; none came that the rules did not make.
+  void compareMerged(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    const std::set<CellArea> saved(b.merged.begin(), b.merged.end()), source(a.merged.begin(), a.merged.end());
+    for (const CellArea& area : a.merged) {
+      const auto moved = MapAreaForward(area, edits);
+      if (moved && !saved.count(*moved)) {
+        add(Tr("sheet \"%s\", merged area %s: present → lost", {b.name, AreaText(*moved)}));
+      }
+    }
+    for (const CellArea& area : b.merged) {
+      const Position first = MapBack({area.firstRow, area.firstColumn}, edits);
+      const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
+      if (first.row == 0 || last.row == 0) continue;  // the rules made it
+      if (source.count({first.row, first.column, last.row, last.column})) continue;
+      add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
+    }
+  }
+
+  // Of each kind of part a user would miss, as many as the source held.
+  void compareParts() {
+    for (const auto& [kind, count] : source_.parts) {
+      const auto it = saved_.parts.find(kind);
+      const size_t now = it == saved_.parts.end() ? 0 : it->second;
+      if (now < count) add(Tr("%s: %s → %s", {Tr(kind.c_str()), std::to_string(count), std::to_string(now)}));
+    }
+  }
+
   // Every top-level stream and storage of the source is in the saved file.
   void compareEntries() {
     std::multiset<std::string> saved;
@@ -222,7 +299,7 @@ Differences VerifySave(const std::string& source, const std::string& saved, cons
   // which: a message with one %s for the reason.
   const auto read = [](const std::string& path, const char* which) {
     try {
-      return ReadXlsContent(path);
+      return ReadWorkbookContent(path);
     } catch (const std::exception& e) {
       throw host::HostError(Tr(which, {e.what()}));
     }
