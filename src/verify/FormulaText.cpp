@@ -364,6 +364,7 @@ class TextReader {
 
   void odsReference() {
     const std::string_view inside = readBracket();
+    if (inside.find("#REF!") != std::string_view::npos) return;  // #REF! whatever the cells hold
     // Another file: 'file:///…'#$Sheet1.A1
     bool quoted = false;
     for (const char c : inside) {
@@ -373,7 +374,6 @@ class TextReader {
         return;
       }
     }
-    if (inside.find("#REF!") != std::string_view::npos) return;
     size_t colon = std::string_view::npos;
     quoted = false;
     for (size_t k = 0; k < inside.size(); ++k) {
