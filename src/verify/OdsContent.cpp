@@ -19,6 +19,7 @@
 #include "verify/ZipParts.h"
 
 namespace sheetwise::verify {
+
 namespace {
 using host::HostError;
 
@@ -151,6 +152,9 @@ class OdsReader {
     if (!zip_.find("styles.xml").empty()) readStyles("styles.xml");
     readStyles("content.xml");
     readBody();
+    for (auto& [key, areas] : validations_) {
+      content_.anchored.push_back({part::kValidations, key.second, std::move(areas)});
+    }
     readSettings();
     return std::move(content_);
   }
@@ -241,9 +245,48 @@ class OdsReader {
     return p.face().describe();
   }
 
+  // "Sheet1.A1:Sheet1.B5 'My sheet'.C1": the areas, whatever their sheet.
+  std::vector<CellArea> rangeAreas(const std::string& list) {
+    std::vector<CellArea> out;
+    std::vector<std::string> pieces(1);
+    bool quoted = false;
+    const auto place = [](std::string piece) {
+      const auto dot = piece.rfind('.');
+      if (dot != std::string::npos) piece.erase(0, dot + 1);
+      std::erase(piece, '$');
+      return piece;
+    };
+    for (size_t i = 0; i <= list.size(); ++i) {
+      const char c = i < list.size() ? list[i] : ' ';
+      if (c == '\'') quoted = !quoted;
+      if (c != ' ' || quoted) {
+        pieces.back() += c;
+        continue;
+      }
+      const std::string& range = pieces.back();
+      size_t colon = std::string::npos;
+      bool q = false;
+      for (size_t k = 0; k < range.size(); ++k) {
+        if (range[k] == '\'') q = !q;
+        if (range[k] == ':' && !q) colon = k;
+      }
+      CellArea area;
+      const std::string first = place(range.substr(0, colon));
+      const std::string last = colon == std::string::npos ? first : place(range.substr(colon + 1));
+      if (!range.empty() && ParseAreaName(first + ":" + last, area)) {
+        budget_.hold();
+        out.push_back(area);
+      }
+      pieces.back().clear();
+    }
+    return out;
+  }
+
   struct Cell {
     int64_t column = 0;  // from 1
     int64_t repeat = 1;
+    int comments = 0;
+    std::string validation;
     CellValue value;
     std::optional<TextFormula> formula;
     int64_t rowsSpanned = 1, columnsSpanned = 1;
@@ -269,15 +312,15 @@ class OdsReader {
   // Elements a user would miss, wherever they are; named ranges and expressions.
   void countElement(XmlStream& xml, int sheet) {
     const std::string& n = xml.name();
-    if (n == "annotation") ++content_.parts[part::kComments];
-    else if (n == "object") ++content_.parts[part::kCharts];
+    if (n == "object") ++content_.parts[part::kCharts];
     else if (n == "image" && !xml.attr("xlink:href").starts_with("./ObjectReplacements") &&
              !xml.attr("xlink:href").starts_with("ObjectReplacements")) {
       ++content_.parts[part::kImages];
     } else if (n == "data-pilot-table") ++content_.parts[part::kPivotTables];
-    else if (n == "content-validation") ++content_.parts[part::kValidations];
-    else if (n == "conditional-format") ++content_.parts[part::kConditionalFormats];
-    else if (n == "named-range" || n == "named-expression") {
+    else if (n == "conditional-format" && sheet >= 0) {
+      budget_.hold();
+      content_.anchored.push_back({part::kConditionalFormats, sheet, rangeAreas(xml.attr("calcext:target-range-address"))});
+    } else if (n == "named-range" || n == "named-expression") {
       budget_.hold();
       DefinedName name;
       name.name = xml.attr("table:name");
@@ -308,7 +351,7 @@ class OdsReader {
       if (!xml.isStart()) {
         if (n == "table" && xml.depth() == depth) break;
         if (n == "table-row") {
-          storeRow(s, cells, row, rowRepeat);
+          storeRow(s, index, cells, row, rowRepeat);
           row += rowRepeat;
         }
         continue;
@@ -325,7 +368,8 @@ class OdsReader {
         Cell cell = readCell(xml, column, columnStyles);
         column += cell.repeat;
         if (n == "table-cell" && (cell.value.formula || !cell.value.text.empty() || cell.value.kind != ValueKind::Text ||
-                                  cell.rowsSpanned > 1 || cell.columnsSpanned > 1)) {
+                                  cell.rowsSpanned > 1 || cell.columnsSpanned > 1 || cell.comments ||
+                                  !cell.validation.empty())) {
           cells.push_back(std::move(cell));
         }
       } else {
@@ -340,7 +384,7 @@ class OdsReader {
   }
 
   // A row's cells, as many times as it is repeated, within the sheet.
-  void storeRow(SheetContent& s, const std::vector<Cell>& cells, int64_t row, int64_t repeat) {
+  void storeRow(SheetContent& s, int sheetIndex, const std::vector<Cell>& cells, int64_t row, int64_t repeat) {
     if (cells.empty() || row > kLastRow) return;
     repeat = std::min(repeat, kLastRow - row + 1);
     int64_t perRow = 0;
@@ -351,6 +395,15 @@ class OdsReader {
       for (const Cell& c : cells) {
         for (int64_t k = 0; k < c.repeat && c.column + k <= kLastColumn; ++k) {
           const int rr = static_cast<int>(r), cc = static_cast<int>(c.column + k);
+          for (int n = 0; n < c.comments; ++n) {
+            budget_.hold();
+            content_.anchored.push_back({part::kComments, sheetIndex, {{rr, cc, rr, cc}}});
+          }
+          if (!c.validation.empty() && k == 0) {
+            budget_.hold();
+            validations_[{c.validation, sheetIndex}].push_back(
+                {rr, cc, rr, static_cast<int>(std::min(c.column + c.repeat - 1, kLastColumn))});
+          }
           if (c.rowsSpanned > 1 || c.columnsSpanned > 1) {
             budget_.hold();
             s.merged.push_back({rr, cc, static_cast<int>(std::min(r + c.rowsSpanned - 1, kLastRow)),
@@ -370,6 +423,7 @@ class OdsReader {
     cell.repeat = Repeat(xml.attr("table:number-columns-repeated"));
     cell.columnsSpanned = Repeat(xml.attr("table:number-columns-spanned"));
     cell.rowsSpanned = Repeat(xml.attr("table:number-rows-spanned"));
+    cell.validation = xml.attr("table:content-validation-name");
     std::string style = xml.attr("table:style-name");
     if (style.empty()) {
       for (auto it = columnStyles.rbegin(); it != columnStyles.rend(); ++it) {
@@ -399,7 +453,7 @@ class OdsReader {
             return;
           }
           if (n == "annotation") {
-            countElement(x, -2);
+            ++cell.comments;
             return x.skip();
           }
           if (n == "p" || n == "h") {
@@ -502,6 +556,7 @@ class OdsReader {
   std::map<std::string, std::map<std::string, Style>> styles_;  // by family, by name
   Style defaultCell_;
   std::map<std::string, std::string> cellFaces_;
+  std::map<std::pair<std::string, int>, std::vector<CellArea>> validations_;  // by name and sheet: the cells using it
   double nullDate_ = static_cast<double>(DaysFromCivil(1899, 12, 30));
 };
 

@@ -188,7 +188,7 @@ class OoxmlReader {
     const auto sheetParts = readWorkbook(workbook, rels);
     for (size_t i = 0; i < content_.sheets.size(); ++i) {
       if (content_.sheets[i].type == 0 && !sheetParts[i].empty() && !zip_.find(sheetParts[i]).empty()) {
-        readSheet(content_.sheets[i], sheetParts[i]);
+        readSheet(content_.sheets[i], static_cast<int>(i), sheetParts[i]);
       }
     }
     if (!zip_.find(macros).empty()) content_.macroStorage = zip_.digest(macros);
@@ -371,14 +371,48 @@ class OoxmlReader {
     return sheetParts;
   }
 
-  void readSheet(SheetContent& sheet, const std::string& part) {
+  // "A1:B2 C3": the areas of a list of references.
+  std::vector<CellArea> areas(const std::string& list) {
+    std::vector<CellArea> out;
+    size_t from = 0;
+    while (from < list.size()) {
+      size_t end = list.find(' ', from);
+      if (end == std::string::npos) end = list.size();
+      CellArea area;
+      if (end > from && ParseAreaName(std::string_view(list).substr(from, end - from), area)) {
+        budget_.hold();
+        out.push_back(area);
+      }
+      from = end + 1;
+    }
+    return out;
+  }
+
+  void anchor(const char* kind, int sheet, std::vector<CellArea> areas) {
+    budget_.hold();
+    content_.anchored.push_back({kind, sheet, std::move(areas)});
+  }
+
+  void readSheet(SheetContent& sheet, int index, const std::string& part) {
     XmlStream xml(zip_, part);
     int row = 0, column = 0;
     std::map<std::string, std::pair<std::shared_ptr<const std::string>, std::pair<int, int>>> shared;  // si -> master
     std::vector<std::pair<CellArea, std::shared_ptr<const std::string>>> arrays;
+    // A conditional format's rules or a validation, and the cells they apply to
+    // (an attribute, or an element after the rules in an extension's).
+    const char* open = nullptr;
+    size_t rules = 0;
+    std::vector<CellArea> applies;
     while (xml.next()) {
-      if (!xml.isStart()) continue;
       const std::string& n = xml.name();
+      if (!xml.isStart()) {
+        if (open && ((n == "conditionalFormatting" && open == part::kConditionalFormats) ||
+                     (n == "dataValidation" && open == part::kValidations))) {
+          for (size_t r = 0; r < rules; ++r) anchor(open, index, applies);
+          open = nullptr;
+        }
+        continue;
+      }
       if (n == "row") {
         row = xml.has("r") ? static_cast<int>(std::strtol(xml.attr("r").c_str(), nullptr, 10)) : row + 1;
         column = 0;
@@ -394,10 +428,26 @@ class OoxmlReader {
         if (ParseAreaName(xml.attr("ref"), area) && (area.firstRow != area.lastRow || area.firstColumn != area.lastColumn)) {
           sheet.merged.push_back(area);
         }
-      } else if (n == "dataValidation") {
-        ++content_.parts[part::kValidations];
+      } else if (n == "conditionalFormatting") {
+        open = part::kConditionalFormats, rules = 0, applies = areas(xml.attr("sqref"));
       } else if (n == "cfRule") {
-        ++content_.parts[part::kConditionalFormats];
+        ++rules;
+      } else if (n == "dataValidation") {
+        open = part::kValidations, rules = 1, applies = areas(xml.attr("sqref"));
+      } else if (n == "sqref" && open) {
+        applies = areas(xml.text());
+      }
+    }
+    // The sheet's comments, and threaded comments, each at its cell.
+    for (const auto& [id, rel] : ReadRelationships(zip_, part)) {
+      const char* kind = rel.first == "comments" ? part::kComments
+                         : rel.first == "threadedComment" ? part::kThreadedComments
+                                                          : nullptr;
+      if (!kind || rel.second.empty() || zip_.find(rel.second).empty()) continue;
+      XmlStream notes(zip_, rel.second);
+      const char* element = kind == part::kComments ? "comment" : "threadedComment";
+      while (notes.next()) {
+        if (notes.isStart() && notes.name() == element) anchor(kind, index, areas(notes.attr("ref")));
       }
     }
   }
@@ -497,17 +547,6 @@ class OoxmlReader {
     if (formula) sheet.textFormulas[{row, column}] = *formula;
   }
 
-  // Counts an element in every part whose name matches.
-  size_t countIn(const std::regex& parts, const char* element) {
-    size_t count = 0;
-    for (const std::string& name : zip_.names()) {
-      if (!std::regex_search(name, parts)) continue;
-      XmlStream xml(zip_, name);
-      while (xml.next()) count += xml.isStart() && xml.name() == element;
-    }
-    return count;
-  }
-
   void countParts() {
     const auto icase = std::regex::icase | std::regex::ECMAScript;
     const std::pair<const char*, const char*> kByName[] = {
@@ -521,9 +560,6 @@ class OoxmlReader {
       const std::regex re(pattern, icase);
       for (const std::string& name : zip_.names()) content_.parts[kind] += std::regex_search(name, re);
     }
-    content_.parts[part::kComments] += countIn(std::regex("^xl/comments[^/]*\\.xml$", icase), "comment");
-    content_.parts[part::kThreadedComments] +=
-        countIn(std::regex("^xl/threadedComments/[^/]*\\.xml$", icase), "threadedComment");
   }
 
   ReadBudget budget_;

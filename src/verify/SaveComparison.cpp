@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -85,9 +86,16 @@ std::string AreaText(const CellArea& a) {
          std::to_string(a.lastRow);
 }
 
-// A source area followed through the edits of its sheet: rows inserted inside
-// it widen it; none when an edit wrote into it or deleted a row or column of it.
-std::optional<CellArea> MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
+// A source area followed through the edits of its sheet: rows inserted
+// inside it widen it, deleted ones narrow it (none when nothing is left);
+// reached when an edit wrote into it or deleted a row or column of it.
+struct MovedArea {
+  std::optional<CellArea> area;
+  bool reached = false;
+};
+
+MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
+  bool reached = false;
   for (const Edit* e : edits) {
     switch (e->kind) {
       case Edit::Kind::InsertRow:
@@ -95,24 +103,32 @@ std::optional<CellArea> MapAreaForward(CellArea a, const std::vector<const Edit*
         if (e->first <= a.lastRow) ++a.lastRow;
         break;
       case Edit::Kind::DeleteRow:
-        if (e->first >= a.firstRow && e->first <= a.lastRow) return std::nullopt;
-        if (e->first < a.firstRow) --a.firstRow, --a.lastRow;
+        if (e->first >= a.firstRow && e->first <= a.lastRow) {
+          reached = true;
+          if (a.firstRow == a.lastRow) return {std::nullopt, true};
+          --a.lastRow;
+        } else if (e->first < a.firstRow) {
+          --a.firstRow, --a.lastRow;
+        }
         break;
       case Edit::Kind::DeleteColumn:
-        if (e->first >= a.firstColumn && e->first <= a.lastColumn) return std::nullopt;
-        if (e->first < a.firstColumn) --a.firstColumn, --a.lastColumn;
+        if (e->first >= a.firstColumn && e->first <= a.lastColumn) {
+          reached = true;
+          if (a.firstColumn == a.lastColumn) return {std::nullopt, true};
+          --a.lastColumn;
+        } else if (e->first < a.firstColumn) {
+          --a.firstColumn, --a.lastColumn;
+        }
         break;
       case Edit::Kind::Cells:
-        if (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
-            e->lastColumn >= a.firstColumn) {
-          return std::nullopt;
-        }
+        reached = reached || (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
+                              e->lastColumn >= a.firstColumn);
         break;
       case Edit::Kind::Rename:
         break;
     }
   }
-  return a;
+  return {a, reached};
 }
 
 // How many runs, or the first run that differs, described.
@@ -153,7 +169,7 @@ class Comparison {
                                                  saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
     }
     compareEntries();
-    compareParts();
+    compareParts(editsBySheet);
     return std::move(result_);
   }
 
@@ -230,30 +246,50 @@ class Comparison {
   }
 
   // Merged areas the edits did not reach are where they were, moved with the
-  // rows and columns; none came that the rules did not make.
+  // rows and columns; none came that the rules did not make or move.
   void compareMerged(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
-    const std::set<CellArea> saved(b.merged.begin(), b.merged.end()), source(a.merged.begin(), a.merged.end());
+    const std::set<CellArea> saved(b.merged.begin(), b.merged.end());
+    std::set<CellArea> moved;
     for (const CellArea& area : a.merged) {
-      const auto moved = MapAreaForward(area, edits);
-      if (moved && !saved.count(*moved)) {
-        add(Tr("sheet \"%s\", merged area %s: present → lost", {b.name, AreaText(*moved)}));
+      const MovedArea m = MapAreaForward(area, edits);
+      if (m.area) moved.insert(*m.area);
+      if (m.area && !m.reached && !saved.count(*m.area)) {
+        add(Tr("sheet \"%s\", merged area %s: present → lost", {b.name, AreaText(*m.area)}));
       }
     }
     for (const CellArea& area : b.merged) {
+      if (moved.count(area)) continue;
       const Position first = MapBack({area.firstRow, area.firstColumn}, edits);
       const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
       if (first.row == 0 || last.row == 0) continue;  // the rules made it
-      if (source.count({first.row, first.column, last.row, last.column})) continue;
       add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
     }
   }
 
-  // Of each kind of part a user would miss, as many as the source held.
-  void compareParts() {
-    for (const auto& [kind, count] : source_.parts) {
-      const auto it = saved_.parts.find(kind);
-      const size_t now = it == saved_.parts.end() ? 0 : it->second;
-      if (now < count) add(Tr("%s: %s → %s", {Tr(kind.c_str()), std::to_string(count), std::to_string(now)}));
+  // Of each kind of part a user would miss, as many as the source held; of
+  // those bound to cells, as many as the source held where no edit reached.
+  void compareParts(const std::vector<std::vector<const Edit*>>& editsBySheet) {
+    std::map<std::string, std::pair<size_t, size_t>> counts = {};  // kind -> before, after
+    for (const auto& [kind, count] : source_.parts) counts[kind].first = count;
+    for (const auto& [kind, count] : saved_.parts) counts[kind].second = count;
+    std::map<std::string, size_t> kept;  // of the source's, those no edit reached
+    for (const AnchoredPart& p : source_.anchored) {
+      ++counts[p.kind].first;
+      const auto& edits = p.sheet >= 0 && p.sheet < static_cast<int>(editsBySheet.size())
+                              ? editsBySheet[static_cast<size_t>(p.sheet)]
+                              : std::vector<const Edit*>{};
+      const bool untouched = p.areas.empty() || std::ranges::any_of(p.areas, [&](const CellArea& a) {
+                               return !MapAreaForward(a, edits).reached;
+                             });
+      kept[p.kind] += untouched;
+    }
+    for (const AnchoredPart& p : saved_.anchored) ++counts[p.kind].second;
+    for (const auto& [kind, count] : counts) {
+      const size_t needed = kept.count(kind) ? kept[kind] + (source_.parts.count(kind) ? source_.parts.at(kind) : 0)
+                                             : count.first;
+      if (count.second < needed) {
+        add(Tr("%s: %s → %s", {Tr(kind.c_str()), std::to_string(count.first), std::to_string(count.second)}));
+      }
     }
   }
 

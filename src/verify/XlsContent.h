@@ -63,6 +63,15 @@ struct SheetContent {
 
 enum class FileFormat { Xls, Xlsx, Ods };
 
+// A thing bound to cells (a comment, a data validation, a conditional format):
+// its kind (one of part::), its sheet and the cells it applies to, so that
+// one the rules deleted or cleared is not missed.
+struct AnchoredPart {
+  const char* kind = nullptr;
+  int sheet = 0;
+  std::vector<CellArea> areas;
+};
+
 struct XlsContent {
   std::vector<SheetContent> sheets;
   int activeSheet = 0;             // zero-based, as WINDOW1 stores it
@@ -72,7 +81,8 @@ struct XlsContent {
   std::vector<std::string> entries;  // the names of the container's top-level streams and storages
   FileFormat format = FileFormat::Xls;
   int lastRow = 65536, lastColumn = 256;  // the format's sheet size
-  std::map<std::string, size_t> parts;    // how many of each kind a user would miss (PartKind), where counted
+  std::map<std::string, size_t> parts;    // how many of each kind a user would miss (part::), where counted
+  std::vector<AnchoredPart> anchored;     // those bound to cells, one by one
 };
 
 // The kinds of things a package holds that a user would miss if the office

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -129,6 +130,11 @@ void XmlStream::content(Start onStart, Text onText, End onEnd) {
     }
   }
 }
+
+struct CellArea;
+// "B7" to row 7, column 2 ($ marks allowed); "A1:B2" or "C3" to an area; false for anything else.
+bool ParseCellName(std::string_view text, int& row, int& column);
+bool ParseAreaName(std::string_view text, CellArea& area);
 
 // "x" from "p:x".
 std::string LocalName(const std::string& name);

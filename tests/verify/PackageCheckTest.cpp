@@ -61,7 +61,7 @@ const char* const kRels = "http://schemas.openxmlformats.org/officeDocument/2006
 
 // Sheet "S": A1 "Title" in two fonts, A2 "x" in red Arial 12 bold, B1 1, B2 2,
 // B3 =B1+B2, C1 =SUM(B1:B2)*2, D1 ="a"&"b", D2 =Total (S!B1:B2), E1 ='Other sheet'!A1,
-// A5:B6 merged; "Other sheet", very hidden: A1 5.
+// A5:B6 merged, B2 validated; "Other sheet", very hidden: A1 5.
 Parts Xlsx() {
   const std::string ns = std::string("xmlns=\"") + kSpreadsheetMl + "\" xmlns:r=\"" + kRels + "\"";
   return {
@@ -103,7 +103,8 @@ Parts Xlsx() {
            "<row r=\"2\"><c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c><c r=\"B2\"><v>2</v></c>"
            "<c r=\"D2\"><f>SUM(Total)</f><v>3</v></c></row>"
            "<row r=\"3\"><c r=\"B3\"><f>B1+B2</f><v>3</v></c></row>"
-           "</sheetData><mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells></worksheet>"},
+           "</sheetData><mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>"
+           "<dataValidations><dataValidation type=\"whole\" sqref=\"B2\"/></dataValidations></worksheet>"},
       {"xl/worksheets/sheet2.xml",
        "<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><v>5</v></c></row></sheetData></worksheet>"},
   };
@@ -131,7 +132,11 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
   Parts parts = Xlsx();
   parts.push_back({"xl/vbaProject.bin", "macro bytes"});
   parts.push_back({"xl/media/image1.png", "picture"});
-  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment/></ThreadedComments>"});
+  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
+  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
+                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
+                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
   WritePackage(dir, "-", source, parts);
   const std::string sheet = "xl/worksheets/sheet1.xml";
   struct Case {
@@ -158,6 +163,11 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
        {}, {}, {}},
       {"PartsDropped", {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
        {"images: 1 → 0", "threaded comments: 1 → 0"}},
+      // A validation of a cell a rule wrote may go with it; another may not.
+      {"ValidationLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {}, {},
+       {"data validations: 1 → 0"}},
+      {"ValidationOfAnEditedCellLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
+       {CellEdit(2, 2)}, {}},
       {"MacroByte", {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
       {"MergeAndVeryHiddenLost", {},
        {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
