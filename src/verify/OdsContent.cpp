@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 
+#include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
@@ -303,6 +304,8 @@ class OdsReader {
         if (const auto days = DateDays(xml.attr("table:date-value"))) nullDate_ = *days;
       } else if (n == "table") {
         readTable(xml);
+      } else if (n == "spreadsheet" && xml.attr("table:structure-protected") == "true") {
+        content_.parts[part::kWorkbookProtection] = 1;
       } else {
         countElement(xml, -1);
       }
@@ -535,16 +538,42 @@ class OdsReader {
     return runs;
   }
 
+  // The active sheet, and each sheet's frozen panes (split mode 2: frozen).
   void readSettings() {
     if (zip_.find("settings.xml").empty()) return;
     XmlStream xml(zip_, "settings.xml");
-    while (xml.next()) {
-      if (!xml.isStart() || xml.name() != "config-item" || xml.attr("config:name") != "ActiveTable") continue;
-      const std::string name = xml.text();
-      for (size_t i = 0; i < content_.sheets.size(); ++i) {
-        if (content_.sheets[i].name == name) content_.activeSheet = static_cast<int>(i);
+    std::string map, sheet;
+    std::map<std::string, int> items;
+    const auto panes = [&] {
+      const int columns = items["HorizontalSplitMode"] == 2 ? items["HorizontalSplitPosition"] : 0;
+      const int rows = items["VerticalSplitMode"] == 2 ? items["VerticalSplitPosition"] : 0;
+      for (SheetContent& s : content_.sheets) {
+        if (s.name == sheet && (rows > 0 || columns > 0) && rows < kLastRow && columns < kLastColumn) {
+          s.frozenAt = host::ColumnLetters(columns + 1) + std::to_string(rows + 1);
+        }
       }
-      return;
+    };
+    while (xml.next()) {
+      const std::string& n = xml.name();
+      if (n == "config-item-map-named" && xml.isStart()) map = xml.attr("config:name");
+      if (n == "config-item-map-entry" && map == "Tables") {
+        if (xml.isStart()) {
+          sheet = xml.attr("config:name"), items.clear();
+        } else {
+          panes();
+          sheet.clear();
+        }
+      }
+      if (!xml.isStart() || n != "config-item") continue;
+      const std::string name = xml.attr("config:name");
+      const std::string value = xml.text();
+      if (!sheet.empty()) {
+        items[name] = static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+      } else if (name == "ActiveTable") {
+        for (size_t i = 0; i < content_.sheets.size(); ++i) {
+          if (content_.sheets[i].name == value) content_.activeSheet = static_cast<int>(i);
+        }
+      }
     }
   }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <regex>
 
+#include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
@@ -354,6 +355,10 @@ class OoxmlReader {
         sheet.type = type == "chartsheet" ? 2 : type == "macrosheet" || type == "xlMacrosheet" || type == "xlIntlMacrosheet" ? 1 : 0;
         sheetParts.push_back(rel == rels.end() ? "" : rel->second.second);
         content_.sheets.push_back(std::move(sheet));
+      } else if (xml.name() == "workbookProtection") {
+        for (const char* lock : {"lockStructure", "lockWindows", "lockRevision"}) {
+          if (xml.attr(lock) == "1" || xml.attr(lock) == "true") content_.parts[part::kWorkbookProtection] = 1;
+        }
       } else if (xml.name() == "workbookView" && !activeRead_) {
         activeRead_ = true;
         content_.activeSheet = static_cast<int>(std::strtol(xml.attr("activeTab").c_str(), nullptr, 10));
@@ -401,6 +406,7 @@ class OoxmlReader {
     // A conditional format's rules or a validation, and the cells they apply to
     // (an attribute, or an element after the rules in an extension's).
     const char* open = nullptr;
+    bool paneRead = false;
     size_t rules = 0;
     std::vector<CellArea> applies;
     while (xml.next()) {
@@ -427,6 +433,14 @@ class OoxmlReader {
         // One cell merged with itself is no merge at all.
         if (ParseAreaName(xml.attr("ref"), area) && (area.firstRow != area.lastRow || area.firstColumn != area.lastColumn)) {
           sheet.merged.push_back(area);
+        }
+      } else if (n == "pane" && !paneRead) {
+        paneRead = true;
+        const std::string& state = xml.attr("state");
+        const int columns = static_cast<int>(std::strtod(xml.attr("xSplit").c_str(), nullptr));
+        const int rows = static_cast<int>(std::strtod(xml.attr("ySplit").c_str(), nullptr));
+        if ((state == "frozen" || state == "frozenSplit") && (rows > 0 || columns > 0)) {
+          sheet.frozenAt = host::ColumnLetters(columns + 1) + std::to_string(rows + 1);
         }
       } else if (n == "conditionalFormatting") {
         open = part::kConditionalFormats, rules = 0, applies = areas(xml.attr("sqref"));
@@ -549,13 +563,18 @@ class OoxmlReader {
 
   void countParts() {
     const auto icase = std::regex::icase | std::regex::ECMAScript;
+    if (const std::string connections = zip_.find("xl/connections.xml"); !connections.empty()) {
+      XmlStream xml(zip_, connections);
+      while (xml.next()) content_.parts[part::kDataQueries] += xml.isStart() && xml.name() == "connection";
+    }
     const std::pair<const char*, const char*> kByName[] = {
         {part::kCharts, "^xl/charts/chart[^/]*\\.xml$"},
         {part::kPivotTables, "^xl/pivotTables/[^/]*\\.xml$"},
         {part::kPivotCaches, "^xl/pivotCache/pivotCacheDefinition[^/]*\\.xml$"},
         {part::kTables, "^xl/tables/[^/]*\\.xml$"},
         {part::kExternalLinks, "^xl/externalLinks/[^/]*\\.xml$"},
-        {part::kImages, "^xl/media/[^/]+$"}};
+        {part::kImages, "^xl/media/[^/]+$"},
+        {part::kDataQueries, "^xl/queryTables/[^/]*\\.xml$"}};
     for (const auto& [kind, pattern] : kByName) {
       const std::regex re(pattern, icase);
       for (const std::string& name : zip_.names()) content_.parts[kind] += std::regex_search(name, re);

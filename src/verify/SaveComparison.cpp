@@ -204,6 +204,10 @@ class Comparison {
     if (b.name != name) add(Tr("sheet \"%s\": name \"%s\" → \"%s\"", {a.name, name, b.name}));
     if (a.visibility != b.visibility) add(SheetChange(a.name, Visibility(a.visibility), Visibility(b.visibility)));
     if (a.type != b.type) add(SheetChange(a.name, SheetType(a.type), SheetType(b.type)));
+    if (a.frozenAt != b.frozenAt) {
+      const auto panes = [](const std::string& at) { return at.empty() ? std::string(Tr("none")) : at; };
+      add(Tr("sheet \"%s\": panes frozen at %s → %s", {a.name, panes(a.frozenAt), panes(b.frozenAt)}));
+    }
   }
 
   // Formulas in mayChange may compute other results once the edits are made.

@@ -59,6 +59,7 @@ struct SheetContent {
   std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas (.xls)
   std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
   std::vector<CellArea> merged;                                   // merged areas
+  std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
 };
 
 enum class FileFormat { Xls, Xlsx, Ods };
@@ -99,6 +100,8 @@ inline constexpr const char* kValidations = N_("data validations");
 inline constexpr const char* kConditionalFormats = N_("conditional formats");
 inline constexpr const char* kDefinedNames = N_("defined names");
 inline constexpr const char* kExternalLinks = N_("external links");
+inline constexpr const char* kDataQueries = N_("data queries and connections");
+inline constexpr const char* kWorkbookProtection = N_("workbook protection");
 }  // namespace part
 
 // What one reading may hold, so that the check of a save (two readings at a
