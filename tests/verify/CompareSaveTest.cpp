@@ -16,6 +16,12 @@ using Lines = std::vector<std::string>;
 using Cells = std::map<std::pair<int, int>, CellValue>;
 using Tokens = std::vector<uint8_t>;
 
+SheetContent Sheet(const char* name, int visibility = 0, int type = 0) {
+  SheetContent sheet;
+  sheet.name = name, sheet.visibility = visibility, sheet.type = type;
+  return sheet;
+}
+
 CellValue Number(const char* text, bool formula = false) {
   return {ValueKind::Number, text, formula, false, "Arial", {}};
 }
@@ -37,7 +43,7 @@ const Tokens kA3 = {0x24, 2, 0, 0, 0xC0};                                     //
 // (S!$A$1:$A$2) and a macro function; another book.
 XlsContent Source() {
   XlsContent book;
-  book.sheets = {{"S", 0, 0, {}, {}, {}, {}, {}}, {"Other", 2, 0, {}, {}, {}, {}, {}}};
+  book.sheets = {Sheet("S"), Sheet("Other", 2)};
   book.macroStorage = "vba";
   SheetContent& s = book.sheets[0];
   s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
@@ -126,7 +132,7 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
 // The sheet list and the macro storage; past the first few, differences are only counted.
 TEST(CompareSave, FindsLostSheetStateAndCountsWhatItDoesNotDescribe) {
   XlsContent saved = Source();
-  saved.sheets[1] = {"Renamed", 1, 2, {}, {}, {}, {}, {}};
+  saved.sheets[1] = Sheet("Renamed", 1, 2);
   saved.macroStorage.clear();
   EXPECT_EQ(CompareSave(Source(), saved, {"S", {}}, 3).lines(),
             (Lines{"sheet \"Other\": name \"Other\" → \"Renamed\"", "sheet \"Other\": very hidden → hidden",

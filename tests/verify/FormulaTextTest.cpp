@@ -26,7 +26,7 @@ std::string Describe(const FormulaReferences& refs) {
 TEST(FormulaText, FindsWhatATextRefersTo) {
   XlsContent book;
   book.lastRow = 1048576, book.lastColumn = 16384;
-  for (const char* name : {"Sheet1", "Sheet 2", "Sheet3", "It's"}) book.sheets.push_back({name, 0, 0, {}, {}, {}, {}, {}});
+  for (const char* name : {"Sheet1", "Sheet 2", "Sheet3", "It's"}) book.sheets.emplace_back().name = name;
   DefinedName total, local;
   total.name = "Total", local.name = "Rate", local.sheet = 1;
   book.links.names = {total, local};
