@@ -236,7 +236,11 @@ class OdsReader {
 
   const std::string& cellFace(const std::string& style) {
     auto [it, added] = cellFaces_.try_emplace(style);
-    if (added) it->second = resolved("table-cell", style).face().describe();
+    // A font the file does not name is the reading program's: none to compare.
+    if (added) {
+      const TextProps p = resolved("table-cell", style);
+      it->second = p.name && !p.name->empty() ? p.face().describe() : "";
+    }
     return it->second;
   }
 

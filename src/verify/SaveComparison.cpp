@@ -244,7 +244,9 @@ class Comparison {
       add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell, DescribeValue(before), DescribeValue(after)}));
     }
     if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell, before.runs, after.runs));
-    if (!before.font.empty() && !after.font.empty() && before.font != after.font) {
+    // A text whose runs say every character's font shows no other: the cell's own is unseen.
+    const bool runsCoverText = !before.runs.empty() && before.runs == after.runs;
+    if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
       add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell, before.font, after.font}));
     }
   }

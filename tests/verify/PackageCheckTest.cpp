@@ -7,12 +7,17 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <tuple>
 
+#include "BatchRun.h"
 #include "TestPaths.h"
+#include "batch/RuleFootprint.h"
 #include "batch/SaveCheck.h"
+#include "batch/WorkbookEngine.h"
+#include "host/LibreOfficeHost.h"
 #include "host/HostError.h"
 #include "verify/SaveComparison.h"
 
@@ -89,7 +94,9 @@ Parts Xlsx() {
        "<styleSheet " + ns +
            "><fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><b/><sz val=\"12\"/>"
            "<color rgb=\"FFFF0000\"/><name val=\"Arial\"/></font></fonts>"
-           "<cellXfs><xf fontId=\"0\"/><xf fontId=\"1\"/></cellXfs></styleSheet>"},
+           "<cellStyleXfs><xf fontId=\"0\"/></cellStyleXfs><cellXfs><xf fontId=\"0\" xfId=\"0\"/>"
+           "<xf fontId=\"1\" xfId=\"0\" applyFont=\"1\"/></cellXfs>"
+           "<cellStyles><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles></styleSheet>"},
       {"xl/sharedStrings.xml",
        "<sst " + ns +
            "><si><r><rPr><b/><sz val=\"11\"/><name val=\"Calibri\"/></rPr><t>Ti</t></r><r><t>tle</t></r></si>"
@@ -197,7 +204,8 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
 std::string OdsContent() {
   return "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
          "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+         "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"><office:body><office:spreadsheet>"
          "<table:table table:name=\"S\">"
          "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"1\"><text:p>1</text:p>"
          "</table:table-cell><table:table-cell table:number-columns-spanned=\"2\"/><table:covered-table-cell/>"
@@ -208,12 +216,18 @@ std::string OdsContent() {
          "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>x</text:p></table:table-cell>"
          "</table:table-row>"
          "<table:table-row table:number-rows-repeated=\"1048572\"><table:table-cell "
-         "table:number-columns-repeated=\"16384\"/></table:table-row>"
+         "table:number-columns-repeated=\"1024\"/></table:table-row>"
          "</table:table></office:spreadsheet></office:body></office:document-content>";
 }
 
 Parts Ods(const std::string& content) {
-  return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", content}};
+  return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+          {"META-INF/manifest.xml",
+           "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+           "manifest:version=\"1.2\"><manifest:file-entry manifest:full-path=\"/\" "
+           "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/><manifest:file-entry "
+           "manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/></manifest:manifest>"},
+          {"content.xml", content}};
 }
 
 TEST_F(PackageCheck, OdsReportsValuesFormulasAndMerges) {
@@ -246,13 +260,52 @@ TEST_F(PackageCheck, ABombOrAHugeRepeatGivesNoCheck) {
   WritePackage(dir, "-", book, Xlsx());
   WritePackage(dir, book, bomb, {}, {}, {"xl/worksheets/sheet1.xml"}, 260);
   WritePackage(dir, "-", ods,
-               Ods(std::regex_replace(OdsContent(), std::regex("table:number-columns-repeated=\"16384\""),
+               Ods(std::regex_replace(OdsContent(), std::regex("table:number-columns-repeated=\"1024\""),
                                       "table:number-columns-repeated=\"16384\" office:value-type=\"float\" "
                                       "office:value=\"1\"")));
   for (const std::string& saved : {bomb, ods}) {
     const auto findings = batch::CheckSave(saved.ends_with(".ods") ? saved : book, saved, {}, true);
     EXPECT_TRUE(findings.reason().starts_with("no check possible: ")) << findings.reason();
     EXPECT_NE(findings.reason().find("more than the check reads"), std::string::npos) << findings.reason();
+  }
+}
+
+// The rules' own edits, made and saved by the real office through the
+// engine: rows inserted and deleted, a cell replaced, a range cleared and
+// merged, the sheet renamed. Nothing else reads otherwise, so nothing is
+// reported; what the office drops by itself (a very hidden sheet shown as
+// hidden in .xlsx) is.
+TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
+  batch::RunSettings settings;
+  settings.sheetName = "S";
+  settings.naming.sourceFolder = dir / "in/";
+  settings.naming.saveFolder = dir / "out/";
+  settings.rules = rules::ParseRules(
+      {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"}, false);
+  fs::create_directories(dir.path() / "in");
+  fs::create_directories(dir.path() / "out");
+  const std::pair<std::string, Parts> books[] = {{"book.xlsx", Xlsx()}, {"book.ods", Ods(OdsContent())}};
+  for (const auto& [name, parts] : books) {
+    WritePackage(dir, "-", dir / ("in/" + name), parts);
+    const auto result = engine.ProcessWorkbook(dir / ("in/" + name), settings);
+    EXPECT_EQ(result.outcome, batch::Outcome::Processed) << name << ": " << result.reason;
+    ASSERT_EQ(result.output, dir / ("out/" + name));
+    EXPECT_EQ(result.differences,
+              name.ends_with(".xlsx") ? Lines{"sheet \"Other sheet\": very hidden → hidden"} : Lines{})
+        << name;
+    // Planted in the saved copy, a change the rules did not make is caught.
+    WritePackage(dir, result.output, dir / ("planted-" + name), {},
+                 {{name.ends_with(".xlsx") ? "xl/sharedStrings.xml" : "content.xml", ">x<", ">y<"}});
+    EditFootprint footprint{"S", {}};
+    for (const auto& rule : settings.rules) {
+      const auto edits = batch::FootprintOf(rule);
+      footprint.edits.insert(footprint.edits.end(), edits.begin(), edits.end());
+    }
+    const Lines found = VerifySave(dir / ("in/" + name), dir / ("planted-" + name), footprint, 20).lines();
+    EXPECT_NE(std::ranges::find(found, "sheet \"Renamed\", cell A2: \"x\" → \"y\""), found.end())
+        << name << ": " << ::testing::PrintToString(found);
   }
 }
 
