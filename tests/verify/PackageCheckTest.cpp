@@ -165,7 +165,7 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
       {"StylesRenumberedStringInline", {},
        {{"xl/styles.xml", "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font>",
          "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz val=\"8\"/><name val=\"Courier\"/></font>"},
-        {"xl/styles.xml", "<xf fontId=\"1\"/>", "<xf fontId=\"2\"/>"},
+        {"xl/styles.xml", "<xf fontId=\"1\" ", "<xf fontId=\"2\" "},
         {sheet, "<c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c>", "<c r=\"A2\" s=\"1\" t=\"inlineStr\"><is><t>x</t></is></c>"}},
        {}, {}, {}},
       {"PartsDropped", {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
