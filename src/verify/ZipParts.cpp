@@ -9,7 +9,6 @@
 #include <mutex>
 
 #include "host/HostError.h"
-#include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 #include "verify/XlsContent.h"
 
@@ -22,17 +21,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// The library's object types are registered once, before any thread uses them.
+// The library's types (host::GsfReady) and the XML parser are made ready once, before any thread uses them.
 void GsfZipReady() {
   static std::once_flag once;
   std::call_once(once, [] {
-    gsf_init();
-    host::QuietLibraryWarnings();
+    host::GsfReady();
     xmlInitParser();
-    g_type_ensure(GSF_INPUT_STDIO_TYPE);
-    g_type_ensure(GSF_INFILE_ZIP_TYPE);
-    g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));
-    g_type_class_unref(g_type_class_ref(GSF_INFILE_ZIP_TYPE));
   });
 }
 
