@@ -283,15 +283,12 @@ class OoxmlReader {
       if (!xml.isStart()) continue;
       if (section == "fonts" && n == "font") {
         budget_.hold();
-        // A font without a name or size has the first font's (what Excel shows).
+        // A font without a size has Excel's; one without a name is the reading
+        // program's choice: none to compare.
         Face face = readFont(xml, {});
-        if (fonts_.empty()) {
-          if (face.name.empty()) face.name = "Calibri";
-          firstFont_ = face;
-        }
-        if (face.name.empty()) face.name = firstFont_.name;
-        if (face.points == 0) face.points = 11;  // Excel's size for a font that gives none
-        fonts_.push_back(face.describe());
+        if (face.points == 0) face.points = 11;
+        if (fonts_.empty()) firstFont_ = face;
+        fonts_.push_back(face.name.empty() ? "" : face.describe());
       } else if (section == "cellXfs" && n == "xf") {
         budget_.hold();
         xfFonts_.push_back(static_cast<size_t>(std::strtoul(xml.attr("fontId").c_str(), nullptr, 10)));
