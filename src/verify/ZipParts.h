@@ -73,8 +73,9 @@ class XmlStream {
   bool isStart() const { return start_; }
   const std::string& name() const { return name_; }
   int depth() const { return depth_; }
-  // An attribute of the element just started, by local name ("" when absent);
-  // a prefix may be given ("r:id") to ask for the one in another namespace.
+  // An attribute of the element just started, by local name ("" when absent),
+  // or by qualified name when one is given ("office:value-type", "r:id"), for
+  // elements that hold the same local name in two namespaces.
   const std::string& attr(const char* local) const;
   bool has(const char* local) const;
   // The text inside the element just started, its end consumed; "" for an empty one.

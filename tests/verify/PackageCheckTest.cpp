@@ -205,7 +205,9 @@ std::string OdsContent() {
   return "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
          "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
          "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-         "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"><office:body><office:spreadsheet>"
+         "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" "
+         "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\">"
+         "<office:body><office:spreadsheet>"
          "<table:table table:name=\"S\">"
          "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"1\"><text:p>1</text:p>"
          "</table:table-cell><table:table-cell table:number-columns-spanned=\"2\"/><table:covered-table-cell/>"
@@ -250,6 +252,75 @@ TEST_F(PackageCheck, OdsReportsValuesFormulasAndMerges) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(check(source, {}, c.subs, {}, c.edits, std::string(c.name) + ".ods"), c.expected) << "case " << c.name;
+  }
+}
+
+// What the readers make of each kind of cell: values as the .xls check
+// describes them, formulas' texts, fonts resolved through styles and themes.
+TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
+  struct Case {
+    const char* cell;  // .xlsx: a <c> of A1; .ods: a <table:table-cell>
+    std::string expected;
+  };
+  const Case xlsx[] = {
+      {"<c r=\"A1\" t=\"b\"><v>1</v></c>", "TRUE"},
+      {"<c r=\"A1\" t=\"e\"><v>#N/A</v></c>", "#N/A"},
+      {"<c r=\"A1\" t=\"str\"><f>1/0</f><v>#DIV/0!</v></c>", "formula result #DIV/0! = 1/0"},
+      {"<c r=\"A1\" t=\"inlineStr\"><is><t>a_x000D_b</t><rPh><t>x</t></rPh></is></c>", "\"a\rb\""},
+      {"<c r=\"A1\"><v>0.10000000000000001</v></c>", "0.1"},
+      {"<c r=\"A1\"><f>NOW()</f></c>", "formula result \"\" = NOW()"},  // no stored result
+      {"<c r=\"A1\" t=\"b\"><f>TRUE()</f><v>1</v></c>", "TRUE"},  // how the office writes a truth value
+      {"<c r=\"A1\" s=\"1\"><v>2</v></c>", "2 in Arial 12pt bold #FF0000"},
+      {"<c r=\"A1\" s=\"2\"><v>2</v></c>", "2 in Arial 12pt #1F497D"},  // theme colour dark 2
+      {"<c r=\"A1\" s=\"3\"><v>2</v></c>", "2 in Arial 12pt #71A1DC"},  // the same, lightened by half
+  };
+  const Case ods[] = {
+      {"<table:table-cell office:value-type=\"date\" office:date-value=\"2020-01-31T12:00:00\"/>", "43861.5"},
+      {"<table:table-cell office:value-type=\"time\" office:time-value=\"PT18H00M00S\"/>", "0.75"},
+      {"<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\"/>", "TRUE"},
+      {"<table:table-cell office:value-type=\"percentage\" office:value=\"0.5\"/>", "0.5"},
+      {"<table:table-cell office:value-type=\"string\"><text:p>a<text:s text:c=\"2\"/>b</text:p>"
+       "<text:p>c</text:p><office:annotation><text:p>note</text:p></office:annotation></table:table-cell>",
+       "\"a  b\nc\""},
+      {"<table:table-cell table:formula=\"of:=NA()\" office:value-type=\"string\" calcext:value-type=\"error\">"
+       "<text:p>#N/A</text:p></table:table-cell>",
+       "formula result #N/A = of:=NA()"},
+  };
+  const auto describe = [](const XlsContent& book) {
+    const SheetContent& sheet = book.sheets.at(0);
+    if (sheet.cells.empty()) return std::string("none");
+    const CellValue& cell = sheet.cells.begin()->second;
+    std::string text = DescribeValue(cell);
+    if (const auto f = sheet.textFormulas.find({1, 1}); f != sheet.textFormulas.end()) text += " = " + *f->second.text;
+    return cell.font.empty() || cell.font == "Calibri 11pt" ? text : text + " in " + cell.font;
+  };
+  Parts book = Xlsx();
+  for (auto& [name, text] : book) {
+    if (name != "xl/styles.xml") continue;
+    text = std::regex_replace(text, std::regex("</fonts>"),
+                              "<font><sz val=\"12\"/><color theme=\"3\"/><name val=\"Arial\"/></font>"
+                              "<font><sz val=\"12\"/><color theme=\"3\" tint=\"0.5\"/><name val=\"Arial\"/></font></fonts>");
+    text = std::regex_replace(text, std::regex("</cellXfs>"), "<xf fontId=\"2\"/><xf fontId=\"3\"/></cellXfs>");
+  }
+  int n = 0;
+  for (const Case& c : xlsx) {
+    const std::string path = dir / ("cell" + std::to_string(++n) + ".xlsx");
+    Parts parts = book;
+    for (auto& [name, text] : parts) {
+      if (name == "xl/worksheets/sheet1.xml") {
+        text = std::regex_replace(text, std::regex("<sheetData>.*</sheetData>"),
+                                  std::string("<sheetData><row r=\"1\">") + c.cell + "</row></sheetData>");
+      }
+    }
+    WritePackage(dir, "-", path, parts);
+    EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
+  }
+  for (const Case& c : ods) {
+    const std::string path = dir / ("cell" + std::to_string(++n) + ".ods");
+    WritePackage(dir, "-", path,
+                 Ods(std::regex_replace(OdsContent(), std::regex("<table:table-row>.*</table:table>"),
+                                        std::string("<table:table-row>") + c.cell + "</table:table-row></table:table>")));
+    EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
   }
 }
 
