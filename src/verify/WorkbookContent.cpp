@@ -40,7 +40,11 @@ XlsContent ReadWorkbookContent(const std::string& path) {
     if (ods) return ReadOdsContent(path);
     throw host::HostError(Tr("it is a zip package, but no workbook"));
   }
-  if (std::string_view(magic, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+  if (std::string_view(magic, 8) != std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadXlsContent(path);
+  try {
+    return ReadXlsContent(path);
+  } catch (const host::HostError&) {
+    // No workbook stream: an encrypted .xlsx or .ods is a compound file too.
     bool encrypted = false;
     try {
       const auto ole = host::OpenOle(path);
@@ -51,8 +55,8 @@ XlsContent ReadWorkbookContent(const std::string& path) {
       encrypted = HoldsName(path, u"EncryptedPackage") && HoldsName(path, u"EncryptionInfo");
     }
     if (encrypted) throw host::HostError(Tr("it is encrypted"));
+    throw;
   }
-  return ReadXlsContent(path);
 }
 
 }  // namespace sheetwise::verify
