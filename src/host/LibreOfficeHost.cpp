@@ -122,6 +122,8 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
   MarkProfileCurrent();
   UseExcelFormulaSyntax();
   KeepMacroStorage();
+  KeepFontNames();
+  KeepStoredResults();
 }
 
 namespace {
@@ -189,6 +191,45 @@ void LoSession::KeepMacroStorage() {
   const auto provider = ConfigurationProvider(remoteContext_);
   Apply(provider, UpdateAccess(provider, "/org.openoffice.Office.Calc/Filter/Import/VBA"),
         {{"UseExport", Any(false)}, {"Load", Any(false)}, {"Executable", Any(false)}, {"Save", Any(true)}});
+}
+
+// The Excel exports write, for a font the office knows a Microsoft substitute
+// of (Helvetica, Times, Courier, ...), the substitute's name instead of the
+// cell's font: without substitutes, every font keeps its name.
+void LoSession::KeepFontNames() {
+  const auto provider = ConfigurationProvider(remoteContext_);
+  const auto locales = UpdateAccess(provider, "/org.openoffice.VCL/FontSubstitutions");
+  bool changed = false;
+  for (const auto& locale : locales->getElementNames()) {
+    Reference<css::container::XNameAccess> fonts(locales->getByName(locale), css::uno::UNO_QUERY);
+    if (!fonts.is()) continue;
+    // A profile cleared before has no substitute for Helvetica either: one question instead of hundreds.
+    if (fonts->hasByName("helvetica")) {
+      OUString substitute;
+      Reference<css::container::XNameAccess>(fonts->getByName("helvetica"), UNO_QUERY_THROW)->getByName("SubstFontsMS") >>= substitute;
+      if (substitute.isEmpty()) continue;
+    }
+    for (const auto& font : fonts->getElementNames()) {
+      Reference<css::container::XNameAccess> entry(fonts->getByName(font), css::uno::UNO_QUERY);
+      if (!entry.is() || !entry->hasByName("SubstFontsMS")) continue;
+      OUString substitute;
+      entry->getByName("SubstFontsMS") >>= substitute;
+      if (substitute.isEmpty()) continue;
+      Reference<css::container::XNameReplace>(entry, UNO_QUERY_THROW)->replaceByName("SubstFontsMS", Any(OUString()));
+      changed = true;
+    }
+  }
+  if (!changed) return;
+  Reference<css::util::XChangesBatch>(locales, UNO_QUERY_THROW)->commitChanges();
+  Reference<css::util::XFlushable>(provider, UNO_QUERY_THROW)->flush();
+}
+
+// Formulas keep the results the file stores: the office never recalculates a
+// workbook it loads (1: never), whatever a profile said before.
+void LoSession::KeepStoredResults() {
+  const auto provider = ConfigurationProvider(remoteContext_);
+  Apply(provider, UpdateAccess(provider, "/org.openoffice.Office.Calc/Formula/Load"),
+        {{"OOXMLRecalcMode", Any(sal_Int32(1))}, {"ODFRecalcMode", Any(sal_Int32(1))}});
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

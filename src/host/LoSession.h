@@ -99,6 +99,8 @@ class LoSession {
   void MarkProfileCurrent();
   void UseExcelFormulaSyntax();
   void KeepMacroStorage();
+  void KeepFontNames();
+  void KeepStoredResults();
 
   // Held first and let go last: the remote references need the local runtime.
   Reference<css::uno::XComponentContext> localContext_;

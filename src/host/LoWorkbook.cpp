@@ -62,7 +62,6 @@
 #include "host/SafeStore.h"
 #include "host/Translate.h"
 #include "host/WorkPhases.h"
-#include "host/ZipPackage.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::host {
@@ -74,9 +73,6 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
-
-constexpr const char* kMacroProjectPart = "xl/vbaProject.bin";
-constexpr size_t kMaxMacroProjectBytes = 256 * 1024 * 1024;
 
 PropertyValue Property(const char* name, Any value) {
   PropertyValue property;
@@ -136,6 +132,21 @@ void CheckCellContent(const std::string& content) {
   double number = 0;
   if (ClassifyContent(content, &number) == ContentKind::Formula && !FormulaIsComplete(content)) {
     throw HostError(Tr("not a formula the spreadsheet understands (unclosed bracket or quote): %s", {content}));
+  }
+}
+
+// The office's default cell style takes the font that Excel takes for the
+// normal style of a file without cell styles; the export writes it, and
+// converts the column widths with it.
+void UseDefaultFont(const Reference<css::lang::XComponent>& component, const WorkbookFileInfo& info) {
+  const auto families = Reference<css::style::XStyleFamiliesSupplier>(component, UNO_QUERY_THROW)->getStyleFamilies();
+  Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
+  Reference<css::beans::XPropertySet> style(cellStyles->getByName("Default"), UNO_QUERY_THROW);
+  const Any name(ToOU(info.defaultFontName));
+  const Any height(static_cast<float>(info.defaultFontSize));
+  for (const char* script : {"", "Asian", "Complex"}) {
+    style->setPropertyValue("CharFontName" + OUString::createFromAscii(script), name);
+    style->setPropertyValue("CharHeight" + OUString::createFromAscii(script), height);
   }
 }
 
@@ -716,9 +727,6 @@ class LoWorkbookImpl : public Workbook {
       storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(ToOU(info.exportFilter))),
                                                 Property("Overwrite", Any(true))}));
     });
-    // The office writes a macro project of its own making from the code it
-    // read; the project goes back as the file had it, never run.
-    if (info.format == WorkbookFormat::Xlsm) KeepPart(document_->path(), temp.string(), kMacroProjectPart, kMaxMacroProjectBytes);
   }
 
   std::shared_ptr<LoDocument> document_;
@@ -768,6 +776,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       props->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
       props->setPropertyValue("IsUndoEnabled", Any(false));
       props->setPropertyValue("IsAdjustHeightEnabled", Any(false));
+      if (!info.defaultFontName.empty()) UseDefaultFont(component, info);
     }
   });
   return std::make_unique<LoWorkbookImpl>(document, loaded);

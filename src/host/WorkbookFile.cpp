@@ -167,9 +167,19 @@ std::string DescribeOtherPackage(const std::string& types) {
   return Tr("a ZIP archive that holds no workbook");
 }
 
+// A part that only adds to what the program knows of a workbook: none when it
+// is absent or larger than such a part ever is (the office reads the file alone).
+std::optional<std::string> ReadOptionalPart(GsfInfile* zip, const std::string& name) {
+  try {
+    return ReadPart(zip, name);
+  } catch (const HostError&) {
+    return std::nullopt;
+  }
+}
+
 // xl/workbook.xml (or wherever the main part is): the active tab of the first workbook view.
 int OoxmlActiveTab(GsfInfile* zip, const std::string& mainPart) {
-  const auto bytes = ReadPart(zip, mainPart);
+  const auto bytes = ReadOptionalPart(zip, mainPart);
   if (!bytes) return 0;
   int tab = 0;
   VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {
@@ -210,6 +220,48 @@ std::string ContentTypeOf(const XmlDoc& types, const std::string& part) {
   return byExtension;
 }
 
+// The part a relationship of part points to by type ("styles"): its name in the package.
+std::string RelatedPart(GsfInfile* zip, const std::string& part, const std::string& type) {
+  const std::filesystem::path name(part);
+  const std::string folder = name.parent_path().string();
+  const auto rels = ReadOptionalPart(zip, (name.parent_path() / "_rels" / (name.filename().string() + ".rels")).string());
+  if (!rels) return "";
+  std::string target;
+  VisitElements(Children(ParseXml(*rels)), [&](const xmlNode* node) {
+    if (!Named(node, "Relationship") || !Attribute(node, "Type").ends_with("/" + type)) return false;
+    target = Attribute(node, "Target");
+    return true;
+  });
+  if (target.empty()) return "";
+  if (target.front() == '/') return target.substr(1);
+  return (std::filesystem::path(folder) / target).lexically_normal().string();
+}
+
+// A style sheet without cell styles: Excel takes its first font for the normal
+// style, the office keeps its own default.
+void ReadDefaultFont(GsfInfile* zip, const std::string& mainPart, WorkbookFileInfo& info) {
+  const std::string stylesPart = RelatedPart(zip, mainPart, "styles");
+  const auto styles = stylesPart.empty() ? std::nullopt : ReadOptionalPart(zip, stylesPart);
+  if (!styles) return;
+  const XmlDoc doc = ParseXml(*styles);
+  const xmlNode* fonts = nullptr;
+  for (const xmlNode* node = Children(doc); node; node = node->next) {
+    if (Named(node, "cellStyles")) return;
+    if (Named(node, "fonts")) fonts = node;
+  }
+  const xmlNode* font = fonts ? fonts->children : nullptr;
+  while (font && !Named(font, "font")) font = font->next;
+  if (!font) return;
+  for (const xmlNode* node = font->children; node; node = node->next) {
+    if (Named(node, "name")) info.defaultFontName = Attribute(node, "val");
+    if (Named(node, "sz")) info.defaultFontSize = std::atof(Attribute(node, "val").c_str());
+  }
+  if (info.defaultFontName.empty() || !(info.defaultFontSize > 0 && info.defaultFontSize < 410)) {
+    info.defaultFontName.clear();
+    info.defaultFontSize = 0;
+  }
+}
+
 WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std::string& types) {
   const XmlDoc doc = ParseXml(types);
   if (!doc) throw HostError(Tr("the workbook is damaged: %s has unreadable content types", {path}));
@@ -221,12 +273,13 @@ WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std
   info.filterName = info.exportFilter =
       info.format == WorkbookFormat::Xlsm ? "Calc MS Excel 2007 VBA XML" : "Calc MS Excel 2007 XML";
   info.activeTab = OoxmlActiveTab(zip, mainPart);
+  ReadDefaultFont(zip, mainPart, info);
   return info;
 }
 
 // settings.xml: the view's ActiveTable, a sheet name.
 std::string OdsActiveSheet(GsfInfile* zip) {
-  const auto bytes = ReadPart(zip, "settings.xml");
+  const auto bytes = ReadOptionalPart(zip, "settings.xml");
   if (!bytes) return "";
   std::string name;
   VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {

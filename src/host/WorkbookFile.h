@@ -20,6 +20,10 @@ struct WorkbookFileInfo {
   std::string exportFilter = "MS Excel 97";  // the office's filter that writes the format
   // The active sheet by name, where the file stores it so (.ods settings); "" otherwise.
   std::string activeSheetName = {};
+  // An .xlsx without cell styles (POI, Tencent Docs): its first font, which
+  // Excel takes for the normal style; "" and 0 otherwise.
+  std::string defaultFontName = {};
+  double defaultFontSize = 0;
 };
 
 // Throws HostError naming the file's real type when it is no workbook of these

@@ -2,7 +2,6 @@
 
 #include <libxml/parser.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -48,63 +47,6 @@ std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_
     throw HostError(Tr("the workbook is damaged: its part %s cannot be read", {std::string(gsf_input_name(part.get()))}));
   }
   return bytes;
-}
-
-namespace {
-
-// Copies every entry of folder into target, the entry at replaced (a path
-// below folder) with bytes instead.
-void CopyEntries(GsfInfile* folder, GsfOutfile* target, std::string_view prefix, std::string_view replaced,
-                 const std::string& bytes) {
-  const int count = gsf_infile_num_children(folder);
-  for (int i = 0; i < count; ++i) {
-    const char* name = gsf_infile_name_by_index(folder, i);
-    GPtr<GsfInput> entry(gsf_infile_child_by_index(folder, i));
-    if (!name || !entry) throw HostError(Tr("the office's package cannot be read back"));
-    const std::string path = std::string(prefix) + name;
-    const bool isFolder = GSF_IS_INFILE(entry.get()) && gsf_infile_num_children(GSF_INFILE(entry.get())) >= 0;
-    GPtr<GsfOutput> out(isFolder ? gsf_outfile_new_child(target, name, TRUE)
-                                 : gsf_outfile_new_child_full(target, name, FALSE, "compression-level",
-                                                              GSF_ZIP_DEFLATED, nullptr));
-    if (!out) throw HostError(Tr("the office's package cannot be written again"));
-    bool written = true;
-    if (isFolder) {
-      CopyEntries(GSF_INFILE(entry.get()), GSF_OUTFILE(out.get()), path + "/", replaced, bytes);
-    } else if (path == replaced) {
-      written = gsf_output_write(out.get(), bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
-    } else {
-      written = gsf_input_copy(entry.get(), out.get());
-    }
-    if (!gsf_output_close(out.get()) || !written) throw HostError(Tr("the office's package cannot be written again"));
-  }
-}
-
-}  // namespace
-
-void KeepPart(const std::string& source, const std::string& written, std::string_view name, size_t limit) {
-  std::optional<std::string> kept;
-  if (const auto zip = OpenZip(source)) kept = ReadPart(zip.get(), name, limit);
-  if (!kept) return;
-  const std::string staged = written + ".part";
-  {
-    const auto zip = OpenZip(written);
-    if (!zip) throw HostError(Tr("the office's package cannot be read back"));
-    const auto current = ReadPart(zip.get(), name, limit);
-    if (!current || *current == *kept) return;
-    GError* error = nullptr;
-    GPtr<GsfOutput> sink(gsf_output_stdio_new(staged.c_str(), &error));
-    if (error) g_error_free(error);
-    if (!sink) throw HostError(Tr("the office's package cannot be written again"));
-    GPtr<GsfOutfile> target(gsf_outfile_zip_new(sink.get(), nullptr));
-    if (!target) throw HostError(Tr("the office's package cannot be written again"));
-    CopyEntries(zip.get(), target.get(), "", name, *kept);
-    if (!gsf_output_close(GSF_OUTPUT(target.get())) || !gsf_output_close(sink.get())) {
-      throw HostError(Tr("the office's package cannot be written again"));
-    }
-  }
-  if (std::rename(staged.c_str(), written.c_str()) != 0) {
-    throw HostError(Tr("the office's package cannot be written again"));
-  }
 }
 
 XmlDoc ParseXml(const std::string& bytes) {

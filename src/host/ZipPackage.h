@@ -28,12 +28,6 @@ GPtr<GsfInfile> OpenZip(const std::string& path);
 // bytes or cannot be read whole.
 std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_t limit = kMaxSmallPartBytes);
 
-// Puts the part name of the package source back into the package written, as
-// the source has it, where both have that part and the written one differs;
-// every other part of written keeps its bytes. Throws HostError when written
-// cannot be rewritten.
-void KeepPart(const std::string& source, const std::string& written, std::string_view name, size_t limit);
-
 struct XmlDocFree {
   void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
