@@ -1,6 +1,7 @@
 #include "verify/FontFaces.h"
 
 #include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "verify/LittleEndian.h"
@@ -29,6 +30,29 @@ const char* UnderlineText(int kind) {
 }
 
 }  // namespace
+
+uint32_t StandardPaletteColour(size_t index) {
+  if (index < 8) return kFixedColours[index];
+  return index - 8 < std::size(kStandardPalette) ? kStandardPalette[index - 8] : 0;
+}
+
+std::string FaceProperties::describe() const {
+  char size[32];
+  std::snprintf(size, sizeof size, " %gpt", points);
+  std::string text = name + size;
+  if (bold) text += " bold";
+  if (italic) text += " italic";
+  if (!underline.empty()) text += " " + underline;
+  if (strikeout) text += " strikeout";
+  if (script == 1) text += " superscript";
+  if (script == 2) text += " subscript";
+  if (rgb != 0) {
+    char colour[16];
+    std::snprintf(colour, sizeof colour, " #%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
+    text += colour;
+  }
+  return text;
+}
 
 void FontFaces::addFont(const uint8_t* data, size_t size, std::string name) {
   Font font;

@@ -10,6 +10,21 @@
 
 namespace sheetwise::verify {
 
+// A font as a package describes it (.xlsx styles and runs, .ods text
+// properties), resolved: described as FontFaces describes a FONT record.
+struct FaceProperties {
+  std::string name;
+  double points = 0;
+  bool bold = false, italic = false, strikeout = false;
+  std::string underline;  // "", "underline", "double underline", ...
+  int script = 0;         // 1 superscript, 2 subscript
+  uint32_t rgb = 0;       // black, or automatic, is 0
+  std::string describe() const;
+};
+
+// The colours of the standard palette by index (0 to 63), as 0xRRGGBB.
+uint32_t StandardPaletteColour(size_t index);
+
 class FontFaces {
  public:
   // A FONT record's data and the font's name, in table order.

@@ -5,21 +5,21 @@
 #include <map>
 #include <tuple>
 
+#include "verify/FormulaText.h"
 #include "verify/FormulaTokens.h"
 
 namespace sheetwise::verify {
 namespace {
 
-constexpr int kLastRow = 65536;
-
 // True when an edit of one sheet acts on the cells of [first, last] rows and
 // columns, followed through the inserts and deletes before it; an insert
 // inside the range, or one that pushes its cells off the sheet, counts.
-bool Touched(int firstRow, int lastRow, int firstColumn, int lastColumn, const std::vector<const Edit*>& edits) {
+bool Touched(int firstRow, int lastRow, int firstColumn, int lastColumn, const std::vector<const Edit*>& edits,
+             int sheetRows) {
   for (const Edit* e : edits) {
     switch (e->kind) {
       case Edit::Kind::InsertRow:
-        if (e->first <= lastRow && (e->first > firstRow || lastRow >= kLastRow)) return true;
+        if (e->first <= lastRow && (e->first > firstRow || lastRow >= sheetRows)) return true;
         if (e->first <= firstRow) ++firstRow, ++lastRow;
         break;
       case Edit::Kind::DeleteRow:
@@ -66,6 +66,9 @@ class DependencyGraph {
       for (const auto& [at, tokens] : book_.sheets[s].formulas) {
         formulaAt_.push_back({static_cast<int>(s), {at.first, at.second}});
       }
+      for (const auto& [at, text] : book_.sheets[s].textFormulas) {
+        formulaAt_.push_back({static_cast<int>(s), {at.first, at.second}});
+      }
     }
     formulaCount_ = formulaAt_.size();
     addNodes(formulaCount_ + book_.links.names.size());
@@ -74,6 +77,9 @@ class DependencyGraph {
     for (size_t s = 0; s < book_.sheets.size(); ++s) {
       for (const auto& [at, tokens] : book_.sheets[s].formulas) {
         link(formula++, referencesOf(static_cast<int>(s), at, tokens));
+      }
+      for (const auto& [at, text] : book_.sheets[s].textFormulas) {
+        link(formula++, referencesOf(static_cast<int>(s), at, text));
       }
     }
     for (size_t n = 0; n < book_.links.names.size(); ++n) link(nameNode(n), referencesOf(book_.links.names[n]));
@@ -153,7 +159,20 @@ class DependencyGraph {
     return unknown;
   }
 
+  FormulaSyntax syntax() const { return book_.format == FileFormat::Ods ? FormulaSyntax::Ods : FormulaSyntax::Ooxml; }
+
+  FormulaReferences referencesOf(int sheet, const Key& at, const TextFormula& formula) const {
+    if (!formula.text) {
+      FormulaReferences unknown;
+      unknown.unknown = true;
+      return unknown;
+    }
+    return ReadFormulaText(*formula.text, syntax(), book_, {sheet, at.first, at.second}, formula.rowShift,
+                           formula.columnShift);
+  }
+
   FormulaReferences referencesOf(const DefinedName& name) const {
+    if (book_.format != FileFormat::Xls) return ReadFormulaText(name.text, syntax(), book_, {name.sheet, 0, 0});
     FormulaReferences refs = ReadFormulaTokens(name.tokens, book_.links, sheetCount(), {});
     refs.unknown = refs.unknown || !name.readable;
     return refs;
@@ -178,7 +197,7 @@ class DependencyGraph {
     const size_t node = it->second = addNodes(1);
     for (int s = area.firstSheet; s <= area.lastSheet && s < sheetCount(); ++s) {
       if (s < static_cast<int>(edits_.size()) &&
-          Touched(area.firstRow, area.lastRow, area.firstColumn, area.lastColumn, edits_[s])) {
+          Touched(area.firstRow, area.lastRow, area.firstColumn, area.lastColumn, edits_[s], book_.lastRow)) {
         changes_[node] = true;
       }
       followCells(sheetCells_[s], area, node);

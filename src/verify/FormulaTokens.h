@@ -26,6 +26,9 @@ struct SheetRange {
 struct DefinedName {
   std::vector<uint8_t> tokens;
   bool readable = true;  // false when the record was cut short
+  std::string name;      // .xlsx, .ods: the name, its text, and the sheet it belongs to (-1: the workbook)
+  std::string text;
+  int sheet = -1;
 };
 
 // What the formulas of a workbook refer through.

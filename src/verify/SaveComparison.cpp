@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -41,7 +43,7 @@ std::string SheetChange(const std::string& sheet, const std::string& before, con
 bool Close(const std::string& a, const std::string& b) {
   const double x = std::strtod(a.c_str(), nullptr);
   const double y = std::strtod(b.c_str(), nullptr);
-  return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y));
+  return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y)) || std::fabs(x - y) < 1e-12;
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -71,6 +73,64 @@ std::string EntryName(const std::string& name) {
   return std::string(first, name.end());
 }
 
+const char* FormatName(FileFormat format) {
+  switch (format) {
+    case FileFormat::Xls: return Tr("Excel 97-2003");
+    case FileFormat::Xlsx: return Tr("Office Open XML");
+    default: return Tr("OpenDocument");
+  }
+}
+
+std::string AreaText(const CellArea& a) {
+  return host::ColumnLetters(a.firstColumn) + std::to_string(a.firstRow) + ":" + host::ColumnLetters(a.lastColumn) +
+         std::to_string(a.lastRow);
+}
+
+// A source area followed through the edits of its sheet: rows inserted
+// inside it widen it, deleted ones narrow it (none when nothing is left);
+// reached when an edit wrote into it or deleted a row or column of it.
+struct MovedArea {
+  std::optional<CellArea> area;
+  bool reached = false;
+};
+
+MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
+  bool reached = false;
+  for (const Edit* e : edits) {
+    switch (e->kind) {
+      case Edit::Kind::InsertRow:
+        if (e->first <= a.firstRow) ++a.firstRow;
+        if (e->first <= a.lastRow) ++a.lastRow;
+        break;
+      case Edit::Kind::DeleteRow:
+        if (e->first >= a.firstRow && e->first <= a.lastRow) {
+          reached = true;
+          if (a.firstRow == a.lastRow) return {std::nullopt, true};
+          --a.lastRow;
+        } else if (e->first < a.firstRow) {
+          --a.firstRow, --a.lastRow;
+        }
+        break;
+      case Edit::Kind::DeleteColumn:
+        if (e->first >= a.firstColumn && e->first <= a.lastColumn) {
+          reached = true;
+          if (a.firstColumn == a.lastColumn) return {std::nullopt, true};
+          --a.lastColumn;
+        } else if (e->first < a.firstColumn) {
+          --a.firstColumn, --a.lastColumn;
+        }
+        break;
+      case Edit::Kind::Cells:
+        reached = reached || (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
+                              e->lastColumn >= a.firstColumn);
+        break;
+      case Edit::Kind::Rename:
+        break;
+    }
+  }
+  return {a, reached};
+}
+
 // How many runs, or the first run that differs, described.
 std::string RunsDifference(const std::string& sheet, const std::string& cell, const std::vector<TextRun>& before,
                            const std::vector<TextRun>& after) {
@@ -88,6 +148,9 @@ class Comparison {
       : source_(source), saved_(saved), footprint_(footprint), shown_(shown) {}
 
   Differences run() {
+    if (source_.format != saved_.format) {
+      add(Tr("file format: %s → %s", {FormatName(source_.format), FormatName(saved_.format)}));
+    }
     if (source_.sheets.size() != saved_.sheets.size()) {
       add(Tr("number of sheets: %s → %s",
              {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
@@ -99,12 +162,14 @@ class Comparison {
     for (size_t i = 0; i < n; ++i) {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
+      compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
     }
     if (source_.macroStorage != saved_.macroStorage) {
       add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
                                                  saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
     }
     compareEntries();
+    compareParts(editsBySheet);
     return std::move(result_);
   }
 
@@ -139,6 +204,10 @@ class Comparison {
     if (b.name != name) add(Tr("sheet \"%s\": name \"%s\" → \"%s\"", {a.name, name, b.name}));
     if (a.visibility != b.visibility) add(SheetChange(a.name, Visibility(a.visibility), Visibility(b.visibility)));
     if (a.type != b.type) add(SheetChange(a.name, SheetType(a.type), SheetType(b.type)));
+    if (a.frozenAt != b.frozenAt) {
+      const auto panes = [](const std::string& at) { return at.empty() ? std::string(Tr("none")) : at; };
+      add(Tr("sheet \"%s\": panes frozen at %s → %s", {a.name, panes(a.frozenAt), panes(b.frozenAt)}));
+    }
   }
 
   // Formulas in mayChange may compute other results once the edits are made.
@@ -175,8 +244,58 @@ class Comparison {
       add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell, DescribeValue(before), DescribeValue(after)}));
     }
     if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell, before.runs, after.runs));
-    if (!before.font.empty() && !after.font.empty() && before.font != after.font) {
+    // A text whose runs say every character's font shows no other: the cell's own is unseen.
+    const bool runsCoverText = !before.runs.empty() && before.runs == after.runs;
+    if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
       add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell, before.font, after.font}));
+    }
+  }
+
+  // Merged areas the edits did not reach are where they were, moved with the
+  // rows and columns; none came that the rules did not make or move.
+  void compareMerged(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    const std::set<CellArea> saved(b.merged.begin(), b.merged.end());
+    std::set<CellArea> moved;
+    for (const CellArea& area : a.merged) {
+      const MovedArea m = MapAreaForward(area, edits);
+      if (m.area) moved.insert(*m.area);
+      if (m.area && !m.reached && !saved.count(*m.area)) {
+        add(Tr("sheet \"%s\", merged area %s: present → lost", {b.name, AreaText(*m.area)}));
+      }
+    }
+    for (const CellArea& area : b.merged) {
+      if (moved.count(area)) continue;
+      const Position first = MapBack({area.firstRow, area.firstColumn}, edits);
+      const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
+      if (first.row == 0 || last.row == 0) continue;  // the rules made it
+      add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
+    }
+  }
+
+  // Of each kind of part a user would miss, as many as the source held; of
+  // those bound to cells, as many as the source held where no edit reached.
+  void compareParts(const std::vector<std::vector<const Edit*>>& editsBySheet) {
+    std::map<std::string, std::pair<size_t, size_t>> counts = {};  // kind -> before, after
+    for (const auto& [kind, count] : source_.parts) counts[kind].first = count;
+    for (const auto& [kind, count] : saved_.parts) counts[kind].second = count;
+    std::map<std::string, size_t> kept;  // of the source's, those no edit reached
+    for (const AnchoredPart& p : source_.anchored) {
+      ++counts[p.kind].first;
+      const auto& edits = p.sheet >= 0 && p.sheet < static_cast<int>(editsBySheet.size())
+                              ? editsBySheet[static_cast<size_t>(p.sheet)]
+                              : std::vector<const Edit*>{};
+      const bool untouched = p.areas.empty() || std::ranges::any_of(p.areas, [&](const CellArea& a) {
+                               return !MapAreaForward(a, edits).reached;
+                             });
+      kept[p.kind] += untouched;
+    }
+    for (const AnchoredPart& p : saved_.anchored) ++counts[p.kind].second;
+    for (const auto& [kind, count] : counts) {
+      const size_t needed = kept.count(kind) ? kept[kind] + (source_.parts.count(kind) ? source_.parts.at(kind) : 0)
+                                             : count.first;
+      if (count.second < needed) {
+        add(Tr("%s: %s → %s", {Tr(kind.c_str()), std::to_string(count.first), std::to_string(count.second)}));
+      }
     }
   }
 
@@ -222,7 +341,7 @@ Differences VerifySave(const std::string& source, const std::string& saved, cons
   // which: a message with one %s for the reason.
   const auto read = [](const std::string& path, const char* which) {
     try {
-      return ReadXlsContent(path);
+      return ReadWorkbookContent(path);
     } catch (const std::exception& e) {
       throw host::HostError(Tr(which, {e.what()}));
     }

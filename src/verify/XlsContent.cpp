@@ -234,9 +234,12 @@ std::vector<uint8_t> Tokens(const Record& r, size_t at, size_t cce) {
 
 // A defined name's expression, after its flags and its name.
 DefinedName ReadName(const Record& r) {
-  if (r.size < 15) return {{}, false};
+  DefinedName name;
+  name.readable = r.size >= 15;
+  if (!name.readable) return name;
   const size_t nameBytes = static_cast<size_t>(r.data[3]) * ((r.data[14] & 1) ? 2 : 1);
-  return {Tokens(r, 15 + nameBytes, U16(r.data + 4)), true};
+  name.tokens = Tokens(r, 15 + nameBytes, U16(r.data + 4));
+  return name;
 }
 
 // The records that say what formulas refer through; false for any other record.

@@ -1,15 +1,19 @@
 #pragma once
-// What an .xls holds, read from its records without the office: the sheet
-// list with visibility and type, every cell's value (formulas with their stored
+// What a workbook holds, read without the office: the sheet list with
+// visibility and type, every cell's value (formulas with their stored
 // results), the font of each cell and the font runs of its text, formulas'
-// expressions, the macro storage and the container's top-level entries.
+// expressions, merged areas, the macro project, the container's top-level
+// entries (.xls) or the parts a user would miss if lost (.xlsx, .xlsm, .ods).
+// The same model for every format, so that one comparison serves them all.
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/Translate.h"
 #include "verify/FormulaTokens.h"
 
 namespace sheetwise::verify {
@@ -32,13 +36,41 @@ struct CellValue {
   std::vector<TextRun> runs;  // a text in several fonts, from the first run; empty for one font
 };
 
+// Cells from the first to the last row and column, inclusive, from 1.
+struct CellArea {
+  int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+  auto operator<=>(const CellArea&) const = default;
+};
+
+// A formula kept as its text (.xlsx: "SUM(A1:B2)", .ods: "of:=SUM([.A1:.B2])"),
+// written for the cell rowShift rows and columnShift columns before this one
+// (a shared formula's first cell); no text when it cannot be read.
+struct TextFormula {
+  std::shared_ptr<const std::string> text;
+  int rowShift = 0, columnShift = 0;
+};
+
 struct SheetContent {
   std::string name;
   int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
   int type = 0;        // 0 worksheet, 1 macro sheet, 2 chart sheet, 6 module
   std::map<std::pair<int, int>, CellValue> cells;  // (row, column), from 1
-  std::map<std::pair<int, int>, std::vector<uint8_t>> formulas;  // each formula cell's expression
-  std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas
+  std::map<std::pair<int, int>, std::vector<uint8_t>> formulas;  // each formula cell's expression (.xls)
+  std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas (.xls)
+  std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
+  std::vector<CellArea> merged;                                   // merged areas
+  std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
+};
+
+enum class FileFormat { Xls, Xlsx, Ods };
+
+// A thing bound to cells (a comment, a data validation, a conditional format):
+// its kind (one of part::), its sheet and the cells it applies to, so that
+// one the rules deleted or cleared is not missed.
+struct AnchoredPart {
+  const char* kind = nullptr;
+  int sheet = 0;
+  std::vector<CellArea> areas;
 };
 
 struct XlsContent {
@@ -48,7 +80,29 @@ struct XlsContent {
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
   FormulaLinks links;              // what formulas refer through: other books, sheet ranges, names
   std::vector<std::string> entries;  // the names of the container's top-level streams and storages
+  FileFormat format = FileFormat::Xls;
+  int lastRow = 65536, lastColumn = 256;  // the format's sheet size
+  std::map<std::string, size_t> parts;    // how many of each kind a user would miss (part::), where counted
+  std::vector<AnchoredPart> anchored;     // those bound to cells, one by one
 };
+
+// The kinds of things a package holds that a user would miss if the office
+// dropped them, counted in .xlsx, .xlsm and .ods (the words name them in reports).
+namespace part {
+inline constexpr const char* kCharts = N_("charts");
+inline constexpr const char* kImages = N_("images");
+inline constexpr const char* kComments = N_("comments");
+inline constexpr const char* kThreadedComments = N_("threaded comments");
+inline constexpr const char* kPivotTables = N_("pivot tables");
+inline constexpr const char* kPivotCaches = N_("pivot caches");
+inline constexpr const char* kTables = N_("tables");
+inline constexpr const char* kValidations = N_("data validations");
+inline constexpr const char* kConditionalFormats = N_("conditional formats");
+inline constexpr const char* kDefinedNames = N_("defined names");
+inline constexpr const char* kExternalLinks = N_("external links");
+inline constexpr const char* kDataQueries = N_("data queries and connections");
+inline constexpr const char* kWorkbookProtection = N_("workbook protection");
+}  // namespace part
 
 // What one reading may hold, so that the check of a save (two readings at a
 // time) stays within a fixed amount of memory whatever a file claims: its
@@ -56,10 +110,20 @@ struct XlsContent {
 // sheet listed twice counts twice), its shared texts, sheets and fonts.
 inline constexpr size_t kMaxStreamBytesRead = 64u << 20;
 inline constexpr size_t kMaxEntriesRead = 1'000'000;
+// What the parts of a zip package may inflate to in one reading (streamed: time, not memory).
+inline constexpr size_t kMaxUnzippedBytesRead = 4 * kMaxStreamBytesRead;
 
 // Throws host::HostError, saying why without naming the file, when it cannot
 // be read as an Excel 97-2003 workbook or holds more than the limits above.
 XlsContent ReadXlsContent(const std::string& path);
+
+// Any workbook the check reads, its format told by its content, never its
+// name: an OLE2 container (.xls; an encrypted .xlsx is refused), a zip with
+// [Content_Types].xml (.xlsx, .xlsm), a zip whose mimetype is a spreadsheet
+// (.ods). Throws host::HostError, saying why, like ReadXlsContent.
+XlsContent ReadWorkbookContent(const std::string& path);
+XlsContent ReadOoxmlContent(const std::string& path);
+XlsContent ReadOdsContent(const std::string& path);
 
 // The value in the user's words: a number, a quoted text, "empty", a formula's result.
 std::string DescribeValue(const CellValue& value);

@@ -21,6 +21,14 @@ fs::path CorpusDir() {
   return fs::path(SHEETWISE_SOURCE_DIR) / ".." / "shared" / "corpus";
 }
 
+fs::path OoxmlCorpusDir() {
+  if (const char* dir = std::getenv("SHEETWISE_CORPUS_OOXML"); dir && *dir) return dir;
+  if (const char* dir = std::getenv("SHEETWISE_CORPUS"); dir && *dir) return fs::path(dir).parent_path() / "corpus-ooxml";
+  return fs::path(SHEETWISE_SOURCE_DIR) / ".." / "shared" / "corpus-ooxml";
+}
+
+std::string ZipEditScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "zip_edit.py").string(); }
+
 std::string Corpus(const std::string& name) { return (CorpusDir() / name).string(); }
 
 std::string Fixture(const std::string& name) { return (fs::path(SHEETWISE_FIXTURE_DIR) / name).string(); }

@@ -19,9 +19,19 @@ class LibreOfficeHost;
       GTEST_SKIP() << "the real-world corpus is not here: " << ::sheetwise::test::CorpusDir(); \
   } while (0)
 
+// The same for the corpus of .xlsx, .xlsm and .ods (../shared/corpus-ooxml).
+#define SHEETWISE_REQUIRE_OOXML_CORPUS()                                                            \
+  do {                                                                                              \
+    if (!std::filesystem::exists(::sheetwise::test::OoxmlCorpusDir()))                              \
+      GTEST_SKIP() << "the real-world corpus is not here: " << ::sheetwise::test::OoxmlCorpusDir(); \
+  } while (0)
+
 namespace sheetwise::test {
 
 std::filesystem::path CorpusDir();
+std::filesystem::path OoxmlCorpusDir();
+// tests/support/zip_edit.py, which writes zip packages with changes planted.
+std::string ZipEditScript();
 std::string Corpus(const std::string& name);
 // A workbook the build made from tests/fixtures/NAME.fods (NAME.xls, or the
 // same workbook as NAME.xlsx).

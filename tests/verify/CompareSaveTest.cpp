@@ -16,6 +16,12 @@ using Lines = std::vector<std::string>;
 using Cells = std::map<std::pair<int, int>, CellValue>;
 using Tokens = std::vector<uint8_t>;
 
+SheetContent Sheet(const char* name, int visibility = 0, int type = 0) {
+  SheetContent sheet;
+  sheet.name = name, sheet.visibility = visibility, sheet.type = type;
+  return sheet;
+}
+
 CellValue Number(const char* text, bool formula = false) {
   return {ValueKind::Number, text, formula, false, "Arial", {}};
 }
@@ -36,7 +42,9 @@ const Tokens kA3 = {0x24, 2, 0, 0, 0xC0};                                     //
 // text in two fonts; a very hidden sheet; a macro storage; the name Total
 // (S!$A$1:$A$2) and a macro function; another book.
 XlsContent Source() {
-  XlsContent book{{{"S", 0, 0, {}, {}, {}}, {"Other", 2, 0, {}, {}, {}}}, 0, {}, "vba", {}, {}};
+  XlsContent book;
+  book.sheets = {Sheet("S"), Sheet("Other", 2)};
+  book.macroStorage = "vba";
   SheetContent& s = book.sheets[0];
   s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
              {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}}}};
@@ -52,7 +60,8 @@ XlsContent Source() {
   s.sharedFormulas = {{1, 2, 4, 4, {0x2C, 0, 0, 0xFD, 0xC0}}};  // D1:D2 = A1, A2 (three columns left)
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
-  book.links.names = {{{0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, true}, {{}, true}};
+  book.links.names.resize(2);
+  book.links.names[0].tokens = {0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   book.entries = {"Workbook", "ETExtData", "\1CompObj", "\5SummaryInformation", "MBD0001A2B3"};
   return book;
 }
@@ -123,7 +132,7 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
 // The sheet list and the macro storage; past the first few, differences are only counted.
 TEST(CompareSave, FindsLostSheetStateAndCountsWhatItDoesNotDescribe) {
   XlsContent saved = Source();
-  saved.sheets[1] = {"Renamed", 1, 2, {}, {}, {}};
+  saved.sheets[1] = Sheet("Renamed", 1, 2);
   saved.macroStorage.clear();
   EXPECT_EQ(CompareSave(Source(), saved, {"S", {}}, 3).lines(),
             (Lines{"sheet \"Other\": name \"Other\" → \"Renamed\"", "sheet \"Other\": very hidden → hidden",

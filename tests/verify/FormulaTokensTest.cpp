@@ -29,7 +29,7 @@ TEST(FormulaTokens, FindsWhatAnExpressionRefersTo) {
   links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::AddIn, {"EOMONTH", "randBetween"}},
                  {LinkedBook::Kind::External, {"Rate"}}};
   links.sheetRanges = {{0, 0, 2}, {1, 0xFFFE, 0xFFFE}, {2, 0, 0}, {0, 7, 7}};
-  links.names = {{{}, true}};
+  links.names.resize(1);
   const FormulaPlace cell{1, 10, 3};  // C10 of the second sheet
   const FormulaPlace name{};
   struct Case {

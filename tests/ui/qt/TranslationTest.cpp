@@ -37,7 +37,10 @@ using WindowReasons = WindowFixture;
 // difference on its own line, all in Chinese.
 TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   const verify::CellValue one{verify::ValueKind::Number, "1", false, false, "", {}};
-  const verify::XlsContent source{{{"Chart1", 0, 2, {}, {}, {}}, {"S", 0, 0, {{{2, 2}, one}}, {}, {}}}, 0, {}, "", {}, {}};
+  verify::XlsContent source;
+  source.sheets.resize(2);
+  source.sheets[0].name = "Chart1", source.sheets[0].type = 2;
+  source.sheets[1].name = "S", source.sheets[1].cells = {{{2, 2}, one}};
   verify::XlsContent saved = source;
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
