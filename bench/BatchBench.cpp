@@ -13,7 +13,11 @@
 // Read only here: BENCH_REPORTS (workbooks made, default 200), BENCH_LATIN=1
 // (their Chinese texts in Latin letters), BENCH_ROUNDS (default 2),
 // BENCH_PHASES_ONLY=1 (the phase tables alone), BENCH_KEEP=1 (the workbooks and
-// copies are left in the temporary folder).
+// copies are left in the temporary folder), BENCH_FORMAT (xls, the default;
+// xlsx or ods: the report workbooks are made in that format, the floor stores
+// them in it and the batch command is given --types for it; the corpus copies
+// are .xls and left out then). Each round's times and the machine's load
+// average are printed too.
 
 #include <signal.h>
 #include <unistd.h>
@@ -31,6 +35,7 @@
 #include <vector>
 
 #include "BareOffice.h"
+#include "BenchFormat.h"
 #include "PhaseMeter.h"
 #include "ReportWorkbooks.h"
 #include "cli/BatchCommand.h"
@@ -59,13 +64,22 @@ int Setting(const char* name, int otherwise) {
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// The workbooks of one set, in sourceFolder.
+// The workbooks of one set, in sourceFolder, all in one format.
 struct WorkbookSet {
   std::string name;
   fs::path root;  // the set's own folder
   std::vector<std::string> files;
+  const bench::BenchFormat* format;
   fs::path source() const { return root / "in"; }
 };
+
+// The 1, 5 and 15 minute load averages, as /proc/loadavg gives them.
+std::string LoadAverage() {
+  std::ifstream file("/proc/loadavg");
+  std::string one, five, fifteen;
+  file >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
 
 // Open + store of every file, shared out over `offices` bare offices.
 double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
@@ -74,9 +88,9 @@ double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
   std::vector<std::jthread> threads;
   for (int o = 0; o < offices; ++o) {
     threads.emplace_back([&] {
-      bench::BareOffice office;
+      bench::BareOffice office(set.format->exportFilter);
       for (size_t i; (i = next++) < set.files.size();) {
-        office.copy(set.files[i], (out / (std::to_string(i) + ".xls")).string());
+        office.copy(set.files[i], (out / (std::to_string(i) + set.format->extension)).string());
       }
     });
   }
@@ -91,6 +105,7 @@ double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify 
                                 "--save",   out.string(),          "--jobs",  std::to_string(jobs),
                                 "--quiet",  "--log",               (out / "log.txt").string()};
   if (!verify) args.push_back("--no-verify");
+  for (const auto& arg : set.format->batchArguments()) args.push_back(arg);
   const auto start = Clock::now();
   if (const int status = batch::RunBatchCommand(args, {sink, sink, false}, interrupted); status != 0) {
     std::printf("  (the batch command ended with status %d: %s)\n", status, sink.str().c_str());
@@ -128,11 +143,20 @@ void Compare(const WorkbookSet& set, int rounds) {
   // timings wander by a fifth from run to run.
   double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
   for (int round = 0; round < rounds; ++round) {
-    floor1 = std::min(floor1, Floor(set, root / "floor1", 1));
-    jobs1 = std::min(jobs1, Batch(set, root / "jobs1", 1));
-    unverified = std::min(unverified, Batch(set, root / "unverified", 1, false));
-    floor2 = std::min(floor2, Floor(set, root / "floor2", 2));
-    jobs2 = std::min(jobs2, Batch(set, root / "jobs2", 2));
+    const double f1 = Floor(set, root / "floor1", 1);
+    const double j1 = Batch(set, root / "jobs1", 1);
+    const double u = Batch(set, root / "unverified", 1, false);
+    const double f2 = Floor(set, root / "floor2", 2);
+    const double j2 = Batch(set, root / "jobs2", 2);
+    std::printf("  round %d: floor %.2f s, --jobs 1 %.2f s (%.2f x), no check %.2f s, floor 2 offices %.2f s, "
+                "--jobs 2 %.2f s (%.2f x); load average %s\n",
+                round + 1, f1, j1, j1 / f1, u, f2, j2, j2 / f2, LoadAverage().c_str());
+    std::fflush(stdout);
+    floor1 = std::min(floor1, f1);
+    jobs1 = std::min(jobs1, j1);
+    unverified = std::min(unverified, u);
+    floor2 = std::min(floor2, f2);
+    jobs2 = std::min(jobs2, j2);
   }
   const double checks = CheckAlone(set, root / "jobs1");
   const double n = static_cast<double>(set.files.size());
@@ -150,14 +174,16 @@ void Compare(const WorkbookSet& set, int rounds) {
               floorGain, jobsGain, (jobsGain - 1) / (floorGain - 1) * 100);
 }
 
-WorkbookSet ReportSet(const fs::path& root) {
-  WorkbookSet set{"report workbooks", root / "reports", {}};
-  set.files = bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), Setting("BENCH_LATIN", 0));
+WorkbookSet ReportSet(const fs::path& root, const bench::BenchFormat& format) {
+  const std::string kind = format.name == "xls" ? "" : " (" + format.extension + ")";
+  WorkbookSet set{"report workbooks" + kind, root / "reports", {}, &format};
+  set.files =
+      bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), format, Setting("BENCH_LATIN", 0));
   return set;
 }
 
-WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies) {
-  WorkbookSet set{"corpus copies", root / "corpus", {}};
+WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies, const bench::BenchFormat& xls) {
+  WorkbookSet set{"corpus copies", root / "corpus", {}, &xls};
   for (int c = 0; c < copies; ++c) {
     const fs::path folder = set.source() / ("d" + std::to_string(c % 5));
     fs::create_directories(folder);
@@ -179,10 +205,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_batch [CORPUS_DIR [COPIES]]\n");
     return 2;
   }
+  const bench::BenchFormat* format = nullptr;
+  try {
+    format = &bench::FormatFromEnvironment();
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 2;
+  }
   const fs::path root = fs::temp_directory_path() / ("sheetwise-bench-batch-" + std::to_string(::getpid()));
   fs::remove_all(root);
-  std::vector<WorkbookSet> sets{ReportSet(root)};
-  if (argc > 1) sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20));
+  std::printf("format %s; load average at the start %s\n", format->extension.c_str(), LoadAverage().c_str());
+  std::vector<WorkbookSet> sets{ReportSet(root, *format)};
+  if (argc > 1 && format->name == "xls") {
+    sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20, *format));
+  } else if (argc > 1) {
+    std::printf("corpus copies left out: they are .xls workbooks\n");
+  }
   for (auto& set : sets) std::ofstream(set.root / "rules.txt") << kTenRules;
 
   {  // both profiles exist and are warm
