@@ -153,6 +153,10 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       result.differences = findings.differences;
       log_.add({VerificationEntry(result.output), result.reason, result.differences});
     }
+    // A file written in another format than its name says is named in the report.
+    if (const std::string notice = edited ? book->notice() : ""; !notice.empty()) {
+      result.reason = result.reason.empty() ? notice : notice + "; " + result.reason;
+    }
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const DifferencesFound& e) {

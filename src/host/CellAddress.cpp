@@ -11,19 +11,19 @@ struct Reference {
   std::optional<int> column;
 };
 
-std::optional<int> RowFromDigits(std::string_view digits) {
+std::optional<int> RowFromDigits(std::string_view digits, int rows) {
   if (digits.empty() || digits.size() > 7) return std::nullopt;
   int row = 0;
   for (char c : digits) {
     if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
     row = row * 10 + (c - '0');
   }
-  if (row < 1 || row > kMaxRows) return std::nullopt;
+  if (row < 1 || row > rows) return std::nullopt;
   return row;
 }
 
 // One side of an address: letters, digits, or letters followed by digits.
-std::optional<Reference> ParseReference(std::string_view text) {
+std::optional<Reference> ParseReference(std::string_view text, Grid grid) {
   size_t pos = 0;
   if (pos < text.size() && text[pos] == '$') ++pos;
   size_t letters = pos;
@@ -31,12 +31,12 @@ std::optional<Reference> ParseReference(std::string_view text) {
   Reference ref;
   if (letters > pos) {
     ref.column = ColumnFromLetters(text.substr(pos, letters - pos));
-    if (!ref.column) return std::nullopt;
+    if (!ref.column || *ref.column > grid.columns) return std::nullopt;
   }
   pos = letters;
   if (pos < text.size() && text[pos] == '$') ++pos;
   if (pos < text.size()) {
-    ref.row = RowFromDigits(text.substr(pos));
+    ref.row = RowFromDigits(text.substr(pos), grid.rows);
     if (!ref.row) return std::nullopt;
   }
   if (!ref.row && !ref.column) return std::nullopt;
@@ -67,11 +67,11 @@ std::string ColumnLetters(int column) {
   return letters;
 }
 
-std::optional<CellRect> ParseAddress(std::string_view address) {
+std::optional<CellRect> ParseAddress(std::string_view address, Grid grid) {
   const size_t colon = address.find(':');
-  const auto first = ParseReference(address.substr(0, colon));
+  const auto first = ParseReference(address.substr(0, colon), grid);
   if (!first) return std::nullopt;
-  const auto last = colon == std::string_view::npos ? first : ParseReference(address.substr(colon + 1));
+  const auto last = colon == std::string_view::npos ? first : ParseReference(address.substr(colon + 1), grid);
   if (!last) return std::nullopt;
   // Both sides must be of one kind: cells, whole rows or whole columns.
   if (first->row.has_value() != last->row.has_value() ||
@@ -82,9 +82,9 @@ std::optional<CellRect> ParseAddress(std::string_view address) {
   if (colon == std::string_view::npos && !(first->row && first->column)) return std::nullopt;
   CellRect rect;
   rect.firstRow = std::min(first->row.value_or(1), last->row.value_or(1));
-  rect.lastRow = first->row ? std::max(*first->row, *last->row) : kMaxRows;
+  rect.lastRow = first->row ? std::max(*first->row, *last->row) : grid.rows;
   rect.firstColumn = std::min(first->column.value_or(1), last->column.value_or(1));
-  rect.lastColumn = first->column ? std::max(*first->column, *last->column) : kMaxColumns;
+  rect.lastColumn = first->column ? std::max(*first->column, *last->column) : grid.columns;
   return rect;
 }
 

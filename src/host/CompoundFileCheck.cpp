@@ -92,9 +92,9 @@ class Container {
     fatSectors_ = U32(header_.data() + 44);
     firstDirectory_ = U32(header_.data() + 48);
     firstMiniFat_ = U32(header_.data() + 60);
-    // The table of sectors needs one slot per sector of the file; more of it
-    // than that would only make readers reserve memory for nothing.
-    if (fatSectors_ == 0 || fatSectors_ > CeilDiv(sectors_, slotsPerSector()) + 1) {
+    // Each sector of the table of sectors is a sector of the file. Writers may
+    // give the table more sectors than the file needs (encrypted packages do).
+    if (fatSectors_ == 0 || fatSectors_ > sectors_) {
       Damaged(Tr("its header holds impossible values"));
     }
   }

@@ -45,14 +45,15 @@ void CheckCellWritable(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int
   if (protection.IsLocked) throw Protected(sheet, what);
 }
 
-void CheckRowsFit(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 count, const std::string& what) {
+void CheckRowsFit(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 count, const std::string& what,
+                  Grid grid) {
   using namespace css::sheet::CellFlags;
   Reference<css::sheet::XCellRangesQuery> bottom(
-      sheet->getCellRangeByPosition(0, kMaxRows - count, kMaxColumns - 1, kMaxRows - 1), UNO_QUERY_THROW);
+      sheet->getCellRangeByPosition(0, grid.rows - count, grid.columns - 1, grid.rows - 1), UNO_QUERY_THROW);
   const auto filled = bottom->queryContentCells(VALUE | DATETIME | STRING | FORMULA | ANNOTATION);
   if (filled->getRangeAddresses().getLength() > 0) {
     throw HostError(Tr("%s would push data in the sheet's last rows (up to row %s) off the sheet",
-                       {what, std::to_string(kMaxRows)}));
+                       {what, std::to_string(grid.rows)}));
   }
 }
 

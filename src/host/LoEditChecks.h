@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "host/CellAddress.h"
 #include "host/LoSession.h"
 
 namespace sheetwise::host {
@@ -17,8 +18,9 @@ void CheckSheetUnprotected(const Reference<css::sheet::XSpreadsheet>& sheet, con
 void CheckCellWritable(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 column, sal_Int32 row,
                        const std::string& what);
 
-// Fails when inserting count rows would push a non-blank cell off the last row.
-void CheckRowsFit(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 count, const std::string& what);
+// Fails when inserting count rows would push a non-blank cell off the grid's last row.
+void CheckRowsFit(const Reference<css::sheet::XSpreadsheet>& sheet, sal_Int32 count, const std::string& what,
+                  Grid grid);
 
 // Fails when the document's structure is protected (sheets cannot be renamed).
 void CheckStructureUnprotected(const Reference<css::lang::XComponent>& document, const std::string& what);

@@ -62,6 +62,7 @@
 #include "host/SafeStore.h"
 #include "host/Translate.h"
 #include "host/WorkPhases.h"
+#include "host/ZipPackage.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::host {
@@ -73,6 +74,9 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
+
+constexpr const char* kMacroProjectPart = "xl/vbaProject.bin";
+constexpr size_t kMaxMacroProjectBytes = 256 * 1024 * 1024;
 
 PropertyValue Property(const char* name, Any value) {
   PropertyValue property;
@@ -91,14 +95,16 @@ std::optional<std::string> TruthText(const std::string& formula) {
 
 std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
 
-void CheckCell(int row, int column) {
-  if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-    if (row < 1) throw HostError(Tr("row %s does not exist: rows count from 1", {std::to_string(row)}));
-    if (row > kMaxRows) {
-      throw HostError(Tr("row %s does not exist: a sheet has %s rows", {std::to_string(row), std::to_string(kMaxRows)}));
-    }
-    throw HostError(Tr("column %s does not exist: a sheet has columns 1 to %s (A to IV)",
-                       {std::to_string(column), std::to_string(kMaxColumns)}));
+// What the format's grid cannot hold, said with the format.
+HostError OutsideGrid(const std::string& what, Grid grid, WorkbookFormat format) {
+  return HostError(Tr("%s is outside the sheet: a sheet of %s has %s rows and columns A to %s",
+                      {what, FormatDescription(format), std::to_string(grid.rows), ColumnLetters(grid.columns)}));
+}
+
+void CheckCell(int row, int column, Grid grid, WorkbookFormat format) {
+  if (row < 1) throw HostError(Tr("row %s does not exist: rows count from 1", {std::to_string(row)}));
+  if (column < 1 || row > grid.rows || column > grid.columns) {
+    throw OutsideGrid(Tr("row %s, column %s", {std::to_string(row), std::to_string(column)}), grid, format);
   }
 }
 
@@ -145,14 +151,14 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
 class LoDocument {
  public:
   LoDocument(std::shared_ptr<LoSession> session, Reference<css::lang::XComponent> component,
-             std::string path, int activeTab)
-      : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)),
-        activeTab_(activeTab) {
+             std::string path, const WorkbookFileInfo& info)
+      : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)), info_(info) {
     session_->call(Tr("read the sheets of %s", {path_}), [&] {
       Reference<css::sheet::XSpreadsheetDocument> document(component_, UNO_QUERY_THROW);
       const auto sheets = document->getSheets();
       byIndex_.set(sheets, UNO_QUERY_THROW);
       byName_.set(sheets, UNO_QUERY_THROW);
+      grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid : OfficeGrid();
     });
   }
   ~LoDocument() {
@@ -171,7 +177,10 @@ class LoDocument {
 
   LoSession& session() { return *session_; }
   const std::string& path() const { return path_; }
-  int activeTab() const { return activeTab_; }
+  int activeTab() const { return info_.activeTab; }
+  const WorkbookFileInfo& info() const { return info_; }
+  // The last row and column of a sheet: the format's, within what the office allows.
+  Grid grid() const { return grid_; }
   const Reference<css::lang::XComponent>& component() const { return component_; }
   const Reference<css::container::XIndexAccess>& byIndex() const { return byIndex_; }
   const Reference<css::container::XNameAccess>& byName() const { return byName_; }
@@ -280,8 +289,19 @@ class LoDocument {
  private:
   std::shared_ptr<LoSession> session_;
   Reference<css::lang::XComponent> component_;
+  // A sheet's whole range, as the office loaded the document, cut to the format's limits.
+  Grid OfficeGrid() {
+    Reference<css::sheet::XCellRangeAddressable> sheet(byIndex_->getByIndex(0), UNO_QUERY_THROW);
+    const auto whole = sheet->getRangeAddress();
+    Grid grid{static_cast<int>(whole.EndRow) + 1, static_cast<int>(whole.EndColumn) + 1};
+    if (const auto rows = FormatRowLimit(info_.format)) grid.rows = std::min(grid.rows, *rows);
+    if (const auto columns = FormatColumnLimit(info_.format)) grid.columns = std::min(grid.columns, *columns);
+    return grid;
+  }
+
   std::string path_;
-  int activeTab_;
+  WorkbookFileInfo info_;
+  Grid grid_;
   Reference<css::container::XIndexAccess> byIndex_;
   Reference<css::container::XNameAccess> byName_;
   Reference<css::util::XNumberFormats> formats_;
@@ -304,7 +324,8 @@ class LoRange : public Range {
   void insertRows() override {
     call(Tr("insert rows at %s", {address_}), [&] {
       checkUnprotected(Tr("inserting rows at %s", {address_}));
-      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}));
+      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}),
+                   document_->grid());
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
     });
@@ -322,7 +343,7 @@ class LoRange : public Range {
       Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
       css::table::CellRangeAddress columns = address();
       columns.StartRow = 0;
-      columns.EndRow = kMaxRows - 1;
+      columns.EndRow = document_->grid().rows - 1;
       mover->removeRange(columns, css::sheet::CellDeleteMode_COLUMNS);
     });
   }
@@ -409,7 +430,7 @@ class LoRange : public Range {
   css::table::CellRangeAddress wholeRows() const {
     css::table::CellRangeAddress rows = address();
     rows.StartColumn = 0;
-    rows.EndColumn = kMaxColumns - 1;
+    rows.EndColumn = document_->grid().columns - 1;
     return rows;
   }
   Reference<css::table::XCellRange> cells() const {
@@ -448,7 +469,7 @@ class LoWorksheet : public Worksheet {
   }
 
   std::string cellText(int row, int column) override {
-    CheckCell(row, column);
+    CheckCell(row, column, document_->grid(), document_->info().format);
     return document_->session().call(Tr("read cell %s", {CellName(row, column)}), [&] {
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       switch (cell->getType()) {
@@ -473,7 +494,7 @@ class LoWorksheet : public Worksheet {
   }
 
   void setCell(int row, int column, const std::string& content) override {
-    CheckCell(row, column);
+    CheckCell(row, column, document_->grid(), document_->info().format);
     CheckCellContent(content);
     document_->session().call(Tr("write cell %s", {CellName(row, column)}), [&] {
       if (document_->sheetProtected(sheet_)) {
@@ -500,7 +521,8 @@ class LoWorksheet : public Worksheet {
   }
 
   std::unique_ptr<Range> range(const std::string& address) override {
-    const auto rect = ParseAddress(address);
+    const auto rect = ParseAddress(address, document_->grid());
+    if (!rect && ParseAddress(address)) throw OutsideGrid(address, document_->grid(), document_->info().format);
     if (!rect) throw HostError(Tr("not a cell address: \"%s\"", {address}));
     return std::make_unique<LoRange>(document_, sheet_, sheetIndex(), *rect, address);
   }
@@ -644,17 +666,21 @@ class LoWorkbookImpl : public Workbook {
   std::unique_ptr<Worksheet> activeSheet() override {
     return document_->session().call(Tr("find the active sheet"), [&] {
       const auto& sheets = document_->byIndex();
+      const OUString name = ToOU(document_->info().activeSheetName);
+      if (!name.isEmpty() && document_->byName()->hasByName(name)) return wrap(document_->byName()->getByName(name));
       const int tab = document_->activeTab() < sheets->getCount() ? document_->activeTab() : 0;
       return wrap(sheets->getByIndex(tab));
     });
   }
 
   void saveChecked(const BeforeReplace& check) override {
-    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); }, verify(check));
+    StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); }, verify(check),
+                 extension());
   }
   void saveAsChecked(const std::string& path, const BeforeReplace& check) override {
-    StoreReplacing(path, [&](const fs::path& temp) { write(temp); }, verify(check));
+    StoreReplacing(path, [&](const fs::path& temp) { write(temp); }, verify(check), extension());
   }
+  std::string notice() override { return MisnamedNotice(document_->path(), document_->info().format); }
 
  private:
   std::unique_ptr<Worksheet> wrap(const Any& sheet) {
@@ -668,19 +694,31 @@ class LoWorkbookImpl : public Workbook {
     };
   }
 
+  std::string extension() const { return FormatExtension(document_->info().format); }
+
   void write(const fs::path& temp) {
+    const WorkbookFileInfo& info = document_->info();
     document_->session().call(Tr("save %s", {document_->path()}), [&] {
       // Fonts first: reading the cells to see their scripts is done before
-      // formulas entered again are computed by that reading.
-      EnterPhase(WorkPhase::Fonts);
-      UnifyScriptFonts(document_->component(), document_->sheets());
-      EnterPhase(WorkPhase::TextResults);
-      document_->reenterTextFormulas();
+      // formulas entered again are computed by that reading. An .ods keeps
+      // a font per script itself; an Excel format has one for all.
+      if (info.format != WorkbookFormat::Ods) {
+        EnterPhase(WorkPhase::Fonts);
+        UnifyScriptFonts(document_->component(), document_->sheets());
+      }
+      // What the Excel 97 export alone loses.
+      if (info.format == WorkbookFormat::Xls) {
+        EnterPhase(WorkPhase::TextResults);
+        document_->reenterTextFormulas();
+      }
       EnterPhase(WorkPhase::Store);
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
-      storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
+      storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(ToOU(info.exportFilter))),
                                                 Property("Overwrite", Any(true))}));
     });
+    // The office writes a macro project of its own making from the code it
+    // read; the project goes back as the file had it, never run.
+    if (info.format == WorkbookFormat::Xlsm) KeepPart(document_->path(), temp.string(), kMacroProjectPart, kMaxMacroProjectBytes);
   }
 
   std::shared_ptr<LoDocument> document_;
@@ -716,7 +754,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
     throw HostError(info.encrypted ? Tr("the workbook is protected by a password: %s", {path})
                                    : Tr("the office cannot read this workbook (damaged?): %s", {path}));
   }
-  auto document = std::make_shared<LoDocument>(session, component, path, info.activeTab);
+  auto document = std::make_shared<LoDocument>(session, component, path, info);
   session->call(Tr("check how %s was read", {path}), [&] {
     OUString used;
     for (const auto& arg : Reference<css::frame::XModel>(component, UNO_QUERY_THROW)->getArgs()) {

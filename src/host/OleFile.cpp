@@ -19,6 +19,8 @@ std::string Lower(std::string text) {
   return text;
 }
 
+}  // namespace
+
 // The library's object types are registered once, before any thread uses them:
 // registering them from two threads at a time breaks them.
 void GsfReady() {
@@ -30,12 +32,12 @@ void GsfReady() {
     QuietLibraryWarnings();
     g_type_ensure(GSF_INPUT_STDIO_TYPE);
     g_type_ensure(GSF_INFILE_MSOLE_TYPE);
+    g_type_ensure(GSF_INFILE_ZIP_TYPE);
     g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));
     g_type_class_unref(g_type_class_ref(GSF_INFILE_MSOLE_TYPE));
+    g_type_class_unref(g_type_class_ref(GSF_INFILE_ZIP_TYPE));
   });
 }
-
-}  // namespace
 
 GPtr<GsfInfile> OpenOle(const std::string& path) {
   GsfReady();

@@ -17,6 +17,10 @@ struct GObjectUnref {
 template <typename T>
 using GPtr = std::unique_ptr<T, GObjectUnref>;
 
+// Registers the library's types once, before any thread uses them; called by
+// every reader of containers (compound files, zip packages).
+void GsfReady();
+
 // Opens path as a compound file, checked first (CompoundFileCheck.h): every
 // .xls the program reads itself goes through here. Throws DamagedContainer
 // when reading it could not be survived, HostError when it cannot be read as

@@ -144,7 +144,7 @@ void Write(const fs::path& temp, const fs::path& folder, const std::function<voi
 }
 
 void Store(const fs::path& absolute, const std::function<void(const fs::path&)>& write,
-           const std::function<void(const fs::path&)>& beforeReplace) {
+           const std::function<void(const fs::path&)>& beforeReplace, const std::string& extension) {
   const fs::path folder = absolute.parent_path();
   CheckTarget(absolute);
   if (FirstVisit(folder)) RemoveAbandonedSaveFolders(folder);
@@ -152,7 +152,7 @@ void Store(const fs::path& absolute, const std::function<void(const fs::path&)>&
   ScratchFolder scratch(folder);
   // A short name inside the hidden folder: the office adds its own lock and
   // temporary files beside what it writes, with longer names than the target's.
-  const fs::path temp = scratch.path() / "workbook.xls";
+  const fs::path temp = scratch.path() / ("workbook" + extension);
   Write(temp, folder, write);
   beforeReplace(temp);
   std::error_code ec;
@@ -217,17 +217,18 @@ void RemoveAbandonedSaveFolders(const fs::path& folder) {
 }
 
 void StoreReplacing(const fs::path& target, const std::function<void(const fs::path&)>& write,
-                    const std::function<void(const fs::path&)>& check) {
+                    const std::function<void(const fs::path&)>& check, const std::string& extension) {
   const fs::path absolute = fs::absolute(target);
   Store(absolute, write, [&](const fs::path& written) {
     if (check) check(written);
     struct stat old {};
     if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, absolute, old, false);
-  });
+  }, extension);
 }
 
 void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loaded,
-                  const std::function<void(const fs::path&)>& write, const std::function<void(const fs::path&)>& check) {
+                  const std::function<void(const fs::path&)>& write, const std::function<void(const fs::path&)>& check,
+                  const std::string& extension) {
   std::error_code ec;
   const fs::path target = fs::canonical(source, ec);
   struct stat info {};
@@ -239,7 +240,7 @@ void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loa
     // Last, as close to the rename as it gets.
     CheckUnchangedSinceLoad(target, loaded);
     KeepOwnership(written, target, info, true);
-  });
+  }, extension);
 }
 
 }  // namespace sheetwise::host

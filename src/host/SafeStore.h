@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace sheetwise::host {
 
@@ -31,9 +32,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 // written.
 // check, when given, sees the written file before it replaces the target; an
 // exception from it leaves the target untouched.
+// extension: the written format's (".xls", ".xlsx", ...), for the file inside the hidden folder.
 void StoreReplacing(const std::filesystem::path& target,
                     const std::function<void(const std::filesystem::path&)>& write,
-                    const std::function<void(const std::filesystem::path&)>& check = {});
+                    const std::function<void(const std::filesystem::path&)>& check = {},
+                    const std::string& extension = ".xls");
 
 // Saving in place over the file that was loaded, whose identity was taken
 // before loading: a link is followed and its target replaced (the link stays).
@@ -43,7 +46,8 @@ void StoreReplacing(const std::filesystem::path& target,
 // keep its owner and group or its extended attributes and access control lists.
 void StoreInPlace(const std::filesystem::path& source, const std::optional<FileIdentity>& loaded,
                   const std::function<void(const std::filesystem::path&)>& write,
-                  const std::function<void(const std::filesystem::path&)>& check = {});
+                  const std::function<void(const std::filesystem::path&)>& check = {},
+                  const std::string& extension = ".xls");
 
 // Hidden folders of StoreReplacing start with this. Each is locked by the
 // process writing in it and holds a marker file of the program's own; one

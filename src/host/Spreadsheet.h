@@ -64,11 +64,14 @@ class Workbook {
   // its mode, owner and group; fails, writing nothing, when that file is
   // read-only, has other hard links or changed after it was opened.
   void save() { saveChecked({}); }
-  // Writes an Excel 97-2003 workbook to path, replacing a file there.
+  // Writes the workbook in the format it was read in to path, replacing a file there.
   void saveAs(const std::string& path) { saveAsChecked(path, {}); }
   // The same, with check run on the written file before it replaces the target.
   virtual void saveChecked(const BeforeReplace& check) = 0;
   virtual void saveAsChecked(const std::string& path, const BeforeReplace& check) = 0;
+  // What the report should say about the workbook beyond its edits ("" when
+  // nothing): a file whose content is another format than its name says.
+  virtual std::string notice() { return ""; }
 };
 
 enum class OpenMode { Edit, ReadOnly };

@@ -15,6 +15,7 @@
 #include "host/HostError.h"
 #include "host/OleFile.h"
 #include "host/Translate.h"
+#include "host/ZipPackage.h"
 
 namespace sheetwise::host {
 namespace {
@@ -80,7 +81,7 @@ bool LooksLikeText(const std::string& head) {
 
 // Names what a file that is not an OLE2 container holds.
 std::string DescribeForeign(const std::string& head) {
-  if (head.rfind("PK\x03\x04", 0) == 0) return Tr("a ZIP archive (an .xlsx workbook or similar)");
+  if (head.rfind("PK\x03\x04", 0) == 0) return Tr("a ZIP archive that holds no workbook");
   const std::string lower = Lower(head);
   if (lower.find("urn:schemas-microsoft-com:office:spreadsheet") != std::string::npos) {
     return Tr("an XML Spreadsheet 2003 file");
@@ -97,7 +98,8 @@ std::string DescribeForeign(const std::string& head) {
 }
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& what) {
-  throw HostError(Tr("the office cannot read this kind of file: %s is %s, not an Excel 97-2003 workbook", {path, what}));
+  throw HostError(Tr("the office cannot read this kind of file: %s is %s, not a workbook (.xls, .xlsx, .xlsm or .ods)",
+                     {path, what}));
 }
 
 bool IsOldBiffBof(const std::string& head) {
@@ -107,10 +109,13 @@ bool IsOldBiffBof(const std::string& head) {
   return b0 == 0x09 && (b1 == 0x00 || b1 == 0x02 || b1 == 0x04);
 }
 
-std::string DescribeOleWithoutWorkbook(GsfInfile* ole) {
-  if (ChildStream(ole, "EncryptedPackage")) {
-    return Tr("an encrypted Office Open XML file that needs a password");
-  }
+[[noreturn]] void RefuseEncrypted(const std::string& path) {
+  throw HostError(Tr("the workbook is protected by a password: %s", {path}));
+}
+
+std::string DescribeOleWithoutWorkbook(const std::string& path, GsfInfile* ole) {
+  // An encrypted .xlsx, .xlsm (or .docx): the package inside needs the password.
+  if (ChildStream(ole, "EncryptedPackage") || ChildStream(ole, "EncryptionInfo")) RefuseEncrypted(path);
   if (ChildStream(ole, "WordDocument")) return Tr("a Word document");
   if (ChildStream(ole, "PowerPoint Document")) return Tr("a PowerPoint presentation");
   return Tr("a compound document without a workbook stream");
@@ -120,7 +125,7 @@ WorkbookFileInfo ReadGlobals(const std::string& path, GsfInput* stream, std::str
   RecordReader reader(stream);
   const auto bof = reader.next();
   if (!bof || bof->id != kBof8) throw HostError(Tr("the workbook is damaged: %s has no workbook header", {path}));
-  WorkbookFileInfo info{std::move(filter), false, 0};
+  WorkbookFileInfo info{std::move(filter), false, 0, WorkbookFormat::Xls};
   while (const auto record = reader.next()) {
     if (record->id == kEof) break;
     if (record->id == kFilePass) info.encrypted = true;
@@ -132,7 +137,166 @@ WorkbookFileInfo ReadGlobals(const std::string& path, GsfInput* stream, std::str
   return info;
 }
 
+constexpr const char* kXlsxMain = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+constexpr const char* kXlsmMain = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
+constexpr const char* kOdsMime = "application/vnd.oasis.opendocument.spreadsheet";
+
+const xmlNode* Children(const XmlDoc& doc) {
+  const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+  return root ? root->children : nullptr;
+}
+
+// Every element below node, depth first, handed to visit until it returns true.
+bool VisitElements(const xmlNode* node, const std::function<bool(const xmlNode*)>& visit) {
+  for (; node; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    if (visit(node) || VisitElements(node->children, visit)) return true;
+  }
+  return false;
+}
+
+// A zip package whose main part no workbook format of the program has, in the user's terms.
+std::string DescribeOtherPackage(const std::string& types) {
+  if (types.find("wordprocessingml") != std::string::npos) return Tr("a Word document (.docx)");
+  if (types.find("presentationml") != std::string::npos) return Tr("a PowerPoint presentation (.pptx)");
+  if (types.find("spreadsheetml.template") != std::string::npos ||
+      types.find("template.macroEnabled") != std::string::npos) {
+    return Tr("an Excel template (.xltx, .xltm)");
+  }
+  if (types.find("ms-excel.sheet.binary") != std::string::npos) return Tr("an Excel binary workbook (.xlsb)");
+  return Tr("a ZIP archive that holds no workbook");
+}
+
+// xl/workbook.xml (or wherever the main part is): the active tab of the first workbook view.
+int OoxmlActiveTab(GsfInfile* zip, const std::string& mainPart) {
+  const auto bytes = ReadPart(zip, mainPart);
+  if (!bytes) return 0;
+  int tab = 0;
+  VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {
+    if (!Named(node, "workbookView")) return false;
+    tab = std::atoi(Attribute(node, "activeTab").c_str());
+    return true;
+  });
+  return std::max(tab, 0);
+}
+
+WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std::string& types) {
+  const XmlDoc doc = ParseXml(types);
+  std::string mainPart;
+  WorkbookFormat format = WorkbookFormat::Xlsx;
+  for (const xmlNode* node = Children(doc); node; node = node->next) {
+    if (!Named(node, "Override")) continue;
+    const std::string type = Attribute(node, "ContentType");
+    if (type != kXlsxMain && type != kXlsmMain) continue;
+    mainPart = Attribute(node, "PartName");
+    format = type == kXlsmMain ? WorkbookFormat::Xlsm : WorkbookFormat::Xlsx;
+  }
+  if (!doc) throw HostError(Tr("the workbook is damaged: %s has unreadable content types", {path}));
+  if (mainPart.empty()) Refuse(path, DescribeOtherPackage(types));
+  if (mainPart.front() == '/') mainPart.erase(0, 1);
+  WorkbookFileInfo info;
+  info.format = format;
+  info.filterName = info.exportFilter =
+      format == WorkbookFormat::Xlsm ? "Calc MS Excel 2007 VBA XML" : "Calc MS Excel 2007 XML";
+  info.activeTab = OoxmlActiveTab(zip, mainPart);
+  return info;
+}
+
+// settings.xml: the view's ActiveTable, a sheet name.
+std::string OdsActiveSheet(GsfInfile* zip) {
+  const auto bytes = ReadPart(zip, "settings.xml");
+  if (!bytes) return "";
+  std::string name;
+  VisitElements(Children(ParseXml(*bytes)), [&](const xmlNode* node) {
+    if (!Named(node, "config-item") || Attribute(node, "name") != "ActiveTable") return false;
+    xmlChar* text = xmlNodeGetContent(node);
+    name = text ? reinterpret_cast<const char*>(text) : "";
+    xmlFree(text);
+    return true;
+  });
+  return name;
+}
+
+WorkbookFileInfo InspectOds(const std::string& path, GsfInfile* zip) {
+  if (const auto manifest = ReadPart(zip, "META-INF/manifest.xml")) {
+    const bool encrypted = VisitElements(Children(ParseXml(*manifest)),
+                                         [](const xmlNode* node) { return Named(node, "encryption-data"); });
+    if (encrypted) RefuseEncrypted(path);
+  }
+  WorkbookFileInfo info;
+  info.format = WorkbookFormat::Ods;
+  info.filterName = info.exportFilter = "calc8";
+  info.activeSheetName = OdsActiveSheet(zip);
+  return info;
+}
+
+WorkbookFileInfo InspectZip(const std::string& path, const std::string& head) {
+  const auto zip = OpenZip(path);
+  if (!zip) Refuse(path, DescribeForeign(head));
+  if (const auto mime = ReadPart(zip.get(), "mimetype", 4096)) {
+    if (*mime == kOdsMime) return InspectOds(path, zip.get());
+    if (mime->rfind("application/vnd.oasis.opendocument.", 0) == 0) {
+      Refuse(path, Tr("an OpenDocument file of another kind (%s)", {*mime}));
+    }
+  }
+  const auto types = ReadPart(zip.get(), "[Content_Types].xml");
+  if (!types) Refuse(path, DescribeForeign(head));
+  return InspectOoxml(path, zip.get(), *types);
+}
+
+std::string LowerExtension(const std::string& path) { return Lower(std::filesystem::path(path).extension().string()); }
+
 }  // namespace
+
+std::string FormatExtension(WorkbookFormat format) {
+  switch (format) {
+    case WorkbookFormat::Xlsx:
+      return ".xlsx";
+    case WorkbookFormat::Xlsm:
+      return ".xlsm";
+    case WorkbookFormat::Ods:
+      return ".ods";
+    case WorkbookFormat::Xls:
+      break;
+  }
+  return ".xls";
+}
+
+std::string FormatDescription(WorkbookFormat format) {
+  switch (format) {
+    case WorkbookFormat::Xlsx:
+      return Tr("an Office Open XML workbook (.xlsx)");
+    case WorkbookFormat::Xlsm:
+      return Tr("an Office Open XML workbook with macros (.xlsm)");
+    case WorkbookFormat::Ods:
+      return Tr("an OpenDocument spreadsheet (.ods)");
+    case WorkbookFormat::Xls:
+      break;
+  }
+  return Tr("an Excel 97-2003 workbook (.xls)");
+}
+
+std::optional<int> FormatRowLimit(WorkbookFormat format) {
+  if (format == WorkbookFormat::Ods) return std::nullopt;
+  return format == WorkbookFormat::Xls ? 65536 : 1048576;
+}
+
+std::optional<int> FormatColumnLimit(WorkbookFormat format) {
+  if (format == WorkbookFormat::Ods) return std::nullopt;
+  return format == WorkbookFormat::Xls ? 256 : 16384;
+}
+
+std::string MisnamedNotice(const std::string& path, WorkbookFormat format) {
+  const std::string extension = LowerExtension(path);
+  if (extension == FormatExtension(format)) return "";
+  for (const auto other : {WorkbookFormat::Xls, WorkbookFormat::Xlsx, WorkbookFormat::Xlsm, WorkbookFormat::Ods}) {
+    if (extension == FormatExtension(other)) {
+      return Tr("the file is %s despite its name; it was edited and saved as such, under its own name",
+                {FormatDescription(format)});
+    }
+  }
+  return "";
+}
 
 WorkbookFileInfo InspectWorkbookFile(const std::string& path) {
   if (const auto reason = UnreadableReason(path)) throw HostError(*reason);
@@ -141,6 +305,7 @@ WorkbookFileInfo InspectWorkbookFile(const std::string& path) {
   if (std::filesystem::file_size(path, ec) == 0) Refuse(path, Tr("an empty file"));
   const std::string head = ReadHead(path, 4096);
   if (IsOldBiffBof(head)) return {"MS Excel 4.0", false, 0};
+  if (head.rfind("PK\x03\x04", 0) == 0) return InspectZip(path, head);
   if (head.rfind("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0) != 0) Refuse(path, DescribeForeign(head));
 
   const auto ole = OpenOle(path);
@@ -148,7 +313,7 @@ WorkbookFileInfo InspectWorkbookFile(const std::string& path) {
     return ReadGlobals(path, book8.get(), "MS Excel 97");
   }
   if (auto book5 = ChildStream(ole.get(), "Book")) return ReadGlobals(path, book5.get(), "MS Excel 95");
-  Refuse(path, DescribeOleWithoutWorkbook(ole.get()));
+  Refuse(path, DescribeOleWithoutWorkbook(path, ole.get()));
 }
 
 std::optional<int> StoredColumnWidth(const std::string& path, int column) {

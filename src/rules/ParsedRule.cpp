@@ -63,7 +63,7 @@ int CellColumn(std::string_view field) {
 int WholeColumn(std::string_view field) {
   const auto column = host::ColumnFromLetters(field);
   if (!column) {
-    throw Unreadable(Tr("the column must be letters from A to IV, not \"%s\"", {Quoted(field)}));
+    throw Unreadable(Tr("the column must be letters from A to XFD, not \"%s\"", {Quoted(field)}));
   }
   return *column;
 }

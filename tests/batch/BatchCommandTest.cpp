@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "BatchRun.h"
+#include "BookSnapshot.h"
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
@@ -35,7 +36,7 @@ class BatchCommandTest : public ::testing::Test {
     dir.copyFixture("sheets.xls", "src/a.xls");
     dir.copyFixture("second_active.xls", "src/old_dept/b.xls");
     dir.copyFixture("second_active.xls", "src/old_dept/c.XLS");
-    dir.copyFixture("sheets.xlsx", "src/old_dept/d.xls");
+    test::MakeBook("zip", dir / "src/old_dept/d.xls");
     fs::create_symlink("../a.xls", dir / "src/old_dept/link.xls");
     fs::create_directories(dir.path() / "linked");
     fs::create_directory_symlink(dir.path() / "src", dir.path() / "linked/up");
@@ -267,7 +268,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
       {"d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
       {"e_full.xls", "failed", "",
        R"(rule 2 \"{插入行}|正行|2\": inserting rows at 2:2 would push data in the sheet's last rows)"},
-      {"f_text.xls", "failed", "", "is a text file, not an Excel 97-2003 workbook"},
+      {"f_text.xls", "failed", "", "is a text file, not a workbook (.xls, .xlsx, .xlsm or .ods)"},
       {nearLimit, "processed", copy(nearLimit), ""},
       {pastLimit, "failed", "", "the name is too long for the file system (260 bytes, at most 255)"},
       {"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.xls", "failed", "",

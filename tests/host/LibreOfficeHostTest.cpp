@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "BookSnapshot.h"
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
@@ -141,12 +142,12 @@ TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
   TempDir dir;
   std::ofstream(dir / "page.xls") << "<html><body><table><tr><td>1</td></tr></table></body></html>";
   std::ofstream(dir / "empty.xls");
-  dir.copyFixture("sheets.xlsx", "xlsx.xls");
+  test::MakeBook("zip", dir / "xlsx.xls");
   dir.copyFixture("large.xls", "cut.xls");
   fs::resize_file(dir / "cut.xls", fs::file_size(dir / "cut.xls") / 2);
   const std::string before = dir.listing();
   const std::pair<std::string, std::string> cases[] = {
-      {"xlsx.xls", "is a ZIP archive"}, {"page.xls", "is an HTML file"}, {"empty.xls", "is an empty file"},
+      {"xlsx.xls", "is a ZIP archive that holds no workbook"}, {"page.xls", "is an HTML file"}, {"empty.xls", "is an empty file"},
       {"cut.xls", "damaged"},           {"missing.xls", "does not exist"}};
   for (const auto& [name, message] : cases) {
     const std::string failure = OpenFailure(dir / name);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "BookSnapshot.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
 #include "host/LibreOfficeHost.h"
@@ -87,11 +88,12 @@ TEST_F(QuickAddTest, ExtractionSampleNeedsTheModeAndShowsTheUsedRange) {
 TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
   test::TempDir dir;
   std::ofstream(dir / "empty.xls").close();
+  test::MakeBook("zip", dir / "x.xls");
   fs::create_directory(dir / "folder.xls");
   const std::tuple<std::string, std::string, Texts> cases[] = {
       {"", "Sheet1", {}},
       {kSheets, "NoSuchSheet", {"表名不正确"}},
-      {dir.copyFixture("sheets.xlsx", "x.xls"), "Sheet1", {"表名不正确"}},
+      {dir / "x.xls", "Sheet1", {"表名不正确"}},
       {dir / "empty.xls", "Sheet1", {"表名不正确"}},
       {dir / "absent.xls", "Sheet1", {"文件不存在"}},
       {dir.copyFixture("sheets.xls", "book.dat"), "Sheet1", {"文件不存在"}},

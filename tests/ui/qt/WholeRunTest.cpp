@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "BookSnapshot.h"
 #include "WindowFixture.h"
 #include "XlsSnapshot.h"
 #include "batch/WorkbookEngine.h"
@@ -17,7 +18,8 @@ using WholeRun = WindowFixture;
 TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   const std::string source = (scratch.path() / "in").string();
   scratch.copyFixture("sheets.xls", "in/a.xls");
-  scratch.copyFixture("sheets.xlsx", "in/部门/c.xls");
+  std::filesystem::create_directories(scratch.path() / "in/部门");
+  MakeBook("zip", scratch / "in/部门/c.xls");
   batch::WorkbookEngine engine{SharedHost(), log};
   process = [&](const std::string& path) { engine.ProcessWorkbook(path, ui::RunSettingsOf(form)); };
 

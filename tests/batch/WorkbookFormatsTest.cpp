@@ -1,0 +1,160 @@
+// Workbooks of every format the office edits, each saved in its own format:
+// made by the test (openpyxl, odfpy), edited and saved by the real office,
+// read back by those independent readers.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "BookSnapshot.h"
+#include "CompoundFile.h"
+#include "TestPaths.h"
+#include "batch/WorkbookEngine.h"
+#include "host/LibreOfficeHost.h"
+#include "host/WorkbookFile.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using test::BookSnapshot;
+using test::ReadBook;
+
+class WorkbookFormatsTest : public ::testing::Test {
+ protected:
+  WorkbookFormatsTest() {
+    fs::create_directories(dir.path() / "in");
+    fs::create_directories(dir.path() / "out");
+    settings.naming = {dir / "in/", dir / "out/", "", "", "", "", ""};
+    settings.verify = false;
+  }
+  WorkbookResult process(const std::string& path, const std::vector<std::string>& ruleList) {
+    settings.rules = rules::ParseRules(ruleList, false);
+    return engine.ProcessWorkbook(path, settings);
+  }
+  std::string made(const std::string& kind, const std::string& name) {
+    const std::string path = dir / ("in/" + name);
+    test::MakeBook(kind, path);
+    return path;
+  }
+
+  test::TempDir dir;
+  RunSettings settings;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+};
+
+bool HasFont(const BookSnapshot& book, const std::string& font) {
+  for (const auto& [at, name] : book.fonts) {
+    if (std::get<0>(at) == 0 && name == font) return true;
+  }
+  return false;
+}
+
+// Every rule kind on an .xlsx and an .ods: the edit is there, the file keeps its
+// format, the other sheet is unchanged and the fonts are kept.
+TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOds) {
+  using Check = std::function<bool(const BookSnapshot&)>;
+  const std::pair<std::string, Check> cases[] = {
+      {"{插入行}|正行|3", [](const auto& b) { return b.value(0, 3, 1).empty() && b.value(0, 4, 1) == "李四"; }},
+      {"{删除行}|正行|3", [](const auto& b) { return b.value(0, 3, 1) == "王五"; }},
+      {"{删除列}|整列|B", [](const auto& b) { return b.value(0, 2, 2) == "first"; }},
+      {"{清空}|A2|B3", [](const auto& b) { return b.value(0, 2, 1).empty() && b.value(0, 3, 2).empty() && b.value(0, 2, 3) == "first"; }},
+      {"{合并}|A2|B3", [](const auto& b) { return b.merges.count("0 2 3 1 2") == 1; }},
+      {"2|C|改过", [](const auto& b) { return b.value(0, 2, 3) == "改过"; }},
+      {"{表名}|新表", [](const auto& b) { return b.sheets[0] == "新表"; }},
+      {"{行距}|3|30", [](const auto& b) { return b.rowHeights.count({0, 3}) && b.rowHeights.at({0, 3}) == "30"; }},
+      {"{列距}|C|20", [](const auto& b) { return b.columnWidths.count({0, 3}) == 1; }},
+  };
+  for (const std::string kind : {"xlsx", "ods"}) {
+    const std::string source = made(kind, "book." + kind);
+    const auto before = ReadBook(source);
+    for (const auto& [rule, check] : cases) {
+      SCOPED_TRACE(kind + " " + rule);
+      const auto result = process(source, {rule});
+      ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
+      EXPECT_EQ(result.output, dir / ("out/book." + kind));
+      EXPECT_EQ(result.reason, "");
+      const auto after = ReadBook(result.output);
+      EXPECT_TRUE(check(after));
+      EXPECT_EQ(after.parts.count(kind == "ods" ? "mimetype" : "xl/workbook.xml"), 1u);
+      EXPECT_EQ(after.sheets.size(), 2u);
+      EXPECT_EQ(after.sheetCells(1), before.sheetCells(1));
+      EXPECT_EQ(after.fonts.at({0, 1, 1}), "Arial/1");
+      EXPECT_TRUE(HasFont(after, "SimSun/0"));
+    }
+  }
+}
+
+// The content decides: an .xlsx under an .xls name is written as .xlsx under
+// that name, and the report says so.
+TEST_F(WorkbookFormatsTest, AMisnamedFileKeepsItsRealFormat) {
+  const auto result = process(made("xlsx", "book.xls"), {"2|C|x"});
+  ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
+  EXPECT_EQ(result.output, dir / "out/book.xls");
+  EXPECT_EQ(ReadBook(result.output).value(0, 2, 3), "x");
+  EXPECT_NE(result.reason.find("Office Open XML workbook (.xlsx) despite its name"), std::string::npos) << result.reason;
+}
+
+// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would
+// push the last row's cell off the sheet fails; an .xls stops at 65,536 and IV.
+TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGrid) {
+  const std::string xlsx = made("xlsx", "grid.xlsx");
+  settings.inPlace = true;
+  ASSERT_EQ(process(xlsx, {"1048576|A|bottom", "{列距}|XFD|9"}).outcome, Outcome::Processed);
+  EXPECT_EQ(ReadBook(xlsx).value(0, 1048576, 1), "bottom");
+  const auto pushed = process(xlsx, {"{插入行}|正行|2"});
+  EXPECT_EQ(pushed.outcome, Outcome::Failed);
+  EXPECT_NE(pushed.reason.find("(up to row 1048576) off the sheet"), std::string::npos) << pushed.reason;
+
+  const std::string xls = dir.copyFixture("sheets.xls", "in/grid.xls");
+  for (const std::string rule : {"70000|A|x", "{列距}|IW|9"}) {
+    const auto refused = process(xls, {rule});
+    EXPECT_EQ(refused.outcome, Outcome::Failed) << rule;
+    EXPECT_NE(refused.reason.find("65536 rows and columns A to IV"), std::string::npos) << refused.reason;
+  }
+}
+
+// The stored active sheet is read from the file: the workbook view of an
+// .xlsx, the settings of an .ods.
+TEST_F(WorkbookFormatsTest, TheActiveSheetIsReadFromTheFile) {
+  for (const std::string kind : {"xlsx", "ods"}) {
+    const auto book = test::SharedHost().open(made(kind + "-active", "active." + kind), host::OpenMode::ReadOnly);
+    EXPECT_EQ(book->activeSheet()->name(), "Other") << kind;
+  }
+}
+
+// An encrypted package is refused with the reason, before the office sees it.
+TEST_F(WorkbookFormatsTest, AnEncryptedXlsxIsRefused) {
+  const std::string path = dir / "in/secret.xlsx";
+  test::WriteCompoundFile(path, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
+  const auto result = process(path, {"2|C|x"});
+  EXPECT_EQ(result.outcome, Outcome::Failed);
+  EXPECT_NE(result.reason.find("protected by a password"), std::string::npos) << result.reason;
+}
+
+fs::path OoxmlCorpus() { return test::CorpusDir().parent_path() / "corpus-ooxml"; }
+
+// The macro project of a real .xlsm is written back byte for byte after an edit, never run.
+TEST(CorpusWorkbookFormats, MacroProjectBytesAreKept) {
+  if (!fs::exists(OoxmlCorpus())) GTEST_SKIP() << "the real-world corpus is not here: " << OoxmlCorpus().string();
+  test::TempDir dir;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+  RunSettings settings;
+  settings.verify = false;
+  settings.inPlace = true;
+  for (const std::string name : {"macro_formula_text_results_condfmt.xlsm", "macro_validation_hidden_sheets_frozen.xlsm"}) {
+    const std::string path = dir.copy((OoxmlCorpus() / name).string());
+    settings.sheetName = test::SharedHost().open(path, host::OpenMode::ReadOnly)->worksheetAt(1)->name();
+    settings.rules = rules::ParseRules({"{插入行}|正行|2", "1|A|edited"}, false);
+    const auto before = ReadBook(path);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    ASSERT_EQ(result.outcome, Outcome::Processed) << name << ": " << result.reason;
+    const auto after = ReadBook(path);
+    EXPECT_EQ(after.parts.at("xl/vbaProject.bin"), before.parts.at("xl/vbaProject.bin")) << name;
+  }
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
