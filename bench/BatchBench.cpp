@@ -209,8 +209,10 @@ void Compare(const WorkbookSet& set, int rounds) {
   std::printf("%s: %zu workbooks, best of %d rounds\n", set.name.c_str(), set.files.size(), rounds);
   std::printf("  floor, 1 office:    %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
   std::printf("  floor, 2 offices:   %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
-  std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time; goal 1.15)\n", jobs1,
-              n / jobs1, jobs1 / floor1);
+  std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time", jobs1, n / jobs1,
+              jobs1 / floor1);
+  if (set.format->timeGoal > 0) std::printf("; goal %.2f", set.format->timeGoal);
+  std::printf(")\n");
   std::printf("  --jobs 1, no check: %6.2f s  (%.2f x the floor's time)\n", unverified, unverified / floor1);
   if (checks >= 0) std::printf("  the check alone:    %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
   std::printf("  --jobs 2:           %6.2f s  %6.1f workbooks/s\n", jobs2, n / jobs2);

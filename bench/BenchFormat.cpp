@@ -7,9 +7,9 @@ namespace sheetwise::bench {
 namespace {
 
 const BenchFormat kFormats[] = {
-    {"xls", ".xls", "MS Excel 97"},
-    {"xlsx", ".xlsx", "Calc MS Excel 2007 XML"},
-    {"ods", ".ods", "calc8"},
+    {"xls", ".xls", "MS Excel 97", 1.15},
+    {"xlsx", ".xlsx", "Calc MS Excel 2007 XML", 1.3},
+    {"ods", ".ods", "calc8", 0},
 };
 
 }  // namespace

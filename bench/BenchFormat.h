@@ -13,6 +13,7 @@ struct BenchFormat {
   std::string name;          // as BENCH_FORMAT and the batch command's --types name it
   std::string extension;     // ".xls"
   std::string exportFilter;  // the office's filter that writes the format
+  double timeGoal;           // --jobs 1 (the check on) against the floor's time; 0: none, reported only
   // What the batch command is told to take besides its defaults (--types), empty for .xls.
   std::vector<std::string> batchArguments() const;
   // The office converter's target ("xls:MS Excel 97").
