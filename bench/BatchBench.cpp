@@ -142,11 +142,13 @@ size_t SavedWorkbooks(const WorkbookSet& set, const fs::path& folder) {
 // know, such as --types before it has them).
 bool Phases(const WorkbookSet& set) {
   fs::create_directories(set.root / "phases-floor");
+  double floorCpu = 0;
   {
     bench::PhaseMeter meter;
     Floor(set, set.root / "phases-floor", 1);
     meter.finish();
     meter.print(set.name + ": the floor", set.files.size());
+    floorCpu = meter.cpuSeconds();
   }
   bench::PhaseMeter meter;
   int status = 0;
@@ -158,6 +160,8 @@ bool Phases(const WorkbookSet& set) {
     return false;
   }
   meter.print(set.name + ": --jobs 1", set.files.size());
+  // Steadier than wall times on a busy machine, where both wait for a processor.
+  std::printf("  CPU time of the office and the program: %.2f x the floor's\n", meter.cpuSeconds() / floorCpu);
   if (const size_t saved = SavedWorkbooks(set, set.root / "phases-batch"); saved != set.files.size()) {
     std::printf("  (the batch command saved %zu of the %zu workbooks)\n", saved, set.files.size());
   }
