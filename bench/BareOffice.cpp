@@ -24,8 +24,9 @@ PropertyValue Property(const char* name, Any value) {
 
 }  // namespace
 
-BareOffice::BareOffice()
-    : profile_(host::DefaultCacheRoot()),
+BareOffice::BareOffice(std::string exportFilter)
+    : exportFilter_(std::move(exportFilter)),
+      profile_(host::DefaultCacheRoot()),
       session_(SHEETWISE_LO_PROGRAM, profile_, std::chrono::seconds(60), std::chrono::seconds(120)) {}
 
 void BareOffice::copy(const std::string& path, const std::string& out) {
@@ -39,7 +40,7 @@ void BareOffice::copy(const std::string& path, const std::string& out) {
                  Property("FilterName", Any(host::ToOU(info.filterName)))}));
   host::EnterPhase(host::WorkPhase::Store);
   css::uno::Reference<css::frame::XStorable>(document, css::uno::UNO_QUERY_THROW)
-      ->storeToURL(host::FileUrl(out), host::Seq({Property("FilterName", Any(OUString("MS Excel 97"))),
+      ->storeToURL(host::FileUrl(out), host::Seq({Property("FilterName", Any(host::ToOU(exportFilter_))),
                                                   Property("Overwrite", Any(true))}));
   host::EnterPhase(host::WorkPhase::Close);
   css::uno::Reference<css::util::XCloseable>(document, css::uno::UNO_QUERY_THROW)->close(true);

@@ -1,8 +1,9 @@
 #pragma once
 // The floor: what the office itself needs to turn a workbook into a saved
-// Excel 97-2003 copy, with no work of the program around it. Load as the
-// program loads (hidden, read-only, no macros or link updates, the file's
-// filter), store, close; over one office process of its own, started here.
+// copy in its format (Excel 97-2003 unless told otherwise), with no work of the
+// program around it. Load as the program loads (hidden, read-only, no macros
+// or link updates, the file's filter), store with the format's filter, close;
+// over one office process of its own, started here.
 
 #include <sys/types.h>
 
@@ -15,11 +16,13 @@ namespace sheetwise::bench {
 
 class BareOffice {
  public:
-  BareOffice();
+  // exportFilter: the office's filter that writes the copies.
+  explicit BareOffice(std::string exportFilter = "MS Excel 97");
   // Tells the phases Load, Store and Close as it goes.
   void copy(const std::string& path, const std::string& out);
 
  private:
+  std::string exportFilter_;
   host::ProfileSlot profile_;
   host::LoSession session_;
 };

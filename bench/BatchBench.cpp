@@ -13,7 +13,11 @@
 // Read only here: BENCH_REPORTS (workbooks made, default 200), BENCH_LATIN=1
 // (their Chinese texts in Latin letters), BENCH_ROUNDS (default 2),
 // BENCH_PHASES_ONLY=1 (the phase tables alone), BENCH_KEEP=1 (the workbooks and
-// copies are left in the temporary folder).
+// copies are left in the temporary folder), BENCH_FORMAT (xls, the default;
+// xlsx or ods: the report workbooks are made in that format, the floor stores
+// them in it and the batch command is given --types for it; the corpus copies
+// are .xls and left out then). Each round's times and the machine's load
+// average are printed too.
 
 #include <signal.h>
 #include <unistd.h>
@@ -31,6 +35,7 @@
 #include <vector>
 
 #include "BareOffice.h"
+#include "BenchFormat.h"
 #include "PhaseMeter.h"
 #include "ReportWorkbooks.h"
 #include "cli/BatchCommand.h"
@@ -59,13 +64,22 @@ int Setting(const char* name, int otherwise) {
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// The workbooks of one set, in sourceFolder.
+// The workbooks of one set, in sourceFolder, all in one format.
 struct WorkbookSet {
   std::string name;
   fs::path root;  // the set's own folder
   std::vector<std::string> files;
+  const bench::BenchFormat* format;
   fs::path source() const { return root / "in"; }
 };
+
+// The 1, 5 and 15 minute load averages, as /proc/loadavg gives them.
+std::string LoadAverage() {
+  std::ifstream file("/proc/loadavg");
+  std::string one, five, fifteen;
+  file >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
 
 // Open + store of every file, shared out over `offices` bare offices.
 double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
@@ -74,9 +88,9 @@ double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
   std::vector<std::jthread> threads;
   for (int o = 0; o < offices; ++o) {
     threads.emplace_back([&] {
-      bench::BareOffice office;
+      bench::BareOffice office(set.format->exportFilter);
       for (size_t i; (i = next++) < set.files.size();) {
-        office.copy(set.files[i], (out / (std::to_string(i) + ".xls")).string());
+        office.copy(set.files[i], (out / (std::to_string(i) + set.format->extension)).string());
       }
     });
   }
@@ -84,41 +98,92 @@ double Floor(const WorkbookSet& set, const fs::path& out, int offices) {
   return Seconds(start);
 }
 
-double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify = true) {
+// status: set to the batch command's exit status.
+double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify = true, int* status = nullptr) {
   std::ostringstream sink;
   std::atomic<bool> interrupted{false};
   std::vector<std::string> args{"--source", set.source().string(), "--rules", (set.root / "rules.txt").string(),
                                 "--save",   out.string(),          "--jobs",  std::to_string(jobs),
                                 "--quiet",  "--log",               (out / "log.txt").string()};
   if (!verify) args.push_back("--no-verify");
+  for (const auto& arg : set.format->batchArguments()) args.push_back(arg);
   const auto start = Clock::now();
-  if (const int status = batch::RunBatchCommand(args, {sink, sink, false}, interrupted); status != 0) {
-    std::printf("  (the batch command ended with status %d: %s)\n", status, sink.str().c_str());
-  }
+  const int ended = batch::RunBatchCommand(args, {sink, sink, false}, interrupted);
+  if (ended != 0) std::printf("  (the batch command ended with status %d: %s)\n", ended, sink.str().c_str());
+  if (status) *status = ended;
   return Seconds(start);
 }
 
-// The check alone: every source read and compared with its saved copy.
+// The check alone: every source read and compared with its saved copy; a
+// negative time when the check cannot read the format (said once).
 double CheckAlone(const WorkbookSet& set, const fs::path& out) {
   const auto start = Clock::now();
-  for (const auto& file : set.files) {
-    verify::VerifySave(file, (out / fs::relative(file, set.source())).string(), {"Sheet1", {}});
+  try {
+    for (const auto& file : set.files) {
+      verify::VerifySave(file, (out / fs::relative(file, set.source())).string(), {"Sheet1", {}});
+    }
+  } catch (const std::exception& e) {
+    std::printf("  (the check alone cannot be timed: %s)\n", e.what());
+    return -1;
   }
   return Seconds(start);
 }
 
-void Phases(const WorkbookSet& set) {
+// How many workbooks of the set's format are under folder.
+size_t SavedWorkbooks(const WorkbookSet& set, const fs::path& folder) {
+  size_t saved = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    saved += entry.is_regular_file() && entry.path().extension() == set.format->extension;
+  }
+  return saved;
+}
+
+// Whether the batch command takes the set (it refuses arguments it does not
+// know, such as --types before it has them).
+bool Phases(const WorkbookSet& set) {
   fs::create_directories(set.root / "phases-floor");
+  double floorCpu = 0;
   {
     bench::PhaseMeter meter;
     Floor(set, set.root / "phases-floor", 1);
     meter.finish();
     meter.print(set.name + ": the floor", set.files.size());
+    floorCpu = meter.cpuSeconds();
   }
   bench::PhaseMeter meter;
-  Batch(set, set.root / "phases-batch", 1);
+  int status = 0;
+  Batch(set, set.root / "phases-batch", 1, true, &status);
   meter.finish();
+  if (status == 2) {
+    std::printf("%s: the batch command does not take it (usage error): the floor alone is measured\n",
+                set.name.c_str());
+    return false;
+  }
   meter.print(set.name + ": --jobs 1", set.files.size());
+  // Steadier than wall times on a busy machine, where both wait for a processor.
+  std::printf("  CPU time of the office and the program: %.2f x the floor's\n", meter.cpuSeconds() / floorCpu);
+  if (const size_t saved = SavedWorkbooks(set, set.root / "phases-batch"); saved != set.files.size()) {
+    std::printf("  (the batch command saved %zu of the %zu workbooks)\n", saved, set.files.size());
+  }
+  return true;
+}
+
+// The floor alone, when the batch command does not take the set.
+void CompareFloor(const WorkbookSet& set, int rounds) {
+  for (const char* dir : {"floor1", "floor2"}) fs::create_directories(set.root / dir);
+  double floor1 = 1e9, floor2 = 1e9;
+  for (int round = 0; round < rounds; ++round) {
+    const double f1 = Floor(set, set.root / "floor1", 1);
+    const double f2 = Floor(set, set.root / "floor2", 2);
+    std::printf("  round %d: floor %.2f s, floor 2 offices %.2f s; load average %s\n", round + 1, f1, f2,
+                LoadAverage().c_str());
+    floor1 = std::min(floor1, f1);
+    floor2 = std::min(floor2, f2);
+  }
+  const double n = static_cast<double>(set.files.size());
+  std::printf("%s: %zu workbooks, best of %d rounds, the floor alone\n", set.name.c_str(), set.files.size(), rounds);
+  std::printf("  floor, 1 office:    %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
+  std::printf("  floor, 2 offices:   %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
 }
 
 void Compare(const WorkbookSet& set, int rounds) {
@@ -128,21 +193,32 @@ void Compare(const WorkbookSet& set, int rounds) {
   // timings wander by a fifth from run to run.
   double floor1 = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
   for (int round = 0; round < rounds; ++round) {
-    floor1 = std::min(floor1, Floor(set, root / "floor1", 1));
-    jobs1 = std::min(jobs1, Batch(set, root / "jobs1", 1));
-    unverified = std::min(unverified, Batch(set, root / "unverified", 1, false));
-    floor2 = std::min(floor2, Floor(set, root / "floor2", 2));
-    jobs2 = std::min(jobs2, Batch(set, root / "jobs2", 2));
+    const double f1 = Floor(set, root / "floor1", 1);
+    const double j1 = Batch(set, root / "jobs1", 1);
+    const double u = Batch(set, root / "unverified", 1, false);
+    const double f2 = Floor(set, root / "floor2", 2);
+    const double j2 = Batch(set, root / "jobs2", 2);
+    std::printf("  round %d: floor %.2f s, --jobs 1 %.2f s (%.2f x), no check %.2f s, floor 2 offices %.2f s, "
+                "--jobs 2 %.2f s (%.2f x); load average %s\n",
+                round + 1, f1, j1, j1 / f1, u, f2, j2, j2 / f2, LoadAverage().c_str());
+    std::fflush(stdout);
+    floor1 = std::min(floor1, f1);
+    jobs1 = std::min(jobs1, j1);
+    unverified = std::min(unverified, u);
+    floor2 = std::min(floor2, f2);
+    jobs2 = std::min(jobs2, j2);
   }
   const double checks = CheckAlone(set, root / "jobs1");
   const double n = static_cast<double>(set.files.size());
   std::printf("%s: %zu workbooks, best of %d rounds\n", set.name.c_str(), set.files.size(), rounds);
   std::printf("  floor, 1 office:    %6.2f s  %6.1f workbooks/s\n", floor1, n / floor1);
   std::printf("  floor, 2 offices:   %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
-  std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time; goal 1.15)\n", jobs1,
-              n / jobs1, jobs1 / floor1);
+  std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time", jobs1, n / jobs1,
+              jobs1 / floor1);
+  if (set.format->timeGoal > 0) std::printf("; goal %.2f", set.format->timeGoal);
+  std::printf(")\n");
   std::printf("  --jobs 1, no check: %6.2f s  (%.2f x the floor's time)\n", unverified, unverified / floor1);
-  std::printf("  the check alone:    %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
+  if (checks >= 0) std::printf("  the check alone:    %6.2f s  (%.3f x the floor's time)\n", checks, checks / floor1);
   std::printf("  --jobs 2:           %6.2f s  %6.1f workbooks/s\n", jobs2, n / jobs2);
   const double floorGain = floor1 / floor2;
   const double jobsGain = jobs1 / jobs2;
@@ -150,14 +226,16 @@ void Compare(const WorkbookSet& set, int rounds) {
               floorGain, jobsGain, (jobsGain - 1) / (floorGain - 1) * 100);
 }
 
-WorkbookSet ReportSet(const fs::path& root) {
-  WorkbookSet set{"report workbooks", root / "reports", {}};
-  set.files = bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), Setting("BENCH_LATIN", 0));
+WorkbookSet ReportSet(const fs::path& root, const bench::BenchFormat& format) {
+  const std::string kind = format.name == "xls" ? "" : " (" + format.extension + ")";
+  WorkbookSet set{"report workbooks" + kind, root / "reports", {}, &format};
+  set.files =
+      bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), format, Setting("BENCH_LATIN", 0));
   return set;
 }
 
-WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies) {
-  WorkbookSet set{"corpus copies", root / "corpus", {}};
+WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies, const bench::BenchFormat& xls) {
+  WorkbookSet set{"corpus copies", root / "corpus", {}, &xls};
   for (int c = 0; c < copies; ++c) {
     const fs::path folder = set.source() / ("d" + std::to_string(c % 5));
     fs::create_directories(folder);
@@ -179,10 +257,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_batch [CORPUS_DIR [COPIES]]\n");
     return 2;
   }
+  const bench::BenchFormat* format = nullptr;
+  try {
+    format = &bench::FormatFromEnvironment();
+  } catch (const std::invalid_argument& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 2;
+  }
   const fs::path root = fs::temp_directory_path() / ("sheetwise-bench-batch-" + std::to_string(::getpid()));
   fs::remove_all(root);
-  std::vector<WorkbookSet> sets{ReportSet(root)};
-  if (argc > 1) sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20));
+  std::printf("format %s; load average at the start %s\n", format->extension.c_str(), LoadAverage().c_str());
+  std::vector<WorkbookSet> sets{ReportSet(root, *format)};
+  if (argc > 1 && format->name == "xls") {
+    sets.push_back(CorpusSet(root, argv[1], argc > 2 ? std::atoi(argv[2]) : 20, *format));
+  } else if (argc > 1) {
+    std::printf("corpus copies left out: they are .xls workbooks\n");
+  }
   for (auto& set : sets) std::ofstream(set.root / "rules.txt") << kTenRules;
 
   {  // both profiles exist and are warm
@@ -191,9 +281,16 @@ int main(int argc, char** argv) {
     fs::create_directories(root / "warm");
     Floor(warm, root / "warm", 2);
   }
-  for (const auto& set : sets) Phases(set);
+  std::vector<bool> taken;
+  for (const auto& set : sets) taken.push_back(Phases(set));
   if (!Setting("BENCH_PHASES_ONLY", 0)) {
-    for (const auto& set : sets) Compare(set, Setting("BENCH_ROUNDS", 2));
+    for (size_t i = 0; i < sets.size(); ++i) {
+      if (taken[i]) {
+        Compare(sets[i], Setting("BENCH_ROUNDS", 2));
+      } else {
+        CompareFloor(sets[i], Setting("BENCH_ROUNDS", 2));
+      }
+    }
   }
   if (!Setting("BENCH_KEEP", 0)) fs::remove_all(root);
   return 0;

@@ -105,4 +105,10 @@ void PhaseMeter::print(const std::string& title, size_t workbooks) const {
               sum.program * 1000 / n, sum.messages / n);
 }
 
+double PhaseMeter::cpuSeconds() const {
+  double sum = 0;
+  for (const auto& t : totals_) sum += t.office + t.program;
+  return sum;
+}
+
 }  // namespace sheetwise::bench

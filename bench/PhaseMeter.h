@@ -27,6 +27,8 @@ class PhaseMeter : public host::PhaseListener {
   void finish();
   // One line per phase that took place, and the sum, per workbook.
   void print(const std::string& title, size_t workbooks) const;
+  // CPU seconds of the office and of this program over every phase.
+  double cpuSeconds() const;
 
  private:
   struct Reading {

@@ -196,7 +196,8 @@ void Run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-std::vector<std::string> MakeReportWorkbooks(const fs::path& folder, int count, bool latin) {
+std::vector<std::string> MakeReportWorkbooks(const fs::path& folder, int count, const BenchFormat& format,
+                                             bool latin) {
   const fs::path scratch = folder / ".made";
   fs::create_directories(scratch / "converted");
   std::vector<std::string> args{SHEETWISE_LO_PROGRAM "/soffice",
@@ -204,7 +205,7 @@ std::vector<std::string> MakeReportWorkbooks(const fs::path& folder, int count, 
                                 "--headless",
                                 "--norestore",
                                 "--convert-to",
-                                "xls:MS Excel 97",
+                                format.converterTarget(),
                                 "--outdir",
                                 (scratch / "converted").string()};
   for (int i = 0; i < count; ++i) {
@@ -217,8 +218,9 @@ std::vector<std::string> MakeReportWorkbooks(const fs::path& folder, int count, 
   Run(args);
   std::vector<std::string> files;
   for (int i = 0; i < count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "report_%03d.xls", i);
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "report_%03d", i);
+    const std::string name = stem + format.extension;
     const fs::path target = folder / ("d" + std::to_string(i % 5)) / name;
     fs::create_directories(target.parent_path());
     fs::rename(scratch / "converted" / name, target);
