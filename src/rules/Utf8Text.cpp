@@ -67,4 +67,13 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+int Utf16Length(std::string_view text) {
+  int units = 0;
+  for (const unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) ++units;  // a lead byte starts a character
+    if (c >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
+  }
+  return units;
+}
+
 }  // namespace sheetwise::rules

@@ -15,4 +15,7 @@ void AppendUtf8(std::string& out, char32_t cp);
 // The text with every byte that is not part of a valid sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view text);
 
+// Length of a valid UTF-8 text in UTF-16 units, as spreadsheets count characters.
+int Utf16Length(std::string_view text);
+
 }  // namespace sheetwise::rules

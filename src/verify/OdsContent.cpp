@@ -26,22 +26,6 @@ using host::HostError;
 
 constexpr int64_t kLastRow = 1048576, kLastColumn = 16384;
 
-// A number to the 15 significant digits a spreadsheet shows and writes.
-std::string NumberText(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
-
-int Utf16Length(const std::string& text) {
-  int units = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) != 0x80) ++units;
-    if (c >= 0xF0) ++units;
-  }
-  return units;
-}
-
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
   for (const char* e : kErrors) {
@@ -468,7 +452,7 @@ class OdsReader {
             inParagraph = true, lastWasSpace = true;
           } else if (n == "span") {
             ++spanDepth;
-            spans.emplace_back(Utf16Length(text), x.attr("text:style-name"));
+            spans.emplace_back(rules::Utf16Length(text), x.attr("text:style-name"));
           } else if (n == "s") {
             text.append(static_cast<size_t>(std::min<int64_t>(Repeat(x.attr("text:c")), 1024)), ' ');
             lastWasSpace = false;
@@ -495,7 +479,7 @@ class OdsReader {
           if (n == "p" || n == "h") inParagraph = false;
           if (n == "span" && spanDepth > 0) {
             --spanDepth;
-            spans.emplace_back(Utf16Length(text), "");
+            spans.emplace_back(rules::Utf16Length(text), "");
           }
         });
     CellValue& v = cell.value;
@@ -523,7 +507,7 @@ class OdsReader {
     } else {
       v.kind = ValueKind::Text;
       v.text = shown;
-      if (!spans.empty() && !hasStringValue) v.runs = runsOf(style, spans, Utf16Length(text));
+      if (!spans.empty() && !hasStringValue) v.runs = runsOf(style, spans, rules::Utf16Length(text));
     }
     return cell;
   }

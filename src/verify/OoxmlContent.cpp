@@ -22,14 +22,6 @@ namespace sheetwise::verify {
 namespace {
 using host::HostError;
 
-// A number to the 15 significant digits a spreadsheet shows and writes:
-// Excel writes 17, the office 15, of the same number.
-std::string NumberText(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
-}
-
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A",
                                         "#GETTING_DATA", "#SPILL!", "#CALC!"};
@@ -54,16 +46,6 @@ std::string Unescape(const std::string& text) {
     }
   }
   return out;
-}
-
-// Characters in UTF-16 units, as text runs count them.
-int Utf16Length(const std::string& text) {
-  int units = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) != 0x80) ++units;
-    if (c >= 0xF0) ++units;
-  }
-  return units;
 }
 
 }  // namespace
@@ -314,7 +296,7 @@ class OoxmlReader {
       if (xml.name() == "rPh") {
         xml.skip();
       } else if (xml.name() == "r") {
-        rich.runs.push_back({Utf16Length(rich.text), std::nullopt});
+        rich.runs.push_back({rules::Utf16Length(rich.text), std::nullopt});
       } else if (xml.name() == "rPr" && !rich.runs.empty()) {
         rich.runs.back().face = readFont(xml, firstFont_).describe();
       } else if (xml.name() == "t") {

@@ -299,4 +299,10 @@ std::map<std::string, std::pair<std::string, std::string>> ReadRelationships(con
   return rels;
 }
 
+std::string NumberText(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  return buffer;
+}
+
 }  // namespace sheetwise::verify

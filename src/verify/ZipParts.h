@@ -144,4 +144,8 @@ std::string LocalName(const std::string& name);
 std::map<std::string, std::pair<std::string, std::string>> ReadRelationships(const ZipPackage& zip,
                                                                              const std::string& part);
 
+// A number to the 15 significant digits a spreadsheet shows and writes:
+// Excel writes 17, the office 15, of the same number.
+std::string NumberText(double value);
+
 }  // namespace sheetwise::verify

@@ -6,23 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "ReferencesText.h"
+
 namespace sheetwise::verify {
 namespace {
 
-// "sheets!rows,columns" for each area, then the names and flags.
-std::string Describe(const FormulaReferences& refs) {
-  std::string out;
-  for (const Area& a : refs.areas) {
-    out += std::to_string(a.firstSheet) + "-" + std::to_string(a.lastSheet) + "!" + std::to_string(a.firstRow) + "-" +
-           std::to_string(a.lastRow) + "," + std::to_string(a.firstColumn) + "-" + std::to_string(a.lastColumn) + " ";
-  }
-  for (const size_t n : refs.names) out += "name" + std::to_string(n) + " ";
-  if (refs.volatileFunction) out += "volatile ";
-  if (refs.positional) out += "positional ";
-  if (refs.external) out += "external ";
-  if (refs.unknown) out += "unknown ";
-  return out;
-}
+using test::Describe;
 
 TEST(FormulaTokens, FindsWhatAnExpressionRefersTo) {
   FormulaLinks links;
