@@ -154,18 +154,27 @@ TEST_F(WorkbookFormatsTest, EncryptedXlsxAndOdsAreRefused) {
 fs::path OoxmlCorpus() { return test::CorpusDir().parent_path() / "corpus-ooxml"; }
 
 // A real .xlsm stays one after an edit, its macro project written by the
-// office from the code it read, never run.
+// office from the code it read, never run. The office writes the project
+// anew, so with the check on an in-place save is refused, naming it.
 TEST(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
   if (!fs::exists(OoxmlCorpus())) GTEST_SKIP() << "the real-world corpus is not here: " << OoxmlCorpus().string();
   test::TempDir dir;
   CollectedLog log;
   WorkbookEngine engine{test::SharedHost(), log};
   RunSettings settings;
-  settings.verify = false;
   settings.inPlace = true;
   const std::string path = dir.copy((OoxmlCorpus() / "macro_formula_text_results_condfmt.xlsm").string());
   settings.sheetName = "TEST";
   settings.rules = rules::ParseRules({"{插入行}|正行|2", "1|A|edited"}, false);
+  const std::string source = test::ReadFile(path);
+  const auto checked = engine.ProcessWorkbook(path, settings);
+  EXPECT_EQ(checked.outcome, Outcome::Failed);
+  std::string differences;
+  for (const std::string& line : checked.differences) differences += line + "\n";
+  EXPECT_NE(differences.find("macros (VBA project): present → changed"), std::string::npos) << differences;
+  EXPECT_EQ(test::ReadFile(path), source);
+
+  settings.verify = false;
   const auto result = engine.ProcessWorkbook(path, settings);
   ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
   const auto after = ReadBook(path);
