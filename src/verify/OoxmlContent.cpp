@@ -22,6 +22,9 @@ namespace sheetwise::verify {
 namespace {
 using host::HostError;
 
+// The most of one drawing part read for its shapes.
+constexpr size_t kMaxShapePartBytes = 16u << 20;
+
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A",
                                         "#GETTING_DATA", "#SPILL!", "#CALC!"};
@@ -557,6 +560,29 @@ class OoxmlReader {
     for (const auto& [kind, pattern] : kByName) {
       const std::regex re(pattern, icase);
       for (const std::string& name : zip_.names()) content_.parts[kind] += std::regex_search(name, re);
+    }
+    countShapes();
+  }
+
+  // Shapes drawn on sheets: DrawingML shapes and connectors, and legacy VML
+  // shapes other than comments' boxes (lines, rectangles, form controls). The
+  // office may write a VML shape as DrawingML, so both count as one kind.
+  // VML is often not well-formed XML, so its elements are counted as text.
+  void countShapes() {
+    const auto icase = std::regex::icase | std::regex::ECMAScript;
+    const std::regex drawing("^xl/drawings/[^/]*\\.xml$", icase), vml("^xl/drawings/[^/]*\\.vml$", icase);
+    const std::regex drawn("<(\\w+:)?(sp|cxnSp)[\\s>/]"), vmlShape("<v:(shape|line|rect|roundrect|oval|polyline|arc|curve)[\\s>/]");
+    const std::regex note("ObjectType\\s*=\\s*\"Note\"");
+    const auto count = [](const std::string& text, const std::regex& re) {
+      return static_cast<size_t>(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+    };
+    for (const std::string& name : zip_.names()) {
+      const bool isDrawing = std::regex_search(name, drawing), isVml = std::regex_search(name, vml);
+      if (!isDrawing && !isVml) continue;
+      const std::string text = zip_.bytes(name, kMaxShapePartBytes);
+      budget_.inflate(text.size());
+      const size_t shapes = isDrawing ? count(text, drawn) : count(text, vmlShape) - std::min(count(text, vmlShape), count(text, note));
+      if (shapes) content_.parts[part::kShapes] += shapes;
     }
   }
 

@@ -91,6 +91,7 @@ struct XlsContent {
 namespace part {
 inline constexpr const char* kCharts = N_("charts");
 inline constexpr const char* kImages = N_("images");
+inline constexpr const char* kShapes = N_("drawn shapes");
 inline constexpr const char* kComments = N_("comments");
 inline constexpr const char* kThreadedComments = N_("threaded comments");
 inline constexpr const char* kPivotTables = N_("pivot tables");

@@ -144,6 +144,9 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
                    "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
                    "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
+  const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
+  parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
+                            "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
   WritePackage(dir, "-", source, parts);
   const std::string sheet = "xl/worksheets/sheet1.xml";
   struct Case {
@@ -176,6 +179,11 @@ TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
       {"ValidationOfAnEditedCellLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
        {CellEdit(2, 2)}, {}},
       {"MacroByte", {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
+      // A drawn line lost is reported; written as DrawingML instead, it is kept.
+      {"LegacyShapeLost", {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
+      {"LegacyShapeAsDrawingML",
+       {{"xl/drawings/drawing1.xml", "<xdr:wsDr><xdr:twoCellAnchor><xdr:cxnSp macro=\"\"/></xdr:twoCellAnchor></xdr:wsDr>"}},
+       {{vml, line, ""}}, {}, {}, {}},
       {"MergeAndVeryHiddenLost", {},
        {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
         {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
