@@ -215,11 +215,7 @@ class OoxmlReader {
   Face readFont(XmlStream& xml, Face face) {
     const int depth = xml.depth();
     const std::string element = xml.name();
-    while (xml.next()) {
-      if (!xml.isStart()) {
-        if (xml.depth() == depth && xml.name() == element) break;
-        continue;
-      }
+    while (xml.nextInside(depth, element)) {
       const std::string& n = xml.name();
       const std::string& val = xml.attr("val");
       const bool on = val != "0" && val != "false";
@@ -291,11 +287,7 @@ class OoxmlReader {
     RichText rich;
     const int depth = xml.depth();
     const std::string element = xml.name();
-    while (xml.next()) {
-      if (!xml.isStart()) {
-        if (xml.depth() == depth && xml.name() == element) break;
-        continue;
-      }
+    while (xml.nextInside(depth, element)) {
       if (xml.name() == "rPh") {
         xml.skip();
       } else if (xml.name() == "r") {
@@ -457,11 +449,7 @@ class OoxmlReader {
     std::optional<std::string> v;
     std::optional<RichText> inline_;
     std::optional<TextFormula> formula;
-    while (xml.next()) {
-      if (!xml.isStart()) {
-        if (xml.depth() == depth && xml.name() == "c") break;
-        continue;
-      }
+    while (xml.nextInside(depth, "c")) {
       if (xml.name() == "v") {
         v = xml.text();
       } else if (xml.name() == "is") {

@@ -160,52 +160,56 @@ namespace {
 void Quiet(void*, xmlErrorPtr) {}
 }  // namespace
 
+void XmlStream::ReaderFree::operator()(xmlTextReaderPtr reader) const { xmlFreeTextReader(reader); }
+
 XmlStream::XmlStream(const ZipPackage& zip, const std::string& part) : input_(zip.open(part)), part_(part) {
   if (!input_) throw HostError(Tr("its part %s is missing", {part}));
-  feed_ = new Feed{input_.get()};
+  feed_ = std::make_unique<Feed>(Feed{input_.get()});
   // No network, no entity substitution, no DTD loading: the default limits on depth and size stay.
-  reader_ = xmlReaderForIO(&Feed::read, &Feed::close, feed_, part.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                                                                      XML_PARSE_NOWARNING);
-  if (!reader_) {
-    delete feed_;
-    throw HostError(Tr("its part %s cannot be read", {part}));
-  }
-  xmlTextReaderSetStructuredErrorHandler(reader_, &Quiet, nullptr);
+  reader_.reset(xmlReaderForIO(&Feed::read, &Feed::close, feed_.get(), part.c_str(), nullptr,
+                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!reader_) throw HostError(Tr("its part %s cannot be read", {part}));
+  xmlTextReaderSetStructuredErrorHandler(reader_.get(), &Quiet, nullptr);
 }
 
-XmlStream::~XmlStream() {
-  if (reader_) xmlFreeTextReader(reader_);
-  delete feed_;
+XmlStream::~XmlStream() = default;
+
+bool XmlStream::nextInside(int depth, const std::string& element) {
+  while (next()) {
+    if (start_) return true;
+    if (depth_ == depth && name_ == element) return false;
+  }
+  return false;
 }
 
 bool XmlStream::read() {
-  const int status = xmlTextReaderRead(reader_);
+  const int status = xmlTextReaderRead(reader_.get());
   if (status < 0) throw HostError(Tr("its part %s is not well-formed XML", {part_}));
   return status == 1;
 }
 
-int XmlStream::nodeType() const { return xmlTextReaderNodeType(reader_); }
+int XmlStream::nodeType() const { return xmlTextReaderNodeType(reader_.get()); }
 
 std::string XmlStream::nodeText() const {
-  const xmlChar* value = xmlTextReaderConstValue(reader_);
+  const xmlChar* value = xmlTextReaderConstValue(reader_.get());
   return value ? reinterpret_cast<const char*>(value) : "";
 }
 
 void XmlStream::takeElement() {
-  const xmlChar* local = xmlTextReaderConstLocalName(reader_);
+  const xmlChar* local = xmlTextReaderConstLocalName(reader_.get());
   name_ = local ? reinterpret_cast<const char*>(local) : "";
-  depth_ = xmlTextReaderDepth(reader_);
+  depth_ = xmlTextReaderDepth(reader_.get());
   attrs_.clear();
   if (nodeType() != 1) return;
   start_ = true;
-  pendingEnd_ = xmlTextReaderIsEmptyElement(reader_) == 1;
-  if (xmlTextReaderMoveToFirstAttribute(reader_) == 1) {
+  pendingEnd_ = xmlTextReaderIsEmptyElement(reader_.get()) == 1;
+  if (xmlTextReaderMoveToFirstAttribute(reader_.get()) == 1) {
     do {
-      const xmlChar* name = xmlTextReaderConstName(reader_);
-      const xmlChar* value = xmlTextReaderConstValue(reader_);
+      const xmlChar* name = xmlTextReaderConstName(reader_.get());
+      const xmlChar* value = xmlTextReaderConstValue(reader_.get());
       attrs_.emplace_back(name ? reinterpret_cast<const char*>(name) : "", value ? reinterpret_cast<const char*>(value) : "");
-    } while (xmlTextReaderMoveToNextAttribute(reader_) == 1);
-    xmlTextReaderMoveToElement(reader_);
+    } while (xmlTextReaderMoveToNextAttribute(reader_.get()) == 1);
+    xmlTextReaderMoveToElement(reader_.get());
   }
 }
 

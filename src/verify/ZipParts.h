@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,9 @@ class XmlStream {
 
   // The next start or end of an element; false at the end of the part.
   bool next();
+  // The next element started inside the element at depth named element (one
+  // just started, whose depth and name the caller kept); false at its end.
+  bool nextInside(int depth, const std::string& element);
   bool isStart() const { return start_; }
   const std::string& name() const { return name_; }
   int depth() const { return depth_; }
@@ -95,9 +100,12 @@ class XmlStream {
   void takeElement();
 
   struct Feed;
+  struct ReaderFree {
+    void operator()(xmlTextReaderPtr reader) const;
+  };
   host::GPtr<GsfInput> input_;
-  Feed* feed_ = nullptr;
-  xmlTextReaderPtr reader_ = nullptr;
+  std::unique_ptr<Feed> feed_;  // the reader reads through it: declared first, freed last
+  std::unique_ptr<std::remove_pointer_t<xmlTextReaderPtr>, ReaderFree> reader_;
   std::string part_;
   bool start_ = false, pendingEnd_ = false;
   std::string name_;
