@@ -278,7 +278,6 @@ TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
       {"<c r=\"A1\"><v>0.10000000000000001</v></c>", "0.1"},
       {"<c r=\"A1\"><f>NOW()</f></c>", "formula result \"\" = NOW()"},  // no stored result
       {"<c r=\"A1\" t=\"b\"><f>TRUE()</f><v>1</v></c>", "TRUE"},  // how the office writes a truth value
-      {"<c r=\"A1\" s=\"1\"><v>2</v></c>", "2 in Arial 12pt bold #FF0000"},
       {"<c r=\"A1\" s=\"2\"><v>2</v></c>", "2 in Arial 12pt #1F497D"},  // theme colour dark 2
       {"<c r=\"A1\" s=\"3\"><v>2</v></c>", "2 in Arial 12pt #71A1DC"},  // the same, lightened by half
   };

@@ -175,7 +175,6 @@ class DeepChain {
 // kernel's own files are not followed; names are shown escaped.
 TEST(FolderScan, EntriesThatAreNoWorkbooksOrOutOfReachAreSkippedSayingWhy) {
   test::TempDir dir;
-  ASSERT_EQ(::mkfifo((dir / "pipe.xls").c_str(), 0644), 0);
   ASSERT_EQ(::mkfifo((dir / "new\nline.xls").c_str(), 0644), 0);
   fs::create_symlink("/dev/zero", dir / "zero.xls");
   for (const char* place : {"/proc", "/sys", "/dev", "/dev/pts"}) {
@@ -197,7 +196,6 @@ TEST(FolderScan, EntriesThatAreNoWorkbooksOrOutOfReachAreSkippedSayingWhy) {
   std::map<std::string, std::string> skipped;
   for (const auto& entry : tree.skipped) skipped[entry.path.substr(dir.path().string().size() + 1, 12)] = entry.reason;
   const std::pair<std::string, std::string> cases[] = {
-      {"pipe.xls", "skipped: " + dir / "pipe.xls" + " is a named pipe (FIFO), not a workbook file"},
       {"new\nline.xls", "skipped: " + dir / "new\\nline.xls" + " is a named pipe (FIFO), not a workbook file"},
       {"zero.xls", "skipped: " + dir / "zero.xls" + " is a device, not a workbook file"},
       {"socket.xls", "skipped: " + dir / "socket.xls" + " is a socket, not a workbook file"},
