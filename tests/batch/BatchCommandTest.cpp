@@ -140,10 +140,8 @@ TEST_F(BatchCommandTest, MessagesFollowTheLocale) {
       {{"LANGUAGE=zh_CN", "LC_ALL=C.UTF-8"}, chinese},
   };
   for (const auto& [env, message] : cases) {
-    Lines args = env;
-    args.push_back(SHEETWISE_BATCH_BINARY);
-    for (const auto& arg : with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"})) args.push_back(arg);
-    auto program = test::StartProgram("/usr/bin/env", args, true);
+    const Lines args = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
+    auto program = test::StartProgram("/usr/bin/env", Plus(Plus(env, {SHEETWISE_BATCH_BINARY}), args), true);
     const std::string said = test::ReadOutput(program);
     EXPECT_EQ(test::WaitForExit(program.pid), 2) << "case " << env.back();
     EXPECT_NE(said.find(message), std::string::npos) << "case " << env.back() << ": " << said;
