@@ -207,11 +207,6 @@ TEST(Shards, AutoTakesTheShardFromTheSchedulersVariables) {
   std::ofstream(dir / "rules.txt") << "1|A|x\n";
   const Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--dry-run",
                       "--log", dir / "log", "--shard"};
-  const auto plan = [&](const std::string& shard) {
-    Lines all = args;
-    all.push_back(shard);
-    return test::RunBatch(all).out;
-  };
   const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
                        "AWS_BATCH_JOB_ARRAY_INDEX", "-u", "LANGUAGE",             "LC_ALL=C.UTF-8"};
   const auto program = [&](Lines env, const std::string& shard) {
@@ -223,7 +218,9 @@ TEST(Shards, AutoTakesTheShardFromTheSchedulersVariables) {
     std::string said = test::ReadOutput(started);
     return std::pair(test::WaitForExit(started.pid), said);
   };
-  const std::string second = plan("2/3");
+  Lines planned = args;
+  planned.push_back("2/3");
+  const std::string second = test::RunBatch(planned).out;
   ASSERT_FALSE(second.empty());
   const Lines slurm = {"SLURM_ARRAY_JOB_ID=8812", "SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4",
                        "SLURM_ARRAY_TASK_MAX=6", "SLURM_ARRAY_TASK_COUNT=3", "SLURM_ARRAY_TASK_STEP=1"};
