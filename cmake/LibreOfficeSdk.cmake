@@ -79,6 +79,11 @@ set(UNO_TYPES
   com.sun.star.util.XNumberFormats
   com.sun.star.util.XProtectable
   com.sun.star.uno.XComponentContext
+  com.sun.star.beans.NamedValue
+  com.sun.star.task.XJob
+  com.sun.star.lang.XSingleComponentFactory
+  com.sun.star.loader.XImplementationLoader
+  com.sun.star.registry.XRegistryKey
 )
 
 set(UNO_INCLUDE_DIR "${CMAKE_BINARY_DIR}/uno-include")

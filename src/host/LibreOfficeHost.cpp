@@ -11,6 +11,10 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/lang/XSingleComponentFactory.hpp>
+#include <com/sun/star/loader/XImplementationLoader.hpp>
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/registry/XRegistryKey.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <osl/file.hxx>
 #include <unistd.h>
@@ -22,6 +26,7 @@
 #include "host/LoConnection.h"
 #include "host/LoSession.h"
 #include "host/LoWorkbook.h"
+#include "host/OfficeSideTasks.h"
 #include "host/Translate.h"
 #include "host/WorkbookFile.h"
 #include "host/WorkPhases.h"
@@ -230,6 +235,51 @@ void LoSession::KeepStoredResults() {
   const auto provider = ConfigurationProvider(remoteContext_);
   Apply(provider, UpdateAccess(provider, "/org.openoffice.Office.Calc/Formula/Load"),
         {{"OOXMLRecalcMode", Any(sal_Int32(1))}, {"ODFRecalcMode", Any(sal_Int32(1))}});
+}
+
+namespace {
+
+// The component library: beside the program, where an install puts it, or
+// where the build made it.
+fs::path OfficeSideLibrary() {
+  std::error_code ec;
+  const fs::path programDir = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  for (const fs::path& candidate : {programDir / SHEETWISE_OFFICE_SIDE_NAME,
+                                    programDir / ".." / "lib" / "sheetwise" / SHEETWISE_OFFICE_SIDE_NAME}) {
+    if (fs::exists(candidate, ec)) return candidate;
+  }
+  return SHEETWISE_OFFICE_SIDE_LIBRARY;
+}
+
+}  // namespace
+
+void LoSession::runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document) {
+  if (!officeTasks_.is()) officeTasks_ = LoadOfficeTasks();
+  const css::beans::NamedValue name("Task", Any(OUString::createFromAscii(task)));
+  const css::beans::NamedValue target("Document", Any(document));
+  officeTasks_->execute(Seq({name, target}));
+}
+
+// Loaded through the office's own shared-library loader, so that the object
+// lives in the office process and its calls on documents stay there.
+Reference<css::task::XJob> LoSession::LoadOfficeTasks() {
+  const fs::path library = OfficeSideLibrary();
+  try {
+    const Reference<css::loader::XImplementationLoader> libraries(
+        remoteContext_->getServiceManager()->createInstanceWithContext("com.sun.star.loader.SharedLibrary",
+                                                                       remoteContext_),
+        UNO_QUERY_THROW);
+    const Reference<css::lang::XSingleComponentFactory> factory(
+        libraries->activate(OUString::createFromAscii(kOfficeSideImplementation), OUString(), FileUrl(library),
+                            Reference<css::registry::XRegistryKey>()),
+        UNO_QUERY_THROW);
+    return Reference<css::task::XJob>(factory->createInstanceWithContext(remoteContext_), UNO_QUERY_THROW);
+  } catch (const css::uno::RuntimeException&) {
+    if (!process_.alive()) throw;
+  } catch (const css::uno::Exception&) {
+  }
+  throw HostError(Tr("the office cannot load the program's library %s (is the program installed whole?)",
+                     {library.string()}));
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

@@ -5,6 +5,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/task/XJob.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
@@ -78,6 +79,9 @@ class LoSession {
   pid_t officePid() const { return process_.officePid(); }
   const Reference<css::frame::XComponentLoader>& loader() const { return loader_; }
   const std::filesystem::path& scratchDir() const { return scratchDir_; }
+  // Runs one of the office-side tasks (OfficeSideTasks.h) on document in one
+  // request, loading the component into the office on first use.
+  void runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document);
 
   // Runs f as one guarded call: UNO failures become HostError naming what
   // failed, and a call that outlives the limit ends the office and fails.
@@ -101,6 +105,7 @@ class LoSession {
   void KeepMacroStorage();
   void KeepFontNames();
   void KeepStoredResults();
+  Reference<css::task::XJob> LoadOfficeTasks();
 
   // Held first and let go last: the remote references need the local runtime.
   Reference<css::uno::XComponentContext> localContext_;
@@ -110,6 +115,7 @@ class LoSession {
   Watchdog watchdog_;
   Reference<css::uno::XComponentContext> remoteContext_;
   Reference<css::frame::XComponentLoader> loader_;
+  Reference<css::task::XJob> officeTasks_;
   std::filesystem::path scratchDir_;
   bool lost_ = false;
 };

@@ -56,7 +56,7 @@
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
 #include "host/LoEditChecks.h"
-#include "host/LoScriptFonts.h"
+#include "host/OfficeSideTasks.h"
 #include "host/LoSheetProtection.h"
 #include "host/LoSession.h"
 #include "host/SafeStore.h"
@@ -214,62 +214,6 @@ class LoDocument {
     sal_Int16 type = 0;
     formats_->getByKey(key)->getPropertyValue("Type") >>= type;
     return type;
-  }
-
-  // The Excel export writes the result of a formula with a text result as 0
-  // unless the formula was entered in this session: such formulas are
-  // entered again, found with one query per sheet.
-  // Sheets protected without a password are unprotected for it and protected
-  // again; a password-protected sheet keeps its formulas as they are.
-  void reenterTextFormulas() {
-    for (const auto& sheet : sheets()) {
-      const auto textFormulas = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
-                                    ->queryFormulaCells(css::sheet::FormulaResult::STRING);
-      const auto addresses = textFormulas->getRangeAddresses();
-      if (!addresses.hasElements()) continue;
-      const SheetUnprotected unprotected(sheet);
-      if (!unprotected.editable()) continue;  // a password keeps its formulas as they are
-      for (const auto& address : addresses) {
-        Reference<css::sheet::XCellRangeFormula> cells(
-            sheet->getCellRangeByPosition(address.StartColumn, address.StartRow, address.EndColumn,
-                                          address.EndRow),
-            UNO_QUERY_THROW);
-        const auto formulas = cells->getFormulaArray();
-        if (HoldsArrayFormula(formulas)) {
-          reenterCellByCell(sheet, address);
-        } else {
-          cells->setFormulaArray(formulas);
-        }
-      }
-    }
-  }
-
-  // Cells entered one by one. A cell of an array formula ("{=...}") would
-  // become a text: it is left with the result the office gives it, and the
-  // check of the save tells when that is not the stored one.
-  static void reenterCellByCell(const Reference<css::sheet::XSpreadsheet>& sheet,
-                                const css::table::CellRangeAddress& address) {
-    for (sal_Int32 row = address.StartRow; row <= address.EndRow; ++row) {
-      for (sal_Int32 column = address.StartColumn; column <= address.EndColumn; ++column) {
-        const auto cell = sheet->getCellByPosition(column, row);
-        const OUString formula = cell->getFormula();
-        if (formula.startsWith("{")) continue;
-        try {
-          cell->setFormula(formula);
-        } catch (const css::uno::RuntimeException&) {
-          // refused: the cell keeps its formula, and the check of the save tells
-        }
-      }
-    }
-  }
-
-  static bool HoldsArrayFormula(const Sequence<Sequence<OUString>>& formulas) {
-    for (const auto& row : formulas) {
-      for (const auto& formula : row) {
-        if (formula.startsWith("{")) return true;
-      }
-    }
-    return false;
   }
 
   // Whether a sheet is protected, asked of the office once: here only the
@@ -715,12 +659,12 @@ class LoWorkbookImpl : public Workbook {
       // a font per script itself; an Excel format has one for all.
       if (info.format != WorkbookFormat::Ods) {
         EnterPhase(WorkPhase::Fonts);
-        UnifyScriptFonts(document_->component(), document_->sheets());
+        document_->session().runOfficeTask(kUnifyScriptFontsTask, document_->component());
       }
       // What the Excel 97 export alone loses.
       if (info.format == WorkbookFormat::Xls) {
         EnterPhase(WorkPhase::TextResults);
-        document_->reenterTextFormulas();
+        document_->session().runOfficeTask(kReenterTextFormulasTask, document_->component());
       }
       EnterPhase(WorkPhase::Store);
       Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
