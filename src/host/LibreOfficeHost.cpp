@@ -13,7 +13,6 @@
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
 #include <com/sun/star/loader/XImplementationLoader.hpp>
-#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/registry/XRegistryKey.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <osl/file.hxx>
@@ -253,11 +252,15 @@ fs::path OfficeSideLibrary() {
 
 }  // namespace
 
-void LoSession::runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document) {
+Any LoSession::runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document,
+                             std::initializer_list<css::beans::NamedValue> more) {
   if (!officeTasks_.is()) officeTasks_ = LoadOfficeTasks();
-  const css::beans::NamedValue name("Task", Any(OUString::createFromAscii(task)));
-  const css::beans::NamedValue target("Document", Any(document));
-  officeTasks_->execute(Seq({name, target}));
+  css::uno::Sequence<css::beans::NamedValue> arguments(2 + static_cast<sal_Int32>(more.size()));
+  auto* argument = arguments.getArray();
+  *argument++ = css::beans::NamedValue("Task", Any(OUString::createFromAscii(task)));
+  *argument++ = css::beans::NamedValue("Document", Any(document));
+  for (const auto& value : more) *argument++ = value;
+  return officeTasks_->execute(arguments);
 }
 
 // Loaded through the office's own shared-library loader, so that the object

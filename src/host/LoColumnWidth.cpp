@@ -15,6 +15,7 @@
 
 #include <cmath>
 
+#include "host/OfficeSideTasks.h"
 #include "host/WorkbookFile.h"
 
 namespace sheetwise::host {
@@ -101,7 +102,8 @@ WidthScale Probe(LoSession& session, const Sequence<Any>& font) {
 }  // namespace
 
 WidthScale MeasureWidthScale(LoSession& session, const Reference<css::lang::XComponent>& document) {
-  const Sequence<Any> font = DefaultStyle(document)->getPropertyValues(FontProperties());
+  Sequence<Any> font;
+  session.runOfficeTask(kDefaultFontTask, document) >>= font;
   const std::string key = FontKey(font);
   if (const auto known = SharedWidthScales().find(key)) return *known;
   const WidthScale scale = Probe(session, font);

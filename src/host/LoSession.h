@@ -2,6 +2,7 @@
 // Internal to the LibreOffice host: one running office process and the UNO
 // connection to it, with every call guarded by the watchdog.
 
+#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -80,8 +81,10 @@ class LoSession {
   const Reference<css::frame::XComponentLoader>& loader() const { return loader_; }
   const std::filesystem::path& scratchDir() const { return scratchDir_; }
   // Runs one of the office-side tasks (OfficeSideTasks.h) on document in one
-  // request, loading the component into the office on first use.
-  void runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document);
+  // request, loading the component into the office on first use; more holds
+  // the task's other arguments. Answers what the task answers.
+  css::uno::Any runOfficeTask(const char* task, const Reference<css::lang::XComponent>& document,
+                              std::initializer_list<css::beans::NamedValue> more = {});
 
   // Runs f as one guarded call: UNO failures become HostError naming what
   // failed, and a call that outlives the limit ends the office and fails.

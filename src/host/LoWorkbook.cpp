@@ -55,7 +55,6 @@
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
 #include "host/LoColumnWidth.h"
-#include "host/LoEditChecks.h"
 #include "host/OfficeSideTasks.h"
 #include "host/LoSheetProtection.h"
 #include "host/LoSession.h"
@@ -114,13 +113,6 @@ void CheckSheetName(const std::string& name) {
     throw HostError(Tr("a sheet name cannot begin or end with ': \"%s\"", {name}));
   }
   if (ToOU(name).getLength() > 31) throw HostError(Tr("a sheet name can have at most 31 characters: \"%s\"", {name}));
-}
-
-// The office's error codes for a formula that does not parse (as opposed to
-// one that computes an error value such as #DIV/0!).
-bool IsSyntaxError(sal_Int32 code) {
-  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518, 520, 526};
-  return std::find(std::begin(kSyntax), std::end(kSyntax), code) != std::end(kSyntax);
 }
 
 // What the file format cannot hold, or the office would silently mend.
@@ -216,15 +208,26 @@ class LoDocument {
     return type;
   }
 
-  // Whether a sheet is protected, asked of the office once: here only the
-  // program's own SheetUnprotected changes that, and it puts it back.
-  bool sheetProtected(const Reference<css::sheet::XSpreadsheet>& sheet) {
-    auto found = protection_.find(sheet.get());
-    if (found == protection_.end()) {
-      const Reference<css::util::XProtectable> protectable(sheet, UNO_QUERY);
-      found = protection_.emplace(sheet.get(), std::pair(sheet, protectable.is() && protectable->isProtected())).first;
+  // Carries out an edit in the office (OfficeSideTasks.h), as the call named
+  // call; a protected sheet fails it, what naming the edit. Answers any other
+  // refusal ("" when done).
+  std::string edit(const char* task, const Reference<css::sheet::XSpreadsheet>& sheet,
+                   const css::table::CellRangeAddress& area, Any value, const std::string& call,
+                   const std::string& what) {
+    const std::string refusal = session_->call(call, [&] {
+      OUString answer;
+      session_->runOfficeTask(task, component_,
+                              {css::beans::NamedValue("Sheet", Any(sheet)), css::beans::NamedValue("Area", Any(area)),
+                               css::beans::NamedValue("Value", std::move(value))}) >>= answer;
+      return FromOU(answer);
+    });
+    if (refusal == kSheetProtected) {
+      const std::string name = session_->call(call, [&] {
+        return FromOU(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
+      });
+      throw HostError(Tr("the sheet \"%s\" is protected: %s would change it", {name, what}));
     }
-    return found->second.second;
+    return refusal;
   }
 
   // Every sheet, in order, asked for once.
@@ -263,8 +266,6 @@ class LoDocument {
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
   std::vector<Reference<css::sheet::XSpreadsheet>> sheets_;
-  // By sheet; the reference keeps the key's object alive.
-  std::map<const css::sheet::XSpreadsheet*, std::pair<Reference<css::sheet::XSpreadsheet>, bool>> protection_;
 };
 
 namespace {
@@ -272,110 +273,64 @@ namespace {
 class LoRange : public Range {
  public:
   LoRange(std::shared_ptr<LoDocument> document, Reference<css::sheet::XSpreadsheet> sheet,
-          sal_Int16 sheetIndex, CellRect rect, std::string address)
-      : document_(std::move(document)), sheet_(std::move(sheet)), sheetIndex_(sheetIndex), rect_(rect),
+          CellRect rect, std::string address)
+      : document_(std::move(document)), sheet_(std::move(sheet)), rect_(rect),
         address_(std::move(address)) {}
 
   void insertRows() override {
-    call(Tr("insert rows at %s", {address_}), [&] {
-      checkUnprotected(Tr("inserting rows at %s", {address_}));
-      CheckRowsFit(sheet_, rect_.lastRow - rect_.firstRow + 1, Tr("inserting rows at %s", {address_}),
-                   document_->grid());
-      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
-      mover->insertCells(wholeRows(), css::sheet::CellInsertMode_ROWS);
-    });
+    const std::string what = Tr("inserting rows at %s", {address_});
+    if (edit(kInsertRowsTask, wholeRows(), Any(document_->grid().rows), Tr("insert rows at %s", {address_}), what) ==
+        kRowsDoNotFit) {
+      throw HostError(Tr("%s would push data in the sheet's last rows (up to row %s) off the sheet",
+                         {what, std::to_string(document_->grid().rows)}));
+    }
   }
   void deleteRows() override {
-    call(Tr("delete rows %s", {address_}), [&] {
-      checkUnprotected(Tr("deleting rows %s", {address_}));
-      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
-      mover->removeRange(wholeRows(), css::sheet::CellDeleteMode_ROWS);
-    });
+    edit(kDeleteRowsTask, wholeRows(), Any(), Tr("delete rows %s", {address_}), Tr("deleting rows %s", {address_}));
   }
   void deleteColumns() override {
-    call(Tr("delete columns %s", {address_}), [&] {
-      checkUnprotected(Tr("deleting columns %s", {address_}));
-      Reference<css::sheet::XCellRangeMovement> mover(sheet_, UNO_QUERY_THROW);
-      css::table::CellRangeAddress columns = address();
-      columns.StartRow = 0;
-      columns.EndRow = document_->grid().rows - 1;
-      mover->removeRange(columns, css::sheet::CellDeleteMode_COLUMNS);
-    });
+    css::table::CellRangeAddress columns = address();
+    columns.StartRow = 0;
+    columns.EndRow = document_->grid().rows - 1;
+    edit(kDeleteColumnsTask, columns, Any(), Tr("delete columns %s", {address_}),
+         Tr("deleting columns %s", {address_}));
   }
   void clearContents() override {
-    call(Tr("clear %s", {address_}), [&] {
-      checkUnprotected(Tr("clearing %s", {address_}));
-      using namespace css::sheet::CellFlags;
-      Reference<css::sheet::XSheetOperation> operation(cells(), UNO_QUERY_THROW);
-      operation->clearContents(VALUE | DATETIME | STRING | FORMULA);
-    });
+    edit(kClearContentsTask, address(), Any(), Tr("clear %s", {address_}), Tr("clearing %s", {address_}));
   }
   void mergeCentred() override {
-    call(Tr("merge %s", {address_}), [&] {
-      checkUnprotected(Tr("merging %s", {address_}));
-      if (rect_.firstRow == rect_.lastRow && rect_.firstColumn == rect_.lastColumn) return;  // one cell: nothing to merge
-      const auto range = cells();
-      // Names in alphabetical order, as the multi-property call requires.
-      static const Sequence<OUString> names = Seq<OUString>(
-          {"HoriJustify", "IsTextWrapped", "ParaIndent", "RotateAngle", "ShrinkToFit", "VertJustify",
-           "WritingMode"});
-      static const Sequence<Any> values = Seq<Any>({Any(css::table::CellHoriJustify_CENTER),
-                           Any(false),
-                           Any(sal_Int16(0)),
-                           Any(sal_Int32(0)),
-                           Any(false),
-                           Any(sal_Int32(2)),    // centre (CellVertJustify2)
-                           Any(sal_Int16(4))});  // direction from the context (WritingMode2::PAGE)
-      Reference<css::beans::XMultiPropertySet>(range, UNO_QUERY_THROW)->setPropertyValues(names, values);
-      Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
-      mergeable->merge(true);
-      if (mergeable->getIsMerged()) return;
-      // Merged areas reaching into the range stand in the way: undo them whole, then merge.
-      Reference<css::sheet::XSheetCellCursor> touched(
-          sheet_->createCursorByRange(Reference<css::sheet::XSheetCellRange>(range, UNO_QUERY_THROW)),
-          UNO_QUERY_THROW);
-      touched->collapseToMergedArea();
-      Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
-      mergeable->merge(true);
-      if (!mergeable->getIsMerged()) throw HostError(Tr("the cells %s cannot be merged", {address_}));
-    });
+    if (edit(kMergeCentredTask, address(), Any(), Tr("merge %s", {address_}), Tr("merging %s", {address_})) ==
+        kCannotMerge) {
+      throw HostError(Tr("the cells %s cannot be merged", {address_}));
+    }
   }
   void setRowHeight(double points) override {
     if (!(points >= 0 && points <= 409)) {
       throw HostError(Tr("a row height of %s is not between 0 and 409 points", {rules::GeneralNumberText(points)}));
     }
-    call(Tr("set the row height of %s", {address_}), [&] {
-      checkUnprotected(Tr("a row height at %s", {address_}));
-      Reference<css::table::XColumnRowRange> rowsOf(cells(), UNO_QUERY_THROW);
-      Reference<css::beans::XPropertySet> rows(rowsOf->getRows(), UNO_QUERY_THROW);
-      rows->setPropertyValue("Height", Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))));
-    });
+    edit(kRowHeightTask, address(), Any(static_cast<sal_Int32>(std::lround(points * 2540.0 / 72.0))),
+         Tr("set the row height of %s", {address_}), Tr("a row height at %s", {address_}));
   }
   void setColumnWidth(double characters) override {
     if (!(characters >= 0 && characters <= 255)) {
       throw HostError(Tr("a column width of %s is not between 0 and 255 characters",
                          {rules::GeneralNumberText(characters)}));
     }
-    call(Tr("set the column width of %s", {address_}), [&] {
-      checkUnprotected(Tr("a column width at %s", {address_}));
-      const sal_Int32 width = InternalColumnWidth(document_->widthScale(), characters);
-      Reference<css::table::XColumnRowRange> columnsOf(cells(), UNO_QUERY_THROW);
-      Reference<css::beans::XPropertySet> columns(columnsOf->getColumns(), UNO_QUERY_THROW);
-      columns->setPropertyValue("Width", Any(width));
-    });
+    const std::string call = Tr("set the column width of %s", {address_});
+    const sal_Int32 width =
+        document_->session().call(call, [&] { return InternalColumnWidth(document_->widthScale(), characters); });
+    edit(kColumnWidthTask, address(), Any(width), call, Tr("a column width at %s", {address_}));
   }
 
  private:
-  template <class F>
-  void call(const std::string& what, F&& f) {
-    document_->session().call(what, std::forward<F>(f));
-  }
-  void checkUnprotected(const std::string& what) {
-    if (document_->sheetProtected(sheet_)) CheckSheetUnprotected(sheet_, what);
+  // The edit, done in the office; answers its refusal ("" when done), where
+  // it is other than the sheet's protection.
+  std::string edit(const char* task, const css::table::CellRangeAddress& area, Any value, const std::string& call,
+                   const std::string& what) {
+    return document_->edit(task, sheet_, area, std::move(value), call, what);
   }
   css::table::CellRangeAddress address() const {
     css::table::CellRangeAddress a;
-    a.Sheet = sheetIndex_;
     a.StartColumn = rect_.firstColumn - 1;
     a.StartRow = rect_.firstRow - 1;
     a.EndColumn = rect_.lastColumn - 1;
@@ -395,7 +350,6 @@ class LoRange : public Range {
 
   std::shared_ptr<LoDocument> document_;
   Reference<css::sheet::XSpreadsheet> sheet_;
-  sal_Int16 sheetIndex_;
   CellRect rect_;
   std::string address_;
 };
@@ -413,14 +367,15 @@ class LoWorksheet : public Worksheet {
 
   void rename(const std::string& newName) override {
     CheckSheetName(newName);
-    document_->session().call(Tr("rename a sheet to \"%s\"", {newName}), [&] {
-      CheckStructureUnprotected(document_->component(), Tr("renaming a sheet"));
-      Reference<css::container::XNamed> named(sheet_, UNO_QUERY_THROW);
-      named->setName(ToOU(newName));
-      if (FromOU(named->getName()) != newName) {
-        throw HostError(Tr("the sheet cannot be named \"%s\": another sheet has that name", {newName}));
-      }
-    });
+    const std::string what = Tr("renaming a sheet");
+    const std::string refusal = document_->edit(kRenameSheetTask, sheet_, {}, Any(ToOU(newName)),
+                                                Tr("rename a sheet to \"%s\"", {newName}), what);
+    if (refusal == kStructureProtected) {
+      throw HostError(Tr("the workbook's structure is protected: %s would change it", {what}));
+    }
+    if (refusal == kNameTaken) {
+      throw HostError(Tr("the sheet cannot be named \"%s\": another sheet has that name", {newName}));
+    }
   }
 
   std::string cellText(int row, int column) override {
@@ -451,35 +406,26 @@ class LoWorksheet : public Worksheet {
   void setCell(int row, int column, const std::string& content) override {
     CheckCell(row, column, document_->grid(), document_->info().format);
     CheckCellContent(content);
-    document_->session().call(Tr("write cell %s", {CellName(row, column)}), [&] {
-      if (document_->sheetProtected(sheet_)) {
-        CheckCellWritable(sheet_, column - 1, row - 1, Tr("writing cell %s", {CellName(row, column)}));
-      }
-      const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
-      double number = 0;
-      switch (ClassifyContent(content, &number)) {
-        case ContentKind::Number:
-          cell->setValue(number);
-          break;
-        case ContentKind::Formula:
-          // Read as the user types it: the session set Excel syntax for input.
-          Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("FormulaLocal", Any(ToOU(content)));
-          if (IsSyntaxError(cell->getError())) {
-            throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
-          }
-          break;
-        case ContentKind::Text:
-          Reference<css::text::XText>(cell, UNO_QUERY_THROW)->setString(ToOU(content));
-          break;
-      }
-    });
+    css::table::CellRangeAddress cell;
+    cell.StartColumn = cell.EndColumn = column - 1;
+    cell.StartRow = cell.EndRow = row - 1;
+    double number = 0;
+    const ContentKind kind = ClassifyContent(content, &number);
+    const char* task = kind == ContentKind::Number ? kSetNumberTask
+                       : kind == ContentKind::Formula ? kSetFormulaTask
+                                                      : kSetTextTask;
+    const Any value = kind == ContentKind::Number ? Any(number) : Any(ToOU(content));
+    if (document_->edit(task, sheet_, cell, value, Tr("write cell %s", {CellName(row, column)}),
+                        Tr("writing cell %s", {CellName(row, column)})) == kFormulaSyntax) {
+      throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
+    }
   }
 
   std::unique_ptr<Range> range(const std::string& address) override {
     const auto rect = ParseAddress(address, document_->grid());
     if (!rect && ParseAddress(address)) throw OutsideGrid(address, document_->grid(), document_->info().format);
     if (!rect) throw HostError(Tr("not a cell address: \"%s\"", {address}));
-    return std::make_unique<LoRange>(document_, sheet_, sheetIndex(), *rect, address);
+    return std::make_unique<LoRange>(document_, sheet_, *rect, address);
   }
 
   std::vector<std::vector<std::string>> usedTable() override {
@@ -573,18 +519,8 @@ class LoWorksheet : public Worksheet {
     return rules::GeneralNumberText(value);
   }
 
-  sal_Int16 sheetIndex() {
-    if (!sheetIndex_) {
-      sheetIndex_ = document_->session().call(Tr("locate a sheet"), [&] {
-        return Reference<css::sheet::XCellRangeAddressable>(sheet_, UNO_QUERY_THROW)->getRangeAddress().Sheet;
-      });
-    }
-    return *sheetIndex_;
-  }
-
   std::shared_ptr<LoDocument> document_;
   Reference<css::sheet::XSpreadsheet> sheet_;
-  std::optional<sal_Int16> sheetIndex_;
 };
 
 class LoWorkbookImpl : public Workbook {

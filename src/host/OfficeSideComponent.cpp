@@ -1,11 +1,14 @@
 // The component library loaded into the office process: one object that runs
-// a named task on a document passed to it (see OfficeSideTasks.h).
+// a named task on a document passed to it (OfficeSideTasks.h).
 
 #include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/task/XJob.hpp>
 #include <cppuhelper/factory.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "host/LoScriptFonts.h"
+#include "host/LoSheetEdits.h"
 #include "host/LoTextFormulas.h"
 #include "host/OfficeSideTasks.h"
 
@@ -32,25 +36,39 @@ std::vector<Reference<css::sheet::XSpreadsheet>> Sheets(const Reference<css::lan
   return all;
 }
 
-// Arguments: "Task" (one of the task names) and "Document" (the spreadsheet).
+// The default cell style's font: name, height and weight.
+Any DefaultFont(const Reference<css::lang::XComponent>& document) {
+  const auto families = Reference<css::style::XStyleFamiliesSupplier>(document, UNO_QUERY_THROW)->getStyleFamilies();
+  const Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
+  const Reference<css::beans::XMultiPropertySet> style(cellStyles->getByName("Default"), UNO_QUERY_THROW);
+  return Any(style->getPropertyValues(Seq<OUString>({"CharFontName", "CharHeight", "CharWeight"})));
+}
+
 class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
  public:
   Any SAL_CALL execute(const Sequence<css::beans::NamedValue>& arguments) override {
     OUString task;
-    Reference<css::lang::XComponent> document;
+    SheetEdit edit;
     for (const auto& argument : arguments) {
       if (argument.Name == "Task") argument.Value >>= task;
-      if (argument.Name == "Document") argument.Value >>= document;
+      if (argument.Name == "Document") argument.Value >>= edit.document;
+      if (argument.Name == "Sheet") argument.Value >>= edit.sheet;
+      if (argument.Name == "Area") argument.Value >>= edit.area;
+      if (argument.Name == "Value") edit.value = argument.Value;
     }
-    if (!document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
+    if (!edit.document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
     if (task.equalsAscii(kUnifyScriptFontsTask)) {
-      UnifyScriptFonts(document, Sheets(document));
-    } else if (task.equalsAscii(kReenterTextFormulasTask)) {
-      ReenterTextFormulas(Sheets(document));
-    } else {
-      throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);
+      UnifyScriptFonts(edit.document, Sheets(edit.document));
+      return Any();
     }
-    return Any();
+    if (task.equalsAscii(kReenterTextFormulasTask)) {
+      ReenterTextFormulas(Sheets(edit.document));
+      return Any();
+    }
+    if (task.equalsAscii(kDefaultFontTask)) return DefaultFont(edit.document);
+    if (!edit.sheet.is()) throw css::lang::IllegalArgumentException("no sheet for " + task, *this, 0);
+    if (const auto refusal = RunSheetEdit(task, edit)) return Any(*refusal);
+    throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);
   }
 };
 

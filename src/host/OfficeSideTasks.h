@@ -1,8 +1,12 @@
 #pragma once
-// Work on an open document that takes hundreds of small calls is done inside
-// the office process, where each call is a plain function call, instead of
-// one message over the pipe per call. A small component library is loaded
-// into the office once per process and runs such a task in one request.
+// Work on an open document that takes many small calls is done inside the
+// office process, where each call is a plain function call, instead of one
+// message over the pipe per call. A small component library is loaded into
+// the office once per process and runs such a task in one request.
+//
+// A task is asked for with the named values "Task" and "Document" and, for
+// the edits of a sheet, "Sheet" (the sheet), "Area" (a CellRangeAddress) and
+// "Value". An edit answers the empty text, or one of the refusals below.
 
 namespace sheetwise::host {
 
@@ -10,5 +14,28 @@ namespace sheetwise::host {
 inline constexpr const char* kOfficeSideImplementation = "org.sheetwise.OfficeSideTasks";
 inline constexpr const char* kUnifyScriptFontsTask = "UnifyScriptFonts";
 inline constexpr const char* kReenterTextFormulasTask = "ReenterTextFormulas";
+// Answers the default cell style's font: name, height and weight.
+inline constexpr const char* kDefaultFontTask = "DefaultFont";
+
+// Edits. Area holds whole rows or columns where the edit is of rows or columns.
+inline constexpr const char* kInsertRowsTask = "InsertRows";  // Value: the grid's row count
+inline constexpr const char* kDeleteRowsTask = "DeleteRows";
+inline constexpr const char* kDeleteColumnsTask = "DeleteColumns";
+inline constexpr const char* kClearContentsTask = "ClearContents";
+inline constexpr const char* kMergeCentredTask = "MergeCentred";
+inline constexpr const char* kRowHeightTask = "RowHeight";      // Value: 1/100 mm
+inline constexpr const char* kColumnWidthTask = "ColumnWidth";  // Value: 1/100 mm
+inline constexpr const char* kSetNumberTask = "SetNumber";      // Value: the number
+inline constexpr const char* kSetFormulaTask = "SetFormula";    // Value: the formula as typed
+inline constexpr const char* kSetTextTask = "SetText";          // Value: the text
+inline constexpr const char* kRenameSheetTask = "RenameSheet";  // Value: the new name
+
+// Why an edit was refused.
+inline constexpr const char* kSheetProtected = "sheet protected";
+inline constexpr const char* kStructureProtected = "structure protected";
+inline constexpr const char* kRowsDoNotFit = "rows do not fit";
+inline constexpr const char* kCannotMerge = "cannot merge";
+inline constexpr const char* kNameTaken = "name taken";
+inline constexpr const char* kFormulaSyntax = "formula syntax";
 
 }  // namespace sheetwise::host

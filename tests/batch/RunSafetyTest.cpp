@@ -85,7 +85,8 @@ TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
 TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
   TempDir dir;
   const std::string book = dir / "src/protected.xls";
-  for (const std::string rules : {"1|B|x\n", "{行距}|1|30\n", "{插入行}|正行|2\n"}) {
+  for (const std::string rules : {"1|B|x\n", "{行距}|1|30\n", "{列距}|C|12\n", "{插入行}|正行|2\n", "{删除行}|正行|2\n",
+                                  "{合并}|A1|B2\n", "{清空}|A1|B2\n"}) {
     dir.copyFixture("protected.xls", "src/protected.xls");
     const auto result = RunInPlace(dir, rules);
     EXPECT_EQ(result.status, 1) << "case " << rules << ": " << result.err;

@@ -1,0 +1,194 @@
+#include "host/LoSheetEdits.h"
+
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/sheet/CellDeleteMode.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/CellInsertMode.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeMovement.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
+#include <com/sun/star/table/CellHoriJustify.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/CellProtection.hpp>
+#include <com/sun/star/util/XMergeable.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
+
+#include <algorithm>
+#include <utility>
+
+#include "host/OfficeSideTasks.h"
+
+namespace sheetwise::host {
+namespace {
+using css::uno::Any;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+// Thrown by a check, answered as the refusal.
+struct Refusal {
+  const char* reason;
+};
+
+bool IsProtected(const Reference<css::uno::XInterface>& object) {
+  const Reference<css::util::XProtectable> protectable(object, UNO_QUERY);
+  return protectable.is() && protectable->isProtected();
+}
+
+void CheckSheetUnprotected(const SheetEdit& e) {
+  if (IsProtected(e.sheet)) throw Refusal{kSheetProtected};
+}
+
+Reference<css::table::XCellRange> Cells(const SheetEdit& e) {
+  return e.sheet->getCellRangeByPosition(e.area.StartColumn, e.area.StartRow, e.area.EndColumn, e.area.EndRow);
+}
+
+// Inserting the area's rows must not push a non-blank cell off the grid's last row.
+void InsertRows(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  sal_Int32 gridRows = 0;
+  e.value >>= gridRows;
+  using namespace css::sheet::CellFlags;
+  const sal_Int32 count = e.area.EndRow - e.area.StartRow + 1;
+  const Reference<css::sheet::XCellRangesQuery> bottom(
+      e.sheet->getCellRangeByPosition(0, gridRows - count, e.area.EndColumn, gridRows - 1), UNO_QUERY_THROW);
+  if (bottom->queryContentCells(VALUE | DATETIME | STRING | FORMULA | ANNOTATION)->getRangeAddresses().hasElements()) {
+    throw Refusal{kRowsDoNotFit};
+  }
+  Reference<css::sheet::XCellRangeMovement>(e.sheet, UNO_QUERY_THROW)
+      ->insertCells(e.area, css::sheet::CellInsertMode_ROWS);
+}
+
+void DeleteRows(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  Reference<css::sheet::XCellRangeMovement>(e.sheet, UNO_QUERY_THROW)
+      ->removeRange(e.area, css::sheet::CellDeleteMode_ROWS);
+}
+
+void DeleteColumns(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  Reference<css::sheet::XCellRangeMovement>(e.sheet, UNO_QUERY_THROW)
+      ->removeRange(e.area, css::sheet::CellDeleteMode_COLUMNS);
+}
+
+// Values and formulas go; formats stay.
+void ClearContents(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  using namespace css::sheet::CellFlags;
+  Reference<css::sheet::XSheetOperation>(Cells(e), UNO_QUERY_THROW)->clearContents(VALUE | DATETIME | STRING | FORMULA);
+}
+
+// One cell, centred both ways, without wrapping, rotation, indent or shrinking.
+void MergeCentred(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  if (e.area.StartRow == e.area.EndRow && e.area.StartColumn == e.area.EndColumn) return;  // nothing to merge
+  const auto range = Cells(e);
+  // Names in alphabetical order, as the multi-property call requires.
+  static const Sequence<OUString> names = Seq<OUString>(
+      {"HoriJustify", "IsTextWrapped", "ParaIndent", "RotateAngle", "ShrinkToFit", "VertJustify", "WritingMode"});
+  static const Sequence<Any> values = Seq<Any>({Any(css::table::CellHoriJustify_CENTER), Any(false),
+                                                Any(sal_Int16(0)), Any(sal_Int32(0)), Any(false),
+                                                Any(sal_Int32(2)),    // centre (CellVertJustify2)
+                                                Any(sal_Int16(4))});  // direction from the context (WritingMode2::PAGE)
+  Reference<css::beans::XMultiPropertySet>(range, UNO_QUERY_THROW)->setPropertyValues(names, values);
+  const Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
+  mergeable->merge(true);
+  if (mergeable->getIsMerged()) return;
+  // Merged areas reaching into the range stand in the way: undo them whole, then merge.
+  const Reference<css::sheet::XSheetCellCursor> touched(
+      e.sheet->createCursorByRange(Reference<css::sheet::XSheetCellRange>(range, UNO_QUERY_THROW)), UNO_QUERY_THROW);
+  touched->collapseToMergedArea();
+  Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
+  mergeable->merge(true);
+  if (!mergeable->getIsMerged()) throw Refusal{kCannotMerge};
+}
+
+void RowHeight(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  Reference<css::beans::XPropertySet>(Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getRows(),
+                                      UNO_QUERY_THROW)
+      ->setPropertyValue("Height", e.value);
+}
+
+void ColumnWidth(const SheetEdit& e) {
+  CheckSheetUnprotected(e);
+  Reference<css::beans::XPropertySet>(
+      Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getColumns(), UNO_QUERY_THROW)
+      ->setPropertyValue("Width", e.value);
+}
+
+// The cell of the area, once a protected sheet has been seen to leave it unlocked.
+Reference<css::table::XCell> WritableCell(const SheetEdit& e) {
+  const auto cell = e.sheet->getCellByPosition(e.area.StartColumn, e.area.StartRow);
+  if (IsProtected(e.sheet)) {
+    css::util::CellProtection protection;
+    Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("CellProtection") >>= protection;
+    if (protection.IsLocked) throw Refusal{kSheetProtected};
+  }
+  return cell;
+}
+
+void SetNumber(const SheetEdit& e) {
+  double number = 0;
+  e.value >>= number;
+  WritableCell(e)->setValue(number);
+}
+
+// The office's error codes for a formula that does not parse (as opposed to
+// one that computes an error value such as #DIV/0!).
+bool IsSyntaxError(sal_Int32 code) {
+  static constexpr sal_Int32 kSyntax[] = {501, 504, 507, 508, 509, 510, 511, 512, 516, 517, 518, 520, 526};
+  return std::find(std::begin(kSyntax), std::end(kSyntax), code) != std::end(kSyntax);
+}
+
+// Read as the user types it: the session set Excel syntax for input.
+void SetFormula(const SheetEdit& e) {
+  const auto cell = WritableCell(e);
+  Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("FormulaLocal", e.value);
+  if (IsSyntaxError(cell->getError())) throw Refusal{kFormulaSyntax};
+}
+
+void SetText(const SheetEdit& e) {
+  OUString text;
+  e.value >>= text;
+  Reference<css::text::XText>(WritableCell(e), UNO_QUERY_THROW)->setString(text);
+}
+
+void RenameSheet(const SheetEdit& e) {
+  if (IsProtected(e.document)) throw Refusal{kStructureProtected};
+  OUString name;
+  e.value >>= name;
+  const Reference<css::container::XNamed> named(e.sheet, UNO_QUERY_THROW);
+  named->setName(name);
+  if (named->getName() != name) throw Refusal{kNameTaken};
+}
+
+}  // namespace
+
+std::optional<OUString> RunSheetEdit(const OUString& task, SheetEdit edit) {
+  using Edit = void (*)(const SheetEdit&);
+  static const std::pair<const char*, Edit> kEdits[] = {
+      {kInsertRowsTask, InsertRows},   {kDeleteRowsTask, DeleteRows},         {kDeleteColumnsTask, DeleteColumns},
+      {kClearContentsTask, ClearContents}, {kMergeCentredTask, MergeCentred}, {kRowHeightTask, RowHeight},
+      {kColumnWidthTask, ColumnWidth}, {kSetNumberTask, SetNumber},           {kSetFormulaTask, SetFormula},
+      {kSetTextTask, SetText},         {kRenameSheetTask, RenameSheet}};
+  const auto found = std::find_if(std::begin(kEdits), std::end(kEdits),
+                                  [&](const auto& known) { return task.equalsAscii(known.first); });
+  if (found == std::end(kEdits)) return std::nullopt;
+  edit.area.Sheet = Reference<css::sheet::XCellRangeAddressable>(edit.sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+  try {
+    found->second(edit);
+  } catch (const Refusal& refusal) {
+    return OUString::createFromAscii(refusal.reason);
+  }
+  return OUString();
+}
+
+}  // namespace sheetwise::host
