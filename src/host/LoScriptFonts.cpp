@@ -121,14 +121,20 @@ bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
   return false;
 }
 
-// Every format of the sheet, read from its own cells and written at once.
-// (The fonts of different formats differ in family, character set or pitch
-// even where the name is the same, so a larger area cannot be read as one.)
+// Every format of the sheet, read from one of its cells (all cells of a
+// unique format share it; a read over all its ranges costs far more) and
+// written to all at once.
 void UnifyFormats(const Reference<css::sheet::XSpreadsheet>& sheet) {
   const auto formats = Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)
                            ->getUniqueCellFormatRanges();
   for (sal_Int32 j = 0; j < formats->getCount(); ++j) {
-    Unify(Reference<css::beans::XMultiPropertySet>(formats->getByIndex(j), UNO_QUERY_THROW));
+    const Reference<css::sheet::XSheetCellRanges> ranges(formats->getByIndex(j), UNO_QUERY_THROW);
+    const auto addresses = ranges->getRangeAddresses();
+    if (!addresses.hasElements()) continue;
+    const Reference<css::beans::XMultiPropertySet> cell(
+        sheet->getCellByPosition(addresses[0].StartColumn, addresses[0].StartRow), UNO_QUERY_THROW);
+    Apply(Reference<css::beans::XMultiPropertySet>(ranges, UNO_QUERY_THROW),
+          Changes(cell->getPropertyValues(AllParts())));
   }
 }
 
