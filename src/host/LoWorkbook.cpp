@@ -127,27 +127,6 @@ void CheckCellContent(const std::string& content) {
   }
 }
 
-// The office's default cell style takes the font that Excel takes for the
-// normal style of a file without cell styles; the export writes it, and
-// converts the column widths with it.
-void UseDefaultFont(const Reference<css::lang::XComponent>& component, const WorkbookFileInfo& info) {
-  const auto families = Reference<css::style::XStyleFamiliesSupplier>(component, UNO_QUERY_THROW)->getStyleFamilies();
-  Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
-  Reference<css::beans::XPropertySet> style(cellStyles->getByName("Default"), UNO_QUERY_THROW);
-  const Any name(ToOU(info.defaultFontName));
-  const Any height(static_cast<float>(info.defaultFontSize));
-  for (const char* script : {"", "Asian", "Complex"}) {
-    style->setPropertyValue("CharFontName" + OUString::createFromAscii(script), name);
-    style->setPropertyValue("CharHeight" + OUString::createFromAscii(script), height);
-  }
-}
-
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 // One open office document; closed, unsaved, when the last holder lets go.
@@ -155,15 +134,7 @@ class LoDocument {
  public:
   LoDocument(std::shared_ptr<LoSession> session, Reference<css::lang::XComponent> component,
              std::string path, const WorkbookFileInfo& info)
-      : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)), info_(info) {
-    session_->call(Tr("read the sheets of %s", {path_}), [&] {
-      Reference<css::sheet::XSpreadsheetDocument> document(component_, UNO_QUERY_THROW);
-      const auto sheets = document->getSheets();
-      byIndex_.set(sheets, UNO_QUERY_THROW);
-      byName_.set(sheets, UNO_QUERY_THROW);
-      grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid : OfficeGrid();
-    });
-  }
+      : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)), info_(info) {}
   ~LoDocument() {
     EnterPhase(WorkPhase::Close);
     try {
@@ -185,8 +156,32 @@ class LoDocument {
   // The last row and column of a sheet: the format's, within what the office allows.
   Grid grid() const { return grid_; }
   const Reference<css::lang::XComponent>& component() const { return component_; }
-  const Reference<css::container::XIndexAccess>& byIndex() const { return byIndex_; }
-  const Reference<css::container::XNameAccess>& byName() const { return byName_; }
+
+  // Asks the office how it read the document and makes it ready: the filter
+  // it used must be the expected one. The grid is the format's, within the
+  // sheet size the office loaded.
+  void prepare(OpenMode mode, const OUString& filter) {
+    session_->call(Tr("check how %s was read", {path_}), [&] {
+      const Any answer = session_->runOfficeTask(
+          kPrepareTask, component_,
+          {css::beans::NamedValue("Value", Any(Seq<Any>({Any(mode == OpenMode::Edit), Any(ToOU(info_.defaultFontName)),
+                                                         Any(static_cast<float>(info_.defaultFontSize))})))});
+      const auto read = answer.get<Sequence<Any>>();
+      const OUString used = read[0].get<OUString>();
+      if (used != filter) {
+        throw HostError(Tr("the workbook is damaged: the office could read %s only as %s", {path_, FromOU(used)}));
+      }
+      grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid
+                                                    : FormatGrid(read[1].get<sal_Int32>(), read[2].get<sal_Int32>());
+    });
+  }
+
+  // The sheet a whole-document task answers, if any.
+  Reference<css::sheet::XSpreadsheet> sheetBy(const char* task, Any value) {
+    Reference<css::sheet::XSpreadsheet> sheet;
+    session_->runOfficeTask(task, component_, {css::beans::NamedValue("Value", std::move(value))}) >>= sheet;
+    return sheet;
+  }
 
   CivilDate nullDate() {
     if (!nullDate_) {
@@ -230,15 +225,6 @@ class LoDocument {
     return refusal;
   }
 
-  // Every sheet, in order, asked for once.
-  const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets() {
-    if (sheets_.empty()) {
-      const sal_Int32 count = byIndex_->getCount();
-      for (sal_Int32 i = 0; i < count; ++i) sheets_.emplace_back(byIndex_->getByIndex(i), UNO_QUERY_THROW);
-    }
-    return sheets_;
-  }
-
   const WidthScale& widthScale() {
     if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, component_);
     return *widthScale_;
@@ -248,10 +234,8 @@ class LoDocument {
   std::shared_ptr<LoSession> session_;
   Reference<css::lang::XComponent> component_;
   // A sheet's whole range, as the office loaded the document, cut to the format's limits.
-  Grid OfficeGrid() {
-    Reference<css::sheet::XCellRangeAddressable> sheet(byIndex_->getByIndex(0), UNO_QUERY_THROW);
-    const auto whole = sheet->getRangeAddress();
-    Grid grid{static_cast<int>(whole.EndRow) + 1, static_cast<int>(whole.EndColumn) + 1};
+  Grid FormatGrid(sal_Int32 lastRow, sal_Int32 lastColumn) const {
+    Grid grid{static_cast<int>(lastRow) + 1, static_cast<int>(lastColumn) + 1};
     if (const auto rows = FormatRowLimit(info_.format)) grid.rows = std::min(grid.rows, *rows);
     if (const auto columns = FormatColumnLimit(info_.format)) grid.columns = std::min(grid.columns, *columns);
     return grid;
@@ -260,12 +244,9 @@ class LoDocument {
   std::string path_;
   WorkbookFileInfo info_;
   Grid grid_;
-  Reference<css::container::XIndexAccess> byIndex_;
-  Reference<css::container::XNameAccess> byName_;
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
-  std::vector<Reference<css::sheet::XSpreadsheet>> sheets_;
 };
 
 namespace {
@@ -529,38 +510,32 @@ class LoWorkbookImpl : public Workbook {
       : document_(std::move(document)), loaded_(loaded) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
-    return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&]() -> std::unique_ptr<Worksheet> {
-      const auto& names = document_->byName();
-      OUString found = ToOU(name);
-      if (!names->hasByName(found)) {
-        // Sheet names are unique regardless of letter case, as the spreadsheet treats them.
-        found.clear();
-        for (const auto& candidate : names->getElementNames()) {
-          if (SameIgnoringAsciiCase(FromOU(candidate), name)) found = candidate;
-        }
-        if (found.isEmpty()) throw HostError(Tr("the workbook has no sheet named \"%s\"", {name}));
-      }
-      return wrap(names->getByName(found));
+    return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&] {
+      const auto sheet = document_->sheetBy(kSheetNamedTask, Any(ToOU(name)));
+      if (!sheet.is()) throw HostError(Tr("the workbook has no sheet named \"%s\"", {name}));
+      return wrap(sheet);
     });
   }
 
   std::unique_ptr<Worksheet> worksheetAt(int position) override {
     return document_->session().call(Tr("find worksheet %s", {std::to_string(position)}), [&] {
-      const auto& sheets = document_->byIndex();
-      if (position < 1 || position > sheets->getCount()) {
-        throw HostError(Tr("the workbook has no sheet number %s", {std::to_string(position)}));
-      }
-      return wrap(sheets->getByIndex(position - 1));
+      const auto sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(position - 1)));
+      if (!sheet.is()) throw HostError(Tr("the workbook has no sheet number %s", {std::to_string(position)}));
+      return wrap(sheet);
     });
   }
 
+  // The sheet the file names as active, else the one at the file's active
+  // position, else the first.
   std::unique_ptr<Worksheet> activeSheet() override {
     return document_->session().call(Tr("find the active sheet"), [&] {
-      const auto& sheets = document_->byIndex();
-      const OUString name = ToOU(document_->info().activeSheetName);
-      if (!name.isEmpty() && document_->byName()->hasByName(name)) return wrap(document_->byName()->getByName(name));
-      const int tab = document_->activeTab() < sheets->getCount() ? document_->activeTab() : 0;
-      return wrap(sheets->getByIndex(tab));
+      Reference<css::sheet::XSpreadsheet> sheet;
+      if (const auto& name = document_->info().activeSheetName; !name.empty()) {
+        sheet = document_->sheetBy(kSheetNamedTask, Any(ToOU(name)));
+      }
+      if (!sheet.is()) sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(document_->activeTab())));
+      if (!sheet.is()) sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(0)));
+      return wrap(sheet);
     });
   }
 
@@ -574,9 +549,9 @@ class LoWorkbookImpl : public Workbook {
   std::string notice() override { return MisnamedNotice(document_->path(), document_->info().format); }
 
  private:
-  std::unique_ptr<Worksheet> wrap(const Any& sheet) {
-    return std::make_unique<LoWorksheet>(document_,
-                                         Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW));
+  std::unique_ptr<Worksheet> wrap(const Reference<css::sheet::XSpreadsheet>& sheet) {
+    if (!sheet.is()) throw HostError(Tr("the workbook has no sheets"));
+    return std::make_unique<LoWorksheet>(document_, sheet);
   }
 
   static std::function<void(const fs::path&)> verify(const BeforeReplace& check) {
@@ -643,22 +618,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
                                    : Tr("the office cannot read this workbook (damaged?): %s", {path}));
   }
   auto document = std::make_shared<LoDocument>(session, component, path, info);
-  session->call(Tr("check how %s was read", {path}), [&] {
-    OUString used;
-    for (const auto& arg : Reference<css::frame::XModel>(component, UNO_QUERY_THROW)->getArgs()) {
-      if (arg.Name == "FilterName") arg.Value >>= used;
-    }
-    if (used != filter) throw HostError(Tr("the workbook is damaged: the office could read %s only as %s", {path, FromOU(used)}));
-    if (mode == OpenMode::Edit) {
-      // Edits are never undone here: recording undo data costs more than
-      // many an edit (a column width copies the whole column).
-      Reference<css::beans::XPropertySet> props(component, UNO_QUERY_THROW);
-      props->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
-      props->setPropertyValue("IsUndoEnabled", Any(false));
-      props->setPropertyValue("IsAdjustHeightEnabled", Any(false));
-      if (!info.defaultFontName.empty()) UseDefaultFont(component, info);
-    }
-  });
+  document->prepare(mode, filter);
   return std::make_unique<LoWorkbookImpl>(document, loaded);
 }
 

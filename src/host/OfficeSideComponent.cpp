@@ -2,13 +2,10 @@
 // a named task on a document passed to it (OfficeSideTasks.h).
 
 #include <com/sun/star/beans/NamedValue.hpp>
-#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/task/XJob.hpp>
 #include <cppuhelper/factory.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -17,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/LoDocumentTasks.h"
 #include "host/LoScriptFonts.h"
 #include "host/LoSheetEdits.h"
 #include "host/LoTextFormulas.h"
@@ -36,12 +34,10 @@ std::vector<Reference<css::sheet::XSpreadsheet>> Sheets(const Reference<css::lan
   return all;
 }
 
-// The default cell style's font: name, height and weight.
-Any DefaultFont(const Reference<css::lang::XComponent>& document) {
-  const auto families = Reference<css::style::XStyleFamiliesSupplier>(document, UNO_QUERY_THROW)->getStyleFamilies();
-  const Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
-  const Reference<css::beans::XMultiPropertySet> style(cellStyles->getByName("Default"), UNO_QUERY_THROW);
-  return Any(style->getPropertyValues(Seq<OUString>({"CharFontName", "CharHeight", "CharWeight"})));
+Any Prepare(const Reference<css::lang::XComponent>& document, const Any& value) {
+  const auto settings = value.get<Sequence<Any>>();
+  if (settings.getLength() != 3) throw css::lang::IllegalArgumentException("Prepare takes three values", {}, 0);
+  return PrepareDocument(document, settings[0].get<bool>(), settings[1].get<OUString>(), settings[2].get<float>());
 }
 
 class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
@@ -65,7 +61,10 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
       ReenterTextFormulas(Sheets(edit.document));
       return Any();
     }
-    if (task.equalsAscii(kDefaultFontTask)) return DefaultFont(edit.document);
+    if (task.equalsAscii(kDefaultFontTask)) return Any(DefaultFont(edit.document));
+    if (task.equalsAscii(kPrepareTask)) return Prepare(edit.document, edit.value);
+    if (task.equalsAscii(kSheetNamedTask)) return Any(SheetNamed(edit.document, edit.value.get<OUString>()));
+    if (task.equalsAscii(kSheetAtTask)) return Any(SheetAt(edit.document, edit.value.get<sal_Int32>()));
     if (!edit.sheet.is()) throw css::lang::IllegalArgumentException("no sheet for " + task, *this, 0);
     if (const auto refusal = RunSheetEdit(task, edit)) return Any(*refusal);
     throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);

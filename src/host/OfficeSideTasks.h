@@ -14,6 +14,12 @@ namespace sheetwise::host {
 inline constexpr const char* kOfficeSideImplementation = "org.sheetwise.OfficeSideTasks";
 inline constexpr const char* kUnifyScriptFontsTask = "UnifyScriptFonts";
 inline constexpr const char* kReenterTextFormulasTask = "ReenterTextFormulas";
+// Whole-document tasks (LoDocumentTasks.h). Prepare's Value: whether the
+// document is for editing, the default font's name ("" for none) and height;
+// it answers the filter used and the last row and column of a sheet.
+inline constexpr const char* kPrepareTask = "Prepare";
+inline constexpr const char* kSheetNamedTask = "SheetNamed";  // Value: the name; answers the sheet or nothing
+inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the position from 0; the same
 // Answers the default cell style's font: name, height and weight.
 inline constexpr const char* kDefaultFontTask = "DefaultFont";
 

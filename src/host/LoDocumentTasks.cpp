@@ -1,0 +1,88 @@
+#include "host/LoDocumentTasks.h"
+
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+
+namespace sheetwise::host {
+namespace {
+using css::uno::Any;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY_THROW;
+
+Reference<css::container::XNameAccess> Sheets(const Reference<css::lang::XComponent>& document) {
+  return Reference<css::container::XNameAccess>(
+      Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
+}
+
+Reference<css::beans::XMultiPropertySet> DefaultStyle(const Reference<css::lang::XComponent>& document) {
+  const auto families = Reference<css::style::XStyleFamiliesSupplier>(document, UNO_QUERY_THROW)->getStyleFamilies();
+  const Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
+  return Reference<css::beans::XMultiPropertySet>(cellStyles->getByName("Default"), UNO_QUERY_THROW);
+}
+
+// The office's default cell style takes the font that Excel takes for the
+// normal style of a file without cell styles; the export writes it, and
+// converts the column widths with it.
+void UseDefaultFont(const Reference<css::lang::XComponent>& document, const OUString& name, float height) {
+  const Reference<css::beans::XPropertySet> style(DefaultStyle(document), UNO_QUERY_THROW);
+  for (const char* script : {"", "Asian", "Complex"}) {
+    style->setPropertyValue("CharFontName" + OUString::createFromAscii(script), Any(name));
+    style->setPropertyValue("CharHeight" + OUString::createFromAscii(script), Any(height));
+  }
+}
+
+}  // namespace
+
+Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
+                    float fontHeight) {
+  OUString filter;
+  for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
+    if (argument.Name == "FilterName") argument.Value >>= filter;
+  }
+  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, css::uno::UNO_QUERY);
+  if (!spreadsheet.is()) return Any(Seq<Any>({Any(filter), Any(sal_Int32(-1)), Any(sal_Int32(-1))}));
+  if (edit) {
+    // Edits are never undone here: recording undo data costs more than many
+    // an edit (a column width copies the whole column).
+    const Reference<css::beans::XPropertySet> properties(document, UNO_QUERY_THROW);
+    properties->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
+    properties->setPropertyValue("IsUndoEnabled", Any(false));
+    properties->setPropertyValue("IsAdjustHeightEnabled", Any(false));
+    if (!fontName.isEmpty()) UseDefaultFont(document, fontName, fontHeight);
+  }
+  const Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
+  const auto whole =
+      Reference<css::sheet::XCellRangeAddressable>(sheets->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
+  return Any(Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn)}));
+}
+
+Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XComponent>& document,
+                                               const OUString& name) {
+  const auto sheets = Sheets(document);
+  if (sheets->hasByName(name)) return Reference<css::sheet::XSpreadsheet>(sheets->getByName(name), UNO_QUERY_THROW);
+  // Sheet names are unique regardless of letter case, as the spreadsheet treats them.
+  for (const auto& candidate : sheets->getElementNames()) {
+    if (candidate.equalsIgnoreAsciiCase(name)) {
+      return Reference<css::sheet::XSpreadsheet>(sheets->getByName(candidate), UNO_QUERY_THROW);
+    }
+  }
+  return {};
+}
+
+Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponent>& document, sal_Int32 position) {
+  const Reference<css::container::XIndexAccess> sheets(Sheets(document), UNO_QUERY_THROW);
+  if (position < 0 || position >= sheets->getCount()) return {};
+  return Reference<css::sheet::XSpreadsheet>(sheets->getByIndex(position), UNO_QUERY_THROW);
+}
+
+Sequence<Any> DefaultFont(const Reference<css::lang::XComponent>& document) {
+  return DefaultStyle(document)->getPropertyValues(Seq<OUString>({"CharFontName", "CharHeight", "CharWeight"}));
+}
+
+}  // namespace sheetwise::host

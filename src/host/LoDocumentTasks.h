@@ -1,0 +1,31 @@
+#pragma once
+// Inside the office: what the program asks of a whole document once it is
+// loaded, each in one request.
+
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+
+#include "host/LoSession.h"
+
+namespace sheetwise::host {
+
+// The import filter the office used, and the extent of a sheet as loaded (the
+// last row and column, counted from 0; -1 when the document is no spreadsheet). For editing (edit true), edits are
+// allowed in the read-only document and not recorded for undo, rows keep
+// their heights, and with a font given (fontName not empty) the default cell
+// style takes it for every script.
+css::uno::Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
+                              const OUString& fontName, float fontHeight);
+
+// The sheet of that name (the exact name first, else ignoring ASCII letter
+// case), or nothing.
+Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XComponent>& document,
+                                               const OUString& name);
+
+// The sheet at that position (from 0), or nothing.
+Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponent>& document, sal_Int32 position);
+
+// The default cell style's font: name, height and weight.
+css::uno::Sequence<css::uno::Any> DefaultFont(const Reference<css::lang::XComponent>& document);
+
+}  // namespace sheetwise::host
