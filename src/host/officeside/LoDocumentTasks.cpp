@@ -1,4 +1,4 @@
-#include "host/LoDocumentTasks.h"
+#include "host/officeside/LoDocumentTasks.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>

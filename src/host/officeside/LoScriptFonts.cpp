@@ -1,4 +1,4 @@
-#include "host/LoScriptFonts.h"
+#include "host/officeside/LoScriptFonts.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -16,7 +16,7 @@
 #include <map>
 #include <vector>
 
-#include "host/LoSheetProtection.h"
+#include "host/officeside/LoSheetProtection.h"
 
 namespace sheetwise::host {
 namespace {

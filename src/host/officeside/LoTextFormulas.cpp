@@ -1,11 +1,11 @@
-#include "host/LoTextFormulas.h"
+#include "host/officeside/LoTextFormulas.h"
 
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 
-#include "host/LoSheetProtection.h"
+#include "host/officeside/LoSheetProtection.h"
 
 namespace sheetwise::host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/LoSheetEdits.h"
+#include "host/officeside/LoSheetEdits.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>

@@ -14,10 +14,10 @@
 #include <cstring>
 #include <vector>
 
-#include "host/LoDocumentTasks.h"
-#include "host/LoScriptFonts.h"
-#include "host/LoSheetEdits.h"
-#include "host/LoTextFormulas.h"
+#include "host/officeside/LoDocumentTasks.h"
+#include "host/officeside/LoScriptFonts.h"
+#include "host/officeside/LoSheetEdits.h"
+#include "host/officeside/LoTextFormulas.h"
 #include "host/OfficeSideTasks.h"
 
 namespace sheetwise::host {
