@@ -127,6 +127,24 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   for (int column = 1; column <= 5; ++column) EXPECT_EQ(sheet->cellText(1, column), shown[column - 1]);
 }
 
+// Sheets by name, in any ASCII letter case, and by position from 1.
+TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
+  const auto book = SharedHost().open(test::Fixture("second_active.xls"), OpenMode::ReadOnly);
+  EXPECT_EQ(book->worksheet("sheet1")->name(), "Sheet1");
+  EXPECT_EQ(book->worksheet("数据")->name(), "数据");
+  EXPECT_EQ(book->worksheetAt(3)->name(), "第三页");
+  EXPECT_EQ(book->activeSheet()->name(), "数据");
+  for (const int position : {0, 4}) {
+    try {
+      book->worksheetAt(position);
+      ADD_FAILURE() << position;
+    } catch (const host::HostError& e) {
+      EXPECT_NE(std::string(e.what()).find("no sheet number " + std::to_string(position)), std::string::npos);
+    }
+  }
+  EXPECT_THROW(book->worksheet("Sheet4"), host::HostError);
+}
+
 std::string OpenFailure(const std::string& path) {
   try {
     SharedHost().open(path, OpenMode::Edit);
