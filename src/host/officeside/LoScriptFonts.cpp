@@ -92,7 +92,7 @@ void Unify(const Reference<css::beans::XMultiPropertySet>& target) {
 // Default have no font of their own: they take Default's, so once Default is
 // done they are too. Reading a workbook never writes into them (the file's
 // styles are made under names of their own, and only its Normal style goes
-// into Default), so they are not asked one by one: some five requests each.
+// into Default), so they are passed over.
 bool InheritsItsFont(const OUString& style) {
   static const char* const kOfficeStyles[] = {
       "Heading", "Heading 1", "Heading 2", "Text", "Note", "Footnote", "Hyperlink", "Status", "Good",
