@@ -141,6 +141,8 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     run.entry = FailureEntry::RuleFailure;
     SaveFindings findings;
     const host::BeforeReplace check = [&](const std::string& written) {
+      // The office closes the document while the program reads the files.
+      book->closeInBackground();
       if (settings.verify) {
         host::EnterPhase(host::WorkPhase::Check);
         findings = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);

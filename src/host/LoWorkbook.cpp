@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <map>
 #include <optional>
 #include <vector>
@@ -114,15 +115,18 @@ class LoDocument {
              std::string path, const WorkbookFileInfo& info)
       : session_(std::move(session)), component_(std::move(component)), path_(std::move(path)), info_(info) {}
   ~LoDocument() {
-    EnterPhase(WorkPhase::Close);
-    try {
-      session_->call(Tr("close %s", {path_}), [&] {
-        Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
-        if (closeable.is()) closeable->close(true);
-      });
-    } catch (const HostError&) {
-      // The office is gone or hung; its document goes with the process.
+    if (closing_.valid()) {
+      closing_.wait();
+      return;
     }
+    EnterPhase(WorkPhase::Close);
+    close();
+  }
+  // Closes the document on a thread of its own, beside whatever this thread
+  // does next without the office (the check of a save); nothing more may be
+  // asked of the document, and its end waits for the close.
+  void closeInBackground() {
+    if (!closing_.valid()) closing_ = std::async(std::launch::async, [this] { close(); });
   }
   LoDocument(const LoDocument&) = delete;
   LoDocument& operator=(const LoDocument&) = delete;
@@ -211,6 +215,17 @@ class LoDocument {
  private:
   std::shared_ptr<LoSession> session_;
   Reference<css::lang::XComponent> component_;
+  void close() {
+    try {
+      session_->call(Tr("close %s", {path_}), [&] {
+        Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
+        if (closeable.is()) closeable->close(true);
+      });
+    } catch (const HostError&) {
+      // The office is gone or hung; its document goes with the process.
+    }
+  }
+
   // A sheet's whole range, as the office loaded the document, cut to the format's limits.
   Grid FormatGrid(sal_Int32 lastRow, sal_Int32 lastColumn) const {
     Grid grid{static_cast<int>(lastRow) + 1, static_cast<int>(lastColumn) + 1};
@@ -225,6 +240,7 @@ class LoDocument {
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
   std::optional<WidthScale> widthScale_;
+  std::future<void> closing_;
 };
 
 namespace {
@@ -521,6 +537,7 @@ class LoWorkbookImpl : public Workbook {
     StoreReplacing(path, [&](const fs::path& temp) { write(temp); }, verify(check), extension());
   }
   std::string notice() override { return MisnamedNotice(document_->path(), document_->info().format); }
+  void closeInBackground() override { document_->closeInBackground(); }
 
  private:
   std::unique_ptr<Worksheet> wrap(const Reference<css::sheet::XSpreadsheet>& sheet) {

@@ -72,6 +72,10 @@ class Workbook {
   // What the report should say about the workbook beyond its edits ("" when
   // nothing): a file whose content is another format than its name says.
   virtual std::string notice() { return ""; }
+  // Once the last save is written: lets the document go in the background,
+  // beside what the caller does next. Nothing more may be asked of the
+  // workbook but notice(), and its end waits for the document to close.
+  virtual void closeInBackground() {}
 };
 
 enum class OpenMode { Edit, ReadOnly };
