@@ -94,6 +94,20 @@ struct MovedArea {
   bool reached = false;
 };
 
+// One row or column deleted from an area's span first..last: a span holding
+// it closes up (and is reached), one after it moves back. False when nothing
+// of the span is left.
+bool DeleteFromSpan(int line, int& first, int& last, bool& reached) {
+  if (line >= first && line <= last) {
+    reached = true;
+    if (first == last) return false;
+    --last;
+  } else if (line < first) {
+    --first, --last;
+  }
+  return true;
+}
+
 MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
   bool reached = false;
   for (const Edit* e : edits) {
@@ -103,22 +117,10 @@ MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
         if (e->first <= a.lastRow) ++a.lastRow;
         break;
       case Edit::Kind::DeleteRow:
-        if (e->first >= a.firstRow && e->first <= a.lastRow) {
-          reached = true;
-          if (a.firstRow == a.lastRow) return {std::nullopt, true};
-          --a.lastRow;
-        } else if (e->first < a.firstRow) {
-          --a.firstRow, --a.lastRow;
-        }
+        if (!DeleteFromSpan(e->first, a.firstRow, a.lastRow, reached)) return {std::nullopt, true};
         break;
       case Edit::Kind::DeleteColumn:
-        if (e->first >= a.firstColumn && e->first <= a.lastColumn) {
-          reached = true;
-          if (a.firstColumn == a.lastColumn) return {std::nullopt, true};
-          --a.lastColumn;
-        } else if (e->first < a.firstColumn) {
-          --a.firstColumn, --a.lastColumn;
-        }
+        if (!DeleteFromSpan(e->first, a.firstColumn, a.lastColumn, reached)) return {std::nullopt, true};
         break;
       case Edit::Kind::Cells:
         reached = reached || (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
@@ -276,9 +278,9 @@ class Comparison {
   // those bound to cells, as many as the source held where no edit reached.
   void compareParts(const std::vector<std::vector<const Edit*>>& editsBySheet) {
     std::map<std::string, std::pair<size_t, size_t>> counts = {};  // kind -> before, after
-    for (const auto& [kind, count] : source_.parts) counts[kind].first = count;
+    std::map<std::string, size_t> needed;  // of the source's, those no edit reached
+    for (const auto& [kind, count] : source_.parts) counts[kind].first = needed[kind] = count;
     for (const auto& [kind, count] : saved_.parts) counts[kind].second = count;
-    std::map<std::string, size_t> kept;  // of the source's, those no edit reached
     for (const AnchoredPart& p : source_.anchored) {
       ++counts[p.kind].first;
       const auto& edits = p.sheet >= 0 && p.sheet < static_cast<int>(editsBySheet.size())
@@ -287,13 +289,11 @@ class Comparison {
       const bool untouched = p.areas.empty() || std::ranges::any_of(p.areas, [&](const CellArea& a) {
                                return !MapAreaForward(a, edits).reached;
                              });
-      kept[p.kind] += untouched;
+      needed[p.kind] += untouched;
     }
     for (const AnchoredPart& p : saved_.anchored) ++counts[p.kind].second;
     for (const auto& [kind, count] : counts) {
-      const size_t needed = kept.count(kind) ? kept[kind] + (source_.parts.count(kind) ? source_.parts.at(kind) : 0)
-                                             : count.first;
-      if (count.second < needed) {
+      if (count.second < needed[kind]) {
         add(Tr("%s: %s → %s", {Tr(kind.c_str()), std::to_string(count.first), std::to_string(count.second)}));
       }
     }
