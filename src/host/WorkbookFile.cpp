@@ -190,17 +190,23 @@ int OoxmlActiveTab(GsfInfile* zip, const std::string& mainPart) {
   return std::max(tab, 0);
 }
 
+// The target of the first relationship of a relationships part whose type
+// ends in "/type" ("styles"); "" when none.
+std::string RelationshipTarget(const std::string& rels, const std::string& type) {
+  std::string target;
+  VisitElements(Children(ParseXml(rels)), [&](const xmlNode* node) {
+    if (!Named(node, "Relationship") || !Attribute(node, "Type").ends_with("/" + type)) return false;
+    target = Attribute(node, "Target");
+    return true;
+  });
+  return target;
+}
+
 // The package's main part, as its relationships name it ("xl/workbook.xml"); "" when none.
 std::string MainPartName(GsfInfile* zip) {
   const auto rels = ReadPart(zip, "_rels/.rels");
   if (!rels) return "";
-  std::string target;
-  VisitElements(Children(ParseXml(*rels)), [&](const xmlNode* node) {
-    const std::string type = Attribute(node, "Type");
-    if (!Named(node, "Relationship") || !type.ends_with("/officeDocument")) return false;
-    target = Attribute(node, "Target");
-    return true;
-  });
+  std::string target = RelationshipTarget(*rels, "officeDocument");
   if (!target.empty() && target.front() == '/') target.erase(0, 1);
   return target;
 }
@@ -226,12 +232,7 @@ std::string RelatedPart(GsfInfile* zip, const std::string& part, const std::stri
   const std::string folder = name.parent_path().string();
   const auto rels = ReadOptionalPart(zip, (name.parent_path() / "_rels" / (name.filename().string() + ".rels")).string());
   if (!rels) return "";
-  std::string target;
-  VisitElements(Children(ParseXml(*rels)), [&](const xmlNode* node) {
-    if (!Named(node, "Relationship") || !Attribute(node, "Type").ends_with("/" + type)) return false;
-    target = Attribute(node, "Target");
-    return true;
-  });
+  const std::string target = RelationshipTarget(*rels, type);
   if (target.empty()) return "";
   if (target.front() == '/') return target.substr(1);
   return (std::filesystem::path(folder) / target).lexically_normal().string();
