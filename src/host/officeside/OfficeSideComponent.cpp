@@ -26,7 +26,7 @@ using css::uno::Any;
 using css::uno::Sequence;
 using css::uno::UNO_QUERY_THROW;
 
-std::vector<Reference<css::sheet::XSpreadsheet>> Sheets(const Reference<css::lang::XComponent>& document) {
+std::vector<Reference<css::sheet::XSpreadsheet>> AllSheets(const Reference<css::lang::XComponent>& document) {
   const Reference<css::container::XIndexAccess> sheets(
       Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
   std::vector<Reference<css::sheet::XSpreadsheet>> all;
@@ -54,11 +54,11 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
     }
     if (!edit.document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
     if (task.equalsAscii(kUnifyScriptFontsTask)) {
-      UnifyScriptFonts(edit.document, Sheets(edit.document));
+      UnifyScriptFonts(edit.document, AllSheets(edit.document));
       return Any();
     }
     if (task.equalsAscii(kReenterTextFormulasTask)) {
-      ReenterTextFormulas(Sheets(edit.document));
+      ReenterTextFormulas(AllSheets(edit.document));
       return Any();
     }
     if (task.equalsAscii(kDefaultFontTask)) return Any(DefaultFont(edit.document));
