@@ -28,34 +28,26 @@ using Lines = std::vector<std::string>;
 using Parts = std::vector<std::pair<std::string, std::string>>;
 using Subs = std::vector<std::tuple<std::string, std::string, std::string>>;
 
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (c == '\n') {
-      out += "\\n";
-      continue;
-    }
-    out += c;
+// The texts as a JSON array.
+std::string Json(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const std::string& text : texts) {
+    out += out.empty() ? "[\"" : ",\"";
+    for (const char c : text) out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+    out += "\"";
   }
-  return out + "\"";
+  return out.empty() ? "[]" : out + "]";
 }
 
 // Writes target: source ("-" for none) with parts put, replaced in and dropped.
 void WritePackage(const test::TempDir& dir, const std::string& source, const std::string& target, const Parts& put,
                   const Subs& subs = {}, const std::vector<std::string>& drop = {}, int bombMegabytes = 0) {
-  std::string json = "{\"put\": [";
-  for (size_t i = 0; i < put.size(); ++i) json += (i ? "," : "") + ("[" + Json(put[i].first) + "," + Json(put[i].second) + "]");
-  json += "], \"sub\": [";
-  for (size_t i = 0; i < subs.size(); ++i) {
-    const auto& [part, from, to] = subs[i];
-    json += (i ? "," : "") + ("[" + Json(part) + "," + Json(from) + "," + Json(to) + "]");
-  }
-  json += "], \"drop\": [";
-  for (size_t i = 0; i < drop.size(); ++i) json += (i ? "," : "") + Json(drop[i]);
-  json += "]";
-  if (bombMegabytes) json += ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]";
-  std::ofstream(dir / "changes.json") << json << "}";
+  std::string puts, changes;
+  for (const auto& [name, text] : put) puts += (puts.empty() ? "" : ",") + Json({name, text});
+  for (const auto& [part, from, to] : subs) changes += (changes.empty() ? "" : ",") + Json({part, from, to});
+  std::ofstream(dir / "changes.json")
+      << "{\"put\": [" << puts << "], \"sub\": [" << changes << "], \"drop\": " << Json(drop)
+      << (bombMegabytes ? ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]" : "") << "}";
   const std::string command =
       "/usr/bin/python3 '" + test::ZipEditScript() + "' '" + source + "' '" + target + "' '" + (dir / "changes.json") + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -115,6 +107,14 @@ Parts Xlsx() {
       {"xl/worksheets/sheet2.xml",
        "<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><v>5</v></c></row></sheetData></worksheet>"},
   };
+}
+
+// The parts with every match of pattern in part replaced.
+Parts Replaced(Parts parts, const std::string& part, const std::string& pattern, const std::string& by) {
+  for (auto& [name, text] : parts) {
+    if (name == part) text = std::regex_replace(text, std::regex(pattern), by);
+  }
+  return parts;
 }
 
 Edit CellEdit(int row, int column) {
@@ -301,33 +301,24 @@ TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
     if (const auto f = sheet.textFormulas.find({1, 1}); f != sheet.textFormulas.end()) text += " = " + *f->second.text;
     return cell.font.empty() || cell.font == "Calibri 11pt" ? text : text + " in " + cell.font;
   };
-  Parts book = Xlsx();
-  for (auto& [name, text] : book) {
-    if (name != "xl/styles.xml") continue;
-    text = std::regex_replace(text, std::regex("</fonts>"),
-                              "<font><sz val=\"12\"/><color theme=\"3\"/><name val=\"Arial\"/></font>"
-                              "<font><sz val=\"12\"/><color theme=\"3\" tint=\"0.5\"/><name val=\"Arial\"/></font></fonts>");
-    text = std::regex_replace(text, std::regex("</cellXfs>"), "<xf fontId=\"2\"/><xf fontId=\"3\"/></cellXfs>");
-  }
+  const Parts book = Replaced(
+      Replaced(Xlsx(), "xl/styles.xml", "</fonts>",
+               "<font><sz val=\"12\"/><color theme=\"3\"/><name val=\"Arial\"/></font>"
+               "<font><sz val=\"12\"/><color theme=\"3\" tint=\"0.5\"/><name val=\"Arial\"/></font></fonts>"),
+      "xl/styles.xml", "</cellXfs>", "<xf fontId=\"2\"/><xf fontId=\"3\"/></cellXfs>");
   int n = 0;
-  for (const Case& c : xlsx) {
-    const std::string path = dir / ("cell" + std::to_string(++n) + ".xlsx");
-    Parts parts = book;
-    for (auto& [name, text] : parts) {
-      if (name == "xl/worksheets/sheet1.xml") {
-        text = std::regex_replace(text, std::regex("<sheetData>.*</sheetData>"),
-                                  std::string("<sheetData><row r=\"1\">") + c.cell + "</row></sheetData>");
-      }
-    }
+  const auto expect = [&](const Case& c, const std::string& extension, const Parts& parts) {
+    const std::string path = dir / ("cell" + std::to_string(++n) + extension);
     WritePackage(dir, "-", path, parts);
     EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
+  };
+  for (const Case& c : xlsx) {
+    expect(c, ".xlsx", Replaced(book, "xl/worksheets/sheet1.xml", "<sheetData>.*</sheetData>",
+                                std::string("<sheetData><row r=\"1\">") + c.cell + "</row></sheetData>"));
   }
   for (const Case& c : ods) {
-    const std::string path = dir / ("cell" + std::to_string(++n) + ".ods");
-    WritePackage(dir, "-", path,
-                 Ods(std::regex_replace(OdsContent(), std::regex("<table:table-row>.*</table:table>"),
-                                        std::string("<table:table-row>") + c.cell + "</table:table-row></table:table>")));
-    EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
+    expect(c, ".ods", Ods(std::regex_replace(OdsContent(), std::regex("<table:table-row>.*</table:table>"),
+                                             std::string("<table:table-row>") + c.cell + "</table:table-row></table:table>")));
   }
 }
 
