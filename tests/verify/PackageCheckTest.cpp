@@ -19,6 +19,7 @@
 #include "batch/WorkbookEngine.h"
 #include "host/LibreOfficeHost.h"
 #include "host/HostError.h"
+#include "host/WorkbookFile.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::verify {
@@ -380,15 +381,18 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   }
 }
 
-// Every workbook of the corpus is read (the encrypted one refused, saying
-// so) and, compared with itself, shows no difference.
-TEST(CorpusPackages, EveryWorkbookReadsAndEqualsItself) {
+// Every workbook of the corpus is recognised by its content (the misnamed one
+// as what it really is) and read, and, compared with itself, shows no
+// difference; the encrypted one is refused, saying so.
+TEST(CorpusPackages, EveryWorkbookIsRecognisedReadsAndEqualsItself) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
   size_t read = 0;
   for (const auto& entry : fs::directory_iterator(test::OoxmlCorpusDir())) {
     const std::string path = entry.path().string(), name = entry.path().filename().string();
+    const std::string extension = entry.path().extension().string();
     if (name == "MANIFEST.tsv" || name.starts_with(".")) continue;  // hidden: an office's lock file, say
     if (name.starts_with("encrypted")) {
+      EXPECT_THROW(host::InspectWorkbookFile(path), host::HostError) << name;
       try {
         ReadWorkbookContent(path);
         ADD_FAILURE() << name << " was read";
@@ -398,6 +402,9 @@ TEST(CorpusPackages, EveryWorkbookReadsAndEqualsItself) {
       continue;
     }
     try {
+      const auto info = host::InspectWorkbookFile(path);
+      EXPECT_EQ(host::FormatExtension(info.format), extension == ".xls" ? ".xlsx" : extension) << name;
+      EXPECT_EQ(host::MisnamedNotice(path, info.format).empty(), extension != ".xls") << name;
       EXPECT_EQ(VerifySave(path, path, {"Sheet1", {}}).lines(), Lines{}) << name;
       ++read;
     } catch (const std::exception& e) {
