@@ -123,91 +123,6 @@ Edit CellEdit(int row, int column) {
           .newName = ""};
 }
 
-class PackageCheck : public ::testing::Test {
- protected:
-  // The differences between source and a copy of it with the changes made.
-  Lines check(const std::string& source, const Parts& put, const Subs& subs, const std::vector<std::string>& drop,
-              const std::vector<Edit>& edits, const std::string& name) {
-    const std::string saved = dir / ("saved-" + name);
-    WritePackage(dir, source, saved, put, subs, drop);
-    return VerifySave(source, saved, {"S", edits}, 20).lines();
-  }
-  test::TempDir dir;
-};
-
-TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
-  const std::string source = dir / "book.xlsx";
-  Parts parts = Xlsx();
-  parts.push_back({"xl/vbaProject.bin", "macro bytes"});
-  parts.push_back({"xl/media/image1.png", "picture"});
-  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
-  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
-                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
-  const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
-  parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
-                            "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
-  WritePackage(dir, "-", source, parts);
-  const std::string sheet = "xl/worksheets/sheet1.xml";
-  struct Case {
-    const char* name;
-    Parts put;
-    Subs subs;
-    std::vector<std::string> drop;
-    std::vector<Edit> edits;
-    Lines expected;
-  };
-  const std::vector<Case> cases = {
-      {"Unchanged", {}, {}, {}, {}, {}},
-      {"CellValue", {}, {{sheet, "<v>2</v>", "<v>5</v>"}}, {}, {}, {"sheet \"S\", cell B2: 2 → 5"}},
-      {"CellFont", {}, {{"xl/styles.xml", "FFFF0000", "FF00FF00"}}, {}, {},
-       {"sheet \"S\", cell A2: font Arial 12pt bold #FF0000 → Arial 12pt bold #00FF00"}},
-      {"TextRun", {}, {{"xl/sharedStrings.xml", "<b/>", "<i/>"}}, {}, {},
-       {"sheet \"S\", cell A1: font run 1: Calibri 11pt bold from character 1 → Calibri 11pt italic from character 1"}},
-      // The same fonts in another order, a shared string written inline, a theme dropped: no difference.
-      {"StylesRenumberedStringInline", {},
-       {{"xl/styles.xml", "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font>",
-         "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz val=\"8\"/><name val=\"Courier\"/></font>"},
-        {"xl/styles.xml", "<xf fontId=\"1\" ", "<xf fontId=\"2\" "},
-        {sheet, "<c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c>", "<c r=\"A2\" s=\"1\" t=\"inlineStr\"><is><t>x</t></is></c>"}},
-       {}, {}, {}},
-      {"PartsDropped", {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
-       {"images: 1 → 0", "threaded comments: 1 → 0"}},
-      // A validation of a cell a rule wrote may go with it; another may not.
-      {"ValidationLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {}, {},
-       {"data validations: 1 → 0"}},
-      {"ValidationOfAnEditedCellLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
-       {CellEdit(2, 2)}, {}},
-      {"MacroByte", {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
-      // A drawn line lost is reported; written as DrawingML instead, it is kept.
-      {"LegacyShapeLost", {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
-      {"LegacyShapeAsDrawingML",
-       {{"xl/drawings/drawing1.xml", "<xdr:wsDr><xdr:twoCellAnchor><xdr:cxnSp macro=\"\"/></xdr:twoCellAnchor></xdr:wsDr>"}},
-       {{vml, line, ""}}, {}, {}, {}},
-      {"MergeAndVeryHiddenLost", {},
-       {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
-        {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
-       {}, {},
-       {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
-      {"ResultsNoEditReaches", {},
-       {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
-       {}, {CellEdit(4, 4)},
-       {"sheet \"S\", cell C1: formula result 6 → formula result 7",
-        "sheet \"S\", cell D1: formula result \"ab\" → formula result \"ba\""}},
-      // B1 written by a rule: C1 (directly), D2 (through the name) and B3 may compute anew; E1 may not.
-      {"ResultsAnEditReaches", {},
-       {{sheet, "<v>6</v>", "<v>8</v>"}, {sheet, "<v>3</v></c></row>", "<v>4</v></c></row>"},
-        {sheet, "<v>5</v></c></row>", "<v>4</v></c></row>"}},
-       {}, {CellEdit(1, 2)},
-       {"sheet \"S\", cell E1: formula result 5 → formula result 4"}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(check(source, c.put, c.subs, c.drop, c.edits, std::string(c.name) + ".xlsx"), c.expected)
-        << "case " << c.name;
-  }
-}
-
 // Table "S": A1 1, A2 2, A3 =A1+A2 (3), A4 "x", B1:C1 merged, and a blank
 // row repeated to the end of the sheet, which is never held.
 std::string OdsContent() {
@@ -241,26 +156,99 @@ Parts Ods(const std::string& content) {
           {"content.xml", content}};
 }
 
-TEST_F(PackageCheck, OdsReportsValuesFormulasAndMerges) {
-  const std::string source = dir / "book.ods";
-  WritePackage(dir, "-", source, Ods(OdsContent()));
+class PackageCheck : public ::testing::Test {
+ protected:
+  // The differences between source and a copy of it with the changes made.
+  Lines check(const std::string& source, const Parts& put, const Subs& subs, const std::vector<std::string>& drop,
+              const std::vector<Edit>& edits, const std::string& name) {
+    const std::string saved = dir / ("saved-" + name);
+    WritePackage(dir, source, saved, put, subs, drop);
+    return VerifySave(source, saved, {"S", edits}, 20).lines();
+  }
+  test::TempDir dir;
+};
+
+TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
+  const std::string xlsx = dir / "book.xlsx", ods = dir / "book.ods";
+  WritePackage(dir, "-", ods, Ods(OdsContent()));
+  Parts parts = Xlsx();
+  parts.push_back({"xl/vbaProject.bin", "macro bytes"});
+  parts.push_back({"xl/media/image1.png", "picture"});
+  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
+  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
+                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
+                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
+  const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
+  parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
+                            "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
+  WritePackage(dir, "-", xlsx, parts);
+  const std::string sheet = "xl/worksheets/sheet1.xml";
   struct Case {
     const char* name;
+    std::string source;
+    Parts put;
     Subs subs;
+    std::vector<std::string> drop;
     std::vector<Edit> edits;
     Lines expected;
   };
   const std::vector<Case> cases = {
-      {"Unchanged", {}, {}, {}},
-      {"Value", {{"content.xml", "<text:p>x</text:p>", "<text:p>y</text:p>"}}, {}, {"sheet \"S\", cell A4: \"x\" → \"y\""}},
-      {"ResultNoEditReaches", {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {},
+      {"Unchanged", xlsx, {}, {}, {}, {}, {}},
+      {"CellValue", xlsx, {}, {{sheet, "<v>2</v>", "<v>5</v>"}}, {}, {}, {"sheet \"S\", cell B2: 2 → 5"}},
+      {"CellFont", xlsx, {}, {{"xl/styles.xml", "FFFF0000", "FF00FF00"}}, {}, {},
+       {"sheet \"S\", cell A2: font Arial 12pt bold #FF0000 → Arial 12pt bold #00FF00"}},
+      {"TextRun", xlsx, {}, {{"xl/sharedStrings.xml", "<b/>", "<i/>"}}, {}, {},
+       {"sheet \"S\", cell A1: font run 1: Calibri 11pt bold from character 1 → Calibri 11pt italic from character 1"}},
+      // The same fonts in another order, a shared string written inline, a theme dropped: no difference.
+      {"StylesRenumberedStringInline", xlsx, {},
+       {{"xl/styles.xml", "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font>",
+         "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz val=\"8\"/><name val=\"Courier\"/></font>"},
+        {"xl/styles.xml", "<xf fontId=\"1\" ", "<xf fontId=\"2\" "},
+        {sheet, "<c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c>", "<c r=\"A2\" s=\"1\" t=\"inlineStr\"><is><t>x</t></is></c>"}},
+       {}, {}, {}},
+      {"PartsDropped", xlsx, {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
+       {"images: 1 → 0", "threaded comments: 1 → 0"}},
+      // A validation of a cell a rule wrote may go with it; another may not.
+      {"ValidationLost", xlsx, {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {}, {},
+       {"data validations: 1 → 0"}},
+      {"ValidationOfAnEditedCellLost", xlsx, {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
+       {CellEdit(2, 2)}, {}},
+      {"MacroByte", xlsx, {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
+      // A drawn line lost is reported; written as DrawingML instead, it is kept.
+      {"LegacyShapeLost", xlsx, {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
+      {"LegacyShapeAsDrawingML", xlsx,
+       {{"xl/drawings/drawing1.xml", "<xdr:wsDr><xdr:twoCellAnchor><xdr:cxnSp macro=\"\"/></xdr:twoCellAnchor></xdr:wsDr>"}},
+       {{vml, line, ""}}, {}, {}, {}},
+      {"MergeAndVeryHiddenLost", xlsx, {},
+       {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
+        {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
+       {}, {},
+       {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
+      {"ResultsNoEditReaches", xlsx, {},
+       {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
+       {}, {CellEdit(4, 4)},
+       {"sheet \"S\", cell C1: formula result 6 → formula result 7",
+        "sheet \"S\", cell D1: formula result \"ab\" → formula result \"ba\""}},
+      // B1 written by a rule: C1 (directly), D2 (through the name) and B3 may compute anew; E1 may not.
+      {"ResultsAnEditReaches", xlsx, {},
+       {{sheet, "<v>6</v>", "<v>8</v>"}, {sheet, "<v>3</v></c></row>", "<v>4</v></c></row>"},
+        {sheet, "<v>5</v></c></row>", "<v>4</v></c></row>"}},
+       {}, {CellEdit(1, 2)},
+       {"sheet \"S\", cell E1: formula result 5 → formula result 4"}},
+      {"OdsUnchanged", ods, {}, {}, {}, {}, {}},
+      {"OdsValue", ods, {}, {{"content.xml", "<text:p>x</text:p>", "<text:p>y</text:p>"}}, {}, {},
+       {"sheet \"S\", cell A4: \"x\" → \"y\""}},
+      {"OdsResultNoEditReaches", ods, {}, {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {}, {},
        {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
-      {"ResultAnEditReaches", {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {CellEdit(2, 1)}, {}},
-      {"MergeLost", {{"content.xml", " table:number-columns-spanned=\"2\"", ""}}, {},
+      {"OdsResultAnEditReaches", ods, {}, {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {},
+       {CellEdit(2, 1)}, {}},
+      {"OdsMergeLost", ods, {}, {{"content.xml", " table:number-columns-spanned=\"2\"", ""}}, {}, {},
        {"sheet \"S\", merged area B1:C1: present → lost"}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(check(source, {}, c.subs, {}, c.edits, std::string(c.name) + ".ods"), c.expected) << "case " << c.name;
+    const std::string saved = c.name + fs::path(c.source).extension().string();
+    EXPECT_EQ(check(c.source, c.put, c.subs, c.drop, c.edits, saved), c.expected) << "case " << c.name;
   }
 }
 
