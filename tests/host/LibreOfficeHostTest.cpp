@@ -183,9 +183,10 @@ TEST(CorpusLibreOfficeHost, PasswordsAndOlderFormats) {
   TempDir dir;
   const std::string refused = OpenFailure(dir.copyCorpus("encrypted_xor_password.xls"));
   EXPECT_NE(refused.find("protected by a password"), std::string::npos) << refused;
-  const std::tuple<const char*, bool, const char*> cases[] = {{"encrypted_rc4_default_password.xls", true, "MS Excel 97"},
-                                                               {"biff7_excel95_invoice.xls", false, "MS Excel 95"},
-                                                               {"biff4_excel4_worksheet.xls", false, "MS Excel 4.0"}};
+  const std::tuple<const char*, bool, const char*> cases[] = {
+      {"encrypted_rc4_default_password.xls", true, "MS Excel 97"},
+      {"biff7_excel95_invoice.xls", false, "MS Excel 95"},
+      {"biff4_excel4_worksheet.xls", false, "MS Excel 4.0"}};
   for (const auto& [name, encrypted, filter] : cases) {
     const std::string path = dir.copyCorpus(name);
     EXPECT_EQ(host::InspectWorkbookFile(path).filterName, filter) << "case " << name;

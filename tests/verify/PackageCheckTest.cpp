@@ -34,7 +34,9 @@ std::string Json(const std::vector<std::string>& texts) {
   std::string out;
   for (const std::string& text : texts) {
     out += out.empty() ? "[\"" : ",\"";
-    for (const char c : text) out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+    for (const char c : text) {
+      out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+    }
     out += "\"";
   }
   return out.empty() ? "[]" : out + "]";
