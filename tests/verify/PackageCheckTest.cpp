@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <tuple>
 
@@ -344,27 +345,21 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   settings.naming.saveFolder = dir / "out/";
   settings.rules = rules::ParseRules(
       {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"}, false);
-  fs::create_directories(dir.path() / "in");
-  fs::create_directories(dir.path() / "out");
+  for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+  EditFootprint footprint{"S", {}};
+  for (const auto& rule : settings.rules) std::ranges::copy(batch::FootprintOf(rule), std::back_inserter(footprint.edits));
   const std::pair<std::string, Parts> books[] = {{"book.xlsx", Xlsx()}, {"book.ods", Ods(OdsContent())}};
   for (const auto& [name, parts] : books) {
+    const bool xlsx = name.ends_with(".xlsx");
     WritePackage(dir, "-", dir / ("in/" + name), parts);
     const auto result = engine.ProcessWorkbook(dir / ("in/" + name), settings);
     EXPECT_EQ(result.outcome, batch::Outcome::Processed) << name << ": " << result.reason;
     ASSERT_EQ(result.output, dir / ("out/" + name));
-    EXPECT_EQ(result.differences,
-              name.ends_with(".xlsx") ? Lines{"sheet \"Other sheet\": very hidden → hidden"} : Lines{})
-        << name;
+    EXPECT_EQ(result.differences, xlsx ? Lines{"sheet \"Other sheet\": very hidden → hidden"} : Lines{}) << name;
     // Planted in the saved copy, a change the rules did not make is caught.
-    const bool xlsx = name.ends_with(".xlsx");
     WritePackage(dir, result.output, dir / ("planted-" + name), {},
                  {xlsx ? Subs::value_type{"xl/sharedStrings.xml", ">x<", ">y<"}
                        : Subs::value_type{"content.xml", "office:value=\"1\"", "office:value=\"5\""}});
-    EditFootprint footprint{"S", {}};
-    for (const auto& rule : settings.rules) {
-      const auto edits = batch::FootprintOf(rule);
-      footprint.edits.insert(footprint.edits.end(), edits.begin(), edits.end());
-    }
     const Lines found = VerifySave(dir / ("in/" + name), dir / ("planted-" + name), footprint, 20).lines();
     const std::string planted = xlsx ? "sheet \"Renamed\", cell A2: \"x\" → \"y\"" : "sheet \"Renamed\", cell A1: 1 → 5";
     EXPECT_NE(std::ranges::find(found, planted), found.end()) << name << ": " << ::testing::PrintToString(found);
