@@ -3,51 +3,16 @@
 
 #include "host/LibraryWarnings.h"
 
-#include <fcntl.h>
 #include <glib.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 namespace sheetwise::host {
 namespace {
 
-// What is written to standard error while it lives.
-class CapturedStandardError {
- public:
-  CapturedStandardError() : saved_(::dup(STDERR_FILENO)) {
-    std::fflush(stderr);
-    ::dup2(::fileno(file_), STDERR_FILENO);
-  }
-  ~CapturedStandardError() {
-    restore();
-    std::fclose(file_);
-  }
-  std::string text() {
-    restore();
-    std::string said;
-    std::rewind(file_);
-    for (int c; (c = std::fgetc(file_)) != EOF;) said += static_cast<char>(c);
-    return said;
-  }
-
- private:
-  void restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, STDERR_FILENO);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  std::FILE* file_ = std::tmpfile();
-  int saved_;
-};
-
 TEST(LibraryWarnings, NeverReachTheTerminalAndJoinTheReasonOfTheFileInHand) {
   QuietLibraryWarnings();
-  CapturedStandardError err;
+  ::testing::internal::CaptureStderr();  // what reaches the terminal
   g_warning("outside any file");
   std::string note;
   {
@@ -65,7 +30,7 @@ TEST(LibraryWarnings, NeverReachTheTerminalAndJoinTheReasonOfTheFileInHand) {
   }
   EXPECT_EQ(note, "the workbook is damaged (the file reader warned: Unable to get child[0] for infile 'VBA'; "
                   "assertion 'x' failed; structured)");
-  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

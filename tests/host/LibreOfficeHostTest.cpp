@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "BookSnapshot.h"
 #include "TableWorkbook.h"
@@ -175,16 +176,20 @@ TEST(LibreOfficeHost, BadFilesFailAtOnceWithWhatTheyAre) {
 }
 
 // A password is refused without a dialog; the built-in default password and
-// Excel 95 open, and are saved in place as Excel 97, the first still protected.
+// Excel 95 and 4 (their filters named from the file) open, and are saved in
+// place as Excel 97, the first still protected.
 TEST(CorpusLibreOfficeHost, PasswordsAndOlderFormats) {
   SHEETWISE_REQUIRE_CORPUS();
   TempDir dir;
   const std::string refused = OpenFailure(dir.copyCorpus("encrypted_xor_password.xls"));
   EXPECT_NE(refused.find("protected by a password"), std::string::npos) << refused;
-  for (const auto& [name, encrypted] :
-       {std::pair{"encrypted_rc4_default_password.xls", true}, {"biff7_excel95_invoice.xls", false},
-        {"biff4_excel4_worksheet.xls", false}}) {
+  const std::tuple<const char*, bool, const char*> cases[] = {
+      {"encrypted_rc4_default_password.xls", true, "MS Excel 97"},
+      {"biff7_excel95_invoice.xls", false, "MS Excel 95"},
+      {"biff4_excel4_worksheet.xls", false, "MS Excel 4.0"}};
+  for (const auto& [name, encrypted, filter] : cases) {
     const std::string path = dir.copyCorpus(name);
+    EXPECT_EQ(host::InspectWorkbookFile(path).filterName, filter) << "case " << name;
     {
       auto book = SharedHost().open(path, OpenMode::Edit);
       book->worksheetAt(1)->setCell(1, 1, "saved");

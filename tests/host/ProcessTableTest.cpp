@@ -1,7 +1,6 @@
 #include "host/ProcessTable.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,9 +10,8 @@
 #include <map>
 #include <set>
 
+#include "BatchRun.h"
 #include "TestPaths.h"
-
-extern char** environ;
 
 namespace sheetwise::host {
 namespace {
@@ -44,33 +42,23 @@ class OwnProcessesOnly final : public ProcessTable {
 };
 
 // A copy of sleep running as folder/name for 30 s; killed and reaped when it goes.
-class SleepingProcess {
- public:
-  SleepingProcess(const fs::path& folder, std::string name) {
-    const fs::path program = folder / name;
-    fs::copy_file("/bin/sleep", program);
-    std::string seconds = "30";
-    char* argv[] = {name.data(), seconds.data(), nullptr};
-    if (::posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+struct SleepingProcess {
+  SleepingProcess(const fs::path& folder, const std::string& name) {
+    fs::copy_file("/bin/sleep", folder / name);
+    pid = test::StartProgram(folder / name, {"30"}, false).pid;
   }
   ~SleepingProcess() {
-    if (pid_ > 0 && !ended_ && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
+    if (pid > 0 && !ended && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
   }
   SleepingProcess(const SleepingProcess&) = delete;
-  SleepingProcess& operator=(const SleepingProcess&) = delete;
-  pid_t pid() const { return pid_; }
-
   // Waits for the process to end; whether SIGKILL ended it. Once reaped, the
   // pid may belong to another process: it is never signalled again.
   bool killed() {
-    int status = 0;
-    ended_ = pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_;
-    return ended_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    ended = pid > 0;
+    return ended && test::WaitForExit(pid) == 128 + SIGKILL;
   }
-
- private:
-  pid_t pid_ = -1;
-  bool ended_ = false;
+  pid_t pid = -1;
+  bool ended = false;
 };
 
 // During a run, the names that end with the name; on closing, the exact name;
@@ -82,7 +70,7 @@ TEST(SystemProcessTable, EndsProcessesByTheEndOfTheirNameOrByTheExactName) {
   test::TempDir dir;
   std::map<std::string, SleepingProcess> processes;  // ended before dir goes
   for (const char* name : {"soffice.bin", "XSOFFICE.BIN", "office.bin", "soffice", "soffice.bin.1"}) {
-    const pid_t pid = processes.try_emplace(name, dir.path(), name).first->second.pid();
+    const pid_t pid = processes.try_emplace(name, dir.path(), name).first->second.pid;
     ASSERT_GT(pid, 0) << name;
     own.allowed.insert(pid);
   }
@@ -92,7 +80,7 @@ TEST(SystemProcessTable, EndsProcessesByTheEndOfTheirNameOrByTheExactName) {
   EXPECT_TRUE(processes.at("soffice.bin").killed());
   KillProcessesByName(own, kSpreadsheetProcessName);
   EXPECT_TRUE(processes.at("XSOFFICE.BIN").killed());
-  EXPECT_EQ(own.attempts, (Pids{1, processes.at("soffice.bin").pid(), 1, processes.at("XSOFFICE.BIN").pid()}));
+  EXPECT_EQ(own.attempts, (Pids{1, processes.at("soffice.bin").pid, 1, processes.at("XSOFFICE.BIN").pid}));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <tuple>
 
+#include "host/MemoryFigures.h"
+
 namespace sheetwise::ui {
 namespace {
 
@@ -33,6 +35,19 @@ TEST(MemoryMonitor, ShowsTheShareInUseAsBarAndCaption) {
     EXPECT_EQ(form.Frame19.caption, caption);
     EXPECT_NEAR(form.Shape4.width, width, 0.5f) << caption;
   }
+}
+
+// Figures in bytes, beyond 32 bits too; none without both lines, and a name
+// that only ends like the wanted one is not taken.
+TEST(ParseMeminfo, TakesTotalAndAvailableInBytes) {
+  const auto status = host::ParseMeminfo("MemTotal: 1056964608 kB\nMemFree: 7 kB\nMemAvailable:   5242880 kB\n");
+  EXPECT_EQ(status.totalBytes, 1056964608ull * 1024);
+  EXPECT_EQ(status.availableBytes, 5ull << 30);
+  for (const char* text : {"MemTotal: 100 kB\n", "MemTotal: lots\nMemAvailable: 10 kB\n",
+                           "MemTotal: 100 kB\nHighMemAvailable: 10 kB\n"}) {
+    EXPECT_EQ(host::ParseMeminfo(text).totalBytes, 0u) << text;
+  }
+  EXPECT_GT(host::ProcMemoryFigures().read().availableBytes, 0u);  // this machine's own figures
 }
 
 }  // namespace

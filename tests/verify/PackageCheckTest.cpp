@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <tuple>
 
@@ -19,6 +20,7 @@
 #include "batch/WorkbookEngine.h"
 #include "host/LibreOfficeHost.h"
 #include "host/HostError.h"
+#include "host/WorkbookFile.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::verify {
@@ -28,34 +30,28 @@ using Lines = std::vector<std::string>;
 using Parts = std::vector<std::pair<std::string, std::string>>;
 using Subs = std::vector<std::tuple<std::string, std::string, std::string>>;
 
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (c == '\n') {
-      out += "\\n";
-      continue;
+// The texts as a JSON array.
+std::string Json(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const std::string& text : texts) {
+    out += out.empty() ? "[\"" : ",\"";
+    for (const char c : text) {
+      out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
     }
-    out += c;
+    out += "\"";
   }
-  return out + "\"";
+  return out.empty() ? "[]" : out + "]";
 }
 
 // Writes target: source ("-" for none) with parts put, replaced in and dropped.
 void WritePackage(const test::TempDir& dir, const std::string& source, const std::string& target, const Parts& put,
                   const Subs& subs = {}, const std::vector<std::string>& drop = {}, int bombMegabytes = 0) {
-  std::string json = "{\"put\": [";
-  for (size_t i = 0; i < put.size(); ++i) json += (i ? "," : "") + ("[" + Json(put[i].first) + "," + Json(put[i].second) + "]");
-  json += "], \"sub\": [";
-  for (size_t i = 0; i < subs.size(); ++i) {
-    const auto& [part, from, to] = subs[i];
-    json += (i ? "," : "") + ("[" + Json(part) + "," + Json(from) + "," + Json(to) + "]");
-  }
-  json += "], \"drop\": [";
-  for (size_t i = 0; i < drop.size(); ++i) json += (i ? "," : "") + Json(drop[i]);
-  json += "]";
-  if (bombMegabytes) json += ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]";
-  std::ofstream(dir / "changes.json") << json << "}";
+  std::string puts, changes;
+  for (const auto& [name, text] : put) puts += (puts.empty() ? "" : ",") + Json({name, text});
+  for (const auto& [part, from, to] : subs) changes += (changes.empty() ? "" : ",") + Json({part, from, to});
+  std::ofstream(dir / "changes.json")
+      << "{\"put\": [" << puts << "], \"sub\": [" << changes << "], \"drop\": " << Json(drop)
+      << (bombMegabytes ? ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]" : "") << "}";
   const std::string command =
       "/usr/bin/python3 '" + test::ZipEditScript() + "' '" + source + "' '" + target + "' '" + (dir / "changes.json") + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -117,94 +113,17 @@ Parts Xlsx() {
   };
 }
 
+// The parts with every match of pattern in part replaced.
+Parts Replaced(Parts parts, const std::string& part, const std::string& pattern, const std::string& by) {
+  for (auto& [name, text] : parts) {
+    if (name == part) text = std::regex_replace(text, std::regex(pattern), by);
+  }
+  return parts;
+}
+
 Edit CellEdit(int row, int column) {
   return {.kind = Edit::Kind::Cells, .firstRow = row, .firstColumn = column, .lastRow = row, .lastColumn = column,
           .newName = ""};
-}
-
-class PackageCheck : public ::testing::Test {
- protected:
-  // The differences between source and a copy of it with the changes made.
-  Lines check(const std::string& source, const Parts& put, const Subs& subs, const std::vector<std::string>& drop,
-              const std::vector<Edit>& edits, const std::string& name) {
-    const std::string saved = dir / ("saved-" + name);
-    WritePackage(dir, source, saved, put, subs, drop);
-    return VerifySave(source, saved, {"S", edits}, 20).lines();
-  }
-  test::TempDir dir;
-};
-
-TEST_F(PackageCheck, XlsxReportsWhatAUserSeesChangedAndNotItsEncoding) {
-  const std::string source = dir / "book.xlsx";
-  Parts parts = Xlsx();
-  parts.push_back({"xl/vbaProject.bin", "macro bytes"});
-  parts.push_back({"xl/media/image1.png", "picture"});
-  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
-  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
-                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
-  const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
-  parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
-                            "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
-  WritePackage(dir, "-", source, parts);
-  const std::string sheet = "xl/worksheets/sheet1.xml";
-  struct Case {
-    const char* name;
-    Parts put;
-    Subs subs;
-    std::vector<std::string> drop;
-    std::vector<Edit> edits;
-    Lines expected;
-  };
-  const std::vector<Case> cases = {
-      {"Unchanged", {}, {}, {}, {}, {}},
-      {"CellValue", {}, {{sheet, "<v>2</v>", "<v>5</v>"}}, {}, {}, {"sheet \"S\", cell B2: 2 → 5"}},
-      {"CellFont", {}, {{"xl/styles.xml", "FFFF0000", "FF00FF00"}}, {}, {},
-       {"sheet \"S\", cell A2: font Arial 12pt bold #FF0000 → Arial 12pt bold #00FF00"}},
-      {"TextRun", {}, {{"xl/sharedStrings.xml", "<b/>", "<i/>"}}, {}, {},
-       {"sheet \"S\", cell A1: font run 1: Calibri 11pt bold from character 1 → Calibri 11pt italic from character 1"}},
-      // The same fonts in another order, a shared string written inline, a theme dropped: no difference.
-      {"StylesRenumberedStringInline", {},
-       {{"xl/styles.xml", "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font>",
-         "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz val=\"8\"/><name val=\"Courier\"/></font>"},
-        {"xl/styles.xml", "<xf fontId=\"1\" ", "<xf fontId=\"2\" "},
-        {sheet, "<c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c>", "<c r=\"A2\" s=\"1\" t=\"inlineStr\"><is><t>x</t></is></c>"}},
-       {}, {}, {}},
-      {"PartsDropped", {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
-       {"images: 1 → 0", "threaded comments: 1 → 0"}},
-      // A validation of a cell a rule wrote may go with it; another may not.
-      {"ValidationLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {}, {},
-       {"data validations: 1 → 0"}},
-      {"ValidationOfAnEditedCellLost", {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
-       {CellEdit(2, 2)}, {}},
-      {"MacroByte", {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
-      // A drawn line lost is reported; written as DrawingML instead, it is kept.
-      {"LegacyShapeLost", {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
-      {"LegacyShapeAsDrawingML",
-       {{"xl/drawings/drawing1.xml", "<xdr:wsDr><xdr:twoCellAnchor><xdr:cxnSp macro=\"\"/></xdr:twoCellAnchor></xdr:wsDr>"}},
-       {{vml, line, ""}}, {}, {}, {}},
-      {"MergeAndVeryHiddenLost", {},
-       {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
-        {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
-       {}, {},
-       {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
-      {"ResultsNoEditReaches", {},
-       {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
-       {}, {CellEdit(4, 4)},
-       {"sheet \"S\", cell C1: formula result 6 → formula result 7",
-        "sheet \"S\", cell D1: formula result \"ab\" → formula result \"ba\""}},
-      // B1 written by a rule: C1 (directly), D2 (through the name) and B3 may compute anew; E1 may not.
-      {"ResultsAnEditReaches", {},
-       {{sheet, "<v>6</v>", "<v>8</v>"}, {sheet, "<v>3</v></c></row>", "<v>4</v></c></row>"},
-        {sheet, "<v>5</v></c></row>", "<v>4</v></c></row>"}},
-       {}, {CellEdit(1, 2)},
-       {"sheet \"S\", cell E1: formula result 5 → formula result 4"}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(check(source, c.put, c.subs, c.drop, c.edits, std::string(c.name) + ".xlsx"), c.expected)
-        << "case " << c.name;
-  }
 }
 
 // Table "S": A1 1, A2 2, A3 =A1+A2 (3), A4 "x", B1:C1 merged, and a blank
@@ -240,26 +159,99 @@ Parts Ods(const std::string& content) {
           {"content.xml", content}};
 }
 
-TEST_F(PackageCheck, OdsReportsValuesFormulasAndMerges) {
-  const std::string source = dir / "book.ods";
-  WritePackage(dir, "-", source, Ods(OdsContent()));
+class PackageCheck : public ::testing::Test {
+ protected:
+  // The differences between source and a copy of it with the changes made.
+  Lines check(const std::string& source, const Parts& put, const Subs& subs, const std::vector<std::string>& drop,
+              const std::vector<Edit>& edits, const std::string& name) {
+    const std::string saved = dir / ("saved-" + name);
+    WritePackage(dir, source, saved, put, subs, drop);
+    return VerifySave(source, saved, {"S", edits}, 20).lines();
+  }
+  test::TempDir dir;
+};
+
+TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
+  const std::string xlsx = dir / "book.xlsx", ods = dir / "book.ods";
+  WritePackage(dir, "-", ods, Ods(OdsContent()));
+  Parts parts = Xlsx();
+  parts.push_back({"xl/vbaProject.bin", "macro bytes"});
+  parts.push_back({"xl/media/image1.png", "picture"});
+  parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
+  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
+                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
+                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
+  const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
+  parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
+                            "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
+  WritePackage(dir, "-", xlsx, parts);
+  const std::string sheet = "xl/worksheets/sheet1.xml";
   struct Case {
     const char* name;
+    std::string source;
+    Parts put;
     Subs subs;
+    std::vector<std::string> drop;
     std::vector<Edit> edits;
     Lines expected;
   };
   const std::vector<Case> cases = {
-      {"Unchanged", {}, {}, {}},
-      {"Value", {{"content.xml", "<text:p>x</text:p>", "<text:p>y</text:p>"}}, {}, {"sheet \"S\", cell A4: \"x\" → \"y\""}},
-      {"ResultNoEditReaches", {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {},
+      {"Unchanged", xlsx, {}, {}, {}, {}, {}},
+      {"CellValue", xlsx, {}, {{sheet, "<v>2</v>", "<v>5</v>"}}, {}, {}, {"sheet \"S\", cell B2: 2 → 5"}},
+      {"CellFont", xlsx, {}, {{"xl/styles.xml", "FFFF0000", "FF00FF00"}}, {}, {},
+       {"sheet \"S\", cell A2: font Arial 12pt bold #FF0000 → Arial 12pt bold #00FF00"}},
+      {"TextRun", xlsx, {}, {{"xl/sharedStrings.xml", "<b/>", "<i/>"}}, {}, {},
+       {"sheet \"S\", cell A1: font run 1: Calibri 11pt bold from character 1 → Calibri 11pt italic from character 1"}},
+      // The same fonts in another order, a shared string written inline, a theme dropped: no difference.
+      {"StylesRenumberedStringInline", xlsx, {},
+       {{"xl/styles.xml", "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font>",
+         "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz val=\"8\"/><name val=\"Courier\"/></font>"},
+        {"xl/styles.xml", "<xf fontId=\"1\" ", "<xf fontId=\"2\" "},
+        {sheet, "<c r=\"A2\" s=\"1\" t=\"s\"><v>1</v></c>", "<c r=\"A2\" s=\"1\" t=\"inlineStr\"><is><t>x</t></is></c>"}},
+       {}, {}, {}},
+      {"PartsDropped", xlsx, {}, {}, {"xl/media/image1.png", "xl/threadedComments/threadedComment1.xml"}, {},
+       {"images: 1 → 0", "threaded comments: 1 → 0"}},
+      // A validation of a cell a rule wrote may go with it; another may not.
+      {"ValidationLost", xlsx, {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {}, {},
+       {"data validations: 1 → 0"}},
+      {"ValidationOfAnEditedCellLost", xlsx, {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
+       {CellEdit(2, 2)}, {}},
+      {"MacroByte", xlsx, {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
+      // A drawn line lost is reported; written as DrawingML instead, it is kept.
+      {"LegacyShapeLost", xlsx, {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
+      {"LegacyShapeAsDrawingML", xlsx,
+       {{"xl/drawings/drawing1.xml", "<xdr:wsDr><xdr:twoCellAnchor><xdr:cxnSp macro=\"\"/></xdr:twoCellAnchor></xdr:wsDr>"}},
+       {{vml, line, ""}}, {}, {}, {}},
+      {"MergeAndVeryHiddenLost", xlsx, {},
+       {{sheet, "<mergeCells><mergeCell ref=\"A5:B6\"/></mergeCells>", ""},
+        {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
+       {}, {},
+       {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
+      {"ResultsNoEditReaches", xlsx, {},
+       {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
+       {}, {CellEdit(4, 4)},
+       {"sheet \"S\", cell C1: formula result 6 → formula result 7",
+        "sheet \"S\", cell D1: formula result \"ab\" → formula result \"ba\""}},
+      // B1 written by a rule: C1 (directly), D2 (through the name) and B3 may compute anew; E1 may not.
+      {"ResultsAnEditReaches", xlsx, {},
+       {{sheet, "<v>6</v>", "<v>8</v>"}, {sheet, "<v>3</v></c></row>", "<v>4</v></c></row>"},
+        {sheet, "<v>5</v></c></row>", "<v>4</v></c></row>"}},
+       {}, {CellEdit(1, 2)},
+       {"sheet \"S\", cell E1: formula result 5 → formula result 4"}},
+      {"OdsUnchanged", ods, {}, {}, {}, {}, {}},
+      {"OdsValue", ods, {}, {{"content.xml", "<text:p>x</text:p>", "<text:p>y</text:p>"}}, {}, {},
+       {"sheet \"S\", cell A4: \"x\" → \"y\""}},
+      {"OdsResultNoEditReaches", ods, {}, {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {}, {},
        {"sheet \"S\", cell A3: formula result 3 → formula result 4"}},
-      {"ResultAnEditReaches", {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {CellEdit(2, 1)}, {}},
-      {"MergeLost", {{"content.xml", " table:number-columns-spanned=\"2\"", ""}}, {},
+      {"OdsResultAnEditReaches", ods, {}, {{"content.xml", "office:value=\"3\"", "office:value=\"4\""}}, {},
+       {CellEdit(2, 1)}, {}},
+      {"OdsMergeLost", ods, {}, {{"content.xml", " table:number-columns-spanned=\"2\"", ""}}, {}, {},
        {"sheet \"S\", merged area B1:C1: present → lost"}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(check(source, {}, c.subs, {}, c.edits, std::string(c.name) + ".ods"), c.expected) << "case " << c.name;
+    const std::string saved = c.name + fs::path(c.source).extension().string();
+    EXPECT_EQ(check(c.source, c.put, c.subs, c.drop, c.edits, saved), c.expected) << "case " << c.name;
   }
 }
 
@@ -301,33 +293,24 @@ TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
     if (const auto f = sheet.textFormulas.find({1, 1}); f != sheet.textFormulas.end()) text += " = " + *f->second.text;
     return cell.font.empty() || cell.font == "Calibri 11pt" ? text : text + " in " + cell.font;
   };
-  Parts book = Xlsx();
-  for (auto& [name, text] : book) {
-    if (name != "xl/styles.xml") continue;
-    text = std::regex_replace(text, std::regex("</fonts>"),
-                              "<font><sz val=\"12\"/><color theme=\"3\"/><name val=\"Arial\"/></font>"
-                              "<font><sz val=\"12\"/><color theme=\"3\" tint=\"0.5\"/><name val=\"Arial\"/></font></fonts>");
-    text = std::regex_replace(text, std::regex("</cellXfs>"), "<xf fontId=\"2\"/><xf fontId=\"3\"/></cellXfs>");
-  }
+  const Parts book = Replaced(
+      Replaced(Xlsx(), "xl/styles.xml", "</fonts>",
+               "<font><sz val=\"12\"/><color theme=\"3\"/><name val=\"Arial\"/></font>"
+               "<font><sz val=\"12\"/><color theme=\"3\" tint=\"0.5\"/><name val=\"Arial\"/></font></fonts>"),
+      "xl/styles.xml", "</cellXfs>", "<xf fontId=\"2\"/><xf fontId=\"3\"/></cellXfs>");
   int n = 0;
-  for (const Case& c : xlsx) {
-    const std::string path = dir / ("cell" + std::to_string(++n) + ".xlsx");
-    Parts parts = book;
-    for (auto& [name, text] : parts) {
-      if (name == "xl/worksheets/sheet1.xml") {
-        text = std::regex_replace(text, std::regex("<sheetData>.*</sheetData>"),
-                                  std::string("<sheetData><row r=\"1\">") + c.cell + "</row></sheetData>");
-      }
-    }
+  const auto expect = [&](const Case& c, const std::string& extension, const Parts& parts) {
+    const std::string path = dir / ("cell" + std::to_string(++n) + extension);
     WritePackage(dir, "-", path, parts);
     EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
+  };
+  for (const Case& c : xlsx) {
+    expect(c, ".xlsx", Replaced(book, "xl/worksheets/sheet1.xml", "<sheetData>.*</sheetData>",
+                                std::string("<sheetData><row r=\"1\">") + c.cell + "</row></sheetData>"));
   }
   for (const Case& c : ods) {
-    const std::string path = dir / ("cell" + std::to_string(++n) + ".ods");
-    WritePackage(dir, "-", path,
-                 Ods(std::regex_replace(OdsContent(), std::regex("<table:table-row>.*</table:table>"),
-                                        std::string("<table:table-row>") + c.cell + "</table:table-row></table:table>")));
-    EXPECT_EQ(describe(ReadWorkbookContent(path)), c.expected) << c.cell;
+    expect(c, ".ods", Ods(std::regex_replace(OdsContent(), std::regex("<table:table-row>.*</table:table>"),
+                                             std::string("<table:table-row>") + c.cell + "</table:table-row></table:table>")));
   }
 }
 
@@ -362,42 +345,39 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   settings.naming.saveFolder = dir / "out/";
   settings.rules = rules::ParseRules(
       {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"}, false);
-  fs::create_directories(dir.path() / "in");
-  fs::create_directories(dir.path() / "out");
+  for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+  EditFootprint footprint{"S", {}};
+  for (const auto& rule : settings.rules) std::ranges::copy(batch::FootprintOf(rule), std::back_inserter(footprint.edits));
   const std::pair<std::string, Parts> books[] = {{"book.xlsx", Xlsx()}, {"book.ods", Ods(OdsContent())}};
   for (const auto& [name, parts] : books) {
+    const bool xlsx = name.ends_with(".xlsx");
     WritePackage(dir, "-", dir / ("in/" + name), parts);
     const auto result = engine.ProcessWorkbook(dir / ("in/" + name), settings);
     EXPECT_EQ(result.outcome, batch::Outcome::Processed) << name << ": " << result.reason;
     ASSERT_EQ(result.output, dir / ("out/" + name));
-    EXPECT_EQ(result.differences,
-              name.ends_with(".xlsx") ? Lines{"sheet \"Other sheet\": very hidden → hidden"} : Lines{})
-        << name;
+    EXPECT_EQ(result.differences, xlsx ? Lines{"sheet \"Other sheet\": very hidden → hidden"} : Lines{}) << name;
     // Planted in the saved copy, a change the rules did not make is caught.
-    const bool xlsx = name.ends_with(".xlsx");
     WritePackage(dir, result.output, dir / ("planted-" + name), {},
                  {xlsx ? Subs::value_type{"xl/sharedStrings.xml", ">x<", ">y<"}
                        : Subs::value_type{"content.xml", "office:value=\"1\"", "office:value=\"5\""}});
-    EditFootprint footprint{"S", {}};
-    for (const auto& rule : settings.rules) {
-      const auto edits = batch::FootprintOf(rule);
-      footprint.edits.insert(footprint.edits.end(), edits.begin(), edits.end());
-    }
     const Lines found = VerifySave(dir / ("in/" + name), dir / ("planted-" + name), footprint, 20).lines();
     const std::string planted = xlsx ? "sheet \"Renamed\", cell A2: \"x\" → \"y\"" : "sheet \"Renamed\", cell A1: 1 → 5";
     EXPECT_NE(std::ranges::find(found, planted), found.end()) << name << ": " << ::testing::PrintToString(found);
   }
 }
 
-// Every workbook of the corpus is read (the encrypted one refused, saying
-// so) and, compared with itself, shows no difference.
-TEST(CorpusPackages, EveryWorkbookReadsAndEqualsItself) {
+// Every workbook of the corpus is recognised by its content (the misnamed one
+// as what it really is) and read, and, compared with itself, shows no
+// difference; the encrypted one is refused, saying so.
+TEST(CorpusPackages, EveryWorkbookIsRecognisedReadsAndEqualsItself) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
   size_t read = 0;
   for (const auto& entry : fs::directory_iterator(test::OoxmlCorpusDir())) {
     const std::string path = entry.path().string(), name = entry.path().filename().string();
+    const std::string extension = entry.path().extension().string();
     if (name == "MANIFEST.tsv" || name.starts_with(".")) continue;  // hidden: an office's lock file, say
     if (name.starts_with("encrypted")) {
+      EXPECT_THROW(host::InspectWorkbookFile(path), host::HostError) << name;
       try {
         ReadWorkbookContent(path);
         ADD_FAILURE() << name << " was read";
@@ -407,6 +387,9 @@ TEST(CorpusPackages, EveryWorkbookReadsAndEqualsItself) {
       continue;
     }
     try {
+      const auto info = host::InspectWorkbookFile(path);
+      EXPECT_EQ(host::FormatExtension(info.format), extension == ".xls" ? ".xlsx" : extension) << name;
+      EXPECT_EQ(host::MisnamedNotice(path, info.format).empty(), extension != ".xls") << name;
       EXPECT_EQ(VerifySave(path, path, {"Sheet1", {}}).lines(), Lines{}) << name;
       ++read;
     } catch (const std::exception& e) {

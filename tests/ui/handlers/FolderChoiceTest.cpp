@@ -177,9 +177,6 @@ TEST(FolderScan, EntriesThatAreNoWorkbooksOrOutOfReachAreSkippedSayingWhy) {
   test::TempDir dir;
   ASSERT_EQ(::mkfifo((dir / "new\nline.xls").c_str(), 0644), 0);
   fs::create_symlink("/dev/zero", dir / "zero.xls");
-  for (const char* place : {"/proc", "/sys", "/dev", "/dev/pts"}) {
-    fs::create_directory_symlink(place, dir / ("to" + fs::path(place).filename().string()));
-  }
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const std::string socketPath = dir / "socket.xls";
@@ -191,24 +188,25 @@ TEST(FolderScan, EntriesThatAreNoWorkbooksOrOutOfReachAreSkippedSayingWhy) {
   const std::string name(250, 'n');
   const DeepChain chain(dir / "long", name, PATH_MAX / 251 + 1);
 
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"new\nline.xls", "skipped: " + dir / "new\\nline.xls" + " is a named pipe (FIFO), not a workbook file"},
+      {"zero.xls", "skipped: " + dir / "zero.xls" + " is a device, not a workbook file"},
+      {"socket.xls", "skipped: " + dir / "socket.xls" + " is a socket, not a workbook file"},
+      {"long/nnnnnnn", "skipped: the path is too long for the system ("}};
+  for (const std::string place : {"/proc", "/sys", "/dev", "/dev/pts"}) {
+    const std::string link = "to" + fs::path(place).filename().string();
+    fs::create_directory_symlink(place, dir / link);
+    cases.emplace_back(link, "skipped: " + dir / link + " leads into the kernel's own files (" + place +
+                                 "), which hold no workbooks");
+  }
   const FolderTree tree = ScanFolderTree(dir / "");
   ::close(server);
   std::map<std::string, std::string> skipped;
   for (const auto& entry : tree.skipped) skipped[entry.path.substr(dir.path().string().size() + 1, 12)] = entry.reason;
-  const std::pair<std::string, std::string> cases[] = {
-      {"new\nline.xls", "skipped: " + dir / "new\\nline.xls" + " is a named pipe (FIFO), not a workbook file"},
-      {"zero.xls", "skipped: " + dir / "zero.xls" + " is a device, not a workbook file"},
-      {"socket.xls", "skipped: " + dir / "socket.xls" + " is a socket, not a workbook file"},
-      {"toproc", "skipped: " + dir / "toproc" + " leads into the kernel's own files (/proc), which hold no workbooks"},
-      {"tosys", "skipped: " + dir / "tosys" + " leads into the kernel's own files (/sys), which hold no workbooks"},
-      {"todev", "skipped: " + dir / "todev" + " leads into the kernel's own files (/dev), which hold no workbooks"},
-      {"topts", "skipped: " + dir / "topts" + " leads into the kernel's own files (/dev/pts), which hold no workbooks"},
-      {"long/nnnnnnn", "skipped: the path is too long for the system ("},
-  };
   for (const auto& [entry, reason] : cases) {
     EXPECT_TRUE(skipped[entry].starts_with(reason)) << "case " << entry << ": " << skipped[entry];
   }
-  EXPECT_EQ(tree.skipped.size(), std::size(cases));
+  EXPECT_EQ(tree.skipped.size(), cases.size());
   // The chain's workbooks are queued as far as their paths fit, and its folders listed.
   EXPECT_EQ(tree.folders.size(), tree.workbooks.size() + 1);
   for (const auto& workbook : tree.workbooks) EXPECT_LT(workbook.size(), size_t{PATH_MAX});
