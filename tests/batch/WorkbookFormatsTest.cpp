@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -46,10 +47,7 @@ class WorkbookFormatsTest : public ::testing::Test {
 };
 
 bool HasFont(const BookSnapshot& book, const std::string& font) {
-  for (const auto& [at, name] : book.fonts) {
-    if (std::get<0>(at) == 0 && name == font) return true;
-  }
-  return false;
+  return std::ranges::any_of(book.fonts, [&](const auto& f) { return std::get<0>(f.first) == 0 && f.second == font; });
 }
 
 // Every rule kind on an .xlsx and an .ods: the edit is there, the file keeps its
@@ -116,10 +114,13 @@ TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGrid) {
   }
 }
 
-// The veto and extraction read an .xlsx and an .ods as they read an .xls.
-TEST_F(WorkbookFormatsTest, VetoAndExtractionReadEveryFormat) {
+// The veto and extraction read an .xlsx and an .ods as they read an .xls; the stored active sheet
+// is read from the file: the workbook view of an .xlsx, the settings of an .ods.
+TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   extract::ExtractionRun extraction{test::SharedHost(), log};
   for (const std::string kind : {"xlsx", "ods"}) {
+    const auto active = test::SharedHost().open(made(kind + "-active", "active." + kind), host::OpenMode::ReadOnly);
+    EXPECT_EQ(active->activeSheet()->name(), "Other") << kind;
     const std::string path = made(kind, "read." + kind);
     settings.veto = {"2", "A", "张三"};
     EXPECT_EQ(process(path, {"2|C|x"}).outcome, Outcome::Processed) << kind;
@@ -128,15 +129,6 @@ TEST_F(WorkbookFormatsTest, VetoAndExtractionReadEveryFormat) {
     const auto read = extraction.ExtractWorkbook(path, rules::ParseRules({"{小偷}3|B|", "{小偷}5|A|"}, true));
     ASSERT_EQ(read.size(), 2u) << kind;
     EXPECT_EQ(read[0].text + " " + read[1].text, "4 赵六") << kind;
-  }
-}
-
-// The stored active sheet is read from the file: the workbook view of an
-// .xlsx, the settings of an .ods.
-TEST_F(WorkbookFormatsTest, TheActiveSheetIsReadFromTheFile) {
-  for (const std::string kind : {"xlsx", "ods"}) {
-    const auto book = test::SharedHost().open(made(kind + "-active", "active." + kind), host::OpenMode::ReadOnly);
-    EXPECT_EQ(book->activeSheet()->name(), "Other") << kind;
   }
 }
 
@@ -151,23 +143,19 @@ TEST_F(WorkbookFormatsTest, EncryptedXlsxAndOdsAreRefused) {
   }
 }
 
-fs::path OoxmlCorpus() { return test::CorpusDir().parent_path() / "corpus-ooxml"; }
+class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
 // A real .xlsm stays one after an edit, its macro project written by the
 // office from the code it read, never run. The office writes the project
 // anew, so with the check on an in-place save is refused, naming it.
-TEST(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
-  if (!fs::exists(OoxmlCorpus())) GTEST_SKIP() << "the real-world corpus is not here: " << OoxmlCorpus().string();
-  test::TempDir dir;
-  CollectedLog log;
-  WorkbookEngine engine{test::SharedHost(), log};
-  RunSettings settings;
+TEST_F(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
+  SHEETWISE_REQUIRE_OOXML_CORPUS();
+  const std::string path = dir.copy((test::OoxmlCorpusDir() / "macro_formula_text_results_condfmt.xlsm").string());
   settings.inPlace = true;
-  const std::string path = dir.copy((OoxmlCorpus() / "macro_formula_text_results_condfmt.xlsm").string());
+  settings.verify = true;
   settings.sheetName = "TEST";
-  settings.rules = rules::ParseRules({"{插入行}|正行|2", "1|A|edited"}, false);
   const std::string source = test::ReadFile(path);
-  const auto checked = engine.ProcessWorkbook(path, settings);
+  const auto checked = process(path, {"{插入行}|正行|2", "1|A|edited"});
   EXPECT_EQ(checked.outcome, Outcome::Failed);
   std::string differences;
   for (const std::string& line : checked.differences) differences += line + "\n";
@@ -175,7 +163,7 @@ TEST(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
   EXPECT_EQ(test::ReadFile(path), source);
 
   settings.verify = false;
-  const auto result = engine.ProcessWorkbook(path, settings);
+  const auto result = process(path, {"{插入行}|正行|2", "1|A|edited"});
   ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
   const auto after = ReadBook(path);
   EXPECT_EQ(after.value(0, 1, 1), "edited");
