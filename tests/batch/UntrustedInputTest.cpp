@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "BatchRun.h"
@@ -19,7 +18,6 @@
 #include "XlsSnapshot.h"
 #include "batch/SaveCheck.h"
 #include "host/CompoundFileCheck.h"
-#include "host/ProcFs.h"
 
 namespace sheetwise::batch {
 namespace {
