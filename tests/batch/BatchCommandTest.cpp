@@ -16,6 +16,7 @@
 
 #include "BatchRun.h"
 #include "BookSnapshot.h"
+#include "CompoundFile.h"
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
@@ -244,6 +245,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   test::WriteTableWorkbook(src / "old_dept/b_veto.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(out / "earlier.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
+  test::WriteCompoundFile(src / "b_deep.xls", {{"Workbook", std::string(4096, 'x')}}, 40000);  // a crafted directory
   dir.copyFixture("full.xls", "src/e_full.xls");  // no row can be inserted: a rule that cannot act on it
   std::ofstream(src / "f_text.xls") << "just text\n";
   fs::create_symlink(src / "gone.xls", src / "g_link.xls");
@@ -277,6 +279,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   } expected[] = {
       {"g_link.xls", "skipped", "", "is a link to something that does not exist"},
       {"a_ok.XLS", "processed", copy("a_ok.xls"), ""},
+      {"b_deep.xls", "failed", "", "its directory is nested more than 512 levels deep"},
       {"c_nosheet.xls", "failed", "", R"(the workbook has no sheet named \"Sheet1\")"},
       {"d_inuse.xls", "failed", "", "is open in another program (by li); close it there first"},
       {"e_full.xls", "failed", "",
@@ -323,11 +326,11 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   };
   Lines entries;  // without their date and time
   for (const auto& line : SplitLines(ReadFile(dir / "run.log"))) entries.push_back(line.substr(19, line.size() - 20));
-  EXPECT_EQ(entries, (Lines{error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"), error("f_text.xls"),
+  EXPECT_EQ(entries, (Lines{error("b_deep.xls"), error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"), error("f_text.xls"),
                             failed(pastLimit), error(gbk),
                             "触发否决条件：<file/>" + (src / "old_dept/b_veto.xls").string() + "</file>",
                             failed("old_full/g.xls"), failed("old_locked/f.xls")}));
-  EXPECT_NE(run.err.find("3 processed (1 vetoed), 8 failed"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("3 processed (1 vetoed), 9 failed"), std::string::npos) << run.err;
   // Nothing but the copies beside the other program's lock.
   Lines written;
   for (const auto& [name, bytes] : test::FileBytes(out)) written.push_back(name);
@@ -335,7 +338,8 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
                             "new_dept/" + prefix + "b_veto.xls"}));
 }
 
-// A text a spreadsheet would run as a formula gets an apostrophe, a number does not; raw texts stay exact.
+// A text a spreadsheet would run as a formula gets an apostrophe, a number does not; raw texts stay
+// exact: in any CSV field, in the report and in the extraction CSV the command writes.
 TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
   const std::tuple<std::string, std::string, std::string> cases[] = {
       // text, guarded field, raw field
@@ -359,18 +363,15 @@ TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
   const ReportRow row{"/d/=a.xls", ReportOutcome::Failed, "", "-x", {"=B2"}, 0};
   EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,\r\n");
   EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,\r\n");
-}
 
-// Cell texts read out of a real workbook, through the command, guarded and raw.
-TEST(CsvTexts, TheExtractionCsvGuardsCellTexts) {
+  // Cell texts read out of a real workbook, through the command, guarded and raw.
   test::TempDir dir;
   test::WriteTableWorkbook(dir.path() / "src/a.xls", "A,B,C,D\n-cmd,@SUM(1),+a,-2.5\n");
   std::ofstream(dir / "cells.txt") << "{小偷}2|A|\n{小偷}2|B|\n{小偷}2|C|\n{小偷}2|D|\n";
   const std::string book = dir / "src/a.xls";
   for (const bool raw : {false, true}) {
-    Lines args{"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--log", dir / "l.log"};
-    if (raw) args.push_back("--csv-raw");
-    const auto run = RunBatch(args);
+    const Lines args{"--source", dir / "src", "--rules", dir / "cells.txt", "--extract", "--log", dir / "l.log"};
+    const auto run = RunBatch(Plus(args, raw ? Lines{"--csv-raw"} : Lines{}));
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string quote = raw ? "" : "'";
     EXPECT_EQ(run.out, "file,row,column,text\r\n" + book + ",2,1," + quote + "-cmd\r\n" + book + ",2,2," + quote +
