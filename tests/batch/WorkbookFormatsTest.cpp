@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "BookSnapshot.h"
 #include "CompoundFile.h"
@@ -95,22 +96,28 @@ TEST_F(WorkbookFormatsTest, AMisnamedFileKeepsItsRealFormat) {
   EXPECT_NE(result.reason.find("Office Open XML workbook (.xlsx) despite its name"), std::string::npos) << result.reason;
 }
 
-// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would
-// push the last row's cell off the sheet fails; an .xls stops at 65,536 and IV.
-TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGrid) {
+// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would push the last row's
+// cell off the sheet fails; an .xls stops at 65,536 and IV. An encrypted package is refused with
+// the reason, before the office sees it.
+TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGridAndEncryptedPackagesAreRefused) {
   const std::string xlsx = made("xlsx", "grid.xlsx");
   settings.inPlace = true;
   ASSERT_EQ(process(xlsx, {"70000|A|far", "{列距}|XFD|9"}).outcome, Outcome::Processed);
   EXPECT_EQ(ReadBook(xlsx).value(0, 70000, 1), "far");
-  const auto pushed = process(xlsx, {"1048576|A|bottom", "{插入行}|正行|2"});
-  EXPECT_EQ(pushed.outcome, Outcome::Failed);
-  EXPECT_NE(pushed.reason.find("(up to row 1048576) off the sheet"), std::string::npos) << pushed.reason;
-
   const std::string xls = dir.copyFixture("sheets.xls", "in/grid.xls");
-  for (const std::string rule : {"70000|A|x", "{列距}|IW|9"}) {
-    const auto refused = process(xls, {rule});
-    EXPECT_EQ(refused.outcome, Outcome::Failed) << rule;
-    EXPECT_NE(refused.reason.find("65536 rows and columns A to IV"), std::string::npos) << refused.reason;
+  const std::string secret = dir / "in/secret.xlsx";
+  test::WriteCompoundFile(secret, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
+  const std::tuple<std::string, std::vector<std::string>, std::string> refused[] = {
+      {xlsx, {"1048576|A|bottom", "{插入行}|正行|2"}, "(up to row 1048576) off the sheet"},
+      {xls, {"70000|A|x"}, "65536 rows and columns A to IV"},
+      {xls, {"{列距}|IW|9"}, "65536 rows and columns A to IV"},
+      {secret, {"2|C|x"}, "protected by a password"},
+      {made("ods-encrypted", "secret.ods"), {"2|C|x"}, "protected by a password"},
+  };
+  for (const auto& [path, rules, reason] : refused) {
+    const auto result = process(path, rules);
+    EXPECT_EQ(result.outcome, Outcome::Failed) << path << " " << rules.front();
+    EXPECT_NE(result.reason.find(reason), std::string::npos) << result.reason;
   }
 }
 
@@ -129,17 +136,6 @@ TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
     const auto read = extraction.ExtractWorkbook(path, rules::ParseRules({"{小偷}3|B|", "{小偷}5|A|"}, true));
     ASSERT_EQ(read.size(), 2u) << kind;
     EXPECT_EQ(read[0].text + " " + read[1].text, "4 赵六") << kind;
-  }
-}
-
-// An encrypted package is refused with the reason, before the office sees it.
-TEST_F(WorkbookFormatsTest, EncryptedXlsxAndOdsAreRefused) {
-  const std::string xlsx = dir / "in/secret.xlsx";
-  test::WriteCompoundFile(xlsx, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
-  for (const std::string& path : {xlsx, made("ods-encrypted", "secret.ods")}) {
-    const auto result = process(path, {"2|C|x"});
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_NE(result.reason.find("protected by a password"), std::string::npos) << result.reason;
   }
 }
 
