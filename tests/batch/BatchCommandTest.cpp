@@ -55,7 +55,8 @@ class BatchCommandTest : public ::testing::Test {
     std::ofstream(dir / "file.txt") << "x";
     std::ofstream(dir / "undecodable.txt") << "1|A|ok\n2|A|\xFF\xFF\n";  // which bytes: RuleFileEncoding
     std::ofstream(dir / "loose.txt") << "1|C|edited\n{删除行}|正行|2:B20\n";  // which rules: RuleReading
-    std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n/x.xls,processed,,,,0.10\r\n";
+    std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n"
+                                      "/x.xls,processed,,,,0.10\r\n";
     std::ofstream(dir / "notes.csv") << "name,amount\r\nli,3\r\n";
     std::ofstream(dir / "bad.jsonl") << "{\"source\":\"/x.xls\",\"outcome\":\"processed\"}\n{\"source\":\n{}\n";
     std::ofstream(dir / "odd.csv") << std::string(kReportCsvHeader) + "\r\n/x.xls,done,,,,0,,,,\r\n";
@@ -134,7 +135,8 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
        "is not a report of sheetwise-batch: its first line is \"name,amount\""},
       {with({"--save", out, "--resume", dir / "bad.jsonl"}),
        "bad.jsonl is not a report of sheetwise-batch: line 2 cannot be read"},
-      {with({"--save", out, "--resume", dir / "odd.csv"}), "odd.csv is not a report of sheetwise-batch: line 2 cannot be read"},
+      {with({"--save", out, "--resume", dir / "odd.csv"}),
+       "odd.csv is not a report of sheetwise-batch: line 2 cannot be read"},
   };
   for (const auto& [args, message] : cases) {
     const auto result = RunBatch(args);
@@ -189,7 +191,8 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
   const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
                        "AWS_BATCH_JOB_ARRAY_INDEX", "-u", "LANGUAGE",             "LC_ALL=C.UTF-8"};
   for (const auto& c : cases) {
-    auto program = test::StartProgram("/usr/bin/env", Plus(Plus(unset, c.env), Plus({SHEETWISE_BATCH_BINARY}, c.args)), true);
+    const Lines command = Plus(Plus(unset, c.env), Plus({SHEETWISE_BATCH_BINARY}, c.args));
+    auto program = test::StartProgram("/usr/bin/env", command, true);
     const std::string said = test::ReadOutput(program);
     EXPECT_EQ(test::WaitForExit(program.pid), c.status) << "case " << c.said;
     EXPECT_EQ(said.rfind(c.said, 0), 0u) << "case " << c.said << "\n  said: " << said;
@@ -326,8 +329,8 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   };
   Lines entries;  // without their date and time
   for (const auto& line : SplitLines(ReadFile(dir / "run.log"))) entries.push_back(line.substr(19, line.size() - 20));
-  EXPECT_EQ(entries, (Lines{error("b_deep.xls"), error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"), error("f_text.xls"),
-                            failed(pastLimit), error(gbk),
+  EXPECT_EQ(entries, (Lines{error("b_deep.xls"), error("c_nosheet.xls"), failed("d_inuse.xls"), failed("e_full.xls"),
+                            error("f_text.xls"), failed(pastLimit), error(gbk),
                             "触发否决条件：<file/>" + (src / "old_dept/b_veto.xls").string() + "</file>",
                             failed("old_full/g.xls"), failed("old_locked/f.xls")}));
   EXPECT_NE(run.err.find("3 processed (1 vetoed), 9 failed"), std::string::npos) << run.err;

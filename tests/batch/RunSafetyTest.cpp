@@ -39,7 +39,9 @@ std::string ColumnA(const std::string& path, int row) { return test::ReadWithXlr
 // access control list.
 TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   TempDir dir;
-  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) CopyExample(dir, "src/" + name + ".xls");
+  for (const std::string name : {"open", "owned", "readonly", "hard", "plain"}) {
+    CopyExample(dir, "src/" + name + ".xls");
+  }
   const std::string tagged = CopyExample(dir, "src/tagged.xls");
   // user::rw-, user 4242: r--, group::r--, mask::r--, other::r--
   std::string acl("\x02\0\0\0", 4);
