@@ -26,8 +26,8 @@
 namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
-using test::ReadFile;
 using test::CountOf;
+using test::ReadFile;
 using test::RunBatch;
 using Lines = std::vector<std::string>;
 using test::SplitLines;

@@ -75,7 +75,8 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
   }
 }
 
-// Killed part-way (SIGKILL, two offices), then resumed: every workbook has its row inserted once.
+// Killed part-way (SIGKILL, two offices, which end with it), then resumed: every workbook has its
+// row inserted once, and the resumed run clears the hidden saving folder the killed one left.
 TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   TempDir dir;
   const Lines books = MakeTree(dir, 8);
@@ -84,9 +85,11 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   for (int i = 0; i < 2400 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
+  ASSERT_GT(test::OfficesOf(killed.pid), 0);
   ::kill(killed.pid, SIGKILL);
-  test::WaitForExit(killed.pid);
+  EXPECT_EQ(test::WaitForExit(killed.pid), 128 + SIGKILL);
   EXPECT_EQ(test::OfficesLeftAfterExit(killed.pid), 0);
+  test::LeaveAbandonedSaveFolder(dir.path() / "src");  // as a kill in the middle of a save leaves it
   const size_t doneBefore = ReadReport(report).rows.size();
   ASSERT_GE(doneBefore, 2u);
   ASSERT_LT(doneBefore, books.size()) << "the run ended before it was killed";

@@ -115,7 +115,7 @@ TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
   }
 }
 
-// Two runs over the same 16 workbooks at once: each gets both runs' rows.
+// Two runs over the same 16 workbooks at once: each gets both runs' rows, and no office outlives them.
 TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   TempDir dir;
   for (int i = 0; i < 16; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
@@ -124,7 +124,10 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
                       dir / "log"};
   const pid_t runs[] = {test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid,
                         test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid};
-  for (const pid_t run : runs) EXPECT_EQ(test::WaitForExit(run), 0);
+  for (const pid_t run : runs) {
+    EXPECT_EQ(test::WaitForExit(run), 0);
+    EXPECT_EQ(test::OfficesLeftAfterExit(run), 0);
+  }
   for (int i = 0; i < 16; ++i) EXPECT_EQ(ColumnA(dir / ("src/" + std::to_string(i) + ".xls"), 3), "日期") << i;
 }
 
@@ -146,30 +149,17 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
   EXPECT_EQ(dir.listing(), "book.xls\n");
 }
 
-class ProcessLifetimeTest : public ::testing::Test {
- protected:
-  ProcessLifetimeTest() {
-    for (int i = 0; i < 120; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
-    std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
-    std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
-  }
-  Lines editing() const {
-    return {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2", "--log",
-            dir / "log"};
-  }
-  // The program ended with status, and neither an office nor a hidden saving folder of it is left.
-  void expectGone(pid_t pid, int status, const std::string& what) {
-    EXPECT_EQ(test::WaitForExit(pid), status) << what;
-    EXPECT_EQ(test::OfficesLeftAfterExit(pid), 0) << what;
-    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << what;
-  }
-  TempDir dir;
-};
-
 // As "sheetwise-batch ... 2>&1 | head -1" (an extraction's CSV, an editing run's log lines: every other
-// workbook is empty and fails), and Ctrl-C or SIGHUP after the first saves: the run ends as Ctrl-C ends it.
-TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+// workbook is empty and fails), and Ctrl-C or SIGHUP after the first saves: the run ends as Ctrl-C ends it,
+// and neither an office nor a hidden saving folder of it is left.
+TEST(ProcessLifetime, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
+  TempDir dir;
+  for (int i = 0; i < 120; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
   for (int i = 0; i < 120; i += 2) std::ofstream(dir / ("src/" + std::to_string(i) + ".xls"), std::ios::trunc);
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  std::ofstream(dir / "extract.txt") << "{小偷}2|B|\n";
+  const Lines editing = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs", "2",
+                         "--log", dir / "log"};
   const Lines extracting = {"--source", dir / "src", "--rules", dir / "extract.txt", "--extract", "--jobs", "2",
                             "--log", dir / "log"};
   const struct {
@@ -180,7 +170,7 @@ TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWhol
                {"SIGINT", false, SIGINT}, {"SIGHUP", false, SIGHUP}};
   for (const auto& c : cases) {
     fs::remove_all(dir.path() / "out");
-    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, c.extract ? extracting : editing(), true);
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, c.extract ? extracting : editing, true);
     if (c.signal == 0) {
       char first[64];
       ASSERT_GT(::read(program.outFd, first, sizeof first), 0) << c.name;
@@ -189,7 +179,9 @@ TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWhol
       test::WaitForFiles(dir.path() / "out", 2);
       ::kill(program.pid, c.signal);
     }
-    expectGone(program.pid, 130, c.name);
+    EXPECT_EQ(test::WaitForExit(program.pid), 130) << c.name;
+    EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0) << c.name;
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << c.name;
     if (c.signal == 0) continue;
     EXPECT_NE(test::ReadOutput(program).find("interrupted: "), std::string::npos) << c.name;
     size_t saved = 0;
@@ -200,18 +192,6 @@ TEST_F(ProcessLifetimeTest, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWhol
     EXPECT_GE(saved, 2u) << c.name;
     EXPECT_LT(saved, 60u) << c.name;
   }
-}
-
-TEST_F(ProcessLifetimeTest, AfterSigkillTheOfficesEndAndTheNextRunClearsWhatWasLeft) {
-  const auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false);
-  test::WaitForFiles(dir.path() / "out", 2);
-  ASSERT_GT(test::OfficesOf(program.pid), 0);
-  ::kill(program.pid, SIGKILL);
-  EXPECT_EQ(test::WaitForExit(program.pid), 128 + SIGKILL);
-  EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0);
-  // What a kill in the middle of a save leaves, whether or not this one did.
-  test::LeaveAbandonedSaveFolder(dir.path() / "out");
-  expectGone(test::StartProgram(SHEETWISE_BATCH_BINARY, editing(), false).pid, 0, "the next run");
 }
 
 }  // namespace
