@@ -80,6 +80,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   settings.naming.saveFolder = dir / "missing/";
   process();
   settings.naming = {dir / "in/", dir / "in/", "", "", "", "", ""};
+  settings.rules = rules::ParseRules({"2|A|ok"}, false);  // rules that act: only the save can fail
   process();
   // A rule the office refuses, quoted cut short in the reason.
   settings.rules = rules::ParseRules({"1|A|" + std::string(10 << 20, 'x')}, false);
