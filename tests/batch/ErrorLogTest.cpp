@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <tuple>
 
 #include "ScriptedDialogs.h"
 #include "ScriptedPorts.h"
@@ -52,48 +51,42 @@ TEST_F(ErrorLogTest, EntriesGoToTheListAndToTheFileInTheCurrentDirectory) {
             "2024-03-05 09:07:40处理异常：/in/c.xls\r\n");
 }
 
-// Only the text between the first file markers of the selected entry is opened.
-TEST_F(ErrorLogTest, DoubleClickOpensOnlyTheFileNamedInTheSelectedEntry) {
-  const std::string book = dir / "my book 1.xls", other = dir / "a b.xls";
+// Only the text between the first file markers of the selected entry is opened; a file that
+// cannot be opened is named in a message with the reason, and no program is started for it.
+TEST_F(ErrorLogTest, DoubleClickOpensOnlyTheFileNamedInTheSelectedEntryOrSaysWhyNot) {
+  const std::string book = dir / "my book 1.xls", other = dir / "a b.xls", gone = dir / "gone.xls",
+                    folder = dir / "folder.xls", pipe = dir / "pipe.xls";
   std::ofstream(book) << "x";
   std::ofstream(other) << "x";
-  form.List4.items = {ProcessingErrorEntry(book), "</file>x<file/>y", "<file/></file>", "<file/>" + book,
-                      VetoEntry(book),            "x<file/>" + other + "</file>y</file>"};
-  test::ScriptedFileOpener opener;
-  test::ScriptedDialogs dialogs;
-  for (int selection = -1; selection <= 6; ++selection) {
-    form.List4.selection = selection;
-    ui::OpenLoggedFile(form, opener, dialogs);
-  }
-  EXPECT_EQ(opener.opened, (Texts{book, other}));
-  EXPECT_TRUE(dialogs.messages.empty());
-}
-
-// A file that cannot be opened is named in a message with the reason, and no
-// program is started for it.
-TEST_F(ErrorLogTest, DoubleClickOnAFileThatCannotBeOpenedSaysWhy) {
-  const std::string book = dir / "book.xls", gone = dir / "gone.xls", folder = dir / "folder.xls",
-                    pipe = dir / "pipe.xls";
-  std::ofstream(book) << "x";
   fs::create_directory(folder);
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-  const std::tuple<std::string, bool, std::string> cases[] = {
-      {gone, true, gone},                               // moved or deleted since
-      {folder, true, folder},                           // not a file
-      {pipe, true, pipe + " 不是普通文件"},             // never opened, so nothing blocks
-      {book, false, book + "\n没有找到打开它的程序"},  // no desktop opener installed
+  form.List4.items = {ProcessingErrorEntry(book),  "</file>x<file/>y",        "<file/></file>",
+                      "<file/>" + book,            VetoEntry(book),           "x<file/>" + other + "</file>y</file>",
+                      RuleFailureEntry(gone),      RuleFailureEntry(folder),  RuleFailureEntry(pipe)};
+  const struct {
+    int selection;
+    bool openerInstalled;
+    Texts opened;
+    std::string said;  // in the message, "" for none
+  } cases[] = {
+      {-1, true, {}, ""}, {0, true, {}, ""}, {1, true, {}, ""}, {2, true, {}, ""}, {3, true, {}, ""},
+      {4, true, {book}, ""}, {5, true, {other}, ""}, {9, true, {}, ""},
+      {6, true, {}, gone},                                  // moved or deleted since
+      {7, true, {}, folder},                                // not a file
+      {8, true, {}, pipe + " 不是普通文件"},                // never opened, so nothing blocks
+      {4, false, {book}, book + "\n没有找到打开它的程序"},  // no desktop opener installed
   };
-  for (const auto& [path, openerInstalled, said] : cases) {
-    form.List4.items = {RuleFailureEntry(path)};
-    form.List4.selection = 0;
+  for (const auto& c : cases) {
+    form.List4.selection = c.selection;
     test::ScriptedFileOpener opener;
-    opener.openerInstalled = openerInstalled;
+    opener.openerInstalled = c.openerInstalled;
     test::ScriptedDialogs dialogs;
     ui::OpenLoggedFile(form, opener, dialogs);
-    ASSERT_EQ(dialogs.messages.size(), 1u) << path;
+    EXPECT_EQ(opener.opened, c.opened) << c.selection;
+    ASSERT_EQ(dialogs.messages.size(), c.said.empty() ? 0u : 1u) << c.selection;
+    if (c.said.empty()) continue;
     EXPECT_TRUE(dialogs.messages[0].first.starts_with("无法打开这个文件：")) << dialogs.messages[0].first;
-    EXPECT_NE(dialogs.messages[0].first.find(said), std::string::npos) << dialogs.messages[0].first;
-    EXPECT_EQ(opener.opened.size(), openerInstalled ? 0u : 1u) << path;
+    EXPECT_NE(dialogs.messages[0].first.find(c.said), std::string::npos) << dialogs.messages[0].first;
   }
 }
 

@@ -1,6 +1,5 @@
-// Runs that can be repeated: reports read back, --resume over real in-place
-// runs through the office (one stopped by SIGKILL part-way), and shards taken
-// from a scheduler's variables by the program itself.
+// Runs that can be repeated: reports read back, and --resume over real in-place
+// runs through the office (one stopped by SIGKILL part-way).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "BatchRun.h"
 #include "TestPaths.h"
@@ -56,60 +56,27 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
        FileStamp{4096, 1765100000, 120000000}},
       {"/d/报表\n2.xls", ReportOutcome::Failed, "", "cell \"A1\"\tis odd", {}, 0, "00ff", "", std::nullopt},
   };
+  const auto fields = [](const ReportRow& r) {
+    return std::tie(r.source, r.outcome, r.output, r.reason, r.differences, r.digest, r.finished, r.stamp);
+  };
   for (const std::string name : {"r.csv", "r.jsonl"}) {
     const fs::path path = dir.path() / name;
-    { RunReport(path).add(rows[0]); }
-    const auto whole = fs::file_size(path);
-    {
-      RunReport report(path, whole);
-      report.add(rows[1]);
-    }
+    RunReport(path).add(rows[0]);
+    RunReport(path, fs::file_size(path)).add(rows[1]);  // appended after the whole rows
     const auto beforeCut = fs::file_size(path);
     std::ofstream(path, std::ios::app) << (name == "r.csv" ? "\"/d/cut" : "{\"source\":\"/d/cut");
     const ReportFile read = ReadReport(path);
     ASSERT_EQ(read.rows.size(), 2u) << name;
     EXPECT_EQ(read.wholeBytes, beforeCut) << name;
     for (size_t i = 0; i < 2; ++i) {
-      const auto& [want, got] = std::pair(rows[i], read.rows[i]);
-      EXPECT_EQ(got.source, want.source) << name;
-      EXPECT_EQ(got.outcome, want.outcome) << name;
-      EXPECT_EQ(got.output, want.output) << name;
-      EXPECT_EQ(got.reason, want.reason) << name;
-      EXPECT_EQ(got.differences, want.differences) << name;
-      EXPECT_EQ(got.digest, want.digest) << name;
-      EXPECT_EQ(got.finished, want.finished) << name;
-      EXPECT_EQ(got.stamp, want.stamp) << name;
+      EXPECT_EQ(fields(read.rows[i]), fields(rows[i])) << name << " row " << i;
     }
     EXPECT_EQ(CountOf(test::ReadFile(path), "source,outcome"), name == "r.csv" ? 1u : 0u);
   }
 }
 
-// A file that is no report, or one without the columns resuming needs, is refused before any workbook.
-TEST(ResumeReport, WhatCannotBeResumedFromIsRefused) {
-  TempDir dir;
-  MakeTree(dir, 1);
-  std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n/x.xls,processed,,,,0.10\r\n";
-  std::ofstream(dir / "notes.csv") << "name,amount\r\nli,3\r\n";
-  std::ofstream(dir / "bad.jsonl") << "{\"source\":\"/x.xls\",\"outcome\":\"processed\"}\n{\"source\":\n{}\n";
-  std::ofstream(dir / "odd.csv") << std::string(kReportCsvHeader) + "\r\n/x.xls,done,,,,0,,,,\r\n";
-  const std::pair<Lines, std::string> cases[] = {
-      {{"--resume", dir / "none.csv"}, "--resume: " + dir / "none.csv" + " does not exist"},
-      {{"--resume", dir / "src"}, "--resume: " + dir / "src" + " is a folder, not a file"},
-      {{"--resume", dir / "old.csv"}, "was written by an earlier version of sheetwise-batch"},
-      {{"--resume", dir / "notes.csv"}, "is not a report of sheetwise-batch: its first line is \"name,amount\""},
-      {{"--resume", dir / "bad.jsonl"}, "bad.jsonl is not a report of sheetwise-batch: line 2 cannot be read"},
-      {{"--resume", dir / "odd.csv"}, "odd.csv is not a report of sheetwise-batch: line 2 cannot be read"},
-  };
-  const auto before = test::FileBytes(dir.path());
-  for (const auto& [extra, message] : cases) {
-    const auto result = test::RunBatch(InPlace(dir, dir / "r.csv", extra));
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_NE(result.err.find(message), std::string::npos) << message << "\n  said: " << result.err;
-    EXPECT_EQ(test::FileBytes(dir.path()), before) << message;
-  }
-}
-
-// Killed part-way (SIGKILL, two offices), then resumed: every workbook has its row inserted once.
+// Killed part-way (SIGKILL, two offices, which end with it), then resumed: every workbook has its
+// row inserted once, and the resumed run clears the hidden saving folder the killed one left.
 TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   TempDir dir;
   const Lines books = MakeTree(dir, 8);
@@ -118,9 +85,11 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   for (int i = 0; i < 2400 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
+  ASSERT_GT(test::OfficesOf(killed.pid), 0);
   ::kill(killed.pid, SIGKILL);
-  test::WaitForExit(killed.pid);
+  EXPECT_EQ(test::WaitForExit(killed.pid), 128 + SIGKILL);
   EXPECT_EQ(test::OfficesLeftAfterExit(killed.pid), 0);
+  test::LeaveAbandonedSaveFolder(dir.path() / "src");  // as a kill in the middle of a save leaves it
   const size_t doneBefore = ReadReport(report).rows.size();
   ASSERT_GE(doneBefore, 2u);
   ASSERT_LT(doneBefore, books.size()) << "the run ended before it was killed";
@@ -138,37 +107,14 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
 }
 
-// A run killed after a workbook replaced its source but before its report row was written: the
-// replacement is in the save journal, and the resumed run does not edit that workbook again.
-TEST(Resume, AReplacementInTheJournalButNotInTheReportIsNotRepeated) {
-  TempDir dir;
-  const Lines books = MakeTree(dir, 2);
-  const std::string report = dir / "r.jsonl";
-  ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
-  EXPECT_FALSE(fs::exists(JournalPathOf(report)));
-  fs::rename(report, JournalPathOf(report));  // the rows as the journal wrote them before each replacement
-  std::ofstream(report, std::ios::trunc).flush();
-
-  const auto resumed = test::RunBatch(InPlace(dir, report, {"--resume", report}));
-  EXPECT_EQ(resumed.status, 0) << resumed.err;
-  EXPECT_NE(resumed.err.find("2 workbooks that " + report + " lists as done are skipped"), std::string::npos)
-      << resumed.err;
-  for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 2) << book;
-  const auto rows = ReadReport(report).rows;
-  ASSERT_EQ(rows.size(), 2u);
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.outcome, ReportOutcome::Skipped);
-    EXPECT_TRUE(row.reason.starts_with("already processed at ")) << row.reason;
-  }
-  EXPECT_FALSE(fs::exists(JournalPathOf(report)));
-}
-
 // A workbook changed since, or a changed rule list, is done again; the report grows by each run's
-// rows under its one header, and a third run resumes from the rows of both.
-TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndTheReportGrows) {
+// rows, and a third run resumes from the rows of both. Then a run killed after each workbook replaced
+// its source but before its report row was written: the replacements are in the save journal, and
+// the resumed run does not edit those workbooks again.
+TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot) {
   TempDir dir;
   const Lines books = MakeTree(dir, 3);
-  const std::string report = dir / "r.csv";
+  const std::string report = dir / "r.jsonl";
   ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
   test::CopyExample(dir, "src/1.xls");  // changed since: its header is back in A1
   const auto second = test::RunBatch(InPlace(dir, report, {"--resume", report}));
@@ -183,7 +129,7 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndTheReportGrows) {
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 3) << book;
 
   // Each run's rows: those the resumed report had done first, then the queue's.
-  const auto rows = ReadReport(report).rows;
+  auto rows = ReadReport(report).rows;
   const std::pair<int, std::string> expected[] = {
       {0, "processed"}, {1, "processed"}, {2, "processed"}, {0, "skipped"},   {2, "skipped"},   {1, "processed"},
       {0, "skipped"},   {1, "skipped"},   {2, "skipped"},   {0, "processed"}, {1, "processed"}, {2, "processed"}};
@@ -194,51 +140,22 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndTheReportGrows) {
   }
   EXPECT_EQ(rows[3].reason, "already processed at " + rows[0].finished);
   EXPECT_NE(rows[9].digest, rows[0].digest);
-  EXPECT_EQ(CountOf(test::ReadFile(report), "source,outcome"), 1u);
-}
 
-// The program reads its shard from the scheduler's variables as each scheduler sets them.
-TEST(Shards, AutoTakesTheShardFromTheSchedulersVariables) {
-  TempDir dir;
-  for (int i = 0; i < 9; ++i) {
-    fs::create_directories(dir.path() / ("src/" + std::to_string(i % 2)));
-    std::ofstream(dir / ("src/" + std::to_string(i % 2) + "/" + std::to_string(i) + ".xls")) << "x";
+  EXPECT_FALSE(fs::exists(JournalPathOf(report)));
+  fs::rename(report, JournalPathOf(report));  // the rows as the journal wrote them before each replacement
+  std::ofstream(report, std::ios::trunc).flush();
+  const auto resumed = test::RunBatch(InPlace(dir, report, {"--resume", report}));
+  EXPECT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_NE(resumed.err.find("3 workbooks that " + report + " lists as done are skipped"), std::string::npos)
+      << resumed.err;
+  for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 3) << book;
+  rows = ReadReport(report).rows;
+  ASSERT_EQ(rows.size(), 3u);
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.outcome, ReportOutcome::Skipped);
+    EXPECT_TRUE(row.reason.starts_with("already processed at ")) << row.reason;
   }
-  std::ofstream(dir / "rules.txt") << "1|A|x\n";
-  const Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--dry-run",
-                      "--log", dir / "log", "--shard"};
-  const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
-                       "AWS_BATCH_JOB_ARRAY_INDEX", "-u", "LANGUAGE",             "LC_ALL=C.UTF-8"};
-  const auto program = [&](Lines env, const std::string& shard) {
-    env.insert(env.begin(), unset.begin(), unset.end());
-    env.push_back(SHEETWISE_BATCH_BINARY);
-    env.insert(env.end(), args.begin(), args.end());
-    env.push_back(shard);
-    auto started = test::StartProgram("/usr/bin/env", env, true);
-    std::string said = test::ReadOutput(started);
-    return std::pair(test::WaitForExit(started.pid), said);
-  };
-  Lines planned = args;
-  planned.push_back("2/3");
-  const std::string second = test::RunBatch(planned).out;
-  ASSERT_FALSE(second.empty());
-  const Lines slurm = {"SLURM_ARRAY_JOB_ID=8812", "SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4",
-                       "SLURM_ARRAY_TASK_MAX=6", "SLURM_ARRAY_TASK_COUNT=3", "SLURM_ARRAY_TASK_STEP=1"};
-  const struct {
-    Lines env;
-    std::string shard;
-    int status;
-    std::string said;
-  } cases[] = {
-      {slurm, "auto", 0, second},
-      {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, "auto/3", 0, second},
-      {{}, "auto", 2, "sheetwise-batch: --shard auto takes its shard from a Slurm job array"},
-  };
-  for (const auto& c : cases) {
-    const auto [status, said] = program(c.env, c.shard);
-    EXPECT_EQ(status, c.status) << c.shard << " " << c.said;
-    EXPECT_EQ(said.rfind(c.said, 0), 0u) << c.shard << " " << c.said << "\n  said: " << said;
-  }
+  EXPECT_FALSE(fs::exists(JournalPathOf(report)));
 }
 
 }  // namespace

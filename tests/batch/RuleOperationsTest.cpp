@@ -95,23 +95,5 @@ TEST(CorpusRuleOperations, ColumnWidthHoldsForACjkDefaultFont) {
   EXPECT_NEAR(after.columnWidths.at(2), (12 * 7 + 5) / 7.0 * 256, 8);
 }
 
-TEST(RuleOperations, FailuresSayWhatFailed) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"{表名}|A", "{表名}|B"}, "no sheet named \"Sheet1\""},  // the named sheet is renamed once only
-      {{"{列距}|C|-1"}, "not between 0 and 255"},
-      {{"{表名}|Sheet2"}, "another sheet has that name"},
-      {{"1|A|=1+*2"}, "not a formula"},
-  };
-  for (const auto& [ruleStrings, message] : cases) {
-    try {
-      Edited(ruleStrings);
-      ADD_FAILURE() << "case " << ruleStrings.front() << " did not fail";
-    } catch (const std::exception& e) {
-      EXPECT_NE(std::string(e.what()).find(message), std::string::npos)
-          << "case " << ruleStrings.front() << ": " << e.what();
-    }
-  }
-}
-
 }  // namespace
 }  // namespace sheetwise::batch

@@ -40,50 +40,59 @@ class WorkbookEngineTest : public ::testing::Test {
 };
 
 // Before any rule acted a failure is a processing error; after, or from a rule that cannot be
-// read, a rule failure. Neither a fired veto nor a failure writes anything, in place or as a
-// copy; naming rules that lead back to the source do not write over it.
+// read or that the office refuses, a rule failure; each says why. Neither a fired veto nor a failure writes
+// anything, in place or as a copy; naming rules that lead back to the source do not write over it.
 TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   const std::string processing = "处理异常：" + path;
   const std::string failed = "表头不匹配处理失败：<file/>" + path + "</file>";
-  const std::tuple<std::string, VetoCondition, Entries, std::string> cases[] = {
-      {"Sheet1", {"1.5", "B", "Name"}, {"2|A|x"}, "触发否决条件：<file/>" + path + "</file>"},  // B2 holds 张三
-      {"Sheet1", {"row", "A", ""}, {}, processing},
-      {"Sheet1", {"9", "G", ""}, {}, processing},  // an error value: =1/0
-      {"NoSuchSheet", {}, {}, processing},
-      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, failed},  // a rule that cannot be read fails as a rule
-      {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed},
-      {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed},
+  const struct {
+    std::string sheet;
+    VetoCondition veto;
+    Entries rules;
+    std::string entry, reason;  // the log entry, and the reason or its start
+  } cases[] = {
+      {"Sheet1", {"1.5", "B", "Name"}, {"2|A|x"}, "触发否决条件：<file/>" + path + "</file>",
+       "cell B1.5 does not hold \"Name\""},  // B2 holds 张三
+      {"Sheet1", {"row", "A", ""}, {}, processing, "the veto row is not a number: \"row\""},
+      {"Sheet1", {"9", "G", ""}, {}, processing, "cell G9 holds an error value, which has no text"},  // =1/0
+      {"NoSuchSheet", {}, {}, processing, "the workbook has no sheet named \"NoSuchSheet\""},
+      {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, failed,  // a rule that cannot be read fails as a rule
+       "rule 2 \"{删除行}\": the rule is too short: field 1 is missing after \"{删除行}\""},
+      {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed,
+       "rule 2 \"x|A|bad\": the row must be a whole number from 1 to 1048576, not \"x\""},
+      {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed, "no sheet named \"Sheet1\""},  // renamed once only
+      {"Sheet1", {}, {"{列距}|C|-1"}, failed, "not between 0 and 255"},
+      {"Sheet1", {}, {"{表名}|Sheet2"}, failed, "another sheet has that name"},
+      {"Sheet1", {}, {"1|A|=1+*2"}, failed, "not a formula"},
   };
   const std::string before = test::ReadFile(path);
   settings.inPlace = true;
   Entries expected;
-  for (const auto& [sheet, veto, ruleList, entry] : cases) {
-    settings.sheetName = sheet;
-    settings.veto = veto;
-    settings.rules = rules::ParseRules(ruleList, false);
-    process();
-    expected.push_back(entry);
+  for (const auto& c : cases) {
+    settings.sheetName = c.sheet;
+    settings.veto = c.veto;
+    settings.rules = rules::ParseRules(c.rules, false);
+    const std::string reason = engine.ProcessWorkbook(path, settings).reason;
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << "case " << c.entry << ": " << reason;
+    expected.push_back(c.entry);
   }
   settings.inPlace = false;
   settings.naming.saveFolder = dir / "missing/";
   process();
   settings.naming = {dir / "in/", dir / "in/", "", "", "", "", ""};
+  settings.rules = rules::ParseRules({"2|A|ok"}, false);  // rules that act: only the save can fail
   process();
-  expected.insert(expected.end(), 2, failed);
-  EXPECT_EQ(logged(), expected);
-  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
-  EXPECT_EQ(test::ReadFile(path), before);
-}
-
-// A rule the office refuses fails its workbook, nothing is written, and a long rule is quoted cut short.
-TEST_F(WorkbookEngineTest, ALongRuleIsNamedShortlyInTheReason) {
+  // A rule the office refuses, quoted cut short in the reason.
   settings.rules = rules::ParseRules({"1|A|" + std::string(10 << 20, 'x')}, false);
+  settings.naming = {dir / "in/", dir / "out/", "", "", "", "", "new_"};
   const auto result = engine.ProcessWorkbook(path, settings);
   EXPECT_EQ(result.outcome, Outcome::Failed);
   EXPECT_EQ(result.reason,
             "rule 1 \"1|A|" + std::string(56, 'x') + "…\": a cell holds at most 32767 characters; the text has 10485760");
-  EXPECT_EQ(logged(), Entries{"表头不匹配处理失败：<file/>" + path + "</file>"});
-  EXPECT_FALSE(fs::exists(output));
+  expected.insert(expected.end(), 3, failed);
+  EXPECT_EQ(logged(), expected);
+  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
+  EXPECT_EQ(test::ReadFile(path), before);
 }
 
 // second_active.xls: Sheet1 comes first, the second sheet (数据, A2 holds 1)

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "BookSnapshot.h"
 #include "CompoundFile.h"
@@ -46,15 +48,13 @@ class WorkbookFormatsTest : public ::testing::Test {
 };
 
 bool HasFont(const BookSnapshot& book, const std::string& font) {
-  for (const auto& [at, name] : book.fonts) {
-    if (std::get<0>(at) == 0 && name == font) return true;
-  }
-  return false;
+  return std::ranges::any_of(book.fonts, [&](const auto& f) { return std::get<0>(f.first) == 0 && f.second == font; });
 }
 
 // Every rule kind on an .xlsx and an .ods: the edit is there, the file keeps its
-// format, the other sheet is unchanged and the fonts are kept.
-TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOds) {
+// format, the other sheet is unchanged and the fonts are kept. An .xlsx under an
+// .xls name is written as .xlsx under that name, and the reason says so.
+TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOdsWhateverTheirNames) {
   using Check = std::function<bool(const BookSnapshot&)>;
   const std::pair<std::string, Check> cases[] = {
       {"{插入行}|正行|3", [](const auto& b) { return b.value(0, 3, 1).empty() && b.value(0, 4, 1) == "李四"; }},
@@ -67,15 +67,19 @@ TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOds) {
       {"{行距}|3|30", [](const auto& b) { return b.rowHeights.count({0, 3}) && b.rowHeights.at({0, 3}) == "30"; }},
       {"{列距}|C|20", [](const auto& b) { return b.columnWidths.count({0, 3}) == 1; }},
   };
-  for (const std::string kind : {"xlsx", "ods"}) {
-    const std::string source = made(kind, "book." + kind);
+  const std::string misnamed = "the file is an Office Open XML workbook (.xlsx) despite its name; it was edited and "
+                               "saved as such, under its own name";
+  const std::tuple<std::string, std::string, std::string> books[] = {
+      {"xlsx", "book.xlsx", ""}, {"ods", "book.ods", ""}, {"xlsx", "book.xls", misnamed}};  // the content decides
+  for (const auto& [kind, name, reason] : books) {
+    const std::string source = made(kind, name);
     const auto before = ReadBook(source);
     for (const auto& [rule, check] : cases) {
-      SCOPED_TRACE(kind + " " + rule);
+      SCOPED_TRACE(name + " " + rule);
       const auto result = process(source, {rule});
       ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
-      EXPECT_EQ(result.output, dir / ("out/book." + kind));
-      EXPECT_EQ(result.reason, "");
+      EXPECT_EQ(result.output, dir / ("out/" + name));
+      EXPECT_EQ(result.reason, reason);
       const auto after = ReadBook(result.output);
       EXPECT_TRUE(check(after));
       EXPECT_EQ(after.parts.count(kind == "ods" ? "mimetype" : "xl/workbook.xml"), 1u);
@@ -87,39 +91,39 @@ TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOds) {
   }
 }
 
-// The content decides: an .xlsx under an .xls name is written as .xlsx under
-// that name, and the report says so.
-TEST_F(WorkbookFormatsTest, AMisnamedFileKeepsItsRealFormat) {
-  const auto result = process(made("xlsx", "book.xls"), {"2|C|x"});
-  ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
-  EXPECT_EQ(result.output, dir / "out/book.xls");
-  EXPECT_EQ(ReadBook(result.output).value(0, 2, 3), "x");
-  EXPECT_NE(result.reason.find("Office Open XML workbook (.xlsx) despite its name"), std::string::npos) << result.reason;
-}
-
-// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would
-// push the last row's cell off the sheet fails; an .xls stops at 65,536 and IV.
-TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGrid) {
+// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would push the last row's
+// cell off the sheet fails; an .xls stops at 65,536 and IV. An encrypted package is refused with
+// the reason, before the office sees it.
+TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGridAndEncryptedPackagesAreRefused) {
   const std::string xlsx = made("xlsx", "grid.xlsx");
   settings.inPlace = true;
   ASSERT_EQ(process(xlsx, {"70000|A|far", "{列距}|XFD|9"}).outcome, Outcome::Processed);
   EXPECT_EQ(ReadBook(xlsx).value(0, 70000, 1), "far");
-  const auto pushed = process(xlsx, {"1048576|A|bottom", "{插入行}|正行|2"});
-  EXPECT_EQ(pushed.outcome, Outcome::Failed);
-  EXPECT_NE(pushed.reason.find("(up to row 1048576) off the sheet"), std::string::npos) << pushed.reason;
-
   const std::string xls = dir.copyFixture("sheets.xls", "in/grid.xls");
-  for (const std::string rule : {"70000|A|x", "{列距}|IW|9"}) {
-    const auto refused = process(xls, {rule});
-    EXPECT_EQ(refused.outcome, Outcome::Failed) << rule;
-    EXPECT_NE(refused.reason.find("65536 rows and columns A to IV"), std::string::npos) << refused.reason;
+  const std::string secret = dir / "in/secret.xlsx";
+  test::WriteCompoundFile(secret,
+                          {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
+  const std::tuple<std::string, std::vector<std::string>, std::string> refused[] = {
+      {xlsx, {"1048576|A|bottom", "{插入行}|正行|2"}, "(up to row 1048576) off the sheet"},
+      {xls, {"70000|A|x"}, "65536 rows and columns A to IV"},
+      {xls, {"{列距}|IW|9"}, "65536 rows and columns A to IV"},
+      {secret, {"2|C|x"}, "protected by a password"},
+      {made("ods-encrypted", "secret.ods"), {"2|C|x"}, "protected by a password"},
+  };
+  for (const auto& [path, rules, reason] : refused) {
+    const auto result = process(path, rules);
+    EXPECT_EQ(result.outcome, Outcome::Failed) << path << " " << rules.front();
+    EXPECT_NE(result.reason.find(reason), std::string::npos) << result.reason;
   }
 }
 
-// The veto and extraction read an .xlsx and an .ods as they read an .xls.
-TEST_F(WorkbookFormatsTest, VetoAndExtractionReadEveryFormat) {
+// The veto and extraction read an .xlsx and an .ods as they read an .xls; the stored active sheet
+// is read from the file: the workbook view of an .xlsx, the settings of an .ods.
+TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   extract::ExtractionRun extraction{test::SharedHost(), log};
   for (const std::string kind : {"xlsx", "ods"}) {
+    const auto active = test::SharedHost().open(made(kind + "-active", "active." + kind), host::OpenMode::ReadOnly);
+    EXPECT_EQ(active->activeSheet()->name(), "Other") << kind;
     const std::string path = made(kind, "read." + kind);
     settings.veto = {"2", "A", "张三"};
     EXPECT_EQ(process(path, {"2|C|x"}).outcome, Outcome::Processed) << kind;
@@ -131,43 +135,19 @@ TEST_F(WorkbookFormatsTest, VetoAndExtractionReadEveryFormat) {
   }
 }
 
-// The stored active sheet is read from the file: the workbook view of an
-// .xlsx, the settings of an .ods.
-TEST_F(WorkbookFormatsTest, TheActiveSheetIsReadFromTheFile) {
-  for (const std::string kind : {"xlsx", "ods"}) {
-    const auto book = test::SharedHost().open(made(kind + "-active", "active." + kind), host::OpenMode::ReadOnly);
-    EXPECT_EQ(book->activeSheet()->name(), "Other") << kind;
-  }
-}
-
-// An encrypted package is refused with the reason, before the office sees it.
-TEST_F(WorkbookFormatsTest, EncryptedXlsxAndOdsAreRefused) {
-  const std::string xlsx = dir / "in/secret.xlsx";
-  test::WriteCompoundFile(xlsx, {{"EncryptionInfo", std::string(4096, '\1')}, {"EncryptedPackage", std::string(4096, '\2')}});
-  for (const std::string& path : {xlsx, made("ods-encrypted", "secret.ods")}) {
-    const auto result = process(path, {"2|C|x"});
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_NE(result.reason.find("protected by a password"), std::string::npos) << result.reason;
-  }
-}
-
-fs::path OoxmlCorpus() { return test::CorpusDir().parent_path() / "corpus-ooxml"; }
+class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
 // A real .xlsm stays one after an edit, its macro project written by the
 // office from the code it read, never run. The office writes the project
 // anew, so with the check on an in-place save is refused, naming it.
-TEST(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
-  if (!fs::exists(OoxmlCorpus())) GTEST_SKIP() << "the real-world corpus is not here: " << OoxmlCorpus().string();
-  test::TempDir dir;
-  CollectedLog log;
-  WorkbookEngine engine{test::SharedHost(), log};
-  RunSettings settings;
+TEST_F(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
+  SHEETWISE_REQUIRE_OOXML_CORPUS();
+  const std::string path = dir.copy((test::OoxmlCorpusDir() / "macro_formula_text_results_condfmt.xlsm").string());
   settings.inPlace = true;
-  const std::string path = dir.copy((OoxmlCorpus() / "macro_formula_text_results_condfmt.xlsm").string());
+  settings.verify = true;
   settings.sheetName = "TEST";
-  settings.rules = rules::ParseRules({"{插入行}|正行|2", "1|A|edited"}, false);
   const std::string source = test::ReadFile(path);
-  const auto checked = engine.ProcessWorkbook(path, settings);
+  const auto checked = process(path, {"{插入行}|正行|2", "1|A|edited"});
   EXPECT_EQ(checked.outcome, Outcome::Failed);
   std::string differences;
   for (const std::string& line : checked.differences) differences += line + "\n";
@@ -175,7 +155,7 @@ TEST(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
   EXPECT_EQ(test::ReadFile(path), source);
 
   settings.verify = false;
-  const auto result = engine.ProcessWorkbook(path, settings);
+  const auto result = process(path, {"{插入行}|正行|2", "1|A|edited"});
   ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
   const auto after = ReadBook(path);
   EXPECT_EQ(after.value(0, 1, 1), "edited");
