@@ -125,7 +125,7 @@ TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   const pid_t runs[] = {test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid,
                         test::StartProgram(SHEETWISE_BATCH_BINARY, args, false).pid};
   for (const pid_t run : runs) {
-    EXPECT_EQ(test::WaitForExit(run), 0);
+    EXPECT_EQ(test::WaitForExit(run), 0) << "error log so far:\n" << test::ReadFile(dir / "log");
     EXPECT_EQ(test::OfficesLeftAfterExit(run), 0);
   }
   for (int i = 0; i < 16; ++i) EXPECT_EQ(ColumnA(dir / ("src/" + std::to_string(i) + ".xls"), 3), "日期") << i;
