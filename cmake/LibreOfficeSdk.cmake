@@ -32,6 +32,7 @@ set(UNO_TYPES
   com.sun.star.document.UpdateDocMode
   com.sun.star.frame.XComponentLoader
   com.sun.star.frame.XDesktop
+  com.sun.star.frame.XLoadable
   com.sun.star.frame.XModel
   com.sun.star.frame.XStorable
   com.sun.star.io.IOException

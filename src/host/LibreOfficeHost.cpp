@@ -277,11 +277,13 @@ Reference<css::task::XJob> LoSession::LoadOfficeTasks() {
                             Reference<css::registry::XRegistryKey>()),
         UNO_QUERY_THROW);
     return Reference<css::task::XJob>(factory->createInstanceWithContext(remoteContext_), UNO_QUERY_THROW);
+  } catch (const css::lang::DisposedException&) {
+    throw;  // the office ended
   } catch (const css::uno::RuntimeException&) {
     if (!process_.alive()) throw;
   } catch (const css::uno::Exception&) {
   }
-  throw HostError(Tr("the office cannot load the program's library %s (is the program installed whole?)",
+  throw OfficeLibraryMissing(Tr("the office cannot load the program's library %s (is the program installed whole?)",
                      {library.string()}));
 }
 

@@ -68,6 +68,12 @@ class WidthScaleCache {
 };
 WidthScaleCache& SharedWidthScales();
 
+// The office cannot load the program's own component library.
+class OfficeLibraryMissing : public HostError {
+ public:
+  using HostError::HostError;
+};
+
 class LoSession {
  public:
   LoSession(const std::filesystem::path& programDir, const ProfileSlot& profile,

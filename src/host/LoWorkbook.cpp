@@ -593,12 +593,17 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
       Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
       Property("FilterName", Any(filter)),
+      Property("URL", Any(FileUrl(path))),
   });
   Reference<css::lang::XComponent> component;
   try {
     component = session->call(Tr("open %s", {path}), [&] {
-      return session->loader()->loadComponentFromURL(FileUrl(path), "_blank", 0, args);
+      Reference<css::lang::XComponent> loaded;
+      session->runOfficeTask(kLoadSpreadsheetTask, {}, {css::beans::NamedValue("Value", Any(args))}) >>= loaded;
+      return loaded;
     });
+  } catch (const OfficeLibraryMissing&) {
+    throw;
   } catch (const HostError& e) {
     if (info.encrypted) throw HostError(Tr("the workbook is protected by a password: %s", {path}));
     if (!session->alive()) throw;

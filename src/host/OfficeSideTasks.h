@@ -14,6 +14,10 @@ namespace sheetwise::host {
 inline constexpr const char* kOfficeSideImplementation = "org.sheetwise.OfficeSideTasks";
 inline constexpr const char* kUnifyScriptFontsTask = "UnifyScriptFonts";
 inline constexpr const char* kReenterTextFormulasTask = "ReenterTextFormulas";
+// Loads a spreadsheet document without a window: no frame and no view, which
+// costs the office a quarter of an open and save. Value: the media descriptor
+// (URL, FilterName, ...); no Document; answers the document.
+inline constexpr const char* kLoadSpreadsheetTask = "LoadSpreadsheet";
 // Whole-document tasks (LoDocumentTasks.h). Prepare's Value: whether the
 // document is for editing, the default font's name ("" for none) and height;
 // it answers the filter used and the last row and column of a sheet.

@@ -4,10 +4,12 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 namespace sheetwise::host {
 namespace {
@@ -38,6 +40,24 @@ void UseDefaultFont(const Reference<css::lang::XComponent>& document, const OUSt
 }
 
 }  // namespace
+
+Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
+                                                 const Sequence<css::beans::PropertyValue>& descriptor) {
+  const Reference<css::frame::XLoadable> document(
+      context->getServiceManager()->createInstanceWithContext("com.sun.star.sheet.SpreadsheetDocument", context),
+      UNO_QUERY_THROW);
+  try {
+    document->load(descriptor);
+  } catch (...) {
+    try {
+      Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+    } catch (const css::uno::Exception&) {
+      // The load's own error is the one to report.
+    }
+    throw;
+  }
+  return Reference<css::lang::XComponent>(document, UNO_QUERY_THROW);
+}
 
 Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
                     float fontHeight) {

@@ -2,12 +2,18 @@
 // Inside the office: what the program asks of a whole document once it is
 // loaded, each in one request.
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 
 #include "host/LoSession.h"
 
 namespace sheetwise::host {
+
+// A spreadsheet document loaded as descriptor says, with no frame or view; on
+// failure the half-made document is closed and the office's error passed on.
+Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
+                                                 const css::uno::Sequence<css::beans::PropertyValue>& descriptor);
 
 // The import filter the office used, and the extent of a sheet as loaded (the
 // last row and column, counted from 0; -1 when the document is no spreadsheet). For editing (edit true), edits are

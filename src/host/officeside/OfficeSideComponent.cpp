@@ -12,6 +12,7 @@
 #include <uno/lbnames.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/officeside/LoDocumentTasks.h"
@@ -42,6 +43,8 @@ Any Prepare(const Reference<css::lang::XComponent>& document, const Any& value) 
 
 class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
  public:
+  explicit OfficeSideTasks(Reference<css::uno::XComponentContext> context) : context_(std::move(context)) {}
+
   Any SAL_CALL execute(const Sequence<css::beans::NamedValue>& arguments) override {
     OUString task;
     SheetEdit edit;
@@ -51,6 +54,9 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
       if (argument.Name == "Sheet") argument.Value >>= edit.sheet;
       if (argument.Name == "Area") argument.Value >>= edit.area;
       if (argument.Name == "Value") edit.value = argument.Value;
+    }
+    if (task.equalsAscii(kLoadSpreadsheetTask)) {
+      return Any(LoadSpreadsheet(context_, edit.value.get<Sequence<css::beans::PropertyValue>>()));
     }
     if (!edit.document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
     if (task.equalsAscii(kUnifyScriptFontsTask)) {
@@ -69,10 +75,13 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
     if (const auto refusal = RunSheetEdit(task, edit)) return Any(*refusal);
     throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);
   }
+
+ private:
+  Reference<css::uno::XComponentContext> context_;
 };
 
-Reference<css::uno::XInterface> Create(const Reference<css::uno::XComponentContext>&) {
-  return static_cast<cppu::OWeakObject*>(new OfficeSideTasks);
+Reference<css::uno::XInterface> Create(const Reference<css::uno::XComponentContext>& context) {
+  return static_cast<cppu::OWeakObject*>(new OfficeSideTasks(context));
 }
 
 }  // namespace
