@@ -6,6 +6,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "host/OfficeSideTasks.h"
 #include "host/WorkPhases.h"
 #include "host/WorkbookFile.h"
 
@@ -24,20 +25,27 @@ PropertyValue Property(const char* name, Any value) {
 
 }  // namespace
 
-BareOffice::BareOffice(std::string exportFilter)
+BareOffice::BareOffice(std::string exportFilter, bool frameless)
     : exportFilter_(std::move(exportFilter)),
+      frameless_(frameless),
       profile_(host::DefaultCacheRoot()),
       session_(SHEETWISE_LO_PROGRAM, profile_, std::chrono::seconds(60), std::chrono::seconds(120)) {}
 
 void BareOffice::copy(const std::string& path, const std::string& out) {
   host::EnterPhase(host::WorkPhase::Load);
   const auto info = host::InspectWorkbookFile(path);
-  const auto document = session_.loader()->loadComponentFromURL(
-      host::FileUrl(path), "_blank", 0,
-      host::Seq({Property("Hidden", Any(true)), Property("ReadOnly", Any(true)),
-                 Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-                 Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
-                 Property("FilterName", Any(host::ToOU(info.filterName)))}));
+  const auto arguments = host::Seq({Property("Hidden", Any(true)), Property("ReadOnly", Any(true)),
+                                     Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+                                     Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+                                     Property("FilterName", Any(host::ToOU(info.filterName))),
+                                     Property("URL", Any(host::FileUrl(path)))});
+  css::uno::Reference<css::lang::XComponent> document;
+  if (frameless_) {
+    session_.runOfficeTask(host::kLoadSpreadsheetTask, {}, {css::beans::NamedValue("Value", Any(arguments))}) >>=
+        document;
+  } else {
+    document = session_.loader()->loadComponentFromURL(host::FileUrl(path), "_blank", 0, arguments);
+  }
   host::EnterPhase(host::WorkPhase::Store);
   css::uno::Reference<css::frame::XStorable>(document, css::uno::UNO_QUERY_THROW)
       ->storeToURL(host::FileUrl(out), host::Seq({Property("FilterName", Any(host::ToOU(exportFilter_))),
