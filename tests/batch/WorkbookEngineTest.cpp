@@ -77,7 +77,7 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
     expected.push_back(c.entry);
   }
   settings.inPlace = false;
-  settings.naming.saveFolder = dir / "missing/";
+  settings.naming.saveFolder = dir / "copies/";  // a failed copy makes not even its folder
   process();
   settings.naming = {dir / "in/", dir / "in/", "", "", "", "", ""};
   settings.rules = rules::ParseRules({"2|A|ok"}, false);  // rules that act: only the save can fail
