@@ -284,7 +284,7 @@ Reference<css::task::XJob> LoSession::LoadOfficeTasks() {
   } catch (const css::uno::Exception&) {
   }
   throw OfficeLibraryMissing(Tr("the office cannot load the program's library %s (is the program installed whole?)",
-                     {library.string()}));
+                                {library.string()}));
 }
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }

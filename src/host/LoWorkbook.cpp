@@ -603,7 +603,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       return loaded;
     });
   } catch (const OfficeLibraryMissing&) {
-    throw;
+    throw;  // the program's fault, not the workbook's
   } catch (const HostError& e) {
     if (info.encrypted) throw HostError(Tr("the workbook is protected by a password: %s", {path}));
     if (!session->alive()) throw;

@@ -1,6 +1,6 @@
 #pragma once
-// Inside the office: what the program asks of a whole document once it is
-// loaded, each in one request.
+// Inside the office: loading a document, and what the program asks of a whole
+// document once it is loaded, each in one request.
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
