@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <chrono>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "BatchRun.h"
 #include "TestPaths.h"
@@ -46,6 +48,12 @@ struct SleepingProcess {
   SleepingProcess(const fs::path& folder, const std::string& name) {
     fs::copy_file("/bin/sleep", folder / name);
     pid = test::StartProgram(folder / name, {"30"}, false).pid;
+    // Until the child has become the copy, the table shows it under this test's own name.
+    const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
+    std::error_code ec;
+    for (int i = 0; i < 5000 && fs::read_symlink(exe, ec).filename() != name; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   ~SleepingProcess() {
     if (pid > 0 && !ended && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
