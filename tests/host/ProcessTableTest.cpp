@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <thread>
