@@ -1,20 +1,18 @@
 #include "host/LoColumnWidth.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <cmath>
 
+#include "host/DefaultCellStyle.h"
 #include "host/OfficeSideTasks.h"
 #include "host/WorkbookFile.h"
 
@@ -29,19 +27,6 @@ namespace {
 
 constexpr sal_Int32 kProbeNarrow = 2000;
 constexpr sal_Int32 kProbeWide = 12000;
-
-const Sequence<OUString>& FontProperties() {
-  static const Sequence<OUString> names =
-      Seq<OUString>({"CharFontName", "CharHeight", "CharWeight"});
-  return names;
-}
-
-Reference<css::beans::XMultiPropertySet> DefaultStyle(const Reference<css::lang::XComponent>& document) {
-  Reference<css::style::XStyleFamiliesSupplier> supplier(document, UNO_QUERY_THROW);
-  Reference<css::container::XNameAccess> cellStyles(supplier->getStyleFamilies()->getByName("CellStyles"),
-                                                    UNO_QUERY_THROW);
-  return Reference<css::beans::XMultiPropertySet>(cellStyles->getByName("Default"), UNO_QUERY_THROW);
-}
 
 std::string FontKey(const Sequence<Any>& font) {
   OUString name;
@@ -70,7 +55,7 @@ WidthScale Probe(LoSession& session, const Sequence<Any>& font) {
   hidden.Name = "Hidden";
   hidden.Value <<= true;
   ClosingGuard probe{session.loader()->loadComponentFromURL("private:factory/scalc", "_blank", 0, Seq({hidden}))};
-  DefaultStyle(probe.document)->setPropertyValues(FontProperties(), font);
+  DefaultCellStyle(probe.document)->setPropertyValues(DefaultFontProperties(), font);
 
   Reference<css::sheet::XSpreadsheetDocument> spreadsheet(probe.document, UNO_QUERY_THROW);
   Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);

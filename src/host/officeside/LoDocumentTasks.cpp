@@ -1,6 +1,5 @@
 #include "host/officeside/LoDocumentTasks.h"
 
-#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -8,8 +7,9 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+
+#include "host/DefaultCellStyle.h"
 
 namespace sheetwise::host {
 namespace {
@@ -22,17 +22,11 @@ Reference<css::container::XNameAccess> Sheets(const Reference<css::lang::XCompon
       Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
 }
 
-Reference<css::beans::XMultiPropertySet> DefaultStyle(const Reference<css::lang::XComponent>& document) {
-  const auto families = Reference<css::style::XStyleFamiliesSupplier>(document, UNO_QUERY_THROW)->getStyleFamilies();
-  const Reference<css::container::XNameAccess> cellStyles(families->getByName("CellStyles"), UNO_QUERY_THROW);
-  return Reference<css::beans::XMultiPropertySet>(cellStyles->getByName("Default"), UNO_QUERY_THROW);
-}
-
 // The office's default cell style takes the font that Excel takes for the
 // normal style of a file without cell styles; the export writes it, and
 // converts the column widths with it.
 void UseDefaultFont(const Reference<css::lang::XComponent>& document, const OUString& name, float height) {
-  const Reference<css::beans::XPropertySet> style(DefaultStyle(document), UNO_QUERY_THROW);
+  const Reference<css::beans::XPropertySet> style(DefaultCellStyle(document), UNO_QUERY_THROW);
   for (const char* script : {"", "Asian", "Complex"}) {
     style->setPropertyValue("CharFontName" + OUString::createFromAscii(script), Any(name));
     style->setPropertyValue("CharHeight" + OUString::createFromAscii(script), Any(height));
@@ -65,8 +59,7 @@ Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
   for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
     if (argument.Name == "FilterName") argument.Value >>= filter;
   }
-  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, css::uno::UNO_QUERY);
-  if (!spreadsheet.is()) return Any(Seq<Any>({Any(filter), Any(sal_Int32(-1)), Any(sal_Int32(-1))}));
+  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, UNO_QUERY_THROW);
   if (edit) {
     // Edits are never undone here: recording undo data costs more than many
     // an edit (a column width copies the whole column).
@@ -102,7 +95,7 @@ Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponen
 }
 
 Sequence<Any> DefaultFont(const Reference<css::lang::XComponent>& document) {
-  return DefaultStyle(document)->getPropertyValues(Seq<OUString>({"CharFontName", "CharHeight", "CharWeight"}));
+  return DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
 }
 
 }  // namespace sheetwise::host

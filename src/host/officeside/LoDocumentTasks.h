@@ -16,7 +16,7 @@ Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComp
                                                  const css::uno::Sequence<css::beans::PropertyValue>& descriptor);
 
 // The import filter the office used, and the extent of a sheet as loaded (the
-// last row and column, counted from 0; -1 when the document is no spreadsheet). For editing (edit true), edits are
+// last row and column, counted from 0). For editing (edit true), edits are
 // allowed in the read-only document and not recorded for undo, rows keep
 // their heights, and with a font given (fontName not empty) the default cell
 // style takes it for every script.
