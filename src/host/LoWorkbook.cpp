@@ -213,8 +213,6 @@ class LoDocument {
   }
 
  private:
-  std::shared_ptr<LoSession> session_;
-  Reference<css::lang::XComponent> component_;
   void close() {
     try {
       session_->call(Tr("close %s", {path_}), [&] {
@@ -234,6 +232,8 @@ class LoDocument {
     return grid;
   }
 
+  std::shared_ptr<LoSession> session_;
+  Reference<css::lang::XComponent> component_;
   std::string path_;
   WorkbookFileInfo info_;
   Grid grid_;
