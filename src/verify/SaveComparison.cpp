@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "host/CellAddress.h"
 #include "host/HostError.h"
@@ -216,18 +217,20 @@ class Comparison {
   void compareCells(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits,
                     const std::set<Position>& mayChange) {
     static const CellValue kEmpty;
-    std::set<Position> seen;
+    std::vector<Position> seen;  // sorted once filled: a set's node per cell costs more
+    seen.reserve(b.cells.size());
     for (const auto& [key, saved] : b.cells) {
       const Position at{key.first, key.second};
       const Position from = MapBack(at, edits);
       if (from.row == 0) continue;
-      seen.insert(from);
+      seen.push_back(from);
       const auto it = a.cells.find({from.row, from.column});
       compareCell(b.name, at, it == a.cells.end() ? kEmpty : it->second, saved, mayChange.count(from) > 0);
     }
+    std::sort(seen.begin(), seen.end());
     for (const auto& [key, before] : a.cells) {
       const Position from{key.first, key.second};
-      if (seen.count(from) || before.text.empty()) continue;
+      if (before.text.empty() || std::binary_search(seen.begin(), seen.end(), from)) continue;
       const Position at = MapForward(from, edits);
       if (at.row == 0) continue;
       compareCell(b.name, at, before, kEmpty, mayChange.count(from) > 0);
@@ -236,20 +239,20 @@ class Comparison {
 
   void compareCell(const std::string& sheet, Position at, const CellValue& before, const CellValue& after,
                    bool resultMayChange) {
-    const std::string cell = host::ColumnLetters(at.column) + std::to_string(at.row);
+    const auto cell = [&] { return host::ColumnLetters(at.column) + std::to_string(at.row); };
     const bool sameValue =
         before.kind == after.kind && before.formula == after.formula &&
         (before.text == after.text || (before.formula && before.kind == ValueKind::Number && Close(before.text, after.text)));
     // A result may change; a formula that went, or came, is a difference.
     const bool mayChange = before.formula && after.formula && (before.volatileFormula || resultMayChange);
     if (!sameValue && !mayChange) {
-      add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell, DescribeValue(before), DescribeValue(after)}));
+      add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell(), DescribeValue(before), DescribeValue(after)}));
     }
-    if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell, before.runs, after.runs));
+    if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell(), before.runs, after.runs));
     // A text whose runs say every character's font shows no other: the cell's own is unseen.
     const bool runsCoverText = !before.runs.empty() && before.runs == after.runs;
     if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
-      add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell, before.font, after.font}));
+      add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell(), before.font, after.font}));
     }
   }
 

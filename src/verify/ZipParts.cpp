@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <mutex>
 
@@ -303,10 +304,11 @@ std::map<std::string, std::pair<std::string, std::string>> ReadRelationships(con
   return rels;
 }
 
+// As printf's "%.15g" writes it, without its cost per call.
 std::string NumberText(double value) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+  return std::string(buffer, end);
 }
 
 }  // namespace sheetwise::verify
