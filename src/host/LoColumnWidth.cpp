@@ -13,7 +13,6 @@
 #include <cmath>
 
 #include "host/DefaultCellStyle.h"
-#include "host/OfficeSideTasks.h"
 #include "host/WorkbookFile.h"
 
 namespace sheetwise::host {
@@ -86,9 +85,7 @@ WidthScale Probe(LoSession& session, const Sequence<Any>& font) {
 
 }  // namespace
 
-WidthScale MeasureWidthScale(LoSession& session, const Reference<css::lang::XComponent>& document) {
-  Sequence<Any> font;
-  session.runOfficeTask(kDefaultFontTask, document) >>= font;
+WidthScale MeasureWidthScale(LoSession& session, const Sequence<Any>& font) {
   const std::string key = FontKey(font);
   if (const auto known = SharedWidthScales().find(key)) return *known;
   const WidthScale scale = Probe(session, font);

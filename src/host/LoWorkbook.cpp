@@ -5,7 +5,6 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
@@ -21,7 +20,6 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
@@ -47,7 +45,6 @@ namespace fs = std::filesystem;
 using css::beans::PropertyValue;
 using css::uno::Any;
 using css::uno::Sequence;
-using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
@@ -139,23 +136,17 @@ class LoDocument {
   Grid grid() const { return grid_; }
   const Reference<css::lang::XComponent>& component() const { return component_; }
 
-  // Asks the office how it read the document and makes it ready: the filter
-  // it used must be the expected one. The grid is the format's, within the
-  // sheet size the office loaded.
-  void prepare(OpenMode mode, const OUString& filter) {
-    session_->call(Tr("check how %s was read", {path_}), [&] {
-      const Any answer = session_->runOfficeTask(
-          kPrepareTask, component_,
-          {css::beans::NamedValue("Value", Any(Seq<Any>({Any(mode == OpenMode::Edit), Any(ToOU(info_.defaultFontName)),
-                                                         Any(static_cast<float>(info_.defaultFontSize))})))});
-      const auto read = answer.get<Sequence<Any>>();
-      const OUString used = read[0].get<OUString>();
-      if (used != filter) {
-        throw HostError(Tr("the workbook is damaged: the office could read %s only as %s", {path_, FromOU(used)}));
-      }
-      grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid
-                                                    : FormatGrid(read[1].get<sal_Int32>(), read[2].get<sal_Int32>());
-    });
+  // Takes what the office answered when it loaded the document for work
+  // (kLoadForWorkTask): the filter it used must be the expected one. The grid
+  // is the format's, within the sheet size the office loaded.
+  void takePrepared(const Sequence<Any>& prepared, const OUString& filter) {
+    const OUString used = prepared[1].get<OUString>();
+    if (used != filter) {
+      throw HostError(Tr("the workbook is damaged: the office could read %s only as %s", {path_, FromOU(used)}));
+    }
+    grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid
+                                                : FormatGrid(prepared[2].get<sal_Int32>(), prepared[3].get<sal_Int32>());
+    defaultFont_ = prepared[4].get<Sequence<Any>>();
   }
 
   // The sheet a whole-document task answers, if any.
@@ -208,17 +199,14 @@ class LoDocument {
   }
 
   const WidthScale& widthScale() {
-    if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, component_);
+    if (!widthScale_) widthScale_ = MeasureWidthScale(*session_, defaultFont_);
     return *widthScale_;
   }
 
  private:
   void close() {
     try {
-      session_->call(Tr("close %s", {path_}), [&] {
-        Reference<css::util::XCloseable> closeable(component_, UNO_QUERY);
-        if (closeable.is()) closeable->close(true);
-      });
+      session_->call(Tr("close %s", {path_}), [&] { session_->runOfficeTask(kCloseTask, component_); });
     } catch (const HostError&) {
       // The office is gone or hung; its document goes with the process.
     }
@@ -239,6 +227,7 @@ class LoDocument {
   Grid grid_;
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
+  Sequence<Any> defaultFont_;  // the default cell style's font: name, height, weight
   std::optional<WidthScale> widthScale_;
   std::future<void> closing_;
 };
@@ -569,9 +558,11 @@ class LoWorkbookImpl : public Workbook {
         document_->session().runOfficeTask(kReenterTextFormulasTask, document_->component());
       }
       EnterPhase(WorkPhase::Store);
-      Reference<css::frame::XStorable> storable(document_->component(), UNO_QUERY_THROW);
-      storable->storeToURL(FileUrl(temp), Seq({Property("FilterName", Any(ToOU(info.exportFilter))),
-                                                Property("Overwrite", Any(true))}));
+      const Sequence<PropertyValue> arguments =
+          Seq({Property("FilterName", Any(ToOU(info.exportFilter))), Property("Overwrite", Any(true))});
+      document_->session().runOfficeTask(kStoreToUrlTask, document_->component(),
+                                         {css::beans::NamedValue("Value", Any(Seq<Any>({Any(FileUrl(temp)),
+                                                                                         Any(arguments)})))});
     });
   }
 
@@ -595,13 +586,16 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       Property("FilterName", Any(filter)),
       Property("URL", Any(FileUrl(path))),
   });
+  const Any settings(Seq<Any>({Any(args), Any(mode == OpenMode::Edit), Any(ToOU(info.defaultFontName)),
+                                Any(static_cast<float>(info.defaultFontSize))}));
+  Sequence<Any> answer;
   Reference<css::lang::XComponent> component;
   try {
-    component = session->call(Tr("open %s", {path}), [&] {
-      Reference<css::lang::XComponent> loaded;
-      session->runOfficeTask(kLoadSpreadsheetTask, {}, {css::beans::NamedValue("Value", Any(args))}) >>= loaded;
-      return loaded;
+    answer = session->call(Tr("open %s", {path}), [&] {
+      return session->runOfficeTask(kLoadForWorkTask, {}, {css::beans::NamedValue("Value", settings)})
+          .get<Sequence<Any>>();
     });
+    if (answer.getLength() == 5) answer[0] >>= component;  // else not loaded, as far as this program knows
   } catch (const OfficeLibraryMissing&) {
     throw;  // the program's fault, not the workbook's
   } catch (const HostError& e) {
@@ -614,7 +608,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
                                    : Tr("the office cannot read this workbook (damaged?): %s", {path}));
   }
   auto document = std::make_shared<LoDocument>(session, component, path, info);
-  document->prepare(mode, filter);
+  document->takePrepared(answer, filter);
   return std::make_unique<LoWorkbookImpl>(document, loaded);
 }
 

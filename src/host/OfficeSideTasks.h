@@ -18,14 +18,18 @@ inline constexpr const char* kReenterTextFormulasTask = "ReenterTextFormulas";
 // costs the office a quarter of an open and save. Value: the media descriptor
 // (URL, FilterName, ...); no Document; answers the document.
 inline constexpr const char* kLoadSpreadsheetTask = "LoadSpreadsheet";
-// Whole-document tasks (LoDocumentTasks.h). Prepare's Value: whether the
-// document is for editing, the default font's name ("" for none) and height;
-// it answers the filter used and the last row and column of a sheet.
-inline constexpr const char* kPrepareTask = "Prepare";
+// The same load, and the document made ready for the program's work, in one
+// request. Value: the media descriptor, whether the document is for editing,
+// the default font's name ("" for none) and height. Answers the document, the
+// filter used, the last row and column of a sheet, and the default cell
+// style's font (name, height, weight) as it then is.
+inline constexpr const char* kLoadForWorkTask = "LoadForWork";
+// Whole-document tasks (LoDocumentTasks.h).
 inline constexpr const char* kSheetNamedTask = "SheetNamed";  // Value: the name; answers the sheet or nothing
 inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the position from 0; the same
-// Answers the default cell style's font: name, height and weight.
-inline constexpr const char* kDefaultFontTask = "DefaultFont";
+// Value: the URL and the store arguments (FilterName, ...).
+inline constexpr const char* kStoreToUrlTask = "StoreToUrl";
+inline constexpr const char* kCloseTask = "Close";  // closes the document, unsaved
 
 // Edits. Area holds whole rows or columns where the edit is of rows or columns.
 inline constexpr const char* kInsertRowsTask = "InsertRows";  // Value: the grid's row count

@@ -5,6 +5,7 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -33,6 +34,14 @@ void UseDefaultFont(const Reference<css::lang::XComponent>& document, const OUSt
   }
 }
 
+// Closes a document that failed half-way; the failure's own error is the one to report.
+void CloseAfterFailure(const Reference<css::uno::XInterface>& document) {
+  try {
+    CloseDocument(Reference<css::lang::XComponent>(document, UNO_QUERY_THROW));
+  } catch (const css::uno::Exception&) {
+  }
+}
+
 }  // namespace
 
 Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
@@ -43,18 +52,27 @@ Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComp
   try {
     document->load(descriptor);
   } catch (...) {
-    try {
-      Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
-    } catch (const css::uno::Exception&) {
-      // The load's own error is the one to report.
-    }
+    CloseAfterFailure(document);
     throw;
   }
   return Reference<css::lang::XComponent>(document, UNO_QUERY_THROW);
 }
 
-Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
-                    float fontHeight) {
+Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
+                          const Sequence<css::beans::PropertyValue>& descriptor, bool edit, const OUString& fontName,
+                          float fontHeight) {
+  const Reference<css::lang::XComponent> document = LoadSpreadsheet(context, descriptor);
+  try {
+    const Sequence<Any> prepared = PrepareDocument(document, edit, fontName, fontHeight);
+    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3]});
+  } catch (...) {
+    CloseAfterFailure(document);
+    throw;
+  }
+}
+
+Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
+                              float fontHeight) {
   OUString filter;
   for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
     if (argument.Name == "FilterName") argument.Value >>= filter;
@@ -72,7 +90,8 @@ Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
   const Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
   const auto whole =
       Reference<css::sheet::XCellRangeAddressable>(sheets->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
-  return Any(Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn)}));
+  const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
+  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font)});
 }
 
 Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XComponent>& document,
@@ -94,8 +113,14 @@ Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponen
   return Reference<css::sheet::XSpreadsheet>(sheets->getByIndex(position), UNO_QUERY_THROW);
 }
 
-Sequence<Any> DefaultFont(const Reference<css::lang::XComponent>& document) {
-  return DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
+void StoreToUrl(const Reference<css::lang::XComponent>& document, const OUString& url,
+                const Sequence<css::beans::PropertyValue>& arguments) {
+  Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)->storeToURL(url, arguments);
+}
+
+void CloseDocument(const Reference<css::lang::XComponent>& document) {
+  const Reference<css::util::XCloseable> closeable(document, css::uno::UNO_QUERY);
+  if (closeable.is()) closeable->close(true);
 }
 
 }  // namespace sheetwise::host

@@ -15,13 +15,20 @@ namespace sheetwise::host {
 Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
                                                  const css::uno::Sequence<css::beans::PropertyValue>& descriptor);
 
-// The import filter the office used, and the extent of a sheet as loaded (the
-// last row and column, counted from 0). For editing (edit true), edits are
+// The import filter the office used, the extent of a sheet as loaded (the
+// last row and column, counted from 0) and the default cell style's font
+// (name, height, weight) once prepared. For editing (edit true), edits are
 // allowed in the read-only document and not recorded for undo, rows keep
 // their heights, and with a font given (fontName not empty) the default cell
 // style takes it for every script.
-css::uno::Any PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
-                              const OUString& fontName, float fontHeight);
+css::uno::Sequence<css::uno::Any> PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
+                                                  const OUString& fontName, float fontHeight);
+
+// LoadSpreadsheet, then PrepareDocument: the document, then what that answers.
+// On failure of either the document is closed.
+css::uno::Sequence<css::uno::Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
+                                              const css::uno::Sequence<css::beans::PropertyValue>& descriptor,
+                                              bool edit, const OUString& fontName, float fontHeight);
 
 // The sheet of that name (the exact name first, else ignoring ASCII letter
 // case), or nothing.
@@ -31,7 +38,10 @@ Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XCompo
 // The sheet at that position (from 0), or nothing.
 Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponent>& document, sal_Int32 position);
 
-// The default cell style's font: name, height and weight.
-css::uno::Sequence<css::uno::Any> DefaultFont(const Reference<css::lang::XComponent>& document);
+void StoreToUrl(const Reference<css::lang::XComponent>& document, const OUString& url,
+                const css::uno::Sequence<css::beans::PropertyValue>& arguments);
+
+// Closes the document, unsaved.
+void CloseDocument(const Reference<css::lang::XComponent>& document);
 
 }  // namespace sheetwise::host

@@ -35,10 +35,18 @@ std::vector<Reference<css::sheet::XSpreadsheet>> AllSheets(const Reference<css::
   return all;
 }
 
-Any Prepare(const Reference<css::lang::XComponent>& document, const Any& value) {
+Any LoadForWorkAsAsked(const Reference<css::uno::XComponentContext>& context, const Any& value) {
   const auto settings = value.get<Sequence<Any>>();
-  if (settings.getLength() != 3) throw css::lang::IllegalArgumentException("Prepare takes three values", {}, 0);
-  return PrepareDocument(document, settings[0].get<bool>(), settings[1].get<OUString>(), settings[2].get<float>());
+  if (settings.getLength() != 4) throw css::lang::IllegalArgumentException("LoadForWork takes four values", {}, 0);
+  return Any(LoadForWork(context, settings[0].get<Sequence<css::beans::PropertyValue>>(), settings[1].get<bool>(),
+                         settings[2].get<OUString>(), settings[3].get<float>()));
+}
+
+Any StoreToUrlAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
+  const auto settings = value.get<Sequence<Any>>();
+  if (settings.getLength() != 2) throw css::lang::IllegalArgumentException("StoreToUrl takes two values", {}, 0);
+  StoreToUrl(document, settings[0].get<OUString>(), settings[1].get<Sequence<css::beans::PropertyValue>>());
+  return Any();
 }
 
 class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
@@ -58,6 +66,7 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
     if (task.equalsAscii(kLoadSpreadsheetTask)) {
       return Any(LoadSpreadsheet(context_, edit.value.get<Sequence<css::beans::PropertyValue>>()));
     }
+    if (task.equalsAscii(kLoadForWorkTask)) return LoadForWorkAsAsked(context_, edit.value);
     if (!edit.document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
     if (task.equalsAscii(kUnifyScriptFontsTask)) {
       UnifyScriptFonts(edit.document, AllSheets(edit.document));
@@ -67,8 +76,11 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
       ReenterTextFormulas(AllSheets(edit.document));
       return Any();
     }
-    if (task.equalsAscii(kDefaultFontTask)) return Any(DefaultFont(edit.document));
-    if (task.equalsAscii(kPrepareTask)) return Prepare(edit.document, edit.value);
+    if (task.equalsAscii(kStoreToUrlTask)) return StoreToUrlAsAsked(edit.document, edit.value);
+    if (task.equalsAscii(kCloseTask)) {
+      CloseDocument(edit.document);
+      return Any();
+    }
     if (task.equalsAscii(kSheetNamedTask)) return Any(SheetNamed(edit.document, edit.value.get<OUString>()));
     if (task.equalsAscii(kSheetAtTask)) return Any(SheetAt(edit.document, edit.value.get<sal_Int32>()));
     if (!edit.sheet.is()) throw css::lang::IllegalArgumentException("no sheet for " + task, *this, 0);
