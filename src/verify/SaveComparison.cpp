@@ -178,7 +178,12 @@ class Comparison {
 
  private:
   void add(std::string text) {
-    if (result_.first.size() < shown_) result_.first.push_back(std::move(text));
+    addMade([&] { return std::move(text); });
+  }
+  // The same, making the text only when it is among those shown.
+  template <class MakeText>
+  void addMade(MakeText make) {
+    if (result_.first.size() < shown_) result_.first.push_back(make());
     ++result_.count;
   }
 
@@ -219,15 +224,24 @@ class Comparison {
     static const CellValue kEmpty;
     std::vector<Position> seen;  // sorted once filled: a set's node per cell costs more
     seen.reserve(b.cells.size());
+    // Edits keep the order of the cells they move: the source's cell is most
+    // often the one after the last found, looked at before searching.
+    auto next = a.cells.begin();
     for (const auto& [key, saved] : b.cells) {
       const Position at{key.first, key.second};
       const Position from = MapBack(at, edits);
       if (from.row == 0) continue;
       seen.push_back(from);
-      const auto it = a.cells.find({from.row, from.column});
-      compareCell(b.name, at, it == a.cells.end() ? kEmpty : it->second, saved, mayChange.count(from) > 0);
+      const std::pair<int, int> source{from.row, from.column};
+      auto it = next != a.cells.end() && next->first == source ? next : a.cells.find(source);
+      if (it == a.cells.end()) {
+        compareCell(b.name, at, kEmpty, saved, mayChange.count(from) > 0);
+        continue;
+      }
+      compareCell(b.name, at, it->second, saved, mayChange.count(from) > 0);
+      next = ++it;
     }
-    std::sort(seen.begin(), seen.end());
+    if (!std::is_sorted(seen.begin(), seen.end())) std::sort(seen.begin(), seen.end());
     for (const auto& [key, before] : a.cells) {
       const Position from{key.first, key.second};
       if (before.text.empty() || std::binary_search(seen.begin(), seen.end(), from)) continue;
@@ -246,13 +260,17 @@ class Comparison {
     // A result may change; a formula that went, or came, is a difference.
     const bool mayChange = before.formula && after.formula && (before.volatileFormula || resultMayChange);
     if (!sameValue && !mayChange) {
-      add(Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell(), DescribeValue(before), DescribeValue(after)}));
+      addMade([&] {
+        return Tr("sheet \"%s\", cell %s: %s → %s", {sheet, cell(), DescribeValue(before), DescribeValue(after)});
+      });
     }
-    if (sameValue && before.runs != after.runs) add(RunsDifference(sheet, cell(), before.runs, after.runs));
+    if (sameValue && before.runs != after.runs) {
+      addMade([&] { return RunsDifference(sheet, cell(), before.runs, after.runs); });
+    }
     // A text whose runs say every character's font shows no other: the cell's own is unseen.
     const bool runsCoverText = !before.runs.empty() && before.runs == after.runs;
     if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
-      add(Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell(), before.font, after.font}));
+      addMade([&] { return Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell(), before.font, after.font}); });
     }
   }
 

@@ -32,10 +32,11 @@ double F64(const uint8_t* p) {
   return value;
 }
 
-// As printf's "%.17g" writes it, without its cost per call.
+// The shortest text that reads back as the same number: two numbers are the
+// same exactly when their texts are, and a report shows 0.1, not 0.10000000000000001.
 std::string NumberText(double value) {
   char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string(buffer, end);
 }
 
@@ -383,15 +384,18 @@ class SheetReader {
   }
 
  private:
-  std::string fontOf(uint16_t xf) const {
-    if (xf >= globals_.xfFonts.size()) return "";
+  const std::string& fontOf(uint16_t xf) const {
+    static const std::string kNone;
+    if (xf >= globals_.xfFonts.size()) return kNone;
     size_t font = globals_.xfFonts[xf];
     if (font >= 4) --font;  // font index 4 is never used
-    return font < content_.fonts.size() ? content_.fonts[font] : "";
+    return font < content_.fonts.size() ? content_.fonts[font] : kNone;
   }
   CellValue& at(int row, int column, uint16_t xf) {
-    const auto [it, added] = sheet_.cells.try_emplace({row, column});
-    if (added) globals_.hold();
+    // Cells come in order as a rule: the end is the place to look first.
+    const size_t before = sheet_.cells.size();
+    const auto it = sheet_.cells.try_emplace(sheet_.cells.end(), std::pair{row, column});
+    if (sheet_.cells.size() > before) globals_.hold();
     it->second.font = fontOf(xf);
     return it->second;
   }
