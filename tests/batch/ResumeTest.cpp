@@ -79,11 +79,12 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
 // row inserted once, and the resumed run clears the hidden saving folder the killed one left.
 TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   TempDir dir;
-  const Lines books = MakeTree(dir, 8);
+  // Enough workbooks that the run is still at work well after its second row.
+  const Lines books = MakeTree(dir, 24);
   const std::string report = dir / "r.csv";
   auto killed = test::StartProgram(SHEETWISE_BATCH_BINARY, InPlace(dir, report, {"--jobs", "2"}), false);
-  for (int i = 0; i < 2400 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  for (int i = 0; i < 6000 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_GT(test::OfficesOf(killed.pid), 0);
   ::kill(killed.pid, SIGKILL);
