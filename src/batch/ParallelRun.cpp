@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "extract/ExtractionRun.h"
+#include "host/SafeStore.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -98,6 +99,7 @@ void RunInParallel(const RunSettings& settings, const std::vector<std::string>& 
   std::vector<std::jthread> workers;
   for (int j = 0; j < jobs; ++j) {
     workers.emplace_back([&] {
+      const host::SaveFolderReuse reuse;  // outlives the worker's saves, not the run
       Worker worker(settings, options);
       size_t index = 0;
       while ((!options.stop || !*options.stop) && (index = next++) < queue.size()) {

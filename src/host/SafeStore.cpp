@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -88,6 +89,39 @@ class ScratchFolder {
   FileDescriptor lock_;
 };
 
+// Whether the folder holds nothing but its marker: what a save that went
+// through leaves in it.
+bool HoldsOnlyMarker(const fs::path& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename() != kStoreFolderMarker) return false;
+  }
+  return !ec;
+}
+
+// The hidden folder of this thread's last save, kept while a SaveFolderReuse
+// lives on the thread.
+struct KeptFolder {
+  int keepers = 0;
+  fs::path parent;
+  std::unique_ptr<ScratchFolder> folder;
+};
+thread_local KeptFolder t_kept;
+
+std::unique_ptr<ScratchFolder> TakeScratchFolder(const fs::path& parent) {
+  if (t_kept.folder && t_kept.parent == parent) return std::move(t_kept.folder);
+  t_kept.folder.reset();  // another folder's: not needed again soon
+  return std::make_unique<ScratchFolder>(parent);
+}
+
+// After a save that went through: kept for the next one, or removed.
+void GiveBackScratchFolder(std::unique_ptr<ScratchFolder> folder, const fs::path& parent) {
+  if (t_kept.keepers > 0 && HoldsOnlyMarker(folder->path())) {
+    t_kept.parent = parent;
+    t_kept.folder = std::move(folder);
+  }
+}
+
 // Each folder is swept once per process: a killed run leaves at most one
 // hidden folder per workbook it was saving.
 bool FirstVisit(const fs::path& folder) {
@@ -149,15 +183,16 @@ void Store(const fs::path& absolute, const std::function<void(const fs::path&)>&
   CheckTarget(absolute);
   if (FirstVisit(folder)) RemoveAbandonedSaveFolders(folder);
 
-  ScratchFolder scratch(folder);
+  std::unique_ptr<ScratchFolder> scratch = TakeScratchFolder(folder);
   // A short name inside the hidden folder: the office adds its own lock and
   // temporary files beside what it writes, with longer names than the target's.
-  const fs::path temp = scratch.path() / ("workbook" + extension);
+  const fs::path temp = scratch->path() / ("workbook" + extension);
   Write(temp, folder, write);
   beforeReplace(temp);
   std::error_code ec;
   fs::rename(temp, absolute, ec);
   if (ec) throw HostError(ReasonForError(ec.value(), FileAction::ReplaceFile, absolute.string()));
+  GiveBackScratchFolder(std::move(scratch), folder);
 }
 
 // Refuses a workbook that saving in place must not replace.
@@ -191,6 +226,12 @@ void CheckUnchangedSinceLoad(const fs::path& target, const std::optional<FileIde
 }
 
 }  // namespace
+
+SaveFolderReuse::SaveFolderReuse() { ++t_kept.keepers; }
+
+SaveFolderReuse::~SaveFolderReuse() {
+  if (--t_kept.keepers == 0) t_kept.folder.reset();
+}
 
 bool FileIdentity::operator==(const FileIdentity& other) const {
   return device == other.device && inode == other.inode && size == other.size &&

@@ -25,8 +25,9 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 
 // Calls write(tempPath) for a path inside a hidden folder made beside target,
-// then renames the written file over target and removes the folder. The folder
-// goes on every path out, so nothing of a failed write stays beside the target.
+// then renames the written file over target and removes the folder (or keeps
+// it for the thread's next save, see SaveFolderReuse). The folder goes on every
+// path out of a failed write, so nothing of it stays beside the target.
 // A replaced file keeps its mode and, where this user may set them, its owner,
 // group and extended attributes. Throws HostError when the target's folder is missing or cannot be
 // written.
@@ -55,6 +56,19 @@ void StoreInPlace(const std::filesystem::path& source, const std::optional<FileI
 // same folder. A folder of that name without the marker is never touched.
 inline constexpr const char* kStoreFolderPrefix = ".sheetwise-saving-";
 inline constexpr const char* kStoreFolderMarker = ".sheetwise-saving";
+
+// While one lives on a thread, the hidden folder of that thread's last save
+// is kept, locked, for its next save into the same folder, instead of being
+// made and removed for every save: a batch worker saves many workbooks into
+// each folder. A save that fails still removes its folder; the last one kept
+// goes with the last SaveFolderReuse of the thread, or its next save elsewhere.
+class SaveFolderReuse {
+ public:
+  SaveFolderReuse();
+  ~SaveFolderReuse();
+  SaveFolderReuse(const SaveFolderReuse&) = delete;
+  SaveFolderReuse& operator=(const SaveFolderReuse&) = delete;
+};
 
 // Removes the hidden saving folders in folder whose writer has gone.
 void RemoveAbandonedSaveFolders(const std::filesystem::path& folder);

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 
 #include <fstream>
+#include <set>
 
 #include "BatchRun.h"
 #include "TestPaths.h"
@@ -67,6 +68,40 @@ TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + users.filename().string() + "\n" +
                                users.filename().string() + "/" + kStoreFolderMarker + "\n" +
                                users.filename().string() + "/mine.txt\nbook.xls\n");
+}
+
+// With reuse on the thread, saves into one folder share one hidden folder, a
+// failed save still takes its own away, a save elsewhere or the end of the
+// reuse removes the kept one; without reuse, none outlives its save.
+TEST(SaveFolderReuse, OneHiddenFolderPerFolderWhileItLastsAndNoneAfter) {
+  TempDir dir;
+  fs::create_directories(dir / "other");
+  std::set<fs::path> seen;
+  const auto save = [&](const std::string& name, bool fail = false) {
+    StoreReplacing(dir / name, [&](const fs::path& temp) {
+      seen.insert(temp.parent_path());
+      std::ofstream(temp) << name;
+      if (fail) throw HostError("the writer failed");
+    });
+  };
+  {
+    const SaveFolderReuse reuse;
+    save("a.xls");
+    save("b.xls");
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(test::HiddenSaveFolders(dir.path()).size(), 1u);
+    EXPECT_THROW(save("c.xls", true), HostError);
+    EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+    save("d.xls");
+    save("other/e.xls");
+    const auto kept = test::HiddenSaveFolders(dir.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(fs::path(kept[0]).parent_path(), dir.path() / "other");
+  }
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+  save("f.xls");
+  EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
+  EXPECT_EQ(dir.listing(), "a.xls\nb.xls\nd.xls\nf.xls\nother\nother/e.xls\n");
 }
 
 // A slot, or the folder of all slots, that others can write or that is a link
