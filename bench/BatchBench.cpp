@@ -81,6 +81,11 @@ std::string LoadAverage() {
   return one + " " + five + " " + fifteen;
 }
 
+// How much of the floor's gain from a second office the batch command gets, in percent.
+double GainShare(double floor1, double floor2, double jobs1, double jobs2) {
+  return (jobs1 / jobs2 - 1) / (floor1 / floor2 - 1) * 100;
+}
+
 // Open + store of every file, shared out over `offices` bare offices.
 double Floor(const WorkbookSet& set, const fs::path& out, int offices, bool frameless = false) {
   const auto start = Clock::now();
@@ -194,6 +199,7 @@ void Compare(const WorkbookSet& set, int rounds) {
   // Interleaved rounds; the better time of each counts, as this machine's
   // timings wander by a fifth from run to run.
   double floor1 = 1e9, frameless = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
+  std::vector<double> shares;  // each round's own share of the floor's gain from a second office
   for (int round = 0; round < rounds; ++round) {
     const double f1 = Floor(set, root / "floor1", 1);
     const double fl = Floor(set, root / "frameless", 1, true);
@@ -201,9 +207,10 @@ void Compare(const WorkbookSet& set, int rounds) {
     const double u = Batch(set, root / "unverified", 1, false);
     const double f2 = Floor(set, root / "floor2", 2);
     const double j2 = Batch(set, root / "jobs2", 2);
+    shares.push_back(GainShare(f1, f2, j1, j2));
     std::printf("  round %d: floor %.2f s, frameless %.2f s, --jobs 1 %.2f s (%.2f x), no check %.2f s, "
-                "floor 2 offices %.2f s, --jobs 2 %.2f s (%.2f x); load average %s\n",
-                round + 1, f1, fl, j1, j1 / f1, u, f2, j2, j2 / f2, LoadAverage().c_str());
+                "floor 2 offices %.2f s, --jobs 2 %.2f s (%.2f x, %.0f%% of the floor's gain); load average %s\n",
+                round + 1, f1, fl, j1, j1 / f1, u, f2, j2, j2 / f2, shares.back(), LoadAverage().c_str());
     std::fflush(stdout);
     floor1 = std::min(floor1, f1);
     frameless = std::min(frameless, fl);
@@ -230,7 +237,11 @@ void Compare(const WorkbookSet& set, int rounds) {
   const double floorGain = floor1 / floor2;
   const double jobsGain = jobs1 / jobs2;
   std::printf("  speed-up of a second office: floor %.2f x, batch %.2f x (%.0f%% of the floor's; goal 95%%)\n",
-              floorGain, jobsGain, (jobsGain - 1) / (floorGain - 1) * 100);
+              floorGain, jobsGain, GainShare(floor1, floor2, jobs1, jobs2));
+  // Each round's four times come from the same minute; the best times above may not.
+  std::ranges::sort(shares);
+  std::printf("  the same share within each round: median %.0f%% (from %.0f%% to %.0f%%)\n",
+              shares[shares.size() / 2], shares.front(), shares.back());
 }
 
 WorkbookSet ReportSet(const fs::path& root, const bench::BenchFormat& format) {
@@ -293,7 +304,7 @@ int main(int argc, char** argv) {
   if (!Setting("BENCH_PHASES_ONLY", 0)) {
     for (size_t i = 0; i < sets.size(); ++i) {
       if (taken[i]) {
-        Compare(sets[i], Setting("BENCH_ROUNDS", 2));
+        Compare(sets[i], std::max(1, Setting("BENCH_ROUNDS", 2)));
       } else {
         CompareFloor(sets[i], Setting("BENCH_ROUNDS", 2));
       }
