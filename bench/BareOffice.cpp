@@ -34,17 +34,18 @@ BareOffice::BareOffice(std::string exportFilter, bool frameless)
 void BareOffice::copy(const std::string& path, const std::string& out) {
   host::EnterPhase(host::WorkPhase::Load);
   const auto info = host::InspectWorkbookFile(path);
+  const OUString url = host::FileUrl(path);
   const auto arguments = host::Seq({Property("Hidden", Any(true)), Property("ReadOnly", Any(true)),
                                      Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
                                      Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
                                      Property("FilterName", Any(host::ToOU(info.filterName))),
-                                     Property("URL", Any(host::FileUrl(path)))});
+                                     Property("URL", Any(url))});
   css::uno::Reference<css::lang::XComponent> document;
   if (frameless_) {
     session_.runOfficeTask(host::kLoadSpreadsheetTask, {}, {css::beans::NamedValue("Value", Any(arguments))}) >>=
         document;
   } else {
-    document = session_.loader()->loadComponentFromURL(host::FileUrl(path), "_blank", 0, arguments);
+    document = session_.loader()->loadComponentFromURL(url, "_blank", 0, arguments);
   }
   host::EnterPhase(host::WorkPhase::Store);
   css::uno::Reference<css::frame::XStorable>(document, css::uno::UNO_QUERY_THROW)

@@ -302,11 +302,12 @@ int main(int argc, char** argv) {
   std::vector<bool> taken;
   for (const auto& set : sets) taken.push_back(Phases(set));
   if (!Setting("BENCH_PHASES_ONLY", 0)) {
+    const int rounds = std::max(1, Setting("BENCH_ROUNDS", 2));
     for (size_t i = 0; i < sets.size(); ++i) {
       if (taken[i]) {
-        Compare(sets[i], std::max(1, Setting("BENCH_ROUNDS", 2)));
+        Compare(sets[i], rounds);
       } else {
-        CompareFloor(sets[i], Setting("BENCH_ROUNDS", 2));
+        CompareFloor(sets[i], rounds);
       }
     }
   }

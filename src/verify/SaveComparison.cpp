@@ -233,13 +233,10 @@ class Comparison {
       if (from.row == 0) continue;
       seen.push_back(from);
       const std::pair<int, int> source{from.row, from.column};
-      auto it = next != a.cells.end() && next->first == source ? next : a.cells.find(source);
-      if (it == a.cells.end()) {
-        compareCell(b.name, at, kEmpty, saved, mayChange.count(from) > 0);
-        continue;
-      }
-      compareCell(b.name, at, it->second, saved, mayChange.count(from) > 0);
-      next = ++it;
+      const auto it = next != a.cells.end() && next->first == source ? next : a.cells.find(source);
+      const bool found = it != a.cells.end();
+      compareCell(b.name, at, found ? it->second : kEmpty, saved, mayChange.count(from) > 0);
+      if (found) next = std::next(it);
     }
     if (!std::is_sorted(seen.begin(), seen.end())) std::sort(seen.begin(), seen.end());
     for (const auto& [key, before] : a.cells) {

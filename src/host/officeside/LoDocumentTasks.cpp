@@ -42,6 +42,31 @@ void CloseAfterFailure(const Reference<css::uno::XInterface>& document) {
   }
 }
 
+// Makes a loaded document ready for the program's work and answers what
+// LoadForWork answers after the document (LoDocumentTasks.h).
+Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
+                              float fontHeight) {
+  OUString filter;
+  for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
+    if (argument.Name == "FilterName") argument.Value >>= filter;
+  }
+  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, UNO_QUERY_THROW);
+  if (edit) {
+    // Edits are never undone here: recording undo data costs more than many
+    // an edit (a column width copies the whole column).
+    const Reference<css::beans::XPropertySet> properties(document, UNO_QUERY_THROW);
+    properties->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
+    properties->setPropertyValue("IsUndoEnabled", Any(false));
+    properties->setPropertyValue("IsAdjustHeightEnabled", Any(false));
+    if (!fontName.isEmpty()) UseDefaultFont(document, fontName, fontHeight);
+  }
+  const Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
+  const auto whole =
+      Reference<css::sheet::XCellRangeAddressable>(sheets->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
+  const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
+  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font)});
+}
+
 }  // namespace
 
 Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
@@ -69,29 +94,6 @@ Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
     CloseAfterFailure(document);
     throw;
   }
-}
-
-Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit, const OUString& fontName,
-                              float fontHeight) {
-  OUString filter;
-  for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
-    if (argument.Name == "FilterName") argument.Value >>= filter;
-  }
-  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, UNO_QUERY_THROW);
-  if (edit) {
-    // Edits are never undone here: recording undo data costs more than many
-    // an edit (a column width copies the whole column).
-    const Reference<css::beans::XPropertySet> properties(document, UNO_QUERY_THROW);
-    properties->setPropertyValue("IsChangeReadOnlyEnabled", Any(true));
-    properties->setPropertyValue("IsUndoEnabled", Any(false));
-    properties->setPropertyValue("IsAdjustHeightEnabled", Any(false));
-    if (!fontName.isEmpty()) UseDefaultFont(document, fontName, fontHeight);
-  }
-  const Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
-  const auto whole =
-      Reference<css::sheet::XCellRangeAddressable>(sheets->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
-  const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
-  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font)});
 }
 
 Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XComponent>& document,

@@ -15,17 +15,14 @@ namespace sheetwise::host {
 Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComponentContext>& context,
                                                  const css::uno::Sequence<css::beans::PropertyValue>& descriptor);
 
-// The import filter the office used, the extent of a sheet as loaded (the
-// last row and column, counted from 0) and the default cell style's font
-// (name, height, weight) once prepared. For editing (edit true), edits are
-// allowed in the read-only document and not recorded for undo, rows keep
-// their heights, and with a font given (fontName not empty) the default cell
-// style takes it for every script.
-css::uno::Sequence<css::uno::Any> PrepareDocument(const Reference<css::lang::XComponent>& document, bool edit,
-                                                  const OUString& fontName, float fontHeight);
-
-// LoadSpreadsheet, then PrepareDocument: the document, then what that answers.
-// On failure of either the document is closed.
+// LoadSpreadsheet, then the document made ready for the program's work:
+// answers the document, the import filter the office used, the extent of a
+// sheet as loaded (the last row and column, counted from 0) and the default
+// cell style's font (name, height, weight) once ready. For editing (edit
+// true), edits are allowed in the read-only document and not recorded for
+// undo, rows keep their heights, and with a font given (fontName not empty)
+// the default cell style takes it for every script. On failure of either step
+// the document is closed.
 css::uno::Sequence<css::uno::Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
                                               const css::uno::Sequence<css::beans::PropertyValue>& descriptor,
                                               bool edit, const OUString& fontName, float fontHeight);
