@@ -1,9 +1,13 @@
 #include "batch/WorkbookEngine.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "batch/LogEntries.h"
 #include "batch/OutputNaming.h"
@@ -55,25 +59,63 @@ RuleError RuleFailed(size_t index, const rules::ParsedRule& rule, const std::str
   return RuleError(Tr("rule %s \"%s\": %s", {std::to_string(index + 1), rules::Quoted(rule.text), reason}));
 }
 
+// The rule of each edit: the edits a rule made are numbered from its entry on.
+class EditOwners {
+ public:
+  void ruleBegins(size_t rule, size_t firstEdit) { starts_.push_back({firstEdit, rule}); }
+  size_t ruleOf(size_t edit) const {
+    const auto next = std::upper_bound(starts_.begin(), starts_.end(), std::pair{edit, SIZE_MAX});
+    return std::prev(next)->second;
+  }
+
+ private:
+  std::vector<std::pair<size_t, size_t>> starts_;  // first edit, rule
+};
+
+// A held edit's failure, named by the rule that made it, or by the rules
+// whose edits were sent with it when the office cannot tell which.
+RuleError HeldEditRuleFailed(const host::HeldEditFailed& e, const EditOwners& owners, const RunSettings& settings) {
+  const size_t first = owners.ruleOf(e.first);
+  const size_t last = owners.ruleOf(e.last);
+  if (first == last) return RuleFailed(first, settings.rules[first], e.what());
+  return RuleError(Tr("rules %s to %s: %s", {std::to_string(first + 1), std::to_string(last + 1), e.what()}));
+}
+
 // Applies the rule list; the footprint gets every edit made. A rule that could
 // not be read fails the workbook where it stands, as one the office refuses.
+// The rules' edits go to the office together, after the last rule or before
+// a rule reads the workbook.
 void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Worksheet& named, FileRun& run,
                 verify::EditFootprint& footprint) {
   std::unique_ptr<host::Worksheet> active;
-  for (size_t i = 0; i < settings.rules.size(); ++i) {
-    const rules::ParsedRule& rule = settings.rules[i];
-    if (rule.readable() && !rule.acts) continue;  // handled, without effect
-    run.entry = FailureEntry::RuleFailure;
-    if (!rule.readable()) throw RuleFailed(i, rule, rule.refusal);
-    if (!active) active = book.activeSheet();
-    try {
-      ApplyRule(rule, {book, *active, named, settings.sheetName});
-    } catch (const host::HostUnavailable&) {
-      throw;
-    } catch (const std::exception& e) {
-      throw RuleFailed(i, rule, e.what());
+  EditOwners owners;
+  book.holdEdits();
+  try {
+    for (size_t i = 0; i < settings.rules.size(); ++i) {
+      const rules::ParsedRule& rule = settings.rules[i];
+      if (rule.readable() && !rule.acts) continue;  // handled, without effect
+      run.entry = FailureEntry::RuleFailure;
+      if (!rule.readable()) {
+        book.sendEdits();  // a failure before it is the earlier rule's
+        throw RuleFailed(i, rule, rule.refusal);
+      }
+      if (!active) active = book.activeSheet();
+      owners.ruleBegins(i, book.editsMade());
+      try {
+        ApplyRule(rule, {book, *active, named, settings.sheetName});
+      } catch (const host::HostUnavailable&) {
+        throw;
+      } catch (const host::HeldEditFailed&) {
+        throw;
+      } catch (const std::exception& e) {
+        book.sendEdits();
+        throw RuleFailed(i, rule, e.what());
+      }
+      for (auto& edit : FootprintOf(rule)) footprint.edits.push_back(std::move(edit));
     }
-    for (auto& edit : FootprintOf(rule)) footprint.edits.push_back(std::move(edit));
+    book.sendEdits();
+  } catch (const host::HeldEditFailed& e) {
+    throw HeldEditRuleFailed(e, owners, settings);
   }
 }
 

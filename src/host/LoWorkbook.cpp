@@ -25,9 +25,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <future>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/CellAddress.h"
@@ -105,7 +107,20 @@ void CheckCellContent(const std::string& content) {
 
 }  // namespace
 
+// An edit for the office to make, and how to tell of its failure.
+struct HeldEdit {
+  const char* task;
+  Reference<css::sheet::XSpreadsheet> sheet;
+  css::table::CellRangeAddress area;
+  Any value;
+  std::string call;  // the edit as something the office was asked to do
+  std::string what;  // the edit as a change to a protected sheet
+  // Throws where the office's refusal (other than the sheet's protection) fails the edit.
+  std::function<void(const std::string& refusal)> refusal;
+};
+
 // One open office document; closed, unsaved, when the last holder lets go.
+// Edits still held when it closes are never made.
 class LoDocument {
  public:
   LoDocument(std::shared_ptr<LoSession> session, Reference<css::lang::XComponent> component,
@@ -176,26 +191,41 @@ class LoDocument {
     return type;
   }
 
-  // Carries out an edit in the office (OfficeSideTasks.h), as the call named
-  // call; a protected sheet fails it, what naming the edit. Answers any other
-  // refusal ("" when done).
-  std::string edit(const char* task, const Reference<css::sheet::XSpreadsheet>& sheet,
-                   const css::table::CellRangeAddress& area, Any value, const std::string& call,
-                   const std::string& what) {
-    const std::string refusal = session_->call(call, [&] {
-      OUString answer;
-      session_->runOfficeTask(task, component_,
-                              {css::beans::NamedValue("Sheet", Any(sheet)), css::beans::NamedValue("Area", Any(area)),
-                               css::beans::NamedValue("Value", std::move(value))}) >>= answer;
-      return FromOU(answer);
-    });
-    if (refusal == kSheetProtected) {
-      const std::string name = session_->call(call, [&] {
-        return FromOU(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
+  // Makes an edit in the office (OfficeSideTasks.h): at once, or, once edits
+  // are held, when they are sent.
+  void edit(HeldEdit edit) {
+    held_.push_back(std::move(edit));
+    ++editsMade_;
+    if (!holding_) sendHeld();
+  }
+  void holdEdits() { holding_ = true; }
+  size_t editsMade() const { return editsMade_; }
+
+  // Sends the held edits in one request. The first that the office refuses
+  // or fails throws HeldEditFailed; a refusal that does not fail its edit
+  // lets the edits after it go on.
+  void sendHeld() {
+    if (held_.empty()) return;
+    const std::vector<HeldEdit> edits = std::exchange(held_, {});
+    const size_t first = editsMade_ - edits.size();
+    Sequence<Any> answer;
+    try {
+      answer = session_->call(CallsText(edits), [&] {
+        return session_->runOfficeTask(kSheetEditsTask, component_, {css::beans::NamedValue("Value", Any(AsList(edits)))})
+            .get<Sequence<Any>>();
       });
-      throw HostError(Tr("the sheet \"%s\" is protected: %s would change it", {name, what}));
+    } catch (const HostError& e) {
+      throw HeldEditFailed(first, editsMade_ - 1, e.what());
     }
-    return refusal;
+    const auto done = static_cast<size_t>(answer[0].get<sal_Int32>());
+    if (done >= edits.size()) return;
+    try {
+      refused(edits[done], FromOU(answer[1].get<OUString>()), answer[2].get<bool>());
+    } catch (const HostError& e) {
+      throw HeldEditFailed(first + done, first + done, e.what());
+    }
+    held_.assign(edits.begin() + static_cast<std::ptrdiff_t>(done) + 1, edits.end());
+    sendHeld();
   }
 
   const WidthScale& widthScale() {
@@ -220,11 +250,43 @@ class LoDocument {
     return grid;
   }
 
+  // The edits as the office task takes them.
+  static Sequence<Any> AsList(const std::vector<HeldEdit>& edits) {
+    Sequence<Any> list(static_cast<sal_Int32>(edits.size()));
+    std::transform(edits.begin(), edits.end(), list.getArray(), [](const HeldEdit& e) {
+      return Any(Seq<Any>({Any(OUString::createFromAscii(e.task)), Any(e.sheet), Any(e.area), e.value}));
+    });
+    return list;
+  }
+
+  // The edits as one call, for a failure of their request.
+  static std::string CallsText(const std::vector<HeldEdit>& edits) {
+    std::string text = edits.front().call;
+    for (auto e = edits.begin() + 1; e != edits.end(); ++e) text = Tr("%s, then %s", {text, e->call});
+    return text;
+  }
+
+  // Throws what the office's answer to the edit means: it failed, its sheet
+  // is protected, or the edit's own reading of the refusal.
+  void refused(const HeldEdit& edit, const std::string& refusal, bool failed) {
+    if (failed) throw HostError(Tr("the office could not %s", {edit.call}));
+    if (refusal == kSheetProtected) {
+      const std::string name = session_->call(edit.call, [&] {
+        return FromOU(Reference<css::container::XNamed>(edit.sheet, UNO_QUERY_THROW)->getName());
+      });
+      throw HostError(Tr("the sheet \"%s\" is protected: %s would change it", {name, edit.what}));
+    }
+    if (edit.refusal) edit.refusal(refusal);
+  }
+
   std::shared_ptr<LoSession> session_;
   Reference<css::lang::XComponent> component_;
   std::string path_;
   WorkbookFileInfo info_;
   Grid grid_;
+  bool holding_ = false;
+  std::vector<HeldEdit> held_;
+  size_t editsMade_ = 0;
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
   Sequence<Any> defaultFont_;  // the default cell style's font: name, height, weight
@@ -243,11 +305,13 @@ class LoRange : public Range {
 
   void insertRows() override {
     const std::string what = Tr("inserting rows at %s", {address_});
-    if (edit(kInsertRowsTask, wholeRows(), Any(document_->grid().rows), Tr("insert rows at %s", {address_}), what) ==
-        kRowsDoNotFit) {
-      throw HostError(Tr("%s would push data in the sheet's last rows (up to row %s) off the sheet",
-                         {what, std::to_string(document_->grid().rows)}));
-    }
+    edit(kInsertRowsTask, wholeRows(), Any(document_->grid().rows), Tr("insert rows at %s", {address_}), what,
+         [what, rows = document_->grid().rows](const std::string& refusal) {
+           if (refusal == kRowsDoNotFit) {
+             throw HostError(Tr("%s would push data in the sheet's last rows (up to row %s) off the sheet",
+                                {what, std::to_string(rows)}));
+           }
+         });
   }
   void deleteRows() override {
     edit(kDeleteRowsTask, wholeRows(), Any(), Tr("delete rows %s", {address_}), Tr("deleting rows %s", {address_}));
@@ -263,10 +327,10 @@ class LoRange : public Range {
     edit(kClearContentsTask, address(), Any(), Tr("clear %s", {address_}), Tr("clearing %s", {address_}));
   }
   void mergeCentred() override {
-    if (edit(kMergeCentredTask, address(), Any(), Tr("merge %s", {address_}), Tr("merging %s", {address_})) ==
-        kCannotMerge) {
-      throw HostError(Tr("the cells %s cannot be merged", {address_}));
-    }
+    edit(kMergeCentredTask, address(), Any(), Tr("merge %s", {address_}), Tr("merging %s", {address_}),
+         [address = address_](const std::string& refusal) {
+           if (refusal == kCannotMerge) throw HostError(Tr("the cells %s cannot be merged", {address}));
+         });
   }
   void setRowHeight(double points) override {
     if (!(points >= 0 && points <= 409)) {
@@ -287,11 +351,9 @@ class LoRange : public Range {
   }
 
  private:
-  // The edit, done in the office; answers its refusal ("" when done), where
-  // it is other than the sheet's protection.
-  std::string edit(const char* task, const css::table::CellRangeAddress& area, Any value, const std::string& call,
-                   const std::string& what) {
-    return document_->edit(task, sheet_, area, std::move(value), call, what);
+  void edit(const char* task, const css::table::CellRangeAddress& area, Any value, std::string call, std::string what,
+            std::function<void(const std::string&)> refusal = {}) {
+    document_->edit({task, sheet_, area, std::move(value), std::move(call), std::move(what), std::move(refusal)});
   }
   css::table::CellRangeAddress address() const {
     css::table::CellRangeAddress a;
@@ -320,6 +382,7 @@ class LoWorksheet : public Worksheet {
       : document_(std::move(document)), sheet_(std::move(sheet)) {}
 
   std::string name() override {
+    document_->sendHeld();
     return document_->session().call(Tr("read a sheet name"), [&] {
       return FromOU(Reference<css::container::XNamed>(sheet_, UNO_QUERY_THROW)->getName());
     });
@@ -328,18 +391,21 @@ class LoWorksheet : public Worksheet {
   void rename(const std::string& newName) override {
     CheckSheetName(newName);
     const std::string what = Tr("renaming a sheet");
-    const std::string refusal = document_->edit(kRenameSheetTask, sheet_, {}, Any(ToOU(newName)),
-                                                Tr("rename a sheet to \"%s\"", {newName}), what);
-    if (refusal == kStructureProtected) {
-      throw HostError(Tr("the workbook's structure is protected: %s would change it", {what}));
-    }
-    if (refusal == kNameTaken) {
-      throw HostError(Tr("the sheet cannot be named \"%s\": another sheet has that name", {newName}));
-    }
+    document_->edit({kRenameSheetTask, sheet_, {}, Any(ToOU(newName)), Tr("rename a sheet to \"%s\"", {newName}), what,
+                     [what, newName](const std::string& refusal) {
+                       if (refusal == kStructureProtected) {
+                         throw HostError(Tr("the workbook's structure is protected: %s would change it", {what}));
+                       }
+                       if (refusal == kNameTaken) {
+                         throw HostError(
+                             Tr("the sheet cannot be named \"%s\": another sheet has that name", {newName}));
+                       }
+                     }});
   }
 
   std::string cellText(int row, int column) override {
     CheckCell(row, column, document_->grid(), document_->info().format);
+    document_->sendHeld();
     return document_->session().call(Tr("read cell %s", {CellName(row, column)}), [&] {
       const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
       switch (cell->getType()) {
@@ -375,10 +441,12 @@ class LoWorksheet : public Worksheet {
                        : kind == ContentKind::Formula ? kSetFormulaTask
                                                       : kSetTextTask;
     const Any value = kind == ContentKind::Number ? Any(number) : Any(ToOU(content));
-    if (document_->edit(task, sheet_, cell, value, Tr("write cell %s", {CellName(row, column)}),
-                        Tr("writing cell %s", {CellName(row, column)})) == kFormulaSyntax) {
-      throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
-    }
+    document_->edit({task, sheet_, cell, value, Tr("write cell %s", {CellName(row, column)}),
+                     Tr("writing cell %s", {CellName(row, column)}), [content](const std::string& refusal) {
+                       if (refusal == kFormulaSyntax) {
+                         throw HostError(Tr("not a formula the spreadsheet understands: %s", {content}));
+                       }
+                     }});
   }
 
   std::unique_ptr<Range> range(const std::string& address) override {
@@ -389,6 +457,7 @@ class LoWorksheet : public Worksheet {
   }
 
   std::vector<std::vector<std::string>> usedTable() override {
+    document_->sendHeld();
     return document_->session().call(Tr("read the used area"), [&] {
       Reference<css::sheet::XUsedAreaCursor> cursor(sheet_->createCursor(), UNO_QUERY_THROW);
       cursor->gotoEndOfUsedArea(false);
@@ -489,6 +558,7 @@ class LoWorkbookImpl : public Workbook {
       : document_(std::move(document)), loaded_(loaded) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
+    document_->sendHeld();
     return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&] {
       const auto sheet = document_->sheetBy(kSheetNamedTask, Any(ToOU(name)));
       if (!sheet.is()) throw HostError(Tr("the workbook has no sheet named \"%s\"", {name}));
@@ -497,6 +567,7 @@ class LoWorkbookImpl : public Workbook {
   }
 
   std::unique_ptr<Worksheet> worksheetAt(int position) override {
+    document_->sendHeld();
     return document_->session().call(Tr("find worksheet %s", {std::to_string(position)}), [&] {
       const auto sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(position - 1)));
       if (!sheet.is()) throw HostError(Tr("the workbook has no sheet number %s", {std::to_string(position)}));
@@ -507,6 +578,7 @@ class LoWorkbookImpl : public Workbook {
   // The sheet the file names as active, else the one at the file's active
   // position, else the first.
   std::unique_ptr<Worksheet> activeSheet() override {
+    document_->sendHeld();
     return document_->session().call(Tr("find the active sheet"), [&] {
       Reference<css::sheet::XSpreadsheet> sheet;
       if (const auto& name = document_->info().activeSheetName; !name.empty()) {
@@ -518,11 +590,17 @@ class LoWorkbookImpl : public Workbook {
     });
   }
 
+  void holdEdits() override { document_->holdEdits(); }
+  void sendEdits() override { document_->sendHeld(); }
+  size_t editsMade() const override { return document_->editsMade(); }
+
   void saveChecked(const BeforeReplace& check) override {
+    document_->sendHeld();
     StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); }, verify(check),
                  extension());
   }
   void saveAsChecked(const std::string& path, const BeforeReplace& check) override {
+    document_->sendHeld();
     StoreReplacing(path, [&](const fs::path& temp) { write(temp); }, verify(check), extension());
   }
   std::string notice() override { return MisnamedNotice(document_->path(), document_->info().format); }

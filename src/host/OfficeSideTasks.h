@@ -4,9 +4,8 @@
 // message over the pipe per call. A small component library is loaded into
 // the office once per process and runs such a task in one request.
 //
-// A task is asked for with the named values "Task" and "Document" and, for
-// the edits of a sheet, "Sheet" (the sheet), "Area" (a CellRangeAddress) and
-// "Value". An edit answers the empty text, or one of the refusals below.
+// A task is asked for with the named values "Task" and "Document", and
+// "Value" where it takes one.
 
 namespace sheetwise::host {
 
@@ -31,7 +30,13 @@ inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the posi
 inline constexpr const char* kStoreToUrlTask = "StoreToUrl";
 inline constexpr const char* kCloseTask = "Close";  // closes the document, unsaved
 
-// Edits. Area holds whole rows or columns where the edit is of rows or columns.
+// Edits, sent in order in one request: Value is a list of edits, each the
+// list {task, sheet, area (a CellRangeAddress), value}. They are carried out
+// until one is refused or fails. Answers {how many were carried out, the
+// refusal ("" for none), whether the office failed the next one}.
+inline constexpr const char* kSheetEditsTask = "SheetEdits";
+// The edits' tasks. The area holds whole rows or columns where the edit is of
+// rows or columns.
 inline constexpr const char* kInsertRowsTask = "InsertRows";  // Value: the grid's row count
 inline constexpr const char* kDeleteRowsTask = "DeleteRows";
 inline constexpr const char* kDeleteColumnsTask = "DeleteColumns";

@@ -2,6 +2,7 @@
 // The small spreadsheet object model that the rule operations, the engine and the
 // readers need. Rows and columns count from 1. Every failure is a HostError.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,6 +49,17 @@ class Worksheet {
   virtual std::vector<std::vector<std::string>> usedTable() = 0;
 };
 
+// An edit held back by Workbook::holdEdits failed when it was sent. Edits are
+// numbered from 0 in the order they were made on the workbook; a failure that
+// cannot be pinned on one edit (the office hung or ended) names the first and
+// the last edit sent with it.
+class HeldEditFailed : public HostError {
+ public:
+  HeldEditFailed(size_t first, size_t last, const std::string& reason) : HostError(reason), first(first), last(last) {}
+  size_t first;
+  size_t last;
+};
+
 // Called with the path of the file the office has just written, before that
 // file replaces its target; throwing leaves the target as it was.
 using BeforeReplace = std::function<void(const std::string& written)>;
@@ -56,6 +68,14 @@ class Workbook {
  public:
   virtual ~Workbook() = default;
   virtual std::unique_ptr<Worksheet> worksheet(const std::string& name) = 0;
+  // From now on, edits of its sheets and ranges are held and sent to the
+  // office together: before anything is read, looked up or saved, and at
+  // sendEdits(). A held edit that fails throws HeldEditFailed from there;
+  // what the program checks itself still fails the edit's own call.
+  virtual void holdEdits() {}
+  virtual void sendEdits() {}
+  // How many edits were made on the workbook so far.
+  virtual size_t editsMade() const { return 0; }
   // Position counts from 1.
   virtual std::unique_ptr<Worksheet> worksheetAt(int position) = 0;
   // The sheet that the file stores as active.

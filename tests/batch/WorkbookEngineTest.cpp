@@ -95,6 +95,31 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
   EXPECT_EQ(test::ReadFile(path), before);
 }
 
+// The rules' edits reach the office together; a refused one still fails as
+// the rule that made it, whether the refusal comes to light at the end, before
+// a later rule looks a sheet up, or before a later rule fails by itself.
+TEST_F(WorkbookEngineTest, AnEditTheOfficeRefusesFailsAsTheRuleThatMadeIt) {
+  const std::string taken = "\"{表名}|Sheet2\": the sheet cannot be named \"Sheet2\": another sheet has that name";
+  const std::string formula = "\"1|A|=1+*2\": not a formula the spreadsheet understands: =1+*2";
+  const struct {
+    Entries rules;
+    std::string reason;
+  } cases[] = {
+      {{"2|A|ok", "{表名}|Sheet2", "3|A|ok", "{插入行}|正行|2"}, "rule 2 " + taken},
+      {{"{表名}|Sheet2", "{表名}|Other"}, "rule 1 " + taken},
+      {{"2|A|ok", "1|A|=1+*2", "{列距}|C|-1"}, "rule 2 " + formula},
+      {{"1|A|=1+*2", "{删除行}"}, "rule 1 " + formula},
+  };
+  settings.sheetName = "Sheet1";
+  for (const auto& c : cases) {
+    settings.rules = rules::ParseRules(c.rules, false);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.reason, c.reason);
+  }
+  EXPECT_EQ(dir.listing(), "in\nin/book.xls\nout\n");
+}
+
 // second_active.xls: Sheet1 comes first, the second sheet (数据, A2 holds 1)
 // is the active one. Over two hundred workbooks the office's memory stays flat.
 TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemoryStaysFlat) {

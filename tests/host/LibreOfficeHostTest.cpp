@@ -203,6 +203,31 @@ TEST(CorpusLibreOfficeHost, PasswordsAndOlderFormats) {
   }
 }
 
+// Held edits reach the office before anything is read. The first one it
+// refuses fails with its own number and reason, and the edits after it are
+// never made.
+TEST(LibreOfficeHost, HeldEditsAreSentBeforeReadsAndAFailureNamesItsEdit) {
+  TempDir dir;
+  auto book = SharedHost().open(dir.copyFixture("sheets.xls", "book.xls"), OpenMode::Edit);
+  const auto sheet = book->worksheet("Sheet1");
+  book->holdEdits();
+  sheet->setCell(12, 1, "一");
+  EXPECT_EQ(sheet->cellText(12, 1), "一");
+  sheet->setCell(12, 2, "二");
+  sheet->setCell(12, 3, "=1+*2");
+  sheet->setCell(12, 4, "四");
+  EXPECT_EQ(book->editsMade(), 4u);
+  try {
+    book->sendEdits();
+    ADD_FAILURE() << "the refused formula was not reported";
+  } catch (const host::HeldEditFailed& e) {
+    EXPECT_EQ(std::tie(e.first, e.last), std::tuple(2u, 2u));
+    EXPECT_STREQ(e.what(), "not a formula the spreadsheet understands: =1+*2");
+  }
+  EXPECT_EQ(sheet->cellText(12, 2), "二");
+  EXPECT_EQ(sheet->cellText(12, 4), "");
+}
+
 // An office that stops answering is ended by the watchdog, one killed from
 // outside is replaced, and the next call works either way.
 TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
@@ -210,8 +235,26 @@ TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
   host::HostOptions options;
   options.callLimit = std::chrono::seconds(2);
   host::LibreOfficeHost office(options);
-  const auto book = office.open(test::Fixture("sheets.xls"), OpenMode::Edit);
+  // Held edits that hang: the failure names every edit sent with the one that hung.
+  auto held = office.open(test::Fixture("sheets.xls"), OpenMode::Edit);
+  auto sheet = held->activeSheet();
+  held->holdEdits();
+  sheet->range("2:2")->insertRows();
+  sheet->range("A12:B12")->mergeCentred();
   ASSERT_GT(office.officePid(), 0);  // 0 would signal this test's own process group
+  ::kill(office.officePid(), SIGSTOP);
+  try {
+    held->sendEdits();
+    ADD_FAILURE() << "the hanging office was not reported";
+  } catch (const host::HeldEditFailed& e) {
+    EXPECT_EQ(std::tie(e.first, e.last), std::tuple(0u, 1u));
+    EXPECT_NE(std::string(e.what()).find("while trying to insert rows at 2:2, then merge A12:B12"), std::string::npos)
+        << e.what();
+  }
+  held.reset();
+  sheet.reset();
+  const auto book = office.open(test::Fixture("sheets.xls"), OpenMode::Edit);
+  ASSERT_GT(office.officePid(), 0);
   ::kill(office.officePid(), SIGSTOP);
   EXPECT_THROW(book->saveAs(dir / "out.xls"), host::HostError);
   EXPECT_EQ(dir.listing(), "");

@@ -3,6 +3,7 @@
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/sheet/CellDeleteMode.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/CellInsertMode.hpp>
@@ -170,9 +171,8 @@ void RenameSheet(const SheetEdit& e) {
   if (named->getName() != name) throw Refusal{kNameTaken};
 }
 
-}  // namespace
-
-std::optional<OUString> RunSheetEdit(const OUString& task, SheetEdit edit) {
+// Carries out one edit: answers its refusal, or the empty text when done.
+OUString RunSheetEdit(SheetEdit edit, const OUString& task) {
   using Edit = void (*)(const SheetEdit&);
   static const std::pair<const char*, Edit> kEdits[] = {
       {kInsertRowsTask, InsertRows},   {kDeleteRowsTask, DeleteRows},         {kDeleteColumnsTask, DeleteColumns},
@@ -181,7 +181,7 @@ std::optional<OUString> RunSheetEdit(const OUString& task, SheetEdit edit) {
       {kSetTextTask, SetText},         {kRenameSheetTask, RenameSheet}};
   const auto found = std::find_if(std::begin(kEdits), std::end(kEdits),
                                   [&](const auto& known) { return task.equalsAscii(known.first); });
-  if (found == std::end(kEdits)) return std::nullopt;
+  if (found == std::end(kEdits)) throw css::lang::IllegalArgumentException("unknown edit " + task, {}, 0);
   edit.area.Sheet = Reference<css::sheet::XCellRangeAddressable>(edit.sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
   try {
     found->second(edit);
@@ -189,6 +189,26 @@ std::optional<OUString> RunSheetEdit(const OUString& task, SheetEdit edit) {
     return OUString::createFromAscii(refusal.reason);
   }
   return OUString();
+}
+
+}  // namespace
+
+Sequence<Any> RunSheetEdits(const Reference<css::lang::XComponent>& document, const Sequence<Any>& edits) {
+  sal_Int32 done = 0;
+  for (; done < edits.getLength(); ++done) {
+    const auto parts = edits[done].get<Sequence<Any>>();
+    if (parts.getLength() != 4) throw css::lang::IllegalArgumentException("an edit takes four values", {}, 0);
+    OUString refusal;
+    try {
+      refusal = RunSheetEdit({document, parts[1].get<Reference<css::sheet::XSpreadsheet>>(),
+                              parts[2].get<css::table::CellRangeAddress>(), parts[3]},
+                             parts[0].get<OUString>());
+    } catch (const css::uno::Exception&) {
+      return Seq<Any>({Any(done), Any(OUString()), Any(true)});
+    }
+    if (!refusal.isEmpty()) return Seq<Any>({Any(done), Any(refusal), Any(false)});
+  }
+  return Seq<Any>({Any(done), Any(OUString()), Any(false)});
 }
 
 }  // namespace sheetwise::host

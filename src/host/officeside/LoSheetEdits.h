@@ -6,8 +6,6 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 
-#include <optional>
-
 #include "host/LoSession.h"
 
 namespace sheetwise::host {
@@ -19,9 +17,10 @@ struct SheetEdit {
   css::uno::Any value;
 };
 
-// Carries out the edit the task names (OfficeSideTasks.h) on the edit's sheet
-// (the area's sheet number is taken from it): the empty text, or the refusal;
-// nothing when the task is no edit.
-std::optional<OUString> RunSheetEdit(const OUString& task, SheetEdit edit);
+// Carries out the edits of a kSheetEditsTask (OfficeSideTasks.h) on document
+// in order, each on its own sheet (the area's sheet number is taken from it),
+// until one is refused or fails; answers as that task does.
+css::uno::Sequence<css::uno::Any> RunSheetEdits(const Reference<css::lang::XComponent>& document,
+                                                const css::uno::Sequence<css::uno::Any>& edits);
 
 }  // namespace sheetwise::host

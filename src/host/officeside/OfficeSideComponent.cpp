@@ -55,36 +55,34 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
 
   Any SAL_CALL execute(const Sequence<css::beans::NamedValue>& arguments) override {
     OUString task;
-    SheetEdit edit;
+    Reference<css::lang::XComponent> document;
+    Any value;
     for (const auto& argument : arguments) {
       if (argument.Name == "Task") argument.Value >>= task;
-      if (argument.Name == "Document") argument.Value >>= edit.document;
-      if (argument.Name == "Sheet") argument.Value >>= edit.sheet;
-      if (argument.Name == "Area") argument.Value >>= edit.area;
-      if (argument.Name == "Value") edit.value = argument.Value;
+      if (argument.Name == "Document") argument.Value >>= document;
+      if (argument.Name == "Value") value = argument.Value;
     }
     if (task.equalsAscii(kLoadSpreadsheetTask)) {
-      return Any(LoadSpreadsheet(context_, edit.value.get<Sequence<css::beans::PropertyValue>>()));
+      return Any(LoadSpreadsheet(context_, value.get<Sequence<css::beans::PropertyValue>>()));
     }
-    if (task.equalsAscii(kLoadForWorkTask)) return LoadForWorkAsAsked(context_, edit.value);
-    if (!edit.document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
+    if (task.equalsAscii(kLoadForWorkTask)) return LoadForWorkAsAsked(context_, value);
+    if (!document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
+    if (task.equalsAscii(kSheetEditsTask)) return Any(RunSheetEdits(document, value.get<Sequence<Any>>()));
     if (task.equalsAscii(kUnifyScriptFontsTask)) {
-      UnifyScriptFonts(edit.document, AllSheets(edit.document));
+      UnifyScriptFonts(document, AllSheets(document));
       return Any();
     }
     if (task.equalsAscii(kReenterTextFormulasTask)) {
-      ReenterTextFormulas(AllSheets(edit.document));
+      ReenterTextFormulas(AllSheets(document));
       return Any();
     }
-    if (task.equalsAscii(kStoreToUrlTask)) return StoreToUrlAsAsked(edit.document, edit.value);
+    if (task.equalsAscii(kStoreToUrlTask)) return StoreToUrlAsAsked(document, value);
     if (task.equalsAscii(kCloseTask)) {
-      CloseDocument(edit.document);
+      CloseDocument(document);
       return Any();
     }
-    if (task.equalsAscii(kSheetNamedTask)) return Any(SheetNamed(edit.document, edit.value.get<OUString>()));
-    if (task.equalsAscii(kSheetAtTask)) return Any(SheetAt(edit.document, edit.value.get<sal_Int32>()));
-    if (!edit.sheet.is()) throw css::lang::IllegalArgumentException("no sheet for " + task, *this, 0);
-    if (const auto refusal = RunSheetEdit(task, edit)) return Any(*refusal);
+    if (task.equalsAscii(kSheetNamedTask)) return Any(SheetNamed(document, value.get<OUString>()));
+    if (task.equalsAscii(kSheetAtTask)) return Any(SheetAt(document, value.get<sal_Int32>()));
     throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);
   }
 
