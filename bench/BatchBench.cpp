@@ -11,7 +11,9 @@
 //   bench_batch [CORPUS_DIR [COPIES]]   (COPIES of each small workbook, default 20)
 //
 // Read only here: BENCH_REPORTS (workbooks made, default 200), BENCH_LATIN=1
-// (their Chinese texts in Latin letters), BENCH_ROUNDS (default 2),
+// (their Chinese texts in Latin letters), BENCH_VETO=1 (the batch command is
+// given a veto on a header cell of the report workbooks, which lets every one
+// through), BENCH_ROUNDS (default 2),
 // BENCH_PHASES_ONLY=1 (the phase tables alone), BENCH_KEEP=1 (the workbooks and
 // copies are left in the temporary folder), BENCH_FORMAT (xls, the default;
 // xlsx or ods: the report workbooks are made in that format, the floor stores
@@ -70,6 +72,7 @@ struct WorkbookSet {
   fs::path root;  // the set's own folder
   std::vector<std::string> files;
   const bench::BenchFormat* format;
+  std::vector<std::string> batchArguments;  // beyond the rules, the folders and the format's
   fs::path source() const { return root / "in"; }
 };
 
@@ -112,6 +115,7 @@ double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify 
                                 "--quiet",  "--log",               (out / "log.txt").string()};
   if (!verify) args.push_back("--no-verify");
   for (const auto& arg : set.format->batchArguments()) args.push_back(arg);
+  args.insert(args.end(), set.batchArguments.begin(), set.batchArguments.end());
   const auto start = Clock::now();
   const int ended = batch::RunBatchCommand(args, {sink, sink, false}, interrupted);
   if (ended != 0) std::printf("  (the batch command ended with status %d: %s)\n", ended, sink.str().c_str());
@@ -246,14 +250,16 @@ void Compare(const WorkbookSet& set, int rounds) {
 
 WorkbookSet ReportSet(const fs::path& root, const bench::BenchFormat& format) {
   const std::string kind = format.name == "xls" ? "" : " (" + format.extension + ")";
-  WorkbookSet set{"report workbooks" + kind, root / "reports", {}, &format};
-  set.files =
-      bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), format, Setting("BENCH_LATIN", 0));
+  WorkbookSet set{"report workbooks" + kind, root / "reports", {}, &format, {}};
+  const bool latin = Setting("BENCH_LATIN", 0);
+  set.files = bench::MakeReportWorkbooks(set.source(), Setting("BENCH_REPORTS", 200), format, latin);
+  // The header's first cell, which every report workbook holds: no workbook is vetoed.
+  if (Setting("BENCH_VETO", 0)) set.batchArguments = {"--veto-row", "2", "--veto-col", "A", "--veto-value", latin ? "No." : "序号"};
   return set;
 }
 
 WorkbookSet CorpusSet(const fs::path& root, const fs::path& corpus, int copies, const bench::BenchFormat& xls) {
-  WorkbookSet set{"corpus copies", root / "corpus", {}, &xls};
+  WorkbookSet set{"corpus copies", root / "corpus", {}, &xls, {}};
   for (int c = 0; c < copies; ++c) {
     const fs::path folder = set.source() / ("d" + std::to_string(c % 5));
     fs::create_directories(folder);

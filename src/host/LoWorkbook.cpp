@@ -15,9 +15,7 @@
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
-#include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
@@ -407,25 +405,29 @@ class LoWorksheet : public Worksheet {
     CheckCell(row, column, document_->grid(), document_->info().format);
     document_->sendHeld();
     return document_->session().call(Tr("read cell %s", {CellName(row, column)}), [&] {
-      const auto cell = sheet_->getCellByPosition(column - 1, row - 1);
-      switch (cell->getType()) {
+      const auto cell = Seq<Any>({Any(sheet_), Any(sal_Int32(column - 1)), Any(sal_Int32(row - 1))});
+      const auto content = document_->session()
+                               .runOfficeTask(kCellContentTask, document_->component(),
+                                              {css::beans::NamedValue("Value", Any(cell))})
+                               .get<Sequence<Any>>();
+      const auto text = [&] { return FromOU(content[1].get<OUString>()); };
+      const auto value = [&] { return shownValue(content[2].get<double>(), content[3].get<sal_Int16>()); };
+      switch (static_cast<css::table::CellContentType>(content[0].get<sal_Int32>())) {
         case css::table::CellContentType_EMPTY:
           return std::string();
         case css::table::CellContentType_TEXT:
-          return textOf(cell);
+          return text();
         case css::table::CellContentType_VALUE:
-          return valueText(cell);
+          return value();
         default:
           break;
       }
-      Reference<css::beans::XPropertySet> props(cell, UNO_QUERY_THROW);
-      sal_Int32 result = 0;
-      props->getPropertyValue("FormulaResultType2") >>= result;
-      if (cell->getError() != 0 || result == css::sheet::FormulaResult::ERROR) {
+      const auto result = content[5].get<sal_Int32>();
+      if (content[4].get<sal_Int32>() != 0 || result == css::sheet::FormulaResult::ERROR) {
         throw HostError(Tr("cell %s holds an error value, which has no text", {CellName(row, column)}));
       }
-      if (result == css::sheet::FormulaResult::STRING) return textOf(cell);
-      return TruthText(FromOU(cell->getFormula())).value_or(valueText(cell));
+      if (result == css::sheet::FormulaResult::STRING) return text();
+      return TruthText(FromOU(content[6].get<OUString>())).value_or(value());
     });
   }
 
@@ -488,16 +490,6 @@ class LoWorksheet : public Worksheet {
   }
 
  private:
-  static std::string textOf(const Reference<css::table::XCell>& cell) {
-    return FromOU(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
-  }
-
-  std::string valueText(const Reference<css::table::XCell>& cell) {
-    sal_Int32 key = 0;
-    Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
-    return shownValue(cell->getValue(), document_->formatType(key));
-  }
-
   // The number format type of every cell of area (rows x columns from A1),
   // read per group of cells that share one format.
   std::vector<std::vector<sal_Int16>> shownTypes(const Reference<css::table::XCellRange>& area, sal_Int32 rows,

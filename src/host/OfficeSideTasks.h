@@ -26,6 +26,11 @@ inline constexpr const char* kLoadForWorkTask = "LoadForWork";
 // Whole-document tasks (LoDocumentTasks.h).
 inline constexpr const char* kSheetNamedTask = "SheetNamed";  // Value: the name; answers the sheet or nothing
 inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the position from 0; the same
+// One cell's content. Value: the sheet, the column and the row (from 0).
+// Answers its content type (a CellContentType), its text, its value, the
+// type of its number format, its error code, the type of its formula's
+// result (a FormulaResult) and its formula.
+inline constexpr const char* kCellContentTask = "CellContent";
 // Value: the URL and the store arguments (FilterName, ...).
 inline constexpr const char* kStoreToUrlTask = "StoreToUrl";
 inline constexpr const char* kCloseTask = "Close";  // closes the document, unsaved

@@ -121,11 +121,19 @@ TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
 TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   TempDir dir;
   test::WriteTableWorkbook(dir / "values.xls", "ok,2024-01-31,12:30:00,TRUE,2.5\n");
-  const auto book = SharedHost().open(dir / "values.xls", OpenMode::ReadOnly);
+  const auto book = SharedHost().open(dir / "values.xls", OpenMode::Edit);
   const auto sheet = book->worksheet("Sheet1");
-  const std::vector<std::string> shown = {"ok", "2024-01-31", "12:30:00", "TRUE", "2.5"};
-  EXPECT_EQ(sheet->usedTable(), std::vector<std::vector<std::string>>{shown});
-  for (int column = 1; column <= 5; ++column) EXPECT_EQ(sheet->cellText(1, column), shown[column - 1]);
+  // Formulas show their results; the second row's last cell stays empty.
+  const std::vector<std::string> formulas = {"=\"a\"&\"b\"", "=A1", "=1+1", "=TRUE()"};
+  for (int column = 1; column <= 4; ++column) sheet->setCell(2, column, formulas[column - 1]);
+  const std::vector<std::vector<std::string>> shown = {{"ok", "2024-01-31", "12:30:00", "TRUE", "2.5"},
+                                                       {"ab", "ok", "2", "TRUE", ""}};
+  EXPECT_EQ(sheet->usedTable(), shown);
+  for (int row = 1; row <= 2; ++row) {
+    for (int column = 1; column <= 5; ++column) {
+      EXPECT_EQ(sheet->cellText(row, column), shown[row - 1][column - 1]) << "row " << row << ", column " << column;
+    }
+  }
 }
 
 // Sheets by name, in any ASCII letter case, and by position from 1.

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/officeside/LoCellContent.h"
 #include "host/officeside/LoDocumentTasks.h"
 #include "host/officeside/LoScriptFonts.h"
 #include "host/officeside/LoSheetEdits.h"
@@ -47,6 +48,13 @@ Any StoreToUrlAsAsked(const Reference<css::lang::XComponent>& document, const An
   if (settings.getLength() != 2) throw css::lang::IllegalArgumentException("StoreToUrl takes two values", {}, 0);
   StoreToUrl(document, settings[0].get<OUString>(), settings[1].get<Sequence<css::beans::PropertyValue>>());
   return Any();
+}
+
+Any CellContentAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
+  const auto cell = value.get<Sequence<Any>>();
+  if (cell.getLength() != 3) throw css::lang::IllegalArgumentException("CellContent takes three values", {}, 0);
+  return Any(CellContent(document, cell[0].get<Reference<css::sheet::XSpreadsheet>>(), cell[1].get<sal_Int32>(),
+                         cell[2].get<sal_Int32>()));
 }
 
 class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
@@ -83,6 +91,7 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
     }
     if (task.equalsAscii(kSheetNamedTask)) return Any(SheetNamed(document, value.get<OUString>()));
     if (task.equalsAscii(kSheetAtTask)) return Any(SheetAt(document, value.get<sal_Int32>()));
+    if (task.equalsAscii(kCellContentTask)) return CellContentAsAsked(document, value);
     throw css::lang::IllegalArgumentException("unknown task " + task, *this, 0);
   }
 
