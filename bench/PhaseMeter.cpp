@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace sheetwise::bench {
 namespace {
@@ -72,13 +73,30 @@ void PhaseMeter::enter(host::WorkPhase phase) {
   start_ = now();
 }
 
+// Held until the phase under way ends: it counts only if its office ran throughout.
+void PhaseMeter::spentWithin(host::WorkPhase part, double wallSeconds, double officeCpuSeconds) {
+  Reading& within = within_[static_cast<size_t>(part)];
+  within.wall += wallSeconds;
+  within.office += officeCpuSeconds;
+}
+
 void PhaseMeter::finish() {
   if (!current_) return;
   const Reading end = now();
   const auto i = static_cast<size_t>(*current_);
   current_.reset();
+  const auto within = std::exchange(within_, {});
   // A phase in which an office started or ended holds its start-up: left out.
   if (end.officePid != start_.officePid) return;
+  // What the office timed of other phases' work within this one is theirs.
+  for (size_t part = 0; part < within.size(); ++part) {
+    if (within[part].wall == 0 && within[part].office == 0) continue;
+    totals_[part].wall += within[part].wall;
+    totals_[part].office += within[part].office;
+    totals_[i].wall -= within[part].wall;
+    totals_[i].office -= within[part].office;
+    seen_[part] = true;
+  }
   totals_[i].wall += end.wall - start_.wall;
   totals_[i].office += end.office - start_.office;
   totals_[i].program += end.program - start_.program;

@@ -23,6 +23,7 @@ class PhaseMeter : public host::PhaseListener {
   PhaseMeter& operator=(const PhaseMeter&) = delete;
 
   void enter(host::WorkPhase phase) override;
+  void spentWithin(host::WorkPhase part, double wallSeconds, double officeCpuSeconds) override;
   // Ends the phase under way (call when the run is over).
   void finish();
   // One line per phase that took place, and the sum, per workbook.
@@ -44,6 +45,7 @@ class PhaseMeter : public host::PhaseListener {
   Reading start_;
   std::array<Reading, host::kWorkPhases> totals_{};
   std::array<bool, host::kWorkPhases> seen_{};
+  std::array<Reading, host::kWorkPhases> within_{};  // other phases' work within the one under way
   pid_t office_ = 0;
 };
 

@@ -36,6 +36,7 @@
 #include "host/LoSession.h"
 #include "host/OfficeSideTasks.h"
 #include "host/SafeStore.h"
+#include "host/SheetLookup.h"
 #include "host/Translate.h"
 #include "host/WorkPhases.h"
 #include "rules/RuleString.h"
@@ -160,13 +161,22 @@ class LoDocument {
     grid_ = info_.format == WorkbookFormat::Xls ? kXlsGrid
                                                 : FormatGrid(prepared[2].get<sal_Int32>(), prepared[3].get<sal_Int32>());
     defaultFont_ = prepared[4].get<Sequence<Any>>();
+    if (const auto sheets = prepared[5].get<Sequence<Any>>(); sheets.hasElements()) {
+      loadedSheetNames_ = sheets[0].get<Sequence<OUString>>();
+      loadedSheets_ = sheets[1].get<Sequence<Reference<css::sheet::XSpreadsheet>>>();
+    }
   }
 
-  // The sheet a whole-document task answers, if any.
-  Reference<css::sheet::XSpreadsheet> sheetBy(const char* task, Any value) {
-    Reference<css::sheet::XSpreadsheet> sheet;
-    session_->runOfficeTask(task, component_, {css::beans::NamedValue("Value", std::move(value))}) >>= sheet;
-    return sheet;
+  // The sheet of that name (SheetLookup.h), or at that position from 0, or
+  // nothing. Until the first edit, the sheets the load told are found here,
+  // without asking the office.
+  Reference<css::sheet::XSpreadsheet> sheetNamed(const OUString& name) {
+    if (knowsSheets()) return loadedSheet(SheetPosition(loadedSheetNames_, name));
+    return askForSheet(kSheetNamedTask, Any(name));
+  }
+  Reference<css::sheet::XSpreadsheet> sheetAt(sal_Int32 position) {
+    if (knowsSheets()) return loadedSheet(position);
+    return askForSheet(kSheetAtTask, Any(position));
   }
 
   CivilDate nullDate() {
@@ -232,6 +242,17 @@ class LoDocument {
   }
 
  private:
+  bool knowsSheets() const { return editsMade_ == 0 && loadedSheets_.hasElements(); }
+  Reference<css::sheet::XSpreadsheet> loadedSheet(sal_Int32 position) const {
+    if (position < 0 || position >= loadedSheets_.getLength()) return {};
+    return loadedSheets_[position];
+  }
+  Reference<css::sheet::XSpreadsheet> askForSheet(const char* task, Any value) {
+    Reference<css::sheet::XSpreadsheet> sheet;
+    session_->runOfficeTask(task, component_, {css::beans::NamedValue("Value", std::move(value))}) >>= sheet;
+    return sheet;
+  }
+
   void close() {
     try {
       session_->call(Tr("close %s", {path_}), [&] { session_->runOfficeTask(kCloseTask, component_); });
@@ -288,6 +309,8 @@ class LoDocument {
   Reference<css::util::XNumberFormats> formats_;
   std::optional<CivilDate> nullDate_;
   Sequence<Any> defaultFont_;  // the default cell style's font: name, height, weight
+  Sequence<OUString> loadedSheetNames_;  // as the load told them, where the workbook has few sheets
+  Sequence<Reference<css::sheet::XSpreadsheet>> loadedSheets_;
   std::optional<WidthScale> widthScale_;
   std::future<void> closing_;
 };
@@ -552,7 +575,7 @@ class LoWorkbookImpl : public Workbook {
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
     document_->sendHeld();
     return document_->session().call(Tr("find the worksheet \"%s\"", {name}), [&] {
-      const auto sheet = document_->sheetBy(kSheetNamedTask, Any(ToOU(name)));
+      const auto sheet = document_->sheetNamed(ToOU(name));
       if (!sheet.is()) throw HostError(Tr("the workbook has no sheet named \"%s\"", {name}));
       return wrap(sheet);
     });
@@ -561,7 +584,7 @@ class LoWorkbookImpl : public Workbook {
   std::unique_ptr<Worksheet> worksheetAt(int position) override {
     document_->sendHeld();
     return document_->session().call(Tr("find worksheet %s", {std::to_string(position)}), [&] {
-      const auto sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(position - 1)));
+      const auto sheet = document_->sheetAt(position - 1);
       if (!sheet.is()) throw HostError(Tr("the workbook has no sheet number %s", {std::to_string(position)}));
       return wrap(sheet);
     });
@@ -574,10 +597,10 @@ class LoWorkbookImpl : public Workbook {
     return document_->session().call(Tr("find the active sheet"), [&] {
       Reference<css::sheet::XSpreadsheet> sheet;
       if (const auto& name = document_->info().activeSheetName; !name.empty()) {
-        sheet = document_->sheetBy(kSheetNamedTask, Any(ToOU(name)));
+        sheet = document_->sheetNamed(ToOU(name));
       }
-      if (!sheet.is()) sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(document_->activeTab())));
-      if (!sheet.is()) sheet = document_->sheetBy(kSheetAtTask, Any(sal_Int32(0)));
+      if (!sheet.is()) sheet = document_->sheetAt(document_->activeTab());
+      if (!sheet.is()) sheet = document_->sheetAt(0);
       return wrap(sheet);
     });
   }
@@ -612,28 +635,22 @@ class LoWorkbookImpl : public Workbook {
 
   std::string extension() const { return FormatExtension(document_->info().format); }
 
+  // An .ods keeps a font per script itself; an Excel format has one for all.
+  // Text results are what the Excel 97 export alone loses.
   void write(const fs::path& temp) {
     const WorkbookFileInfo& info = document_->info();
-    document_->session().call(Tr("save %s", {document_->path()}), [&] {
-      // Fonts first: reading the cells to see their scripts is done before
-      // formulas entered again are computed by that reading. An .ods keeps
-      // a font per script itself; an Excel format has one for all.
-      if (info.format != WorkbookFormat::Ods) {
-        EnterPhase(WorkPhase::Fonts);
-        document_->session().runOfficeTask(kUnifyScriptFontsTask, document_->component());
-      }
-      // What the Excel 97 export alone loses.
-      if (info.format == WorkbookFormat::Xls) {
-        EnterPhase(WorkPhase::TextResults);
-        document_->session().runOfficeTask(kReenterTextFormulasTask, document_->component());
-      }
-      EnterPhase(WorkPhase::Store);
+    EnterPhase(WorkPhase::Store);
+    const auto times = document_->session().call(Tr("save %s", {document_->path()}), [&] {
       const Sequence<PropertyValue> arguments =
           Seq({Property("FilterName", Any(ToOU(info.exportFilter))), Property("Overwrite", Any(true))});
-      document_->session().runOfficeTask(kStoreToUrlTask, document_->component(),
-                                         {css::beans::NamedValue("Value", Any(Seq<Any>({Any(FileUrl(temp)),
-                                                                                         Any(arguments)})))});
+      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(info.format != WorkbookFormat::Ods),
+                                Any(info.format == WorkbookFormat::Xls)}));
+      return document_->session()
+          .runOfficeTask(kStoreTask, document_->component(), {css::beans::NamedValue("Value", value)})
+          .get<Sequence<double>>();
     });
+    SpentWithin(WorkPhase::Fonts, times[0], times[1]);
+    SpentWithin(WorkPhase::TextResults, times[2], times[3]);
   }
 
   std::shared_ptr<LoDocument> document_;
@@ -665,7 +682,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       return session->runOfficeTask(kLoadForWorkTask, {}, {css::beans::NamedValue("Value", settings)})
           .get<Sequence<Any>>();
     });
-    if (answer.getLength() == 5) answer[0] >>= component;  // else not loaded, as far as this program knows
+    if (answer.getLength() == 6) answer[0] >>= component;  // else not loaded, as far as this program knows
   } catch (const OfficeLibraryMissing&) {
     throw;  // the program's fault, not the workbook's
   } catch (const HostError& e) {

@@ -11,8 +11,6 @@ namespace sheetwise::host {
 
 // The component's implementation name and its tasks, as both sides name them.
 inline constexpr const char* kOfficeSideImplementation = "org.sheetwise.OfficeSideTasks";
-inline constexpr const char* kUnifyScriptFontsTask = "UnifyScriptFonts";
-inline constexpr const char* kReenterTextFormulasTask = "ReenterTextFormulas";
 // Loads a spreadsheet document without a window: no frame and no view, which
 // costs the office a quarter of an open and save. Value: the media descriptor
 // (URL, FilterName, ...); no Document; answers the document.
@@ -31,8 +29,13 @@ inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the posi
 // type of its number format, its error code, the type of its formula's
 // result (a FormulaResult) and its formula.
 inline constexpr const char* kCellContentTask = "CellContent";
-// Value: the URL and the store arguments (FilterName, ...).
-inline constexpr const char* kStoreToUrlTask = "StoreToUrl";
+// Stores the document, after what its format needs first. Value: the URL, the
+// store arguments (FilterName, ...), whether every script takes each cell's
+// Western font first (an Excel format keeps one font for all) and whether
+// formulas with text results are entered again first (the Excel 97 export
+// loses their results otherwise). Answers the wall and office CPU seconds of
+// those two steps: {fonts wall, fonts CPU, text results wall, text results CPU}.
+inline constexpr const char* kStoreTask = "Store";
 inline constexpr const char* kCloseTask = "Close";  // closes the document, unsaved
 
 // Edits, sent in order in one request: Value is a list of edits, each the

@@ -13,4 +13,10 @@ void EnterPhase(WorkPhase phase) {
   if (PhaseListener* listener = g_listener.load(std::memory_order_relaxed)) listener->enter(phase);
 }
 
+void SpentWithin(WorkPhase part, double wallSeconds, double officeCpuSeconds) {
+  if (PhaseListener* listener = g_listener.load(std::memory_order_relaxed)) {
+    listener->spentWithin(part, wallSeconds, officeCpuSeconds);
+  }
+}
+
 }  // namespace sheetwise::host

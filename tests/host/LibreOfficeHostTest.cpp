@@ -137,21 +137,56 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
 }
 
 // Sheets by name, in any ASCII letter case, and by position from 1.
-TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
-  const auto book = SharedHost().open(test::Fixture("second_active.xls"), OpenMode::ReadOnly);
-  EXPECT_EQ(book->worksheet("sheet1")->name(), "Sheet1");
-  EXPECT_EQ(book->worksheet("数据")->name(), "数据");
-  EXPECT_EQ(book->worksheetAt(3)->name(), "第三页");
-  EXPECT_EQ(book->activeSheet()->name(), "数据");
-  for (const int position : {0, 4}) {
-    try {
-      book->worksheetAt(position);
-      ADD_FAILURE() << position;
-    } catch (const host::HostError& e) {
-      EXPECT_NE(std::string(e.what()).find("no sheet number " + std::to_string(position)), std::string::npos);
-    }
+// A flat spreadsheet of `count` sheets, "Sheet1" to "SheetN".
+std::string ManySheets(int count) {
+  std::string fods = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet>)";
+  for (int i = 1; i <= count; ++i) {
+    fods += "<table:table table:name=\"Sheet" + std::to_string(i) + "\"><table:table-row><table:table-cell/>"
+            "</table:table-row></table:table>";
   }
-  EXPECT_THROW(book->worksheet("Sheet4"), host::HostError);
+  return fods + "</office:spreadsheet></office:body></office:document>";
+}
+
+// Sheets are found from what the load told while nothing is edited, and by
+// asking the office after an edit or in a workbook of many sheets: the answers
+// are the same.
+TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
+  const auto expectSheets = [](host::Workbook& book) {
+    EXPECT_EQ(book.worksheet("sheet1")->name(), "Sheet1");
+    EXPECT_EQ(book.worksheet("数据")->name(), "数据");
+    EXPECT_EQ(book.worksheetAt(3)->name(), "第三页");
+    EXPECT_EQ(book.activeSheet()->name(), "数据");
+    for (const int position : {0, 4}) {
+      try {
+        book.worksheetAt(position);
+        ADD_FAILURE() << position;
+      } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("no sheet number " + std::to_string(position)), std::string::npos);
+      }
+    }
+    EXPECT_THROW(book.worksheet("Sheet4"), host::HostError);
+  };
+  const auto book = SharedHost().open(test::Fixture("second_active.xls"), OpenMode::Edit);
+  expectSheets(*book);
+  book->worksheetAt(3)->range("200:200")->setRowHeight(20);
+  expectSheets(*book);
+  // A renamed sheet is found by its new name alone.
+  book->worksheet("Sheet1")->rename("First");
+  EXPECT_EQ(book->worksheet("FIRST")->name(), "First");
+  EXPECT_THROW(book->worksheet("Sheet1"), host::HostError);
+
+  TempDir dir;
+  test::WriteFlatWorkbook(dir / "many.xls", ManySheets(20));
+  const auto many = SharedHost().open(dir / "many.xls", OpenMode::ReadOnly);
+  EXPECT_EQ(many->worksheet("SHEET20")->name(), "Sheet20");
+  EXPECT_EQ(many->worksheetAt(17)->name(), "Sheet17");
+  EXPECT_EQ(many->activeSheet()->name(), "Sheet1");
+  EXPECT_THROW(many->worksheetAt(21), host::HostError);
+  EXPECT_THROW(many->worksheet("Sheet21"), host::HostError);
 }
 
 std::string OpenFailure(const std::string& path) {

@@ -11,6 +11,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "host/DefaultCellStyle.h"
+#include "host/SheetLookup.h"
 
 namespace sheetwise::host {
 namespace {
@@ -18,9 +19,27 @@ using css::uno::Any;
 using css::uno::Sequence;
 using css::uno::UNO_QUERY_THROW;
 
-Reference<css::container::XNameAccess> Sheets(const Reference<css::lang::XComponent>& document) {
-  return Reference<css::container::XNameAccess>(
+Reference<css::container::XIndexAccess> Sheets(const Reference<css::lang::XComponent>& document) {
+  return Reference<css::container::XIndexAccess>(
       Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
+}
+
+// The names of the sheets, in sheet order.
+Sequence<OUString> SheetNames(const Reference<css::lang::XComponent>& document) {
+  return Reference<css::container::XNameAccess>(Sheets(document), UNO_QUERY_THROW)->getElementNames();
+}
+
+// Every sheet, with its names, where there are few: the program then finds
+// them without asking (SheetLookup.h). Empty where there are many.
+constexpr sal_Int32 kSheetsAnsweredAtLoad = 16;
+Sequence<Any> FewSheets(const Reference<css::lang::XComponent>& document) {
+  const auto sheets = Sheets(document);
+  if (sheets->getCount() > kSheetsAnsweredAtLoad) return {};
+  Sequence<Reference<css::sheet::XSpreadsheet>> all(sheets->getCount());
+  for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+    all.getArray()[i].set(sheets->getByIndex(i), UNO_QUERY_THROW);
+  }
+  return Seq<Any>({Any(SheetNames(document)), Any(all)});
 }
 
 // The office's default cell style takes the font that Excel takes for the
@@ -60,11 +79,10 @@ Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, 
     properties->setPropertyValue("IsAdjustHeightEnabled", Any(false));
     if (!fontName.isEmpty()) UseDefaultFont(document, fontName, fontHeight);
   }
-  const Reference<css::container::XIndexAccess> sheets(spreadsheet->getSheets(), UNO_QUERY_THROW);
   const auto whole =
-      Reference<css::sheet::XCellRangeAddressable>(sheets->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
+      Reference<css::sheet::XCellRangeAddressable>(Sheets(document)->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
   const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
-  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font)});
+  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font), Any(FewSheets(document))});
 }
 
 }  // namespace
@@ -89,7 +107,7 @@ Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
   const Reference<css::lang::XComponent> document = LoadSpreadsheet(context, descriptor);
   try {
     const Sequence<Any> prepared = PrepareDocument(document, edit, fontName, fontHeight);
-    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3]});
+    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3], prepared[4]});
   } catch (...) {
     CloseAfterFailure(document);
     throw;
@@ -98,19 +116,12 @@ Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
 
 Reference<css::sheet::XSpreadsheet> SheetNamed(const Reference<css::lang::XComponent>& document,
                                                const OUString& name) {
-  const auto sheets = Sheets(document);
-  if (sheets->hasByName(name)) return Reference<css::sheet::XSpreadsheet>(sheets->getByName(name), UNO_QUERY_THROW);
-  // Sheet names are unique regardless of letter case, as the spreadsheet treats them.
-  for (const auto& candidate : sheets->getElementNames()) {
-    if (candidate.equalsIgnoreAsciiCase(name)) {
-      return Reference<css::sheet::XSpreadsheet>(sheets->getByName(candidate), UNO_QUERY_THROW);
-    }
-  }
-  return {};
+  const sal_Int32 position = SheetPosition(SheetNames(document), name);
+  return SheetAt(document, position);
 }
 
 Reference<css::sheet::XSpreadsheet> SheetAt(const Reference<css::lang::XComponent>& document, sal_Int32 position) {
-  const Reference<css::container::XIndexAccess> sheets(Sheets(document), UNO_QUERY_THROW);
+  const auto sheets = Sheets(document);
   if (position < 0 || position >= sheets->getCount()) return {};
   return Reference<css::sheet::XSpreadsheet>(sheets->getByIndex(position), UNO_QUERY_THROW);
 }

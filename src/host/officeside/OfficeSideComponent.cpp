@@ -11,6 +11,9 @@
 #include <cppuhelper/implbase1.hxx>
 #include <uno/lbnames.h>
 
+#include <time.h>
+
+#include <chrono>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -43,11 +46,39 @@ Any LoadForWorkAsAsked(const Reference<css::uno::XComponentContext>& context, co
                          settings[2].get<OUString>(), settings[3].get<float>()));
 }
 
-Any StoreToUrlAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
+// Wall and CPU seconds of this process since it was made.
+class StepTimer {
+ public:
+  StepTimer() : wall_(std::chrono::steady_clock::now()), cpu_(CpuSeconds()) {}
+  void addTo(std::vector<double>& times) const {
+    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count());
+    times.push_back(CpuSeconds() - cpu_);
+  }
+
+ private:
+  static double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+  }
+  std::chrono::steady_clock::time_point wall_;
+  double cpu_;
+};
+
+// Fonts first: reading the cells to see their scripts is done before
+// formulas entered again are computed by that reading.
+Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
   const auto settings = value.get<Sequence<Any>>();
-  if (settings.getLength() != 2) throw css::lang::IllegalArgumentException("StoreToUrl takes two values", {}, 0);
+  if (settings.getLength() != 4) throw css::lang::IllegalArgumentException("Store takes four values", {}, 0);
+  std::vector<double> times;
+  const StepTimer fonts;
+  if (settings[2].get<bool>()) UnifyScriptFonts(document, AllSheets(document));
+  fonts.addTo(times);
+  const StepTimer textResults;
+  if (settings[3].get<bool>()) ReenterTextFormulas(AllSheets(document));
+  textResults.addTo(times);
   StoreToUrl(document, settings[0].get<OUString>(), settings[1].get<Sequence<css::beans::PropertyValue>>());
-  return Any();
+  return Any(Sequence<double>(times.data(), static_cast<sal_Int32>(times.size())));
 }
 
 Any CellContentAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
@@ -76,15 +107,7 @@ class OfficeSideTasks : public cppu::WeakImplHelper1<css::task::XJob> {
     if (task.equalsAscii(kLoadForWorkTask)) return LoadForWorkAsAsked(context_, value);
     if (!document.is()) throw css::lang::IllegalArgumentException("no document", *this, 0);
     if (task.equalsAscii(kSheetEditsTask)) return Any(RunSheetEdits(document, value.get<Sequence<Any>>()));
-    if (task.equalsAscii(kUnifyScriptFontsTask)) {
-      UnifyScriptFonts(document, AllSheets(document));
-      return Any();
-    }
-    if (task.equalsAscii(kReenterTextFormulasTask)) {
-      ReenterTextFormulas(AllSheets(document));
-      return Any();
-    }
-    if (task.equalsAscii(kStoreToUrlTask)) return StoreToUrlAsAsked(document, value);
+    if (task.equalsAscii(kStoreTask)) return StoreAsAsked(document, value);
     if (task.equalsAscii(kCloseTask)) {
       CloseDocument(document);
       return Any();
