@@ -89,8 +89,18 @@ double GainShare(double floor1, double floor2, double jobs1, double jobs2) {
   return (jobs1 / jobs2 - 1) / (floor1 / floor2 - 1) * 100;
 }
 
+// An empty output folder, as a run into a new folder has, with nothing of
+// earlier runs left for the kernel to write out during the next: a workbook
+// replaced by renaming over it makes the file system write it out at once.
+void EmptyFolder(const fs::path& out) {
+  fs::remove_all(out);
+  fs::create_directories(out);
+  ::sync();
+}
+
 // Open + store of every file, shared out over `offices` bare offices.
 double Floor(const WorkbookSet& set, const fs::path& out, int offices, bool frameless = false) {
+  EmptyFolder(out);
   const auto start = Clock::now();
   std::atomic<size_t> next{0};
   std::vector<std::jthread> threads;
@@ -116,6 +126,7 @@ double Batch(const WorkbookSet& set, const fs::path& out, int jobs, bool verify 
   if (!verify) args.push_back("--no-verify");
   for (const auto& arg : set.format->batchArguments()) args.push_back(arg);
   args.insert(args.end(), set.batchArguments.begin(), set.batchArguments.end());
+  EmptyFolder(out);
   const auto start = Clock::now();
   const int ended = batch::RunBatchCommand(args, {sink, sink, false}, interrupted);
   if (ended != 0) std::printf("  (the batch command ended with status %d: %s)\n", ended, sink.str().c_str());
