@@ -18,8 +18,9 @@ inline constexpr const char* kLoadSpreadsheetTask = "LoadSpreadsheet";
 // The same load, and the document made ready for the program's work, in one
 // request. Value: the media descriptor, whether the document is for editing,
 // the default font's name ("" for none) and height. Answers the document, the
-// filter used, the last row and column of a sheet, and the default cell
-// style's font (name, height, weight) as it then is.
+// filter used, the last row and column of a sheet, the default cell style's
+// font (name, height, weight) as it then is, and, for a workbook of up to 16
+// sheets, {their names in order, the sheets} ({} for more).
 inline constexpr const char* kLoadForWorkTask = "LoadForWork";
 // Whole-document tasks (LoDocumentTasks.h).
 inline constexpr const char* kSheetNamedTask = "SheetNamed";  // Value: the name; answers the sheet or nothing

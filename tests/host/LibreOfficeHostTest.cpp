@@ -136,7 +136,6 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   }
 }
 
-// Sheets by name, in any ASCII letter case, and by position from 1.
 // A flat spreadsheet of `count` sheets, "Sheet1" to "SheetN".
 std::string ManySheets(int count) {
   std::string fods = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -151,9 +150,9 @@ std::string ManySheets(int count) {
   return fods + "</office:spreadsheet></office:body></office:document>";
 }
 
-// Sheets are found from what the load told while nothing is edited, and by
-// asking the office after an edit or in a workbook of many sheets: the answers
-// are the same.
+// Sheets by name, in any ASCII letter case, and by position from 1: found
+// from what the load told while nothing is edited, and by asking the office
+// after an edit or in a workbook of many sheets, with the same answers.
 TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
   const auto expectSheets = [](host::Workbook& book) {
     EXPECT_EQ(book.worksheet("sheet1")->name(), "Sheet1");

@@ -69,7 +69,6 @@ Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, 
   for (const auto& argument : Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getArgs()) {
     if (argument.Name == "FilterName") argument.Value >>= filter;
   }
-  const Reference<css::sheet::XSpreadsheetDocument> spreadsheet(document, UNO_QUERY_THROW);
   if (edit) {
     // Edits are never undone here: recording undo data costs more than many
     // an edit (a column width copies the whole column).
@@ -79,8 +78,8 @@ Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, 
     properties->setPropertyValue("IsAdjustHeightEnabled", Any(false));
     if (!fontName.isEmpty()) UseDefaultFont(document, fontName, fontHeight);
   }
-  const auto whole =
-      Reference<css::sheet::XCellRangeAddressable>(Sheets(document)->getByIndex(0), UNO_QUERY_THROW)->getRangeAddress();
+  const Reference<css::sheet::XCellRangeAddressable> first(Sheets(document)->getByIndex(0), UNO_QUERY_THROW);
+  const auto whole = first->getRangeAddress();
   const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
   return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font), Any(FewSheets(document))});
 }

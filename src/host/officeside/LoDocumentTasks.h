@@ -18,9 +18,9 @@ Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComp
 // LoadSpreadsheet, then the document made ready for the program's work:
 // answers the document, the import filter the office used, the extent of a
 // sheet as loaded (the last row and column, counted from 0), the default
-// cell style's font (name, height, weight) once ready, and, where the workbook
-// has few sheets, their names and the sheets ({} where it has many). For editing (edit
-// true), edits are allowed in the read-only document and not recorded for
+// cell style's font (name, height, weight) once ready, and, where the
+// workbook has few sheets, {their names, the sheets} ({} where it has many).
+// For editing (edit true), edits are allowed in the read-only document and not recorded for
 // undo, rows keep their heights, and with a font given (fontName not empty)
 // the default cell style takes it for every script. On failure of either step
 // the document is closed.

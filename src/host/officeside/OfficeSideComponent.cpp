@@ -46,7 +46,8 @@ Any LoadForWorkAsAsked(const Reference<css::uno::XComponentContext>& context, co
                          settings[2].get<OUString>(), settings[3].get<float>()));
 }
 
-// Wall and CPU seconds of this process since it was made.
+// The wall seconds and the office process's CPU seconds since it was made,
+// added to a list as a pair.
 class StepTimer {
  public:
   StepTimer() : wall_(std::chrono::steady_clock::now()), cpu_(CpuSeconds()) {}
