@@ -639,18 +639,18 @@ class LoWorkbookImpl : public Workbook {
   // Text results are what the Excel 97 export alone loses.
   void write(const fs::path& temp) {
     const WorkbookFileInfo& info = document_->info();
+    const bool fonts = info.format != WorkbookFormat::Ods, textResults = info.format == WorkbookFormat::Xls;
     EnterPhase(WorkPhase::Store);
     const auto times = document_->session().call(Tr("save %s", {document_->path()}), [&] {
       const Sequence<PropertyValue> arguments =
           Seq({Property("FilterName", Any(ToOU(info.exportFilter))), Property("Overwrite", Any(true))});
-      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(info.format != WorkbookFormat::Ods),
-                                Any(info.format == WorkbookFormat::Xls)}));
+      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(fonts), Any(textResults)}));
       return document_->session()
           .runOfficeTask(kStoreTask, document_->component(), {css::beans::NamedValue("Value", value)})
           .get<Sequence<double>>();
     });
-    SpentWithin(WorkPhase::Fonts, times[0], times[1]);
-    SpentWithin(WorkPhase::TextResults, times[2], times[3]);
+    if (fonts) SpentWithin(WorkPhase::Fonts, times[0], times[1]);
+    if (textResults) SpentWithin(WorkPhase::TextResults, times[2], times[3]);
   }
 
   std::shared_ptr<LoDocument> document_;
