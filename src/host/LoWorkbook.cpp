@@ -165,6 +165,8 @@ class LoDocument {
       loadedSheetNames_ = sheets[0].get<Sequence<OUString>>();
       loadedSheets_ = sheets[1].get<Sequence<Reference<css::sheet::XSpreadsheet>>>();
     }
+    const auto date = prepared[6].get<css::util::Date>();
+    nullDate_ = CivilDate{date.Year, date.Month, date.Day};
   }
 
   // The sheet of that name (SheetLookup.h), or at that position from 0, or
@@ -179,15 +181,8 @@ class LoDocument {
     return askForSheet(kSheetAtTask, Any(position));
   }
 
-  CivilDate nullDate() {
-    if (!nullDate_) {
-      Reference<css::beans::XPropertySet> props(component_, UNO_QUERY_THROW);
-      css::util::Date date;
-      props->getPropertyValue("NullDate") >>= date;
-      nullDate_ = CivilDate{date.Year, date.Month, date.Day};
-    }
-    return *nullDate_;
-  }
+  // The date that serial number 0 stands for, as the load told it.
+  CivilDate nullDate() const { return nullDate_; }
 
   sal_Int16 formatType(sal_Int32 key) {
     if (!formats_.is()) {
@@ -307,7 +302,7 @@ class LoDocument {
   std::vector<HeldEdit> held_;
   size_t editsMade_ = 0;
   Reference<css::util::XNumberFormats> formats_;
-  std::optional<CivilDate> nullDate_;
+  CivilDate nullDate_{};
   Sequence<Any> defaultFont_;  // the default cell style's font: name, height, weight
   Sequence<OUString> loadedSheetNames_;  // as the load told them, where the workbook has few sheets
   Sequence<Reference<css::sheet::XSpreadsheet>> loadedSheets_;
@@ -682,7 +677,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
       return session->runOfficeTask(kLoadForWorkTask, {}, {css::beans::NamedValue("Value", settings)})
           .get<Sequence<Any>>();
     });
-    if (answer.getLength() == 6) answer[0] >>= component;  // else not loaded, as far as this program knows
+    if (answer.getLength() == 7) answer[0] >>= component;  // else not loaded, as far as this program knows
   } catch (const OfficeLibraryMissing&) {
     throw;  // the program's fault, not the workbook's
   } catch (const HostError& e) {

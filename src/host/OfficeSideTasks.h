@@ -20,7 +20,7 @@ inline constexpr const char* kLoadSpreadsheetTask = "LoadSpreadsheet";
 // the default font's name ("" for none) and height. Answers the document, the
 // filter used, the last row and column of a sheet, the default cell style's
 // font (name, height, weight) as it then is, and, for a workbook of up to 16
-// sheets, {their names in order, the sheets} ({} for more).
+// sheets, {their names in order, the sheets} ({} for more), and the null date.
 inline constexpr const char* kLoadForWorkTask = "LoadForWork";
 // Whole-document tasks (LoDocumentTasks.h).
 inline constexpr const char* kSheetNamedTask = "SheetNamed";  // Value: the name; answers the sheet or nothing

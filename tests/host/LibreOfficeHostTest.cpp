@@ -136,6 +136,27 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   }
 }
 
+// A workbook counting its dates from 1904 shows them as it stores them.
+TEST(LibreOfficeHost, DatesOfA1904WorkbookShowAsStored) {
+  TempDir dir;
+  test::WriteFlatWorkbook(dir / "1904.xls", R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles><number:date-style style:name="iso"><number:year number:style="long"/><number:text>-</number:text>
+ <number:month number:style="long"/><number:text>-</number:text><number:day number:style="long"/></number:date-style>
+ <style:style style:name="day" style:family="table-cell" style:data-style-name="iso"/></office:automatic-styles>
+<office:body><office:spreadsheet><table:calculation-settings><table:null-date table:date-value="1904-01-01"/>
+ </table:calculation-settings><table:table table:name="Sheet1"><table:table-row><table:table-cell
+ table:style-name="day" office:value-type="date" office:date-value="2024-01-31"/></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+)");
+  const auto book = SharedHost().open(dir / "1904.xls", OpenMode::ReadOnly);
+  EXPECT_EQ(book->worksheet("Sheet1")->cellText(1, 1), "2024-01-31");
+}
+
 // A flat spreadsheet of `count` sheets, "Sheet1" to "SheetN".
 std::string ManySheets(int count) {
   std::string fods = R"(<?xml version="1.0" encoding="UTF-8"?>

@@ -81,7 +81,9 @@ Sequence<Any> PrepareDocument(const Reference<css::lang::XComponent>& document, 
   const Reference<css::sheet::XCellRangeAddressable> first(Sheets(document)->getByIndex(0), UNO_QUERY_THROW);
   const auto whole = first->getRangeAddress();
   const Sequence<Any> font = DefaultCellStyle(document)->getPropertyValues(DefaultFontProperties());
-  return Seq<Any>({Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font), Any(FewSheets(document))});
+  const Any nullDate = Reference<css::beans::XPropertySet>(document, UNO_QUERY_THROW)->getPropertyValue("NullDate");
+  return Seq<Any>(
+      {Any(filter), Any(whole.EndRow), Any(whole.EndColumn), Any(font), Any(FewSheets(document)), nullDate});
 }
 
 }  // namespace
@@ -106,7 +108,7 @@ Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
   const Reference<css::lang::XComponent> document = LoadSpreadsheet(context, descriptor);
   try {
     const Sequence<Any> prepared = PrepareDocument(document, edit, fontName, fontHeight);
-    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3], prepared[4]});
+    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3], prepared[4], prepared[5]});
   } catch (...) {
     CloseAfterFailure(document);
     throw;
