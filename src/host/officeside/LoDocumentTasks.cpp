@@ -10,6 +10,8 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <algorithm>
+
 #include "host/DefaultCellStyle.h"
 #include "host/SheetLookup.h"
 
@@ -108,7 +110,10 @@ Sequence<Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
   const Reference<css::lang::XComponent> document = LoadSpreadsheet(context, descriptor);
   try {
     const Sequence<Any> prepared = PrepareDocument(document, edit, fontName, fontHeight);
-    return Seq<Any>({Any(document), prepared[0], prepared[1], prepared[2], prepared[3], prepared[4], prepared[5]});
+    Sequence<Any> answer(prepared.getLength() + 1);
+    answer.getArray()[0] <<= document;
+    std::copy(prepared.begin(), prepared.end(), answer.getArray() + 1);
+    return answer;
   } catch (...) {
     CloseAfterFailure(document);
     throw;

@@ -20,11 +20,11 @@ Reference<css::lang::XComponent> LoadSpreadsheet(const Reference<css::uno::XComp
 // sheet as loaded (the last row and column, counted from 0), the default
 // cell style's font (name, height, weight) once ready, and, where the
 // workbook has few sheets, {their names, the sheets} ({} where it has many),
-// and the date that serial number 0 stands for (a css::util::Date).
-// For editing (edit true), edits are allowed in the read-only document and not recorded for
-// undo, rows keep their heights, and with a font given (fontName not empty)
-// the default cell style takes it for every script. On failure of either step
-// the document is closed.
+// and the date that serial number 0 stands for (a css::util::Date). For
+// editing (edit true), edits are allowed in the read-only document and not
+// recorded for undo, rows keep their heights, and with a font given (fontName
+// not empty) the default cell style takes it for every script. On failure of
+// either step the document is closed.
 css::uno::Sequence<css::uno::Any> LoadForWork(const Reference<css::uno::XComponentContext>& context,
                                               const css::uno::Sequence<css::beans::PropertyValue>& descriptor,
                                               bool edit, const OUString& fontName, float fontHeight);
