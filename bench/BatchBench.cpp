@@ -5,8 +5,9 @@
 // For each set: first one pass of the floor and one of the batch command
 // (--jobs 1, the check on) with the figures of each phase per workbook (wall
 // time, the CPU time of the office and of this program, the requests sent to
-// the office); then rounds of, in turn, the floor with one office, --jobs 1
-// with and without the check, the floor with two offices and --jobs 2.
+// the office); then rounds of, in turn, the floor with one office (loaded
+// through the desktop, and frameless), --jobs 1 with and without the check,
+// the floor with two offices (both ways) and --jobs 2.
 //
 //   bench_batch [CORPUS_DIR [COPIES]]   (COPIES of each small workbook, default 20)
 //
@@ -87,6 +88,12 @@ std::string LoadAverage() {
 // How much of the floor's gain from a second office the batch command gets, in percent.
 double GainShare(double floor1, double floor2, double jobs1, double jobs2) {
   return (jobs1 / jobs2 - 1) / (floor1 / floor2 - 1) * 100;
+}
+
+void PrintMedianShare(const char* what, std::vector<double> shares) {
+  std::ranges::sort(shares);
+  std::printf("  %s: median %.0f%% (from %.0f%% to %.0f%%)\n", what, shares[shares.size() / 2], shares.front(),
+              shares.back());
 }
 
 // An empty output folder, as a run into a new folder has, with nothing of
@@ -208,30 +215,36 @@ void CompareFloor(const WorkbookSet& set, int rounds) {
 
 void Compare(const WorkbookSet& set, int rounds) {
   const fs::path& root = set.root;
-  for (const char* dir : {"floor1", "frameless", "floor2", "jobs1", "jobs2", "unverified"}) {
+  for (const char* dir : {"floor1", "frameless", "floor2", "frameless2", "jobs1", "jobs2", "unverified"}) {
     fs::create_directories(root / dir);
   }
   // Interleaved rounds; the better time of each counts, as this machine's
   // timings wander by a fifth from run to run.
-  double floor1 = 1e9, frameless = 1e9, floor2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
-  std::vector<double> shares;  // each round's own share of the floor's gain from a second office
+  double floor1 = 1e9, frameless = 1e9, floor2 = 1e9, frameless2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
+  // Each round's own share of the floor's gain from a second office, and of the frameless floor's.
+  std::vector<double> shares, framelessShares;
   for (int round = 0; round < rounds; ++round) {
     const double f1 = Floor(set, root / "floor1", 1);
     const double fl = Floor(set, root / "frameless", 1, true);
     const double j1 = Batch(set, root / "jobs1", 1);
     const double u = Batch(set, root / "unverified", 1, false);
     const double f2 = Floor(set, root / "floor2", 2);
+    const double fl2 = Floor(set, root / "frameless2", 2, true);
     const double j2 = Batch(set, root / "jobs2", 2);
     shares.push_back(GainShare(f1, f2, j1, j2));
+    framelessShares.push_back(GainShare(fl, fl2, j1, j2));
     std::printf("  round %d: floor %.2f s, frameless %.2f s, --jobs 1 %.2f s (%.2f x), no check %.2f s, "
-                "floor 2 offices %.2f s, --jobs 2 %.2f s (%.2f x, %.0f%% of the floor's gain); load average %s\n",
-                round + 1, f1, fl, j1, j1 / f1, u, f2, j2, j2 / f2, shares.back(), LoadAverage().c_str());
+                "floor 2 offices %.2f s, frameless 2 offices %.2f s, --jobs 2 %.2f s (%.2f x, %.0f%% of the floor's "
+                "gain, %.0f%% of the frameless floor's); load average %s\n",
+                round + 1, f1, fl, j1, j1 / f1, u, f2, fl2, j2, j2 / f2, shares.back(), framelessShares.back(),
+                LoadAverage().c_str());
     std::fflush(stdout);
     floor1 = std::min(floor1, f1);
     frameless = std::min(frameless, fl);
     jobs1 = std::min(jobs1, j1);
     unverified = std::min(unverified, u);
     floor2 = std::min(floor2, f2);
+    frameless2 = std::min(frameless2, fl2);
     jobs2 = std::min(jobs2, j2);
   }
   const double checks = CheckAlone(set, root / "jobs1");
@@ -242,6 +255,7 @@ void Compare(const WorkbookSet& set, int rounds) {
               "loads; --jobs 1 takes %.2f x its time)\n",
               frameless, n / frameless, jobs1 / frameless);
   std::printf("  floor, 2 offices:   %6.2f s  %6.1f workbooks/s\n", floor2, n / floor2);
+  std::printf("  frameless, 2 offices: %4.2f s  %6.1f workbooks/s\n", frameless2, n / frameless2);
   std::printf("  --jobs 1:           %6.2f s  %6.1f workbooks/s  (%.2f x the floor's time", jobs1, n / jobs1,
               jobs1 / floor1);
   if (set.format->timeGoal > 0) std::printf("; goal %.2f", set.format->timeGoal);
@@ -254,9 +268,11 @@ void Compare(const WorkbookSet& set, int rounds) {
   std::printf("  speed-up of a second office: floor %.2f x, batch %.2f x (%.0f%% of the floor's; goal 95%%)\n",
               floorGain, jobsGain, GainShare(floor1, floor2, jobs1, jobs2));
   // Each round's four times come from the same minute; the best times above may not.
-  std::ranges::sort(shares);
-  std::printf("  the same share within each round: median %.0f%% (from %.0f%% to %.0f%%)\n",
-              shares[shares.size() / 2], shares.front(), shares.back());
+  PrintMedianShare("the same share within each round", shares);
+  // The program loads without a frame: against the floor that loads as it does.
+  std::printf("  speed-up of a second frameless office: %.2f x (the batch command gets %.0f%% of it)\n",
+              frameless / frameless2, GainShare(frameless, frameless2, jobs1, jobs2));
+  PrintMedianShare("the same share within each round", framelessShares);
 }
 
 WorkbookSet ReportSet(const fs::path& root, const bench::BenchFormat& format) {
