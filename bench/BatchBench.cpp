@@ -168,7 +168,6 @@ size_t SavedWorkbooks(const WorkbookSet& set, const fs::path& folder) {
 // Whether the batch command takes the set (it refuses arguments it does not
 // know, such as --types before it has them).
 bool Phases(const WorkbookSet& set) {
-  fs::create_directories(set.root / "phases-floor");
   double floorCpu = 0;
   {
     bench::PhaseMeter meter;
@@ -197,7 +196,6 @@ bool Phases(const WorkbookSet& set) {
 
 // The floor alone, when the batch command does not take the set.
 void CompareFloor(const WorkbookSet& set, int rounds) {
-  for (const char* dir : {"floor1", "floor2"}) fs::create_directories(set.root / dir);
   double floor1 = 1e9, floor2 = 1e9;
   for (int round = 0; round < rounds; ++round) {
     const double f1 = Floor(set, set.root / "floor1", 1);
@@ -215,9 +213,6 @@ void CompareFloor(const WorkbookSet& set, int rounds) {
 
 void Compare(const WorkbookSet& set, int rounds) {
   const fs::path& root = set.root;
-  for (const char* dir : {"floor1", "frameless", "floor2", "frameless2", "jobs1", "jobs2", "unverified"}) {
-    fs::create_directories(root / dir);
-  }
   // Interleaved rounds; the better time of each counts, as this machine's
   // timings wander by a fifth from run to run.
   double floor1 = 1e9, frameless = 1e9, floor2 = 1e9, frameless2 = 1e9, jobs1 = 1e9, jobs2 = 1e9, unverified = 1e9;
@@ -329,7 +324,6 @@ int main(int argc, char** argv) {
   {  // both profiles exist and are warm
     WorkbookSet warm = sets.front();
     warm.files.resize(4);
-    fs::create_directories(root / "warm");
     Floor(warm, root / "warm", 2);
   }
   std::vector<bool> taken;
