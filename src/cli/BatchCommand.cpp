@@ -142,7 +142,16 @@ class Command {
 
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
-    const RunFiles files{options_.rulesFile, logPath(), options_.output, options_.report};
+    const auto journalOf = [](const std::string& report) {
+      return report.empty() ? std::string() : JournalPathOf(report).string();
+    };
+    const RunFiles files{options_.rulesFile,
+                         logPath(),
+                         options_.output,
+                         options_.report,
+                         options_.inPlace ? journalOf(options_.report) : "",
+                         options_.resume,
+                         journalOf(options_.resume)};
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }

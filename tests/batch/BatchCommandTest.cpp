@@ -116,13 +116,27 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--path-replace", "out", "x"}), "--path-replace: \"out\" occurs in the save folder"},
       {bare({"--save", out, "--log", out}), "--log: " + out + " is a folder"},
       {with({"--save", out, "--report", dir / "no/r.csv"}), "--report: the folder " + dir / "no" + " does not exist"},
-      {with({"--save", out, "--prefix", "../"}), "outside the save folder, at " + dir / "out/../a.xls"},
-      {with({"--save", dir / "linked", "--prefix", "up/"}), "outside the save folder, at " + dir / "linked/up/a.xls"},
+      {with({"--save", dir / "linked", "--path-replace", "linked/a", "linked/up/a"}),
+       "outside the save folder, at " + dir / "linked/up/a.xls"},
+      // Names that are no file names.
+      {with({"--save", out, "--prefix", "../"}), "make \"../a.xls\" the name of the copy of " + dir / "src/a.xls"},
+      {with({"--save", out, "--name-replace", "b", "x/"}), "make \"x/.xls\" the name of the copy of"},
+      {with({"--save", out, "--name-replace", "a.xls", ""}), "make \"\" the name of the copy of " + dir / "src/a.xls"},
+      {with({"--save", out, "--path-replace", "/a.xls", "/"}), "make \"\" the name of the copy of"},
       {with({"--save", out, "--path-replace", "/old_dept/", "/../../src/"}),  // the folder is made before any copy
        "the copy of " + dir / "src/old_dept/ outside the save folder"},
       {with({"--save", out, "--name-replace", "c.XLS", "b.xls"}), "the same copy " + dir / "out/old_dept/b.xls"},
       {with({"--save", dir / "src"}), "would write over " + dir / "src/a.xls" + ", which this run reads"},
       {with({"--save", out, "--report", dir / "run.log"}), "is the same file as " + dir / "run.log"},
+      // Every file the run writes or resumes from, its report's save journal too.
+      {bare({"--in-place", "--types", "xlsx", "--report", dir / "r.csv", "--log", dir / "r.saving.csv"}),
+       "the file " + dir / "r.saving.csv" + ", which this run writes, is the same file as " + dir / "r.saving.csv"},
+      {bare({"--save", out, "--resume", dir / "r.csv", "--log", dir / "r.csv"}),
+       "the file " + dir / "r.csv" + ", which this run writes, is the same file as " + dir / "r.csv"},
+      {with({"--in-place", "--types", "xlsx", "--report", dir / "r.csv", "--resume", dir / "r.saving.csv"}),
+       "the file " + dir / "r.saving.csv" + ", which this run writes"},
+      {with({"--extract", "--output", dir / "x.csv", "--report", dir / "x.csv"}, "cells.txt"),
+       "the file " + dir / "x.csv" + ", which this run writes, is the same file as " + dir / "x.csv"},
       {bare({"--save", out, "--log", dir / "out/old_dept/b.xls"}), "is the same file as " + dir / "out/old_dept/b.xls"},
       {bare({"--extract", "--output", dir / "src/a.xls"}, "cells.txt"), "is the same file as " + dir / "src/a.xls"},
       {bare({"--save", out, "--log", dir / "log.txt", "--dry-run"}), "is the same file as " + rules},  // a hard link
@@ -147,6 +161,42 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
     EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << "case " << message;  // not even a folder
   }
   EXPECT_EQ(RunBatch({"--help"}).status, 0);
+}
+
+// A save folder inside the source folder is left out of the scan, so its files are the user's own,
+// not inputs: a copy that would land on one refuses the plan, also through a link into the tree,
+// and nothing is written. A save folder outside the tree takes a second run's copies over the
+// first run's, which the office wrote.
+TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
+  test::TempDir dir;
+  dir.copyFixture("sheets.xls", "src/a.xls");
+  dir.copyFixture("second_active.xls", "src/sub/a.xls");  // the user's, where the copy of src/a.xls would go
+  fs::create_directory_symlink(dir / "src/sub", dir / "into");
+  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  const auto files = test::FileBytes(dir.path());
+  const auto run = [&](const std::string& save, const Lines& extra = {}) {
+    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log",
+                          dir / "run.log"},
+                         extra));
+  };
+  for (const std::string& save : {dir / "src/sub", dir / "into", dir / "src/sub/"}) {
+    for (const Lines& extra : {Lines{}, Lines{"--dry-run"}}) {
+      const auto refused = run(save, extra);
+      EXPECT_EQ(refused.status, 2) << save;
+      const std::string copy = save + (save.ends_with("/") ? "" : "/") + "a.xls";
+      EXPECT_NE(refused.err.find("the copy of " + dir / "src/a.xls" + " would write over " + copy +
+                                 ", a file that is already in the source folder's tree"),
+                std::string::npos)
+          << refused.err;
+      EXPECT_EQ(test::FileBytes(dir.path()), files) << save;
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    const auto again = run(dir / "out");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(test::ReadWithXlrd(dir / "out/a.xls").sheets[0].value(1, 3), "edited");
+    EXPECT_EQ(test::ReadWithXlrd(dir / "out/sub/a.xls").sheets[0].value(1, 3), "edited");
+  }
 }
 
 // Shards of a dry run cover its queue once, opening nothing; parallel offices keep the CSV's order.
