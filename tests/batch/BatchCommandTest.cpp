@@ -222,7 +222,9 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
 
   const Lines veto = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
   const std::string second = RunBatch(dry({"--shard", "2/3"})).out;
+  const std::string third = RunBatch(dry({"--shard", "3/3"})).out;
   ASSERT_FALSE(second.empty());
+  ASSERT_FALSE(third.empty());
   const std::string chinese = "sheetwise-batch: --veto-row：第 0 行不存在（行号为 1 到 65536）";
   const Lines slurm = {"SLURM_ARRAY_JOB_ID=8812", "SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4",
                        "SLURM_ARRAY_TASK_MAX=6", "SLURM_ARRAY_TASK_COUNT=3", "SLURM_ARRAY_TASK_STEP=1"};
@@ -234,9 +236,10 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
       {{}, veto, 2, "sheetwise-batch: --veto-row: row 0 does not exist (rows are 1 to 65536)"},
       {{"LC_ALL=zh_CN.UTF-8"}, veto, 2, chinese},
       {{"LANGUAGE=zh_CN"}, veto, 2, chinese},
-      {slurm, dry({"--shard", "auto"}), 0, second},
+      {slurm, dry({"--shard", "auto/3"}), 0, third},  // task 5 modulo 3, plus 1
       {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, dry({"--shard", "auto/3"}), 0, second},
-      {{}, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto takes its shard from a Slurm job array"},
+      {slurm, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto needs the number of shares"},
+      {{}, dry({"--shard", "auto/3"}), 2, "sheetwise-batch: --shard auto/3 found no task index"},
   };
   const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
                        "AWS_BATCH_JOB_ARRAY_INDEX", "-u", "LANGUAGE",             "LC_ALL=C.UTF-8"};
