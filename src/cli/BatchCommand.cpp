@@ -163,8 +163,10 @@ class Command {
     if (options_.extract) {
       throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
     }
-    resume_.emplace(options_.resume, digest_);
+    resume_.emplace(options_.resume, digest_, options_.inPlace);
     resumed_ = resume_->takeDone(queue);
+    std::error_code ec;
+    appending_ = !options_.report.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
   }
 
   // A closed output (a reader that went away) ends the run as Ctrl-C does.
@@ -216,8 +218,10 @@ class Command {
       }
       ++tally.passedOver;
     }
-    for (const auto& row : resumed_) {
-      if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
+    for (const auto& done : resumed_) {
+      // Appended to the report resumed from, a workbook it lists already gets no second row.
+      const bool listed = appending_ && done.inReport;
+      if (report && !listed && !report->add(done.row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;
     }
     if (!resumed_.empty() && !options_.quiet) {
@@ -288,10 +292,7 @@ class Command {
   std::unique_ptr<RunReport> openReport() {
     if (options_.report.empty()) return nullptr;
     try {
-      std::error_code ec;
-      if (resume_ && std::filesystem::equivalent(options_.report, options_.resume, ec)) {
-        return std::make_unique<RunReport>(options_.report, resume_->wholeBytes(), csvTexts());
-      }
+      if (appending_) return std::make_unique<RunReport>(options_.report, resume_->wholeBytes(), csvTexts());
       return std::make_unique<RunReport>(options_.report, csvTexts());
     } catch (const std::runtime_error& e) {
       throw UsageError("--report: " + std::string(e.what()));
@@ -333,7 +334,8 @@ class Command {
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
   std::optional<ResumePoint> resume_;
-  std::vector<ReportRow> resumed_;  // rows of the workbooks the resumed report had done
+  std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
+  bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written
   bool logFailed_ = false;
 };
