@@ -211,15 +211,16 @@ class Command {
     std::unique_ptr<RunReport> report = openReport();
     Tally tally;
     if (report) noticeOutputFailure(report->failure());
+    // Appended to the report resumed from, what it lists already gets no second row.
     for (const auto& skipped : passedOver) {
       if (!options_.quiet) io_.err << skipped.reason << '\n';
-      if (report && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
+      const bool listed = appending_ && resume_->listsPassedOver(skipped.path, skipped.reason);
+      if (report && !listed && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
         noticeOutputFailure(reportFailure(*report));
       }
       ++tally.passedOver;
     }
     for (const auto& done : resumed_) {
-      // Appended to the report resumed from, a workbook it lists already gets no second row.
       const bool listed = appending_ && done.inReport;
       if (report && !listed && !report->add(done.row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;

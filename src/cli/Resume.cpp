@@ -79,6 +79,7 @@ ResumePoint::ResumePoint(const fs::path& report, const std::string& digest, bool
     wholeBytes_ = earlier.wholeBytes;
     for (const auto& row : earlier.rows) {
       if (row.digest == digest) add(row, true);
+      if (row.outcome == ReportOutcome::Skipped && row.digest.empty()) passedOver_.insert({row.source, row.reason});
     }
     std::error_code ec;
     if (fs::exists(JournalPathOf(report), ec)) {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/RunSettings.h"
@@ -63,6 +64,11 @@ class ResumePoint {
   // The bytes of the report up to its last whole row.
   std::uintmax_t wholeBytes() const { return wholeBytes_; }
 
+  // Whether the report has the row of an entry the scan passed over for reason.
+  bool listsPassedOver(const std::string& path, const std::string& reason) const {
+    return passedOver_.contains({path, reason});
+  }
+
  private:
   void add(ReportRow row, bool inReport);
   const ReportRow* doneInPlace(const std::string& source) const;
@@ -72,6 +78,7 @@ class ResumePoint {
   std::map<std::string, ReportRow> done_;  // the last row done under the digest: in place by content, else by source
   std::set<std::int64_t> sizes_;  // in place, the sizes of that content: only sources of such a size are read
   std::set<std::string> listed_;  // the sources the report itself has a row done of
+  std::set<std::pair<std::string, std::string>> passedOver_;  // the report's rows of entries the scan passed over
   std::uintmax_t wholeBytes_ = 0;
 };
 

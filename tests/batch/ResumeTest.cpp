@@ -206,11 +206,12 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot
 
 // A done workbook is known by its content: touched, renamed, or the whole tree copied away and back
 // with cp -r (new files, new times), none is edited again, and resuming into the same report writes
-// no workbook's row twice. A quote left open in a middle row of the report refuses the resume, and
-// nothing is edited.
+// no row twice, nor that of a link the scan passes over. A quote left open in a middle row of the
+// report refuses the resume, and nothing is edited.
 TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
   TempDir dir;
   const Lines books = MakeTree(dir, 4);
+  fs::create_symlink("nowhere.xls", dir / "src/gone.xls");
   const std::string report = dir / "r.csv";
   ASSERT_EQ(test::RunBatch(InPlace(dir, report)).status, 0);
   fs::last_write_time(books[0], fs::last_write_time(books[0]) + std::chrono::hours(1));
@@ -227,13 +228,14 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
     const std::string skipped = std::to_string(run == 0 ? 4 : 5) + " workbooks that " + report;
     EXPECT_NE(resumed.err.find(skipped), std::string::npos) << resumed.err;
     for (const auto& book : {books[0], renamed, books[2], books[3], added}) EXPECT_EQ(HeaderRow(book), 2) << book;
-    // The first run's four, the renamed one skipped under its new name, the added one; each once.
+    // The first run's link and four, the renamed one skipped under its new name, the added one; each once.
     const auto rows = ReadReport(report).rows;
-    ASSERT_EQ(rows.size(), 6u) << test::ReadFile(report);
-    EXPECT_EQ(rows[4].source, renamed);
-    EXPECT_EQ(rows[4].outcome, ReportOutcome::Skipped);
-    EXPECT_EQ(rows[5].source, added);
-    EXPECT_EQ(rows[5].outcome, ReportOutcome::Processed);
+    ASSERT_EQ(rows.size(), 7u) << test::ReadFile(report);
+    EXPECT_EQ(rows[0].source, dir / "src/gone.xls");
+    EXPECT_EQ(rows[5].source, renamed);
+    EXPECT_EQ(rows[5].outcome, ReportOutcome::Skipped);
+    EXPECT_EQ(rows[6].source, added);
+    EXPECT_EQ(rows[6].outcome, ReportOutcome::Processed);
   }
 
   std::string text = test::ReadFile(report);
@@ -244,7 +246,7 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
   const auto before = test::FileBytes(dir.path());
   const auto refused = test::RunBatch(InPlace(dir, report, {"--resume", report}));
   EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("a quote opened on line 4 is never closed"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("a quote opened on line 5 is never closed"), std::string::npos) << refused.err;
   EXPECT_EQ(test::FileBytes(dir.path()), before);
 }
 
