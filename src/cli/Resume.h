@@ -40,7 +40,8 @@ std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 std::string Sha256Of(const std::filesystem::path& path);
 
 // The row of a workbook as the report keeps it: the run's digest and, for a
-// workbook done, when and its file's stamp.
+// workbook done, when, its source's stamp and the SHA-256 of what it left (the
+// copy written, or the source).
 void StampRow(ReportRow& row, const std::string& digest, const std::string& now);
 
 // The save journal beside a report: "REPORT.saving".
