@@ -238,6 +238,8 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
       {{"LC_ALL=zh_CN.UTF-8"}, veto, 2, chinese},
       {{"LANGUAGE=zh_CN"}, veto, 2, chinese},
       {slurm, dry({"--shard", "auto/3"}), 0, third},  // task 5 modulo 3, plus 1
+      {{"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=5", "SLURM_ARRAY_TASK_MAX=5", "SLURM_ARRAY_TASK_COUNT=1"},
+       dry({"--shard", "auto/3"}), 0, third},  // task 5 sent again alone
       {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, dry({"--shard", "auto/3"}), 0, second},
       {slurm, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto needs the number of shares"},
       {{}, dry({"--shard", "auto/3"}), 2, "sheetwise-batch: --shard auto/3 found no task index"},
