@@ -33,15 +33,16 @@ void MakeMirroredFoldersFor(const NamingRules& naming, const std::string& source
   }
 }
 
+std::string OutputFileName(const NamingRules& naming, std::string name) {
+  if (!naming.nameFrom.empty()) name = ReplaceAll(name, naming.nameFrom, naming.nameTo);
+  return naming.namePrefix + name;
+}
+
 std::string BuildOutputPath(const NamingRules& naming, const std::string& sourcePath) {
   const size_t slash = sourcePath.rfind('/');
   const size_t folderLength = slash == std::string::npos ? 0 : slash + 1;
-  std::string folder = sourcePath.substr(0, folderLength);
-  std::string name = sourcePath.substr(folderLength);
-
-  if (!naming.nameFrom.empty()) name = ReplaceAll(name, naming.nameFrom, naming.nameTo);
-  folder = ReplaceAll(folder, naming.sourceFolder, naming.saveFolder);
-  name = naming.namePrefix + name;
+  const std::string folder = ReplaceAll(sourcePath.substr(0, folderLength), naming.sourceFolder, naming.saveFolder);
+  const std::string name = OutputFileName(naming, sourcePath.substr(folderLength));
 
   // Folder texts may or may not end in "/"; one pass turns the doubled separator
   // this join makes back into one.

@@ -14,6 +14,10 @@ namespace sheetwise::batch {
 // the file-name replacement, the name prefix, then the path replacement.
 std::string BuildOutputPath(const NamingRules& naming, const std::string& sourcePath);
 
+// The copy's file name before the path replacement: the file-name replacement
+// in name, then the prefix before it.
+std::string OutputFileName(const NamingRules& naming, std::string name);
+
 // The save-tree folder of a scanned folder: source folder -> save folder, then
 // the path replacement.
 std::string MirroredFolder(const NamingRules& naming, const std::string& folder);

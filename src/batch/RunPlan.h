@@ -1,7 +1,9 @@
 #pragma once
 // The whole plan of a run checked before any file is touched: every copy lands
-// inside the save folder, on no workbook of the run and on no other copy, and
-// the files the run writes besides (log, CSV) are none of its inputs.
+// inside the save folder under a usable name, on no workbook of the run, on no
+// other file of the source tree and on no other copy, and the files the run
+// writes besides (log, CSV, report, save journal) are none of its inputs,
+// copies or each other.
 
 #include <optional>
 #include <string>
@@ -13,17 +15,22 @@ namespace sheetwise::batch {
 
 // The run's files other than workbooks; empty texts are left out.
 struct RunFiles {
-  std::string rulesFile;  // read
-  std::string logFile;    // written
-  std::string csvFile;    // written
-  std::string reportFile;  // written
+  std::string rulesFile;   // read
+  std::string logFile;     // written
+  std::string csvFile;     // written
+  std::string reportFile;  // written; may be resumeFile, which it then appends to
+  std::string journalFile = {};    // written (the report's save journal); may be resumeJournal
+  std::string resumeFile = {};     // read
+  std::string resumeJournal = {};  // read
 };
 
 enum class PlanProblemKind {
   OutsideSaveFolder,  // a copy or mirrored folder outside the save folder: first source, second path
   OutputIsInput,      // a copy lands on a workbook of the run or its rule file: first source, second input
   SharedOutput,       // two workbooks map to one copy, or in place are one file: first and second sources, output it
-  RunFileIsInput,     // the log or CSV file is an input or a copy: first the run file, second the other
+  RunFileIsInput,     // a file the run writes is an input, a copy or another such file: first it, second the other
+  OverwritesTreeFile,  // a copy lands on a file of the source tree: first source, second that file
+  UnusableName,       // the naming rules give a copy no usable file name: first source, second the name
 };
 
 struct PlanProblem {

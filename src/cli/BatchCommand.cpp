@@ -142,7 +142,16 @@ class Command {
 
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
-    const RunFiles files{options_.rulesFile, logPath(), options_.output, options_.report};
+    const auto journalOf = [](const std::string& report) {
+      return report.empty() ? std::string() : JournalPathOf(report).string();
+    };
+    const RunFiles files{options_.rulesFile,
+                         logPath(),
+                         options_.output,
+                         options_.report,
+                         options_.inPlace ? journalOf(options_.report) : "",
+                         options_.resume,
+                         journalOf(options_.resume)};
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }
@@ -154,8 +163,10 @@ class Command {
     if (options_.extract) {
       throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
     }
-    resume_.emplace(options_.resume, digest_);
+    resume_.emplace(options_.resume, digest_, options_.inPlace);
     resumed_ = resume_->takeDone(queue);
+    std::error_code ec;
+    appending_ = !options_.report.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
   }
 
   // A closed output (a reader that went away) ends the run as Ctrl-C does.
@@ -200,15 +211,18 @@ class Command {
     std::unique_ptr<RunReport> report = openReport();
     Tally tally;
     if (report) noticeOutputFailure(report->failure());
+    // Appended to the report resumed from, what it lists already gets no second row.
     for (const auto& skipped : passedOver) {
       if (!options_.quiet) io_.err << skipped.reason << '\n';
-      if (report && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
+      const bool listed = appending_ && resume_->listsPassedOver(skipped.path, skipped.reason);
+      if (report && !listed && !report->add({skipped.path, ReportOutcome::Skipped, "", skipped.reason, {}, 0})) {
         noticeOutputFailure(reportFailure(*report));
       }
       ++tally.passedOver;
     }
-    for (const auto& row : resumed_) {
-      if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
+    for (const auto& done : resumed_) {
+      const bool listed = appending_ && done.inReport;
+      if (report && !listed && !report->add(done.row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;
     }
     if (!resumed_.empty() && !options_.quiet) {
@@ -279,10 +293,7 @@ class Command {
   std::unique_ptr<RunReport> openReport() {
     if (options_.report.empty()) return nullptr;
     try {
-      std::error_code ec;
-      if (resume_ && std::filesystem::equivalent(options_.report, options_.resume, ec)) {
-        return std::make_unique<RunReport>(options_.report, resume_->wholeBytes(), csvTexts());
-      }
+      if (appending_) return std::make_unique<RunReport>(options_.report, resume_->wholeBytes(), csvTexts());
       return std::make_unique<RunReport>(options_.report, csvTexts());
     } catch (const std::runtime_error& e) {
       throw UsageError("--report: " + std::string(e.what()));
@@ -324,7 +335,8 @@ class Command {
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
   std::optional<ResumePoint> resume_;
-  std::vector<ReportRow> resumed_;  // rows of the workbooks the resumed report had done
+  std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
+  bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written
   bool logFailed_ = false;
 };

@@ -52,9 +52,8 @@ Options:
   --jobs N               office processes side by side (default: processors, at most 4)
   --shard K/N            take only the K-th of N disjoint shares of the tree (by a
                          hash of each file's path below DIR)
-  --shard auto, --shard auto/N
-                         the share a batch scheduler's array task has: Slurm, or
-                         with N shares a Kubernetes Indexed Job or AWS Batch
+  --shard auto/N         the share of a batch scheduler's array task among N: a
+                         Kubernetes Indexed Job, AWS Batch or Slurm job array
   --dry-run              print each source file and its output path; open nothing
   --quiet                no progress bar, log lines or reasons on standard error
   --no-verify            do not read each saved workbook back to compare it with its source

@@ -19,8 +19,14 @@ namespace {
 
 // A line that is not a report row.
 struct BadRow {};
+// A row of an earlier version's report, without a column --resume needs.
+struct EarlierRow {};
 
-constexpr const char* kEarlierCsvHeader = "source,outcome,output,reason,differences,seconds";
+// The headers of earlier versions: without the columns of a run's digest and stamps, and without the
+// digest of each workbook's content.
+constexpr const char* kEarlierCsvHeaders[] = {
+    "source,outcome,output,reason,differences,seconds",
+    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified"};
 
 ReportOutcome OutcomeNamed(std::string_view name) {
   for (const auto outcome : {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
@@ -50,6 +56,14 @@ std::vector<std::string> SplitLines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// A content digest as the report writes it: 64 hexadecimal digits, or empty.
+std::string Sha256(const std::string& text) {
+  if (!text.empty() && (text.size() != 64 || text.find_first_not_of("0123456789abcdef") != std::string::npos)) {
+    throw BadRow{};
+  }
+  return text;
 }
 
 double Seconds(const std::string& text) {
@@ -101,8 +115,9 @@ std::optional<std::vector<std::string>> NextCsvRecord(std::string_view text, siz
 }
 
 ReportRow CsvRow(const std::vector<std::string>& f) {
-  if (f.size() != 10) throw BadRow{};
-  return {f[0], OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7], StampOf(f[8], f[9])};
+  if (f.size() != 11) throw BadRow{};
+  return {f[0],   OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7], StampOf(f[8], f[9]),
+          Sha256(f[10])};
 }
 
 std::string Joined(const std::vector<std::string>& fields) {
@@ -111,10 +126,28 @@ std::string Joined(const std::vector<std::string>& fields) {
   return text;
 }
 
+size_t LineOf(const std::string& text, size_t start) {
+  return static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), '\n')) + 1;
+}
+
 std::string NotARow(const std::string& path, const std::string& text, size_t start) {
-  const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), '\n') + 1;
   return Tr("%s is not a report of sheetwise-batch: line %s cannot be read as a report row",
-            {path, std::to_string(line)});
+            {path, std::to_string(LineOf(text, start))});
+}
+
+std::string EarlierVersion(const std::string& path) {
+  return Tr("%s was written by an earlier version of sheetwise-batch, without the columns --resume needs", {path});
+}
+
+// A row that runs to the end of the text is one cut short only when no row end
+// follows its start: a quote left open in a row before the last swallows the
+// rows after it.
+void CheckCutRow(const std::string& text, const std::string& path, size_t start, std::string_view rowEnd) {
+  if (text.find(rowEnd, start) == std::string::npos) return;
+  throw ReportUnreadable(
+      Tr("%s cannot be read: a quote opened on line %s is never closed, so the rows after it cannot be told apart; "
+         "close it, or remove the row",
+         {path, std::to_string(LineOf(text, start))}));
 }
 
 void ReadCsv(const std::string& text, const std::string& path, ReportFile& report) {
@@ -126,20 +159,20 @@ void ReadCsv(const std::string& text, const std::string& path, ReportFile& repor
     throw ReportUnreadable(NotARow(path, text, 0));
   }
   if (!header) return;  // not even the header was written whole
-  if (Joined(*header) == kEarlierCsvHeader) {
-    throw ReportUnreadable(
-        Tr("%s was written by an earlier version of sheetwise-batch, without the columns --resume needs", {path}));
+  if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
+    throw ReportUnreadable(EarlierVersion(path));
   }
   if (Joined(*header) != kReportCsvHeader) {
     throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
                               {path, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
   }
   report.wholeBytes = pos;
+  const std::string_view rowEnd = text.compare(pos - 2, 2, "\r\n") == 0 ? "\r\n" : "\n";  // as the header's
   while (true) {
     const size_t start = pos;
     try {
       const auto record = NextCsvRecord(text, pos);
-      if (!record) return;
+      if (!record) return CheckCutRow(text, path, start, rowEnd);
       report.rows.push_back(CsvRow(*record));
     } catch (const BadRow&) {
       throw ReportUnreadable(NotARow(path, text, start));
@@ -258,9 +291,10 @@ std::optional<FileStamp> JsonStamp(std::map<std::string, JsonValue>& m) {
 ReportRow JsonRow(std::string_view line) {
   auto m = JsonLine(line).object();
   if (!m.contains("source") || !m.contains("outcome")) throw BadRow{};
-  return {m["source"].text, OutcomeNamed(m["outcome"].text), m["output"].text,   m["reason"].text,
-          m["differences"].items, Seconds(m["seconds"].text), m["digest"].text, m["finished"].text,
-          JsonStamp(m)};
+  if (!m.contains("sha256")) throw EarlierRow{};
+  return {m["source"].text,      OutcomeNamed(m["outcome"].text), m["output"].text,   m["reason"].text,
+          m["differences"].items, Seconds(m["seconds"].text),     m["digest"].text,   m["finished"].text,
+          JsonStamp(m),          Sha256(m["sha256"].text)};
 }
 
 void ReadJsonLines(const std::string& text, const std::string& path, ReportFile& report) {
@@ -272,6 +306,8 @@ void ReadJsonLines(const std::string& text, const std::string& path, ReportFile&
       report.rows.push_back(JsonRow(std::string_view(text).substr(pos, end - pos)));
     } catch (const BadRow&) {
       throw ReportUnreadable(NotARow(path, text, pos));
+    } catch (const EarlierRow&) {
+      throw ReportUnreadable(EarlierVersion(path));
     }
     pos = end + 1;
     report.wholeBytes = pos;

@@ -1,7 +1,10 @@
 #include "cli/Resume.h"
 
+#include <glib.h>
+
 #include <cinttypes>
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 #include "batch/Shards.h"
@@ -19,7 +22,7 @@ namespace {
 // Each field with its length before it, so that no two lists of fields read the same.
 void AddField(std::string& text, const std::string& field) { text += std::to_string(field.size()) + ':' + field; }
 
-bool IsDone(const ReportRow& row) { return !row.digest.empty() && row.stamp.has_value(); }
+bool IsDone(const ReportRow& row) { return !row.digest.empty() && row.stamp.has_value() && !row.sha256.empty(); }
 
 }  // namespace
 
@@ -45,57 +48,92 @@ std::optional<FileStamp> StampOf(const fs::path& path) {
   return FileStamp{identity->size, identity->modified.tv_sec, identity->modified.tv_nsec};
 }
 
+std::string Sha256Of(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  const std::unique_ptr<GChecksum, decltype(&g_checksum_free)> sum(g_checksum_new(G_CHECKSUM_SHA256),
+                                                                   &g_checksum_free);
+  std::vector<char> buffer(1 << 16);
+  do {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    g_checksum_update(sum.get(), reinterpret_cast<const guchar*>(buffer.data()), in.gcount());
+  } while (in);
+  return in.bad() ? "" : g_checksum_get_string(sum.get());
+}
+
 void StampRow(ReportRow& row, const std::string& digest, const std::string& now) {
   row.digest = digest;
   if (row.outcome != ReportOutcome::Processed && row.outcome != ReportOutcome::Vetoed) return;
   row.finished = now;
   row.stamp = StampOf(row.source);
+  row.sha256 = Sha256Of(row.output.empty() ? row.source : row.output);
 }
 
 fs::path JournalPathOf(const fs::path& report) {
   return report.parent_path() / (report.stem().string() + ".saving" + report.extension().string());
 }
 
-ResumePoint::ResumePoint(const fs::path& report, const std::string& digest) {
+ResumePoint::ResumePoint(const fs::path& report, const std::string& digest, bool inPlace) : inPlace_(inPlace) {
   try {
     const ReportFile earlier = ReadReport(report);
     wholeBytes_ = earlier.wholeBytes;
-    std::vector<ReportRow> rows = earlier.rows;
+    for (const auto& row : earlier.rows) {
+      if (row.digest == digest) add(row, true);
+      if (row.outcome == ReportOutcome::Skipped && row.digest.empty()) passedOver_.insert({row.source, row.reason});
+    }
     std::error_code ec;
     if (fs::exists(JournalPathOf(report), ec)) {
-      for (auto& row : ReadReport(JournalPathOf(report)).rows) rows.push_back(std::move(row));
-    }
-    for (auto& row : rows) {
-      if (IsDone(row) && row.digest == digest) done_[row.source] = std::move(row);
+      for (auto& row : ReadReport(JournalPathOf(report)).rows) {
+        if (row.digest == digest) add(std::move(row), false);
+      }
     }
   } catch (const ReportUnreadable& e) {
     throw UsageError("--resume: " + std::string(e.what()));
   }
 }
 
-std::optional<ReportRow> ResumePoint::doneRow(const std::string& source) const {
-  const auto found = done_.find(source);
-  if (found == done_.end() || StampOf(source) != found->second.stamp) return std::nullopt;
-  const ReportRow& earlier = found->second;
-  std::error_code ec;
-  if (!earlier.output.empty() && !fs::exists(earlier.output, ec)) return std::nullopt;  // its copy is gone
-  return ReportRow{source,         ReportOutcome::Skipped, earlier.output, Tr("already processed at %s", {earlier.finished}),
-                   {},             0,                      earlier.digest, earlier.finished,
-                   earlier.stamp};
+void ResumePoint::add(ReportRow row, bool inReport) {
+  if (!IsDone(row)) return;
+  if (inReport) listed_.insert(row.source);
+  if (inPlace_) sizes_.insert(row.stamp->size);
+  std::string key = inPlace_ ? row.sha256 : row.source;
+  done_[std::move(key)] = std::move(row);
 }
 
-std::vector<ReportRow> ResumePoint::takeDone(std::vector<std::string>& queue) const {
-  std::vector<ReportRow> rows;
+// Whatever its name, size or time: a source that holds what a done workbook was left holding.
+const ReportRow* ResumePoint::doneInPlace(const std::string& source) const {
+  const auto stamp = StampOf(source);
+  if (!stamp || !sizes_.contains(stamp->size)) return nullptr;
+  const auto found = done_.find(Sha256Of(source));
+  return found == done_.end() ? nullptr : &found->second;
+}
+
+// A source unchanged since, whose copy still holds what was written.
+const ReportRow* ResumePoint::doneCopy(const std::string& source) const {
+  const auto found = done_.find(source);
+  if (found == done_.end() || StampOf(source) != found->second.stamp) return nullptr;
+  const ReportRow& earlier = found->second;
+  if (Sha256Of(earlier.output.empty() ? source : earlier.output) != earlier.sha256) return nullptr;
+  return &earlier;
+}
+
+std::vector<DoneWorkbook> ResumePoint::takeDone(std::vector<std::string>& queue) const {
+  std::vector<DoneWorkbook> done;
   std::vector<std::string> left;
   for (auto& source : queue) {
-    if (auto row = doneRow(source)) {
-      rows.push_back(std::move(*row));
-    } else {
+    const ReportRow* earlier = inPlace_ ? doneInPlace(source) : doneCopy(source);
+    if (!earlier) {
       left.push_back(std::move(source));
+      continue;
     }
+    ReportRow row{source,          ReportOutcome::Skipped, inPlace_ ? source : earlier->output,
+                  Tr("already processed at %s", {earlier->finished}),
+                  {},              0,                      earlier->digest,
+                  earlier->finished, StampOf(source),      earlier->sha256};
+    done.push_back({std::move(row), listed_.contains(source)});
   }
   queue = std::move(left);
-  return rows;
+  return done;
 }
 
 SaveJournal::SaveJournal(const fs::path& report, std::string digest)
@@ -114,7 +152,7 @@ void SaveJournal::beforeReplace(const std::string& source, const std::string& wr
   host::SystemClock clock;
   // Unrecorded, a replacement could be made twice by a resumed run: none is made.
   if (!rows_->add({source, ReportOutcome::Processed, source, "", {}, 0, digest_, host::DateTimeText(clock.now()),
-                   StampOf(written)})) {
+                   StampOf(written), Sha256Of(written)})) {
     throw std::runtime_error(Tr("the save journal cannot be written: %s", {rows_->failure().value_or("")}));
   }
 }

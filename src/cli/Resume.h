@@ -1,18 +1,23 @@
 #pragma once
 // Runs that can be repeated: "--resume REPORT" skips every workbook an earlier
 // report lists as done (processed or vetoed) under the same rule list,
-// settings and program version, as long as its file still has the size and
-// time of last change the report recorded after writing it. Saving in place,
-// each replacement is first recorded in the report's save journal, so that a
-// run killed between a replacement and its report row does not edit that
-// workbook a second time when it is resumed.
+// settings and program version. A done workbook is known by the SHA-256 of
+// the content the run left: in place, any source that holds such content now
+// is skipped, whatever its name, size or time (touched, renamed or copied
+// back); saving copies, a source still of the size and time recorded whose
+// copy still holds what was written. Saving in place, each replacement is
+// first recorded in the report's save journal, so that a run killed between a
+// replacement and its report row does not edit that workbook a second time
+// when it is resumed.
 
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/RunSettings.h"
@@ -31,29 +36,50 @@ std::string RunDigest(const RunSettings& settings, bool extract);
 // The file at path now (links followed); none when it cannot be read.
 std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
+// The SHA-256 of the file's content, 64 hexadecimal digits; "" when it cannot be read.
+std::string Sha256Of(const std::filesystem::path& path);
+
 // The row of a workbook as the report keeps it: the run's digest and, for a
-// workbook done, when and its file's stamp.
+// workbook done, when, its source's stamp and the SHA-256 of what it left (the
+// copy written, or the source).
 void StampRow(ReportRow& row, const std::string& digest, const std::string& now);
 
 // The save journal beside a report: "REPORT.saving".
 std::filesystem::path JournalPathOf(const std::filesystem::path& report);
 
+// A workbook of the queue that an earlier run did.
+struct DoneWorkbook {
+  ReportRow row;  // its "skipped" row
+  bool inReport = false;  // the resumed report has a row of it (not only its save journal)
+};
+
 class ResumePoint {
  public:
-  // Reads report and its save journal, if any. Throws UsageError when the
-  // report cannot be read or is no report.
-  ResumePoint(const std::filesystem::path& report, const std::string& digest);
+  // Reads report and its save journal, if any, for a run in place or not.
+  // Throws UsageError when the report cannot be read or is no report.
+  ResumePoint(const std::filesystem::path& report, const std::string& digest, bool inPlace);
 
-  // Takes the workbooks done already out of queue; their rows, in queue order.
-  std::vector<ReportRow> takeDone(std::vector<std::string>& queue) const;
+  // Takes the workbooks done already out of queue, in queue order.
+  std::vector<DoneWorkbook> takeDone(std::vector<std::string>& queue) const;
 
   // The bytes of the report up to its last whole row.
   std::uintmax_t wholeBytes() const { return wholeBytes_; }
 
- private:
-  std::optional<ReportRow> doneRow(const std::string& source) const;
+  // Whether the report has the row of an entry the scan passed over for reason.
+  bool listsPassedOver(const std::string& path, const std::string& reason) const {
+    return passedOver_.contains({path, reason});
+  }
 
-  std::map<std::string, ReportRow> done_;  // the last row done under the digest, by source
+ private:
+  void add(ReportRow row, bool inReport);
+  const ReportRow* doneInPlace(const std::string& source) const;
+  const ReportRow* doneCopy(const std::string& source) const;
+
+  bool inPlace_;
+  std::map<std::string, ReportRow> done_;  // the last row done under the digest: in place by content, else by source
+  std::set<std::int64_t> sizes_;  // in place, the sizes of that content: only sources of such a size are read
+  std::set<std::string> listed_;  // the sources the report itself has a row done of
+  std::set<std::pair<std::string, std::string>> passedOver_;  // the report's rows of entries the scan passed over
   std::uintmax_t wholeBytes_ = 0;
 };
 

@@ -47,7 +47,8 @@ std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? M
 
 }  // namespace
 
-const char* const kReportCsvHeader = "source,outcome,output,reason,differences,seconds,digest,finished,size,modified";
+const char* const kReportCsvHeader =
+    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256";
 
 std::string ModifiedText(const FileStamp& stamp) {
   const std::string nanoseconds = std::to_string(stamp.nanoseconds);
@@ -75,8 +76,8 @@ std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts) {
   const auto field = [texts](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text), texts); };
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
          field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + ',' +
-         field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) +
-         "\r\n";
+         field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) + ',' +
+         field(row.sha256) + "\r\n";
 }
 
 std::string JsonReportRow(const ReportRow& row) {
@@ -89,7 +90,8 @@ std::string JsonReportRow(const ReportRow& row) {
          ",\"differences\":" + differences + "],\"seconds\":" + rules::FixedNumberText(row.seconds, 2) +
          ",\"digest\":" + JsonString(row.digest) + ",\"finished\":" + JsonString(row.finished) +
          ",\"size\":" + (row.stamp ? SizeText(row.stamp) : "null") +
-         ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") + "}\n";
+         ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") +
+         ",\"sha256\":" + JsonString(row.sha256) + "}\n";
 }
 
 RunReport::RunReport(const std::filesystem::path& path, extract::CsvTexts texts)

@@ -10,73 +10,74 @@
 namespace sheetwise::batch {
 namespace {
 
-// One scheduler's answer: the shard (1-based) and, for Slurm, the array's size.
+// One scheduler's answer: the share (1 to count) and what it was read from.
 struct SchedulerIndex {
-  std::string variable;  // what it was read from, as shown in messages
-  long long index = 1;
-  std::optional<int> count;
+  std::string variable;
+  int index = 1;
 };
 
+// The variable's whole number, none when it is unset.
 std::optional<long long> WholeNumber(const host::Environment& environment, const std::string& name) {
   const auto text = environment.variable(name);
   if (!text) return std::nullopt;
   long long value = -1;
   const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (ec != std::errc() || end != text->data() + text->size() || value < 0) {
+  const bool whole = end == text->data() + text->size();
+  if (ec == std::errc::result_out_of_range && whole) {
+    throw UsageError(Tr("--shard auto: %s is %s, a number too large for a task of an array job", {name, *text}));
+  }
+  if (ec != std::errc() || !whole || value < 0) {
     throw UsageError(Tr("--shard auto: %s is \"%s\", not a whole number", {name, *text}));
   }
   return value;
 }
 
-long long Required(const host::Environment& environment, const std::string& name) {
-  const auto value = WholeNumber(environment, name);
-  if (!value) throw UsageError(Tr("--shard auto: SLURM_ARRAY_TASK_ID is set but %s is not", {name}));
-  return *value;
-}
-
-std::optional<SchedulerIndex> FromZeroBased(const host::Environment& environment, const std::string& name) {
+std::optional<SchedulerIndex> FromZeroBased(const host::Environment& environment, const std::string& name, int count) {
   const auto value = WholeNumber(environment, name);
   if (!value) return std::nullopt;
-  return SchedulerIndex{name, *value + 1, std::nullopt};
+  if (*value >= count) {
+    throw UsageError(Tr("--shard auto/%s: %s is %s, but the tasks of %s shares are numbered 0 to %s",
+                        {std::to_string(count), name, std::to_string(*value), std::to_string(count),
+                         std::to_string(count - 1)}));
+  }
+  return SchedulerIndex{name, static_cast<int>(*value) + 1};
 }
 
-std::optional<SchedulerIndex> FromSlurm(const host::Environment& environment) {
+// Slurm numbers an array's tasks as the script says (--array=1-8, 0-7) and a
+// task sent again keeps its number, so the share follows the number alone.
+// Two tasks of one array may not take one share: the array has to fit.
+std::optional<SchedulerIndex> FromSlurm(const host::Environment& environment, int count) {
   const auto id = WholeNumber(environment, "SLURM_ARRAY_TASK_ID");
   if (!id) return std::nullopt;
-  const long long min = Required(environment, "SLURM_ARRAY_TASK_MIN");
-  const long long count = Required(environment, "SLURM_ARRAY_TASK_COUNT");
-  const long long step = WholeNumber(environment, "SLURM_ARRAY_TASK_STEP").value_or(1);
-  if (*id < min || step < 1 || (*id - min) % step != 0) {
-    throw UsageError(Tr("--shard auto: task %s of a Slurm job array that starts at %s in steps of %s is not one of "
-                        "its tasks; give --shard K/N",
-                        {std::to_string(*id), std::to_string(min), std::to_string(step)}));
+  const auto tasks = WholeNumber(environment, "SLURM_ARRAY_TASK_COUNT");
+  if (tasks && *tasks > count) {
+    throw UsageError(Tr("--shard auto/%s: the Slurm job array has %s tasks (SLURM_ARRAY_TASK_COUNT), more than its %s "
+                        "shares",
+                        {std::to_string(count), std::to_string(*tasks), std::to_string(count)}));
   }
-  return SchedulerIndex{"SLURM_ARRAY_TASK_ID", (*id - min) / step + 1, static_cast<int>(count)};
-}
-
-ShardChoice Checked(const SchedulerIndex& found, int count) {
-  if (found.index < 1 || found.index > count) {
-    throw UsageError(Tr("--shard auto: %s gives shard %s of %s, which does not exist",
-                        {found.variable, std::to_string(found.index), std::to_string(count)}));
+  const auto first = WholeNumber(environment, "SLURM_ARRAY_TASK_MIN");
+  const auto last = WholeNumber(environment, "SLURM_ARRAY_TASK_MAX");
+  if (first && last && *last >= *first && *last - *first >= count) {
+    throw UsageError(Tr("--shard auto/%s: the Slurm job array's tasks run from %s to %s (SLURM_ARRAY_TASK_MIN, "
+                        "SLURM_ARRAY_TASK_MAX), so two of them would take one of its %s shares; number them 1 to %s",
+                        {std::to_string(count), std::to_string(*first), std::to_string(*last), std::to_string(count),
+                         std::to_string(count)}));
   }
-  return {static_cast<int>(found.index), count};
+  return SchedulerIndex{"SLURM_ARRAY_TASK_ID", static_cast<int>(*id % count) + 1};
 }
 
 }  // namespace
 
 ShardChoice ShardFromScheduler(std::optional<int> count, const host::Environment& environment) {
-  const auto slurm = FromSlurm(environment);
   if (!count) {
-    if (!slurm) {
-      throw UsageError(
-          Tr("--shard auto takes its shard from a Slurm job array, but SLURM_ARRAY_TASK_ID is not set; under a "
-             "Kubernetes Indexed Job or an AWS Batch array job give --shard auto/N"));
-    }
-    return Checked(*slurm, *slurm->count);
+    throw UsageError(
+        Tr("--shard auto needs the number of shares: give --shard auto/N, N the number of tasks of the whole array "
+           "(a task sent again alone cannot tell it)"));
   }
   std::vector<SchedulerIndex> found;
-  for (const auto& index : {FromZeroBased(environment, "JOB_COMPLETION_INDEX"),
-                            FromZeroBased(environment, "AWS_BATCH_JOB_ARRAY_INDEX"), slurm}) {
+  for (const auto& index : {FromZeroBased(environment, "JOB_COMPLETION_INDEX", *count),
+                            FromZeroBased(environment, "AWS_BATCH_JOB_ARRAY_INDEX", *count),
+                            FromSlurm(environment, *count)}) {
     if (index) found.push_back(*index);
   }
   if (found.empty()) {
@@ -92,11 +93,7 @@ ShardChoice ShardFromScheduler(std::optional<int> count, const host::Environment
                            std::to_string(other.index)}));
     }
   }
-  if (slurm && *slurm->count != *count) {
-    throw UsageError(Tr("--shard auto/%s: the Slurm job array has %s tasks",
-                        {std::to_string(*count), std::to_string(*slurm->count)}));
-  }
-  return Checked(found.front(), *count);
+  return {found.front().index, *count};
 }
 
 }  // namespace sheetwise::batch

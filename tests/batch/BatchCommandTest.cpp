@@ -58,7 +58,8 @@ class BatchCommandTest : public ::testing::Test {
     std::ofstream(dir / "old.csv") << "source,outcome,output,reason,differences,seconds\r\n"
                                       "/x.xls,processed,,,,0.10\r\n";
     std::ofstream(dir / "notes.csv") << "name,amount\r\nli,3\r\n";
-    std::ofstream(dir / "bad.jsonl") << "{\"source\":\"/x.xls\",\"outcome\":\"processed\"}\n{\"source\":\n{}\n";
+    std::ofstream(dir / "bad.jsonl") << "{\"source\":\"/x.xls\",\"outcome\":\"processed\",\"sha256\":\"\"}\n"
+                                        "{\"source\":\n{}\n";
     std::ofstream(dir / "odd.csv") << std::string(kReportCsvHeader) + "\r\n/x.xls,done,,,,0,,,,\r\n";
     fs::create_hard_link(dir / "rules.txt", dir / "log.txt");
     files = test::FileBytes(dir.path());
@@ -116,13 +117,27 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--path-replace", "out", "x"}), "--path-replace: \"out\" occurs in the save folder"},
       {bare({"--save", out, "--log", out}), "--log: " + out + " is a folder"},
       {with({"--save", out, "--report", dir / "no/r.csv"}), "--report: the folder " + dir / "no" + " does not exist"},
-      {with({"--save", out, "--prefix", "../"}), "outside the save folder, at " + dir / "out/../a.xls"},
-      {with({"--save", dir / "linked", "--prefix", "up/"}), "outside the save folder, at " + dir / "linked/up/a.xls"},
+      {with({"--save", dir / "linked", "--path-replace", "linked/a", "linked/up/a"}),
+       "outside the save folder, at " + dir / "linked/up/a.xls"},
+      // Names that are no file names.
+      {with({"--save", out, "--prefix", "../"}), "make \"../a.xls\" the name of the copy of " + dir / "src/a.xls"},
+      {with({"--save", out, "--name-replace", "b", "x/"}), "make \"x/.xls\" the name of the copy of"},
+      {with({"--save", out, "--name-replace", "a.xls", ""}), "make \"\" the name of the copy of " + dir / "src/a.xls"},
+      {with({"--save", out, "--path-replace", "/a.xls", "/"}), "make \"\" the name of the copy of"},
       {with({"--save", out, "--path-replace", "/old_dept/", "/../../src/"}),  // the folder is made before any copy
        "the copy of " + dir / "src/old_dept/ outside the save folder"},
       {with({"--save", out, "--name-replace", "c.XLS", "b.xls"}), "the same copy " + dir / "out/old_dept/b.xls"},
       {with({"--save", dir / "src"}), "would write over " + dir / "src/a.xls" + ", which this run reads"},
       {with({"--save", out, "--report", dir / "run.log"}), "is the same file as " + dir / "run.log"},
+      // Every file the run writes or resumes from, its report's save journal too.
+      {bare({"--in-place", "--types", "xlsx", "--report", dir / "r.csv", "--log", dir / "r.saving.csv"}),
+       "the file " + dir / "r.saving.csv" + ", which this run writes, is the same file as " + dir / "r.saving.csv"},
+      {bare({"--save", out, "--resume", dir / "r.csv", "--log", dir / "r.csv"}),
+       "the file " + dir / "r.csv" + ", which this run writes, is the same file as " + dir / "r.csv"},
+      {with({"--in-place", "--types", "xlsx", "--report", dir / "r.csv", "--resume", dir / "r.saving.csv"}),
+       "the file " + dir / "r.saving.csv" + ", which this run writes"},
+      {with({"--extract", "--output", dir / "x.csv", "--report", dir / "x.csv"}, "cells.txt"),
+       "the file " + dir / "x.csv" + ", which this run writes, is the same file as " + dir / "x.csv"},
       {bare({"--save", out, "--log", dir / "out/old_dept/b.xls"}), "is the same file as " + dir / "out/old_dept/b.xls"},
       {bare({"--extract", "--output", dir / "src/a.xls"}, "cells.txt"), "is the same file as " + dir / "src/a.xls"},
       {bare({"--save", out, "--log", dir / "log.txt", "--dry-run"}), "is the same file as " + rules},  // a hard link
@@ -149,6 +164,42 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   EXPECT_EQ(RunBatch({"--help"}).status, 0);
 }
 
+// A save folder inside the source folder is left out of the scan, so its files are the user's own,
+// not inputs: a copy that would land on one refuses the plan, also through a link into the tree,
+// and nothing is written. A save folder outside the tree takes a second run's copies over the
+// first run's, which the office wrote.
+TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
+  test::TempDir dir;
+  dir.copyFixture("sheets.xls", "src/a.xls");
+  dir.copyFixture("second_active.xls", "src/sub/a.xls");  // the user's, where the copy of src/a.xls would go
+  fs::create_directory_symlink(dir / "src/sub", dir / "into");
+  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  const auto files = test::FileBytes(dir.path());
+  const auto run = [&](const std::string& save, const Lines& extra = {}) {
+    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log",
+                          dir / "run.log"},
+                         extra));
+  };
+  for (const std::string& save : {dir / "src/sub", dir / "into", dir / "src/sub/"}) {
+    for (const Lines& extra : {Lines{}, Lines{"--dry-run"}}) {
+      const auto refused = run(save, extra);
+      EXPECT_EQ(refused.status, 2) << save;
+      const std::string copy = save + (save.ends_with("/") ? "" : "/") + "a.xls";
+      EXPECT_NE(refused.err.find("the copy of " + dir / "src/a.xls" + " would write over " + copy +
+                                 ", a file that is already in the source folder's tree"),
+                std::string::npos)
+          << refused.err;
+      EXPECT_EQ(test::FileBytes(dir.path()), files) << save;
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    const auto again = run(dir / "out");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(test::ReadWithXlrd(dir / "out/a.xls").sheets[0].value(1, 3), "edited");
+    EXPECT_EQ(test::ReadWithXlrd(dir / "out/sub/a.xls").sheets[0].value(1, 3), "edited");
+  }
+}
+
 // Shards of a dry run cover its queue once, opening nothing; parallel offices keep the CSV's order.
 // The command as its own program takes its locale (Chinese under zh_CN, generated or not) and the
 // shard of --shard auto (from a scheduler's variables, as each scheduler sets them) from its environment.
@@ -172,7 +223,9 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
 
   const Lines veto = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
   const std::string second = RunBatch(dry({"--shard", "2/3"})).out;
+  const std::string third = RunBatch(dry({"--shard", "3/3"})).out;
   ASSERT_FALSE(second.empty());
+  ASSERT_FALSE(third.empty());
   const std::string chinese = "sheetwise-batch: --veto-row：第 0 行不存在（行号为 1 到 65536）";
   const Lines slurm = {"SLURM_ARRAY_JOB_ID=8812", "SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4",
                        "SLURM_ARRAY_TASK_MAX=6", "SLURM_ARRAY_TASK_COUNT=3", "SLURM_ARRAY_TASK_STEP=1"};
@@ -184,9 +237,12 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
       {{}, veto, 2, "sheetwise-batch: --veto-row: row 0 does not exist (rows are 1 to 65536)"},
       {{"LC_ALL=zh_CN.UTF-8"}, veto, 2, chinese},
       {{"LANGUAGE=zh_CN"}, veto, 2, chinese},
-      {slurm, dry({"--shard", "auto"}), 0, second},
+      {slurm, dry({"--shard", "auto/3"}), 0, third},  // task 5 modulo 3, plus 1
+      {{"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=5", "SLURM_ARRAY_TASK_MAX=5", "SLURM_ARRAY_TASK_COUNT=1"},
+       dry({"--shard", "auto/3"}), 0, third},  // task 5 sent again alone
       {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, dry({"--shard", "auto/3"}), 0, second},
-      {{}, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto takes its shard from a Slurm job array"},
+      {slurm, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto needs the number of shares"},
+      {{}, dry({"--shard", "auto/3"}), 2, "sheetwise-batch: --shard auto/3 found no task index"},
   };
   const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
                        "AWS_BATCH_JOB_ARRAY_INDEX", "-u", "LANGUAGE",             "LC_ALL=C.UTF-8"};
@@ -364,8 +420,8 @@ TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
     EXPECT_EQ(extract::CsvField(text, extract::CsvTexts::Raw), raw) << "case " << text;
   }
   const ReportRow row{"/d/=a.xls", ReportOutcome::Failed, "", "-x", {"=B2"}, 0};
-  EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,\r\n");
-  EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,\r\n");
+  EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,,\r\n");
+  EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,,\r\n");
 
   // Cell texts read out of a real workbook, through the command, guarded and raw.
   test::TempDir dir;
@@ -494,7 +550,7 @@ TEST(BatchRun, EachWorkbookOnceWithItsReasonAndCopiedIntoTheMirroredTree) {
   EXPECT_EQ(run.err.find("cannot read this kind of file"), std::string::npos) << run.err;
   const Lines report = SplitLines(ReadFile(dir / "r.csv"));
   ASSERT_EQ(report.size(), 17u) << ReadFile(dir / "r.csv");  // the newline in a name, twice in its row
-  EXPECT_EQ(report[1], dir / "src/x.xls,skipped,,\"" + pipe + "\",,0.00,,,,\r");
+  EXPECT_EQ(report[1], dir / "src/x.xls,skipped,,\"" + pipe + "\",,0.00,,,,,\r");
   EXPECT_TRUE(report[2].starts_with(dir / "src/bad/text.xls,failed,,\"the office cannot read this kind of file: "))
       << report[2];
   for (int i = 1; i <= 8; ++i) {

@@ -39,35 +39,47 @@ TEST(Shards, AnAddedFileMovesNoOtherAndTheSharesCoverTheTree) {
   EXPECT_EQ(TakeShare({"/mnt/x/区1/新报表.xls"}, "/mnt/x/", ShareOf("区1/新报表.xls", 12), 12).size(), 1u);
 }
 
-// The variables as each scheduler sets them for one task of an array.
+// The variables as each scheduler sets them for one task of an array. A Slurm task sent again alone
+// (sbatch --array=3: an array of one, from 3 to 3) takes the share it had in the whole array 1-8.
 TEST(SchedulerShard, EachSchedulersIndexAndTheRefusals) {
   using Variables = std::map<std::string, std::string>;
-  const Variables slurm = {{"SLURM_ARRAY_JOB_ID", "8812"},  {"SLURM_ARRAY_TASK_ID", "5"},
-                           {"SLURM_ARRAY_TASK_MIN", "4"},   {"SLURM_ARRAY_TASK_MAX", "6"},
-                           {"SLURM_ARRAY_TASK_COUNT", "3"}, {"SLURM_ARRAY_TASK_STEP", "1"}};
+  const auto slurm = [](const std::string& id, const std::string& min, const std::string& max,
+                        const std::string& count) {
+    return Variables{{"SLURM_ARRAY_JOB_ID", "8812"},  {"SLURM_ARRAY_TASK_ID", id},       {"SLURM_ARRAY_TASK_MIN", min},
+                     {"SLURM_ARRAY_TASK_MAX", max},   {"SLURM_ARRAY_TASK_COUNT", count}, {"SLURM_ARRAY_TASK_STEP", "1"}};
+  };
   const struct {
     std::optional<int> count;
     Variables variables;
-    int index, shards;  // 0: refused
+    int index;  // 0: refused
     std::string message;
   } cases[] = {
-      {std::nullopt, slurm, 2, 3, ""},
-      {3, slurm, 2, 3, ""},
-      {std::nullopt, {{"SLURM_ARRAY_TASK_ID", "20"}, {"SLURM_ARRAY_TASK_MIN", "0"}, {"SLURM_ARRAY_TASK_COUNT", "4"},
-                      {"SLURM_ARRAY_TASK_STEP", "10"}}, 3, 4, ""},
-      {4, {{"JOB_COMPLETION_INDEX", "0"}, {"HOSTNAME", "sheetwise-0-x7k2q"}}, 1, 4, ""},
-      {4, {{"AWS_BATCH_JOB_ARRAY_INDEX", "3"}, {"AWS_BATCH_JOB_ID", "a1b2:3"}}, 4, 4, ""},
-      {4, {{"JOB_COMPLETION_INDEX", "2"}, {"AWS_BATCH_JOB_ARRAY_INDEX", "2"}}, 3, 4, ""},
-      {std::nullopt, {}, 0, 0, "SLURM_ARRAY_TASK_ID is not set; under a Kubernetes Indexed Job"},
-      {std::nullopt, {{"JOB_COMPLETION_INDEX", "1"}}, 0, 0, "give --shard auto/N"},
-      {4, {}, 0, 0, "none of JOB_COMPLETION_INDEX (Kubernetes Indexed Job), AWS_BATCH_JOB_ARRAY_INDEX"},
-      {4, {{"JOB_COMPLETION_INDEX", "1"}, {"AWS_BATCH_JOB_ARRAY_INDEX", "2"}}, 0, 0,
+      {8, slurm("3", "1", "8", "8"), 4, ""},
+      {8, slurm("3", "3", "3", "1"), 4, ""},  // the same task sent again alone
+      {8, slurm("8", "3", "8", "2"), 1, ""},  // tasks 3 and 8 sent again
+      {8, slurm("0", "0", "7", "8"), 1, ""},
+      {4, {{"JOB_COMPLETION_INDEX", "0"}, {"HOSTNAME", "sheetwise-0-x7k2q"}}, 1, ""},
+      {4, {{"AWS_BATCH_JOB_ARRAY_INDEX", "3"}, {"AWS_BATCH_JOB_ID", "a1b2:3"}}, 4, ""},
+      {4, {{"JOB_COMPLETION_INDEX", "2"}, {"AWS_BATCH_JOB_ARRAY_INDEX", "2"}}, 3, ""},
+      {std::nullopt, slurm("3", "1", "8", "8"), 0, "--shard auto needs the number of shares: give --shard auto/N"},
+      {std::nullopt, slurm("3", "3", "3", "1"), 0, "--shard auto needs the number of shares"},
+      {4, {}, 0, "none of JOB_COMPLETION_INDEX (Kubernetes Indexed Job), AWS_BATCH_JOB_ARRAY_INDEX"},
+      {4, {{"JOB_COMPLETION_INDEX", "1"}, {"AWS_BATCH_JOB_ARRAY_INDEX", "2"}}, 0,
        "JOB_COMPLETION_INDEX gives shard 2 but AWS_BATCH_JOB_ARRAY_INDEX gives shard 3"},
-      {4, slurm, 0, 0, "--shard auto/4: the Slurm job array has 3 tasks"},
-      {4, {{"JOB_COMPLETION_INDEX", "4"}}, 0, 0, "JOB_COMPLETION_INDEX gives shard 5 of 4, which does not exist"},
-      {4, {{"JOB_COMPLETION_INDEX", "-1"}}, 0, 0, "JOB_COMPLETION_INDEX is \"-1\", not a whole number"},
-      {std::nullopt, {{"SLURM_ARRAY_TASK_ID", "5"}, {"SLURM_ARRAY_TASK_COUNT", "3"}}, 0, 0,
-       "SLURM_ARRAY_TASK_ID is set but SLURM_ARRAY_TASK_MIN is not"},
+      {4, {{"JOB_COMPLETION_INDEX", "1"}, {"SLURM_ARRAY_TASK_ID", "2"}}, 0,
+       "JOB_COMPLETION_INDEX gives shard 2 but SLURM_ARRAY_TASK_ID gives shard 3"},
+      {4, {{"JOB_COMPLETION_INDEX", "4"}}, 0, "JOB_COMPLETION_INDEX is 4, but the tasks of 4 shares are numbered 0 to 3"},
+      {4, {{"JOB_COMPLETION_INDEX", "-1"}}, 0, "JOB_COMPLETION_INDEX is \"-1\", not a whole number"},
+      {4, {{"JOB_COMPLETION_INDEX", "9223372036854775807"}}, 0, "JOB_COMPLETION_INDEX is 9223372036854775807, but"},
+      {4, {{"JOB_COMPLETION_INDEX", "99999999999999999999"}}, 0,
+       "JOB_COMPLETION_INDEX is 99999999999999999999, a number too large"},
+      {8, slurm("3", "1", "4294967297", "4294967297"), 0,
+       "the Slurm job array has 4294967297 tasks (SLURM_ARRAY_TASK_COUNT), more than its 8 shares"},
+      {8, slurm("3", "1", "8", "2147483648"), 0, "has 2147483648 tasks (SLURM_ARRAY_TASK_COUNT)"},
+      {8, slurm("18446744073709551616", "1", "8", "8"), 0, "SLURM_ARRAY_TASK_ID is 18446744073709551616, a number too"},
+      {8, slurm("3", "1", "9223372036854775808", "8"), 0, "SLURM_ARRAY_TASK_MAX is 9223372036854775808, a number too"},
+      {8, slurm("9", "1", "9", "9"), 0, "more than its 8 shares"},
+      {8, slurm("9", "1", "9", "2"), 0, "tasks run from 1 to 9 (SLURM_ARRAY_TASK_MIN, SLURM_ARRAY_TASK_MAX), so two of"},
   };
   for (const auto& c : cases) {
     const std::string name = "case " + (c.message.empty() ? std::to_string(c.index) : c.message);
@@ -83,7 +95,7 @@ TEST(SchedulerShard, EachSchedulersIndexAndTheRefusals) {
     }
     const ShardChoice shard = ShardFromScheduler(c.count, environment);
     EXPECT_EQ(shard.index, c.index) << name;
-    EXPECT_EQ(shard.count, c.shards) << name;
+    EXPECT_EQ(shard.count, *c.count) << name;
   }
 }
 

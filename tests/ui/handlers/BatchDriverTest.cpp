@@ -89,10 +89,13 @@ TEST_F(BatchDriverTest, InPlaceMakesNoFolderAndAPauseKeepsThePanelsLocked) {
 }
 
 // Every refusal starts nothing and makes no folder. A cancelled source choice
-// leaves "/" with the old queue; a copy may not land on another copy or on a
-// source; a save folder inside the source folder is no source.
+// leaves "/" with the old queue; a copy may not land on another copy, on a
+// source or on a file of the save folder inside the source folder, which is no
+// source.
 TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
-  for (const char* name : {"src/a1.xls", "src/b1.xls", "src/sub/a1.xls"}) dir.copyFixture("sheets.xls", name);
+  for (const char* name : {"src/a1.xls", "src/b1.xls", "src/sub/a1.xls", "src/keep/c1.xls"}) {
+    dir.copyFixture("sheets.xls", name);
+  }
   const std::string src = dir / "src/", out = dir / "out/";
   const FolderTree tree = ScanFolderTree(src);
   form.List1.items = tree.folders;
@@ -103,7 +106,8 @@ TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
       {src, "/data/out_2024/", "_2024", "", "如果你需要替换文件夹名，前提你保存的位置不能存在该字符"},
       {"/", out, "", "", kChooseSourceFirst},
       {src, out, "", "a1", "会保存为同一个文件"},
-      {src, src, "", "", src + "a1.xls 的保存位置是要处理的文件：" + src + "a1.xls"}};
+      {src, src, "", "", src + "a1.xls 的保存位置是要处理的文件：" + src + "a1.xls"},
+      {src, src + "sub/", "", "", src + "a1.xls 的保存位置是源目录中已有的文件：" + src + "sub/a1.xls"}};
   for (const auto& [source, save, pathFrom, nameFrom, message] : cases) {
     dialogs.messages.clear();
     form.Text4.text = source;
@@ -117,7 +121,7 @@ TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
   }
   EXPECT_FALSE(fs::exists(dir / "out"));
 
-  form.Text5.text = dir / "src/sub/";
+  form.Text5.text = dir / "src/keep/";
   driver.Command4_Click();
   EXPECT_TRUE(form.Timer1.enabled);
   EXPECT_EQ(form.List2.items, (Strings{src + "a1.xls", src + "b1.xls"}));
