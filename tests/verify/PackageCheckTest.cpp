@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "BatchRun.h"
+#include "PackageEdit.h"
 #include "TestPaths.h"
 #include "batch/RuleFootprint.h"
 #include "batch/SaveCheck.h"
@@ -27,35 +28,10 @@ namespace sheetwise::verify {
 namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-using Parts = std::vector<std::pair<std::string, std::string>>;
-using Subs = std::vector<std::tuple<std::string, std::string, std::string>>;
+using Parts = test::PackageParts;
+using Subs = test::PackageSubs;
 
-// The texts as a JSON array.
-std::string Json(const std::vector<std::string>& texts) {
-  std::string out;
-  for (const std::string& text : texts) {
-    out += out.empty() ? "[\"" : ",\"";
-    for (const char c : text) {
-      out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
-    }
-    out += "\"";
-  }
-  return out.empty() ? "[]" : out + "]";
-}
-
-// Writes target: source ("-" for none) with parts put, replaced in and dropped.
-void WritePackage(const test::TempDir& dir, const std::string& source, const std::string& target, const Parts& put,
-                  const Subs& subs = {}, const std::vector<std::string>& drop = {}, int bombMegabytes = 0) {
-  std::string puts, changes;
-  for (const auto& [name, text] : put) puts += (puts.empty() ? "" : ",") + Json({name, text});
-  for (const auto& [part, from, to] : subs) changes += (changes.empty() ? "" : ",") + Json({part, from, to});
-  std::ofstream(dir / "changes.json")
-      << "{\"put\": [" << puts << "], \"sub\": [" << changes << "], \"drop\": " << Json(drop)
-      << (bombMegabytes ? ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]" : "") << "}";
-  const std::string command =
-      "/usr/bin/python3 '" + test::ZipEditScript() + "' '" + source + "' '" + target + "' '" + (dir / "changes.json") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
+using test::WritePackage;
 
 const char* const kSpreadsheetMl = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* const kRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
