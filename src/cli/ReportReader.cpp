@@ -24,7 +24,7 @@ constexpr const char* kEarlierCsvHeader = "source,outcome,output,reason,differen
 
 ReportOutcome OutcomeNamed(std::string_view name) {
   for (const auto outcome : {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
-                             ReportOutcome::Skipped, ReportOutcome::NotStarted}) {
+                             ReportOutcome::Skipped, ReportOutcome::NotStarted, ReportOutcome::Unchecked}) {
     if (name == OutcomeName(outcome)) return outcome;
   }
   throw BadRow{};

@@ -121,6 +121,46 @@ TEST(UntrustedWorkbooks, NoCheckPossibleIsItsOwnReason) {
   }
 }
 
+// A copy whose save could not be checked is written but not counted as
+// processed: it is "unchecked" in the report and under the summary, with the
+// reason, and the run exits with 1. In place such a workbook is not written.
+// (Folders nested 70 deep in a package are more than the check reads; the
+// office reads the workbook alone.)
+TEST(UntrustedWorkbooks, AnUncheckedCopyIsNoSuccess) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "src");
+  test::MakeBook("xlsx", dir / "src/good.xlsx");
+  std::string deep = "xl/";
+  for (int i = 0; i < 70; ++i) deep += "d/";
+  test::WritePackage(dir, dir / "src/good.xlsx", dir / "src/deep.xlsx", {{deep + "x.xml", "<x/>"}});
+  std::ofstream(dir / "rules.txt") << "2|B|edited\n";
+  const std::string reason = "no check possible: the source cannot be read: it is a damaged zip package";
+
+  const auto copies = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", dir / "rules.txt",
+                                      "--types", "xlsx", "--jobs", "1", "--report", dir / "copies.csv", "--log",
+                                      dir / "log"});
+  EXPECT_EQ(copies.status, 1) << copies.err;
+  const auto rows = ReadReport(dir.path() / "copies.csv").rows;
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].outcome, ReportOutcome::Unchecked);
+  EXPECT_EQ(rows[0].reason, reason);
+  EXPECT_EQ(rows[0].output, dir / "out/deep.xlsx");
+  EXPECT_EQ(test::ReadBook(dir / "out/deep.xlsx").value(0, 2, 2), "edited");
+  EXPECT_EQ(rows[1].outcome, ReportOutcome::Processed) << rows[1].reason;
+  EXPECT_NE(copies.err.find("1 processed (0 vetoed), 0 failed, 0 not started, "), std::string::npos) << copies.err;
+  EXPECT_NE(copies.err.find(", 1 unchecked\nwritten without a check: " + dir / "src/deep.xlsx" + "  (" + reason + ")\n"),
+            std::string::npos)
+      << copies.err;
+
+  const std::string before = test::ReadFile(dir / "src/deep.xlsx");
+  const auto inPlace = test::RunBatch({"--source", dir / "src", "--in-place", "--rules", dir / "rules.txt", "--types",
+                                       "xlsx", "--jobs", "1", "--report", dir / "in-place.csv", "--log", dir / "log"});
+  EXPECT_EQ(inPlace.status, 1) << inPlace.err;
+  EXPECT_EQ(ReadReport(dir.path() / "in-place.csv").rows.at(0).outcome, ReportOutcome::Failed);
+  EXPECT_TRUE(test::ReadFile(dir / "src/deep.xlsx") == before) << "a workbook that could not be checked was written";
+  EXPECT_EQ(test::ReadBook(dir / "src/good.xlsx").value(0, 2, 2), "edited");
+}
+
 // Crafted files among good workbooks, run by the program itself with one
 // office and with two: none takes the run down, each has its row with what
 // became of it, and the good ones are edited. Parts no relationship names
