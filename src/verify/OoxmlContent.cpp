@@ -489,7 +489,9 @@ class OoxmlReader {
     }
     CellValue cell;
     cell.formula = formula.has_value();
-    cell.volatileFormula = formula && !v;  // no stored result: computed when the file is opened
+    // No stored result (generators write "<v></v>" and have the file computed
+    // when it is opened): whatever result the saved file holds is no difference.
+    cell.volatileFormula = formula && (!v || (v->empty() && (type.empty() || type == "n")));
     const RichText* rich = nullptr;
     if (type == "s" && v) {
       const size_t index = static_cast<size_t>(std::strtoul(v->c_str(), nullptr, 10));
