@@ -97,10 +97,11 @@ Parts Replaced(Parts parts, const std::string& part, const std::string& pattern,
   return parts;
 }
 
-Edit CellEdit(int row, int column) {
-  return {.kind = Edit::Kind::Cells, .firstRow = row, .firstColumn = column, .lastRow = row, .lastColumn = column,
-          .newName = ""};
+Edit AreaEdit(int firstRow, int firstColumn, int lastRow, int lastColumn) {
+  return {.kind = Edit::Kind::Cells, .firstRow = firstRow, .firstColumn = firstColumn, .lastRow = lastRow,
+          .lastColumn = lastColumn, .newName = ""};
 }
+Edit CellEdit(int row, int column) { return AreaEdit(row, column, row, column); }
 
 // Table "S": A1 1, A2 2, A3 =A1+A2 (3), A4 "x", B1:C1 merged, and a blank
 // row repeated to the end of the sheet, which is never held.
@@ -204,6 +205,12 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
         {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
        {}, {},
        {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
+      // A merge reaching into a merged area from outside may not undo it; one
+      // over all of it may take its place.
+      {"MergeReachedFromOutsideLost", xlsx, {}, {{sheet, "ref=\"A5:B6\"", "ref=\"B6:C7\""}}, {},
+       {AreaEdit(6, 2, 7, 3)}, {"sheet \"S\", merged area A5:B6: present → lost"}},
+      {"MergeCoveredByAnEditReplaced", xlsx, {}, {{sheet, "ref=\"A5:B6\"", "ref=\"A4:C7\""}}, {},
+       {AreaEdit(4, 1, 7, 3)}, {}},
       {"ResultsNoEditReaches", xlsx, {},
        {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
        {}, {CellEdit(4, 4)},
