@@ -183,6 +183,9 @@ TEST(UntrustedWorkbooks, CraftedFilesFailAloneAmongGoodWorkbooks) {
                        "<xml><x:ClientData ObjectType" + std::string(30000, ' ') + "=\"Note\"/></xml>"}});
   test::WritePackage(dir, source, dir / "src/name.xlsx", {{"xl/media/" + std::string(32000 - 9, 'n'), "x"}});
   test::WritePackage(dir, source, dir / "src/nosheet.xlsx", {}, {}, {"xl/worksheets/sheet2.xml"});
+  test::WritePackage(dir, source, dir / "src/norelated.xlsx", {},
+                     {{"[Content_Types].xml", "/xl/worksheets/sheet2.xml", "/xl/worksheets/sheet1.xml"}},
+                     {"xl/worksheets/sheet2.xml"});  // only the relationships name it
   std::ofstream(dir / "rules.txt") << "2|B|edited\n";
 
   struct Expected {
@@ -197,6 +200,8 @@ TEST(UntrustedWorkbooks, CraftedFilesFailAloneAmongGoodWorkbooks) {
       {"chain.xls", ReportOutcome::Failed, "the workbook's container is damaged: a chain of its sectors loops or leaves the file"},
       {"good.xls", ReportOutcome::Processed, ""},
       {"name.xlsx", ReportOutcome::Processed, differs, {"images: 1 → 0"}},
+      {"norelated.xlsx", ReportOutcome::Failed,
+       "the workbook is damaged: its relationships name the part xl/worksheets/sheet2.xml, which it does not hold"},
       {"nosheet.xlsx", ReportOutcome::Failed,
        "the workbook is damaged: its content types name the part xl/worksheets/sheet2.xml, which it does not hold"},
       {"vml.xlsx", ReportOutcome::Processed, ""},
