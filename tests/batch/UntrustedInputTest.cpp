@@ -235,6 +235,21 @@ TEST(UntrustedWorkbooks, CraftedFilesFailAloneAmongGoodWorkbooks) {
   }
 }
 
+// A report to resume from is read whole, so one larger than any run writes
+// is refused before it is read (the file is sparse: it takes no space).
+TEST(UntrustedWorkbooks, AReportLargerThanAnyRunWritesIsNotRead) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "src");
+  std::ofstream(dir / "rules.txt") << "2|B|edited\n";
+  std::ofstream(dir / "big.csv").close();
+  fs::resize_file(dir.path() / "big.csv", kMaxReportBytes + 1);
+  const auto result = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", dir / "rules.txt",
+                                      "--resume", dir / "big.csv", "--log", dir / "log"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "sheetwise-batch: --resume: " + dir / "big.csv" +
+                            " is larger than 1024 MB: no report of sheetwise-batch is that large\n");
+}
+
 // Two hundred sheet entries that all point at one sheet of 20,000 cells.
 void WriteManySheetsOnOne(const TempDir& dir, const fs::path& target) {
   std::string csv;
