@@ -75,16 +75,21 @@ void CheckContentTypes(const PackageParts& parts, const XmlDoc& types) {
   }
 }
 
+// What all relationship parts together may inflate to: real ones hold a few kilobytes.
+constexpr size_t kMaxRelationshipBytes = 64u << 20;
+
 // "xl/_rels/workbook.xml.rels" holds the relationships of "xl/workbook.xml",
-// whose targets are relative to "xl/".
-void CheckRelationships(GsfInfile* zip, const PackageParts& parts, const std::string& relsPart) {
+// whose targets are relative to "xl/". bytesLeft: what the relationship parts
+// may still inflate to.
+void CheckRelationships(GsfInfile* zip, const PackageParts& parts, const std::string& relsPart, size_t& bytesLeft) {
   const size_t marker = relsPart.rfind("_rels/");
   if (marker == std::string::npos || (marker > 0 && relsPart[marker - 1] != '/') ||
       relsPart.find('/', marker + 6) != std::string::npos) {
     return;  // not a relationships part where the format puts them
   }
   const std::string folder = relsPart.substr(0, marker);
-  const auto bytes = ReadPart(zip, relsPart);
+  const auto bytes = ReadPart(zip, relsPart, bytesLeft);
+  if (bytes) bytesLeft -= bytes->size();
   const XmlDoc doc = bytes ? ParseXml(*bytes) : nullptr;
   const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
   if (bytes && !root) throw HostError(Tr("the workbook is damaged: its part %s cannot be read", {relsPart}));
@@ -105,8 +110,9 @@ void CheckRelationships(GsfInfile* zip, const PackageParts& parts, const std::st
 void CheckNamedPartsPresent(GsfInfile* zip, const XmlDoc& types) {
   const PackageParts parts(zip);
   CheckContentTypes(parts, types);
+  size_t bytesLeft = kMaxRelationshipBytes;
   for (const auto& name : parts.names()) {
-    if (Lower(name).ends_with(".rels")) CheckRelationships(zip, parts, name);
+    if (Lower(name).ends_with(".rels")) CheckRelationships(zip, parts, name, bytesLeft);
   }
 }
 
