@@ -135,8 +135,6 @@ TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   }
 }
 
-class CorpusWorkbookFormats : public WorkbookFormatsTest {};
-
 // Formulas a generator wrote without results (each computed when the file is
 // opened) get their results from the office: no difference to the check, so
 // the workbook is written in place with the rows moved and the formulas
@@ -160,6 +158,8 @@ TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
     for (size_t i = 0; i < column.size(); ++i) EXPECT_EQ(after.value(0, static_cast<int>(i) + 2, 5), column[i]) << i;
   }
 }
+
+class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
 // A real .xlsm stays one after an edit, its macro project written by the
 // office from the code it read, never run. The office writes the project
