@@ -193,6 +193,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     };
     result.output = WriteResult(*book, path, settings, edited, check);
     if (!findings.empty()) {
+      if (!findings.uncheckedBecause.empty()) result.outcome = Outcome::Unchecked;
       result.reason = findings.reason();
       result.differences = findings.differences;
       log_.add({VerificationEntry(result.output), result.reason, result.differences});

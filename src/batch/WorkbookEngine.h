@@ -15,7 +15,9 @@
 
 namespace sheetwise::batch {
 
-enum class Outcome { Processed, Vetoed, Failed, Skipped };
+// Unchecked: the workbook was written, but the check of its save could not
+// be made (the reason says why).
+enum class Outcome { Processed, Vetoed, Failed, Skipped, Unchecked };
 
 struct WorkbookResult {
   Outcome outcome = Outcome::Processed;

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/BatchOptions.h"
 #include "cli/CsvOutput.h"
@@ -46,12 +48,17 @@ struct Tally {
   int failed = 0;
   int skipped = 0;     // in the queue, passed over by the engine
   int passedOver = 0;  // outside the queue: what the scan could not read
-  void count(ReportOutcome outcome) {
-    processed += outcome == ReportOutcome::Processed || outcome == ReportOutcome::Vetoed ? 1 : 0;
-    vetoed += outcome == ReportOutcome::Vetoed ? 1 : 0;
-    failed += outcome == ReportOutcome::Failed ? 1 : 0;
-    skipped += outcome == ReportOutcome::Skipped ? 1 : 0;
+  std::vector<std::string> unchecked;  // written without a check: "path  (why)"
+  void count(const ReportRow& row) {
+    processed += row.outcome == ReportOutcome::Processed || row.outcome == ReportOutcome::Vetoed ? 1 : 0;
+    vetoed += row.outcome == ReportOutcome::Vetoed ? 1 : 0;
+    failed += row.outcome == ReportOutcome::Failed ? 1 : 0;
+    skipped += row.outcome == ReportOutcome::Skipped ? 1 : 0;
+    if (row.outcome == ReportOutcome::Unchecked) {
+      unchecked.push_back(host::ShownText(row.source) + "  (" + host::ShownText(row.reason) + ")");
+    }
   }
+  int done() const { return processed + failed + skipped + static_cast<int>(unchecked.size()); }
 };
 
 // The report's row of one workbook.
@@ -65,7 +72,7 @@ ReportRow RowOf(const std::string& source, const FileOutcome& outcome, bool extr
     return row;
   }
   static constexpr ReportOutcome kOutcomes[] = {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
-                                                ReportOutcome::Skipped};
+                                                ReportOutcome::Skipped, ReportOutcome::Unchecked};
   row.outcome = kOutcomes[static_cast<int>(outcome.result.outcome)];
   row.output = outcome.result.output;
   row.reason = outcome.result.reason;
@@ -264,7 +271,7 @@ class Command {
         }
         StampRow(row, digest_, host::DateTimeText(clock_.now()));
         if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
-        tally.count(row.outcome);
+        tally.count(row);
         emitted = index + 1;
         progress.draw(index + 1);
         noticeClosedOutput(csv.get());
@@ -285,9 +292,15 @@ class Command {
     // Every workbook written has its row, unless the report could not take it.
     if (journal && !(report && report->failure())) journal->finish();
     summarize(tally, queue.size(), progress.elapsed());
+    return exitStatus(tally);
+  }
+
+  // The status of a run that got through its queue, or was stopped in it.
+  int exitStatus(const Tally& tally) const {
     if (outputFailure_) return kExitFailures;
     if (interrupted_) return kExitInterrupted;
-    return tally.failed > 0 || logFailed_ ? kExitFailures : 0;
+    // A copy written without a check of its save is no success either.
+    return tally.failed > 0 || !tally.unchecked.empty() || logFailed_ ? kExitFailures : 0;
   }
 
   std::unique_ptr<RunReport> openReport() {
@@ -316,7 +329,7 @@ class Command {
   }
 
   void summarize(const Tally& tally, size_t queued, double seconds) {
-    const size_t notStarted = queued - static_cast<size_t>(tally.processed + tally.failed + tally.skipped);
+    const size_t notStarted = queued - static_cast<size_t>(tally.done());
     io_.err << (interrupted_ && !outputFailure_ ? Tr("interrupted: ") : "")
             << Tr("%s processed (%s vetoed), %s failed, %s not started, %s s",
                   {std::to_string(tally.processed), std::to_string(tally.vetoed), std::to_string(tally.failed),
@@ -324,7 +337,9 @@ class Command {
     if (tally.skipped + tally.passedOver > 0) {
       io_.err << Tr(", %s skipped", {std::to_string(tally.skipped + tally.passedOver)});
     }
+    if (!tally.unchecked.empty()) io_.err << Tr(", %s unchecked", {std::to_string(tally.unchecked.size())});
     io_.err << '\n';
+    for (const auto& line : tally.unchecked) io_.err << Tr("written without a check: %s", {line}) << '\n';
   }
 
   CommandStreams io_;

@@ -61,8 +61,9 @@ Options:
                          cells is not written and the workbook fails
   --help, --version
 
-Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed
-or an output (report, CSV, log) could not be written, 2 bad arguments or LibreOffice cannot start, 130 interrupted.
+Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed or
+were written without a check of their save, or an output (report, CSV, log) could not
+be written, 2 bad arguments or LibreOffice cannot start, 130 interrupted.
 )");
 
 namespace {

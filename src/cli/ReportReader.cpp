@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <charconv>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -30,7 +29,7 @@ constexpr const char* kEarlierCsvHeaders[] = {
 
 ReportOutcome OutcomeNamed(std::string_view name) {
   for (const auto outcome : {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
-                             ReportOutcome::Skipped, ReportOutcome::NotStarted}) {
+                             ReportOutcome::Skipped, ReportOutcome::NotStarted, ReportOutcome::Unchecked}) {
     if (name == OutcomeName(outcome)) return outcome;
   }
   throw BadRow{};
@@ -320,8 +319,17 @@ ReportFile ReadReport(const std::filesystem::path& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) throw ReportUnreadable(Tr("%s is a folder, not a file", {path.string()}));
   if (const auto reason = host::UnreadableReason(path.string())) throw ReportUnreadable(*reason);
+  // Read whole, so never more than a report of many millions of rows holds.
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) throw ReportUnreadable(host::ReasonForError(ec.value(), host::FileAction::ReadFile, path.string()));
+  if (size > kMaxReportBytes) {
+    throw ReportUnreadable(Tr("%s is larger than %s MB: no report of sheetwise-batch is that large",
+                              {path.string(), std::to_string(kMaxReportBytes >> 20)}));
+  }
   std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text(static_cast<size_t>(size), '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
   if (in.bad()) throw ReportUnreadable(host::ReasonForError(EIO, host::FileAction::ReadFile, path.string()));
   ReportFile report;
   if (!text.empty() && text.front() == '{') {

@@ -24,7 +24,10 @@ struct ReportFile {
   std::uintmax_t wholeBytes = 0;  // the bytes up to the end of the last whole row
 };
 
-// An empty file is a report without rows.
+// The largest report that is read: a row takes a few hundred bytes.
+inline constexpr std::uintmax_t kMaxReportBytes = std::uintmax_t{1} << 30;
+
+// An empty file is a report without rows; a larger one than the above is refused.
 ReportFile ReadReport(const std::filesystem::path& path);
 
 }  // namespace sheetwise::batch

@@ -68,6 +68,8 @@ const char* OutcomeName(ReportOutcome outcome) {
       return "skipped";
     case ReportOutcome::NotStarted:
       return "not started";
+    case ReportOutcome::Unchecked:
+      return "unchecked";
   }
   return "";
 }

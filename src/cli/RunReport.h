@@ -19,7 +19,8 @@
 namespace sheetwise::batch {
 
 // What became of one workbook, in the report's words.
-enum class ReportOutcome { Processed, Vetoed, Failed, Skipped, NotStarted };
+// Unchecked: written, but the check of the save could not be made.
+enum class ReportOutcome { Processed, Vetoed, Failed, Skipped, NotStarted, Unchecked };
 
 const char* OutcomeName(ReportOutcome outcome);
 

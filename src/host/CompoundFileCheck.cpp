@@ -209,11 +209,18 @@ class Container {
       Damaged(Tr("its streams claim more than the file holds"));
     }
     const auto& table = small ? miniFat_ : fat_;
+    auto& visits = small ? miniVisits_ : bigVisits_;
+    visits.resize(table.size(), 0);
+    ++chains_;
     const uint64_t smallMost = kMiniStreamCutoff / 64;
     const uint64_t walk = small ? smallMost + 1 : needed;
     uint64_t held = 0;
     for (uint32_t at = e.start; held < walk && at < table.size(); at = table[at]) {
       if (!small && at >= sectors_) ChainBroken();
+      // A chain that comes back to one of its own sectors loops, however
+      // many sectors it passes on the way: it would count as long enough.
+      if (visits[at] == chains_) ChainBroken();
+      visits[at] = chains_;
       ++held;
     }
     if (small && held > smallMost) ChainBroken();
@@ -234,6 +241,11 @@ class Container {
   std::vector<uint32_t> fat_;
   std::vector<uint32_t> miniFat_;
   std::vector<uint32_t> directory_;
+  // The last chain that passed each sector of the big and the small table,
+  // numbered from 1, so that one walk over a chain finds its loops.
+  std::vector<uint32_t> bigVisits_;
+  std::vector<uint32_t> miniVisits_;
+  uint32_t chains_ = 0;
 };
 
 }  // namespace

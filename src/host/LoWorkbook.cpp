@@ -27,6 +27,8 @@
 #include <future>
 #include <map>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -66,6 +68,14 @@ std::optional<std::string> TruthText(const std::string& formula) {
 }
 
 std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
+
+// " FIRSTROW FIRSTCOLUMN LASTROW LASTCOLUMN" (from 0) as "B2:D4".
+std::string SpanName(const std::string& numbers) {
+  std::istringstream in(numbers);
+  int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+  in >> firstRow >> firstColumn >> lastRow >> lastColumn;
+  return CellName(firstRow + 1, firstColumn + 1) + ":" + CellName(lastRow + 1, lastColumn + 1);
+}
 
 // What the format's grid cannot hold, said with the format.
 HostError OutsideGrid(const std::string& what, Grid grid, WorkbookFormat format) {
@@ -346,6 +356,11 @@ class LoRange : public Range {
     edit(kMergeCentredTask, address(), Any(), Tr("merge %s", {address_}), Tr("merging %s", {address_}),
          [address = address_](const std::string& refusal) {
            if (refusal == kCannotMerge) throw HostError(Tr("the cells %s cannot be merged", {address}));
+           if (refusal.starts_with(kMergeReachesOut)) {
+             throw HostError(Tr("the cells %s overlap a merged area that reaches outside them (together they take %s); "
+                                "merge all of that, or unmerge the area first",
+                                {address, SpanName(refusal.substr(std::string_view(kMergeReachesOut).size()))}));
+           }
          });
   }
   void setRowHeight(double points) override {

@@ -63,6 +63,9 @@ inline constexpr const char* kSheetProtected = "sheet protected";
 inline constexpr const char* kStructureProtected = "structure protected";
 inline constexpr const char* kRowsDoNotFit = "rows do not fit";
 inline constexpr const char* kCannotMerge = "cannot merge";
+// Followed by " FIRSTROW FIRSTCOLUMN LASTROW LASTCOLUMN" (from 0): the span of
+// the merge's cells and the merged areas that reach into them from outside.
+inline constexpr const char* kMergeReachesOut = "merged area reaches out";
 inline constexpr const char* kNameTaken = "name taken";
 inline constexpr const char* kFormulaSyntax = "formula syntax";
 

@@ -13,6 +13,7 @@
 
 #include "host/FailureReason.h"
 #include "host/HostError.h"
+#include "host/NamedParts.h"
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "host/ZipPackage.h"
@@ -146,11 +147,20 @@ const xmlNode* Children(const XmlDoc& doc) {
   return root ? root->children : nullptr;
 }
 
-// Every element below node, depth first, handed to visit until it returns true.
+// Every element from node on and below, depth first, handed to visit until
+// it returns true; walked through the tree's own links, however deep it is.
 bool VisitElements(const xmlNode* node, const std::function<bool(const xmlNode*)>& visit) {
-  for (; node; node = node->next) {
-    if (node->type != XML_ELEMENT_NODE) continue;
-    if (visit(node) || VisitElements(node->children, visit)) return true;
+  const xmlNode* const top = node ? node->parent : nullptr;
+  while (node) {
+    if (node->type == XML_ELEMENT_NODE) {
+      if (visit(node)) return true;
+      if (node->children) {
+        node = node->children;
+        continue;
+      }
+    }
+    while (node && node != top && !node->next) node = node->parent;
+    node = node && node != top ? node->next : nullptr;
   }
   return false;
 }
@@ -269,6 +279,7 @@ WorkbookFileInfo InspectOoxml(const std::string& path, GsfInfile* zip, const std
   const std::string mainPart = MainPartName(zip);
   const std::string type = mainPart.empty() ? "" : ContentTypeOf(doc, mainPart);
   if (type != kXlsxMain && type != kXlsmMain) Refuse(path, DescribeOtherPackage(types));
+  CheckNamedPartsPresent(zip, doc);
   WorkbookFileInfo info;
   info.format = type == kXlsmMain ? WorkbookFormat::Xlsm : WorkbookFormat::Xlsx;
   info.filterName = info.exportFilter =

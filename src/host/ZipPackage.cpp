@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/HostError.h"
@@ -47,6 +48,28 @@ std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_
     throw HostError(Tr("the workbook is damaged: its part %s cannot be read", {std::string(gsf_input_name(part.get()))}));
   }
   return bytes;
+}
+
+std::vector<std::string> PartNames(GsfInfile* zip) {
+  std::vector<std::string> names;
+  std::vector<std::pair<GPtr<GsfInfile>, std::string>> folders;
+  folders.emplace_back(GPtr<GsfInfile>(GSF_INFILE(g_object_ref(zip))), "");
+  while (!folders.empty()) {
+    auto [folder, prefix] = std::move(folders.back());
+    folders.pop_back();
+    for (int i = 0, n = gsf_infile_num_children(folder.get()); i < n; ++i) {
+      const char* child = gsf_infile_name_by_index(folder.get(), i);
+      std::string name = prefix + (child ? child : "");
+      GPtr<GsfInput> input(gsf_infile_child_by_index(folder.get(), i));
+      if (!input) continue;
+      if (GSF_IS_INFILE(input.get()) && gsf_infile_num_children(GSF_INFILE(input.get())) >= 0) {
+        folders.emplace_back(GPtr<GsfInfile>(GSF_INFILE(input.release())), name + "/");
+      } else {
+        names.push_back(std::move(name));
+      }
+    }
+  }
+  return names;
 }
 
 XmlDoc ParseXml(const std::string& bytes) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/OleFile.h"
 
@@ -32,6 +33,10 @@ struct XmlDocFree {
   void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
 using XmlDoc = std::unique_ptr<xmlDoc, XmlDocFree>;
+
+// Every part's name in the package ("xl/workbook.xml"), folders walked
+// with a list of their own however deep they nest.
+std::vector<std::string> PartNames(GsfInfile* zip);
 
 // Parses a part's XML without fetching anything or expanding entities; null
 // when it is not well-formed.

@@ -486,6 +486,8 @@ class OdsReader {
     v.font = cellFace(style);
     if (!formula.empty() && !(type == "boolean" && (formula == "of:=TRUE()" || formula == "of:=FALSE()"))) {
       v.formula = true;
+      // A formula without a value type holds no result: it is computed when the file is opened.
+      v.volatileFormula = type.empty() && calcType.empty();
       cell.formula = TextFormula{std::make_shared<const std::string>(formula), 0, 0};
     }
     const std::string shown = hasStringValue ? stringValue : text;

@@ -3,18 +3,19 @@
 // colour to its colour, a style index to its font), so that a file whose
 // styles were renumbered or whose theme was written anew reads the same.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
-#include <regex>
 
 #include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/ShapeMarkup.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
 
@@ -488,7 +489,9 @@ class OoxmlReader {
     }
     CellValue cell;
     cell.formula = formula.has_value();
-    cell.volatileFormula = formula && !v;  // no stored result: computed when the file is opened
+    // No stored result (generators write "<v></v>" and have the file computed
+    // when it is opened): whatever result the saved file holds is no difference.
+    cell.volatileFormula = formula && (!v || (v->empty() && (type.empty() || type == "n")));
     const RichText* rich = nullptr;
     if (type == "s" && v) {
       const size_t index = static_cast<size_t>(std::strtoul(v->c_str(), nullptr, 10));
@@ -532,22 +535,25 @@ class OoxmlReader {
   }
 
   void countParts() {
-    const auto icase = std::regex::icase | std::regex::ECMAScript;
     if (const std::string connections = zip_.find("xl/connections.xml"); !connections.empty()) {
       XmlStream xml(zip_, connections);
       while (xml.next()) content_.parts[part::kDataQueries] += xml.isStart() && xml.name() == "connection";
     }
-    const std::pair<const char*, const char*> kByName[] = {
-        {part::kCharts, "^xl/charts/chart[^/]*\\.xml$"},
-        {part::kPivotTables, "^xl/pivotTables/[^/]*\\.xml$"},
-        {part::kPivotCaches, "^xl/pivotCache/pivotCacheDefinition[^/]*\\.xml$"},
-        {part::kTables, "^xl/tables/[^/]*\\.xml$"},
-        {part::kExternalLinks, "^xl/externalLinks/[^/]*\\.xml$"},
-        {part::kImages, "^xl/media/[^/]+$"},
-        {part::kDataQueries, "^xl/queryTables/[^/]*\\.xml$"}};
-    for (const auto& [kind, pattern] : kByName) {
-      const std::regex re(pattern, icase);
-      for (const std::string& name : zip_.names()) content_.parts[kind] += std::regex_search(name, re);
+    struct Place {
+      const char* kind;
+      std::string_view folder, stem, extension;
+    };
+    static constexpr Place kByName[] = {{part::kCharts, "xl/charts/", "chart", ".xml"},
+                                        {part::kPivotTables, "xl/pivotTables/", "", ".xml"},
+                                        {part::kPivotCaches, "xl/pivotCache/", "pivotCacheDefinition", ".xml"},
+                                        {part::kTables, "xl/tables/", "", ".xml"},
+                                        {part::kExternalLinks, "xl/externalLinks/", "", ".xml"},
+                                        {part::kImages, "xl/media/", "", ""},
+                                        {part::kDataQueries, "xl/queryTables/", "", ".xml"}};
+    for (const Place& place : kByName) {
+      for (const std::string& name : zip_.names()) {
+        content_.parts[place.kind] += PartNameIn(name, place.folder, place.stem, place.extension);
+      }
     }
     countShapes();
   }
@@ -555,21 +561,14 @@ class OoxmlReader {
   // Shapes drawn on sheets: DrawingML shapes and connectors, and legacy VML
   // shapes other than comments' boxes (lines, rectangles, form controls). The
   // office may write a VML shape as DrawingML, so both count as one kind.
-  // VML is often not well-formed XML, so its elements are counted as text.
   void countShapes() {
-    const auto icase = std::regex::icase | std::regex::ECMAScript;
-    const std::regex drawing("^xl/drawings/[^/]*\\.xml$", icase), vml("^xl/drawings/[^/]*\\.vml$", icase);
-    const std::regex drawn("<(\\w+:)?(sp|cxnSp)[\\s>/]"), vmlShape("<v:(shape|line|rect|roundrect|oval|polyline|arc|curve)[\\s>/]");
-    const std::regex note("ObjectType\\s*=\\s*\"Note\"");
-    const auto count = [](const std::string& text, const std::regex& re) {
-      return static_cast<size_t>(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
-    };
     for (const std::string& name : zip_.names()) {
-      const bool isDrawing = std::regex_search(name, drawing), isVml = std::regex_search(name, vml);
+      const bool isDrawing = PartNameIn(name, "xl/drawings/", "", ".xml");
+      const bool isVml = PartNameIn(name, "xl/drawings/", "", ".vml");
       if (!isDrawing && !isVml) continue;
       const std::string text = zip_.bytes(name, kMaxShapePartBytes);
       budget_.inflate(text.size());
-      const size_t shapes = isDrawing ? count(text, drawn) : count(text, vmlShape) - std::min(count(text, vmlShape), count(text, note));
+      const size_t shapes = isDrawing ? CountDrawingShapes(text) : CountVmlShapes(text);
       if (shapes) content_.parts[part::kShapes] += shapes;
     }
   }

@@ -89,7 +89,7 @@ std::string AreaText(const CellArea& a) {
 
 // A source area followed through the edits of its sheet: rows inserted
 // inside it widen it, deleted ones narrow it (none when nothing is left);
-// reached when an edit wrote into it or deleted a row or column of it.
+// reached when an edit's cells cover all of it or a row or column of it was deleted.
 struct MovedArea {
   std::optional<CellArea> area;
   bool reached = false;
@@ -124,8 +124,11 @@ MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
         if (!DeleteFromSpan(e->first, a.firstColumn, a.lastColumn, reached)) return {std::nullopt, true};
         break;
       case Edit::Kind::Cells:
-        reached = reached || (e->firstRow <= a.lastRow && e->lastRow >= a.firstRow && e->firstColumn <= a.lastColumn &&
-                              e->lastColumn >= a.firstColumn);
+        // Only a merge over all of its cells may take a merged area's place;
+        // writing or clearing cells of it leaves it, and a merge that reaches
+        // into it from outside may not undo it.
+        reached = reached || (e->firstRow <= a.firstRow && e->lastRow >= a.lastRow && e->firstColumn <= a.firstColumn &&
+                              e->lastColumn >= a.lastColumn);
         break;
       case Edit::Kind::Rename:
         break;

@@ -56,10 +56,10 @@ TEST(RuleOperations, ValuesLandWhereExcelPutsThem) {
 }
 
 // One saved file for the format, size and name rules: the row inserted at 5 takes the formats of
-// the row above and no contents; D2:E3 overlaps the merge E1:E3 and takes its place.
+// the row above and no contents; D1:E4 holds the merge E1:E3 and takes its place.
 TEST(RuleOperations, FormatsMergesSizesAndNameAsAnotherReaderSeesThem) {
   const auto before = ReadWithXlrd(kSheets).sheets[0];
-  auto after = Edited({"{插入行}|正行|5", "{清空}|A1|C3", "{合并}|B7|C8", "{合并}|D2|E3", "{行距}|3|30",
+  auto after = Edited({"{插入行}|正行|5", "{清空}|A1|C3", "{合并}|B7|C8", "{合并}|D1|E4", "{行距}|3|30",
                        "{列距}|C|12", "{列距}|AA|20", "{表名}|改名"});
   EXPECT_EQ(after.name, "改名");
   for (int column = 1; column <= 6; ++column) {
@@ -78,7 +78,7 @@ TEST(RuleOperations, FormatsMergesSizesAndNameAsAnotherReaderSeesThem) {
 
   std::sort(after.merges.begin(), after.merges.end(),
             [](const XlsMerge& a, const XlsMerge& b) { return a.firstRow < b.firstRow; });
-  EXPECT_EQ(after.merges, (std::vector<XlsMerge>{{2, 3, 4, 5}, {7, 8, 2, 3}}));
+  EXPECT_EQ(after.merges, (std::vector<XlsMerge>{{1, 4, 4, 5}, {7, 8, 2, 3}}));
   ASSERT_NE(after.cell(7, 2), nullptr);  // centred both ways, not wrapped
   const auto& cell = *after.cell(7, 2);
   EXPECT_EQ(std::tuple(cell.horizontalAlign, cell.verticalAlign, cell.wrapped), std::tuple(2, 1, false));

@@ -12,11 +12,14 @@
 #include <thread>
 
 #include "BatchRun.h"
+#include "BookSnapshot.h"
 #include "CompoundFile.h"
+#include "PackageEdit.h"
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
 #include "batch/SaveCheck.h"
+#include "cli/ReportReader.h"
 #include "host/CompoundFileCheck.h"
 
 namespace sheetwise::batch {
@@ -36,17 +39,32 @@ std::string RealWorkbookStream(const TempDir& dir) {
   return stream;
 }
 
+// A copy of a file with bytes written over it at an offset.
+void WritePatched(const fs::path& from, const fs::path& to, size_t at, const std::string& bytes) {
+  std::string file = test::ReadFile(from);
+  file.replace(at, bytes.size(), bytes);
+  std::ofstream(to, std::ios::binary) << file;
+}
+
+// A compound file as WriteCompoundFile writes it (the stream's sectors, one
+// of directory, the sector table), whose stream's chain goes back to its first
+// sector before its last: long enough by its count, a loop in truth.
+void WriteLoopingChain(const fs::path& good, const fs::path& target, size_t streamSize) {
+  const uint32_t sectors = static_cast<uint32_t>((streamSize + 511) / 512);
+  const size_t table = 512 + (sectors + 1) * 512;
+  WritePatched(good, target, table + 4 * (sectors - 2), std::string(4, '\0'));
+}
+
 // The reason each crafted container is refused with, before anything reads it.
 TEST(CompoundFileCheck, CraftedDirectoriesAndChainsAreRefusedSayingWhy) {
   TempDir dir;
   const std::string workbook = RealWorkbookStream(dir);
   ASSERT_GE(workbook.size(), 4096u);
   const auto patched = [&](const std::string& name, size_t at, const std::string& bytes) {
-    std::string file = test::ReadFile(dir / "good.xls");
-    file.replace(at, bytes.size(), bytes);
-    std::ofstream(dir / name, std::ios::binary) << file;
+    WritePatched(dir / "good.xls", dir / name, at, bytes);
   };
   test::WriteCompoundFile(dir / "good.xls", {{"Workbook", workbook}});
+  WriteLoopingChain(dir / "good.xls", dir / "chain.xls", workbook.size());
   const size_t directory = 512 + (workbook.size() + 511) / 512 * 512;  // the directory follows the stream
   patched("loop.xls", directory + 128 + 72, std::string("\1\0\0\0", 4));  // the stream is its own right sibling
   const uint32_t longer = static_cast<uint32_t>(workbook.size() + 1024);  // two sectors more than it has
@@ -59,6 +77,7 @@ TEST(CompoundFileCheck, CraftedDirectoriesAndChainsAreRefusedSayingWhy) {
       {"long.xls", "stream \"Workbook\" is longer than the sectors that hold it"},
       {"header.xls", "its header holds impossible values"},
       {"deep.xls", "its directory is nested more than 512 levels deep"},
+      {"chain.xls", "a chain of its sectors loops or leaves the file"},
   };
   for (const auto& [name, reason] : cases) {
     std::string said;
@@ -100,6 +119,135 @@ TEST(UntrustedWorkbooks, NoCheckPossibleIsItsOwnReason) {
   } catch (const DifferencesFound& e) {
     EXPECT_EQ(std::string(e.what()), said);
   }
+}
+
+// A copy whose save could not be checked is written but not counted as
+// processed: it is "unchecked" in the report and under the summary, with the
+// reason, and the run exits with 1. In place such a workbook is not written.
+// (Folders nested 70 deep in a package are more than the check reads; the
+// office reads the workbook alone.)
+TEST(UntrustedWorkbooks, AnUncheckedCopyIsNoSuccess) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "src");
+  test::MakeBook("xlsx", dir / "src/good.xlsx");
+  std::string deep = "xl/";
+  for (int i = 0; i < 70; ++i) deep += "d/";
+  test::WritePackage(dir, dir / "src/good.xlsx", dir / "src/deep.xlsx", {{deep + "x.xml", "<x/>"}});
+  std::ofstream(dir / "rules.txt") << "2|B|edited\n";
+  const std::string reason = "no check possible: the source cannot be read: it is a damaged zip package";
+
+  const auto copies = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", dir / "rules.txt",
+                                      "--types", "xlsx", "--jobs", "1", "--report", dir / "copies.csv", "--log",
+                                      dir / "log"});
+  EXPECT_EQ(copies.status, 1) << copies.err;
+  const auto rows = ReadReport(dir.path() / "copies.csv").rows;
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].outcome, ReportOutcome::Unchecked);
+  EXPECT_EQ(rows[0].reason, reason);
+  EXPECT_EQ(rows[0].output, dir / "out/deep.xlsx");
+  EXPECT_EQ(test::ReadBook(dir / "out/deep.xlsx").value(0, 2, 2), "edited");
+  EXPECT_EQ(rows[1].outcome, ReportOutcome::Processed) << rows[1].reason;
+  EXPECT_NE(copies.err.find("1 processed (0 vetoed), 0 failed, 0 not started, "), std::string::npos) << copies.err;
+  EXPECT_NE(copies.err.find(", 1 unchecked\nwritten without a check: " + dir / "src/deep.xlsx" + "  (" + reason + ")\n"),
+            std::string::npos)
+      << copies.err;
+
+  const std::string before = test::ReadFile(dir / "src/deep.xlsx");
+  const auto inPlace = test::RunBatch({"--source", dir / "src", "--in-place", "--rules", dir / "rules.txt", "--types",
+                                       "xlsx", "--jobs", "1", "--report", dir / "in-place.csv", "--log", dir / "log"});
+  EXPECT_EQ(inPlace.status, 1) << inPlace.err;
+  EXPECT_EQ(ReadReport(dir.path() / "in-place.csv").rows.at(0).outcome, ReportOutcome::Failed);
+  EXPECT_TRUE(test::ReadFile(dir / "src/deep.xlsx") == before) << "a workbook that could not be checked was written";
+  EXPECT_EQ(test::ReadBook(dir / "src/good.xlsx").value(0, 2, 2), "edited");
+}
+
+// Crafted files among good workbooks, run by the program itself with one
+// office and with two: none takes the run down, each has its row with what
+// became of it, and the good ones are edited. Parts no relationship names
+// are harmless to the workbook (the office leaves them out, the check says
+// so where a user would miss one); a named part that is absent, or a chain
+// that loops, is a damaged workbook.
+TEST(UntrustedWorkbooks, CraftedFilesFailAloneAmongGoodWorkbooks) {
+  TempDir dir;
+  test::MakeBook("xlsx", dir / "book.xlsx");
+  const std::string source = dir / "book.xlsx";
+  fs::create_directories(dir.path() / "src");
+  const std::string workbook = RealWorkbookStream(dir);
+  test::WriteCompoundFile(dir / "src/good.xls", {{"Workbook", workbook}});
+  WriteLoopingChain(dir / "src/good.xls", dir / "src/chain.xls", workbook.size());
+  fs::copy_file(source, dir / "src/a_good.xlsx");
+  fs::copy_file(source, dir / "src/z_good.xlsx");
+  test::WritePackage(dir, source, dir / "src/word.xlsx", {{"xl/drawings/drawing9.xml", "<" + std::string(30000, 'w')}});
+  test::WritePackage(dir, source, dir / "src/vml.xlsx",
+                     {{"xl/drawings/vmlDrawing9.vml",
+                       "<xml><x:ClientData ObjectType" + std::string(30000, ' ') + "=\"Note\"/></xml>"}});
+  test::WritePackage(dir, source, dir / "src/name.xlsx", {{"xl/media/" + std::string(32000 - 9, 'n'), "x"}});
+  test::WritePackage(dir, source, dir / "src/nosheet.xlsx", {}, {}, {"xl/worksheets/sheet2.xml"});
+  test::WritePackage(dir, source, dir / "src/norelated.xlsx", {},
+                     {{"[Content_Types].xml", "/xl/worksheets/sheet2.xml", "/xl/worksheets/sheet1.xml"}},
+                     {"xl/worksheets/sheet2.xml"});  // only the relationships name it
+  std::ofstream(dir / "rules.txt") << "2|B|edited\n";
+
+  struct Expected {
+    const char* name;
+    ReportOutcome outcome;
+    std::string reason;
+    Lines differences = {};
+  };
+  const std::string differs = "the saved workbook differs from its source outside the rules' cells";
+  const Expected expected[] = {
+      {"a_good.xlsx", ReportOutcome::Processed, ""},
+      {"chain.xls", ReportOutcome::Failed, "the workbook's container is damaged: a chain of its sectors loops or leaves the file"},
+      {"good.xls", ReportOutcome::Processed, ""},
+      {"name.xlsx", ReportOutcome::Processed, differs, {"images: 1 → 0"}},
+      {"norelated.xlsx", ReportOutcome::Failed,
+       "the workbook is damaged: its relationships name the part xl/worksheets/sheet2.xml, which it does not hold"},
+      {"nosheet.xlsx", ReportOutcome::Failed,
+       "the workbook is damaged: its content types name the part xl/worksheets/sheet2.xml, which it does not hold"},
+      {"vml.xlsx", ReportOutcome::Processed, ""},
+      {"word.xlsx", ReportOutcome::Processed, ""},
+      {"z_good.xlsx", ReportOutcome::Processed, ""},
+  };
+  for (const char* jobs : {"1", "2"}) {
+    SCOPED_TRACE(std::string("--jobs ") + jobs);
+    fs::remove_all(dir.path() / "out");
+    auto program = test::StartProgram(SHEETWISE_BATCH_BINARY,
+                                      {"--source", dir / "src", "--save", dir / "out", "--rules", dir / "rules.txt",
+                                       "--types", "xls,xlsx", "--jobs", jobs, "--report", dir / "report.csv", "--log",
+                                       dir / "log"},
+                                      true);
+    const std::string output = test::ReadOutput(program);
+    ASSERT_EQ(test::WaitForExit(program.pid), 1) << output;
+    const auto rows = ReadReport(dir.path() / "report.csv").rows;
+    ASSERT_EQ(rows.size(), std::size(expected)) << output;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const Expected& e = expected[i];
+      EXPECT_EQ(fs::path(rows[i].source).filename(), e.name);
+      EXPECT_EQ(rows[i].outcome, e.outcome) << e.name << ": " << rows[i].reason;
+      EXPECT_EQ(rows[i].reason, e.reason) << e.name;
+      EXPECT_EQ(rows[i].differences, e.differences) << e.name;
+      if (e.outcome != ReportOutcome::Processed) continue;
+      const std::string saved = dir / ("out/" + std::string(e.name));
+      const std::string value = fs::path(saved).extension() == ".xls" ? test::ReadWithXlrd(saved).sheets[0].value(2, 2)
+                                                                      : test::ReadBook(saved).value(0, 2, 2);
+      EXPECT_EQ(value, "edited") << e.name;
+    }
+  }
+}
+
+// A report to resume from is read whole, so one larger than any run writes
+// is refused before it is read (the file is sparse: it takes no space).
+TEST(UntrustedWorkbooks, AReportLargerThanAnyRunWritesIsNotRead) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "src");
+  std::ofstream(dir / "rules.txt") << "2|B|edited\n";
+  std::ofstream(dir / "big.csv").close();
+  fs::resize_file(dir.path() / "big.csv", kMaxReportBytes + 1);
+  const auto result = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", dir / "rules.txt",
+                                      "--resume", dir / "big.csv", "--log", dir / "log"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "sheetwise-batch: --resume: " + dir / "big.csv" +
+                            " is larger than 1024 MB: no report of sheetwise-batch is that large\n");
 }
 
 // Two hundred sheet entries that all point at one sheet of 20,000 cells.

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <tuple>
 
+#include "BookSnapshot.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
 #include "host/LibreOfficeHost.h"
@@ -139,6 +141,32 @@ TEST_F(WorkbookEngineTest, NamedSheetForCellsActiveSheetForRowsAndTheOfficeMemor
   EXPECT_EQ(after.sheets[0].value(1, 1), "named");
   EXPECT_EQ(after.sheets[1].value(1, 1), "1");
   EXPECT_EQ(after.activeSheet(), 1);
+}
+
+// A merge whose cells reach into a merged area that goes on outside them
+// (the fixture's E1:E3) would undo that area: it fails, naming the span the
+// two take together, and in place nothing is written. A merge around the
+// area takes its place; the check, reading the saved file, agrees.
+TEST_F(WorkbookEngineTest, AMergeReachingIntoAMergedAreaFailsAndOneAroundItReplacesIt) {
+  settings.inPlace = true;
+  const std::string xlsx = dir.copyFixture("sheets.xlsx", "in/book.xlsx");
+  for (const std::string& book : {path, xlsx}) {
+    SCOPED_TRACE(book);
+    const std::string before = test::ReadFile(book);
+    settings.rules = rules::ParseRules({"{合并}|D2|E3"}, false);
+    const auto refused = engine.ProcessWorkbook(book, settings);
+    EXPECT_EQ(refused.outcome, Outcome::Failed);
+    EXPECT_EQ(refused.reason, "rule 1 \"{合并}|D2|E3\": the cells D2:E3 overlap a merged area that reaches outside "
+                              "them (together they take D1:E3); merge all of that, or unmerge the area first");
+    EXPECT_TRUE(test::ReadFile(book) == before) << "a refused workbook was written";
+
+    settings.rules = rules::ParseRules({"{合并}|D1|E4"}, false);
+    const auto merged = engine.ProcessWorkbook(book, settings);
+    EXPECT_EQ(merged.outcome, Outcome::Processed) << merged.reason;
+    EXPECT_EQ(merged.differences, Entries{});
+  }
+  EXPECT_EQ(ReadWithXlrd(path).sheets[0].merges, (std::vector<test::XlsMerge>{{1, 4, 4, 5}}));
+  EXPECT_EQ(test::ReadBook(xlsx).merges, (std::set<std::string>{"0 1 4 4 5"}));
 }
 
 }  // namespace

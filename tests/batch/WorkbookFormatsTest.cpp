@@ -135,6 +135,30 @@ TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   }
 }
 
+// Formulas a generator wrote without results (each computed when the file is
+// opened) get their results from the office: no difference to the check, so
+// the workbook is written in place with the rows moved and the formulas
+// following them. The .xlsx is read back for its formulas, the .ods for the
+// results the office wrote.
+TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
+  settings.inPlace = true;
+  settings.verify = true;
+  const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+      {"xlsx-formulas", "generated.xlsx", {"=B2*2", "", "=C4&\"x\"", "=SUM(B2:B6)", "=D6"}},
+      {"ods-formulas", "generated.ods", {"6", "", "secondx", "18", "D-4"}},
+  };
+  for (const auto& [kind, name, column] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = made(kind, name);
+    const auto result = process(path, {"{插入行}|正行|3"});
+    EXPECT_EQ(result.outcome, Outcome::Processed) << result.reason;
+    EXPECT_EQ(result.differences, std::vector<std::string>{});
+    EXPECT_EQ(result.output, path);
+    const auto after = ReadBook(path);
+    for (size_t i = 0; i < column.size(); ++i) EXPECT_EQ(after.value(0, static_cast<int>(i) + 2, 5), column[i]) << i;
+  }
+}
+
 class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
 // A real .xlsm stays one after an edit, its macro project written by the

@@ -3,6 +3,8 @@
 
     book_tool.py make KIND PATH   a workbook of two sheets, Sheet1 and Other (KIND xlsx or ods;
                                   xlsx-active or ods-active store Other as the active sheet;
+                                  xlsx-formulas or ods-formulas add formulas in column E
+                                  without stored results, as generators write them;
                                   ods-encrypted: its manifest says it needs a password;
                                   zip: a zip archive that holds no workbook)
     book_tool.py dump PATH        what it holds, one fact a line, tab-separated
@@ -37,7 +39,12 @@ def number(value):
     return int(value) if value.is_integer() else value
 
 
-def make_xlsx(path, active=False):
+# Formulas in column E, one a row from row 2, that a generator writes without results.
+FORMULAS = ["=B2*2", '=C3&"x"', "=SUM(B2:B5)", "=D5"]
+ODS_FORMULAS = ["of:=[.B2]*2", 'of:=[.C3]&"x"', "of:=SUM([.B2:.B5])", "of:=[.D5]"]
+
+
+def make_xlsx(path, active=False, formulas=False):
     import openpyxl
     from openpyxl.styles import Font
     wb = openpyxl.Workbook()
@@ -48,6 +55,9 @@ def make_xlsx(path, active=False):
     for cell in sheet[1]:
         cell.font = Font(name="Arial", bold=True)
     sheet["A5"].font = Font(name="SimSun", bold=False)
+    if formulas:  # openpyxl writes each as <f> with an empty <v>, and asks for a full calculation on load
+        for row, formula in enumerate(FORMULAS, 2):
+            sheet.cell(row, 5, formula)
     other = wb.create_sheet("Other")
     for row in OTHER:
         other.append(row)
@@ -56,7 +66,7 @@ def make_xlsx(path, active=False):
     wb.save(path)
 
 
-def make_ods(path, active=False):
+def make_ods(path, active=False, formulas=False):
     from odf.opendocument import OpenDocumentSpreadsheet
     from odf.style import Style, TextProperties
     from odf.table import Table, TableCell, TableRow
@@ -87,6 +97,8 @@ def make_ods(path, active=False):
                     cell = TableCell(valuetype="string", **args)
                 cell.addElement(P(text=str(value)))
                 row.addElement(cell)
+            if styled and formulas and 2 <= r < 2 + len(ODS_FORMULAS):
+                row.addElement(TableCell(formula=ODS_FORMULAS[r - 2]))  # no value type: no result
             sheet.addElement(row)
         doc.spreadsheet.addElement(sheet)
     table("Sheet1", ROWS, True)
@@ -198,7 +210,8 @@ def main():
             with zipfile.ZipFile(sys.argv[3], "w") as package:
                 package.writestr("readme.txt", "no workbook here")
             return
-        (make_xlsx if kind.startswith("xlsx") else make_ods)(sys.argv[3], kind.endswith("-active"))
+        (make_xlsx if kind.startswith("xlsx") else make_ods)(sys.argv[3], kind.endswith("-active"),
+                                                             kind.endswith("-formulas"))
         if kind == "ods-encrypted":  # its manifest says the content needs a password
             with zipfile.ZipFile(sys.argv[3]) as package:
                 parts = [(item, package.read(item)) for item in package.infolist()]

@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "BatchRun.h"
+#include "PackageEdit.h"
 #include "TestPaths.h"
 #include "batch/RuleFootprint.h"
 #include "batch/SaveCheck.h"
@@ -27,35 +28,10 @@ namespace sheetwise::verify {
 namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-using Parts = std::vector<std::pair<std::string, std::string>>;
-using Subs = std::vector<std::tuple<std::string, std::string, std::string>>;
+using Parts = test::PackageParts;
+using Subs = test::PackageSubs;
 
-// The texts as a JSON array.
-std::string Json(const std::vector<std::string>& texts) {
-  std::string out;
-  for (const std::string& text : texts) {
-    out += out.empty() ? "[\"" : ",\"";
-    for (const char c : text) {
-      out += c == '\n' ? std::string("\\n") : c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
-    }
-    out += "\"";
-  }
-  return out.empty() ? "[]" : out + "]";
-}
-
-// Writes target: source ("-" for none) with parts put, replaced in and dropped.
-void WritePackage(const test::TempDir& dir, const std::string& source, const std::string& target, const Parts& put,
-                  const Subs& subs = {}, const std::vector<std::string>& drop = {}, int bombMegabytes = 0) {
-  std::string puts, changes;
-  for (const auto& [name, text] : put) puts += (puts.empty() ? "" : ",") + Json({name, text});
-  for (const auto& [part, from, to] : subs) changes += (changes.empty() ? "" : ",") + Json({part, from, to});
-  std::ofstream(dir / "changes.json")
-      << "{\"put\": [" << puts << "], \"sub\": [" << changes << "], \"drop\": " << Json(drop)
-      << (bombMegabytes ? ", \"bomb\": [\"xl/worksheets/sheet1.xml\", " + std::to_string(bombMegabytes) + "]" : "") << "}";
-  const std::string command =
-      "/usr/bin/python3 '" + test::ZipEditScript() + "' '" + source + "' '" + target + "' '" + (dir / "changes.json") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
+using test::WritePackage;
 
 const char* const kSpreadsheetMl = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* const kRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -121,10 +97,11 @@ Parts Replaced(Parts parts, const std::string& part, const std::string& pattern,
   return parts;
 }
 
-Edit CellEdit(int row, int column) {
-  return {.kind = Edit::Kind::Cells, .firstRow = row, .firstColumn = column, .lastRow = row, .lastColumn = column,
-          .newName = ""};
+Edit AreaEdit(int firstRow, int firstColumn, int lastRow, int lastColumn) {
+  return {.kind = Edit::Kind::Cells, .firstRow = firstRow, .firstColumn = firstColumn, .lastRow = lastRow,
+          .lastColumn = lastColumn, .newName = ""};
 }
+Edit CellEdit(int row, int column) { return AreaEdit(row, column, row, column); }
 
 // Table "S": A1 1, A2 2, A3 =A1+A2 (3), A4 "x", B1:C1 merged, and a blank
 // row repeated to the end of the sheet, which is never held.
@@ -228,6 +205,12 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
         {"xl/workbook.xml", "state=\"veryHidden\"", "state=\"hidden\""}},
        {}, {},
        {"sheet \"S\", merged area A5:B6: present → lost", "sheet \"Other sheet\": very hidden → hidden"}},
+      // A merge reaching into a merged area from outside may not undo it; one
+      // over all of it may take its place.
+      {"MergeReachedFromOutsideLost", xlsx, {}, {{sheet, "ref=\"A5:B6\"", "ref=\"B6:C7\""}}, {},
+       {AreaEdit(6, 2, 7, 3)}, {"sheet \"S\", merged area A5:B6: present → lost"}},
+      {"MergeCoveredByAnEditReplaced", xlsx, {}, {{sheet, "ref=\"A5:B6\"", "ref=\"A4:C7\""}}, {},
+       {AreaEdit(4, 1, 7, 3)}, {}},
       {"ResultsNoEditReaches", xlsx, {},
        {{sheet, "<v>6</v>", "<v>7</v>"}, {sheet, "<v>ab</v>", "<v>ba</v>"}},
        {}, {CellEdit(4, 4)},

@@ -22,6 +22,7 @@
 #include <com/sun/star/util/XProtectable.hpp>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "host/OfficeSideTasks.h"
@@ -35,7 +36,7 @@ using css::uno::UNO_QUERY_THROW;
 
 // Thrown by a check, answered as the refusal.
 struct Refusal {
-  const char* reason;
+  std::string reason;
 };
 
 bool IsProtected(const Reference<css::uno::XInterface>& object) {
@@ -86,11 +87,33 @@ void ClearContents(const SheetEdit& e) {
   Reference<css::sheet::XSheetOperation>(Cells(e), UNO_QUERY_THROW)->clearContents(VALUE | DATETIME | STRING | FORMULA);
 }
 
+// The span of the merged area a cell of the sheet lies in (the cell alone when none).
+css::table::CellRangeAddress MergedSpan(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                        const Reference<css::table::XCellRange>& cells) {
+  const Reference<css::sheet::XSheetCellCursor> cursor(
+      sheet->createCursorByRange(Reference<css::sheet::XSheetCellRange>(cells, UNO_QUERY_THROW)), UNO_QUERY_THROW);
+  cursor->collapseToMergedArea();
+  return Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+}
+
+bool SameSpan(const css::table::CellRangeAddress& a, const css::table::CellRangeAddress& b) {
+  return a.StartRow == b.StartRow && a.StartColumn == b.StartColumn && a.EndRow == b.EndRow &&
+         a.EndColumn == b.EndColumn;
+}
+
 // One cell, centred both ways, without wrapping, rotation, indent or shrinking.
+// Merged areas inside the range give way to it. One that reaches outside the
+// range would be lost with cells the rule does not name: the merge is refused
+// before anything changes, with the span they take together.
 void MergeCentred(const SheetEdit& e) {
   CheckSheetUnprotected(e);
   if (e.area.StartRow == e.area.EndRow && e.area.StartColumn == e.area.EndColumn) return;  // nothing to merge
   const auto range = Cells(e);
+  if (const auto span = MergedSpan(e.sheet, range); !SameSpan(span, e.area)) {
+    throw Refusal{std::string(kMergeReachesOut) + " " + std::to_string(span.StartRow) + " " +
+                  std::to_string(span.StartColumn) + " " + std::to_string(span.EndRow) + " " +
+                  std::to_string(span.EndColumn)};
+  }
   // Names in alphabetical order, as the multi-property call requires.
   static const Sequence<OUString> names = Seq<OUString>(
       {"HoriJustify", "IsTextWrapped", "ParaIndent", "RotateAngle", "ShrinkToFit", "VertJustify", "WritingMode"});
@@ -99,16 +122,15 @@ void MergeCentred(const SheetEdit& e) {
                                                 Any(sal_Int32(2)),    // centre (CellVertJustify2)
                                                 Any(sal_Int16(4))});  // direction from the context (WritingMode2::PAGE)
   Reference<css::beans::XMultiPropertySet>(range, UNO_QUERY_THROW)->setPropertyValues(names, values);
+  // The office merges no range that holds a merged area, and says a range is
+  // merged when any cell of it is: the areas inside go first, and the range's
+  // first cell tells whether the merge took.
   const Reference<css::util::XMergeable> mergeable(range, UNO_QUERY_THROW);
+  mergeable->merge(false);
   mergeable->merge(true);
-  if (mergeable->getIsMerged()) return;
-  // Merged areas reaching into the range stand in the way: undo them whole, then merge.
-  const Reference<css::sheet::XSheetCellCursor> touched(
-      e.sheet->createCursorByRange(Reference<css::sheet::XSheetCellRange>(range, UNO_QUERY_THROW)), UNO_QUERY_THROW);
-  touched->collapseToMergedArea();
-  Reference<css::util::XMergeable>(touched, UNO_QUERY_THROW)->merge(false);
-  mergeable->merge(true);
-  if (!mergeable->getIsMerged()) throw Refusal{kCannotMerge};
+  const auto first = e.sheet->getCellRangeByPosition(e.area.StartColumn, e.area.StartRow, e.area.StartColumn,
+                                                     e.area.StartRow);
+  if (!SameSpan(MergedSpan(e.sheet, first), e.area)) throw Refusal{kCannotMerge};
 }
 
 void RowHeight(const SheetEdit& e) {
@@ -186,7 +208,7 @@ OUString RunSheetEdit(SheetEdit edit, const OUString& task) {
   try {
     found->second(edit);
   } catch (const Refusal& refusal) {
-    return OUString::createFromAscii(refusal.reason);
+    return OUString::createFromAscii(refusal.reason.c_str());
   }
   return OUString();
 }
