@@ -26,6 +26,9 @@ PickerView::PickerView(Form2& form, rules::GridPicker& picker, HandlerRunner run
   grid_->setModel(cells_);
   for (QWidget* surface : grid_->pointerSurfaces()) surface->installEventFilter(this);
   grid_->installEventFilter(this);
+  grid_->setToolTip(
+      "用鼠标拖选单元格，再按回车：开启了“小偷类”时，每个选中的单元格加为一条提取规则；"
+      "否则先问实际行号和行数，再加为规则。表头是写进规则的列字母和行号。");
   refresh();
 }
 

@@ -43,7 +43,7 @@ TEST_F(MainWindowView, EveryAddCommandAppendsItsRuleFromTheTypedFields) {
   EXPECT_EQ(widget<QLineEdit>("Text13").text(), "C");
 }
 
-TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAll) {
+TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAllWhenConfirmed) {
   form.List3.items = {"1||", "2||", "3||"};
   window->refresh();
   auto& rules = widget<QListWidget>("List3");
@@ -53,7 +53,11 @@ TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAll) {
   click("Command3");  // the removed rule's neighbour is not taken as well
   EXPECT_EQ(shownLines("List3"), (Lines{"1||", "3||"}));
   EXPECT_EQ(echoes.count(), 0) << "the list showing its model signals nothing back";
+  click("Command10");  // asked, and 取消 is the default answer
+  EXPECT_EQ(rules.count(), 2);
+  dialogs.confirmAnswers = {true};
   click("Command10");
+  EXPECT_EQ(dialogs.questions, (Lines{2, "要清空全部 2 条规则吗？清空后不能恢复。"}));
   EXPECT_EQ(rules.count(), 0);
 }
 

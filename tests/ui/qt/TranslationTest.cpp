@@ -29,6 +29,7 @@ TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
     for (const auto* button : dialog->findChildren<QPushButton*>()) buttons << button->text();
     EXPECT_TRUE(buttons.contains("取消")) << buttons.join(' ').toStdString();
   }
+  EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "文件夹");
 }
 
 using WindowReasons = WindowFixture;
@@ -45,15 +46,16 @@ TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
   const batch::SaveFindings findings{verify::CompareSave(source, saved, {"S", {}}).lines(), ""};
-  log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences});
+  log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences, {}});
   const batch::SaveFindings unchecked{{}, "无法读取保存后的工作簿"};
-  log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}});
+  log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}, {}});
   window->refresh();
   auto& list = widget<QListWidget>("List4");
+  EXPECT_EQ(list.item(0)->text().toStdString(), "2024-05-06 07:08:09  保存校验有差异  b.xls");
   EXPECT_EQ(list.item(0)->toolTip().toStdString(),
-            "原因：保存后的工作簿在规则未改动之处与源文件不同\n保存校验的差异：\n"
+            "/d/b.xls\n原因：保存后的工作簿在规则未改动之处与源文件不同\n保存校验的差异：\n"
             "工作表“Chart1”：图表工作表 → 工作表\n工作表“S”单元格 B2：1 → 2");
-  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "原因：无法校验：无法读取保存后的工作簿");
+  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "/d/c.xls\n原因：无法校验：无法读取保存后的工作簿");
 }
 
 class MissingOffice final : public host::Application {
