@@ -50,7 +50,6 @@ void MainWindowView::buildRunSummary() {
   summary_->setGeometry(ToPixels(l::RunSummary));
   summary_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   summary_->setAutoFillBackground(true);
-  summary_->setToolTip("上次处理的结果；点一个数字，在“错误原因”中只看这一类的文件");
   connect(summary_, &QLabel::linkActivated, this,
           [this](const QString& count) { reasons_->openCount(static_cast<RunCount>(count.toInt())); });
 }

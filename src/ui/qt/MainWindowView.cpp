@@ -65,6 +65,8 @@ void MainWindowView::refresh() {
   binder_.refresh();
   showLogDetails();
   summary_->setText(TallyLinks(form_.tally, false));
+  summary_->setToolTip(QString::fromStdString(TallyText(form_.tally, true)) +
+                       "\n点一个数字，在“错误原因”中只看这一类的文件");
   summary_->setVisible(form_.tally.started);
   showRules();
   // Shown also while the button is greyed out, to say what it waits for.

@@ -41,7 +41,7 @@ QString TallyLinks(const RunTally& tally, bool withAll) {
     text += separator + (link ? QStringLiteral("<a href=\"%1\">%2</a>").arg(i).arg(count) : count);
     separator = QStringLiteral("，");
   }
-  if (withAll) text += QStringLiteral("　<a href=\"%1\">显示全部</a>").arg(kAllRows);
+  if (withAll) text += QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;<a href=\"%1\">显示全部</a>").arg(kAllRows);
   return text;
 }
 

@@ -104,7 +104,7 @@ TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
   // The first entry came before the run: the run's failure is the second alone.
   EXPECT_EQ(view.findChild<QLabel*>("runCounts")->text(),
             "共 2 个文件：已处理 0，<a href=\"1\">有差异 1</a>，未校验 0，否决 0，拒绝 0，<a href=\"5\">失败 1</a>"
-            "　<a href=\"all\">显示全部</a>");
+            "&nbsp;&nbsp;&nbsp;&nbsp;<a href=\"all\">显示全部</a>");
   view.openCount(ui::RunCount::Failed);
   EXPECT_TRUE(table.isRowHidden(0) && !table.isRowHidden(1) && table.isRowHidden(2));
   view.openCount(std::nullopt);

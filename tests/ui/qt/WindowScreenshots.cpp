@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -62,6 +63,15 @@ bool Save(QWidget& window, const QDir& folder, const char* name, int rounds = 10
   return saved;
 }
 
+// The whole screen, on a platform that can grab it (not offscreen).
+bool SaveScreen(const QDir& folder, const char* name) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return true;
+  const QString path = folder.filePath(name);
+  const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  return saved;
+}
+
 template <typename W>
 W& Child(QWidget& window, const char* name) {
   W* child = window.findChild<W*>(name);
@@ -77,10 +87,16 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
 
   Child<QPushButton>(program.aboutBox(), "Command1").click();
   auto& window = program.mainWindow();
-  program.form().List3.items = {"7|B|合计", "{插入行}|正行|5", "{合并}|B7|B8"};
+  program.form().List3.items = {"7|B|合计",       "{插入行}|正行|5", "{合并}|B7|B8",   "8|C|小计",
+                                "{删除行}|正行|9", "{清空}|A1|D4",    "{表名}|汇总",    "{列距}|D|12",
+                                "{行距}|3|30",     "9|D|备注"};
+  ok &= Save(window, folder, "main-opened.png", 60);  // as it opens, before 确定; after the memory bar's first tick
   Child<QPushButton>(window, "Command11").click();
   Child<QPushButton>(window, "Command2").click();
-  ok &= Save(window, folder, "main-top.png", 60);  // after the memory bar's first tick
+  const QSize opened = window.size();
+  window.resize(window.minimumSize());
+  ok &= Save(window, folder, "main-top.png");  // the layout's own size
+  window.resize(opened);
   // More kinds chosen beside the file list: the folder is listed again, the caption names them.
   Child<QCheckBox>(window, "TypeXlsx").click();
   Child<QCheckBox>(window, "TypeOds").click();
@@ -126,6 +142,7 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   ok &= Save(window, folder, "main-log.png");
   window.reasonsView().open();
   ok &= Save(window.reasonsView(), folder, "reasons.png");
+  ok &= SaveScreen(folder, "screen-reasons.png");  // where the two windows stand
   window.reasonsView().hide();
 
   // The question before a run that saves over its sources.
