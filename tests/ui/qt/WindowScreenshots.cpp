@@ -1,7 +1,9 @@
 // window_screenshots OUTDIR [SAMPLE.xls]: saves PNG pictures of the program's
-// real windows: the about box, the main window with a few rules at the top,
-// with more kinds of workbook chosen, and scrolled to the bottom, the error log's reasons, and, given a sample, the
-// grid picker filled from it.
+// real windows: the about box, the main window as it opens and at its layout's
+// size with rules at the top, with more kinds of workbook chosen, scrolled to
+// the bottom, with an error log of every kind and enlarged; the error log's
+// reasons (and the whole screen, where it can be grabbed), the question before
+// a run over the sources, and, given a sample, the grid picker filled from it.
 // The choosers answer with the sample and its folder; messages go to stderr.
 
 #include <QApplication>
