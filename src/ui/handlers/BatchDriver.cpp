@@ -113,8 +113,9 @@ void BatchDriver::setPanelsEnabled(bool enabled) {
   form_.Command2.enabled = enabled;
   form_.Command5.enabled = enabled;
   form_.Frame2.enabled = enabled;
-  // A new choice of kinds would queue the folders' files again.
-  for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds}) {
+  // A new choice of kinds would queue the folders' files again; ticking
+  // 在源文件上修改 would rewrite the remaining sources without being asked.
+  for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds, &form_.Check1}) {
     kind->enabled = enabled;
   }
 }

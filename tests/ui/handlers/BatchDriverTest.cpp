@@ -59,6 +59,7 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   queue(12);
   driver.Command4_Click();
   EXPECT_FALSE(form.Frame1.enabled || form.Command2.enabled || form.Command5.enabled || form.Frame2.enabled);
+  EXPECT_FALSE(form.Check1.enabled);
   form.HScroll1.value = 1200;
   driver.Timer1_Timer();
   EXPECT_EQ(form.Timer1.interval, 1200);
@@ -154,6 +155,7 @@ TEST_F(BatchDriverTest, AnInPlaceStartAsksFirstAndCancelTouchesNothing) {
   dialogs.confirmAnswers = {true};
   driver.Command4_Click();
   EXPECT_TRUE(form.Timer1.enabled);
+  EXPECT_FALSE(form.Check1.enabled) << "no run turns to saving over its sources unasked";
   form.Check1.value = 0;
   Check1_Click(form);
   EXPECT_TRUE(form.Text6.enabled && form.Text7.enabled && form.Text8.enabled && form.Text11.enabled);
