@@ -77,13 +77,14 @@ void RunTally::addWorkbook(const std::vector<batch::LogEntry>& entries, std::siz
   ++counts[static_cast<std::size_t>(CountOf(entries.back().cause))];
 }
 
-std::string TallyText(const RunTally& tally, bool all) {
+std::string TallyText(const RunTally& tally, bool all, const CountMark& mark) {
   if (!tally.started) return "";
   std::string text = "共 " + std::to_string(tally.files) + " 个文件";
   std::string separator = "：";
   for (std::size_t i = 0; i < kRunCounts; ++i) {
     if (!all && tally.counts[i] == 0) continue;
-    text += separator + kRunCountNames[i] + " " + std::to_string(tally.counts[i]);
+    const std::string count = kRunCountNames[i] + (" " + std::to_string(tally.counts[i]));
+    text += separator + (mark ? mark(static_cast<RunCount>(i), count) : count);
     separator = "，";
   }
   return text;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,18 +29,19 @@ inline constexpr const char* kRunCountNames[kRunCounts] = {"已处理", "有差�
 RunCount CountOf(batch::EntryCause cause);
 
 struct RunTally {
-  bool started = false;     // a run has begun since the window opened
+  bool started = false;        // a run has begun since the window opened
   std::size_t firstEntry = 0;  // the run's first error-log entry
   int files = 0;               // workbooks handed out so far
   std::array<int, kRunCounts> counts{};
 
-  int count(RunCount which) const { return counts[static_cast<std::size_t>(which)]; }
   // Counts one workbook by the entries it added (none: processed).
   void addWorkbook(const std::vector<batch::LogEntry>& entries, std::size_t entriesBefore);
 };
 
 // "共 18 个文件：已处理 12，否决 1，拒绝 2，失败 3"; zero counts are left
-// out unless all is true. "" before the first run.
-std::string TallyText(const RunTally& tally, bool all);
+// out unless all is true. "" before the first run. mark, when given, writes
+// each count ("否决 1") as the caller shows it, from the count and its text.
+using CountMark = std::function<std::string(RunCount count, const std::string& text)>;
+std::string TallyText(const RunTally& tally, bool all, const CountMark& mark = {});
 
 }  // namespace sheetwise::ui

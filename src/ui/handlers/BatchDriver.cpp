@@ -29,7 +29,8 @@ void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
   if (!startChecksPass() || !inPlaceConfirmed()) {
-    // A refused or cancelled start ends a paused run too: nothing is left to resume.
+    // A refused or cancelled start also ends the run it would have restarted:
+    // nothing is left to resume.
     if (form_.runState != ui::RunState::Idle) setPanelsEnabled(true);
     setRunState(ui::RunState::Idle);
     return;

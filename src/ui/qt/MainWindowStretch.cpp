@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <algorithm>
+#include <iterator>
 
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"
@@ -42,8 +43,8 @@ constexpr int kRulesInSight = 8;
 }  // namespace
 
 void MainWindowView::rememberLayout() {
-  for (const Stretch& stretch : kStretches) {
-    if (auto* widget = findChild<QWidget*>(stretch.name)) laidOut_.push_back({widget, widget->geometry()});
+  for (size_t i = 0; i < std::size(kStretches); ++i) {
+    if (auto* widget = findChild<QWidget*>(kStretches[i].name)) laidOut_.push_back({widget, widget->geometry(), i});
   }
 }
 
@@ -52,11 +53,8 @@ void MainWindowView::resizeEvent(QResizeEvent* event) {
   const QSize extra = size() - ToPixels(layout::kClient);
   const int dx = std::max(0, extra.width());
   const int dy = std::max(0, extra.height());
-  for (size_t i = 0; i < laidOut_.size(); ++i) {
-    const auto& [widget, place] = laidOut_[i];
-    const Stretch& stretch =
-        *std::find_if(std::begin(kStretches), std::end(kStretches),
-                      [&](const Stretch& s) { return widget->objectName() == QLatin1String(s.name); });
+  for (const auto& [widget, place, index] : laidOut_) {
+    const Stretch& stretch = kStretches[index];
     const QPoint at = place.topLeft() + QPoint(dx * stretch.right, dy * stretch.downThirds / 3);
     if (stretch.wider == 0 && stretch.tallerThirds == 0) {
       widget->move(at);  // the bars' widths follow their models

@@ -1,5 +1,5 @@
 #pragma once
-// The main window (Form1): every control of the fixed layout, bound to its
+// The main window (Form1): every control of the layout, bound to its
 // member of the model. Commands, timers, the panel's scroll bar and the
 // error log's double click run their handlers, after which every window is
 // shown again from its model. The extraction results and the error log's
@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "batch/RunLog.h"
@@ -105,7 +105,9 @@ class MainWindowView final : public QWidget {
   QListWidget* rules_ = nullptr;
   int rulesShown_ = 0;
   bool placed_ = false;
-  std::vector<std::pair<QWidget*, QRect>> laidOut_;  // the stretching controls at the default size
+  // The controls that follow a larger window: where each stands at the default
+  // size, and its place in the table of how it follows.
+  std::vector<std::tuple<QWidget*, QRect, size_t>> laidOut_;
   QTimer timer1_;
   QTimer timer2_;
   bool inDriverTick_ = false;

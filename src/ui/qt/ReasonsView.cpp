@@ -32,15 +32,11 @@ QTableWidgetItem* Cell(const std::string& text, const std::string& tooltip) {
 
 QString TallyLinks(const RunTally& tally, bool withAll) {
   if (!tally.started) return withAll ? QStringLiteral("还没有开始处理") : QString();
-  QString text = QStringLiteral("共 %1 个文件").arg(tally.files);
-  QString separator = QStringLiteral("：");
-  for (size_t i = 0; i < kRunCounts; ++i) {
-    if (!withAll && tally.counts[i] == 0) continue;
-    const QString count = QStringLiteral("%1 %2").arg(QString::fromUtf8(kRunCountNames[i])).arg(tally.counts[i]);
-    const bool link = static_cast<RunCount>(i) != RunCount::Processed && tally.counts[i] > 0;
-    text += separator + (link ? QStringLiteral("<a href=\"%1\">%2</a>").arg(i).arg(count) : count);
-    separator = QStringLiteral("，");
-  }
+  const auto link = [&tally](RunCount count, const std::string& text) {
+    const bool rows = count != RunCount::Processed && tally.counts[static_cast<size_t>(count)] > 0;
+    return rows ? "<a href=\"" + std::to_string(static_cast<int>(count)) + "\">" + text + "</a>" : text;
+  };
+  QString text = QString::fromStdString(TallyText(tally, withAll, link));
   if (withAll) text += QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;<a href=\"%1\">显示全部</a>").arg(kAllRows);
   return text;
 }
