@@ -15,7 +15,7 @@ const char* const kInPlaceGoOn = "改写源文件";
 // The originals are not kept anywhere: the question says so plainly.
 std::string InPlaceQuestion(size_t workbooks) {
   return "“在源文件上修改”已勾选：将直接改写 " + std::to_string(workbooks) +
-         " 个源文件。\n改写后的文件替换原文件，原文件不会保留，改写后无法恢复。\n"
+         " 个源文件（规则没有改动的文件保持原样）。\n改写后的文件替换原文件，原文件不会保留，改写后无法恢复。\n"
          "“文件名保存规则”在这种方式下不起作用。\n\n确定要改写这些源文件吗？";
 }
 

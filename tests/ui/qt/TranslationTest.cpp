@@ -6,11 +6,13 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <fstream>
 
 #include "WindowFixture.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
+#include "ui/qt/QtDialogs.h"
 #include "batch/SaveCheck.h"
 #include "verify/SaveComparison.h"
 
@@ -30,6 +32,23 @@ TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
     EXPECT_TRUE(buttons.contains("取消")) << buttons.join(' ').toStdString();
   }
   EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "文件夹");
+}
+
+// The question before saving over the sources: Enter takes the default,
+// 取消; only the button that goes on says yes.
+TEST(QtTranslations, AQuestionsDefaultAnswerIsCancel) {
+  ui::qt::QtDialogs dialogs;
+  const auto answer = [&](const std::function<void(QMessageBox&)>& press) {
+    QTimer::singleShot(0, [press] { press(*qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); });
+    return dialogs.confirm("要改写吗？", "改写源文件");
+  };
+  EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }));
+  EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+  EXPECT_TRUE(answer([](QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+      if (button->text() == "改写源文件") button->click();
+    }
+  }));
 }
 
 using WindowReasons = WindowFixture;
