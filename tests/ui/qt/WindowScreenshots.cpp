@@ -143,8 +143,9 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   window.refresh();
   ok &= Save(window, folder, "main-log.png");
   window.reasonsView().open();
-  ok &= Save(window.reasonsView(), folder, "reasons.png");
   ok &= SaveScreen(folder, "screen-reasons.png");  // where the two windows stand
+  window.reasonsView().resize(1240, 1000);  // every kind in sight
+  ok &= Save(window.reasonsView(), folder, "reasons.png");
   window.reasonsView().hide();
 
   // The question before a run that saves over its sources.
