@@ -15,6 +15,7 @@ batch::DriverPorts Program::driverPorts() {
       dialogs_,
       clock_,
       logFile_,
+      log_.entries(),
       // The fields are read as they stand when each workbook starts.
       [this](const std::string& path) { engine_.ProcessWorkbook(path, ui::RunSettingsOf(form1_)); },
       [this](const std::string& path) { extractWorkbook(path); },
@@ -41,6 +42,7 @@ ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {
       form2_,
       results_,
       log_.entries(),
+      log_.times(),
       [this] { host::EndProcessesNamedExactly(processes_, host::kSpreadsheetProcessName); },
       std::move(endProgram),
   };

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Writes PNG pictures of the program's windows into OUTDIR: the about box, the
-# main window with its rule panel at the top, with more kinds of workbook
-# chosen beside the file list, and scrolled to the bottom, and
-# the grid picker filled from a sample workbook (default: the tests' own
-# sheets.xls, made by the build).
+# main window as it opens, at its layout's size with its rule panel at the top,
+# with more kinds of workbook chosen beside the file list, scrolled to the
+# bottom, with an error log of every kind, and enlarged; the window 错误原因
+# with every kind and the run's counts, the whole screen with both windows, the
+# question before a run over the sources, and the grid picker filled from a
+# sample workbook (default: the tests' own sheets.xls, made by the build).
 #
 #   scripts/screenshots.sh OUTDIR [SAMPLE.xls]
 #

@@ -31,9 +31,10 @@ std::optional<int> AppendToFile(const fs::path& file, std::string_view text) {
 
 }  // namespace
 
-void LogFile::append(const std::string& entry) {
-  const std::string line = host::DateTimeText(clock_.now()) + entry + "\r\n";
-  if (const auto error = AppendToFile(file_, line)) recordWriteFailure(*error);
+std::string LogFile::append(const std::string& entry) {
+  std::string when = host::DateTimeText(clock_.now());
+  if (const auto error = AppendToFile(file_, when + entry + "\r\n")) recordWriteFailure(*error);
+  return when;
 }
 
 void LogFile::recordWriteFailure(int error) {

@@ -18,7 +18,8 @@ class LogFile {
   LogFile(host::Clock& clock, std::filesystem::path file = std::filesystem::path(kLogFileName))
       : clock_(clock), file_(std::move(file)) {}
 
-  void append(const std::string& entry);
+  // Returns the date and time written before the entry.
+  std::string append(const std::string& entry);
   const std::filesystem::path& file() const { return file_; }
 
   // Forgets the write failure of the previous run.

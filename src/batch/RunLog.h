@@ -7,10 +7,30 @@
 
 namespace sheetwise::batch {
 
+// What happened to the workbook an entry names, as the window sorts entries.
+enum class EntryCause {
+  Unknown,           // an entry made without one
+  Vetoed,            // left unedited by the veto condition
+  InUse,             // open in another program, or in another run of this one
+  CannotOpen,        // damaged, encrypted, empty or of a kind the office cannot read
+  SheetMissing,      // no sheet of the name in 表名
+  VetoUnreadable,    // the veto condition could not be checked
+  RuleUnreadable,    // a rule of the list could not be read
+  RuleFailed,        // the office refused a rule
+  OutputIsSource,    // the copy would have landed on its own source
+  InPlaceRefused,    // saving over the source refused: the check found differences or could not be made
+  CopyRefused,       // a copy refused for the same reasons (strict checking)
+  SaveFailed,        // writing the result failed
+  CopyDiffers,       // the copy was written, with differences outside the rules' cells
+  Unchecked,         // the copy was written, but could not be checked
+  ExtractionFailed,  // extraction mode: the workbook could not be read
+};
+
 struct LogEntry {
   std::string text;                      // exactly as the error log shows it
   std::string reason;                    // why, in the user's terms; "" when none
   std::vector<std::string> differences;  // what the verification of a save found
+  EntryCause cause = EntryCause::Unknown;
 };
 
 class RunLog {

@@ -29,10 +29,12 @@ constexpr std::chrono::milliseconds kSourceLockWait{120000};
 enum class FailureEntry { ProcessingError, RuleFailure };
 
 // Within one workbook: which entry a failure writes, switched for good once
-// a rule's action or the save begins.
+// a rule's action or the save begins, and what a failure would mean at the
+// step under way.
 struct FileRun {
   const std::string& path;
   FailureEntry entry = FailureEntry::ProcessingError;
+  EntryCause cause = EntryCause::CannotOpen;
   std::string logEntry() const {
     return entry == FailureEntry::ProcessingError ? ProcessingErrorEntry(path) : RuleFailureEntry(path);
   }
@@ -95,8 +97,10 @@ void ApplyRules(const RunSettings& settings, host::Workbook& book, host::Workshe
       const rules::ParsedRule& rule = settings.rules[i];
       if (rule.readable() && !rule.acts) continue;  // handled, without effect
       run.entry = FailureEntry::RuleFailure;
+      run.cause = EntryCause::RuleFailed;
       if (!rule.readable()) {
         book.sendEdits();  // a failure before it is the earlier rule's
+        run.cause = EntryCause::RuleUnreadable;
         throw RuleFailed(i, rule, rule.refusal);
       }
       if (!active) active = book.activeSheet();
@@ -132,8 +136,10 @@ host::SourceLock GuardInPlace(const std::string& path) {
 // Writes what the run asks for and returns the path written ("" when none): in
 // place, the edited workbook over its source; otherwise the edited workbook, or
 // the source's own bytes when nothing was edited, at the output path.
-std::string WriteResult(host::Workbook& book, const std::string& path, const RunSettings& settings, bool edited,
+std::string WriteResult(host::Workbook& book, FileRun& run, const RunSettings& settings, bool edited,
                         const host::BeforeReplace& check) {
+  const std::string& path = run.path;
+  run.cause = EntryCause::SaveFailed;
   if (settings.inPlace) {
     if (!edited) return "";
     book.saveChecked(check);
@@ -143,6 +149,7 @@ std::string WriteResult(host::Workbook& book, const std::string& path, const Run
   // The naming rules lead back to the source itself; it is only ever written
   // over when saving in place was asked for.
   if (SameFile(out, path)) {
+    run.cause = EntryCause::OutputIsSource;
     throw RuleError(Tr("the file-name rules lead back to the source workbook itself: %s", {out}));
   }
   MakeMirroredFoldersFor(settings.naming, path);
@@ -164,11 +171,15 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
   host::LibraryWarnings warnings;
   try {
     std::optional<host::SourceLock> lock;
+    run.cause = EntryCause::InUse;
     if (settings.inPlace) lock = GuardInPlace(path);
+    run.cause = EntryCause::CannotOpen;
     const auto book = office_.open(path, host::OpenMode::Edit);
     host::EnterPhase(host::WorkPhase::Veto);
+    run.cause = EntryCause::SheetMissing;
     const auto named = book->worksheet(settings.sheetName);
     verify::EditFootprint footprint{settings.sheetName, {}};
+    run.cause = EntryCause::VetoUnreadable;
     const bool vetoPassed = VetoPasses(settings.veto, *named);
     if (vetoPassed) {
       host::EnterPhase(host::WorkPhase::Rules);
@@ -176,7 +187,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     } else {
       result.outcome = Outcome::Vetoed;
       result.reason = Tr("cell %s does not hold \"%s\"", {settings.veto.column + settings.veto.row, settings.veto.value});
-      log_.add({VetoEntry(path), result.reason, {}});
+      log_.add({VetoEntry(path), result.reason, {}, EntryCause::Vetoed});
     }
     // No rule acted: the workbook is its source's bytes, and nothing is rewritten.
     const bool edited = vetoPassed && run.entry == FailureEntry::RuleFailure;
@@ -191,12 +202,13 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       }
       if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
-    result.output = WriteResult(*book, path, settings, edited, check);
+    result.output = WriteResult(*book, run, settings, edited, check);
     if (!findings.empty()) {
       if (!findings.uncheckedBecause.empty()) result.outcome = Outcome::Unchecked;
       result.reason = findings.reason();
       result.differences = findings.differences;
-      log_.add({VerificationEntry(result.output), result.reason, result.differences});
+      const auto cause = findings.uncheckedBecause.empty() ? EntryCause::CopyDiffers : EntryCause::Unchecked;
+      log_.add({VerificationEntry(result.output), result.reason, result.differences, cause});
     }
     // A file written in another format than its name says is named in the report.
     if (const std::string notice = edited ? book->notice() : ""; !notice.empty()) {
@@ -206,10 +218,11 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     throw;
   } catch (const DifferencesFound& e) {
     result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), e.findings().differences};
-    log_.add({run.logEntry(), result.reason, result.differences});
+    const auto cause = settings.inPlace ? EntryCause::InPlaceRefused : EntryCause::CopyRefused;
+    log_.add({run.logEntry(), result.reason, result.differences, cause});
   } catch (const std::exception& e) {
     result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), {}};
-    log_.add({run.logEntry(), result.reason, {}});
+    log_.add({run.logEntry(), result.reason, {}, run.cause});
   }
   if (result.outcome != Outcome::Failed) result.reason = host::WithWarnings(result.reason, warnings);
   return result;

@@ -28,7 +28,8 @@ ExtractionResults ExtractionRun::ExtractWorkbook(const std::string& path,
   } catch (const host::HostUnavailable&) {
     throw;
   } catch (const std::exception& e) {
-    log_.add({batch::ProcessingErrorEntry(path), host::WithWarnings(e.what(), warnings), {}});
+    log_.add({batch::ProcessingErrorEntry(path), host::WithWarnings(e.what(), warnings), {},
+              batch::EntryCause::ExtractionFailed});
   }
   return records;
 }

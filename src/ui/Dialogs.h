@@ -20,6 +20,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // Modal; returns when the user has acknowledged it.
   virtual void message(const std::string& text, MessageStyle style) = 0;
+  // Modal question with the application's title, a button goOn and "取消",
+  // "取消" being the default; true only when goOn was pressed.
+  virtual bool confirm(const std::string& question, const std::string& goOn) = 0;
   // Modal input box with the application's title and an empty default;
   // "" when cancelled.
   virtual std::string input(const std::string& prompt) = 0;

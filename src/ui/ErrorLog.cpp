@@ -30,7 +30,7 @@ std::optional<std::string> NotOpenableReason(const std::string& path) {
 void ErrorLog::add(const batch::LogEntry& entry) {
   form_.List4.items.push_back(entry.text);
   entries_.push_back(entry);
-  file_.append(entry.text);
+  times_.push_back(file_.append(entry.text));
 }
 
 std::string EntryDetails(const batch::LogEntry& entry) {

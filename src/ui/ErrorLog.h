@@ -18,16 +18,19 @@ class ErrorLog : public batch::RunLog {
   ErrorLog(Form1& form, batch::LogFile& file) : form_(form), file_(file) {}
 
   // Adds the entry to List4 and to the log file.
-  void setlog(const std::string& entry) { add({entry, {}, {}}); }
+  void setlog(const std::string& entry) { add({entry, {}, {}, batch::EntryCause::Unknown}); }
   void add(const batch::LogEntry& entry) override;
 
-  // Every entry so far, with its reason, in List4's order.
+  // Every entry so far, with its reason, in List4's order, and the date and
+  // time each was written with.
   const std::vector<batch::LogEntry>& entries() const { return entries_; }
+  const std::vector<std::string>& times() const { return times_; }
 
  private:
   Form1& form_;
   batch::LogFile& file_;
   std::vector<batch::LogEntry> entries_;
+  std::vector<std::string> times_;
 };
 
 // What the window shows beside an entry (its tooltip): the reason and the

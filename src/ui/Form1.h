@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "ui/Controls.h"
+#include "ui/EntryKinds.h"
 
 namespace sheetwise::ui {
 
 // The file list's caption while .xls alone is chosen.
 inline constexpr const char* kFrame15Caption = "文件列表[ 只针对 Office Execl 2003的文件 ]";
+
+// Whether a run is under way: 继续 resumes only a paused one.
+enum class RunState { Idle, Running, Paused };
 
 struct Form1 {
   // Rule editor panel (scrolls inside Picture1 with VScroll1).
@@ -81,7 +85,8 @@ struct Form1 {
   // Run controls, progress and memory.
   Captioned Frame3{"处理速度 "};
   ScrollBar HScroll1{500, 1, 2000, 10, 100};  // processing speed, ms per file
-  Captioned Command4{"开始"}, Command6{"暂停"}, Command7{"继续"}, Command8{"停止"};
+  Captioned Command4{"开始"}, Command6{"暂停"}, Command8{"停止"};
+  Captioned Command7{"继续", false};         // usable only while a run is paused
   Timer Timer1{false, 1000};                 // batch driver
   Timer Timer2{true, 1000};                  // memory monitor
   Shape Shape1{12135};                       // progress bar, full width
@@ -92,9 +97,11 @@ struct Form1 {
   Shape Shape4{15};                          // memory bar, filled part
 
   // Run state.
+  RunState runState = RunState::Idle;
   std::string namePrefix;
   int tickCounter = 0;  // ticks since the last clean-up of office processes, 0 to 10
   int startTotal = 0;   // queued files when "开始" was last pressed
+  RunTally tally;       // what became of the workbooks since "开始" was last pressed
 };
 
 }  // namespace sheetwise::ui

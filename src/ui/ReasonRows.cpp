@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "batch/LogEntries.h"
+#include "ui/EntryKinds.h"
 
 namespace sheetwise::ui {
 namespace {
@@ -32,9 +33,18 @@ ReasonRow ReasonRowOf(const batch::LogEntry& entry) {
   const size_t slash = row.path.rfind('/');
   row.folder = slash == std::string::npos ? "" : row.path.substr(0, slash + 1);
   row.name = row.path.substr(row.folder.size());
+  const EntryKind kind = entry.cause == batch::EntryCause::Unknown ? EntryKind{row.kind, ""} : KindOf(entry.cause);
+  row.problem = kind.kind;
+  row.hint = kind.hint;
   row.reason = entry.reason;
   for (const auto& difference : entry.differences) row.differences += (row.differences.empty() ? "" : "\n") + difference;
   return row;
+}
+
+std::string ShownLogLine(const batch::LogEntry& entry, const std::string& when) {
+  const ReasonRow row = ReasonRowOf(entry);
+  const std::string what = row.name.empty() ? entry.text : row.problem + "  " + row.name;
+  return when.empty() ? what : when + "  " + what;
 }
 
 }  // namespace sheetwise::ui

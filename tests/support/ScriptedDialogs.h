@@ -15,11 +15,20 @@ class ScriptedDialogs : public ui::Dialogs {
   std::vector<std::pair<std::string, ui::MessageStyle>> messages;
   std::deque<std::string> inputAnswers;  // taken in order; "" when run out
   std::vector<std::string> inputPrompts;
+  std::deque<bool> confirmAnswers;  // taken in order; false ("取消") when run out
+  std::vector<std::string> questions;
   std::deque<std::string> folderAnswers;  // taken in order; "" when run out
   std::deque<std::string> fileAnswers;
   std::vector<std::string> fileFilters;  // of every file chooser shown
 
   void message(const std::string& text, ui::MessageStyle style) override { messages.emplace_back(text, style); }
+  bool confirm(const std::string& question, const std::string&) override {
+    questions.push_back(question);
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+  }
   std::string input(const std::string& prompt) override {
     inputPrompts.push_back(prompt);
     return take(inputAnswers);

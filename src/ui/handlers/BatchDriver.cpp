@@ -10,6 +10,14 @@
 namespace sheetwise::batch {
 
 const char* const kChooseSourceFirst = "请先用\"打开目录\"选择源目录";
+const char* const kInPlaceGoOn = "改写源文件";
+
+// The originals are not kept anywhere: the question says so plainly.
+std::string InPlaceQuestion(size_t workbooks) {
+  return "“在源文件上修改”已勾选：将直接改写 " + std::to_string(workbooks) +
+         " 个源文件（规则没有改动的文件保持原样）。\n改写后的文件替换原文件，原文件不会保留，改写后无法恢复。\n"
+         "“文件名保存规则”在这种方式下不起作用。\n\n确定要改写这些源文件吗？";
+}
 
 namespace {
 
@@ -20,17 +28,51 @@ constexpr int kCleanUpTick = 10;
 void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
-  if (!startChecksPass()) return;
+  if (!startChecksPass() || !inPlaceConfirmed()) {
+    // A refused or cancelled start also ends the run it would have restarted:
+    // nothing is left to resume.
+    if (form_.runState != ui::RunState::Idle) setPanelsEnabled(true);
+    setRunState(ui::RunState::Idle);
+    return;
+  }
   setPanelsEnabled(false);
   form_.Timer1.interval = form_.HScroll1.value;
-  form_.Timer1.enabled = true;
+  setRunState(ui::RunState::Running);
   form_.startTotal = static_cast<int>(form_.List2.items.size());
+  form_.tally = {true, ports_.logEntries.size(), 0, {}};
   ports_.logFile.startRun();
 }
 
-void BatchDriver::Command6_Click() { form_.Timer1.enabled = false; }
-void BatchDriver::Command7_Click() { form_.Timer1.enabled = true; }
-void BatchDriver::Command8_Click() { form_.Timer1.enabled = false; }
+void Check1_Click(ui::Form1& form) {
+  const bool copies = form.Check1.value != 1;
+  for (ui::TextBox* field : {&form.Text6, &form.Text7, &form.Text8, &form.Text11}) field->enabled = copies;
+}
+
+void BatchDriver::Command6_Click() { pause(); }
+void BatchDriver::Command8_Click() { pause(); }
+
+void BatchDriver::Command7_Click() {
+  if (form_.runState == ui::RunState::Paused) setRunState(ui::RunState::Running);
+}
+
+void BatchDriver::pause() {
+  if (form_.runState == ui::RunState::Running) setRunState(ui::RunState::Paused);
+}
+
+// The timer runs exactly while a run is under way; 继续 can be pressed only
+// while one is paused.
+void BatchDriver::setRunState(ui::RunState state) {
+  form_.runState = state;
+  form_.Timer1.enabled = state == ui::RunState::Running;
+  form_.Command7.enabled = state == ui::RunState::Paused;
+}
+
+// Saving over the sources rewrites them for good: asked once per start, with
+// "取消" as the default answer. Extraction writes nothing and is not asked.
+bool BatchDriver::inPlaceConfirmed() {
+  if (form_.Check1.value != 1 || form_.Check2.value == 1 || form_.List2.items.empty()) return true;
+  return ports_.dialogs.confirm(InPlaceQuestion(form_.List2.items.size()), kInPlaceGoOn);
+}
 
 bool BatchDriver::startChecksPass() {
   // After a cancelled source choice the source field reads "/" while the
@@ -72,13 +114,15 @@ void BatchDriver::setPanelsEnabled(bool enabled) {
   form_.Command2.enabled = enabled;
   form_.Command5.enabled = enabled;
   form_.Frame2.enabled = enabled;
-  // A new choice of kinds would queue the folders' files again.
-  for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds}) {
+  // A new choice of kinds would queue the folders' files again; ticking
+  // 在源文件上修改 would rewrite the remaining sources without being asked.
+  for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds, &form_.Check1}) {
     kind->enabled = enabled;
   }
 }
 
 void BatchDriver::Timer1_Timer() {
+  if (form_.runState != ui::RunState::Running) return;  // a timeout that came after the run stopped
   if (++form_.tickCounter == kCleanUpTick) {
     ports_.dialogs.processPendingEvents();
     ports_.endOfficeProcesses();
@@ -101,11 +145,13 @@ void BatchDriver::Timer1_Timer() {
 void BatchDriver::processFirstQueued() {
   form_.Timer1.interval = form_.HScroll1.value;
   const std::string path = form_.List2.items.front();
+  const size_t entriesBefore = ports_.logEntries.size();
   if (form_.Check2.value == 1) {
     ports_.extractWorkbook(path);
   } else {
     ports_.processWorkbook(path);
   }
+  form_.tally.addWorkbook(ports_.logEntries, entriesBefore);
   if (!form_.List2.items.empty()) form_.List2.items.erase(form_.List2.items.begin());
   if (const auto notice = ports_.logFile.takeWriteFailureNotice()) {
     ports_.dialogs.message(*notice, ui::MessageStyle::Plain);
@@ -114,7 +160,7 @@ void BatchDriver::processFirstQueued() {
 
 void BatchDriver::endRun() {
   setPanelsEnabled(true);
-  form_.Timer1.enabled = false;
+  setRunState(ui::RunState::Idle);
   ports_.dialogs.processPendingEvents();
   ports_.endOfficeProcesses();
   ports_.dialogs.message("ok", ui::MessageStyle::Information);
@@ -123,7 +169,7 @@ void BatchDriver::endRun() {
 // Without an office no file can be processed: the run stops, the file in hand
 // stays queued with the rest, and the user is told once how to mend it.
 void BatchDriver::stopForMissingOffice(const std::string& reason) {
-  form_.Timer1.enabled = false;
+  setRunState(ui::RunState::Idle);
   setPanelsEnabled(true);
   ports_.dialogs.message(ui::RunStoppedForOfficeMessage(reason), ui::MessageStyle::Plain);
 }

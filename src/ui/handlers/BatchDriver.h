@@ -2,13 +2,16 @@
 // Turns the file queue into a run: "开始" checks the save settings, makes the
 // mirrored folders and starts the driver timer; every tick processes the first
 // queued file, or on every tenth tick ends the office processes instead;
-// "暂停", "继续" and "停止" stop and restart the timer.
+// "暂停" and "停止" pause a run, "继续" resumes a paused one and nothing else.
+// A start that would save over the sources asks first.
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/LogFile.h"
+#include "batch/RunLog.h"
 #include "batch/RunPlan.h"
 #include "host/Clock.h"
 #include "ui/Dialogs.h"
@@ -20,6 +23,7 @@ struct DriverPorts {
   ui::Dialogs& dialogs;
   host::Clock& clock;
   LogFile& logFile;
+  const std::vector<LogEntry>& logEntries;  // the error log's entries, which the run's counts read
   std::function<void(const std::string&)> processWorkbook;  // editing mode
   std::function<void(const std::string&)> extractWorkbook;  // extraction mode
   std::function<void()> endOfficeProcesses;
@@ -27,6 +31,15 @@ struct DriverPorts {
 
 // Shown when "开始" finds queued files but no source folder.
 extern const char* const kChooseSourceFirst;
+// The question before a run that saves over its sources, and its button.
+std::string InPlaceQuestion(size_t workbooks);
+extern const char* const kInPlaceGoOn;
+
+// "在源文件上修改" clicked: the naming fields a run over the sources does not
+// use (the file-name replacement, the prefix, the folder-name replacement's
+// new text) are greyed out while it is ticked. The folder-name search text
+// stays usable: it is still checked against the save folder.
+void Check1_Click(ui::Form1& form);
 
 class BatchDriver {
  public:
@@ -40,6 +53,9 @@ class BatchDriver {
 
  private:
   bool startChecksPass();
+  bool inPlaceConfirmed();
+  void pause();
+  void setRunState(ui::RunState state);
   std::optional<PlanProblem> planProblem();
   void setPanelsEnabled(bool enabled);
   void processFirstQueued();

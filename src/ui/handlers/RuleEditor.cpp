@@ -67,6 +67,12 @@ void Command10_Click(ui::Form1& form) {
   form.List3.selection = -1;
 }
 
+void ClearRulesAsking(ui::Form1& form, ui::Dialogs& dialogs) {
+  if (form.List3.items.empty()) return;
+  const std::string question = "要清空全部 " + std::to_string(form.List3.items.size()) + " 条规则吗？清空后不能恢复。";
+  if (dialogs.confirm(question, "清空")) Command10_Click(form);
+}
+
 void Command11_Click(ui::Form1& form) {
   form.Text9.enabled = false;
   form.Command2.enabled = true;

@@ -38,6 +38,9 @@ void Command15_Click(ui::Form1& form, ui::Dialogs& dialogs);
 void Command3_Click(ui::Form1& form);
 // "清空": removes every rule.
 void Command10_Click(ui::Form1& form);
+// What the window's "清空" does: asks first, "取消" being the default, and
+// clears only when the user goes on. An empty list is not asked about.
+void ClearRulesAsking(ui::Form1& form, ui::Dialogs& dialogs);
 
 // "确定": locks the sheet name and allows choosing the source folder.
 void Command11_Click(ui::Form1& form);

@@ -34,6 +34,18 @@ CaptionFrame* MainBinder::frame(QWidget* parent, const char* name, Captioned For
   return widget;
 }
 
+namespace {
+
+// A field too narrow for its text scrolls it; the whole text is its tooltip.
+void ShowWholeTextAsTip(QLineEdit& field) {
+  const QMargins margins = field.textMargins();
+  const int room = field.contentsRect().width() - margins.left() - margins.right() - 8;
+  const bool fits = field.fontMetrics().horizontalAdvance(field.text()) <= room;
+  field.setToolTip(fits ? QString() : field.text());
+}
+
+}  // namespace
+
 QLineEdit* MainBinder::field(QWidget* parent, const char* name, TextBox Form1::*member, const TwipsRect& place,
                              void (*changed)(Form1&)) {
   auto* widget = Place(new QLineEdit(parent), name, place);
@@ -41,6 +53,7 @@ QLineEdit* MainBinder::field(QWidget* parent, const char* name, TextBox Form1::*
     (form_.*member).text = S(text);
     if (changed != nullptr) run_([this, changed] { changed(form_); });
   });
+  QObject::connect(widget, &QLineEdit::textChanged, widget, [widget] { ShowWholeTextAsTip(*widget); });
   fields_.push_back({widget, member});
   return widget;
 }
@@ -110,7 +123,10 @@ ShapeRect* MainBinder::shape(QWidget* parent, const char* name, Shape Form1::*me
 
 void MainBinder::refresh() {
   for (auto& b : frames_) Show(*b.widget, form_.*b.member);
-  for (auto& b : fields_) Show(*b.widget, form_.*b.member);
+  for (auto& b : fields_) {
+    Show(*b.widget, form_.*b.member);
+    ShowWholeTextAsTip(*b.widget);
+  }
   for (auto& b : buttons_) Show(*b.widget, form_.*b.member);
   for (auto& b : checks_) Show(*b.widget, form_.*b.member);
   for (auto& b : combos_) Show(*b.widget, form_.*b.member);

@@ -173,5 +173,7 @@ inline constexpr TwipsRect Command4{11160, 8760, 975, 495};
 inline constexpr TwipsRect Shape1{0, 9390, 12135, 375};
 inline constexpr TwipsRect Shape2{0, 9390, 15, 375};
 inline constexpr TwipsRect Label8{5640, 9480, 0, 0};  // sized to its text
+// The counts of the last run, over the progress bar right of the remaining time.
+inline constexpr TwipsRect RunSummary{7260, 9405, 4860, 345};
 
 }  // namespace sheetwise::ui::qt::layout

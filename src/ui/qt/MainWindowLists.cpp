@@ -2,6 +2,7 @@
 // takes, the rule list with its commands and the error log.
 
 #include "ui/ErrorLog.h"
+#include "ui/ReasonRows.h"
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -19,6 +20,13 @@
 namespace sheetwise::ui::qt {
 
 namespace {
+
+// A list whose viewport can leave room at its edges.
+class RuleList final : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+  using QAbstractScrollArea::setViewportMargins;
+};
 
 ExtentList* ExtentListOf(QWidget* parent, const QFont& font) {
   auto* list = new ExtentList(parent);
@@ -50,11 +58,15 @@ void MainWindowView::buildFileQueue() {
 
 void MainWindowView::buildRuleList() {
   QWidget* frame = binder_.frame(this, "Frame9", &Form1::Frame9, layout::Frame9);
-  QListWidget* rules = binder_.list(new QListWidget(frame), "List3", &Form1::List3, layout::List3);
+  auto* rules = new RuleList(frame);
+  binder_.list(rules, "List3", &Form1::List3, layout::List3);
   rules->setFont(WindowFont(kNewSong, 12));
+  // No rule hides under the commands that stand over the list's bottom.
+  rules->setViewportMargins(0, 0, 0, ToPixels(layout::List3).bottom() + 1 - ToPixels(layout::Command3).top());
+  rules_ = rules;
   buildRuleFileCommands(*rules);
   binder_.button(frame, "Command3", &Form1::Command3, layout::Command3, [this] { rules::Command3_Click(form_); });
-  binder_.button(frame, "Command10", &Form1::Command10, layout::Command10, [this] { rules::Command10_Click(form_); });
+  binder_.button(frame, "Command10", &Form1::Command10, layout::Command10, [this] { rules::ClearRulesAsking(form_, ports_.dialogs); });
 }
 
 // "载入规则…" and "保存规则…": two buttons beside "移除" and "清空", the same
@@ -84,11 +96,19 @@ void MainWindowView::buildRuleFileCommands(QListWidget& rules) {
   });
 }
 
-// Each error-log entry's reason and verification differences as its tooltip.
+// Each error-log entry as its date, problem and file name, with the whole
+// path, the reason and the verification differences as its tooltip.
 void MainWindowView::showLogDetails() {
   const auto& entries = ports_.logEntries;
+  const auto& times = ports_.logTimes;
   for (int i = 0; i < errorLog_->count() && static_cast<size_t>(i) < entries.size(); ++i) {
-    errorLog_->item(i)->setToolTip(QString::fromStdString(ui::EntryDetails(entries[static_cast<size_t>(i)])));
+    const auto& entry = entries[static_cast<size_t>(i)];
+    const std::string when = static_cast<size_t>(i) < times.size() ? times[static_cast<size_t>(i)] : "";
+    const std::string path = ui::ReasonRowOf(entry).path;
+    const std::string details = ui::EntryDetails(entry);
+    QListWidgetItem* item = errorLog_->item(i);
+    item->setText(QString::fromStdString(ui::ShownLogLine(entry, when)));
+    item->setToolTip(QString::fromStdString(path + (path.empty() || details.empty() ? "" : "\n") + details));
   }
 }
 

@@ -3,6 +3,7 @@
 // error log's reasons.
 
 #include <QAbstractScrollArea>
+#include <QLabel>
 #include <QMenu>
 #include <QShortcut>
 
@@ -26,6 +27,7 @@ const QColor kMemoryFill{0, 160, 80};
 
 void MainWindowView::buildMemoryAndRun() {
   QWidget* memory = binder_.frame(this, "Frame19", &Form1::Frame19, l::Frame19);
+  memory->setToolTip("本机内存占用：已用的物理内存占全部内存的比例，每秒更新。占用过高时请放慢处理速度");
   binder_.shape(memory, "Shape3", &Form1::Shape3, l::Shape3, kBarEmpty, kBarBorder);
   binder_.shape(memory, "Shape4", &Form1::Shape4, l::Shape4, kMemoryFill, kMemoryFill);
 
@@ -38,6 +40,18 @@ void MainWindowView::buildMemoryAndRun() {
   binder_.shape(this, "Shape1", &Form1::Shape1, l::Shape1, kBarEmpty, kBarBorder);
   binder_.shape(this, "Shape2", &Form1::Shape2, l::Shape2, kProgressFill, kProgressFill);
   binder_.label(this, "Label8", &Form1::Label8, l::Label8)->setAutoSize(true);
+  buildRunSummary();
+}
+
+// The last run's counts; each count opens its rows in "错误原因".
+void MainWindowView::buildRunSummary() {
+  summary_ = new QLabel(this);
+  summary_->setObjectName("runSummary");
+  summary_->setGeometry(ToPixels(l::RunSummary));
+  summary_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  summary_->setAutoFillBackground(true);
+  connect(summary_, &QLabel::linkActivated, this,
+          [this](const QString& count) { reasons_->openCount(static_cast<RunCount>(count.toInt())); });
 }
 
 // The error log (whose frame holds the hidden extraction result list) opens

@@ -2,6 +2,7 @@
 // name, the source and save folders, the file-name rules and the veto condition.
 
 #include "ui/MainWindowStartup.h"
+#include "ui/handlers/BatchDriver.h"
 #include "ui/handlers/FolderChoice.h"
 #include "ui/handlers/RuleEditor.h"
 #include "ui/qt/Fonts.h"
@@ -32,7 +33,8 @@ QLineEdit* WithFont(QLineEdit* field, const QFont& font) {
 
 void MainWindowView::buildSpeedAndSheetName() {
   QWidget* speed = binder_.frame(this, "Frame3", &Form1::Frame3, l::Frame3);
-  binder_.scroll(speed, "HScroll1", &Form1::HScroll1, Qt::Horizontal, l::HScroll1);
+  binder_.scroll(speed, "HScroll1", &Form1::HScroll1, Qt::Horizontal, l::HScroll1)
+      ->setToolTip("处理速度：每处理一个文件之间的间隔（1 到 2000 毫秒）。向左更快，向右更慢；运行中也可以调");
 
   QWidget* sheet = StaticFrame(this, QString(), l::Frame5, "Frame5");
   StaticLabel(sheet, "表名", l::Label7, "Label7");
@@ -45,8 +47,8 @@ void MainWindowView::buildFolders() {
   const QFont field = WindowFont(kNewSong, 10.5);
   QWidget* folders = StaticFrame(this, "位置", l::Frame4, "Frame4");
   Yellow(WithFont(binder_.field(folders, "Text4", &Form1::Text4, l::Text4), field));
-  binder_.button(folders, "Command2", &Form1::Command2, l::Command2,
-                 [this] { batch::ChooseSourceFolder(form_, ports_.dialogs); });
+  command2_ = binder_.button(folders, "Command2", &Form1::Command2, l::Command2,
+                             [this] { batch::ChooseSourceFolder(form_, ports_.dialogs); });
   Yellow(WithFont(binder_.field(folders, "Text5", &Form1::Text5, l::Text5), field));
   binder_.button(folders, "Command5", &Form1::Command5, l::Command5,
                  [this] { batch::ChooseSaveFolder(form_, ports_.dialogs); });
@@ -68,7 +70,8 @@ void MainWindowView::buildNamingAndVeto() {
   StaticLabel(paths, "替换", l::Label10, "Label10");
   WithFont(binder_.field(paths, "Text11", &Form1::Text11, l::Text11), field);
 
-  binder_.check(this, "Check1", &Form1::Check1, l::Check1, "在源文件上修改");
+  binder_.check(this, "Check1", &Form1::Check1, l::Check1, "在源文件上修改", [this] { batch::Check1_Click(form_); })
+      ->setToolTip("勾选后直接改写源文件，原文件不保留；文件名规则不起作用");
 
   QWidget* veto = binder_.frame(this, "Frame8", &Form1::Frame8, l::Frame8);
   StaticLabel(veto, "如果行坐标", l::Label9, "Label9");

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <exception>
@@ -27,7 +28,8 @@ MainWindowView::MainWindowView(Form1& form, MainWindowPorts ports)
   setWindowTitle(kAppTitle);
   setWindowIcon(AppIcon());
   setFont(WindowFont(kSong, 9));
-  setFixedSize(ToPixels(layout::kClient));
+  setMinimumSize(ToPixels(layout::kClient));
+  resize(ToPixels(layout::kClient));
 
   buildFileQueue();
   buildRuleList();
@@ -40,8 +42,9 @@ MainWindowView::MainWindowView(Form1& form, MainWindowPorts ports)
   buildTimers();
   picker_ = new PickerView(ports_.pickerForm, ports_.picker, [this](const std::function<void()>& h) { run(h); }, this);
   results_ = new ResultsView(ports_.results, this);
-  reasons_ = new ReasonsView(ports_.logEntries, this);
+  reasons_ = new ReasonsView(ports_.logEntries, form_.tally, this);
   buildResultsAccess(*errorLog_, *extractionFrame_);
+  rememberLayout();
 
   Form1_Load(form_);
   refresh();
@@ -61,6 +64,14 @@ void MainWindowView::run(const std::function<void()>& handler) {
 void MainWindowView::refresh() {
   binder_.refresh();
   showLogDetails();
+  summary_->setText(TallyLinks(form_.tally, false));
+  summary_->setToolTip(QString::fromStdString(TallyText(form_.tally, true)) +
+                       "\n点一个数字，在“错误原因”中只看这一类的文件");
+  summary_->setVisible(form_.tally.started);
+  showRules();
+  // Shown also while the button is greyed out, to say what it waits for.
+  command2_->setToolTip(form_.Command2.enabled ? "选择源目录：其中的工作簿都排进文件列表"
+                                               : "先在“表名”填好工作表名并按“确定”，才能打开目录");
   frame1_->setEnabled(form_.Frame1.enabled);
   frame1_->move(0, TwipsToPx(form_.Frame1Top));
   Show(timer1_, form_.Timer1);
@@ -83,6 +94,18 @@ void MainWindowView::tickDriver() {
   if (inDriverTick_) return;
   const QScopedValueRollback<bool> busy(inDriverTick_, true);
   run([this] { ports_.driver.Timer1_Timer(); });
+}
+
+// A rule added at the end is scrolled into view.
+void MainWindowView::showRules() {
+  if (rules_->count() > rulesShown_) rules_->scrollToBottom();
+  rulesShown_ = rules_->count();
+}
+
+void MainWindowView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!placed_) placeOnScreen();
+  placed_ = true;
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,5 @@
 #pragma once
-// The main window (Form1): every control of the fixed layout, bound to its
+// The main window (Form1): every control of the layout, bound to its
 // member of the model. Commands, timers, the panel's scroll bar and the
 // error log's double click run their handlers, after which every window is
 // shown again from its model. The extraction results and the error log's
@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <tuple>
+#include <vector>
 
 #include "batch/RunLog.h"
 #include "extract/ExtractionResults.h"
@@ -22,6 +24,8 @@
 #include "ui/handlers/QuickAdd.h"
 #include "ui/qt/MainBinder.h"
 
+class QLabel;
+class QPushButton;
 class QListWidget;
 class QScrollBar;
 
@@ -41,6 +45,7 @@ struct MainWindowPorts {
   Form2& pickerForm;
   const extract::ExtractionResults& results;
   const std::vector<batch::LogEntry>& logEntries;  // List4's entries with their reasons
+  const std::vector<std::string>& logTimes;        // the date and time of each
   std::function<void()> closingCleanUp;  // when the window closes, before the program ends
   std::function<void()> endProgram;
 };
@@ -58,6 +63,8 @@ class MainWindowView final : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -76,9 +83,13 @@ class MainWindowView final : public QWidget {
   void buildFolders();
   void buildNamingAndVeto();
   void buildMemoryAndRun();
+  void buildRunSummary();
   void buildTimers();
   void buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame);
   void tickDriver();
+  void rememberLayout();
+  void placeOnScreen();
+  void showRules();
   void showLogDetails();
 
   Form1& form_;
@@ -89,6 +100,14 @@ class MainWindowView final : public QWidget {
   QScrollBar* vscroll1_ = nullptr;
   QListWidget* errorLog_ = nullptr;
   QWidget* extractionFrame_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QPushButton* command2_ = nullptr;
+  QListWidget* rules_ = nullptr;
+  int rulesShown_ = 0;
+  bool placed_ = false;
+  // The controls that follow a larger window: where each stands at the default
+  // size, and its place in the table of how it follows.
+  std::vector<std::tuple<QWidget*, QRect, size_t>> laidOut_;
   QTimer timer1_;
   QTimer timer2_;
   bool inDriverTick_ = false;

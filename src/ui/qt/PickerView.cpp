@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 
 #include "ui/qt/Fonts.h"
@@ -14,6 +15,11 @@ namespace sheetwise::ui::qt {
 
 namespace {
 constexpr int kRowPadding = 6;  // pixels of a grid row beyond its text line
+constexpr int kHintHeight = 22;  // pixels of the hint line below the grid
+constexpr const char* kHint = "拖选单元格后按回车：输入 X 加为提取规则；输入实际行号和行数，加为插入或删除行规则";
+constexpr const char* kHintInFull =
+    "拖选单元格后按回车：输入 X 把每个选中的单元格加为提取规则；输入实际行号和行数，加为插入或删除行的规则。\n"
+    "表头是写进规则的列字母和行号。";
 }  // namespace
 
 PickerView::PickerView(Form2& form, rules::GridPicker& picker, HandlerRunner run, QWidget* parent)
@@ -26,6 +32,11 @@ PickerView::PickerView(Form2& form, rules::GridPicker& picker, HandlerRunner run
   grid_->setModel(cells_);
   for (QWidget* surface : grid_->pointerSurfaces()) surface->installEventFilter(this);
   grid_->installEventFilter(this);
+  grid_->setToolTip(kHintInFull);
+  hint_ = new QLabel(kHint, this);
+  hint_->setObjectName("pickHint");
+  hint_->setToolTip(kHintInFull);
+  hint_->setContentsMargins(4, 0, 4, 0);
   refresh();
 }
 
@@ -42,6 +53,7 @@ void PickerView::refresh() {
   }
   const SampleGrid& grid = form_.VSFlexGrid1;
   grid_->setGeometry(0, 0, TwipsToPx(grid.width), TwipsToPx(grid.height));
+  hint_->setGeometry(0, grid_->geometry().bottom() + 1, width(), kHintHeight);
 }
 
 void PickerView::load() {
@@ -51,7 +63,8 @@ void PickerView::load() {
   cells_->reload();
   if (!loaded_) {
     loaded_ = true;
-    resize(TwipsToPx(form_.Width - kBorderAllowance.width), TwipsToPx(form_.Height - kBorderAllowance.height));
+    resize(TwipsToPx(form_.Width - kBorderAllowance.width),
+           TwipsToPx(form_.Height - kBorderAllowance.height) + kHintHeight);
   }
   show();
   raise();
@@ -62,7 +75,7 @@ void PickerView::load() {
 void PickerView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   const int outerWidth = PxToTwips(width()) + kBorderAllowance.width;
-  const int outerHeight = PxToTwips(height()) + kBorderAllowance.height;
+  const int outerHeight = PxToTwips(height() - kHintHeight) + kBorderAllowance.height;
   if (outerWidth == form_.Width && outerHeight == form_.Height) return;
   run_([this, outerWidth, outerHeight] { picker_.resize(outerWidth, outerHeight); });
 }

@@ -10,6 +10,8 @@
 #include "ui/handlers/GridPicker.h"
 #include "ui/qt/MainBinder.h"
 
+class QLabel;
+
 namespace sheetwise::ui::qt {
 
 class SampleGridModel;
@@ -43,6 +45,7 @@ class PickerView final : public QWidget {
   HandlerRunner run_;
   SampleGridView* grid_;
   SampleGridModel* cells_;
+  QLabel* hint_;  // how to pick, below the grid
   int shownRequests_ = 0;
   bool loaded_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace sheetwise::ui::qt {
 
@@ -26,6 +27,23 @@ void QtDialogs::message(const std::string& text, MessageStyle style) {
   QMessageBox box(plain ? QMessageBox::NoIcon : QMessageBox::Information, plain ? QString(kAppTitle) : QString(),
                   Display(text), QMessageBox::Ok, QApplication::activeWindow());
   box.exec();
+}
+
+std::unique_ptr<QMessageBox> QuestionBox(const std::string& question, const std::string& goOn, QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, kAppTitle, Display(question), QMessageBox::NoButton,
+                                           parent);
+  box->addButton(QString::fromStdString(goOn), QMessageBox::AcceptRole);
+  QPushButton* cancel = box->addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+  box->setDefaultButton(cancel);
+  box->setEscapeButton(cancel);
+  return box;
+}
+
+bool QtDialogs::confirm(const std::string& question, const std::string& goOn) {
+  prepare();
+  const auto box = QuestionBox(question, goOn, QApplication::activeWindow());
+  box->exec();
+  return box->buttonRole(box->clickedButton()) == QMessageBox::AcceptRole;
 }
 
 std::string QtDialogs::input(const std::string& prompt) {

@@ -2,11 +2,17 @@
 // The dialogs port on Qt: QMessageBox, QInputDialog, QFileDialog and the
 // application's event processing.
 
+#include <QMessageBox>
 #include <functional>
+#include <memory>
 
 #include "ui/Dialogs.h"
 
 namespace sheetwise::ui::qt {
+
+// The question box of confirm(): the buttons goOn and "取消", "取消" the
+// default and the answer to Esc.
+std::unique_ptr<QMessageBox> QuestionBox(const std::string& question, const std::string& goOn, QWidget* parent);
 
 class QtDialogs final : public Dialogs {
  public:
@@ -15,6 +21,7 @@ class QtDialogs final : public Dialogs {
   void setBeforeWaiting(std::function<void()> hook) { beforeWaiting_ = std::move(hook); }
 
   void message(const std::string& text, MessageStyle style) override;
+  bool confirm(const std::string& question, const std::string& goOn) override;
   std::string input(const std::string& prompt) override;
   std::string chooseFolder(const std::string& title) override;
   std::string chooseFile(const std::string& filter) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "ScriptedDialogs.h"
@@ -48,7 +49,7 @@ class BatchDriverTest : public ::testing::Test {
   int cleanUps = 0;
   std::function<void(const std::string&)> process = [this](const std::string& p) { processed.push_back(p); };
   BatchDriver driver{form,
-                     {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
+                     {dialogs, clock, logFile, log.entries(), [this](const std::string& p) { process(p); },
                       [this](const std::string& p) { extracted.push_back(p); }, [this] { ++cleanUps; }}};
 };
 
@@ -58,6 +59,7 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   queue(12);
   driver.Command4_Click();
   EXPECT_FALSE(form.Frame1.enabled || form.Command2.enabled || form.Command5.enabled || form.Frame2.enabled);
+  EXPECT_FALSE(form.Check1.enabled);
   form.HScroll1.value = 1200;
   driver.Timer1_Timer();
   EXPECT_EQ(form.Timer1.interval, 1200);
@@ -82,10 +84,81 @@ TEST_F(BatchDriverTest, InPlaceMakesNoFolderAndAPauseKeepsThePanelsLocked) {
   queue(1);
   form.List1.items = {"/src/"};
   form.Check1.value = 1;
+  dialogs.confirmAnswers = {true};
   driver.Command4_Click();
   driver.Command6_Click();
   EXPECT_FALSE(form.Frame1.enabled);
   EXPECT_FALSE(fs::exists(dir / "save"));
+}
+
+// 继续 resumes only a paused run: not before a start, not after a refused
+// start (which also ends the run it interrupted), not after the end.
+TEST_F(BatchDriverTest, ContinueResumesOnlyAPausedRun) {
+  queue(3);
+  driver.Command7_Click();
+  EXPECT_FALSE(form.Timer1.enabled || form.Command7.enabled);
+
+  driver.Command4_Click();
+  driver.Timer1_Timer();
+  driver.Command8_Click();
+  EXPECT_TRUE(form.Command7.enabled && !form.Timer1.enabled);
+  driver.Command7_Click();
+  EXPECT_TRUE(form.Timer1.enabled && !form.Command7.enabled);
+
+  driver.Command6_Click();
+  form.Text5.text = "";  // the plan is now refused
+  driver.Command4_Click();
+  EXPECT_EQ(dialogs.messageTexts(), Strings{"保存的目录有误"});
+  driver.Command7_Click();
+  driver.Timer1_Timer();  // a late timeout
+  EXPECT_FALSE(form.Timer1.enabled || form.Command7.enabled);
+  EXPECT_TRUE(form.Frame1.enabled && form.Command5.enabled && form.Frame2.enabled);
+  EXPECT_EQ(form.List2.items.size(), 2u);
+
+  form.Text5.text = dir / "save/";
+  driver.Command4_Click();
+  runToTheEnd();
+  driver.Command7_Click();
+  EXPECT_FALSE(form.Timer1.enabled);
+  EXPECT_EQ(processed.size(), 3u);
+}
+
+// Saving over the sources is asked first, naming how many and that the
+// originals are not kept; 取消 (also the answer when nothing is pressed)
+// starts nothing and leaves the files untouched. The naming fields an
+// in-place run ignores are greyed out while it is ticked.
+TEST_F(BatchDriverTest, AnInPlaceStartAsksFirstAndCancelTouchesNothing) {
+  const std::string book = dir / "src/a.xls";
+  dir.copyFixture("sheets.xls", "src/a.xls");
+  dir.copyFixture("sheets.xls", "src/b.xls");
+  const std::string bytes = test::ReadFile(book);
+  form.Text4.text = dir / "src/";
+  form.List1.items = {form.Text4.text};
+  form.List2.items = {book, dir / "src/b.xls"};
+  form.Check1.value = 1;
+  Check1_Click(form);
+  EXPECT_FALSE(form.Text6.enabled || form.Text7.enabled || form.Text8.enabled || form.Text11.enabled);
+  EXPECT_TRUE(form.Text12.enabled);
+
+  driver.Command4_Click();
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_NE(dialogs.questions[0].find("改写 2 个源文件"), std::string::npos) << dialogs.questions[0];
+  EXPECT_NE(dialogs.questions[0].find("原文件不会保留"), std::string::npos) << dialogs.questions[0];
+  driver.Command7_Click();
+  for (int i = 0; i < 3; ++i) driver.Timer1_Timer();
+  EXPECT_TRUE(processed.empty());
+  EXPECT_TRUE(form.Frame1.enabled && !form.Timer1.enabled);
+  EXPECT_EQ(form.List2.items.size(), 2u);
+  EXPECT_EQ(test::ReadFile(book), bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "src/"), fs::directory_iterator()), 2);
+
+  dialogs.confirmAnswers = {true};
+  driver.Command4_Click();
+  EXPECT_TRUE(form.Timer1.enabled);
+  EXPECT_FALSE(form.Check1.enabled) << "no run turns to saving over its sources unasked";
+  form.Check1.value = 0;
+  Check1_Click(form);
+  EXPECT_TRUE(form.Text6.enabled && form.Text7.enabled && form.Text8.enabled && form.Text11.enabled);
 }
 
 // Every refusal starts nothing and makes no folder. A cancelled source choice
@@ -177,6 +250,48 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   EXPECT_FALSE(fs::exists(dir / "out/空"));
   EXPECT_EQ(form.List4.items, Strings{VetoEntry(dir / "in/旧/c.xls")});
   EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
+}
+
+
+// Each workbook of a run counts once, by what became of it, and every entry
+// gets its kind: the fields are changed between workbooks as a user could.
+// A lock file beside a workbook stands for another program that has it open.
+TEST_F(BatchDriverTest, ARunCountsEveryOutcomeAndNamesEachKind) {
+  const Strings names{"a.xls", "b.xls", "bad.xls", "c.xls", "d.xls", "e.xls"};
+  for (const auto& name : names) dir.copyFixture("sheets.xls", "in/" + name);
+  std::ofstream(dir / "in/bad.xls", std::ios::trunc) << "not a workbook";
+  std::ofstream(dir / "in/.~lock.d.xls#") << "someone";
+  const std::string in = dir / "in/";
+  form.Text4.text = in;
+  form.Text5.text = dir / "out/";
+  form.List1.items = {in};
+  for (const auto& name : names) form.List2.items.push_back(in + name);
+  form.List3.items = {"1|A|done"};
+  WorkbookEngine engine{test::SharedHost(), log};
+  process = [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); };
+  const std::function<void()> before[] = {
+      [] {},
+      [&] { form.Text10.text = "1", form.Text13.text = "A", form.Text14.text = "not there"; },
+      [&] { form.Text10.text = ""; },
+      [&] { form.List3.items = {"0|A|x"}; },
+      [&] { form.List3.items = {"1|A|done"}, form.Check1.value = 1; },
+      [&] { form.Check1.value = 0, form.Text9.text = "不存在"; }};
+  driver.Command4_Click();
+  for (const auto& change : before) {
+    change();
+    driver.Timer1_Timer();
+  }
+  const auto c = test::ReadFile(dir / "in/c.xls");
+  runToTheEnd();
+  EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
+  EXPECT_EQ(ui::TallyText(form.tally, true), "共 6 个文件：已处理 1，有差异 0，未校验 0，否决 1，拒绝 1，失败 3");
+  EXPECT_EQ(ui::TallyText(form.tally, false), "共 6 个文件：已处理 1，否决 1，拒绝 1，失败 3");
+  Strings kinds;
+  for (const auto& entry : log.entries()) kinds.push_back(ui::KindOf(entry.cause).kind);
+  EXPECT_EQ(kinds, (Strings{"被否定条件跳过", "文件损坏或无法打开", "规则无法读取", "文件被占用", "找不到工作表"}));
+  EXPECT_EQ(test::ReadFile(dir / "in/c.xls"), c) << "a failed rule leaves its source as it was";
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/a.xls").sheets[0].value(1, 1), "done");
+  EXPECT_FALSE(fs::exists(dir / "out/c.xls"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <fstream>
+#include <map>
 
 #include "WindowFixture.h"
 #include "batch/LogEntries.h"
@@ -43,7 +44,7 @@ TEST_F(MainWindowView, EveryAddCommandAppendsItsRuleFromTheTypedFields) {
   EXPECT_EQ(widget<QLineEdit>("Text13").text(), "C");
 }
 
-TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAll) {
+TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAllWhenConfirmed) {
   form.List3.items = {"1||", "2||", "3||"};
   window->refresh();
   auto& rules = widget<QListWidget>("List3");
@@ -53,7 +54,11 @@ TEST_F(MainWindowView, RemoveTakesTheClickedRuleOnlyAndClearTakesAll) {
   click("Command3");  // the removed rule's neighbour is not taken as well
   EXPECT_EQ(shownLines("List3"), (Lines{"1||", "3||"}));
   EXPECT_EQ(echoes.count(), 0) << "the list showing its model signals nothing back";
+  click("Command10");  // asked, and 取消 is the default answer
+  EXPECT_EQ(rules.count(), 2);
+  dialogs.confirmAnswers = {true};
   click("Command10");
+  EXPECT_EQ(dialogs.questions, (Lines{2, "要清空全部 2 条规则吗？清空后不能恢复。"}));
   EXPECT_EQ(rules.count(), 0);
 }
 
@@ -137,6 +142,49 @@ TEST_F(MainWindowView, KindChoicesStandInTheFileListsCaptionLine) {
   click("TypeOds");
   EXPECT_EQ(form.TypeOds.value, 1);
   EXPECT_EQ(widget<ui::qt::CaptionFrame>("Frame15").caption(), "文件列表[ 只针对 .xls .ods 文件 ]");
+}
+
+// The window can be enlarged, never made smaller than its layout: the lists
+// take the extra room and every other control moves down with the bottom
+// edge, keeping its size; back at the default size everything stands where
+// the layout puts it.
+TEST_F(MainWindowView, EnlargingGrowsTheListsAndTheDefaultSizeKeepsTheLayout) {
+  const QSize standard = ui::qt::ToPixels(ui::qt::layout::kClient);
+  EXPECT_EQ(window->minimumSize(), standard);
+  const char* names[] = {"List2", "List3", "List4", "Command3", "Frame4", "Check1", "Command4", "Picture1"};
+  std::map<std::string, QRect> before;
+  for (const char* name : names) before[name] = widget<QWidget>(name).geometry();
+  window->show();
+  window->resize(standard + QSize(300, 240));
+  const auto grown = [&](const char* name) { return widget<QWidget>(name).geometry().size() - before[name].size(); };
+  const auto moved = [&](const char* name) { return widget<QWidget>(name).geometry().topLeft() - before[name].topLeft(); };
+  EXPECT_EQ(grown("List2"), QSize(300, 80));
+  EXPECT_EQ(grown("List3"), QSize(0, 160));
+  EXPECT_EQ(grown("List4"), QSize(300, 160));
+  EXPECT_EQ(moved("Command3"), QPoint(0, 160)) << "the list's commands stay at its bottom";
+  for (const char* name : {"Frame4", "Check1", "Command4", "Picture1"}) {
+    EXPECT_EQ(moved(name), QPoint(0, 240)) << name;
+    EXPECT_EQ(grown(name), QSize(0, 0)) << name;
+  }
+  window->resize(standard);
+  for (const char* name : names) EXPECT_EQ(widget<QWidget>(name).geometry(), before[name]) << name;
+  EXPECT_EQ(widget<QWidget>("List3").geometry(), ui::qt::ToPixels(ui::qt::layout::List3));
+}
+
+// A rule added at the end of a long list is scrolled into view; 打开目录 says
+// what it waits for while it is greyed out.
+TEST_F(MainWindowView, ANewRuleIsScrolledIntoViewAndTheGreyedSourceCommandSaysWhy) {
+  for (int i = 1; i <= 20; ++i) form.List3.items.push_back(std::to_string(i) + "|A|x");
+  window->refresh();
+  type("Text1", "21");
+  type("Text2", "B");
+  click("Command1");
+  auto& rules = widget<QListWidget>("List3");
+  const QRect last = rules.visualItemRect(rules.item(20));
+  EXPECT_TRUE(rules.viewport()->rect().contains(last)) << last.y() << " in " << rules.viewport()->height();
+  EXPECT_NE(widget<QWidget>("Command2").toolTip().indexOf("确定"), -1);
+  click("Command11");
+  EXPECT_EQ(widget<QWidget>("Command2").toolTip().indexOf("确定"), -1);
 }
 
 TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {

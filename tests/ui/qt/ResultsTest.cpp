@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTableView>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTest>
 
@@ -67,20 +68,25 @@ TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
   EXPECT_EQ(clipboard(), ResultsTabText(results, {1}));
 }
 
-// Each entry's kind, and its file as name and folder without the file
-// markers, the whole path as tooltip; the columns follow the window's width.
+// Each entry's category and problem, its file as name and folder without the
+// file markers, the whole path as tooltip, the reason and what to do; the
+// columns follow the window's width. A count of the run shows its rows alone.
 TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
+  using batch::EntryCause;
   const std::string folder = "/home/用户/报表/2024年/各门店月度汇总/东区/";
   const std::vector<batch::LogEntry> entries{
-      {batch::RuleFailureEntry(folder + "第一分店.xls"), "row 0 does not exist", {}},
-      {batch::ProcessingErrorEntry("/d/b.xls"), "", {}},
-      {batch::VerificationEntry("c.xls"), "", {"B2: 1 → 2", "C3: x → y"}}};
+      {batch::RuleFailureEntry(folder + "第一分店.xls"), "row 0 does not exist", {}, EntryCause::RuleFailed},
+      {batch::ProcessingErrorEntry("/d/b.xls"), "", {}, EntryCause::CannotOpen},
+      {batch::VerificationEntry("c.xls"), "", {"B2: 1 → 2", "C3: x → y"}, EntryCause::CopyDiffers}};
   const std::vector<std::vector<std::string>> shown{
-      {"表头不匹配处理失败", "第一分店.xls", folder, "row 0 does not exist", ""},
-      {"处理异常", "b.xls", "/d/", "", ""},
-      {"保存校验有差异", "c.xls", "", "", "B2: 1 → 2\nC3: x → y"}};
+      {"表头不匹配处理失败", "规则失败", "第一分店.xls", folder, "row 0 does not exist"},
+      {"处理异常", "文件损坏或无法打开", "b.xls", "/d/", ""},
+      {"保存校验有差异", "副本有差异", "c.xls", "", ""}};
   QWidget owner;
-  ReasonsView view{entries, &owner};
+  ui::RunTally tally{true, 1, 2, {}};
+  tally.counts[static_cast<size_t>(ui::RunCount::Failed)] = 1;
+  tally.counts[static_cast<size_t>(ui::RunCount::Differs)] = 1;
+  ReasonsView view{entries, tally, &owner};
   view.refresh();
   EXPECT_EQ(view.windowTitle(), "错误原因");
   auto& table = *view.findChild<QTableWidget*>("logReasons");
@@ -90,7 +96,19 @@ TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
       EXPECT_EQ(table.item(row, column)->text().toStdString(), shown[row][column]) << row << "," << column;
     }
   }
-  for (int column : {1, 2}) EXPECT_EQ(table.item(0, column)->toolTip().toStdString(), folder + "第一分店.xls") << column;
+  EXPECT_EQ(table.item(2, 6)->text().toStdString(), "B2: 1 → 2\nC3: x → y");
+  EXPECT_TRUE(table.item(2, 5)->text().startsWith("副本已经写入")) << table.item(2, 5)->text().toStdString();
+  EXPECT_TRUE(table.item(0, 5)->text().startsWith("源文件未被改动")) << table.item(0, 5)->text().toStdString();
+  for (int column : {2, 3}) EXPECT_EQ(table.item(0, column)->toolTip().toStdString(), folder + "第一分店.xls") << column;
+
+  // The first entry came before the run: the run's failure is the second alone.
+  EXPECT_EQ(view.findChild<QLabel*>("runCounts")->text(),
+            "共 2 个文件：已处理 0，<a href=\"1\">有差异 1</a>，未校验 0，否决 0，拒绝 0，<a href=\"5\">失败 1</a>"
+            "&nbsp;&nbsp;&nbsp;&nbsp;<a href=\"all\">显示全部</a>");
+  view.openCount(ui::RunCount::Failed);
+  EXPECT_TRUE(table.isRowHidden(0) && !table.isRowHidden(1) && table.isRowHidden(2));
+  view.openCount(std::nullopt);
+  EXPECT_FALSE(table.isRowHidden(0) || table.isRowHidden(1) || table.isRowHidden(2));
 
   view.resize(600, 300);
   view.show();

@@ -6,11 +6,13 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <fstream>
 
 #include "WindowFixture.h"
 #include "host/HostError.h"
 #include "ui/OfficeMissing.h"
+#include "ui/qt/QtDialogs.h"
 #include "batch/SaveCheck.h"
 #include "verify/SaveComparison.h"
 
@@ -29,6 +31,24 @@ TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
     for (const auto* button : dialog->findChildren<QPushButton*>()) buttons << button->text();
     EXPECT_TRUE(buttons.contains("取消")) << buttons.join(' ').toStdString();
   }
+  EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "文件夹");
+}
+
+// The question before saving over the sources: Enter takes the default,
+// 取消; only the button that goes on says yes.
+TEST(QtTranslations, AQuestionsDefaultAnswerIsCancel) {
+  ui::qt::QtDialogs dialogs;
+  const auto answer = [&](const std::function<void(QMessageBox&)>& press) {
+    QTimer::singleShot(0, [press] { press(*qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); });
+    return dialogs.confirm("要改写吗？", "改写源文件");
+  };
+  EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }));
+  EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
+  EXPECT_TRUE(answer([](QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+      if (button->text() == "改写源文件") button->click();
+    }
+  }));
 }
 
 using WindowReasons = WindowFixture;
@@ -45,15 +65,16 @@ TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
   const batch::SaveFindings findings{verify::CompareSave(source, saved, {"S", {}}).lines(), ""};
-  log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences});
+  log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences, {}});
   const batch::SaveFindings unchecked{{}, "无法读取保存后的工作簿"};
-  log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}});
+  log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}, {}});
   window->refresh();
   auto& list = widget<QListWidget>("List4");
+  EXPECT_EQ(list.item(0)->text().toStdString(), "2024-05-06 07:08:09  保存校验有差异  b.xls");
   EXPECT_EQ(list.item(0)->toolTip().toStdString(),
-            "原因：保存后的工作簿在规则未改动之处与源文件不同\n保存校验的差异：\n"
+            "/d/b.xls\n原因：保存后的工作簿在规则未改动之处与源文件不同\n保存校验的差异：\n"
             "工作表“Chart1”：图表工作表 → 工作表\n工作表“S”单元格 B2：1 → 2");
-  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "原因：无法校验：无法读取保存后的工作簿");
+  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "/d/c.xls\n原因：无法校验：无法读取保存后的工作簿");
 }
 
 class MissingOffice final : public host::Application {

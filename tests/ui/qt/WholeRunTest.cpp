@@ -1,6 +1,7 @@
 // A whole run from the window through the real office: a folder of real
 // workbooks chosen, a rule typed into the editor, "开始" pressed.
 
+#include <QLabel>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -46,8 +47,13 @@ TEST_F(WholeRun, EditsAFolderOfRealWorkbooks) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !timer.isActive(); }, 60000));
 
   EXPECT_EQ(ReadWithXlrd(scratch / "out/a.xls").sheets[0].value(1, 3), "窗口");
-  EXPECT_EQ(shownLines("List4"), Lines{"处理异常：" + source + "/部门/c.xls"});
+  // The log keeps the entry's own text; the list shows its date, problem and
+  // file name, the whole path on hover; beside "ok" the run's counts.
+  EXPECT_EQ(form.List4.items, Lines{"处理异常：" + source + "/部门/c.xls"});
+  EXPECT_EQ(shownLines("List4"), Lines{"2024-05-06 07:08:09  文件损坏或无法打开  c.xls"});
+  EXPECT_TRUE(widget<QListWidget>("List4").item(0)->toolTip().startsWith(QString::fromStdString(source + "/部门/c.xls\n")));
   EXPECT_EQ(dialogs.messageTexts(), Lines{"ok"});
+  EXPECT_EQ(widget<QLabel>("runSummary").text(), "共 2 个文件：已处理 1，<a href=\"5\">失败 1</a>");
   EXPECT_EQ(queue.count(), 0);
   EXPECT_TRUE(widget<QWidget>("Frame1").isEnabled());
   EXPECT_EQ(widget<QWidget>("Shape2").width(), widget<QWidget>("Shape1").width());

@@ -38,7 +38,7 @@ class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
     ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, results,
-                                  log.entries(), [this] { ++cleanUps; }, [this] { ++ends; }};
+                                  log.entries(), log.times(), [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
 
@@ -77,7 +77,7 @@ class WindowFixture : public ::testing::Test {
   int ends = 0;
   extract::ExtractionResults results;
   batch::BatchDriver driver{form,
-                            {dialogs, clock, logFile, [this](const std::string& p) { process(p); },
+                            {dialogs, clock, logFile, log.entries(), [this](const std::string& p) { process(p); },
                              [](const std::string&) {}, [] {}}};
   rules::GridPicker picker{form2, form, dialogs};
   rules::QuickAdd quickAdd{form, form2, dialogs, SharedHost()};
