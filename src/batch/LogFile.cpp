@@ -38,6 +38,7 @@ void LogFile::append(const std::string& entry) {
 
 void LogFile::recordWriteFailure(int error) {
   if (failure_) return;
+  diskFull_ = error == ENOSPC || error == EDQUOT;
   std::error_code ec;
   fs::path shown = fs::absolute(file_, ec);
   if (ec) shown = file_;
@@ -48,6 +49,7 @@ void LogFile::recordWriteFailure(int error) {
 void LogFile::startRun() {
   failure_.reset();
   noticeGiven_ = false;
+  diskFull_ = false;
 }
 
 std::optional<std::string> LogFile::takeWriteFailureNotice() {
