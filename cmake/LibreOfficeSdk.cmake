@@ -107,10 +107,4 @@ target_compile_definitions(lo_uno INTERFACE LINUX UNX CPPU_ENV=gcc3
   SHEETWISE_LO_PROGRAM="${LO_PROGRAM}")
 target_link_directories(lo_uno INTERFACE "${LO_SDK}/lib")
 target_link_libraries(lo_uno INTERFACE uno_cppuhelpergcc3 uno_cppu uno_salhelpergcc3 uno_sal)
-# The UNO libraries are found in the office's program folder through a run
-# path; a Debian package leaves it out, as Debian links them into the
-# system's library folder.
-option(SHEETWISE_OFFICE_RPATH "Find the office's UNO libraries through a run path" ON)
-if(SHEETWISE_OFFICE_RPATH)
-  target_link_options(lo_uno INTERFACE "-Wl,-rpath,${LO_PROGRAM}")
-endif()
+target_link_options(lo_uno INTERFACE "-Wl,-rpath,${LO_PROGRAM}")
