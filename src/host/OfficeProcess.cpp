@@ -253,10 +253,6 @@ constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec 
   ::_exit(127);
 }
 
-}  // namespace
-
-namespace {
-
 // The office's runtime makes its pipes' sockets in /tmp, or /var/tmp where
 // /tmp cannot be written; without either the office ends as it starts.
 void RequireSocketFolder() {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -13,8 +15,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -84,6 +88,73 @@ TEST(OfficeEnd, LeavesNothingInTmp) {
             0)
       << err.str();
   for (const auto& name : DeadSocketsInTmp()) EXPECT_TRUE(before.contains(name)) << "left in /tmp: " << name;
+}
+
+// What run() says (its exit status, then its messages), computed in a child
+// process with a mount namespace of its own, in which make has mounted what
+// it wanted; "cannot mount" when that is not allowed here.
+std::string InOwnMounts(const std::string& make, const std::function<test::BatchResult()>& run) {
+  int channel[2];
+  if (::pipe(channel) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    std::string text = "cannot mount";
+    if (::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        std::system((make + " 2>/dev/null").c_str()) == 0) {
+      const auto result = run();
+      text = std::to_string(result.status) + "\n" + result.err;
+    }
+    (void)!::write(channel[1], text.data(), text.size());
+    ::_exit(0);
+  }
+  ::close(channel[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  ::close(channel[0]);
+  ::waitpid(child, nullptr, 0);
+  return text;
+}
+
+// A read-only root: a folder the office needs that cannot be written is
+// named, and the run ends with 1 (another try meets it again).
+TEST(ReadOnlyRoot, TheFolderThatCannotBeWrittenIsNamed) {
+  test::TempDir dir;
+  dir.copyFixture("sheets.xls", "src/a.xls");
+  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  const std::string cache = dir / "cache";
+  fs::create_directories(cache + "/office-profiles");
+  fs::permissions(cache, fs::perms::owner_all);
+  fs::permissions(cache + "/office-profiles", fs::perms::owner_all);
+  // Under a read-only /tmp the test's folder is seen at /mnt.
+  const struct {
+    std::string mounts, root, said;
+  } cases[] = {
+      {"mount -o bind,ro '" + cache + "' '" + cache + "'", dir.path().string(),
+       "the office's working folder cannot be made (the disk holding " + cache + "/office-profiles can only be read)"},
+      {"mount --bind '" + dir.path().string() + "' /mnt && mount -t tmpfs -o ro tmpfs /tmp && "
+       "mount -t tmpfs -o ro tmpfs /var/tmp",
+       "/mnt",
+       "the office makes its connection in /tmp (or /var/tmp), and neither can be written (the disk holding /tmp "
+       "can only be read)"},
+  };
+  for (const auto& c : cases) {
+    const std::string said = InOwnMounts(c.mounts, [&] {
+      std::ostringstream out, err;
+      std::atomic<bool> interrupted{false};
+      host::HostOptions options;
+      options.cacheRoot = c.root + "/cache";
+      const int status = RunBatchCommand({"--source", c.root + "/src", "--rules", c.root + "/rules.txt", "--save",
+                                          c.root + "/out", "--log", c.root + "/l.log"},
+                                         {out, err, false}, interrupted, options);
+      return test::BatchResult{status, out.str(), err.str()};
+    });
+    if (said == "cannot mount") GTEST_SKIP() << "a mount namespace of its own is not allowed here";
+    EXPECT_EQ(said.rfind("1\n", 0), 0u) << said;
+    EXPECT_NE(said.find("LibreOffice could not be started: " + c.said), std::string::npos) << said;
+  }
+  EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
 // 1 for failures that another try meets again, 75 for those it may not, 2
