@@ -9,21 +9,21 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <set>
 #include <sstream>
 #include <thread>
 
 #include "BatchRun.h"
+#include "ChildProcess.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
 #include "XlsSnapshot.h"
@@ -59,62 +59,64 @@ bool KillOfficesDuringASave(const fs::path& folder, const std::atomic<bool>& don
   return false;
 }
 
-// The office's pipe sockets in /tmp that no process listens on (a socket
-// that is listened on is in /proc/net/unix), by name.
-std::set<std::string> DeadSocketsInTmp() {
-  const std::string listened = ReadFile("/proc/net/unix");
-  std::set<std::string> dead;
-  for (const auto& entry : fs::directory_iterator("/tmp")) {
-    const std::string name = entry.path().filename().string();
-    if (name.starts_with("OSL_PIPE_") && listened.find(entry.path().string()) == std::string::npos) dead.insert(name);
-  }
-  return dead;
+// The socket file in /tmp of the pipe by which an office on the profile at
+// folder keeps itself the only one there: named after the MD5 of the
+// profile's URL in UTF-16, each byte in hexadecimal without leading zeros
+// (worked out here apart from the program, with Python).
+fs::path SingleInstanceSocketOf(const fs::path& folder) {
+  const std::string command = "python3 -c \"import hashlib, sys; print(''.join('%x' % b for b in "
+                              "hashlib.md5(sys.argv[1].encode('utf-16-le')).digest()))\" 'file://" +
+                              folder.string() + "'";
+  std::string hex(64, '\0');
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return {};
+  hex.resize(std::fread(hex.data(), 1, hex.size(), pipe));
+  ::pclose(pipe);
+  while (!hex.empty() && hex.back() == '\n') hex.pop_back();
+  return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_SingleOfficeIPC_" + hex;
 }
 
-// Offices with a profile of their own (which makes pipes of new names) and a
-// run that ends them leave no socket behind in /tmp.
+// The office of a run, which its profile's single-instance pipe shows while
+// it runs, leaves no socket of it in /tmp when the run ends.
 TEST(OfficeEnd, LeavesNothingInTmp) {
   test::TempDir dir;
   dir.copyFixture("sheets.xls", "src/a.xls");
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
-  const std::set<std::string> before = DeadSocketsInTmp();
+  const fs::path socket = SingleInstanceSocketOf(dir.path() / "cache/office-profiles/slot-0");
+  std::atomic<bool> done{false};
+  bool seen = false;
+  std::thread watcher([&] {
+    while (!done && !seen) {
+      seen = fs::exists(socket);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
   std::ostringstream out, err;
   std::atomic<bool> interrupted{false};
   host::HostOptions ownProfiles;
   ownProfiles.cacheRoot = dir.path() / "cache";
-  ASSERT_EQ(RunBatchCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--jobs",
-                             "1", "--log", dir / "l.log"},
-                            {out, err, false}, interrupted, ownProfiles),
-            0)
-      << err.str();
-  for (const auto& name : DeadSocketsInTmp()) EXPECT_TRUE(before.contains(name)) << "left in /tmp: " << name;
+  const int status = RunBatchCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out",
+                                      "--jobs", "1", "--log", dir / "l.log"},
+                                     {out, err, false}, interrupted, ownProfiles);
+  done = true;
+  watcher.join();
+  ASSERT_EQ(status, 0) << err.str();
+  ASSERT_TRUE(seen) << "the office's socket was never seen at " << socket;
+  EXPECT_FALSE(fs::exists(socket));
 }
 
 // What run() says (its exit status, then its messages), computed in a child
 // process with a mount namespace of its own, in which make has mounted what
 // it wanted; "cannot mount" when that is not allowed here.
 std::string InOwnMounts(const std::string& make, const std::function<test::BatchResult()>& run) {
-  int channel[2];
-  if (::pipe(channel) != 0) return "no pipe";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
-    std::string text = "cannot mount";
-    if (::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-        std::system((make + " 2>/dev/null").c_str()) == 0) {
-      const auto result = run();
-      text = std::to_string(result.status) + "\n" + result.err;
+  return test::InChildProcess([&] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        std::system((make + " 2>/dev/null").c_str()) != 0) {
+      return std::string("cannot mount");
     }
-    (void)!::write(channel[1], text.data(), text.size());
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string text;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  ::close(channel[0]);
-  ::waitpid(child, nullptr, 0);
-  return text;
+    const auto result = run();
+    return std::to_string(result.status) + "\n" + result.err;
+  });
 }
 
 // A read-only root: a folder the office needs that cannot be written is
