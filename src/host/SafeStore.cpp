@@ -141,15 +141,15 @@ bool FirstVisit(const fs::path& folder) {
 // How much of the replaced file's ownership the new file must keep.
 enum class Keep { AsFarAsAllowed, Everything, AllButOwner };
 
-// The owner and group of the replaced file on the new one; true when kept.
-// Where only the owner cannot be kept (a shared volume whose files belong to
-// another user, group-writable), the new file keeps the group alone when
-// keep allows it; otherwise the refusal names the option that allows it.
-bool KeepOwnerAndGroup(const fs::path& written, const struct stat& oldInfo, Keep keep) {
-  if (::chown(written.c_str(), oldInfo.st_uid, oldInfo.st_gid) == 0) return true;
+// The owner and group of the replaced file on the new one. Where only the
+// owner cannot be kept (a shared volume whose files belong to another user,
+// group-writable), the new file keeps the group alone when keep allows it;
+// otherwise the refusal names the option that allows it.
+void KeepOwnerAndGroup(const fs::path& written, const struct stat& oldInfo, Keep keep) {
+  if (::chown(written.c_str(), oldInfo.st_uid, oldInfo.st_gid) == 0) return;
   const std::string reason = ReasonForError(errno, FileAction::ReplaceFile, written.string());
   const bool groupKept = ::chown(written.c_str(), static_cast<uid_t>(-1), oldInfo.st_gid) == 0;
-  if (keep == Keep::AsFarAsAllowed || (keep == Keep::AllButOwner && groupKept)) return groupKept;
+  if (keep == Keep::AsFarAsAllowed || (keep == Keep::AllButOwner && groupKept)) return;
   if (groupKept) {
     throw HostError(Tr("the workbook's owner could not be kept (%s); nothing was written "
                        "(--keep-owner=no writes it as this user's, keeping its group, mode, attributes and ACLs)",
