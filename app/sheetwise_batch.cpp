@@ -9,17 +9,20 @@
 #include <vector>
 
 #include "cli/BatchCommand.h"
+#include "cli/ExitStatus.h"
 #include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{SIGINT};  // the first that came
 
 // Ctrl-C, SIGTERM and SIGHUP let the workbooks in progress finish; a second
 // one ends at once (the office processes end with the program regardless).
-void OnInterrupt(int) {
-  if (g_interrupted.exchange(true)) ::_exit(130);
+void OnInterrupt(int signal) {
+  if (g_interrupted.exchange(true)) ::_exit(sheetwise::batch::InterruptedStatus(g_signal));
+  g_signal = signal;
 }
 
 }  // namespace
@@ -39,6 +42,8 @@ int main(int argc, char** argv) {
   // fail instead of ending the program; a closed output stops the run.
   ::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return sheetwise::batch::RunBatchCommand(args, {std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1},
-                                           g_interrupted);
+  const int status = sheetwise::batch::RunBatchCommand(args, {std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1},
+                                                       g_interrupted);
+  // SIGTERM, as a scheduler stops a task, is told apart from Ctrl-C.
+  return status == sheetwise::batch::kExitInterrupted ? sheetwise::batch::InterruptedStatus(g_signal) : status;
 }

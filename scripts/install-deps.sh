@@ -4,6 +4,9 @@
 #   install-deps.sh            everything: build, tests, the window, the batch command
 #   install-deps.sh --runtime  only what a built sheetwise-batch needs to run
 #                              (the office, the file reader's library, fonts, locales)
+#   install-deps.sh --batch    what building and running sheetwise-batch alone needs
+#                              (no window, no tests: no Qt, X server or googletest)
+#   install-deps.sh --package  everything, and the tools of scripts/package.sh
 set -euo pipefail
 
 runtime_packages=(
@@ -12,25 +15,29 @@ runtime_packages=(
   fonts-noto-cjk fonts-dejavu-core
   locales
 )
+batch_build_packages=(
+  "${runtime_packages[@]}"
+  build-essential cmake pkg-config
+  gettext
+  libreoffice-dev
+  libgsf-1-dev libglib2.0-dev
+  libxml2-dev
+)
+all_packages=(
+  "${batch_build_packages[@]}"
+  libgtest-dev googletest
+  qt6-base-dev qt6-translations-l10n
+  python3-xlrd python3-olefile python3-openpyxl python3-odf python3-yaml
+  xvfb xauth
+)
 
 case "${1:-}" in
   --runtime) packages=("${runtime_packages[@]}") ;;
-  "")
-    packages=(
-      "${runtime_packages[@]}"
-      build-essential cmake pkg-config
-      libgtest-dev googletest
-      qt6-base-dev qt6-translations-l10n
-      gettext
-      libreoffice-dev
-      libgsf-1-dev libglib2.0-dev
-      libxml2-dev
-      python3-xlrd python3-olefile python3-openpyxl python3-odf
-      xvfb xauth
-    )
-    ;;
+  --batch) packages=("${batch_build_packages[@]}") ;;
+  --package) packages=("${all_packages[@]}" dpkg-dev lintian) ;;
+  "") packages=("${all_packages[@]}") ;;
   *)
-    echo "usage: $0 [--runtime]" >&2
+    echo "usage: $0 [--runtime | --batch | --package]" >&2
     exit 2
     ;;
 esac

@@ -39,6 +39,7 @@ std::string LogFile::append(const std::string& entry) {
 
 void LogFile::recordWriteFailure(int error) {
   if (failure_) return;
+  diskFull_ = error == ENOSPC || error == EDQUOT;
   std::error_code ec;
   fs::path shown = fs::absolute(file_, ec);
   if (ec) shown = file_;
@@ -49,6 +50,7 @@ void LogFile::recordWriteFailure(int error) {
 void LogFile::startRun() {
   failure_.reset();
   noticeGiven_ = false;
+  diskFull_ = false;
 }
 
 std::optional<std::string> LogFile::takeWriteFailureNotice() {

@@ -26,6 +26,8 @@ class LogFile {
   void startRun();
   // The first write failure of this run (naming the file and the reason), once.
   std::optional<std::string> takeWriteFailureNotice();
+  // A write of this run failed on a full disk (or quota).
+  bool diskFull() const { return diskFull_; }
 
  private:
   void recordWriteFailure(int error);
@@ -34,6 +36,7 @@ class LogFile {
   std::filesystem::path file_;
   std::optional<std::string> failure_;
   bool noticeGiven_ = false;
+  bool diskFull_ = false;
 };
 
 }  // namespace sheetwise::batch

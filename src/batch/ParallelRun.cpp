@@ -71,11 +71,16 @@ class Worker {
     const auto start = std::chrono::steady_clock::now();
     CollectedLog log;
     FileOutcome outcome;
+    const unsigned officesLost = office_.officesLost();
+    bool failed = false;
     if (extract_) {
       outcome.records = extract::ExtractionRun(office_, log).ExtractWorkbook(path, settings_.rules);
+      failed = !log.entries().empty();
     } else {
       outcome.result = WorkbookEngine(office_, log).ProcessWorkbook(path, settings_);
+      failed = outcome.result.outcome == Outcome::Failed;
     }
+    outcome.temporary = failed && (outcome.result.temporary || office_.officesLost() != officesLost);
     outcome.logEntries = log.entries();
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;

@@ -21,6 +21,9 @@ struct FileOutcome {
   extract::ExtractionResults records;  // extraction mode
   WorkbookResult result;               // editing mode
   double seconds = 0;                  // time the workbook took
+  // It failed for a reason another try may not meet: its office ended, crashed
+  // or hung, or the disk was full.
+  bool temporary = false;
 };
 
 struct ParallelRunOptions {

@@ -222,6 +222,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     log_.add({run.logEntry(), result.reason, result.differences, cause});
   } catch (const std::exception& e) {
     result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), {}};
+    result.temporary = dynamic_cast<const host::TemporaryFailure*>(&e) != nullptr;
     log_.add({run.logEntry(), result.reason, {}, run.cause});
   }
   if (result.outcome != Outcome::Failed) result.reason = host::WithWarnings(result.reason, warnings);

@@ -4,10 +4,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/BatchOptions.h"
 #include "cli/CsvOutput.h"
+#include "cli/ExitStatus.h"
+#include "cli/MergeReports.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
@@ -29,9 +32,6 @@ namespace sheetwise::batch {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kExitFailures = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
 
 // The window's start checks, as errors.
 void CheckStart(const RunSettings& settings) {
@@ -42,12 +42,23 @@ std::string ReasonNote(const LogEntry& entry) {
   return entry.reason.empty() ? "" : "  (" + host::ShownText(entry.reason) + ")";
 }
 
+// "--log -": the error log goes to standard error.
+constexpr std::string_view kLogToStandardError = "-";
+
+// A workbook that failed, or was written without a check, keeps its line on
+// standard error under --quiet, so that a scheduler's log shows every failure.
+bool Failed(const FileOutcome& outcome, bool extract) {
+  if (extract) return !outcome.logEntries.empty();
+  return outcome.result.outcome == Outcome::Failed || outcome.result.outcome == Outcome::Unchecked;
+}
+
 struct Tally {
   int processed = 0;  // vetoed ones included
   int vetoed = 0;
   int failed = 0;
   int skipped = 0;     // in the queue, passed over by the engine
   int passedOver = 0;  // outside the queue: what the scan could not read
+  bool temporary = false;  // a failure another try may not meet
   std::vector<std::string> unchecked;  // written without a check: "path  (why)"
   void count(const ReportRow& row) {
     processed += row.outcome == ReportOutcome::Processed || row.outcome == ReportOutcome::Vetoed ? 1 : 0;
@@ -116,6 +127,7 @@ class Command {
       : io_(io), interrupted_(interrupted), hostOptions_(hostOptions) {}
 
   int run(const std::vector<std::string>& args) {
+    if (!args.empty() && args.front() == "--merge-reports") return MergeReports({args.begin() + 1, args.end()}, io_.err);
     options_ = ParseBatchOptions(args);
     if (options_.help) {
       io_.out << Tr(kBatchHelp);
@@ -145,7 +157,33 @@ class Command {
   }
 
  private:
-  std::string logPath() const { return options_.log.empty() ? std::string(kLogFileName) : options_.log; }
+  bool logToErrors() const { return options_.log == kLogToStandardError; }
+  // The error log file; "" when it goes to standard error.
+  std::string logPath() const {
+    if (logToErrors()) return "";
+    return options_.log.empty() ? std::string(kLogFileName) : options_.log;
+  }
+
+  // Each log entry of a workbook: into the log file, and on standard error
+  // beside its reason (with its date and time when that is the log).
+  void logEntries(const FileOutcome& outcome, LogFile& log) {
+    const bool shown = !options_.quiet || Failed(outcome, options_.extract);
+    for (const auto& entry : outcome.logEntries) {
+      if (logToErrors()) {
+        io_.err << host::DateTimeText(clock_.now());
+      } else {
+        log.append(entry.text);
+        if (!shown) continue;
+      }
+      io_.err << host::ShownText(entry.text) << ReasonNote(entry) << '\n';
+      if (options_.quiet) continue;
+      for (const auto& difference : entry.differences) io_.err << "    " << host::ShownText(difference) << '\n';
+    }
+    if (const auto notice = log.takeWriteFailureNotice()) {
+      io_.err << *notice << '\n';
+      logFailed_ = true;
+    }
+  }
 
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
@@ -247,21 +285,13 @@ class Command {
     const std::unique_ptr<CsvOutput> csv = options_.extract ? openCsv() : nullptr;
     if (csv && !csv->writeHeader()) noticeOutputFailure(csv->failure());
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
-    const ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract,
-                                      hostOptions_, &interrupted_};
+    ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract, hostOptions_,
+                                &interrupted_};
+    if (!options_.keepOwner) parallel.host.owner = host::OwnerRule::MayChange;
     try {
       RunInParallel(settings_, queue, parallel, [&](size_t index, const FileOutcome& outcome) {
         progress.clear();
-        for (const auto& entry : outcome.logEntries) {
-          log.append(entry.text);
-          if (options_.quiet) continue;
-          io_.err << host::ShownText(entry.text) << ReasonNote(entry) << '\n';
-          for (const auto& difference : entry.differences) io_.err << "    " << host::ShownText(difference) << '\n';
-        }
-        if (const auto notice = log.takeWriteFailureNotice()) {
-          io_.err << *notice << '\n';
-          logFailed_ = true;
-        }
+        logEntries(outcome, log);
         ReportRow row = RowOf(queue[index], outcome, options_.extract);
         if (csv && !csv->write(outcome.records) && csv->failure()) {
           // Its cells are not in the CSV: the workbook's extraction failed.
@@ -272,6 +302,7 @@ class Command {
         StampRow(row, digest_, host::DateTimeText(clock_.now()));
         if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
         tally.count(row);
+        tally.temporary = tally.temporary || outcome.temporary;
         emitted = index + 1;
         progress.draw(index + 1);
         noticeClosedOutput(csv.get());
@@ -280,7 +311,7 @@ class Command {
       progress.clear();
       reportNotStarted(report.get(), queue, emitted, e.what());
       io_.err << e.what() << '\n' << Tr("The run stopped: the workbooks not yet processed were not touched.") << '\n';
-      return kExitUsage;
+      return e.temporary() ? kExitTemporary : kExitFailures;
     }
     progress.clear();
     const std::string notStarted = outputFailure_ ? *outputFailure_ : interrupted_ ? Tr("the run was interrupted") : "";
@@ -292,15 +323,10 @@ class Command {
     // Every workbook written has its row, unless the report could not take it.
     if (journal && !(report && report->failure())) journal->finish();
     summarize(tally, queue.size(), progress.elapsed());
-    return exitStatus(tally);
-  }
-
-  // The status of a run that got through its queue, or was stopped in it.
-  int exitStatus(const Tally& tally) const {
-    if (outputFailure_) return kExitFailures;
-    if (interrupted_) return kExitInterrupted;
+    const bool diskFull = (report && report->diskFull()) || (csv && csv->diskFull()) || log.diskFull();
     // A copy written without a check of its save is no success either.
-    return tally.failed > 0 || !tally.unchecked.empty() || logFailed_ ? kExitFailures : 0;
+    const bool failed = tally.failed > 0 || !tally.unchecked.empty() || logFailed_;
+    return ExitStatus({interrupted_, failed, tally.temporary || diskFull, outputFailure_.has_value()});
   }
 
   std::unique_ptr<RunReport> openReport() {

@@ -17,9 +17,10 @@ struct CommandStreams {
   bool errIsTerminal = false;
 };
 
-// Exit status: 0 no file failed, 1 some failed, 2 bad arguments or no office,
-// 130 interrupted (the workbooks in progress were finished). A closed output
-// stream sets interrupted and ends the run the same way.
+// Exit status (ExitStatus.h): 0 no file failed, 1 some failed, 75 something
+// failed that another try may not meet, 2 bad arguments, 130 interrupted (the
+// workbooks in progress were finished). A closed output stream sets
+// interrupted and ends the run the same way.
 int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, std::atomic<bool>& interrupted,
                     const host::HostOptions& hostOptions = {});
 

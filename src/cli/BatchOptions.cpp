@@ -16,6 +16,7 @@ namespace sheetwise::batch {
 namespace fs = std::filesystem;
 
 const char* const kBatchHelp = N_(R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
+       sheetwise-batch --merge-reports OUT REPORT...
 
 Applies one rule list to every workbook below DIR (.xls unless --types names more
 kinds), or reads key cells out of them.
@@ -40,7 +41,8 @@ Options:
   --path-replace FROM TO replace FROM by TO in each whole output path (FROM must not
                          occur in the save folder)
   --output FILE          extraction CSV (file,row,column,text); default standard output
-  --log FILE             error log (default 错误日志.log in the current directory)
+  --log FILE             error log (default 错误日志.log in the current directory);
+                         "-" writes it to standard error
   --report FILE          one row per workbook: source, outcome, output, reason,
                          verification differences, seconds; CSV, or JSON Lines
                          when FILE ends in .jsonl
@@ -55,15 +57,24 @@ Options:
   --shard auto/N         the share of a batch scheduler's array task among N: a
                          Kubernetes Indexed Job, AWS Batch or Slurm job array
   --dry-run              print each source file and its output path; open nothing
-  --quiet                no progress bar, log lines or reasons on standard error
+  --quiet                no progress bar and only the failed workbooks' lines on
+                         standard error
   --no-verify            do not read each saved workbook back to compare it with its source
   --strict               a saved copy that differs from its source outside the rules'
                          cells is not written and the workbook fails
+  --keep-owner=no        in place, a workbook whose owner cannot be kept (a shared
+                         volume) becomes this user's, keeping its group, mode,
+                         attributes and ACLs
+  --merge-reports OUT REPORT...
+                         put the reports of several tasks together into OUT, one
+                         row per workbook: its last processed, vetoed or failed row
   --help, --version
 
-Exit status: 0 no workbook failed (vetoed ones count as processed), 1 some failed or
-were written without a check of their save, or an output (report, CSV, log) could not
-be written, 2 bad arguments or LibreOffice cannot start, 130 interrupted.
+Exit status: 0 no workbook failed (vetoed ones count as processed); 1 some failed
+or were written without a check of their save, or an output (report, CSV, log)
+could not be written, for reasons another try meets again; 75 something failed
+that another try may not meet (an office ended, hung or could not start, a disk
+was full); 2 bad arguments; 130 interrupted (143 after SIGTERM).
 )");
 
 namespace {
@@ -121,6 +132,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--csv-raw", {0, [](auto& o, auto&) { o.csvRaw = true; }}},
       {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
       {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
+      {"--keep-owner=no", {0, [](auto& o, auto&) { o.keepOwner = false; }}},
       {"--types", {1, [](auto& o, auto& v) { o.kinds = TypesOption(v[0]); }}},
       {"--help", {0, [](auto& o, auto&) { o.help = true; }}},
       {"--version", {0, [](auto& o, auto&) { o.version = true; }}},

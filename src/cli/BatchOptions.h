@@ -39,6 +39,7 @@ struct BatchOptions {
   bool csvRaw = false;  // CSV texts exactly, formula-like ones unguarded
   bool verify = true;  // --no-verify turns the check of each save off
   bool strict = false;  // a difference found by the check fails the workbook
+  bool keepOwner = true;  // --keep-owner=no: in place, a workbook may become this user's (group and mode kept)
   WorkbookKinds kinds;  // --types: the kinds of workbook taken, .xls alone by default
   bool help = false;
   bool version = false;

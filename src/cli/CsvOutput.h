@@ -26,6 +26,7 @@ class CsvOutput {
 
   // Why the file cannot be written (naming it), once it cannot.
   std::optional<std::string> failure() const;
+  bool diskFull() const { return file_ && file_->diskFull(); }
   // Standard output closed: its reader went away.
   bool outputClosed() const { return !file_ && !out_; }
 

@@ -46,6 +46,7 @@ void CheckIgnored(const BatchOptions& o) {
         Tr("--extract neither tests a veto nor names files: leave out --veto-*, --prefix, --name-replace "
            "and --path-replace"));
   }
+  if (!o.keepOwner && !o.inPlace) Refuse(Tr("--keep-owner=no goes with --in-place: copies are this user's anyway"));
 }
 
 void CheckVeto(const BatchOptions& o) {
@@ -151,7 +152,7 @@ void CheckPaths(const BatchOptions& o) {
   CheckFolder("--source", o.source, R_OK | X_OK);
   CheckRuleFile(o.rulesFile);
   if (!o.save.empty()) CheckSaveFolder(o.save);
-  if (!o.log.empty()) CheckWritableFile("--log", o.log, o.save);
+  if (!o.log.empty() && o.log != "-") CheckWritableFile("--log", o.log, o.save);
   if (!o.output.empty()) CheckWritableFile("--output", o.output, o.save);
   if (!o.report.empty()) CheckWritableFile("--report", o.report, o.save);
 }

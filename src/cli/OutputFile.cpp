@@ -55,6 +55,7 @@ void OutputFile::fail(int error) {
   // A piece written in part is taken back: what was written before stays whole.
   if (fd_) (void)!::ftruncate(fd_.get(), length_);
   failure_ = host::ReasonForError(error, host::FileAction::WriteFile, host::ShownText(path_.string()));
+  diskFull_ = error == ENOSPC || error == EDQUOT;
 }
 
 }  // namespace sheetwise::batch

@@ -30,6 +30,8 @@ class OutputFile {
   // Closes the file, checking that the system took everything.
   void close();
   const std::optional<std::string>& failure() const { return failure_; }
+  // The failure was a full disk (or quota), which another try may not meet.
+  bool diskFull() const { return diskFull_; }
 
  private:
   void fail(int error);
@@ -38,6 +40,7 @@ class OutputFile {
   host::FileDescriptor fd_;
   off_t length_ = 0;  // of what was written whole
   std::optional<std::string> failure_;
+  bool diskFull_ = false;
 };
 
 }  // namespace sheetwise::batch

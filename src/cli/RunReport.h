@@ -67,6 +67,7 @@ class RunReport {
   bool add(const ReportRow& row);
   void close() { out_.close(); }
   const std::optional<std::string>& failure() const { return out_.failure(); }
+  bool diskFull() const { return out_.diskFull(); }
 
  private:
   OutputFile out_;

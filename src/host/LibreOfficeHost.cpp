@@ -308,10 +308,14 @@ struct LibreOfficeHost::Impl {
   HostOptions options;
   std::unique_ptr<ProfileSlot> profile;
   std::shared_ptr<LoSession> session;
+  unsigned lost = 0;  // offices that ended or hung, not counting the current one
 
   std::shared_ptr<LoSession> running() {
     if (session && session->alive()) return session;
-    if (session) session->kill();
+    if (session) {
+      session->kill();
+      ++lost;
+    }
     session.reset();
     try {
       if (!profile) {
@@ -323,6 +327,8 @@ struct LibreOfficeHost::Impl {
                                             options.startLimit);
     } catch (const css::uno::Exception&) {
       throw HostUnavailable(Tr("LibreOffice could not be started: %s", {Tr("the office refused the connection")}));
+    } catch (const SetupError& e) {
+      throw HostUnavailable(Tr("LibreOffice could not be started: %s", {e.what()}), false);
     } catch (const HostError& e) {
       throw HostUnavailable(Tr("LibreOffice could not be started: %s", {e.what()}));
     }
@@ -345,6 +351,10 @@ void LibreOfficeHost::shutdown() {
   impl_->session.reset();
 }
 
+unsigned LibreOfficeHost::officesLost() const {
+  return impl_->lost + (impl_->session && !impl_->session->alive() ? 1 : 0);
+}
+
 pid_t LibreOfficeHost::officePid() {
   return impl_->session && impl_->session->alive() ? impl_->session->officePid() : 0;
 }
@@ -356,12 +366,12 @@ std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMod
   const WorkbookFileInfo info = InspectWorkbookFile(path);
   auto session = impl_->running();
   try {
-    return OpenWorkbook(session, path, info, mode, loaded);
+    return OpenWorkbook(session, path, info, mode, loaded, impl_->options.owner);
   } catch (const HostError&) {
     // An office ended from outside may still have looked alive a moment ago:
     // opening changes nothing, so it is tried once more on a new office.
     if (session->alive()) throw;
-    return OpenWorkbook(impl_->running(), path, info, mode, loaded);
+    return OpenWorkbook(impl_->running(), path, info, mode, loaded, impl_->options.owner);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "host/SafeStore.h"
 #include "host/Spreadsheet.h"
 
 namespace sheetwise::host {
@@ -20,6 +21,8 @@ struct HostOptions {
   std::chrono::milliseconds callLimit{60000};
   // Longest the office may take to start and accept the connection.
   std::chrono::milliseconds startLimit{120000};
+  // In place: whether a workbook must keep its owner (see StoreInPlace).
+  OwnerRule owner = OwnerRule::Keep;
 };
 
 class LibreOfficeHost : public Application {
@@ -35,6 +38,9 @@ class LibreOfficeHost : public Application {
   void start();
   // Ends the office process; the next use starts a new one.
   void shutdown();
+  // How many of its offices ended from outside, crashed or hung so far (each
+  // is replaced on the next use); a shutdown is not counted.
+  unsigned officesLost() const;
   // The running soffice.bin process, 0 when none runs.
   pid_t officePid();
 

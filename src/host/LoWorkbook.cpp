@@ -579,8 +579,8 @@ class LoWorksheet : public Worksheet {
 
 class LoWorkbookImpl : public Workbook {
  public:
-  LoWorkbookImpl(std::shared_ptr<LoDocument> document, std::optional<FileIdentity> loaded)
-      : document_(std::move(document)), loaded_(loaded) {}
+  LoWorkbookImpl(std::shared_ptr<LoDocument> document, std::optional<FileIdentity> loaded, OwnerRule owner)
+      : document_(std::move(document)), loaded_(loaded), owner_(owner) {}
 
   std::unique_ptr<Worksheet> worksheet(const std::string& name) override {
     document_->sendHeld();
@@ -622,7 +622,7 @@ class LoWorkbookImpl : public Workbook {
   void saveChecked(const BeforeReplace& check) override {
     document_->sendHeld();
     StoreInPlace(document_->path(), loaded_, [&](const fs::path& temp) { write(temp); }, verify(check),
-                 extension());
+                 extension(), owner_);
   }
   void saveAsChecked(const std::string& path, const BeforeReplace& check) override {
     document_->sendHeld();
@@ -665,13 +665,14 @@ class LoWorkbookImpl : public Workbook {
 
   std::shared_ptr<LoDocument> document_;
   std::optional<FileIdentity> loaded_;  // the source file as it was before loading
+  OwnerRule owner_;
 };
 
 }  // namespace
 
 std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
                                        const WorkbookFileInfo& info, OpenMode mode,
-                                       std::optional<FileIdentity> loaded) {
+                                       std::optional<FileIdentity> loaded, OwnerRule owner) {
   const OUString filter = ToOU(info.filterName);
   // Read-only loading leaves no lock file beside the workbook; edits are
   // allowed again through IsChangeReadOnlyEnabled.
@@ -706,7 +707,7 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
   }
   auto document = std::make_shared<LoDocument>(session, component, path, info);
   document->takePrepared(answer, filter);
-  return std::make_unique<LoWorkbookImpl>(document, loaded);
+  return std::make_unique<LoWorkbookImpl>(document, loaded, owner);
 }
 
 }  // namespace sheetwise::host

@@ -17,6 +17,6 @@ class LoSession;
 
 std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const std::string& path,
                                        const WorkbookFileInfo& info, OpenMode mode,
-                                       std::optional<FileIdentity> loaded);
+                                       std::optional<FileIdentity> loaded, OwnerRule owner = OwnerRule::Keep);
 
 }  // namespace sheetwise::host

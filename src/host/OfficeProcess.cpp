@@ -10,7 +10,10 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <glib.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -51,7 +54,7 @@ fs::path PrivateTempRoot() {
   if (MakePrivateFolder(fixed)) return fixed;
   std::string pattern = (temp / ("sheetwise-" + std::to_string(::getuid()) + "-XXXXXX")).string();
   if (!::mkdtemp(pattern.data())) {
-    throw HostError(Tr("the office's working folder cannot be made (%s)",
+    throw SetupError(Tr("the office's working folder cannot be made (%s)",
                        {ReasonForError(errno, FileAction::WriteFolder, temp.string())}));
   }
   return pattern;
@@ -94,7 +97,7 @@ fs::path PrivateProfilesRoot(const fs::path& cacheRoot) {
   }
   const fs::path fallback = PrivateTempRoot() / "office-profiles";
   if (!MakePrivateFolder(fallback)) {
-    throw HostError(Tr("the office's working folder cannot be made (%s)",
+    throw SetupError(Tr("the office's working folder cannot be made (%s)",
                        {ReasonForError(errno, FileAction::CreateFolder, fallback.string())}));
   }
   return fallback;
@@ -107,6 +110,11 @@ ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
   for (int slot = 0; slot < 256; ++slot) {
     const fs::path directory = root / ("slot-" + std::to_string(slot));
     FileDescriptor fd = OpenSlotLock(root / ("slot-" + std::to_string(slot) + ".lock"));
+    // A folder that cannot be written (a read-only disk) has no slot to take.
+    if (!fd && errno != ELOOP) {
+      throw SetupError(Tr("the office's working folder cannot be made (%s)",
+                          {ReasonForError(errno, FileAction::WriteFolder, root.string())}));
+    }
     if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
     if (!MakePrivateFolder(directory)) continue;
     directory_ = directory;
@@ -121,6 +129,37 @@ ProfileSlot::ProfileSlot(const fs::path& cacheRoot) {
 fs::path ProfileSlot::tempDirectory() const { return directory_.string() + "-tmp"; }
 
 std::string ProfileSlot::url() const { return "file://" + directory_.string(); }
+
+namespace {
+
+// Where the office's pipe named name has its socket file (the office's
+// runtime puts it in /tmp while /tmp can be written).
+fs::path PipeSocket(const std::string& name) {
+  return fs::path("/tmp") / ("OSL_PIPE_" + std::to_string(::getuid()) + "_" + name);
+}
+
+// The socket of the pipe each office makes to stay the only one on its
+// profile: named after the MD5 of the profile's URL in UTF-16, each byte in
+// hexadecimal without leading zeros. A killed office leaves it behind.
+fs::path SingleInstanceSocket(const ProfileSlot& profile) {
+  const std::string url = profile.url();
+  glong units = 0;
+  g_autofree gunichar2* utf16 = g_utf8_to_utf16(url.c_str(), static_cast<glong>(url.size()), nullptr, &units, nullptr);
+  g_autoptr(GChecksum) md5 = g_checksum_new(G_CHECKSUM_MD5);
+  if (utf16) g_checksum_update(md5, reinterpret_cast<const guchar*>(utf16), units * static_cast<glong>(sizeof *utf16));
+  guint8 digest[16];
+  gsize length = sizeof digest;
+  g_checksum_get_digest(md5, digest, &length);
+  std::string hex;
+  for (gsize i = 0; i < length; ++i) {
+    char byte[3];
+    std::snprintf(byte, sizeof byte, "%x", digest[i]);
+    hex += byte;
+  }
+  return PipeSocket("SingleOfficeIPC_" + hex);
+}
+
+}  // namespace
 
 void RemoveStrayPipeSockets() {
   const std::string prefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipeNamePrefix;
@@ -214,24 +253,35 @@ constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec 
   ::_exit(127);
 }
 
+// The office's runtime makes its pipes' sockets in /tmp, or /var/tmp where
+// /tmp cannot be written; without either the office ends as it starts.
+void RequireSocketFolder() {
+  if (::access("/tmp", W_OK) == 0) return;
+  const int error = errno;
+  if (::access("/var/tmp", W_OK) == 0) return;
+  throw SetupError(Tr("the office makes its connection in /tmp (or /var/tmp), and neither can be written (%s)",
+                      {ReasonForError(error, FileAction::WriteFolder, "/tmp")}));
+}
+
 }  // namespace
 
 void RequireInstalledOffice(const fs::path& programDir) {
   const std::string program = (programDir / "soffice").string();
   if (::access(program.c_str(), X_OK) != 0) {
-    throw HostError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
+    throw SetupError(Tr("LibreOffice is not installed: %s is missing (Debian package libreoffice-calc-nogui)", {program}));
   }
 }
 
 OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot& profile,
                              const std::string& pipeName)
-    : pipeName_(pipeName) {
+    : pipeName_(pipeName), instanceSocket_(SingleInstanceSocket(profile)) {
   // A profile lock left by a killed office would make the next start hesitate.
   std::error_code ec;
   fs::remove(profile.directory() / "user" / ".lock", ec);
   EmptyFolder(profile.tempDirectory());
 
   RequireInstalledOffice(officeProgramDir);
+  RequireSocketFolder();
   const std::string program = (officeProgramDir / "soffice").string();
   std::vector<std::string> args = {
       "sh",
@@ -266,9 +316,10 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
 OfficeProcess::~OfficeProcess() {
   kill();
   if (!reaped_) ::waitpid(launcher_, nullptr, 0);
-  // An office that was killed leaves its pipe's socket file behind.
+  // An office that was killed leaves its pipes' socket files behind.
   std::error_code ec;
-  fs::remove(fs::path("/tmp") / ("OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName_), ec);
+  fs::remove(PipeSocket(pipeName_), ec);
+  fs::remove(instanceSocket_, ec);
 }
 
 bool OfficeProcess::alive() {

@@ -61,6 +61,7 @@ class OfficeProcess {
 
  private:
   std::string pipeName_;
+  std::filesystem::path instanceSocket_;  // the socket file of the office's single-instance pipe
   pid_t launcher_ = 0;  // the soffice script's process, leader of the group
   FileDescriptor lifeline_;  // the group is ended when this closes
   bool reaped_ = false;

@@ -28,6 +28,13 @@ namespace {
 // A failed write is put down to a full disk when this much more cannot be written.
 constexpr std::uintmax_t kRoomForAWorkbook = 64 * 1024;
 
+// A file error as the save's failure: a full disk is a failure that another try may not meet.
+[[noreturn]] void ThrowFileError(int error, FileAction action, const std::string& path) {
+  const std::string reason = ReasonForError(error, action, path);
+  if (error == ENOSPC || error == EDQUOT) throw TemporaryFailure(reason);
+  throw HostError(reason);
+}
+
 FileDescriptor OpenFolder(const fs::path& folder) {
   return FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
@@ -69,7 +76,7 @@ class ScratchFolder {
  private:
   void make(const fs::path& parent) {
     std::string pattern = (parent / (std::string(kStoreFolderPrefix) + "XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) throw HostError(ReasonForError(errno, FileAction::WriteFolder, parent.string()));
+    if (!::mkdtemp(pattern.data())) ThrowFileError(errno, FileAction::WriteFolder, parent.string());
     path_ = pattern;
     FileDescriptor lock = OpenFolder(path_);
     struct stat info {};
@@ -79,7 +86,7 @@ class ScratchFolder {
         const int error = errno;
         std::error_code ec;
         fs::remove_all(path_, ec);
-        throw HostError(ReasonForError(error, FileAction::WriteFolder, parent.string()));
+        ThrowFileError(error, FileAction::WriteFolder, parent.string());
       }
       lock_ = std::move(lock);
     }
@@ -131,22 +138,38 @@ bool FirstVisit(const fs::path& folder) {
   return visited.insert(folder).second;
 }
 
+// How much of the replaced file's ownership the new file must keep.
+enum class Keep { AsFarAsAllowed, Everything, AllButOwner };
+
+// The owner and group of the replaced file on the new one. Where only the
+// owner cannot be kept (a shared volume whose files belong to another user,
+// group-writable), the new file keeps the group alone when keep allows it;
+// otherwise the refusal names the option that allows it.
+void KeepOwnerAndGroup(const fs::path& written, const struct stat& oldInfo, Keep keep) {
+  if (::chown(written.c_str(), oldInfo.st_uid, oldInfo.st_gid) == 0) return;
+  const std::string reason = ReasonForError(errno, FileAction::ReplaceFile, written.string());
+  const bool groupKept = ::chown(written.c_str(), static_cast<uid_t>(-1), oldInfo.st_gid) == 0;
+  if (keep == Keep::AsFarAsAllowed || (keep == Keep::AllButOwner && groupKept)) return;
+  if (groupKept) {
+    throw HostError(Tr("the workbook's owner could not be kept (%s); nothing was written "
+                       "(--keep-owner=no writes it as this user's, keeping its group, mode, attributes and ACLs)",
+                       {reason}));
+  }
+  throw HostError(Tr("the workbook's owner and group could not be kept (%s); nothing was written", {reason}));
+}
+
 // The extended attributes, owner, group and mode of the file being replaced,
 // on the new file: the attributes first, while the new file is still this
 // user's to change.
-void KeepOwnership(const fs::path& written, const fs::path& old, const struct stat& oldInfo, bool required) {
+void KeepOwnership(const fs::path& written, const fs::path& old, const struct stat& oldInfo, Keep keep) {
   try {
     CopyExtendedAttributes(old, written);
   } catch (const HostError& e) {
-    if (required) {
+    if (keep != Keep::AsFarAsAllowed) {
       throw HostError(Tr("the workbook's extended attributes could not be kept (%s); nothing was written", {e.what()}));
     }
   }
-  const bool owned = ::chown(written.c_str(), oldInfo.st_uid, oldInfo.st_gid) == 0;
-  if (!owned && required) {
-    throw HostError(Tr("the workbook's owner and group could not be kept (%s); nothing was written",
-                       {ReasonForError(errno, FileAction::ReplaceFile, written.string())}));
-  }
+  KeepOwnerAndGroup(written, oldInfo, keep);
   ::chmod(written.c_str(), oldInfo.st_mode & 07777);
 }
 
@@ -162,17 +185,17 @@ void CheckTarget(const fs::path& target) {
   if (const auto reason = InUseReason(target)) throw HostError(*reason);
 }
 
-// The writer's own failure, or the full disk that caused it.
+// The writer's own failure (the office's, or a copy's), or the full disk that caused it.
 void Write(const fs::path& temp, const fs::path& folder, const std::function<void(const fs::path&)>& write) {
   try {
     write(temp);
-  } catch (const HostError&) {
-    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
+  } catch (const std::exception&) {
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw TemporaryFailure(*full);
     throw;
   }
   std::error_code ec;
   if (!fs::is_regular_file(temp, ec)) {
-    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw HostError(*full);
+    if (const auto full = DiskFullReason(folder, temp.parent_path(), kRoomForAWorkbook)) throw TemporaryFailure(*full);
     throw HostError(Tr("the office wrote nothing for %s", {temp.string()}));
   }
 }
@@ -191,7 +214,7 @@ void Store(const fs::path& absolute, const std::function<void(const fs::path&)>&
   beforeReplace(temp);
   std::error_code ec;
   fs::rename(temp, absolute, ec);
-  if (ec) throw HostError(ReasonForError(ec.value(), FileAction::ReplaceFile, absolute.string()));
+  if (ec) ThrowFileError(ec.value(), FileAction::ReplaceFile, absolute.string());
   GiveBackScratchFolder(std::move(scratch), folder);
 }
 
@@ -263,13 +286,13 @@ void StoreReplacing(const fs::path& target, const std::function<void(const fs::p
   Store(absolute, write, [&](const fs::path& written) {
     if (check) check(written);
     struct stat old {};
-    if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, absolute, old, false);
+    if (::stat(absolute.c_str(), &old) == 0) KeepOwnership(written, absolute, old, Keep::AsFarAsAllowed);
   }, extension);
 }
 
 void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loaded,
                   const std::function<void(const fs::path&)>& write, const std::function<void(const fs::path&)>& check,
-                  const std::string& extension) {
+                  const std::string& extension, OwnerRule owner) {
   std::error_code ec;
   const fs::path target = fs::canonical(source, ec);
   struct stat info {};
@@ -280,7 +303,7 @@ void StoreInPlace(const fs::path& source, const std::optional<FileIdentity>& loa
     if (check) check(written);
     // Last, as close to the rename as it gets.
     CheckUnchangedSinceLoad(target, loaded);
-    KeepOwnership(written, target, info, true);
+    KeepOwnership(written, target, info, owner == OwnerRule::Keep ? Keep::Everything : Keep::AllButOwner);
   }, extension);
 }
 

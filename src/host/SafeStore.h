@@ -39,16 +39,22 @@ void StoreReplacing(const std::filesystem::path& target,
                     const std::function<void(const std::filesystem::path&)>& check = {},
                     const std::string& extension = ".xls");
 
+// Whether a workbook saved in place must keep its owner, or may become the
+// saving user's while it keeps its group, mode, attributes and access control
+// lists (a shared volume whose files another user owns, group-writable).
+enum class OwnerRule { Keep, MayChange };
+
 // Saving in place over the file that was loaded, whose identity was taken
 // before loading: a link is followed and its target replaced (the link stays).
 // Throws HostError, writing nothing, when the file is read-only (no write
 // permission bit, whoever runs this), has other hard links (replacing it would
 // part them from the new content), changed since it was loaded, or would not
-// keep its owner and group or its extended attributes and access control lists.
+// keep its owner (unless owner allows it) and group or its extended attributes
+// and access control lists.
 void StoreInPlace(const std::filesystem::path& source, const std::optional<FileIdentity>& loaded,
                   const std::function<void(const std::filesystem::path&)>& write,
                   const std::function<void(const std::filesystem::path&)>& check = {},
-                  const std::string& extension = ".xls");
+                  const std::string& extension = ".xls", OwnerRule owner = OwnerRule::Keep);
 
 // Hidden folders of StoreReplacing start with this. Each is locked by the
 // process writing in it and holds a marker file of the program's own; one

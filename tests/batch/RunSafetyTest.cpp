@@ -150,8 +150,9 @@ TEST(InPlaceSafety, AWorkbookRewrittenAfterLoadingIsNotWrittenOver) {
 }
 
 // As "sheetwise-batch ... 2>&1 | head -1" (an extraction's CSV, an editing run's log lines: every other
-// workbook is empty and fails), and Ctrl-C or SIGHUP after the first saves: the run ends as Ctrl-C ends it,
-// and neither an office nor a hidden saving folder of it is left.
+// workbook is empty and fails), and Ctrl-C, SIGHUP or SIGTERM after the first saves: the run ends as Ctrl-C
+// ends it (SIGTERM, as a scheduler stops a task, with 143), and neither an office nor a hidden saving folder
+// of it is left.
 TEST(ProcessLifetime, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles) {
   TempDir dir;
   for (int i = 0; i < 120; ++i) CopyExample(dir, "src/" + std::to_string(i) + ".xls");
@@ -166,8 +167,9 @@ TEST(ProcessLifetime, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles
     const char* name;
     bool extract;
     int signal;  // 0: the reader takes a line and goes
-  } cases[] = {{"closed output, extracting", true, 0}, {"closed output, editing", false, 0},
-               {"SIGINT", false, SIGINT}, {"SIGHUP", false, SIGHUP}};
+    int status;
+  } cases[] = {{"closed output, extracting", true, 0, 130}, {"closed output, editing", false, 0, 130},
+               {"SIGINT", false, SIGINT, 130}, {"SIGHUP", false, SIGHUP, 130}, {"SIGTERM", false, SIGTERM, 143}};
   for (const auto& c : cases) {
     fs::remove_all(dir.path() / "out");
     auto program = test::StartProgram(SHEETWISE_BATCH_BINARY, c.extract ? extracting : editing, true);
@@ -179,7 +181,7 @@ TEST(ProcessLifetime, AClosedOutputSigintAndSighupEndTheRunLeavingOnlyWholeFiles
       test::WaitForFiles(dir.path() / "out", 2);
       ::kill(program.pid, c.signal);
     }
-    EXPECT_EQ(test::WaitForExit(program.pid), 130) << c.name;
+    EXPECT_EQ(test::WaitForExit(program.pid), c.status) << c.name;
     EXPECT_EQ(test::OfficesLeftAfterExit(program.pid), 0) << c.name;
     EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty()) << c.name;
     if (c.signal == 0) continue;
