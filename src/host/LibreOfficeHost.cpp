@@ -349,6 +349,11 @@ pid_t LibreOfficeHost::officePid() {
   return impl_->session && impl_->session->alive() ? impl_->session->officePid() : 0;
 }
 
+std::optional<StartedOffice> LibreOfficeHost::startedOffice() {
+  if (!impl_->session || !impl_->session->alive()) return std::nullopt;
+  return StartedOffice{impl_->session->processGroup(), impl_->profile->officeArgument()};
+}
+
 std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMode mode) {
   EnterPhase(WorkPhase::Load);
   // Taken first: a file that changes from here on is not saved over in place.

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
+#include "host/ProcessTable.h"
 #include "host/Spreadsheet.h"
 
 namespace sheetwise::host {
@@ -37,6 +39,8 @@ class LibreOfficeHost : public Application {
   void shutdown();
   // The running soffice.bin process, 0 when none runs.
   pid_t officePid();
+  // What marks the running office as this host's; none when none runs.
+  std::optional<StartedOffice> startedOffice();
 
   struct Impl;
 

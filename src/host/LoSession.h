@@ -84,6 +84,7 @@ class LoSession {
   bool alive();
   void kill() noexcept { process_.kill(); }
   pid_t officePid() const { return process_.officePid(); }
+  pid_t processGroup() const { return process_.processGroup(); }
   const Reference<css::frame::XComponentLoader>& loader() const { return loader_; }
   const std::filesystem::path& scratchDir() const { return scratchDir_; }
   // Runs one of the office-side tasks (OfficeSideTasks.h) on document in one

@@ -137,7 +137,7 @@ void RemoveStrayPipeSockets() {
 }
 
 void EndStrayOffices(const ProfileSlot& profile) {
-  const std::string marker = "-env:UserInstallation=" + profile.url();
+  const std::string marker = profile.officeArgument();
   for (const auto& process : ListProcesses()) {
     for (const auto& arg : process.arguments) {
       if (arg == marker && process.pid != ::getpid()) ::kill(process.pid, SIGKILL);
@@ -238,7 +238,7 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
       "-c",
       kWatchScript,
       program,
-      "-env:UserInstallation=" + profile.url(),
+      profile.officeArgument(),
       "--headless",
       "--invisible",
       "--norestore",

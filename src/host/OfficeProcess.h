@@ -27,6 +27,8 @@ class ProfileSlot {
   // is taken, since whoever held it before has gone.
   std::filesystem::path tempDirectory() const;
   std::string url() const;
+  // The argument that gives an office this profile.
+  std::string officeArgument() const { return "-env:UserInstallation=" + url(); }
 
  private:
   std::filesystem::path directory_;
@@ -58,6 +60,8 @@ class OfficeProcess {
   void kill() noexcept;
   // The soffice.bin process of the group, or 0 while it is not up.
   pid_t officePid() const;
+  // The process group the office runs in (its launcher's pid).
+  pid_t processGroup() const { return launcher_; }
 
  private:
   std::string pipeName_;

@@ -1,7 +1,7 @@
 #pragma once
 // Turns the file queue into a run: "开始" checks the save settings, makes the
 // mirrored folders and starts the driver timer; every tick processes the first
-// queued file, or on every tenth tick ends the office processes instead;
+// queued file, or on every tenth tick ends the office it started instead;
 // "暂停", "继续" and "停止" stop and restart the timer.
 
 #include <functional>
