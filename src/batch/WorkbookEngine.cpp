@@ -185,10 +185,10 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     const host::BeforeReplace check = [&](const std::string& written) {
       // The office closes the document while the program reads the files.
       book->closeInBackground();
-      if (settings.verify) {
-        host::EnterPhase(host::WorkPhase::Check);
-        findings = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
-      }
+      const bool mayWriteDifferences = !settings.inPlace && !settings.strictVerify;
+      host::EnterPhase(host::WorkPhase::Check);
+      findings = settings.verify ? CheckSave(path, written, footprint, mayWriteDifferences)
+                                 : CheckMacroProject(path, written, mayWriteDifferences);
       if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
     result.output = WriteResult(*book, path, settings, edited, check);

@@ -4,6 +4,7 @@
     book_tool.py make KIND PATH   a workbook of two sheets, Sheet1 and Other (KIND xlsx or ods;
                                   xlsx-active or ods-active store Other as the active sheet;
                                   ods-encrypted: its manifest says it needs a password;
+                                  xlsm: with a macro project part;
                                   zip: a zip archive that holds no workbook)
     book_tool.py dump PATH        what it holds, one fact a line, tab-separated
 
@@ -191,12 +192,44 @@ def dump_ods(path, out):
             r += repeat - 1
 
 
+def rewrite_parts(path, change):
+    """Writes the package at path again, each part's bytes passed through change(name, data)."""
+    with zipfile.ZipFile(path) as package:
+        parts = [(item.filename, package.read(item)) for item in package.infolist()]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
+        for name, data in parts:
+            package.writestr(name, change(name, data))
+
+
+def make_xlsm(path):
+    """The xlsx as a macro-enabled workbook with a macro project part (bytes no office runs)."""
+    make_xlsx(path)
+
+    def change(name, data):
+        if name == "[Content_Types].xml":
+            data = data.replace(b"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml",
+                                b"application/vnd.ms-excel.sheet.macroEnabled.main+xml")
+            vba = b'<Default Extension="bin" ContentType="application/vnd.ms-office.vbaProject"/>'
+            return data.replace(b"<Default ", vba + b"<Default ", 1)
+        if name == "xl/_rels/workbook.xml.rels":
+            return data.replace(b"</Relationships>", b'<Relationship Id="rIdVba" Type="http://schemas.microsoft.com/'
+                                b'office/2006/relationships/vbaProject" Target="vbaProject.bin"/></Relationships>')
+        return data
+    rewrite_parts(path, change)
+    with zipfile.ZipFile(path, "a") as package:
+        package.writestr("xl/vbaProject.bin", b"\xd0\xcf\x11\xe0 macro project " * 64)
+
+
 def main():
     if sys.argv[1] == "make":
         kind = sys.argv[2]
         if kind == "zip":  # a zip archive that holds no workbook
             with zipfile.ZipFile(sys.argv[3], "w") as package:
                 package.writestr("readme.txt", "no workbook here")
+            return
+        made = {"xlsm": make_xlsm}
+        if kind in made:
+            made[kind](sys.argv[3])
             return
         (make_xlsx if kind.startswith("xlsx") else make_ods)(sys.argv[3], kind.endswith("-active"))
         if kind == "ods-encrypted":  # its manifest says the content needs a password
