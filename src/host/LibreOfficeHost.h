@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -22,6 +23,9 @@ struct HostOptions {
   std::chrono::milliseconds callLimit{60000};
   // Longest the office may take to start and accept the connection.
   std::chrono::milliseconds startLimit{120000};
+  // The address space the office may take (OfficeMemoryLimit.h); 0: the
+  // default for one office on this machine.
+  std::uint64_t memoryLimitBytes = 0;
 };
 
 class LibreOfficeHost : public Application {

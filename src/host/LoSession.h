@@ -12,6 +12,7 @@
 #include <rtl/ustring.hxx>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
@@ -74,10 +75,17 @@ class OfficeLibraryMissing : public HostError {
   using HostError::HostError;
 };
 
+// The office ran into its memory limit: the workbook fails, the office is ended
+// and the next use starts a new one.
+class OfficeMemoryExceeded : public HostError {
+ public:
+  using HostError::HostError;
+};
+
 class LoSession {
  public:
   LoSession(const std::filesystem::path& programDir, const ProfileSlot& profile,
-            std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit);
+            std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit, std::uint64_t memoryLimit);
   LoSession(const LoSession&) = delete;
   LoSession& operator=(const LoSession&) = delete;
 
@@ -101,14 +109,16 @@ class LoSession {
     try {
       return f();
     } catch (const css::lang::DisposedException& e) {
-      throw Translate(what, e, guard.expired(), true);
+      Fail(what, e, guard.expired(), true);
     } catch (const css::uno::Exception& e) {
-      throw Translate(what, e, guard.expired(), false);
+      Fail(what, e, guard.expired(), false);
     }
   }
 
  private:
-  HostError Translate(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
+  // Throws the failure of a call as the user should read it.
+  [[noreturn]] void Fail(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
+  bool ranOutOfMemory(const css::uno::Exception& e);
   void connect(std::chrono::milliseconds startLimit);
   void MarkProfileCurrent();
   void UseExcelFormulaSyntax();
@@ -122,6 +132,7 @@ class LoSession {
   std::string pipeName_;
   OfficeProcess process_;
   std::chrono::milliseconds callLimit_;
+  std::uint64_t memoryLimit_;
   Watchdog watchdog_;
   Reference<css::uno::XComponentContext> remoteContext_;
   Reference<css::frame::XComponentLoader> loader_;

@@ -680,6 +680,8 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
     if (answer.getLength() == 7) answer[0] >>= component;  // else not loaded, as far as this program knows
   } catch (const OfficeLibraryMissing&) {
     throw;  // the program's fault, not the workbook's
+  } catch (const OfficeMemoryExceeded&) {
+    throw;  // too large for the office, not damaged
   } catch (const HostError& e) {
     if (info.encrypted) throw HostError(Tr("the workbook is protected by a password: %s", {path}));
     if (!session->alive()) throw;

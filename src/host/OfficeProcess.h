@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -49,8 +50,9 @@ void RequireInstalledOffice(const std::filesystem::path& programDir);
 
 class OfficeProcess {
  public:
+  // memoryLimitBytes: the address space each of its processes may take; 0 for no limit.
   OfficeProcess(const std::filesystem::path& officeProgramDir, const ProfileSlot& profile,
-                const std::string& pipeName);
+                const std::string& pipeName, std::uint64_t memoryLimitBytes);
   ~OfficeProcess();
   OfficeProcess(const OfficeProcess&) = delete;
   OfficeProcess& operator=(const OfficeProcess&) = delete;
