@@ -29,7 +29,7 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
   }
 }
 
-TEST(OfficeMemory, TheOptionTakesWholeMegabytesFromWhatAnOfficeNeeds) {
+TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunIn) {
   TempDir dir;
   fs::create_directories(dir / "src");
   std::ofstream(dir / "rules.txt") << "1|A|x\n";
