@@ -1,8 +1,9 @@
 #pragma once
 // Per-phase figures of a run with one worker: wall time, CPU time of the
 // office process and of this program, and the messages sent to the office,
-// summed over the workbooks; and the office's peak memory. The office's CPU time is exact (its CPU clock),
-// so the figures hold on a busy machine where wall times wander.
+// summed over the workbooks; and the office's peak memory. The office's CPU
+// time is exact (its CPU clock), so the figures hold on a busy machine where
+// wall times wander.
 
 #include <sys/types.h>
 

@@ -10,8 +10,8 @@
 namespace sheetwise::host {
 
 // What ordinary work never reaches: an office's address space stays near
-// 0.6 GB on ordinary workbooks (it maps its libraries and fonts), far more
-// than it holds in memory.
+// 1 GB on ordinary workbooks (it maps its libraries and fonts and reserves
+// memory for each of its threads), far more than it holds in memory.
 inline constexpr std::uint64_t kOfficeMemoryFloor = std::uint64_t{2048} << 20;
 
 // Half of the machine's memory shared among the offices that run side by
