@@ -19,8 +19,14 @@ batch::DriverPorts Program::driverPorts() {
       // The fields are read as they stand when each workbook starts.
       [this](const std::string& path) { engine_.ProcessWorkbook(path, ui::RunSettingsOf(form1_)); },
       [this](const std::string& path) { extractWorkbook(path); },
-      [this] { host::KillProcessesByName(processes_, host::kSpreadsheetProcessName); },
+      [this] { endOwnOffice(); },
   };
+}
+
+// Only the office this program started is ended; the host starts a new one
+// on its next use.
+void Program::endOwnOffice() {
+  if (const auto office = office_.startedOffice()) host::EndStartedOffices(processes_, {*office});
 }
 
 // Each cell read becomes a line of the hidden list and a record of the results.
@@ -43,7 +49,7 @@ ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {
       results_,
       log_.entries(),
       log_.times(),
-      [this] { host::EndProcessesNamedExactly(processes_, host::kSpreadsheetProcessName); },
+      [this] { endOwnOffice(); },
       std::move(endProgram),
   };
 }

@@ -43,6 +43,7 @@ class Program {
  private:
   batch::DriverPorts driverPorts();
   void extractWorkbook(const std::string& path);
+  void endOwnOffice();
   ui::qt::MainWindowPorts windowPorts(std::function<void()> endProgram);
 
   ui::Form1 form1_;

@@ -29,7 +29,7 @@ BareOffice::BareOffice(std::string exportFilter, bool frameless)
     : exportFilter_(std::move(exportFilter)),
       frameless_(frameless),
       profile_(host::DefaultCacheRoot()),
-      session_(SHEETWISE_LO_PROGRAM, profile_, std::chrono::seconds(60), std::chrono::seconds(120)) {}
+      session_(SHEETWISE_LO_PROGRAM, profile_, std::chrono::seconds(60), std::chrono::seconds(120), 0) {}
 
 void BareOffice::copy(const std::string& path, const std::string& out) {
   host::EnterPhase(host::WorkPhase::Load);

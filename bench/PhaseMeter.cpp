@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,8 @@
 #include <map>
 #include <sstream>
 #include <utility>
+
+#include "host/ProcFs.h"
 
 namespace sheetwise::bench {
 namespace {
@@ -64,6 +67,10 @@ PhaseMeter::Reading PhaseMeter::now() {
   r.program = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   r.messages = static_cast<double>(host::OfficeMessagesSent());
   r.officePid = office_;
+  if (office_ != 0) {
+    peakAddressSpace_ = std::max(peakAddressSpace_, host::PeakAddressSpaceBytes(office_));
+    peakResident_ = std::max(peakResident_, host::PeakResidentBytes(office_));
+  }
   return r;
 }
 
@@ -121,6 +128,8 @@ void PhaseMeter::print(const std::string& title, size_t workbooks) const {
   }
   std::printf("  %-13s %9.2f %12.2f %13.2f %9.1f\n", "all", sum.wall * 1000 / n, sum.office * 1000 / n,
               sum.program * 1000 / n, sum.messages / n);
+  std::printf("  office peak: %lld MB address space, %lld MB resident\n", peakAddressSpace_ >> 20,
+              peakResident_ >> 20);
 }
 
 double PhaseMeter::cpuSeconds() const {

@@ -1,8 +1,9 @@
 #pragma once
 // Per-phase figures of a run with one worker: wall time, CPU time of the
 // office process and of this program, and the messages sent to the office,
-// summed over the workbooks. The office's CPU time is exact (its CPU clock),
-// so the figures hold on a busy machine where wall times wander.
+// summed over the workbooks; and the office's peak memory. The office's CPU
+// time is exact (its CPU clock), so the figures hold on a busy machine where
+// wall times wander.
 
 #include <sys/types.h>
 
@@ -47,6 +48,7 @@ class PhaseMeter : public host::PhaseListener {
   std::array<bool, host::kWorkPhases> seen_{};
   std::array<Reading, host::kWorkPhases> within_{};  // other phases' work within the one under way
   pid_t office_ = 0;
+  long long peakAddressSpace_ = 0, peakResident_ = 0;  // the most any office took, read at phase ends
 };
 
 }  // namespace sheetwise::bench

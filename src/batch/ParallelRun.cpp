@@ -80,7 +80,10 @@ class Worker {
       outcome.result = WorkbookEngine(office_, log).ProcessWorkbook(path, settings_);
       failed = outcome.result.outcome == Outcome::Failed;
     }
-    outcome.temporary = failed && (outcome.result.temporary || office_.officesLost() != officesLost);
+    // An office lost during the workbook (crashed, hung) may not be lost on
+    // another try; one ended at its memory limit will be.
+    const bool officeLost = office_.officesLost() != officesLost && !outcome.result.lasting;
+    outcome.temporary = failed && (outcome.result.temporary || officeLost);
     outcome.logEntries = log.entries();
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return outcome;

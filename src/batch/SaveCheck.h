@@ -15,6 +15,7 @@ namespace sheetwise::batch {
 struct SaveFindings {
   std::vector<std::string> differences;  // one line each: the first few, then how many
   std::string uncheckedBecause;          // "" when the check was made
+  std::string summary;                   // what the differences come to, when one thing says it; "" otherwise
   bool empty() const { return differences.empty() && uncheckedBecause.empty(); }
   // "no check possible: why", or that the saved workbook differs; "" when empty.
   std::string reason() const;
@@ -36,6 +37,10 @@ class DifferencesFound : public std::runtime_error {
 // process, so that offices side by side do not multiply the memory it takes.
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
                        bool mayWriteDifferences);
+
+// Without that check, the macro project alone, which the office may drop or
+// write anew: the same findings, thrown or returned alike.
+SaveFindings CheckMacroProject(const std::string& source, const std::string& written, bool mayWriteDifferences);
 
 // Writes the source's own bytes to target, through a hidden file beside it.
 void CopySource(const std::string& source, const std::string& target);

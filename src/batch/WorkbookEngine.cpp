@@ -14,6 +14,7 @@
 #include "batch/RuleFootprint.h"
 #include "batch/RuleOperations.h"
 #include "batch/SaveCheck.h"
+#include "host/HostError.h"
 #include "host/InPlaceGuard.h"
 #include "host/LibraryWarnings.h"
 #include "host/Translate.h"
@@ -196,10 +197,10 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
     const host::BeforeReplace check = [&](const std::string& written) {
       // The office closes the document while the program reads the files.
       book->closeInBackground();
-      if (settings.verify) {
-        host::EnterPhase(host::WorkPhase::Check);
-        findings = CheckSave(path, written, footprint, !settings.inPlace && !settings.strictVerify);
-      }
+      const bool mayWriteDifferences = !settings.inPlace && !settings.strictVerify;
+      host::EnterPhase(host::WorkPhase::Check);
+      findings = settings.verify ? CheckSave(path, written, footprint, mayWriteDifferences)
+                                 : CheckMacroProject(path, written, mayWriteDifferences);
       if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
     result.output = WriteResult(*book, run, settings, edited, check);
@@ -223,6 +224,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
   } catch (const std::exception& e) {
     result = {Outcome::Failed, "", host::WithWarnings(e.what(), warnings), {}};
     result.temporary = dynamic_cast<const host::TemporaryFailure*>(&e) != nullptr;
+    result.lasting = dynamic_cast<const host::OfficeMemoryExceeded*>(&e) != nullptr;
     log_.add({run.logEntry(), result.reason, {}, run.cause});
   }
   if (result.outcome != Outcome::Failed) result.reason = host::WithWarnings(result.reason, warnings);

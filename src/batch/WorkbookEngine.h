@@ -25,6 +25,7 @@ struct WorkbookResult {
   std::string reason;                    // why it failed, was vetoed or skipped; what the check of its save found
   std::vector<std::string> differences;  // what the verification of the save found
   bool temporary = false;                // failed for a reason another try may not meet (a full disk)
+  bool lasting = false;                  // failed for a reason every try meets, though its office was ended
 };
 
 class WorkbookEngine {

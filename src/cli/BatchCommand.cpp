@@ -23,6 +23,8 @@
 #include "cli/RunReport.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
+#include "host/MemoryFigures.h"
+#include "host/OfficeMemoryLimit.h"
 #include "host/ShownText.h"
 #include "host/Translate.h"
 #include "rules/RuleFile.h"
@@ -285,9 +287,8 @@ class Command {
     const std::unique_ptr<CsvOutput> csv = options_.extract ? openCsv() : nullptr;
     if (csv && !csv->writeHeader()) noticeOutputFailure(csv->failure());
     Progress progress(io_.err, io_.errIsTerminal && !options_.quiet, queue.size());
-    ParallelRunOptions parallel{options_.jobs > 0 ? options_.jobs : DefaultJobs(), options_.extract, hostOptions_,
-                                &interrupted_};
-    if (!options_.keepOwner) parallel.host.owner = host::OwnerRule::MayChange;
+    const int jobs = options_.jobs > 0 ? options_.jobs : DefaultJobs();
+    const ParallelRunOptions parallel{jobs, options_.extract, officeOptions(jobs), &interrupted_};
     try {
       RunInParallel(settings_, queue, parallel, [&](size_t index, const FileOutcome& outcome) {
         progress.clear();
@@ -327,6 +328,18 @@ class Command {
     // A copy written without a check of its save is no success either.
     const bool failed = tally.failed > 0 || !tally.unchecked.empty() || logFailed_;
     return ExitStatus({interrupted_, failed, tally.temporary || diskFull, outputFailure_.has_value()});
+  }
+
+  // Each office's memory limit: as given, or its share of the machine's memory.
+  host::HostOptions officeOptions(int jobs) const {
+    host::HostOptions office = hostOptions_;
+    if (options_.officeMemory > 0) {
+      office.memoryLimitBytes = static_cast<std::uint64_t>(options_.officeMemory) << 20;
+    } else if (office.memoryLimitBytes == 0) {
+      office.memoryLimitBytes = host::DefaultOfficeMemoryLimit(host::ProcMemoryFigures().read(), jobs);
+    }
+    if (!options_.keepOwner) office.owner = host::OwnerRule::MayChange;
+    return office;
   }
 
   std::unique_ptr<RunReport> openReport() {

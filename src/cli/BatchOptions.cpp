@@ -52,6 +52,9 @@ Options:
   --csv-raw              write the texts of the CSV files exactly (by default a text
                          that a spreadsheet would run as a formula gets a leading ')
   --jobs N               office processes side by side (default: processors, at most 4)
+  --office-memory MB     the memory each office may take; a workbook that needs more
+                         fails and the run goes on (default: half the machine's
+                         memory shared among the offices, at least 2048)
   --shard K/N            take only the K-th of N disjoint shares of the tree (by a
                          hash of each file's path below DIR)
   --shard auto/N         the share of a batch scheduler's array task among N: a
@@ -86,6 +89,18 @@ int PositiveNumber(const std::string& option, const std::string& text) {
     throw UsageError(Tr("%s needs a whole number of at least 1, not \"%s\"", {option, text}));
   }
   return value;
+}
+
+// An office cannot even start in less.
+constexpr int kLeastOfficeMemory = 1024;
+
+int OfficeMemory(const std::string& text) {
+  const int megabytes = PositiveNumber("--office-memory", text);
+  if (megabytes < kLeastOfficeMemory) {
+    throw UsageError(Tr("--office-memory needs at least %s (megabytes), not %s",
+                        {std::to_string(kLeastOfficeMemory), text}));
+  }
+  return megabytes;
 }
 
 void ParseShard(BatchOptions& o, const std::string& text) {
@@ -126,6 +141,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--report", {1, [](auto& o, auto& v) { o.report = v[0]; }}},
       {"--resume", {1, [](auto& o, auto& v) { o.resume = v[0]; }}},
       {"--jobs", {1, [](auto& o, auto& v) { o.jobs = PositiveNumber("--jobs", v[0]); }}},
+      {"--office-memory", {1, [](auto& o, auto& v) { o.officeMemory = OfficeMemory(v[0]); }}},
       {"--shard", {1, [](auto& o, auto& v) { ParseShard(o, v[0]); }}},
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
       {"--quiet", {0, [](auto& o, auto&) { o.quiet = true; }}},

@@ -32,6 +32,7 @@ struct BatchOptions {
   std::string report;  // per-workbook report: CSV, or JSON Lines for *.jsonl; empty: none
   std::string resume;  // an earlier report whose workbooks done are skipped; empty: none
   int jobs = 0;        // 0: the number of processors, at most 4
+  int officeMemory = 0;  // --office-memory: each office's limit in MB; 0: the default share
   int shardIndex = 1;  // 1-based; "--shard auto/N" takes it from the scheduler (SchedulerShard.h)
   int shardCount = 1;
   bool dryRun = false;

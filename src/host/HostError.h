@@ -18,6 +18,13 @@ class TemporaryFailure : public HostError {
   using HostError::HostError;
 };
 
+// The office ran into its memory limit: the workbook fails, the office is ended
+// and the next use starts a new one. Another try meets the same limit.
+class OfficeMemoryExceeded : public HostError {
+ public:
+  using HostError::HostError;
+};
+
 // The machine lacks what an office needs to run (LibreOffice itself, a folder
 // it can write): every try fails the same way until that is mended.
 class SetupError : public HostError {

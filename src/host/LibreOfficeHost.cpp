@@ -25,7 +25,9 @@
 #include "host/LoConnection.h"
 #include "host/LoSession.h"
 #include "host/LoWorkbook.h"
+#include "host/OfficeMemoryLimit.h"
 #include "host/OfficeSideTasks.h"
+#include "host/ProcFs.h"
 #include "host/Translate.h"
 #include "host/WorkbookFile.h"
 #include "host/WorkPhases.h"
@@ -92,11 +94,13 @@ WidthScaleCache& SharedWidthScales() {
 }
 
 LoSession::LoSession(const fs::path& programDir, const ProfileSlot& profile,
-                     std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit)
+                     std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit,
+                     std::uint64_t memoryLimit)
     : localContext_(LocalContext(programDir)),
       pipeName_(UniquePipeName()),
-      process_(programDir, profile, pipeName_),
+      process_(programDir, profile, pipeName_, memoryLimit),
       callLimit_(callLimit),
+      memoryLimit_(memoryLimit),
       watchdog_([this] { process_.kill(); }),
       scratchDir_(profile.directory().string() + "-scratch") {
   connect(startLimit);
@@ -289,19 +293,36 @@ Reference<css::task::XJob> LoSession::LoadOfficeTasks() {
 
 bool LoSession::alive() { return !lost_ && process_.alive(); }
 
-HostError LoSession::Translate(std::string_view what, const css::uno::Exception&, bool timedOut,
-                               bool disposed) {
+void LoSession::Fail(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed) {
   // The office's own message is a code for its developers, not for the user.
   if (timedOut) {
     lost_ = true;
-    return HostError(Tr("the office did not answer within %s seconds while trying to %s, and was ended",
-                        {std::to_string(callLimit_.count() / 1000), what}));
+    throw HostError(Tr("the office did not answer within %s seconds while trying to %s, and was ended",
+                       {std::to_string(callLimit_.count() / 1000), what}));
+  }
+  if (ranOutOfMemory(e)) {
+    // Whatever the office was doing is left half done: it is not used again.
+    lost_ = true;
+    process_.kill();
+    throw OfficeMemoryExceeded(Tr("the workbook is too large for the office's memory limit (%s MB)",
+                                  {std::to_string(Megabytes(memoryLimit_))}));
   }
   if (disposed || !process_.alive()) {
     lost_ = true;
-    return HostError(Tr("the office ended while trying to %s", {what}));
+    throw HostError(Tr("the office ended while trying to %s", {what}));
   }
-  return HostError(Tr("the office could not %s", {what}));
+  throw HostError(Tr("the office could not %s", {what}));
+}
+
+// An allocation refused inside a call comes back as a C++ exception of the
+// office's; one refused elsewhere (while loading, say) only fails the call,
+// with the office's address space then at its limit.
+bool LoSession::ranOutOfMemory(const css::uno::Exception& e) {
+  if (memoryLimit_ == 0) return false;
+  if (e.Message.indexOf("bad_alloc") >= 0) return true;
+  const pid_t office = process_.alive() ? process_.officePid() : 0;
+  const auto peak = static_cast<std::uint64_t>(office > 0 ? PeakAddressSpaceBytes(office) : 0);
+  return peak >= memoryLimit_ - memoryLimit_ / 16;
 }
 
 struct LibreOfficeHost::Impl {
@@ -324,7 +345,7 @@ struct LibreOfficeHost::Impl {
         RemoveStrayPipeSockets();
       }
       session = std::make_shared<LoSession>(options.officeProgramDir, *profile, options.callLimit,
-                                            options.startLimit);
+                                            options.startLimit, options.memoryLimitBytes);
     } catch (const css::uno::Exception&) {
       throw HostUnavailable(Tr("LibreOffice could not be started: %s", {Tr("the office refused the connection")}));
     } catch (const SetupError& e) {
@@ -339,6 +360,9 @@ struct LibreOfficeHost::Impl {
 LibreOfficeHost::LibreOfficeHost(HostOptions options) : impl_(std::make_unique<Impl>()) {
   if (options.officeProgramDir.empty()) options.officeProgramDir = SHEETWISE_LO_PROGRAM;
   if (options.cacheRoot.empty()) options.cacheRoot = DefaultCacheRoot();
+  if (options.memoryLimitBytes == 0) {
+    options.memoryLimitBytes = DefaultOfficeMemoryLimit(ProcMemoryFigures().read(), 1);
+  }
   impl_->options = std::move(options);
 }
 
@@ -359,6 +383,11 @@ pid_t LibreOfficeHost::officePid() {
   return impl_->session && impl_->session->alive() ? impl_->session->officePid() : 0;
 }
 
+std::optional<StartedOffice> LibreOfficeHost::startedOffice() {
+  if (!impl_->session || !impl_->session->alive()) return std::nullopt;
+  return StartedOffice{impl_->session->processGroup(), impl_->profile->officeArgument()};
+}
+
 std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMode mode) {
   EnterPhase(WorkPhase::Load);
   // Taken first: a file that changes from here on is not saved over in place.
@@ -367,6 +396,8 @@ std::unique_ptr<Workbook> LibreOfficeHost::open(const std::string& path, OpenMod
   auto session = impl_->running();
   try {
     return OpenWorkbook(session, path, info, mode, loaded, impl_->options.owner);
+  } catch (const OfficeMemoryExceeded&) {
+    throw;  // a new office would run into its limit again
   } catch (const HostError&) {
     // An office ended from outside may still have looked alive a moment ago:
     // opening changes nothing, so it is tried once more on a new office.

@@ -6,9 +6,12 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
+#include "host/ProcessTable.h"
 #include "host/SafeStore.h"
 #include "host/Spreadsheet.h"
 
@@ -23,6 +26,9 @@ struct HostOptions {
   std::chrono::milliseconds startLimit{120000};
   // In place: whether a workbook must keep its owner (see StoreInPlace).
   OwnerRule owner = OwnerRule::Keep;
+  // The address space the office may take (OfficeMemoryLimit.h); 0: the
+  // default for one office on this machine.
+  std::uint64_t memoryLimitBytes = 0;
 };
 
 class LibreOfficeHost : public Application {
@@ -43,6 +49,8 @@ class LibreOfficeHost : public Application {
   unsigned officesLost() const;
   // The running soffice.bin process, 0 when none runs.
   pid_t officePid();
+  // What marks the running office as this host's; none when none runs.
+  std::optional<StartedOffice> startedOffice();
 
   struct Impl;
 

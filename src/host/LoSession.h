@@ -12,6 +12,7 @@
 #include <rtl/ustring.hxx>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
@@ -77,13 +78,14 @@ class OfficeLibraryMissing : public HostError {
 class LoSession {
  public:
   LoSession(const std::filesystem::path& programDir, const ProfileSlot& profile,
-            std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit);
+            std::chrono::milliseconds callLimit, std::chrono::milliseconds startLimit, std::uint64_t memoryLimit);
   LoSession(const LoSession&) = delete;
   LoSession& operator=(const LoSession&) = delete;
 
   bool alive();
   void kill() noexcept { process_.kill(); }
   pid_t officePid() const { return process_.officePid(); }
+  pid_t processGroup() const { return process_.processGroup(); }
   const Reference<css::frame::XComponentLoader>& loader() const { return loader_; }
   const std::filesystem::path& scratchDir() const { return scratchDir_; }
   // Runs one of the office-side tasks (OfficeSideTasks.h) on document in one
@@ -100,14 +102,16 @@ class LoSession {
     try {
       return f();
     } catch (const css::lang::DisposedException& e) {
-      throw Translate(what, e, guard.expired(), true);
+      Fail(what, e, guard.expired(), true);
     } catch (const css::uno::Exception& e) {
-      throw Translate(what, e, guard.expired(), false);
+      Fail(what, e, guard.expired(), false);
     }
   }
 
  private:
-  HostError Translate(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
+  // Throws the failure of a call as the user should read it.
+  [[noreturn]] void Fail(std::string_view what, const css::uno::Exception& e, bool timedOut, bool disposed);
+  bool ranOutOfMemory(const css::uno::Exception& e);
   void connect(std::chrono::milliseconds startLimit);
   void MarkProfileCurrent();
   void UseExcelFormulaSyntax();
@@ -121,6 +125,7 @@ class LoSession {
   std::string pipeName_;
   OfficeProcess process_;
   std::chrono::milliseconds callLimit_;
+  std::uint64_t memoryLimit_;
   Watchdog watchdog_;
   Reference<css::uno::XComponentContext> remoteContext_;
   Reference<css::frame::XComponentLoader> loader_;

@@ -22,6 +22,7 @@
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <future>
@@ -51,6 +52,9 @@ using css::uno::Sequence;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
+
+// The most cells a used area read as a table may have (a sample shown in a grid).
+constexpr std::int64_t kMostTableCells = 1'000'000;
 
 PropertyValue Property(const char* name, Any value) {
   PropertyValue property;
@@ -497,6 +501,13 @@ class LoWorksheet : public Worksheet {
       Reference<css::sheet::XUsedAreaCursor> cursor(sheet_->createCursor(), UNO_QUERY_THROW);
       cursor->gotoEndOfUsedArea(false);
       const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+      // The table holds every cell of the used area, empty ones too: one cell
+      // in the last row and one in the last column would make it the whole grid.
+      const auto cells = static_cast<std::int64_t>(end.EndRow + 1) * (end.EndColumn + 1);
+      if (cells > kMostTableCells) {
+        throw HostError(Tr("the sheet's used area (%s rows by %s columns) is larger than a table may be",
+                           {std::to_string(end.EndRow + 1), std::to_string(end.EndColumn + 1)}));
+      }
       const auto area = sheet_->getCellRangeByPosition(0, 0, end.EndColumn, end.EndRow);
       const auto types = shownTypes(area, end.EndRow + 1, end.EndColumn + 1);
       std::vector<std::vector<std::string>> table;
@@ -696,6 +707,8 @@ std::unique_ptr<Workbook> OpenWorkbook(std::shared_ptr<LoSession> session, const
     if (answer.getLength() == 7) answer[0] >>= component;  // else not loaded, as far as this program knows
   } catch (const OfficeLibraryMissing&) {
     throw;  // the program's fault, not the workbook's
+  } catch (const OfficeMemoryExceeded&) {
+    throw;  // too large for the office, not damaged
   } catch (const HostError& e) {
     if (info.encrypted) throw HostError(Tr("the workbook is protected by a password: %s", {path}));
     if (!session->alive()) throw;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -176,7 +177,7 @@ void RemoveStrayPipeSockets() {
 }
 
 void EndStrayOffices(const ProfileSlot& profile) {
-  const std::string marker = "-env:UserInstallation=" + profile.url();
+  const std::string marker = profile.officeArgument();
   for (const auto& process : ListProcesses()) {
     for (const auto& arg : process.arguments) {
       if (arg == marker && process.pid != ::getpid()) ::kill(process.pid, SIGKILL);
@@ -232,10 +233,16 @@ void ResetSignals() {
 // whenever this program ends, however it ends, and ends the whole group.
 constexpr const char* kWatchScript = "(read _ <&3; kill -9 0) & exec 3<&-; exec \"$0\" \"$@\"";
 
-// In the forked child: only async-signal-safe calls until exec.
-[[noreturn]] void ExecInOwnGroup(int lifeline, char* const* argv, char* const* envp) {
+// In the forked child: only async-signal-safe calls until exec. The memory
+// limit holds for the office and everything it starts: an allocation past it
+// fails inside the office instead of taking the machine's memory.
+[[noreturn]] void ExecInOwnGroup(int lifeline, char* const* argv, char* const* envp, std::uint64_t memoryLimit) {
   ::setpgid(0, 0);
   ResetSignals();
+  if (memoryLimit > 0) {
+    const rlimit limit{memoryLimit, memoryLimit};
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
   if (lifeline == 3) {
     ::fcntl(3, F_SETFD, 0);
   } else {
@@ -273,7 +280,7 @@ void RequireInstalledOffice(const fs::path& programDir) {
 }
 
 OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot& profile,
-                             const std::string& pipeName)
+                             const std::string& pipeName, std::uint64_t memoryLimitBytes)
     : pipeName_(pipeName), instanceSocket_(SingleInstanceSocket(profile)) {
   // A profile lock left by a killed office would make the next start hesitate.
   std::error_code ec;
@@ -288,7 +295,7 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
       "-c",
       kWatchScript,
       program,
-      "-env:UserInstallation=" + profile.url(),
+      profile.officeArgument(),
       "--headless",
       "--invisible",
       "--norestore",
@@ -308,7 +315,7 @@ OfficeProcess::OfficeProcess(const fs::path& officeProgramDir, const ProfileSlot
   lifeline_ = FileDescriptor(lifeline[1]);
   const pid_t pid = ::fork();
   if (pid < 0) throw HostError(Tr("no new process can be started (%s)", {std::strerror(errno)}));
-  if (pid == 0) ExecInOwnGroup(lifeline[0], argv.data(), envp.data());
+  if (pid == 0) ExecInOwnGroup(lifeline[0], argv.data(), envp.data(), memoryLimitBytes);
   ::setpgid(pid, pid);  // also from here, so the group exists before we return
   launcher_ = pid;
 }

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +28,8 @@ class ProfileSlot {
   // is taken, since whoever held it before has gone.
   std::filesystem::path tempDirectory() const;
   std::string url() const;
+  // The argument that gives an office this profile.
+  std::string officeArgument() const { return "-env:UserInstallation=" + url(); }
 
  private:
   std::filesystem::path directory_;
@@ -47,8 +50,9 @@ void RequireInstalledOffice(const std::filesystem::path& programDir);
 
 class OfficeProcess {
  public:
+  // memoryLimitBytes: the address space each of its processes may take; 0 for no limit.
   OfficeProcess(const std::filesystem::path& officeProgramDir, const ProfileSlot& profile,
-                const std::string& pipeName);
+                const std::string& pipeName, std::uint64_t memoryLimitBytes);
   ~OfficeProcess();
   OfficeProcess(const OfficeProcess&) = delete;
   OfficeProcess& operator=(const OfficeProcess&) = delete;
@@ -58,6 +62,8 @@ class OfficeProcess {
   void kill() noexcept;
   // The soffice.bin process of the group, or 0 while it is not up.
   pid_t officePid() const;
+  // The process group the office runs in (its launcher's pid).
+  pid_t processGroup() const { return launcher_; }
 
  private:
   std::string pipeName_;

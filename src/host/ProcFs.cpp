@@ -65,13 +65,24 @@ std::vector<ProcessInfo> ListProcesses() {
   return processes;
 }
 
-long long ResidentBytes(pid_t pid) {
+namespace {
+
+// A figure in kB of /proc/PID/status ("VmRSS:"), in bytes.
+long long StatusBytes(pid_t pid, const std::string& key) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/status");
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+    if (line.rfind(key, 0) == 0) return std::stoll(line.substr(key.size())) * 1024;
   }
   return 0;
 }
+
+}  // namespace
+
+long long ResidentBytes(pid_t pid) { return StatusBytes(pid, "VmRSS:"); }
+
+long long PeakAddressSpaceBytes(pid_t pid) { return StatusBytes(pid, "VmPeak:"); }
+
+long long PeakResidentBytes(pid_t pid) { return StatusBytes(pid, "VmHWM:"); }
 
 }  // namespace sheetwise::host

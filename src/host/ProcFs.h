@@ -21,5 +21,10 @@ std::vector<ProcessInfo> ListProcesses();
 
 // Resident memory of a process in bytes (VmRSS), 0 when it cannot be read.
 long long ResidentBytes(pid_t pid);
+// The most address space the process has taken so far, in bytes (VmPeak);
+// 0 when it cannot be read.
+long long PeakAddressSpaceBytes(pid_t pid);
+// The most resident memory the process has had so far (VmHWM), likewise.
+long long PeakResidentBytes(pid_t pid);
 
 }  // namespace sheetwise::host

@@ -1,6 +1,7 @@
 #pragma once
-// The process-table port: which processes run under which executable name, and
-// ending one. The batch ends the spreadsheet host's processes through it.
+// The process-table port: which processes run, in which process group and
+// with which arguments, and ending one. The window ends the offices it started
+// through it, and no other process.
 
 #include <sys/types.h>
 
@@ -15,6 +16,8 @@ inline constexpr const char* kSpreadsheetProcessName = "soffice.bin";
 struct ProcessEntry {
   pid_t pid = 0;
   std::string executableName;  // file name only, without its folder
+  pid_t processGroup = 0;
+  std::vector<std::string> arguments;  // the command line, the program's name first
 };
 
 class ProcessTable {
@@ -33,13 +36,16 @@ class SystemProcessTable final : public ProcessTable {
   bool terminate(pid_t pid) override;
 };
 
-// Ends every process whose executable name ends with name, ASCII letter case
-// ignored. Processes that refuse are passed over; the calling process and an
-// empty name are never matched.
-void KillProcessesByName(ProcessTable& table, const std::string& name);
+// What tells an office this program started from every other: the process
+// group it was started in and the profile folder it was given.
+struct StartedOffice {
+  pid_t processGroup = 0;
+  std::string profileArgument;  // "-env:UserInstallation=file://..."
+};
 
-// The same with the whole executable name matched, letter case ignored: the
-// clean-up when the main window closes.
-void EndProcessesNamedExactly(ProcessTable& table, const std::string& name);
+// Ends the office process of each started office: the soffice.bin in its
+// process group that was given its profile. A user's own offices, other
+// users' and other programs' are never matched, nor is the calling process.
+void EndStartedOffices(ProcessTable& table, const std::vector<StartedOffice>& offices);
 
 }  // namespace sheetwise::host

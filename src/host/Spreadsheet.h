@@ -45,7 +45,8 @@ class Worksheet {
   virtual void setCell(int row, int column, const std::string& content) = 0;
   virtual std::unique_ptr<Range> range(const std::string& address) = 0;
   // The used area from A1 to its last row and column, each cell as cellText
-  // (an error value reads as its error text here).
+  // (an error value reads as its error text here); fails, without asking the
+  // office for them, when that is more than a million cells.
   virtual std::vector<std::vector<std::string>> usedTable() = 0;
 };
 

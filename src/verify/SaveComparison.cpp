@@ -14,6 +14,7 @@
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "verify/FormulaDependencies.h"
+#include "verify/MacroProject.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -170,10 +171,7 @@ class Comparison {
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
     }
-    if (source_.macroStorage != saved_.macroStorage) {
-      add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
-                                                 saved_.macroStorage.empty() ? Tr("lost") : Tr("changed")}));
-    }
+    if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
     compareEntries();
     compareParts(editsBySheet);
     return std::move(result_);

@@ -15,6 +15,7 @@
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
 #include "verify/LittleEndian.h"
+#include "verify/MacroProject.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -528,11 +529,16 @@ XlsContent ReadXlsContent(const std::string& path) {
   for (int i = 0, n = gsf_infile_num_children(ole.get()); i < n; ++i) {
     content.entries.push_back(gsf_infile_name_by_index(ole.get(), i) ?: "");
   }
-  if (const auto vba = host::ChildStream(ole.get(), "_VBA_PROJECT_CUR"); vba && GSF_IS_INFILE(vba.get())) {
-    content.macroStorage = "_VBA_PROJECT_CUR;";
-    DigestStorage(GSF_INFILE(vba.get()), "", content.macroStorage);
-  }
+  content.macroStorage = MacroStorageDigest(ole.get());
   return content;
+}
+
+std::string MacroStorageDigest(GsfInfile* ole) {
+  const auto vba = host::ChildStream(ole, "_VBA_PROJECT_CUR");
+  if (!vba || !GSF_IS_INFILE(vba.get())) return "";
+  std::string digest = "_VBA_PROJECT_CUR;";
+  DigestStorage(GSF_INFILE(vba.get()), "", digest);
+  return digest;
 }
 
 std::string DescribeValue(const CellValue& value) {

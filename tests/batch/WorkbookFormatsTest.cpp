@@ -16,6 +16,7 @@
 #include "extract/ExtractionRun.h"
 #include "host/LibreOfficeHost.h"
 #include "host/WorkbookFile.h"
+#include "verify/MacroProject.h"
 
 namespace sheetwise::batch {
 namespace {
@@ -159,32 +160,73 @@ TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
   }
 }
 
+const char* const kMacrosDropped = "the office would drop or rewrite the workbook's macros (VBA project)";
+
+// Without the check of saves the macro project is still compared: in place,
+// a workbook whose macros the office drops is not written, byte for byte; a
+// copy is written without them and says so. A workbook without macros is
+// written in place.
+TEST_F(WorkbookFormatsTest, MacrosAreNeverDroppedSilently) {
+  const std::string path = made("xlsm", "book.xlsm");
+  const std::string plain = made("xlsx", "plain.xlsx");
+  const std::string source = test::ReadFile(path);
+  settings.inPlace = true;
+  const auto inPlace = process(path, {"1|A|edited"});
+  EXPECT_EQ(std::tie(inPlace.outcome, inPlace.reason), std::tuple(Outcome::Failed, kMacrosDropped));
+  EXPECT_EQ(inPlace.differences, std::vector<std::string>{"macros (VBA project): present → lost"});
+  EXPECT_EQ(test::ReadFile(path), source);
+  EXPECT_EQ(process(plain, {"1|A|edited"}).outcome, Outcome::Processed);
+  EXPECT_EQ(ReadBook(plain).value(0, 1, 1), "edited");
+
+  settings.inPlace = false;
+  const auto copy = process(path, {"1|A|edited"});
+  EXPECT_EQ(std::tie(copy.outcome, copy.reason), std::tuple(Outcome::Processed, kMacrosDropped));
+  const auto written = ReadBook(copy.output);
+  EXPECT_EQ(written.value(0, 1, 1), "edited");
+  EXPECT_EQ(written.parts.count("xl/vbaProject.bin"), 0u);
+  EXPECT_EQ(test::ReadFile(path), source);
+}
+
 class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
 // A real .xlsm stays one after an edit, its macro project written by the
 // office from the code it read, never run. The office writes the project
-// anew, so with the check on an in-place save is refused, naming it.
-TEST_F(CorpusWorkbookFormats, AnXlsmKeepsItsMacroProject) {
+// anew, so an in-place save is refused, naming it, with the check of saves
+// and without. An .xls whose macro storage the office keeps byte for byte is
+// written in place.
+TEST_F(CorpusWorkbookFormats, MacroProjectsAreKeptOrTheInPlaceSaveIsRefused) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
-  const std::string path = dir.copy((test::OoxmlCorpusDir() / "macro_formula_text_results_condfmt.xlsm").string());
+  const std::string path =
+      dir.copy((test::OoxmlCorpusDir() / "macro_formula_text_results_condfmt.xlsm").string(), "in/macros.xlsm");
   settings.inPlace = true;
-  settings.verify = true;
   settings.sheetName = "TEST";
   const std::string source = test::ReadFile(path);
-  const auto checked = process(path, {"{插入行}|正行|2", "1|A|edited"});
-  EXPECT_EQ(checked.outcome, Outcome::Failed);
-  std::string differences;
-  for (const std::string& line : checked.differences) differences += line + "\n";
-  EXPECT_NE(differences.find("macros (VBA project): present → changed"), std::string::npos) << differences;
-  EXPECT_EQ(test::ReadFile(path), source);
+  for (const bool verify : {true, false}) {
+    settings.verify = verify;
+    const auto result = process(path, {"{插入行}|正行|2", "1|A|edited"});
+    EXPECT_EQ(result.outcome, Outcome::Failed) << verify;
+    std::string differences;
+    for (const std::string& line : result.differences) differences += line + "\n";
+    EXPECT_NE(differences.find("macros (VBA project): present → changed"), std::string::npos) << differences;
+    EXPECT_EQ(test::ReadFile(path), source);
+  }
 
-  settings.verify = false;
-  const auto result = process(path, {"{插入行}|正行|2", "1|A|edited"});
-  ASSERT_EQ(result.outcome, Outcome::Processed) << result.reason;
-  const auto after = ReadBook(path);
+  settings.inPlace = false;
+  const auto copy = process(path, {"{插入行}|正行|2", "1|A|edited"});
+  ASSERT_EQ(std::tie(copy.outcome, copy.reason), std::tuple(Outcome::Processed, kMacrosDropped));
+  const auto after = ReadBook(copy.output);
   EXPECT_EQ(after.value(0, 1, 1), "edited");
   EXPECT_EQ(after.parts.count("xl/vbaProject.bin"), 1u);
-  EXPECT_EQ(host::InspectWorkbookFile(path).format, host::WorkbookFormat::Xlsm);
+  EXPECT_EQ(host::InspectWorkbookFile(copy.output).format, host::WorkbookFormat::Xlsm);
+
+  SHEETWISE_REQUIRE_CORPUS();
+  const std::string xls = dir.copyCorpus("vba_macro.xls", "in/vba_macro.xls");
+  settings.inPlace = true;
+  settings.sheetName = "Sheet1";
+  const auto kept = process(xls, {"1|A|edited"});
+  ASSERT_EQ(kept.outcome, Outcome::Processed) << kept.reason;
+  EXPECT_EQ(verify::MacroProjectDigest(xls), verify::MacroProjectDigest(test::Corpus("vba_macro.xls")));
+  EXPECT_NE(verify::MacroProjectDigest(xls), "");
 }
 
 }  // namespace

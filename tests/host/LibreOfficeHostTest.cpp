@@ -136,6 +136,20 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
   }
 }
 
+// A sheet with a cell in its last row and one in its last column is no table
+// of 17 billion cells: the read fails at once, naming the size.
+TEST(LibreOfficeHost, AUsedAreaOfTheWholeGridIsNoTable) {
+  TempDir dir;
+  test::MakeBook("xlsx-grid", dir / "grid.xlsx");
+  const auto book = SharedHost().open(dir / "grid.xlsx", OpenMode::ReadOnly);
+  try {
+    book->worksheet("Sheet1")->usedTable();
+    ADD_FAILURE() << "the whole grid was read as a table";
+  } catch (const host::HostError& e) {
+    EXPECT_STREQ(e.what(), "the sheet's used area (1048576 rows by 16384 columns) is larger than a table may be");
+  }
+}
+
 // A workbook counting its dates from 1904 shows them as it stores them.
 TEST(LibreOfficeHost, DatesOfA1904WorkbookShowAsStored) {
   TempDir dir;

@@ -8,87 +8,105 @@
 
 #include <chrono>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <thread>
 
 #include "BatchRun.h"
+#include "ScriptedPorts.h"
 #include "TestPaths.h"
+#include "host/LibreOfficeHost.h"
 
 namespace sheetwise::host {
 namespace {
 namespace fs = std::filesystem;
 using Pids = std::vector<pid_t>;
 
-// The real table showing only the allowed processes and the entries in extra,
-// and ending only the allowed ones; every attempt is recorded.
-class OwnProcessesOnly final : public ProcessTable {
+constexpr const char* kOurProfile = "-env:UserInstallation=file:///home/u/.cache/sheetwise/office-profiles/slot-0";
+
+// Only the soffice.bin in the office's own group that was given its profile
+// is ended: not a user's office, not one in another group claiming the same
+// profile, not the office's launcher, not this process.
+TEST(EndStartedOffices, EndsTheOfficeInItsGroupOnItsProfileAndNothingElse) {
+  test::ScriptedProcessTable table;
+  table.processes = {
+      {101, "soffice.bin", 100, {"/usr/lib/libreoffice/program/soffice.bin", kOurProfile, "--headless"}},
+      {100, "oosplash", 100, {"oosplash", kOurProfile, "--headless"}},
+      {201, "soffice.bin", 200, {"soffice.bin", "-env:UserInstallation=file:///home/u/.config/libreoffice"}},
+      {301, "soffice.bin", 300, {"soffice.bin", kOurProfile}},
+      {102, "SOFFICE.BIN", 100, {"SOFFICE.BIN", kOurProfile}},
+      {103, "soffice.bin", 100, {"soffice.bin"}},
+      {::getpid(), "soffice.bin", 100, {"soffice.bin", kOurProfile}},
+  };
+  EndStartedOffices(table, {});
+  EndStartedOffices(table, {{100, ""}, {0, kOurProfile}});
+  EXPECT_EQ(table.ended, Pids{});
+  EndStartedOffices(table, {{100, kOurProfile}});
+  EXPECT_EQ(table.ended, Pids{101});
+}
+
+// The real table, showing and ending only the allowed processes, so that a
+// fault here can never end an office of anyone else on the machine.
+class AllowedProcessesOnly final : public ProcessTable {
  public:
   std::set<pid_t> allowed;
-  std::vector<ProcessEntry> extra;
-  Pids attempts;
-
   std::vector<ProcessEntry> snapshot() override {
-    std::vector<ProcessEntry> own = real_.snapshot();
-    std::erase_if(own, [this](const ProcessEntry& p) { return !allowed.count(p.pid); });
-    own.insert(own.begin(), extra.begin(), extra.end());
-    return own;
+    std::vector<ProcessEntry> shown = real_.snapshot();
+    std::erase_if(shown, [this](const ProcessEntry& p) { return !allowed.count(p.pid); });
+    return shown;
   }
-  bool terminate(pid_t pid) override {
-    attempts.push_back(pid);
-    return allowed.count(pid) && real_.terminate(pid);
-  }
+  bool terminate(pid_t pid) override { return allowed.count(pid) && real_.terminate(pid); }
 
  private:
   SystemProcessTable real_;
 };
 
-// A copy of sleep running as folder/name for 30 s; killed and reaped when it goes.
-struct SleepingProcess {
-  SleepingProcess(const fs::path& folder, const std::string& name) {
-    fs::copy_file("/bin/sleep", folder / name);
-    pid = test::StartProgram(folder / name, {"30"}, false).pid;
+// A shell copied to folder/soffice.bin that waits 30 s, with the arguments
+// given: an office of someone else's, as the table shows it.
+struct ForeignOffice {
+  ForeignOffice(const fs::path& folder, const std::vector<std::string>& arguments) {
+    fs::copy_file("/bin/sh", folder / "soffice.bin");
+    std::vector<std::string> args = {"-c", "sleep 30; :", "soffice.bin"};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    pid = test::StartProgram(folder / "soffice.bin", args, false).pid;
     // Until the child has become the copy, the table shows it under this test's own name.
     const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
     std::error_code ec;
-    for (int i = 0; i < 5000 && fs::read_symlink(exe, ec).filename() != name; ++i) {
+    for (int i = 0; i < 5000 && fs::read_symlink(exe, ec).filename() != "soffice.bin"; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  ~SleepingProcess() {
-    if (pid > 0 && !ended && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
+  ~ForeignOffice() {
+    if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
   }
-  SleepingProcess(const SleepingProcess&) = delete;
-  // Waits for the process to end; whether SIGKILL ended it. Once reaped, the
-  // pid may belong to another process: it is never signalled again.
-  bool killed() {
-    ended = pid > 0;
-    return ended && test::WaitForExit(pid) == 128 + SIGKILL;
+  ForeignOffice(const ForeignOffice&) = delete;
+  bool running() const {
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == 0;
   }
   pid_t pid = -1;
-  bool ended = false;
 };
 
-// During a run, the names that end with the name; on closing, the exact name;
-// both in any letter case. A refusal (pid 1 here) stops nothing; the caller,
-// pids below 1 and, for an empty name, every process are left alone.
-TEST(SystemProcessTable, EndsProcessesByTheEndOfTheirNameOrByTheExactName) {
-  OwnProcessesOnly own;
-  own.extra = {{1, "soffice.bin"}, {::getpid(), "soffice.bin"}, {0, "soffice.bin"}, {-1, "soffice.bin"}};
+// What the host says of its office finds that office in the machine's table,
+// and only it: a user's office, even one claiming the host's profile, lives on.
+TEST(EndStartedOffices, EndsTheHostsRunningOfficeAndNoForeignOne) {
   test::TempDir dir;
-  std::map<std::string, SleepingProcess> processes;  // ended before dir goes
-  for (const char* name : {"soffice.bin", "XSOFFICE.BIN", "office.bin", "soffice", "soffice.bin.1"}) {
-    const pid_t pid = processes.try_emplace(name, dir.path(), name).first->second.pid;
-    ASSERT_GT(pid, 0) << name;
-    own.allowed.insert(pid);
-  }
-  KillProcessesByName(own, "");
-  EndProcessesNamedExactly(own, "");
-  EndProcessesNamedExactly(own, "SOFFICE.BIN");
-  EXPECT_TRUE(processes.at("soffice.bin").killed());
-  KillProcessesByName(own, kSpreadsheetProcessName);
-  EXPECT_TRUE(processes.at("XSOFFICE.BIN").killed());
-  EXPECT_EQ(own.attempts, (Pids{1, processes.at("soffice.bin").pid, 1, processes.at("XSOFFICE.BIN").pid}));
+  fs::create_directories(dir / "user/claims");
+  LibreOfficeHost office;
+  office.start();
+  const auto started = office.startedOffice();
+  ASSERT_TRUE(started);
+  const pid_t officePid = office.officePid();
+  ASSERT_GT(officePid, 0);
+  ForeignOffice users(dir / "user", {"-env:UserInstallation=file:///home/u/.config/libreoffice"});
+  ForeignOffice claiming(dir / "user/claims", {started->profileArgument});
+
+  AllowedProcessesOnly table;
+  table.allowed = {officePid, users.pid, claiming.pid};
+  EndStartedOffices(table, {*started});
+  for (int i = 0; i < 500 && office.startedOffice(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(office.startedOffice());
+  EXPECT_TRUE(users.running());
+  EXPECT_TRUE(claiming.running());
 }
 
 }  // namespace

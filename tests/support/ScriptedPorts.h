@@ -9,6 +9,7 @@
 #include "host/Clock.h"
 #include "host/Environment.h"
 #include "host/FileOpener.h"
+#include "host/ProcessTable.h"
 
 namespace sheetwise::test {
 
@@ -43,6 +44,19 @@ class ScriptedEnvironment final : public host::Environment {
 
  private:
   std::map<std::string, std::string> variables_;
+};
+
+// The processes the test put in it; ending one takes it out. Every attempt
+// is recorded.
+class ScriptedProcessTable final : public host::ProcessTable {
+ public:
+  std::vector<host::ProcessEntry> snapshot() override { return processes; }
+  bool terminate(pid_t pid) override {
+    ended.push_back(pid);
+    return std::erase_if(processes, [pid](const host::ProcessEntry& p) { return p.pid == pid; }) > 0;
+  }
+  std::vector<host::ProcessEntry> processes;
+  std::vector<pid_t> ended;
 };
 
 }  // namespace sheetwise::test

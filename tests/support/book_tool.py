@@ -6,7 +6,10 @@
                                   xlsx-formulas or ods-formulas add formulas in column E
                                   without stored results, as generators write them;
                                   ods-encrypted: its manifest says it needs a password;
-                                  zip: a zip archive that holds no workbook)
+                                  xlsx-grid: cells in XFD1 and A1048576 too;
+                                  xlsm: with a macro project part;
+                                  zip: a zip archive that holds no workbook;
+                                  ods-repeated-rows: one row of 1024 values repeated to the last row)
     book_tool.py dump PATH        what it holds, one fact a line, tab-separated
 
 dump prints "sheet INDEX NAME ACTIVE", "cell SHEET ROW COLUMN VALUE", "merge
@@ -203,12 +206,74 @@ def dump_ods(path, out):
             r += repeat - 1
 
 
+def rewrite_parts(path, change):
+    """Writes the package at path again, each part's bytes passed through change(name, data)."""
+    with zipfile.ZipFile(path) as package:
+        parts = [(item.filename, package.read(item)) for item in package.infolist()]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
+        for name, data in parts:
+            package.writestr(name, change(name, data))
+
+
+def make_grid(path):
+    """The xlsx with a cell in the last column and one in the last row: its used area is the whole grid."""
+    import openpyxl
+    make_xlsx(path)
+    with open(path, "rb") as stream:
+        wb = openpyxl.load_workbook(stream)
+    wb["Sheet1"]["XFD1"] = "last column"
+    wb["Sheet1"]["A1048576"] = "last row"
+    wb.save(path)
+
+
+def make_xlsm(path):
+    """The xlsx as a macro-enabled workbook with a macro project part (bytes no office runs)."""
+    make_xlsx(path)
+
+    def change(name, data):
+        if name == "[Content_Types].xml":
+            data = data.replace(b"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml",
+                                b"application/vnd.ms-excel.sheet.macroEnabled.main+xml")
+            vba = b'<Default Extension="bin" ContentType="application/vnd.ms-office.vbaProject"/>'
+            return data.replace(b"<Default ", vba + b"<Default ", 1)
+        if name == "xl/_rels/workbook.xml.rels":
+            return data.replace(b"</Relationships>", b'<Relationship Id="rIdVba" Type="http://schemas.microsoft.com/'
+                                b'office/2006/relationships/vbaProject" Target="vbaProject.bin"/></Relationships>')
+        return data
+    rewrite_parts(path, change)
+    with zipfile.ZipFile(path, "a") as package:
+        package.writestr("xl/vbaProject.bin", b"\xd0\xcf\x11\xe0 macro project " * 64)
+
+
+def make_repeated_rows(path):
+    """An .ods of a few hundred bytes whose one row, 1024 valued cells, repeats to the last row."""
+    ns = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+          'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"')
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
+        package.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.spreadsheet")
+        package.writestr("META-INF/manifest.xml",
+                         '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">'
+                         '<manifest:file-entry manifest:full-path="/" manifest:media-type="application/'
+                         'vnd.oasis.opendocument.spreadsheet"/><manifest:file-entry manifest:full-path="content.xml" '
+                         'manifest:media-type="text/xml"/></manifest:manifest>')
+        package.writestr("content.xml",
+                         f'<office:document-content {ns} office:version="1.2"><office:body><office:spreadsheet>'
+                         '<table:table table:name="Sheet1"><table:table-row table:number-rows-repeated="1048576">'
+                         '<table:table-cell office:value-type="float" office:value="1" '
+                         'table:number-columns-repeated="1024"/></table:table-row></table:table>'
+                         '</office:spreadsheet></office:body></office:document-content>')
+
+
 def main():
     if sys.argv[1] == "make":
         kind = sys.argv[2]
         if kind == "zip":  # a zip archive that holds no workbook
             with zipfile.ZipFile(sys.argv[3], "w") as package:
                 package.writestr("readme.txt", "no workbook here")
+            return
+        made = {"xlsx-grid": make_grid, "xlsm": make_xlsm, "ods-repeated-rows": make_repeated_rows}
+        if kind in made:
+            made[kind](sys.argv[3])
             return
         (make_xlsx if kind.startswith("xlsx") else make_ods)(sys.argv[3], kind.endswith("-active"),
                                                              kind.endswith("-formulas"))

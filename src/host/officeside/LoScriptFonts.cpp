@@ -10,7 +10,6 @@
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
-#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <map>
@@ -103,13 +102,8 @@ bool InheritsItsFont(const OUString& style) {
   return false;
 }
 
-// Whether a text of the sheet's used area may hold Asian or complex script
-// (any character from U+0590 on).
-bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
-  // A cursor over the whole sheet, its end brought to the used area's: A1 to there.
-  const auto cursor = sheet->createCursor();
-  Reference<css::sheet::XUsedAreaCursor>(cursor, UNO_QUERY_THROW)->gotoEndOfUsedArea(true);
-  for (const auto& row : Reference<css::sheet::XCellRangeData>(cursor, UNO_QUERY_THROW)->getDataArray()) {
+bool HoldsOtherScripts(const Sequence<Sequence<Any>>& values) {
+  for (const auto& row : values) {
     for (const auto& value : row) {
       OUString text;
       if (!(value >>= text)) continue;
@@ -117,6 +111,21 @@ bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
         if (text[i] >= 0x0590) return true;
       }
     }
+  }
+  return false;
+}
+
+// Whether a text of the sheet may hold Asian or complex script (any character
+// from U+0590 on). Only the cells that hold a text or a formula are read: a
+// sheet with a cell in its last row and one in its last column has a used
+// area of billions of empty cells.
+bool MayHoldOtherScripts(const Reference<css::sheet::XSpreadsheet>& sheet) {
+  const auto texts = Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
+                         ->queryContentCells(css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
+  for (const auto& area : texts->getRangeAddresses()) {
+    const Reference<css::sheet::XCellRangeData> cells(
+        sheet->getCellRangeByPosition(area.StartColumn, area.StartRow, area.EndColumn, area.EndRow), UNO_QUERY_THROW);
+    if (HoldsOtherScripts(cells->getDataArray())) return true;
   }
   return false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Turns the file queue into a run: "开始" checks the save settings, makes the
 // mirrored folders and starts the driver timer; every tick processes the first
-// queued file, or on every tenth tick ends the office processes instead;
+// queued file, or on every tenth tick ends the office it started instead;
 // "暂停" and "停止" pause a run, "继续" resumes a paused one and nothing else.
 // A start that would save over the sources asks first.
 
