@@ -96,7 +96,8 @@ TEST_F(BatchDriverTest, ARunEndsOnlyTheOfficeItStarted) {
     if (!running) table.processes.push_back({nextOffice++, "soffice.bin", 700, {"soffice.bin", profile}});
   };
   BatchDriver window{form,
-                     {dialogs, clock, logFile, [&](const std::string& p) { process(p); }, [](const std::string&) {},
+                     {dialogs, clock, logFile, log.entries(), [&](const std::string& p) { process(p); },
+                      [](const std::string&) {},
                       [&] { host::EndStartedOffices(table, {{700, profile}}); }}};
   queue(12);
   window.Command4_Click();

@@ -64,9 +64,9 @@ TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   verify::XlsContent saved = source;
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
-  const batch::SaveFindings findings{verify::CompareSave(source, saved, {"S", {}}).lines(), ""};
+  const batch::SaveFindings findings{verify::CompareSave(source, saved, {"S", {}}).lines(), "", ""};
   log.add({"保存校验有差异：<file/>/d/b.xls</file>", findings.reason(), findings.differences, {}});
-  const batch::SaveFindings unchecked{{}, "无法读取保存后的工作簿"};
+  const batch::SaveFindings unchecked{{}, "无法读取保存后的工作簿", ""};
   log.add({"保存校验有差异：<file/>/d/c.xls</file>", unchecked.reason(), {}, {}});
   window->refresh();
   auto& list = widget<QListWidget>("List4");
