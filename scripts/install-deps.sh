@@ -8,7 +8,7 @@ set -euo pipefail
 
 runtime_packages=(
   libreoffice-calc-nogui
-  libgsf-1-114
+  libgsf-1-114 libuchardet0
   fonts-noto-cjk fonts-dejavu-core
   locales
 )
@@ -23,7 +23,7 @@ case "${1:-}" in
       qt6-base-dev qt6-translations-l10n
       gettext
       libreoffice-dev
-      libgsf-1-dev libglib2.0-dev
+      libgsf-1-dev libglib2.0-dev libuchardet-dev
       libxml2-dev
       python3-xlrd python3-olefile python3-openpyxl python3-odf
       xvfb xauth

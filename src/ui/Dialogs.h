@@ -4,6 +4,7 @@
 // script it.
 
 #include <string>
+#include <vector>
 
 namespace sheetwise::ui {
 
@@ -20,6 +21,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // Modal; returns when the user has acknowledged it.
   virtual void message(const std::string& text, MessageStyle style) = 0;
+  // Modal question with the application's title and one button per choice,
+  // the first the default; the index of the one pressed, -1 when closed.
+  virtual int choose(const std::string& text, const std::vector<std::string>& choices) = 0;
   // Modal input box with the application's title and an empty default;
   // "" when cancelled.
   virtual std::string input(const std::string& prompt) = 0;

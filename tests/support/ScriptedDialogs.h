@@ -18,11 +18,22 @@ class ScriptedDialogs : public ui::Dialogs {
   std::deque<std::string> folderAnswers;  // taken in order; "" when run out
   std::deque<std::string> fileAnswers;
   std::vector<std::string> fileFilters;  // of every file chooser shown
+  std::deque<int> choiceAnswers;         // taken in order; 0 (the default) when run out
+  std::vector<std::string> questions;    // the text of every question, with its choices after " ? "
 
   void message(const std::string& text, ui::MessageStyle style) override { messages.emplace_back(text, style); }
   std::string input(const std::string& prompt) override {
     inputPrompts.push_back(prompt);
     return take(inputAnswers);
+  }
+  int choose(const std::string& text, const std::vector<std::string>& choices) override {
+    std::string asked = text + " ?";
+    for (const auto& choice : choices) asked += " " + choice;
+    questions.push_back(asked);
+    if (choiceAnswers.empty()) return 0;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
   }
   std::string chooseFolder(const std::string&) override { return take(folderAnswers); }
   std::string chooseFile(const std::string& filter) override {

@@ -15,6 +15,7 @@ class QtDialogs final : public Dialogs {
   void setBeforeWaiting(std::function<void()> hook) { beforeWaiting_ = std::move(hook); }
 
   void message(const std::string& text, MessageStyle style) override;
+  int choose(const std::string& text, const std::vector<std::string>& choices) override;
   std::string input(const std::string& prompt) override;
   std::string chooseFolder(const std::string& title) override;
   std::string chooseFile(const std::string& filter) override;

@@ -32,6 +32,7 @@ class ScreenshotDialogs final : public ui::Dialogs {
   void message(const std::string& text, ui::MessageStyle) override {
     std::fprintf(stderr, "message: %s\n", text.c_str());
   }
+  int choose(const std::string&, const std::vector<std::string>&) override { return -1; }
   std::string input(const std::string&) override { return {}; }
   std::string chooseFolder(const std::string&) override {
     return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();
