@@ -247,7 +247,10 @@ DecodedRuleText DecodeDetected(const std::string& bytes, const std::string& file
   const bool only = readings.size() == 1;
   std::erase_if(readings, [only](const Reading& reading) { return !reading.plausible(only); });
   if (readings.empty()) {
-    const size_t line = LineAt(bytes, FirstInvalidUtf8(bytes));
+    // Valid UTF-8, the format the program writes, is never refused for its characters.
+    const size_t invalid = FirstInvalidUtf8(bytes);
+    if (invalid == std::string::npos) return {bytes, "UTF-8"};
+    const size_t line = LineAt(bytes, invalid);
     throw RuleFileError(Tr("line %s of the rule file %s is not UTF-8 text: save the file as UTF-8",
                            {std::to_string(line), fileName}),
                         line);

@@ -8,7 +8,7 @@
 // characters than common ones is dropped, the fewest rare characters win, and
 // among readings equally good the charset detector's answer, else UTF-8, else
 // GB18030 is taken. When none of these decides, the file is refused with the
-// readings named.
+// readings named; valid UTF-8 that no reading finds plausible is read as UTF-8.
 
 #include <optional>
 #include <stdexcept>

@@ -77,6 +77,8 @@ TEST(RuleFileEncoding, MarksAndChosenEncodingsComeFirstAndDoubtIsRefused) {
       {Saved("3|B|テスト\n", "CP932"), "GBK", "GB18030: 3|B|僥僗僩\n"},
       {"\xEF\xBB\xBF" "1|A|x\n", "UTF-8", "UTF-8: 1|A|x\n"},
       {"1|A|\xE9\n", "latin1", "LATIN1: 1|A|é\n"},
+      // Valid UTF-8 is never refused for its characters (a C1 control here).
+      {"1|A|\xC2\x85\n", "", "UTF-8: 1|A|\xC2\x85\n"},
       // UTF-8 with one stray byte (Cafés in Latin-1) reads as nothing plausible.
       {"{表名}|合计\r1|A|Caf\xE9s\n", "", "refused at line 2"},
       {"1|A|\xE4\xB8\xAD\n2|A|\xE4\xB8\n3|A|x\n", "", "refused at line 2"},
