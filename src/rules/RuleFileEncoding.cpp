@@ -20,24 +20,24 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // its bytes in that encoding: the common tier of the national standard the
 // encoding carries (GB 2312, Big5 level 1, JIS X 0208 level 1, the Hangul of
 // KS X 1001; Korean text seldom holds ideographs at all).
+// A two-byte character's code (lead byte first); 0 for any other length.
+unsigned TwoByteCode(std::string_view b) {
+  return b.size() == 2 ? static_cast<unsigned char>(b[0]) << 8 | static_cast<unsigned char>(b[1]) : 0;
+}
 bool Gb2312Hanzi(std::string_view b) {
-  if (b.size() != 2) return false;
-  const auto lead = static_cast<unsigned char>(b[0]);
-  return lead >= 0xB0 && lead <= 0xF7 && static_cast<unsigned char>(b[1]) >= 0xA1;
+  const unsigned code = TwoByteCode(b);
+  return code >= 0xB0A1 && code <= 0xF7FE && (code & 0xFF) >= 0xA1;
 }
 bool Big5LevelOne(std::string_view b) {
-  if (b.size() != 2) return false;
-  const auto lead = static_cast<unsigned char>(b[0]);
-  return lead >= 0xA4 && (lead < 0xC6 || (lead == 0xC6 && static_cast<unsigned char>(b[1]) < 0x7F));
+  const unsigned code = TwoByteCode(b);
+  return code >= 0xA440 && code <= 0xC67E;
 }
 bool KsHangul(std::string_view b) {
-  if (b.size() != 2) return false;
-  const auto lead = static_cast<unsigned char>(b[0]);
-  return lead >= 0xB0 && lead <= 0xC8 && static_cast<unsigned char>(b[1]) >= 0xA1;
+  const unsigned code = TwoByteCode(b);
+  return code >= 0xB0A1 && code <= 0xC8FE && (code & 0xFF) >= 0xA1;
 }
 bool JisLevelOne(std::string_view b) {
-  if (b.size() != 2) return false;
-  const unsigned code = static_cast<unsigned char>(b[0]) << 8 | static_cast<unsigned char>(b[1]);
+  const unsigned code = TwoByteCode(b);
   return code >= 0x889F && code <= 0x9872;
 }
 
