@@ -1,7 +1,6 @@
 #include "rules/RuleFile.h"
 
 #include <fstream>
-#include <sstream>
 
 #include "host/Translate.h"
 
@@ -29,10 +28,18 @@ std::vector<std::string> ParseRuleText(const std::string& text) {
 }
 
 RuleFileContents LoadRuleFile(std::istream& in, const std::string& name, const std::string& encoding) {
-  std::stringstream text;
-  text << in.rdbuf();
+  // A pipe or a device may never end: read no more than a rule file can be.
+  std::string bytes;
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.append(chunk, static_cast<size_t>(in.gcount()));
+    if (bytes.size() > kMaxRuleFileBytes) {
+      throw RuleFileError(Tr("the rule file %s is larger than %s MB: no rule file is that long",
+                             {name, std::to_string(kMaxRuleFileBytes >> 20)}));
+    }
+  }
   if (in.bad()) throw RuleFileError(std::string(Tr("cannot read the rule file")) + " " + name);
-  DecodedRuleText decoded = DecodeRuleBytes(text.str(), name, encoding);
+  DecodedRuleText decoded = DecodeRuleBytes(bytes, name, encoding);
   return {ParseRuleText(decoded.text), std::move(decoded.encoding), decoded.chosenAmongReadings};
 }
 

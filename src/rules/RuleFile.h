@@ -13,6 +13,9 @@
 
 namespace sheetwise::rules {
 
+// The most a rule file may hold: far more than any list of rules.
+inline constexpr size_t kMaxRuleFileBytes = 64u << 20;
+
 struct RuleFileContents {
   std::vector<std::string> rules;
   std::string encoding;  // as shown to the user, e.g. "UTF-8", "GB18030"

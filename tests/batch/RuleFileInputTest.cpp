@@ -72,7 +72,8 @@ TEST(RuleFileInput, EachEncodingWritesWhatTheUserWrote) {
   }
 }
 
-// Refused before any workbook, saying what to do.
+// Refused before any workbook, saying what to do: a file no reading is clearly
+// right for, an endless device, an encoding that does not exist.
 TEST(RuleFileInput, AnEncodingThatCannotBeToldIsRefusedWithTheReadingsNamed) {
   test::TempDir dir;
   test::CopyExample(dir, "src/a.xls");
@@ -87,6 +88,9 @@ TEST(RuleFileInput, AnEncodingThatCannotBeToldIsRefusedWithTheReadingsNamed) {
   EXPECT_NE(doubt.err.find("reads as text in more than one encoding (Big5 \"1|A|"), std::string::npos) << doubt.err;
   EXPECT_NE(doubt.err.find("EUC-KR \"1|A|ぁあ\""), std::string::npos) << doubt.err;
   EXPECT_NE(doubt.err.find("(--encoding NAME reads the rule file"), std::string::npos) << doubt.err;
+  const auto endless = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", "/dev/zero"});
+  EXPECT_EQ(endless.status, 2);
+  EXPECT_NE(endless.err.find("the rule file /dev/zero is larger than 64 MB"), std::string::npos) << endless.err;
   const auto unknown = run({"--encoding", "klingon"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("--encoding: there is no encoding named \"klingon\""), std::string::npos) << unknown.err;
