@@ -74,7 +74,7 @@ TEST(RuleFileInput, EachEncodingWritesWhatTheUserWrote) {
 
 // Refused before any workbook, saying what to do: a file no reading is clearly
 // right for, an endless device, an encoding that does not exist.
-TEST(RuleFileInput, AnEncodingThatCannotBeToldIsRefusedWithTheReadingsNamed) {
+TEST(RuleFileInput, RefusedBeforeAnyWorkbookSayingWhatToDo) {
   test::TempDir dir;
   test::CopyExample(dir, "src/a.xls");
   std::ofstream(dir / "doubt.txt", std::ios::binary) << "1|A|\xAA\xA1\xAA\xA2\n";
