@@ -73,10 +73,14 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The family a user's name or a shown name ("GBK (CP936)") stands for.
 const Family* FamilyNamed(const std::string& name) {
   const std::string key = " " + Lower(name) + " ";
   for (const auto& family : Families()) {
     if (family.names.find(key) != std::string_view::npos) return &family;
+    for (const Decoder& decoder : family.decoders) {
+      if (!decoder.shown.empty() && Lower(std::string(decoder.shown)) == Lower(name)) return &family;
+    }
   }
   return nullptr;
 }

@@ -24,7 +24,8 @@ class RuleFileError : public std::runtime_error {
       : std::runtime_error(what), line(line), utf16(utf16), candidates(std::move(candidates)) {}
   size_t line;  // the line that could not be decoded; 0 when the file as a whole failed
   bool utf16;   // the file is UTF-16 text without a byte-order mark
-  std::vector<std::string> candidates;  // the encodings the file reads equally well in, when undecided
+  // The encodings the file reads equally well in, when undecided, as shown (KnownEncoding takes them).
+  std::vector<std::string> candidates;
 };
 
 struct DecodedRuleText {

@@ -1,6 +1,7 @@
 #include "ui/handlers/RuleFileCommands.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "rules/ParsedRule.h"
 #include "rules/RuleFile.h"
@@ -12,6 +13,25 @@ namespace {
 std::string RuleFileName(const std::string& chosen) {
   if (std::filesystem::path(chosen).has_extension()) return chosen;
   return chosen + "." + kRuleFileSuffix;
+}
+
+// The file read, in the encoding the user chooses where more than one reads
+// it equally well; nothing when it cannot be read (the user is told why) or
+// the choice is cancelled.
+std::optional<RuleFileContents> Loaded(const std::string& path, ui::Dialogs& dialogs, const std::string& encoding = {}) {
+  try {
+    return LoadRuleFile(path, encoding);
+  } catch (const RuleFileError& e) {
+    if (e.candidates.empty()) {
+      dialogs.message("无法读取规则文件：" + path + "\n" + e.what(), ui::MessageStyle::Plain);
+      return std::nullopt;
+    }
+    std::vector<std::string> choices = e.candidates;
+    choices.emplace_back("取消");
+    const int chosen = dialogs.choose(std::string(e.what()) + "\n按哪种编码读取？", choices);
+    if (chosen < 0 || chosen >= static_cast<int>(e.candidates.size())) return std::nullopt;
+    return Loaded(path, dialogs, e.candidates[chosen]);
+  }
 }
 
 // The rules of a file that the list takes, and what the user is told first:
@@ -78,14 +98,9 @@ void SaveRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
 void LoadRulesCommand(ui::Form1& form, ui::Dialogs& dialogs) {
   const std::string path = dialogs.chooseFile(kRuleFileFilter);
   if (path.empty()) return;
-  RuleFileContents contents;
-  try {
-    contents = LoadRuleFile(path);
-  } catch (const RuleFileError& e) {
-    dialogs.message("无法读取规则文件：" + path + "\n" + e.what(), ui::MessageStyle::Plain);
-    return;
-  }
-  const LoadedRules loaded = Sorted(contents, path);
+  const auto contents = Loaded(path, dialogs);
+  if (!contents) return;
+  const LoadedRules loaded = Sorted(*contents, path);
   if (!Accepted(form, dialogs, loaded)) return;
   form.List3.selection = -1;
   form.List3.items.insert(form.List3.items.end(), loaded.readable.begin(), loaded.readable.end());

@@ -105,6 +105,23 @@ TEST(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
   EXPECT_EQ(run.err, "");
 }
 
+// A file that reads equally well in more than one encoding: the user picks one, or cancels.
+TEST(RuleFileCommands, TheUserChoosesAmongEncodingsThatReadTheFileEqually) {
+  test::TempDir dir;
+  std::ofstream(dir / "doubt", std::ios::binary) << "1|A|\xAA\xA1\xAA\xA2\n";  // Big5 ideographs, EUC-KR kana
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  dialogs.fileAnswers = {dir / "doubt", dir / "doubt"};
+  dialogs.choiceAnswers = {2, 1};  // cancel; EUC-KR
+  LoadRulesCommand(form, dialogs);
+  EXPECT_TRUE(form.List3.items.empty());
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items, Rules{"1|A|ぁあ"});
+  ASSERT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_TRUE(dialogs.questions[0].ends_with("按哪种编码读取？ ? Big5 EUC-KR 取消")) << dialogs.questions[0];
+  EXPECT_EQ(dialogs.messageTexts(), Rules{"规则文件已按 EUC-KR 读取：" + (dir / "doubt") + "\n已载入 1 条规则。"});
+}
+
 // A name chosen without an extension gets ".txt", so that the load dialog's
 // filter shows the file; a ".txt" file of that name is not replaced unasked.
 TEST(RuleFileCommands, ANameWithoutAnExtensionGetsTxtAndReplacesNothingUnasked) {
