@@ -22,7 +22,8 @@ class Dialogs {
   // Modal; returns when the user has acknowledged it.
   virtual void message(const std::string& text, MessageStyle style) = 0;
   // Modal question with the application's title and one button per choice,
-  // the first the default; the index of the one pressed, -1 when closed.
+  // the first the default, the last the one Escape or closing presses; the
+  // index of the one pressed, -1 when none was.
   virtual int choose(const std::string& text, const std::vector<std::string>& choices) = 0;
   // Modal input box with the application's title and an empty default;
   // "" when cancelled.

@@ -39,7 +39,10 @@ int QtDialogs::choose(const std::string& text, const std::vector<std::string>& c
   for (const auto& choice : choices) {
     buttons.push_back(box.addButton(QString::fromStdString(choice), QMessageBox::AcceptRole));
   }
-  if (!buttons.empty()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+  if (!buttons.empty()) {
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(buttons.back());  // Escape and the title bar's close press the last choice
+  }
   box.exec();
   const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
   return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
