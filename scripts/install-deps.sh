@@ -11,7 +11,7 @@ set -euo pipefail
 
 runtime_packages=(
   libreoffice-calc-nogui
-  libgsf-1-114
+  libgsf-1-114 libuchardet0
   fonts-noto-cjk fonts-dejavu-core
   locales
 )
@@ -20,7 +20,7 @@ batch_build_packages=(
   build-essential cmake pkg-config
   gettext
   libreoffice-dev
-  libgsf-1-dev libglib2.0-dev
+  libgsf-1-dev libglib2.0-dev libuchardet-dev
   libxml2-dev
 )
 all_packages=(

@@ -49,7 +49,9 @@ std::vector<Edit> FootprintOf(const rules::ParsedRule& rule) {
     case RuleKind::ReplaceCell:
       return {Cells(SheetRole::Named, {rule.row, rule.column, rule.row, rule.column})};
     case RuleKind::RowHeight:
+      return {Line(Edit::Kind::RowSize, rule.row)};
     case RuleKind::ColumnWidth:
+      return {Line(Edit::Kind::ColumnSize, rule.column)};
     case RuleKind::ExtractCell:
       return {};
   }

@@ -139,9 +139,9 @@ class Command {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
-    const auto ruleFile = rules::LoadRuleFile(options_.rulesFile);
-    if (ruleFile.encoding == rules::RuleFileEncoding::Gb18030) {
-      io_.err << Tr("the rule file %s is not UTF-8: it was read as GB18030", {options_.rulesFile}) << '\n';
+    const auto ruleFile = loadRules();
+    if (!options_.quiet && ruleFile.encodingWorthTelling()) {
+      io_.err << Tr("the rule file %s was read as %s", {rulesName(), ruleFile.encoding}) << '\n';
     }
     settings_ = RunSettingsFor(options_, ruleFile.rules);
     digest_ = RunDigest(settings_, options_.extract);
@@ -159,6 +159,14 @@ class Command {
   }
 
  private:
+  bool rulesFromInput() const { return options_.rulesFile == kStandardInput; }
+  std::string rulesName() const { return rulesFromInput() ? Tr("(standard input)") : options_.rulesFile; }
+
+  rules::RuleFileContents loadRules() const {
+    if (rulesFromInput()) return rules::LoadRuleFile(io_.in, rulesName(), options_.encoding);
+    return rules::LoadRuleFile(options_.rulesFile, options_.encoding);
+  }
+
   bool logToErrors() const { return options_.log == kLogToStandardError; }
   // The error log file; "" when it goes to standard error.
   std::string logPath() const {
@@ -192,7 +200,7 @@ class Command {
     const auto journalOf = [](const std::string& report) {
       return report.empty() ? std::string() : JournalPathOf(report).string();
     };
-    const RunFiles files{options_.rulesFile,
+    const RunFiles files{rulesFromInput() ? "" : options_.rulesFile,
                          logPath(),
                          options_.output,
                          options_.report,
@@ -405,6 +413,11 @@ int RunBatchCommand(const std::vector<std::string>& args, CommandStreams io, std
     io.err << "sheetwise-batch: " << e.what() << '\n';
   } catch (const rules::RuleFileError& e) {
     io.err << "sheetwise-batch: " << e.what() << '\n';
+    if (e.line > 0 || !e.candidates.empty()) {
+      io.err << Tr("(--encoding NAME reads the rule file in the encoding named: utf-8, gb18030, big5, shift-jis, "
+                   "euc-kr, ...)")
+             << '\n';
+    }
   }
   return kExitUsage;
 }

@@ -3,6 +3,7 @@
 // window, over a whole folder tree, without a display.
 
 #include <atomic>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct CommandStreams {
   std::ostream& out;  // dry-run lines, the extraction CSV by default
   std::ostream& err;  // progress, log entries, the summary, errors
   bool errIsTerminal = false;
+  std::istream& in = std::cin;  // the rule file of "--rules -"
 };
 
 // Exit status (ExitStatus.h): 0 no file failed, 1 some failed, 75 something

@@ -11,6 +11,7 @@
 #include "cli/OptionChecks.h"
 #include "cli/SchedulerShard.h"
 #include "host/Translate.h"
+#include "rules/RuleFileEncoding.h"
 
 namespace sheetwise::batch {
 namespace fs = std::filesystem;
@@ -24,7 +25,8 @@ kinds), or reads key cells out of them.
 Required:
   --source DIR           folder tree to process (workbooks of the kinds --types names,
                          in any letter case; hidden folders are skipped)
-  --rules FILE           rule file: UTF-8, one rule string per line (e.g. {插入行}|正行|5)
+  --rules FILE           rule file, one rule string per line (e.g. {插入行}|正行|5); a pipe,
+                         or - for standard input, is read the same way
   --save DIR             save edited copies here, in a mirrored folder tree
   --in-place             save each workbook over its source instead
   --extract              read cells instead of editing: every rule must be {小偷}ROW|COL|
@@ -32,6 +34,9 @@ Required:
 Options:
   --types LIST           the kinds of workbook taken, separated by commas: xls, xlsx,
                          xlsm, ods, or all (default xls); each is saved in its own format
+  --encoding NAME        the rule file's encoding: utf-8, gb18030 (gbk), big5,
+                         shift-jis, euc-kr, or another name iconv knows (default:
+                         decided from the file, and said once)
   --sheet NAME           the named sheet (default Sheet1)
   --veto-row N --veto-col L --veto-value TEXT
                          leave a workbook unedited (but saved) unless cell L N of the
@@ -119,6 +124,14 @@ void ParseShard(BatchOptions& o, const std::string& text) {
   if (o.shardIndex > o.shardCount) throw UsageError(Tr("--shard K/N needs K between 1 and N, not %s", {text}));
 }
 
+std::string EncodingOption(const std::string& name) {
+  if (!rules::KnownEncoding(name)) {
+    throw UsageError(
+        Tr("--encoding: there is no encoding named \"%s\" (utf-8, gb18030, big5, shift-jis, euc-kr, ...)", {name}));
+  }
+  return name;
+}
+
 using Handler = std::function<void(BatchOptions&, const std::vector<std::string>&)>;
 
 // Each option with the number of values it takes.
@@ -126,6 +139,7 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
   static const std::map<std::string, std::pair<int, Handler>> options = {
       {"--source", {1, [](auto& o, auto& v) { o.source = v[0]; }}},
       {"--rules", {1, [](auto& o, auto& v) { o.rulesFile = v[0]; }}},
+      {"--encoding", {1, [](auto& o, auto& v) { o.encoding = EncodingOption(v[0]); }}},
       {"--save", {1, [](auto& o, auto& v) { o.save = v[0]; }}},
       {"--in-place", {0, [](auto& o, auto&) { o.inPlace = true; }}},
       {"--sheet", {1, [](auto& o, auto& v) { o.sheet = v[0]; }}},

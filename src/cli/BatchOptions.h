@@ -18,7 +18,8 @@ class UsageError : public std::runtime_error {
 
 struct BatchOptions {
   std::string source;
-  std::string rulesFile;
+  std::string rulesFile;  // "-": standard input
+  std::string encoding;   // --encoding: the rule file's encoding; empty: decided from its bytes
   std::string save;
   bool inPlace = false;
   std::string sheet = "Sheet1";

@@ -1,6 +1,7 @@
 #include "cli/OptionChecks.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -142,9 +143,16 @@ void CheckWritableFile(const std::string& option, const std::string& path, const
   if (const auto reason = host::NameTooLongReason(fs::absolute(path))) Refuse(option + ": " + *reason);
 }
 
+// A rule file is read once to its end, so a pipe or a terminal serves as well as a file.
 void CheckRuleFile(const std::string& path) {
+  if (path == kStandardInput) return;
   std::error_code ec;
   if (fs::is_directory(path, ec)) Refuse(Tr("--rules: %s is a folder, not a rule file", {path}));
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode))) {
+    if (::access(path.c_str(), R_OK) != 0) Refuse("--rules: " + ReasonForError(errno, FileAction::ReadFile, path));
+    return;
+  }
   if (const auto reason = host::UnreadableReason(path)) Refuse("--rules: " + *reason);
 }
 

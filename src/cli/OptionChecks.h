@@ -12,6 +12,9 @@
 
 namespace sheetwise::batch {
 
+// The name --rules gives standard input.
+inline constexpr const char* kStandardInput = "-";
+
 // The kinds of workbook that --types LIST names; a list that cannot be read
 // is a UsageError naming what is wrong.
 WorkbookKinds TypesOption(const std::string& list);

@@ -20,26 +20,48 @@ class Unreadable : public std::runtime_error {
 
 size_t FieldCount(RuleKind kind) { return kind == RuleKind::RenameSheet ? 2 : 3; }
 
+// How a rule of the kind is written, as a refusal shows it.
+std::string Layout(RuleKind kind) {
+  switch (kind) {
+    case RuleKind::InsertRows: return std::string(tag::InsertRows) + "|正行|ROW";
+    case RuleKind::DeleteRows: return std::string(tag::DeleteRows) + "|正行|ROW";
+    case RuleKind::MergeRange: return std::string(tag::MergeRange) + "|B7|C8";
+    case RuleKind::ClearRange: return std::string(tag::ClearRange) + "|B7|D9";
+    case RuleKind::RenameSheet: return std::string(tag::RenameSheet) + "|NAME";
+    case RuleKind::RowHeight: return std::string(tag::RowHeight) + "|ROW|HEIGHT";
+    case RuleKind::ColumnWidth: return std::string(tag::ColumnWidth) + "|COLUMN|WIDTH";
+    case RuleKind::DeleteColumn: return std::string(tag::DeleteColumn) + "|整列|COLUMN";
+    case RuleKind::ReplaceCell: return "ROW|COLUMN|TEXT";
+    case RuleKind::ExtractCell: break;
+  }
+  return std::string(tag::ExtractCell) + "ROW|COLUMN|";
+}
+
 // The fields, as many as the kind has: fewer or more cannot be read.
 std::vector<std::string> KindFields(std::string_view text, RuleKind kind) {
   auto fields = SplitFields(text);
   const size_t wanted = FieldCount(kind);
   if (fields.size() < wanted) {
-    throw Unreadable(Tr("the rule is too short: field %s is missing after \"%s\"",
-                        {std::to_string(fields.size()), Quoted(fields.front())}));
+    throw Unreadable(Tr("the rule is too short: field %s is missing after \"%s\" (a rule of its kind is %s)",
+                        {std::to_string(fields.size()), Quoted(fields.front()), Layout(kind)}));
   }
   if (fields.size() > wanted) {
-    throw Unreadable(Tr("the rule has %s fields where its kind has %s: a text cannot hold \"|\"",
-                        {std::to_string(fields.size()), std::to_string(wanted)}));
+    const bool text = kind == RuleKind::ReplaceCell || kind == RuleKind::RenameSheet;
+    throw Unreadable(text ? Tr("the rule has %s fields where its kind has %s (%s): a text cannot hold \"|\"",
+                               {std::to_string(fields.size()), std::to_string(wanted), Layout(kind)})
+                          : Tr("the rule has %s fields where its kind has %s: %s, with nothing after the last field",
+                               {std::to_string(fields.size()), std::to_string(wanted), Layout(kind)}));
   }
   return fields;
 }
 
+bool Digits(std::string_view field) {
+  return !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 int Row(std::string_view field) {
   int row = 0;
-  const bool digits = !field.empty() && field.size() <= 7 &&
-                      field.find_first_not_of("0123456789") == std::string_view::npos;
-  if (digits) row = std::stoi(std::string(field));
+  if (Digits(field) && field.size() <= 7) row = std::stoi(std::string(field));
   if (row < 1 || row > host::kMaxRows) {
     throw Unreadable(Tr("the row must be a whole number from 1 to %s, not \"%s\"",
                         {std::to_string(host::kMaxRows), Quoted(field)}));
@@ -68,12 +90,26 @@ int WholeColumn(std::string_view field) {
   return *column;
 }
 
-host::CellRect Cells(std::string_view head, std::string_view tail) {
+// A corner that is column letters alone, or a row number alone, is told how to
+// name whole columns or rows by their first and last cells.
+host::CellRect Cells(RuleKind kind, std::string_view head, std::string_view tail) {
   for (const auto corner : {head, tail}) {
     // Without a ":" only a cell is an address.
-    if (corner.find(':') != std::string_view::npos || !host::ParseAddress(corner)) {
-      throw Unreadable(Tr("not a cell address: \"%s\"", {Quoted(corner)}));
+    if (corner.find(':') == std::string_view::npos && host::ParseAddress(corner)) continue;
+    const std::string h(head), t(tail);
+    const std::string tag(kind == RuleKind::MergeRange ? tag::MergeRange : tag::ClearRange);
+    if (host::ColumnFromLetters(head) && host::ColumnFromLetters(tail)) {
+      throw Unreadable(Tr("not a cell address: \"%s\"; whole columns are written by their first and last cells: "
+                          "%s|%s1|%s65536 (%s1048576 in .xlsx and .ods)",
+                          {Quoted(corner), tag, h, t, t}));
     }
+    if (Digits(head) && Digits(tail)) {
+      throw Unreadable(Tr("not a cell address: \"%s\"; whole rows are written by their first and last cells: "
+                          "%s|A%s|IV%s (XFD%s in .xlsx and .ods)",
+                          {Quoted(corner), tag, h, t, t}));
+    }
+    throw Unreadable(
+        Tr("not a cell address: \"%s\" (a corner is a cell such as B7: %s)", {Quoted(corner), Layout(kind)}));
   }
   return *host::ParseAddress(std::string(head) + ":" + std::string(tail));
 }
@@ -99,7 +135,7 @@ void ReadFields(ParsedRule& rule) {
       break;
     case RuleKind::MergeRange:
     case RuleKind::ClearRange:
-      rule.cells = Cells(f[1], f[2]);
+      rule.cells = Cells(rule.kind, f[1], f[2]);
       break;
     case RuleKind::RenameSheet:
       rule.value = f[1];

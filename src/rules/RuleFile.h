@@ -1,43 +1,36 @@
 #pragma once
-// Rule files: UTF-8 text, one rule string per line exactly as the rule list
-// holds it. The encoding is decided once for the whole file: UTF-8 when it is
-// valid UTF-8 (a byte-order mark is dropped); GB18030 when it holds no UTF-8
-// sequence of more than one byte and reads cleanly as GB18030 (what a Chinese
-// Windows editor saves as "ANSI"); anything else is refused. CR, LF and CR LF
-// all end a line; blank lines are skipped.
+// Rule files: text, one rule string per line exactly as the rule list holds
+// it, in the encoding decided once for the whole file (RuleFileEncoding.h).
+// CR, LF and CR LF all end a line; blank lines are skipped. The window and the
+// batch command write UTF-8.
 
 #include <filesystem>
-#include <stdexcept>
+#include <istream>
 #include <string>
 #include <vector>
 
+#include "rules/RuleFileEncoding.h"
+
 namespace sheetwise::rules {
 
-class RuleFileError : public std::runtime_error {
- public:
-  explicit RuleFileError(const std::string& what, size_t line = 0, bool utf16 = false)
-      : std::runtime_error(what), line(line), utf16(utf16) {}
-  size_t line;  // the line that could not be decoded; 0 when the file as a whole failed
-  bool utf16;   // the file is UTF-16 text
-};
-
-enum class RuleFileEncoding { Utf8, Gb18030 };
-
-struct DecodedRuleText {
-  std::string text;  // UTF-8
-  RuleFileEncoding encoding = RuleFileEncoding::Utf8;
-};
+// The most a rule file may hold: far more than any list of rules.
+inline constexpr size_t kMaxRuleFileBytes = 64u << 20;
 
 struct RuleFileContents {
   std::vector<std::string> rules;
-  RuleFileEncoding encoding = RuleFileEncoding::Utf8;
+  std::string encoding;  // as shown to the user, e.g. "UTF-8", "GB18030"
+  bool chosenAmongReadings = false;  // other encodings read the file as plausible text too
+
+  // Whether the user is told the encoding: always but for UTF-8 that nothing else could have been.
+  bool encodingWorthTelling() const { return chosenAmongReadings || encoding != "UTF-8"; }
 };
 
 std::vector<std::string> ParseRuleText(const std::string& text);
-// The file's bytes as UTF-8; RuleFileError naming the first line that is
-// neither, and saying to save the file as UTF-8.
-DecodedRuleText DecodeRuleBytes(const std::string& bytes, const std::string& fileName);
-RuleFileContents LoadRuleFile(const std::filesystem::path& path);
+// Reads a rule file once, to its end: a regular file, a pipe or a device.
+// encoding: a name KnownEncoding takes; empty: decided from the bytes.
+RuleFileContents LoadRuleFile(const std::filesystem::path& path, const std::string& encoding = {});
+// The same from a stream (standard input), shown as name.
+RuleFileContents LoadRuleFile(std::istream& in, const std::string& name, const std::string& encoding = {});
 // Writes the rules, one a line (LF), replacing the file.
 void SaveRuleFile(const std::filesystem::path& path, const std::vector<std::string>& rules);
 

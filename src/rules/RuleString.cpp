@@ -13,6 +13,8 @@
 
 namespace sheetwise::rules {
 
+bool FitsInField(std::string_view text) { return text.find_first_of("|\r\n") == std::string_view::npos; }
+
 std::vector<std::string> SplitFields(std::string_view rule) {
   std::vector<std::string> fields;
   size_t start = 0;

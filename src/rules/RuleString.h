@@ -37,6 +37,10 @@ enum class RuleKind {
   ExtractCell,  // read only by extraction, which takes every entry as one
 };
 
+// Whether a text can stand in a field of a rule string in a rule file: it
+// holds no "|" (which ends the field) and no line break (which ends the rule).
+bool FitsInField(std::string_view text);
+
 // Splits at every "|", without trimming; "a||" gives "a", "", "".
 std::vector<std::string> SplitFields(std::string_view rule);
 

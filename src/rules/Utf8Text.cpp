@@ -49,6 +49,15 @@ std::string ValidUtf8(std::string_view text) {
   return valid;
 }
 
+char32_t NextCodePoint(std::string_view text, size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  const int trailing = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+  char32_t cp = lead & (0x3F >> trailing);
+  for (int k = 0; k < trailing && i < text.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+  return cp;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

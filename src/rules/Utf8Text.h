@@ -9,6 +9,9 @@ namespace sheetwise::rules {
 
 bool IsValidUtf8(std::string_view text);
 
+// The code point that starts at text[i] in a valid UTF-8 text; i moves past it.
+char32_t NextCodePoint(std::string_view text, size_t& i);
+
 // Appends the UTF-8 encoding of the code point cp.
 void AppendUtf8(std::string& out, char32_t cp);
 

@@ -4,6 +4,7 @@
 // script it.
 
 #include <string>
+#include <vector>
 
 namespace sheetwise::ui {
 
@@ -23,6 +24,11 @@ class Dialogs {
   // Modal question with the application's title, a button goOn and "取消",
   // "取消" being the default; true only when goOn was pressed.
   virtual bool confirm(const std::string& question, const std::string& goOn) = 0;
+
+  // Modal question with the application's title and one button per choice,
+  // the first the default, the last the one Escape or closing presses; the
+  // index of the one pressed, -1 when none was.
+  virtual int choose(const std::string& text, const std::vector<std::string>& choices) = 0;
   // Modal input box with the application's title and an empty default;
   // "" when cancelled.
   virtual std::string input(const std::string& prompt) = 0;

@@ -30,6 +30,8 @@ Position MapForward(Position p, const std::vector<const Edit*>& edits) {
         if (Inside(p, *e)) return {};
         break;
       case Edit::Kind::Rename:
+      case Edit::Kind::RowSize:
+      case Edit::Kind::ColumnSize:
         break;
     }
   }
@@ -54,10 +56,46 @@ Position MapBack(Position p, const std::vector<const Edit*>& edits) {
         if (Inside(p, *e)) return {};
         break;
       case Edit::Kind::Rename:
+      case Edit::Kind::RowSize:
+      case Edit::Kind::ColumnSize:
         break;
     }
   }
   return p;
+}
+
+namespace {
+
+// Whether the edit set the size of the line it stands on.
+bool SizeSet(const Edit& e, bool rows, int line) {
+  return e.kind == (rows ? Edit::Kind::RowSize : Edit::Kind::ColumnSize) && e.first == line;
+}
+
+}  // namespace
+
+int LineForward(int line, bool rows, const std::vector<const Edit*>& edits) {
+  for (const Edit* e : edits) {
+    if (SizeSet(*e, rows, line)) return 0;
+    if (rows && e->kind == Edit::Kind::InsertRow && line >= e->first) ++line;
+    if (e->kind == (rows ? Edit::Kind::DeleteRow : Edit::Kind::DeleteColumn)) {
+      if (line == e->first) return 0;
+      if (line > e->first) --line;
+    }
+  }
+  return line;
+}
+
+int LineBack(int line, bool rows, const std::vector<const Edit*>& edits) {
+  for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+    const Edit* e = *it;
+    if (SizeSet(*e, rows, line)) return 0;
+    if (rows && e->kind == Edit::Kind::InsertRow) {
+      if (line == e->first) return 0;
+      if (line > e->first) --line;
+    }
+    if (e->kind == (rows ? Edit::Kind::DeleteRow : Edit::Kind::DeleteColumn) && line >= e->first) ++line;
+  }
+  return line;
 }
 
 }  // namespace sheetwise::verify

@@ -12,10 +12,11 @@ namespace sheetwise::verify {
 enum class SheetRole { Active, Named };
 
 struct Edit {
-  enum class Kind { InsertRow, DeleteRow, DeleteColumn, Cells, Rename };
+  // RowSize, ColumnSize: a row's height or a column's width was set, which may hide or show it.
+  enum class Kind { InsertRow, DeleteRow, DeleteColumn, Cells, Rename, RowSize, ColumnSize };
   Kind kind = Kind::Cells;
   SheetRole sheet = SheetRole::Active;
-  int first = 0;  // InsertRow, DeleteRow: the row; DeleteColumn: the column
+  int first = 0;  // InsertRow, DeleteRow, RowSize: the row; DeleteColumn, ColumnSize: the column
   int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;  // Cells, inclusive
   std::string newName;                                             // Rename
 };
@@ -37,5 +38,13 @@ Position MapForward(Position source, const std::vector<const Edit*>& edits);
 
 // Where a saved cell came from; {0, 0} when a rule made or wrote it.
 Position MapBack(Position saved, const std::vector<const Edit*>& edits);
+
+// A source row (rows) or column through the edits: where it is in the saved
+// file; 0 when it was deleted or a rule set its height or width.
+int LineForward(int line, bool rows, const std::vector<const Edit*>& edits);
+
+// Where a saved row (rows) or column came from; 0 when a rule made it or set
+// its height or width.
+int LineBack(int line, bool rows, const std::vector<const Edit*>& edits);
 
 }  // namespace sheetwise::verify

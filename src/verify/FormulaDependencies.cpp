@@ -37,6 +37,8 @@ bool Touched(int firstRow, int lastRow, int firstColumn, int lastColumn, const s
         }
         break;
       case Edit::Kind::Rename:
+      case Edit::Kind::RowSize:
+      case Edit::Kind::ColumnSize:
         break;
     }
   }

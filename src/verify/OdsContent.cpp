@@ -349,10 +349,14 @@ class OdsReader {
       }
       if (n == "table-column") {
         const int64_t repeat = Repeat(xml.attr("table:number-columns-repeated"));
+        if (Collapsed(xml) && column <= kLastColumn) {
+          s.hiddenColumns.emplace_back(column, std::min(column + repeat - 1, kLastColumn));
+        }
         columnStyles.emplace_back(column, xml.attr("table:default-cell-style-name"));
         column = std::min(column + repeat, kLastColumn + 1);
       } else if (n == "table-row") {
         rowRepeat = Repeat(xml.attr("table:number-rows-repeated"));
+        if (Collapsed(xml) && row <= kLastRow) s.hiddenRows.emplace_back(row, std::min(row + rowRepeat - 1, kLastRow));
         column = 1;
         cells.clear();
       } else if (n == "table-cell" || n == "covered-table-cell") {
@@ -367,6 +371,12 @@ class OdsReader {
         countElement(xml, index);
       }
     }
+  }
+
+  // A row or column hidden by the user or by a filter.
+  static bool Collapsed(const XmlStream& xml) {
+    const std::string& visibility = xml.attr("table:visibility");
+    return visibility == "collapse" || visibility == "filter";
   }
 
   static int64_t Repeat(const std::string& text) {

@@ -25,6 +25,9 @@ using host::HostError;
 
 // The most of one drawing part read for its shapes.
 constexpr size_t kMaxShapePartBytes = 16u << 20;
+constexpr long kMaxColumn = 16384;
+
+bool Hidden(const XmlStream& xml) { return xml.attr("hidden") == "1" || xml.attr("hidden") == "true"; }
 
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A",
@@ -342,7 +345,7 @@ class OoxmlReader {
         DefinedName name;
         name.name = xml.attr("name");
         name.sheet = xml.has("localSheetId") ? static_cast<int>(std::strtol(xml.attr("localSheetId").c_str(), nullptr, 10)) : -1;
-        const bool hidden = xml.attr("hidden") == "1" || xml.attr("hidden") == "true";
+        const bool hidden = Hidden(xml);
         name.text = xml.text();
         if (!hidden && !name.name.starts_with("_xlnm._FilterDatabase")) ++content_.parts[part::kDefinedNames];
         content_.links.names.push_back(std::move(name));
@@ -397,6 +400,12 @@ class OoxmlReader {
       if (n == "row") {
         row = xml.has("r") ? static_cast<int>(std::strtol(xml.attr("r").c_str(), nullptr, 10)) : row + 1;
         column = 0;
+        if (Hidden(xml)) sheet.hiddenRows.emplace_back(row, row);
+      } else if (n == "col" && Hidden(xml)) {
+        const auto number = [&](const char* name) {
+          return static_cast<int>(std::clamp<long>(std::strtol(xml.attr(name).c_str(), nullptr, 10), 1, kMaxColumn));
+        };
+        sheet.hiddenColumns.emplace_back(number("min"), number("max"));
       } else if (n == "c") {
         int r = row, c = column + 1;
         if (xml.has("r") && !ParseCellName(xml.attr("r"), r, c)) r = row, c = column + 1;

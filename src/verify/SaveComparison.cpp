@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -132,6 +133,8 @@ MovedArea MapAreaForward(CellArea a, const std::vector<const Edit*>& edits) {
                               e->lastColumn >= a.lastColumn);
         break;
       case Edit::Kind::Rename:
+      case Edit::Kind::RowSize:
+      case Edit::Kind::ColumnSize:
         break;
     }
   }
@@ -170,6 +173,8 @@ class Comparison {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
+      compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
     }
     if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
     compareEntries();
@@ -290,6 +295,41 @@ class Comparison {
       const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
       if (first.row == 0 || last.row == 0) continue;  // the rules made it
       add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
+    }
+  }
+
+  // Rows (rows) or columns hidden where no rule set their size, followed
+  // through the inserts and deletes; none hidden or shown that was not.
+  void compareHidden(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits, bool rows) {
+    const auto lines = [rows](const SheetContent& sheet) {
+      std::vector<int> hidden;
+      for (const auto& [first, last] : rows ? sheet.hiddenRows : sheet.hiddenColumns) {
+        for (int line = first; line <= last; ++line) hidden.push_back(line);
+      }
+      return hidden;
+    };
+    std::vector<int> expected, found;
+    for (const int line : lines(a)) {
+      if (const int moved = LineForward(line, rows, edits)) expected.push_back(moved);
+    }
+    for (const int line : lines(b)) {
+      if (LineBack(line, rows, edits)) found.push_back(line);
+    }
+    for (auto* list : {&expected, &found}) {
+      std::sort(list->begin(), list->end());
+      list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
+    const auto name = [rows](int line) {
+      return rows ? Tr("row %s", {std::to_string(line)}) : Tr("column %s", {host::ColumnLetters(line)});
+    };
+    std::vector<int> changed;
+    std::ranges::set_symmetric_difference(expected, found, std::back_inserter(changed));
+    for (const int line : changed) {
+      const bool wasHidden = std::binary_search(expected.begin(), expected.end(), line);
+      addMade([&] {
+        return Tr("sheet \"%s\", %s: %s → %s", {b.name, name(line), wasHidden ? Tr("hidden") : Tr("shown"),
+                                                 wasHidden ? Tr("shown") : Tr("hidden")});
+      });
     }
   }
 

@@ -25,7 +25,8 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
-                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221;
+                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
+                   kRow = 0x0208, kColInfo = 0x007D;
 
 double F64(const uint8_t* p) {
   double value;
@@ -377,6 +378,14 @@ class SheetReader {
           break;
         case kArray:
           if (r->size >= 14) shared(*r, 12);
+          break;
+        case kRow:  // fDyZero: the row is hidden
+          if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
+          break;
+        case kColInfo:  // fHidden, for columns colFirst to colLast
+          if (r->size >= 10 && (U16(r->data + 8) & 0x01)) {
+            sheet_.hiddenColumns.emplace_back(row, std::min(column, content_.lastColumn));
+          }
           break;
         default:
           break;

@@ -60,6 +60,8 @@ struct SheetContent {
   std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
   std::vector<CellArea> merged;                                   // merged areas
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
+  // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
+  std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;
 };
 
 enum class FileFormat { Xls, Xlsx, Ods };

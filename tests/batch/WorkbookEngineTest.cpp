@@ -59,7 +59,8 @@ TEST_F(WorkbookEngineTest, VetoesAndFailuresAreLoggedAndWriteNothing) {
       {"Sheet1", {"9", "G", ""}, {}, processing, "cell G9 holds an error value, which has no text"},  // =1/0
       {"NoSuchSheet", {}, {}, processing, "the workbook has no sheet named \"NoSuchSheet\""},
       {"Sheet1", {}, {"{插入行}|整列|5", "{删除行}"}, failed,  // a rule that cannot be read fails as a rule
-       "rule 2 \"{删除行}\": the rule is too short: field 1 is missing after \"{删除行}\""},
+       "rule 2 \"{删除行}\": the rule is too short: field 1 is missing after \"{删除行}\" (a rule of its kind is "
+       "{删除行}|正行|ROW)"},
       {"Sheet1", {}, {"2|A|ok", "x|A|bad"}, failed,
        "rule 2 \"x|A|bad\": the row must be a whole number from 1 to 1048576, not \"x\""},
       {"Sheet1", {}, {"{表名}|First", "{表名}|Second"}, failed, "no sheet named \"Sheet1\""},  // renamed once only

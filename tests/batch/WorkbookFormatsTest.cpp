@@ -12,6 +12,7 @@
 #include "BookSnapshot.h"
 #include "CompoundFile.h"
 #include "TestPaths.h"
+#include "XlsSnapshot.h"
 #include "batch/WorkbookEngine.h"
 #include "extract/ExtractionRun.h"
 #include "host/LibreOfficeHost.h"
@@ -227,6 +228,30 @@ TEST_F(CorpusWorkbookFormats, MacroProjectsAreKeptOrTheInPlaceSaveIsRefused) {
   ASSERT_EQ(kept.outcome, Outcome::Processed) << kept.reason;
   EXPECT_EQ(verify::MacroProjectDigest(xls), verify::MacroProjectDigest(test::Corpus("vba_macro.xls")));
   EXPECT_NE(verify::MacroProjectDigest(xls), "");
+}
+
+// Height and width 0 hide the row and the column, as in the spreadsheet; a
+// size set later shows them again. The check finds nothing else changed.
+TEST_F(WorkbookFormatsTest, HeightOrWidthZeroHidesTheRowOrColumn) {
+  settings.verify = true;
+  const std::vector<std::string> rules{"{行距}|3|0", "{列距}|C|0", "{行距}|4|0", "{行距}|4|20", "{列距}|B|0"};
+  const auto hidden = [](const std::set<int>& lines) { return std::vector<int>(lines.begin(), lines.end()); };
+  const std::string xls = dir.copyFixture("sheets.xls", "in/book.xls");
+  const auto fromXls = process(xls, rules);
+  ASSERT_EQ(fromXls.outcome, Outcome::Processed) << fromXls.reason;
+  EXPECT_TRUE(fromXls.differences.empty()) << fromXls.differences.front();
+  const auto sheet = test::ReadWithXlrd(fromXls.output).sheets.at(0);
+  EXPECT_EQ(hidden(sheet.hiddenRows), std::vector<int>{3});
+  EXPECT_EQ(hidden(sheet.hiddenColumns), (std::vector<int>{2, 3}));
+  EXPECT_EQ(sheet.rowHeights.at(4), 400);
+
+  const auto fromXlsx = process(made("xlsx", "book.xlsx"), rules);
+  ASSERT_EQ(fromXlsx.outcome, Outcome::Processed) << fromXlsx.reason;
+  EXPECT_TRUE(fromXlsx.differences.empty()) << fromXlsx.differences.front();
+  const auto book = ReadBook(fromXlsx.output);
+  EXPECT_EQ(book.hiddenRows, (std::set<std::pair<int, int>>{{0, 3}}));
+  EXPECT_EQ(book.hiddenColumns, (std::set<std::pair<int, int>>{{0, 2}, {0, 3}}));
+  EXPECT_EQ(book.rowHeights.at({0, 4}), "20");
 }
 
 }  // namespace

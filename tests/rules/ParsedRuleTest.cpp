@@ -36,7 +36,7 @@ Lines ReadFile(const std::string& bytes, bool extraction) {
   Lines read;
   try {
     const auto file = LoadRuleFile(dir / "r.txt");
-    if (file.encoding == RuleFileEncoding::Gb18030) read.push_back("GB18030");
+    if (file.encoding != "UTF-8") read.push_back(file.encoding);
     for (const auto& rule : ParseRules(file.rules, extraction)) read.push_back(Described(rule));
   } catch (const RuleFileError& e) {
     const bool advised = std::string(e.what()).find("save the file as UTF-8") != std::string::npos;
@@ -71,13 +71,21 @@ TEST(RuleReading, EachRuleIsReadStrictlyOrRefusedWithItsReason) {
       {"{列距}|AA|12\n{列距}|A1|12\n{删除列}|整列|c\n{行距}|3|x\n",
        {"kind 6 column 27 size 12", "refused: the column must be letters from A to XFD, not \"A1\"",
         "kind 7 column 3", "refused: the row height is not a number: \"x\""}},
-      {"{合并}|C8|b7\n{清空}|A|C\n{清空}|B7:C8|D9\n",
-       {"kind 2 cells 7,2-8,3", "refused: not a cell address: \"A\"", "refused: not a cell address: \"B7:C8\""}},
+      // A refusal says how the rule is written: whole columns and rows by their first and last cells.
+      {"{合并}|C8|b7\n{清空}|A|C\n{清空}|B7:C8|D9\n{合并}|3|5\n",
+       {"kind 2 cells 7,2-8,3",
+        "refused: not a cell address: \"A\"; whole columns are written by their first and last cells: "
+        "{清空}|A1|C65536 (C1048576 in .xlsx and .ods)",
+        "refused: not a cell address: \"B7:C8\" (a corner is a cell such as B7: {清空}|B7|D9)",
+        "refused: not a cell address: \"3\"; whole rows are written by their first and last cells: "
+        "{合并}|A3|IV5 (XFD5 in .xlsx and .ods)"}},
       // A "|" in a text makes one field too many; a missing field is named.
-      {"1|A|a|b\n{表名}|汇|总\n{插入行}\n7|B|\n",
-       {"refused: the rule has 4 fields where its kind has 3: a text cannot hold \"|\"",
-        "refused: the rule has 3 fields where its kind has 2: a text cannot hold \"|\"",
-        "refused: the rule is too short: field 1 is missing after \"{插入行}\"", "kind 8 row 7 column 2"}},
+      {"1|A|a|b\n{表名}|汇|总\n{插入行}\n7|B|\n{插入行}|正行|5|\n",
+       {"refused: the rule has 4 fields where its kind has 3 (ROW|COLUMN|TEXT): a text cannot hold \"|\"",
+        "refused: the rule has 3 fields where its kind has 2 ({表名}|NAME): a text cannot hold \"|\"",
+        "refused: the rule is too short: field 1 is missing after \"{插入行}\" (a rule of its kind is {插入行}|正行|ROW)",
+        "kind 8 row 7 column 2",
+        "refused: the rule has 4 fields where its kind has 3: {插入行}|正行|ROW, with nothing after the last field"}},
       // Extraction reads every entry as a cell; the row keeps its text.
       {"{小偷}05|B|\n{插入行}2|[|\n{小偷}5|B|x\n{小偷}5|B\n",
        {"kind 9 row 5 column 2 \"05\"", "kind 9 row 2 column 27 \"2\"",
@@ -95,9 +103,9 @@ TEST(RuleReading, EachRuleIsReadStrictlyOrRefusedWithItsReason) {
       // A byte order mark, blank lines and spaces around a text: the text is kept as it is.
       {"\xEF\xBB\xBF" "1|A| 中文 \r\n   \n\n", {"kind 8 row 1 column 1 \" 中文 \""}},
       // A four-byte GB18030 sequence; UTF-8 cut short, where GB18030 stops too.
-      {"1|A|\x81\x30\x81\x30\n", {"GB18030", "kind 8 row 1 column 1 \"\xC2\x80\""}},
+      {"1|A|\x95\x34\xB2\x35\n", {"GB18030", "kind 8 row 1 column 1 \"𠮷\""}},
       {"1|A|\xE4\xB8\xAD\n2|A|\xE4\xB8\n3|A|x\n", {"file refused at line 2, save as UTF-8"}},
-      {std::string("\xFF\xFE" "1\0|\0A\0|\0x\0\n\0", 14), {"file refused at line 1 as UTF-16, save as UTF-8"}},
+      {std::string("\xFF\xFE" "1\0|\0A\0|\0x\0\n\0", 14), {"UTF-16", "kind 8 row 1 column 1 \"x\""}},
       {std::string("1\0|\0A\0|\0x\0", 10), {"file refused at line 1 as UTF-16, save as UTF-8"}},
       // A long text is read whole; a refusal quotes its field cut short.
       {"1|A|" + tenMegabytes + "\n{行距}|2|" + tenMegabytes + "\n",

@@ -64,6 +64,8 @@ BookSnapshot ReadBook(const std::string& path) {
       book.rowHeights[{std::stoi(f[1]), std::stoi(f[2])}] = f[3];
     } else if (f[0] == "colwidth") {
       book.columnWidths[{std::stoi(f[1]), std::stoi(f[2])}] = f[3];
+    } else if (f[0] == "hiddenrow" || f[0] == "hiddencol") {
+      (f[0] == "hiddenrow" ? book.hiddenRows : book.hiddenColumns).insert({std::stoi(f[1]), std::stoi(f[2])});
     } else if (f[0] == "part") {
       book.parts[f[1]] = f[2];
     }

@@ -18,6 +18,7 @@ struct BookSnapshot {
   std::map<At, std::string> fonts;  // "NAME/BOLD"
   std::set<std::string> merges;     // "SHEET FIRSTROW LASTROW FIRSTCOL LASTCOL"
   std::map<std::pair<int, int>, std::string> rowHeights, columnWidths;
+  std::set<std::pair<int, int>> hiddenRows, hiddenColumns;  // (sheet, row or column)
   std::map<std::string, std::string> parts;  // zip part -> SHA-256
   std::string value(int sheet, int row, int column) const;
   // The cells of one sheet, (row, column) -> value.

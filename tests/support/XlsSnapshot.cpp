@@ -73,7 +73,7 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
     const auto f = Split(line);
     if (f.empty()) continue;
     if (f[0] == "sheet") {
-      snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", {}, {}, {}, {}});
+      snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", {}, {}, {}, {}, {}, {}});
       continue;
     }
     auto& sheet = snapshot.sheets.at(std::stoul(f[1]));
@@ -83,6 +83,8 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
       if (f[4] == "1") sheet.rowHeights[std::stoi(f[2])] = std::stoi(f[3]);
     } else if (f[0] == "colwidth") {
       sheet.columnWidths[std::stoi(f[2])] = std::stoi(f[3]);
+    } else if (f[0] == "hiddenrow" || f[0] == "hiddencol") {
+      (f[0] == "hiddenrow" ? sheet.hiddenRows : sheet.hiddenColumns).insert(std::stoi(f[2]));
     } else if (f[0] == "cell") {
       XlsCell cell{std::stoi(f[4]), Unescape(f[5]), f[6] == "1", std::stoi(f[7]),
                    std::stoi(f[8]), f[9], f[10] == "1", {}};

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,6 +35,7 @@ struct XlsSheet {
   std::vector<XlsMerge> merges;
   std::map<int, int> rowHeights;    // row -> twips
   std::map<int, int> columnWidths;  // column -> 1/256 characters
+  std::set<int> hiddenRows, hiddenColumns;
 
   // The cell's value text, "" when the cell is absent.
   std::string value(int row, int column) const;

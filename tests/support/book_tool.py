@@ -137,7 +137,13 @@ def dump_xlsx(path, out):
         for r, dim in sorted(sheet.row_dimensions.items()):
             if dim.customHeight and dim.height is not None:
                 out.write(f"rowheight\t{i}\t{r}\t{round(dim.height)}\n")
+            if dim.hidden:
+                out.write(f"hiddenrow\t{i}\t{r}\n")
         for letter, dim in sheet.column_dimensions.items():
+            if dim.hidden:
+                for c in range(dim.min or openpyxl.utils.column_index_from_string(letter),
+                               (dim.max or openpyxl.utils.column_index_from_string(letter)) + 1):
+                    out.write(f"hiddencol\t{i}\t{c}\n")
             if dim.customWidth and dim.width:
                 for c in range(dim.min or openpyxl.utils.column_index_from_string(letter),
                                (dim.max or openpyxl.utils.column_index_from_string(letter)) + 1):

@@ -19,8 +19,12 @@ def main(path):
             out.write(f"merge\t{i}\t{r1 + 1}\t{r2}\t{c1 + 1}\t{c2}\n")
         for r, ri in sorted(sh.rowinfo_map.items()):
             out.write(f"rowheight\t{i}\t{r + 1}\t{ri.height}\t{int(ri.has_default_height == 0 or ri.height_mismatch)}\n")
+            if ri.hidden:
+                out.write(f"hiddenrow\t{i}\t{r + 1}\n")
         for c, ci in sorted(sh.colinfo_map.items()):
             out.write(f"colwidth\t{i}\t{c + 1}\t{ci.width}\n")
+            if ci.hidden:
+                out.write(f"hiddencol\t{i}\t{c + 1}\n")
         for r in range(sh.nrows):
             for c in range(sh.ncols):
                 cell = sh.cell(r, c)

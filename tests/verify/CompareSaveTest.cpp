@@ -130,3 +130,43 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
 
 }  // namespace
 }  // namespace sheetwise::verify
+
+namespace sheetwise::verify {
+namespace {
+
+// Hidden rows and columns are compared where no rule set their size, followed
+// through the rows inserted and deleted before them.
+TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
+  const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
+  using K = Edit::Kind;
+  using Spans = std::vector<std::pair<int, int>>;
+  const struct {
+    Spans rows, columns;  // hidden in the saved file
+    std::vector<Edit> edits;
+    Lines expected;
+  } cases[] = {
+      {{{5, 6}}, {{3, 3}}, {}, {}},
+      {{{5, 5}}, {{3, 4}}, {}, {"sheet \"S\", row 6: hidden → shown", "sheet \"S\", column D: shown → hidden"}},
+      {{{6, 7}}, {{3, 3}}, {line(K::InsertRow, 2)}, {}},
+      {{{5, 5}}, {{3, 3}}, {line(K::DeleteRow, 5)}, {}},
+      {{{5, 6}, {9, 9}}, {}, {line(K::RowSize, 9), line(K::ColumnSize, 3)}, {}},
+      {{{5, 5}}, {{3, 3}}, {line(K::RowSize, 6)}, {}},  // a rule showed row 6
+      {{{5, 6}}, {{3, 3}}, {line(K::InsertRow, 2)},
+       {"sheet \"S\", row 5: shown → hidden", "sheet \"S\", row 7: hidden → shown"}},  // not moved down
+      {{{5, 7}}, {{2, 2}}, {line(K::DeleteColumn, 2), line(K::InsertRow, 7)}, {}},  // C moved to B; row 7 is new
+  };
+  for (const auto& c : cases) {
+    XlsContent source;
+    source.sheets = {Sheet("S")};
+    source.sheets[0].hiddenRows = {{5, 6}};
+    source.sheets[0].hiddenColumns = {{3, 3}};
+    XlsContent saved = source;
+    saved.sheets[0].hiddenRows = c.rows;
+    saved.sheets[0].hiddenColumns = c.columns;
+    EditFootprint footprint{"S", c.edits};
+    EXPECT_EQ(CompareSave(source, saved, footprint).first, c.expected) << c.edits.size() << " edits";
+  }
+}
+
+}  // namespace
+}  // namespace sheetwise::verify

@@ -133,18 +133,29 @@ void MergeCentred(const SheetEdit& e) {
   if (!SameSpan(MergedSpan(e.sheet, first), e.area)) throw Refusal{kCannotMerge};
 }
 
+// As in the spreadsheet the rules come from: a size of 0 hides the rows or
+// columns (keeping the size they had), any other size sets it and shows them.
+void SetSizeOrHide(const Reference<css::beans::XPropertySet>& lines, const char* size, const Any& value) {
+  if (value.get<sal_Int32>() == 0) {
+    lines->setPropertyValue("IsVisible", Any(false));
+    return;
+  }
+  lines->setPropertyValue(OUString::createFromAscii(size), value);
+  lines->setPropertyValue("IsVisible", Any(true));
+}
+
 void RowHeight(const SheetEdit& e) {
   CheckSheetUnprotected(e);
-  Reference<css::beans::XPropertySet>(Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getRows(),
-                                      UNO_QUERY_THROW)
-      ->setPropertyValue("Height", e.value);
+  SetSizeOrHide(Reference<css::beans::XPropertySet>(
+                    Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getRows(), UNO_QUERY_THROW),
+                "Height", e.value);
 }
 
 void ColumnWidth(const SheetEdit& e) {
   CheckSheetUnprotected(e);
-  Reference<css::beans::XPropertySet>(
-      Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getColumns(), UNO_QUERY_THROW)
-      ->setPropertyValue("Width", e.value);
+  SetSizeOrHide(Reference<css::beans::XPropertySet>(
+                    Reference<css::table::XColumnRowRange>(Cells(e), UNO_QUERY_THROW)->getColumns(), UNO_QUERY_THROW),
+                "Width", e.value);
 }
 
 // The cell of the area, once a protected sheet has been seen to leave it unlocked.

@@ -1,10 +1,13 @@
 #include "ui/handlers/GridPicker.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
+#include "host/CellAddress.h"
 #include "rules/RuleList.h"
 #include "rules/RuleString.h"
+#include "ui/handlers/RuleEditor.h"
 
 namespace sheetwise::rules {
 
@@ -84,8 +87,28 @@ void GridPicker::onEnter() {
     dialogs_.message(kNotANumber, ui::MessageStyle::Information);
     return;
   }
-  appendStandardEntries(rowText, *firstRow, *rowCount);
+  // The row goes into the rules as the reader takes it: " 5", "5.0" and "+5" are written 5.
+  if (*firstRow != std::floor(*firstRow) || *firstRow < 1 || *firstRow > host::kMaxRows) {
+    dialogs_.message(kNotARow, ui::MessageStyle::Information);
+    return;
+  }
+  if (refusedCellText()) return;
+  appendStandardEntries(static_cast<int>(*firstRow), *rowCount);
   close();
+}
+
+bool GridPicker::refusedCellText() {
+  const auto& s = picker_.selection;
+  const RowSpan rows = Rows(s);
+  for (std::int64_t r = rows.first; r <= rows.last; ++r) {
+    for (std::int64_t c = FirstColumn(s); c <= s.endColumn; ++c) {
+      if (FitsInField(picker_.VSFlexGrid1.text(static_cast<int>(r), static_cast<int>(c)))) continue;
+      const std::string cell = "第 " + std::to_string(r) + " 行第 " + std::to_string(c) + " 列的";
+      dialogs_.message(cell + UnheldTextMessage("单元格内容"), ui::MessageStyle::Information);
+      return true;
+    }
+  }
+  return false;
 }
 
 void GridPicker::appendExtractionEntries() {
@@ -100,17 +123,17 @@ void GridPicker::appendExtractionEntries() {
   }
 }
 
-void GridPicker::appendStandardEntries(const std::string& rowText, double firstRow, int rowCount) {
+void GridPicker::appendStandardEntries(int firstRow, int rowCount) {
   RuleList list(main_.List3.items);
   const std::string prefix = std::string(rowCount > 0 ? tag::InsertRows : tag::DeleteRows) + "|" +
-                             std::string(WholeRowMode) + "|" + rowText;
+                             std::string(WholeRowMode) + "|" + std::to_string(firstRow);
   const std::int64_t times = rowCount > 0 ? rowCount : -static_cast<std::int64_t>(rowCount);
   for (std::int64_t i = 0; i < times; ++i) list.append(prefix);
 
   const auto& s = picker_.selection;
   const RowSpan rows = Rows(s);
   for (std::int64_t r = rows.first; r <= rows.last; ++r) {
-    const std::string sheetRow = GeneralNumberText(firstRow + static_cast<double>(r - rows.first));
+    const std::string sheetRow = std::to_string(firstRow + (r - rows.first));
     for (std::int64_t c = FirstColumn(s); c <= s.endColumn; ++c) {
       const int column = static_cast<int>(c);
       list.append(sheetRow + "|" + GridColumnCharacter(column) + "|" +

@@ -15,6 +15,7 @@ inline constexpr const char* kRowCountPrompt =
     "需要的插入行数\r\n需要插入行的为正数\r\n需要删除行的负数\r\n否则为0";
 inline constexpr const char* kIrregularSelection = "选择选择内容不规范！";
 inline constexpr const char* kNotANumber = "填写需为数字";
+inline constexpr const char* kNotARow = "实际行数须为 1 到 1048576 之间的整数";
 inline constexpr int kEnterKey = 13;
 
 // The character written into an entry for a grid column: code 64 + column
@@ -39,7 +40,9 @@ class GridPicker {
  private:
   void onEnter();
   void appendExtractionEntries();
-  void appendStandardEntries(const std::string& rowText, double firstRow, int rowCount);
+  void appendStandardEntries(int firstRow, int rowCount);
+  // The first selected cell whose text no rule can hold, said to the user; false when there is none.
+  bool refusedCellText();
 
   ui::Form2& picker_;
   ui::Form1& main_;

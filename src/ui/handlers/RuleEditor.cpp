@@ -14,10 +14,21 @@ std::string Joined(std::string_view tag, const std::string& first, const std::st
 
 void ToUpperInPlace(ui::TextBox& field) { field.text = UpperCaseLetters(field.text); }
 
+// Whether text can go into a rule; when not, the user is told why.
+bool Holdable(const std::string& text, const std::string& what, ui::Dialogs& dialogs) {
+  if (FitsInField(text)) return true;
+  dialogs.message(UnheldTextMessage(what), ui::MessageStyle::Plain);
+  return false;
+}
+
 }  // namespace
 
-void Command1_Click(ui::Form1& form) {
-  if (form.Text1.text.empty()) return;
+std::string UnheldTextMessage(const std::string& what) {
+  return what + "不能含有换行或“|”：规则文件每行一条规则，字段以“|”分隔。请改掉后再添加。";
+}
+
+void Command1_Click(ui::Form1& form, ui::Dialogs& dialogs) {
+  if (form.Text1.text.empty() || !Holdable(form.Text3.text, "替换内容", dialogs)) return;
   Append(form, form.Text1.text + "|" + form.Text2.text + "|" + form.Text3.text);
 }
 
@@ -38,7 +49,10 @@ void qingkingxxc_Click(ui::Form1& form) {
   Append(form, Joined(tag::ClearRange, form.qingkongx.text, form.qingkongy.text));
 }
 
-void gaimingc_Click(ui::Form1& form) { Append(form, std::string(tag::RenameSheet) + "|" + form.gaiming.text); }
+void gaimingc_Click(ui::Form1& form, ui::Dialogs& dialogs) {
+  if (!Holdable(form.gaiming.text, "表名", dialogs)) return;
+  Append(form, std::string(tag::RenameSheet) + "|" + form.gaiming.text);
+}
 
 void Command13_Click(ui::Form1& form) { Append(form, Joined(tag::ColumnWidth, form.Text15.text, form.Text16.text)); }
 

@@ -12,8 +12,13 @@
 
 namespace sheetwise::rules {
 
+// What the window says of a text that cannot stand in a rule file's field
+// (FitsInField): what names the field ("替换内容", "表名").
+std::string UnheldTextMessage(const std::string& what);
+
 // "标准类": Text1 + "|" + Text2 + "|" + Text3; nothing when Text1 is empty.
-void Command1_Click(ui::Form1& form);
+// A replacement holding "|" or a line break is refused with UnheldTextMessage.
+void Command1_Click(ui::Form1& form, ui::Dialogs& dialogs);
 // "插入类": "{插入行}|" + Combo1 + "|" + charu.
 void charucom_Click(ui::Form1& form);
 // "删除类": "{删除行}|正行|" + shanchu, or "{删除列}|整列|" + shanchu;
@@ -23,8 +28,9 @@ void shanchucom_Click(ui::Form1& form);
 void hebingxvv_Click(ui::Form1& form);
 // "清空区域内容": "{清空}|" + qingkongx + "|" + qingkongy.
 void qingkingxxc_Click(ui::Form1& form);
-// "表名更改": "{表名}|" + gaiming, an empty name included.
-void gaimingc_Click(ui::Form1& form);
+// "表名更改": "{表名}|" + gaiming, an empty name included; a name holding
+// "|" or a line break is refused with UnheldTextMessage.
+void gaimingc_Click(ui::Form1& form, ui::Dialogs& dialogs);
 // "列距": "{列距}|" + Text15 + "|" + Text16.
 void Command13_Click(ui::Form1& form);
 // "行距": "{行距}|" + Text18 + "|" + Text17.

@@ -75,7 +75,7 @@ void MainWindowView::buildRuleFileCommands(QListWidget& rules) {
   const auto save = [this] { run([this] { rules::SaveRulesCommand(form_, ports_.dialogs); }); };
   const auto load = [this] { run([this] { rules::LoadRulesCommand(form_, ports_.dialogs); }); };
   const std::tuple<const char*, const char*, const char*, TwipsRect, std::function<void()>> buttons[] = {
-      {"loadRules", "载入…", "载入规则文件，规则添加到列表末尾（Ctrl+O）", layout::LoadRules, load},
+      {"loadRules", "载入…", "载入规则文件：替换规则列表，或添加到列表末尾（Ctrl+O）", layout::LoadRules, load},
       {"saveRules", "保存…", "把规则列表保存为规则文件（Ctrl+S）", layout::SaveRules, save}};
   for (const auto& [name, caption, tip, place, command] : buttons) {
     auto* button = new QPushButton(caption, rules.parentWidget());

@@ -1,6 +1,9 @@
 #include "ui/qt/QtDialogs.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -44,6 +47,23 @@ bool QtDialogs::confirm(const std::string& question, const std::string& goOn) {
   const auto box = QuestionBox(question, goOn, QApplication::activeWindow());
   box->exec();
   return box->buttonRole(box->clickedButton()) == QMessageBox::AcceptRole;
+}
+
+int QtDialogs::choose(const std::string& text, const std::vector<std::string>& choices) {
+  prepare();
+  QMessageBox box(QMessageBox::Question, QString(kAppTitle), Display(text), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  std::vector<QAbstractButton*> buttons;
+  for (const auto& choice : choices) {
+    buttons.push_back(box.addButton(QString::fromStdString(choice), QMessageBox::AcceptRole));
+  }
+  if (!buttons.empty()) {
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(buttons.back());  // Escape and the title bar's close press the last choice
+  }
+  box.exec();
+  const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return pressed == buttons.end() ? -1 : static_cast<int>(pressed - buttons.begin());
 }
 
 std::string QtDialogs::input(const std::string& prompt) {

@@ -22,6 +22,7 @@ class QtDialogs final : public Dialogs {
 
   void message(const std::string& text, MessageStyle style) override;
   bool confirm(const std::string& question, const std::string& goOn) override;
+  int choose(const std::string& text, const std::vector<std::string>& choices) override;
   std::string input(const std::string& prompt) override;
   std::string chooseFolder(const std::string& title) override;
   std::string chooseFile(const std::string& filter) override;

@@ -60,7 +60,8 @@ void MainWindowView::buildStandardKinds(QWidget& panel) {
   StaticLabel(frame, "替换内容", l::Text3Label);
   binder_.field(frame, "Text3", &Form1::Text3, l::Text3)->setFont(field);
   binder_.button(frame, "Command9", &Form1::Command9, l::QuickAddCommand, [this] { ports_.quickAdd.command9(); });
-  binder_.button(frame, "Command1", &Form1::Command1, l::AddCommand, [this] { rules::Command1_Click(form_); });
+  binder_.button(frame, "Command1", &Form1::Command1, l::AddCommand,
+                 [this] { rules::Command1_Click(form_, ports_.dialogs); });
 }
 
 void MainWindowView::buildRowKinds(QWidget& panel) {
@@ -100,7 +101,8 @@ void MainWindowView::buildRangeKinds(QWidget& panel) {
 
   QWidget* rename = binder_.frame(&panel, "Frame10", &Form1::Frame10, l::Frame10);
   binder_.field(rename, "gaiming", &Form1::gaiming, l::gaiming)->setFont(WindowFont(kNewSong, 9));
-  binder_.button(rename, "gaimingc", &Form1::gaimingc, l::AddCommand, [this] { rules::gaimingc_Click(form_); });
+  binder_.button(rename, "gaimingc", &Form1::gaimingc, l::AddCommand,
+                 [this] { rules::gaimingc_Click(form_, ports_.dialogs); });
 }
 
 void MainWindowView::buildSpacingKinds(QWidget& panel) {

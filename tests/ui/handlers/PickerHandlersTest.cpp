@@ -14,6 +14,7 @@
 #include "TestPaths.h"
 #include "host/LibreOfficeHost.h"
 #include "ui/handlers/GridPicker.h"
+#include "ui/handlers/RuleEditor.h"
 
 namespace sheetwise::rules {
 namespace {
@@ -163,10 +164,16 @@ TEST(GridPicker, DragsAndAnswersGiveTheirEntries) {
       {4, 2, 4, 2, {"x"}, {"{小偷}4|B|"}},
       {6, 3, 5, 2, {"X"}, {"{小偷}5|B|", "{小偷}5|C|", "{小偷}6|B|", "{小偷}6|C|"}},
       {5, 1, 3, 3, {"7", "1"}, {"{插入行}|正行|7"}},  // rows exchanged, columns along with them
-      // The row answer stays as typed in row entries and is computed in cell entries.
-      {3, 1, 4, 1, {"010", "2"}, {"{插入行}|正行|010", "{插入行}|正行|010", "10|A|31", "11|A|41"}},
+      // The row answer is written as the reader takes it, a whole row of the sheet.
+      {3, 1, 4, 1, {"010", "2"}, {"{插入行}|正行|10", "{插入行}|正行|10", "10|A|31", "11|A|41"}},
+      {3, 1, 3, 1, {" 5", "+1"}, {"{插入行}|正行|5", "5|A|31"}},
+      {3, 1, 3, 1, {"+5", "5.0"}, {"{插入行}|正行|5", "{插入行}|正行|5", "{插入行}|正行|5", "{插入行}|正行|5",
+                                   "{插入行}|正行|5", "5|A|31"}},
+      {3, 1, 3, 1, {"5.0", " -1 "}, {"{删除行}|正行|5", "5|A|31"}},
       {2, 2, 2, 3, {"8", "-3"}, {"{删除行}|正行|8", "{删除行}|正行|8", "{删除行}|正行|8", "8|B|22", "8|C|23"}},
-      {6, 4, 7, 5, {"2.5", "0"}, {"2.5|D|64", "2.5|E|", "3.5|D|", "3.5|E|"}},  // beyond the grid: empty texts
+      {6, 4, 7, 5, {"2", "0"}, {"2|D|64", "2|E|", "3|D|", "3|E|"}},  // beyond the grid: empty texts
+      {6, 4, 7, 5, {"2.5", "0"}, {}, "实际行数须为 1 到 1048576 之间的整数"},
+      {6, 4, 7, 5, {"0", "1"}, {}, "实际行数须为 1 到 1048576 之间的整数"},
       {2, 2, 3, 3, {"abc", "1"}, {}, "填写需为数字"},
       {2, 2, 3, 3, {"3", ""}, {}, "填写需为数字"},
       {2, 2, 3, 3, {"3", "two"}, {}, "填写需为数字"},
@@ -184,6 +191,19 @@ TEST(GridPicker, DragsAndAnswersGiveTheirEntries) {
     EXPECT_EQ(p.dialogs.inputPrompts, Texts(prompts.begin(), prompts.begin() + c.answers.size()));
     EXPECT_EQ(p.dialogs.messageTexts(), c.message.empty() ? Texts{} : Texts{c.message});
     EXPECT_EQ(p.form.visible, c.answers.size() == 1 || !c.message.empty());
+  }
+}
+
+// A selected cell whose text holds a line break or "|" cannot be written into a
+// rule file: Enter is refused, naming the cell, and the window stays open.
+TEST(GridPicker, ACellTextNoRuleCanHoldIsRefusedWhereItIsPicked) {
+  for (const std::string text : {"单位\n(元)", "a|b", "x\r"}) {
+    Picker p;
+    p.form.VSFlexGrid1.cells[3][2] = text;
+    p.drag(2, 1, 4, 3);
+    EXPECT_EQ(p.enter({"5", "1"}), Texts{}) << text;
+    EXPECT_EQ(p.dialogs.messageTexts(), Texts{"第 3 行第 2 列的" + UnheldTextMessage("单元格内容")}) << text;
+    EXPECT_TRUE(p.form.visible);
   }
 }
 

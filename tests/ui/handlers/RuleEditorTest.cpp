@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "BatchRun.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
 #include "rules/RuleFile.h"
@@ -14,15 +15,22 @@ namespace {
 using Rules = std::vector<std::string>;
 
 // Every add command through the widgets: RulePanelView. Here what they refuse:
-// a replacement without a row, a deletion in no known mode, an extraction
-// without both coordinates (checked first) or with the switch off.
+// a replacement without a row, a text holding "|" or a line break, a deletion
+// in no known mode, an extraction without both coordinates (checked first) or
+// with the switch off.
 TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
-  Command1_Click(form);
+  Command1_Click(form, dialogs);
   form.Text1.text = "7";
   form.Text3.text = "合计|x";
-  Command1_Click(form);
+  Command1_Click(form, dialogs);  // a text no rule file can hold
+  form.Text3.text = "单位\n(元)";
+  Command1_Click(form, dialogs);
+  form.gaiming.text = "月报\r";
+  gaimingc_Click(form, dialogs);
+  form.Text3.text = "合计";
+  Command1_Click(form, dialogs);
   form.shanchu.text = "C";
   form.Combo2.text = "";
   shanchucom_Click(form);
@@ -32,32 +40,86 @@ TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   Command15_Click(form, dialogs);
   form.Check2.value = 1;
   Command15_Click(form, dialogs);
-  EXPECT_EQ(dialogs.messageTexts(), (Rules{"坐标不能为空", "还没点击开启！"}));
-  EXPECT_EQ(form.List3.items, (Rules{"7||合计|x", "{小偷}5|b|"}));
+  EXPECT_EQ(dialogs.messageTexts(), (Rules{UnheldTextMessage("替换内容"), UnheldTextMessage("替换内容"),
+                                           UnheldTextMessage("表名"), "坐标不能为空", "还没点击开启！"}));
+  EXPECT_EQ(form.List3.items, (Rules{"7||合计", "{小偷}5|b|"}));
 }
 
-// Saved rules load back exactly, appended to the list; a file that cannot be
-// written or read is named in a message, and one read as GB18030 is said to be.
-TEST(RuleFileCommands, TheWindowSavesAndLoadsAppendingOrSaysWhichFileFailed) {
+// Saved rules load back exactly; loading asks whether they replace the list
+// (the default) or are added to it, says which encoding a file was read in
+// where it was not plain UTF-8, and shows the rules it cannot read, with their
+// reasons, before it takes the others. A file that cannot be written or read
+// is named in a message. The batch command reads what the window saved.
+TEST(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
   test::TempDir dir;
   std::ofstream(dir / "bad", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
   std::ofstream(dir / "utf16", std::ios::binary) << std::string("\xFF\xFE" "1\0|\0A\0|\0x\0", 12);
-  std::ofstream(dir / "gb", std::ios::binary) << "{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n";
+  // As GBK: {表名}|合计, {删除行}|正行|2:B20, 7|B|单位
+  std::ofstream(dir / "gb", std::ios::binary) << "{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n"
+                                                 "{\xC9\xBE\xB3\xFD\xD0\xD0}|\xD5\xFD\xD0\xD0|2:B20\n"
+                                                 "7|B|\xB5\xA5\xCE\xBB\n";
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
-  const Rules rules{"{插入行}|正行|5", "3|A| a,b;\"c\" "};
+  const Rules rules{"{插入行}|正行|5", "3|A| a,b;\"c\" ", "{小偷}5|B|"};
   form.List3.items = rules;
-  dialogs.fileAnswers = {dir / "no/r.txt", dir / "月报.txt", "",         dir / "月报.txt",
-                         dir / "none",     dir / "bad",      dir / "utf16", dir / "gb"};
+  dialogs.fileAnswers = {dir / "no/r.txt", dir / "月报.txt", "", dir / "月报.txt", dir / "月报.txt",
+                         dir / "none",     dir / "bad",      dir / "utf16", dir / "gb", dir / "gb"};
+  dialogs.choiceAnswers = {1, 0, 2, 0, 0};  // add, replace, cancel, replace, load the rest
   SaveRulesCommand(form, dialogs);
   SaveRulesCommand(form, dialogs);
-  for (int i = 0; i < 6; ++i) LoadRulesCommand(form, dialogs);  // the first is cancelled
-  EXPECT_EQ(form.List3.items, (Rules{rules[0], rules[1], rules[0], rules[1], "{表名}|合计"}));
-  EXPECT_EQ(dialogs.messageTexts(),
-            (Rules{"无法写入规则文件：" + (dir / "no/r.txt"), "无法读取规则文件：" + (dir / "none"),
-                   "无法读取规则文件：" + (dir / "bad") + "（第 3 行不是 UTF-8 文本，请另存为 UTF-8）",
-                   "无法读取规则文件：" + (dir / "utf16") + "（文件是 UTF-16 文本，请另存为 UTF-8）",
-                   "规则文件不是 UTF-8，已按 GB18030 读取：" + (dir / "gb")}));
+  LoadRulesCommand(form, dialogs);  // cancelled
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items.size(), 2 * rules.size());
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items, rules);
+  for (int i = 0; i < 4; ++i) LoadRulesCommand(form, dialogs);
+  const Rules gb{"{表名}|合计", "7|B|单位"};
+  EXPECT_EQ(form.List3.items, gb);
+  form.List3.items.clear();
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items, gb);
+
+  const std::string replaceOrAdd = "替换规则列表，还是添加到列表末尾？ ? 替换 添加 取消";
+  const std::string unreadable = "规则文件已按 GB18030 读取：" + (dir / "gb") +
+                                 "\n第 2 条规则“{删除行}|正行|2:B20”无法读取，不载入：the row must be a whole number "
+                                 "from 1 to 1048576, not \"2:B20\"\n";
+  EXPECT_EQ(dialogs.questions, (Rules{"用这 3 条规则" + replaceOrAdd, "用这 3 条规则" + replaceOrAdd,
+                                      "规则文件已按 UTF-16 读取：" + (dir / "utf16") + "\n用这 1 条规则" + replaceOrAdd,
+                                      unreadable + "用这 2 条规则" + replaceOrAdd,
+                                      unreadable + "载入其余 2 条规则？ ? 载入 取消"}));
+  const Rules messages = dialogs.messageTexts();
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], "无法写入规则文件：" + (dir / "no/r.txt"));
+  EXPECT_TRUE(messages[1].starts_with("无法读取规则文件：" + (dir / "none") + "\n")) << messages[1];
+  EXPECT_TRUE(messages[2].starts_with("无法读取规则文件：" + (dir / "bad") + "\nline 3 ")) << messages[2];
+
+  // What the window saved, the batch command reads as it stands.
+  std::filesystem::create_directories(dir.path() / "src");
+  EXPECT_EQ(LoadRuleFile(dir / "月报.txt").rules, rules);
+  form.List3.items = {"7|B|单位", "{行距}|3|0", "{表名}|合计"};
+  dialogs.fileAnswers = {dir / "window.txt"};
+  SaveRulesCommand(form, dialogs);
+  const auto run = test::RunBatch({"--source", dir / "src", "--rules", dir / "window.txt", "--save", dir / "out",
+                                   "--dry-run"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+}
+
+// A file that reads equally well in more than one encoding: the user picks one, or cancels.
+TEST(RuleFileCommands, TheUserChoosesAmongEncodingsThatReadTheFileEqually) {
+  test::TempDir dir;
+  std::ofstream(dir / "doubt", std::ios::binary) << "1|A|\xAA\xA1\xAA\xA2\n";  // Big5 ideographs, EUC-KR kana
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+  dialogs.fileAnswers = {dir / "doubt", dir / "doubt"};
+  dialogs.choiceAnswers = {2, 1};  // cancel; EUC-KR
+  LoadRulesCommand(form, dialogs);
+  EXPECT_TRUE(form.List3.items.empty());
+  LoadRulesCommand(form, dialogs);
+  EXPECT_EQ(form.List3.items, Rules{"1|A|ぁあ"});
+  ASSERT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_TRUE(dialogs.questions[0].ends_with("按哪种编码读取？ ? Big5 EUC-KR 取消")) << dialogs.questions[0];
+  EXPECT_EQ(dialogs.messageTexts(), Rules{"规则文件已按 EUC-KR 读取：" + (dir / "doubt") + "\n已载入 1 条规则。"});
 }
 
 // A name chosen without an extension gets ".txt", so that the load dialog's

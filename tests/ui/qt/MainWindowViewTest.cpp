@@ -121,9 +121,11 @@ TEST_F(MainWindowView, RuleFileButtonsStandBesideTheListCommandsAndSaveAndLoad) 
   form.List3.items = {"1|A|合计"};
   window->refresh();
   dialogs.fileAnswers = {scratch / "规则", scratch / "规则.txt"};
+  dialogs.choiceAnswers = {1};  // added after the list's rules
   click("saveRules");
   click("loadRules");
   EXPECT_EQ(shownLines("List3"), (Lines{"1|A|合计", "1|A|合计"}));
+  EXPECT_EQ(dialogs.questions.size(), 1u);
 }
 
 // The kinds of workbook stand in the file list's caption line, clear of the

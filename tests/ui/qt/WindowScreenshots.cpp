@@ -41,6 +41,7 @@ class ScreenshotDialogs final : public ui::Dialogs {
     std::fprintf(stderr, "question: %s\n", question.c_str());
     return false;
   }
+  int choose(const std::string&, const std::vector<std::string>&) override { return -1; }
   std::string input(const std::string&) override { return {}; }
   std::string chooseFolder(const std::string&) override {
     return sample_.isEmpty() ? std::string() : QFileInfo(sample_).absolutePath().toStdString();

@@ -1,0 +1,101 @@
+// Rule files as users have them, through the batch program: saved by Windows
+// editors in their "ANSI" encodings, chosen with --encoding, and given through
+// a pipe or standard input. What each run wrote is read back from the saved
+// workbook with an independent reader.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "BatchRun.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "rules/TextCodec.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+
+std::string Saved(const std::string& text, const std::string& encoding) {
+  return rules::TextCodec::Open(encoding, "UTF-8")->convert(text).text;
+}
+std::string Read(const std::string& bytes, const std::string& encoding) {
+  return rules::TextCodec::Open("UTF-8", encoding)->convert(bytes).text;
+}
+
+// A shell-quoted word.
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+TEST(RuleFileInput, EachEncodingWritesWhatTheUserWrote) {
+  test::TempDir dir;
+  test::CopyExample(dir, "src/a.xls");
+  const std::string batch = Quoted(SHEETWISE_BATCH_BINARY);
+  const std::string options = " --source " + Quoted(dir / "src") + " --save " + Quoted(dir / "out") + " --log " +
+                              Quoted(dir / "l.log") + " --sheet Sheet1";
+  std::ofstream(dir / "gbk.txt", std::ios::binary) << Saved("7|B|一\n8|C|100元\n3|C|女\n4|D|𠮷野家\n", "GB18030");
+  std::ofstream(dir / "cp936.txt", std::ios::binary) << Saved("4|B|100€\n", "CP936");
+  std::ofstream(dir / "big5-name.txt", std::ios::binary) << Saved("{表名}|月報\n", "CP950");
+  std::ofstream(dir / "big5.txt", std::ios::binary) << Saved("3|C|女\n", "CP936");
+  std::ofstream(dir / "sjis.txt", std::ios::binary) << Saved("3|B|テスト\n", "CP932");
+  const struct {
+    std::string command;  // run by the shell
+    std::string said;     // on standard error, once
+    std::map<std::pair<int, int>, std::string> cells;
+    std::string sheet = "Sheet1";
+  } cases[] = {
+      {batch + " --rules " + Quoted(dir / "gbk.txt") + options, "gbk.txt was read as GB18030",
+       {{{7, 2}, "一"}, {{8, 3}, "100元"}, {{3, 3}, "女"}, {{4, 4}, "𠮷野家"}}},
+      {batch + " --rules " + Quoted(dir / "cp936.txt") + options, "cp936.txt was read as GBK (CP936)",
+       {{{4, 2}, "100€"}}},
+      {batch + " --rules " + Quoted(dir / "big5-name.txt") + options, "big5-name.txt was read as Big5", {}, "月報"},
+      // The user's word decides, against the evidence.
+      {batch + " --encoding big5 --rules " + Quoted(dir / "big5.txt") + options, "big5.txt was read as Big5",
+       {{{3, 3}, Read(Saved("女", "CP936"), "CP950")}}},
+      // A process substitution, and standard input.
+      {batch + " --rules <(cat " + Quoted(dir / "sjis.txt") + ")" + options, "was read as Shift-JIS",
+       {{{3, 2}, "テスト"}}},
+      {"printf '5|B|\\xcb\\xb5\\xc3\\xf7\\n' | " + batch + " --rules -" + options,
+       "(standard input) was read as GB18030", {{{5, 2}, "说明"}}},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dir / "out");
+    auto program = test::StartProgram("/bin/bash", {"-c", c.command}, true);
+    const std::string output = test::ReadOutput(program);
+    EXPECT_EQ(test::WaitForExit(program.pid), 0) << c.command << "\n" << output;
+    EXPECT_EQ(test::CountOf(output, c.said), 1u) << c.command << "\n" << output;
+    const auto sheet = test::ReadWithXlrd(dir / "out/a.xls").sheets.at(0);
+    EXPECT_EQ(sheet.name, c.sheet) << c.command;
+    for (const auto& [at, text] : c.cells) {
+      EXPECT_EQ(sheet.value(at.first, at.second), text) << c.command << " at " << at.first << "," << at.second;
+    }
+  }
+}
+
+// Refused before any workbook, saying what to do: a file no reading is clearly
+// right for, an endless device, an encoding that does not exist.
+TEST(RuleFileInput, RefusedBeforeAnyWorkbookSayingWhatToDo) {
+  test::TempDir dir;
+  test::CopyExample(dir, "src/a.xls");
+  std::ofstream(dir / "doubt.txt", std::ios::binary) << "1|A|\xAA\xA1\xAA\xA2\n";
+  const auto run = [&](const std::vector<std::string>& extra) {
+    std::vector<std::string> args{"--source", dir / "src", "--save", dir / "out", "--rules", dir / "doubt.txt"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return test::RunBatch(args);
+  };
+  const auto doubt = run({});
+  EXPECT_EQ(doubt.status, 2);
+  EXPECT_NE(doubt.err.find("reads as text in more than one encoding (Big5 \"1|A|"), std::string::npos) << doubt.err;
+  EXPECT_NE(doubt.err.find("EUC-KR \"1|A|ぁあ\""), std::string::npos) << doubt.err;
+  EXPECT_NE(doubt.err.find("(--encoding NAME reads the rule file"), std::string::npos) << doubt.err;
+  const auto endless = test::RunBatch({"--source", dir / "src", "--save", dir / "out", "--rules", "/dev/zero"});
+  EXPECT_EQ(endless.status, 2);
+  EXPECT_NE(endless.err.find("the rule file /dev/zero is larger than 64 MB"), std::string::npos) << endless.err;
+  const auto unknown = run({"--encoding", "klingon"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("--encoding: there is no encoding named \"klingon\""), std::string::npos) << unknown.err;
+  EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
