@@ -1,11 +1,15 @@
 #include "cli/BatchCommand.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
 
 #include "cli/BatchOptions.h"
 #include "cli/CsvOutput.h"
+#include "cli/KeptOriginals.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
@@ -16,6 +20,7 @@
 #include "batch/Shards.h"
 #include "cli/Resume.h"
 #include "cli/RunReport.h"
+#include "cli/UndoRun.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
 #include "host/ShownText.h"
@@ -118,6 +123,8 @@ class Command {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
+    if (!options_.undo.empty()) return UndoRun(options_.undo, options_.report, options_.quiet, io_, interrupted_);
+    if (!options_.forget.empty()) return ForgetRun(options_.forget, io_);
     const auto ruleFile = rules::LoadRuleFile(options_.rulesFile);
     if (ruleFile.encoding == rules::RuleFileEncoding::Gb18030) {
       io_.err << Tr("the rule file %s is not UTF-8: it was read as GB18030", {options_.rulesFile}) << '\n';
@@ -127,8 +134,13 @@ class Command {
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "",
-                                           settings_.kinds);
+    if (options_.inPlace && options_.keepOriginals) {
+      if (options_.report.empty()) options_.report = defaultInPlaceReport();
+      runFolder_ = RunFolderFor(options_.report, options_.backup);
+    }
+    // Neither the copies nor the kept originals are ever taken for sources.
+    const std::string leftOut = copies ? settings_.naming.saveFolder : runFolder_.empty() ? "" : AsFolder(runFolder_);
+    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, leftOut, settings_.kinds);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
@@ -139,6 +151,35 @@ class Command {
 
  private:
   std::string logPath() const { return options_.log.empty() ? std::string(kLogFileName) : options_.log; }
+
+  // An in-place run keeps its originals, which --undo finds through the
+  // run's report: without --report, one is written beside the log.
+  std::string defaultInPlaceReport() {
+    std::string stamp = host::DateTimeText(clock_.now());
+    std::erase(stamp, ':');
+    std::replace(stamp.begin(), stamp.end(), ' ', '_');
+    const auto folder = std::filesystem::absolute(logPath()).parent_path();
+    const std::string name = "sheetwise-in-place-" + stamp + "-" + std::to_string(::getpid());
+    std::filesystem::path report = folder / (name + ".csv");
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(report, ec) || std::filesystem::exists(RunFolderFor(report, ""), ec); ++n) {
+      report = folder / (name + "-" + std::to_string(n) + ".csv");
+    }
+    return report.string();
+  }
+
+  // The run folder takes no other run's originals, and holds no source.
+  void checkRunFolder() const {
+    if (runFolder_.empty()) return;
+    std::error_code ec;
+    const bool appending = !options_.resume.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
+    if (const auto problem = RunFolderProblem(runFolder_, appending)) throw UsageError(*problem);
+    if (LiesWithin(settings_.naming.sourceFolder, runFolder_.string())) {
+      throw UsageError(Tr("the originals of this run would be kept in %s, which holds the source folder: "
+                          "name another --report or --backup",
+                          {runFolder_.string()}));
+    }
+  }
 
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
@@ -155,6 +196,7 @@ class Command {
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }
+    checkRunFolder();
   }
 
   // Takes the workbooks an earlier run did out of the queue, keeping their rows.
@@ -232,8 +274,10 @@ class Command {
     std::unique_ptr<SaveJournal> journal;
     if (report && options_.inPlace) {
       journal = std::make_unique<SaveJournal>(options_.report, digest_);
-      settings_.beforeReplace = [&journal](const std::string& source, const std::string& written) {
-        journal->beforeReplace(source, written);
+      openRunFolder(queue);
+      // The original is kept before its replacement is journaled, and both before the rename.
+      settings_.beforeReplace = [this, &journal](const std::string& source, const std::string& written) {
+        journal->beforeReplace(source, written, originals_ ? originals_->keep(source) : "");
       };
     }
     size_t emitted = 0;
@@ -256,6 +300,7 @@ class Command {
           logFailed_ = true;
         }
         ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        noteOriginal(row);
         if (csv && !csv->write(outcome.records) && csv->failure()) {
           // Its cells are not in the CSV: the workbook's extraction failed.
           noticeOutputFailure(csv->failure());
@@ -285,9 +330,44 @@ class Command {
     // Every workbook written has its row, unless the report could not take it.
     if (journal && !(report && report->failure())) journal->finish();
     summarize(tally, queue.size(), progress.elapsed());
+    if (originals_) originals_->closeIfEmpty();
+    if (originals_ && originals_->count() > 0) {
+      io_.err << Tr("the originals are kept in %s; sheetwise-batch --undo %s puts them back, --forget removes them",
+                    {originals_->folder().string(), options_.report})
+              << '\n';
+    }
     if (outputFailure_) return kExitFailures;
     if (interrupted_) return kExitInterrupted;
     return tally.failed > 0 || logFailed_ ? kExitFailures : 0;
+  }
+
+  // The run folder, made before the first workbook. A run resumed after a
+  // kill may have kept a workbook it never replaced: that link goes, or the
+  // workbook could not be saved in place (it would have two links).
+  void openRunFolder(const std::vector<std::string>& queue) {
+    if (runFolder_.empty() || queue.empty()) return;
+    originals_ = std::make_unique<KeptOriginals>(runFolder_, settings_.naming.sourceFolder);
+    std::error_code ec;
+    const bool earlier = std::filesystem::exists(runFolder_, ec);
+    try {
+      originals_->open();
+    } catch (const std::runtime_error& e) {
+      throw UsageError(Tr("the originals cannot be kept: %s", {e.what()}));
+    }
+    if (earlier) {
+      for (const auto& source : queue) originals_->forgetUnreplaced(source);
+    }
+  }
+
+  // The row names where the workbook's original is kept; a workbook not
+  // replaced keeps nothing there.
+  void noteOriginal(ReportRow& row) {
+    if (!originals_) return;
+    if (row.outcome == ReportOutcome::Processed || row.outcome == ReportOutcome::Vetoed) {
+      row.original = originals_->keptOf(row.source);
+    } else {
+      originals_->forgetUnreplaced(row.source);
+    }
   }
 
   std::unique_ptr<RunReport> openReport() {
@@ -335,6 +415,8 @@ class Command {
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
   std::optional<ResumePoint> resume_;
+  std::filesystem::path runFolder_;  // in place, where the originals are kept; empty: none are
+  std::unique_ptr<KeptOriginals> originals_;
   std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
   bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written
