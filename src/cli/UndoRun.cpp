@@ -29,8 +29,8 @@ constexpr int kExitSome = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-// The rows of the run that name a kept original, one per replacement, the
-// last first: the report's, then its save journal's (replacements a killed
+// The rows of the run that name a kept original, one per replacement, folder
+// by folder, and of one workbook the last first: the report's, then its save journal's (replacements a killed
 // run made before their rows were written). A workbook a resumed run replaced
 // again is taken back one replacement after the other.
 std::vector<ReportRow> RowsWithOriginals(const std::string& report) {
@@ -48,6 +48,10 @@ std::vector<ReportRow> RowsWithOriginals(const std::string& report) {
     kept.push_back(std::move(row));
   }
   std::reverse(kept.begin(), kept.end());
+  // Folder by folder, so that a folder's workbooks share one hidden folder.
+  std::stable_sort(kept.begin(), kept.end(), [](const ReportRow& a, const ReportRow& b) {
+    return fs::path(a.source).parent_path() < fs::path(b.source).parent_path();
+  });
   return kept;
 }
 
@@ -160,7 +164,12 @@ int UndoRun(const std::string& runReport, const std::string& undoReport, bool qu
   const host::SaveFolderReuse reuse;  // the workbooks of a folder share one hidden folder
   host::SystemClock clock;
   UndoTally tally;
+  std::set<fs::path> swept;
   for (const auto& done : rows) {
+    // What an undo killed there left goes, though nothing may be left to put back there.
+    if (const fs::path folder = fs::path(done.source).parent_path(); swept.insert(folder).second) {
+      host::RemoveAbandonedSaveFolders(folder);
+    }
     ReportRow row = interrupted ? ReportRow{done.source, ReportOutcome::NotStarted, "", Tr("the undo was interrupted"),
                                             {}, 0}
                                 : UndoOne(done, tally);

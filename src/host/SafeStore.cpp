@@ -250,9 +250,15 @@ void RemoveAbandonedSaveFolders(const fs::path& folder) {
     if (!it->path().filename().string().starts_with(kStoreFolderPrefix)) continue;
     const FileDescriptor lock = OpenFolder(it->path());
     // A user's folder of the same name has no marker; a writer at work holds the lock.
-    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0 && HasMarker(lock.get())) {
+    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
       std::error_code ignored;
-      fs::remove_all(it->path(), ignored);
+      if (HasMarker(lock.get())) {
+        fs::remove_all(it->path(), ignored);
+      } else {
+        // Empty: made by a writer killed before it wrote the marker (one about to
+        // lock it makes another, see ScratchFolder).
+        ::rmdir(it->path().c_str());
+      }
     }
   }
 }

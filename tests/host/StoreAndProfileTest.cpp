@@ -50,20 +50,22 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   }
 }
 
-// A killed run's folder goes; one whose writer is at work stays, and so does a
+// A killed run's folder goes, marked or empty; one whose writer is at work stays, and so does a
 // user's folder that only has the name.
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   TempDir dir;
   const fs::path alive = dir.path() / (std::string(kStoreFolderPrefix) + "alive1");
   const fs::path users = dir.path() / (std::string(kStoreFolderPrefix) + "notes");
+  const fs::path unmarked = dir.path() / (std::string(kStoreFolderPrefix) + "empty1");  // its writer killed at once
   for (const auto& folder : {alive, users}) fs::create_directories(folder);
   std::ofstream(users / "mine.txt") << "the user's notes";
   std::ofstream(users / kStoreFolderMarker) << "the user's too";
   std::ofstream(dir / "book.xls") << "the user's";
-  test::LeaveAbandonedSaveFolder(dir.path());
-  ASSERT_EQ(test::HiddenSaveFolders(dir.path()).size(), 3u);
   const FileDescriptor writer(::open(alive.c_str(), O_RDONLY | O_DIRECTORY));
   ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);  // a writer still at work
+  test::LeaveAbandonedSaveFolder(dir.path());
+  fs::create_directories(unmarked);
+  ASSERT_EQ(test::HiddenSaveFolders(dir.path()).size(), 4u);
   RemoveAbandonedSaveFolders(dir.path());
   EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + users.filename().string() + "\n" +
                                users.filename().string() + "/" + kStoreFolderMarker + "\n" +
