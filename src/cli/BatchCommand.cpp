@@ -108,6 +108,16 @@ class Progress {
   Clock::time_point start_ = Clock::now();
 };
 
+// The originals earlier in-place runs keep inside the tree are no sources.
+void LeaveOutRunFolders(FolderTree& tree) {
+  std::vector<std::string> runFolders;
+  std::error_code ec;
+  for (const auto& folder : tree.folders) {
+    if (std::filesystem::exists(std::filesystem::path(folder) / kRunFolderMarker, ec)) runFolders.push_back(folder);
+  }
+  for (const auto& folder : runFolders) LeaveOutFolder(tree, folder);
+}
+
 class Command {
  public:
   Command(CommandStreams io, std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
@@ -140,7 +150,8 @@ class Command {
     }
     // Neither the copies nor the kept originals are ever taken for sources.
     const std::string leftOut = copies ? settings_.naming.saveFolder : runFolder_.empty() ? "" : AsFolder(runFolder_);
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, leftOut, settings_.kinds);
+    FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, leftOut, settings_.kinds);
+    LeaveOutRunFolders(tree);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
@@ -168,17 +179,12 @@ class Command {
     return report.string();
   }
 
-  // The run folder takes no other run's originals, and holds no source.
+  // The run folder takes no other run's originals, and no other files (nor the sources).
   void checkRunFolder() const {
     if (runFolder_.empty()) return;
     std::error_code ec;
     const bool appending = !options_.resume.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
     if (const auto problem = RunFolderProblem(runFolder_, appending)) throw UsageError(*problem);
-    if (LiesWithin(settings_.naming.sourceFolder, runFolder_.string())) {
-      throw UsageError(Tr("the originals of this run would be kept in %s, which holds the source folder: "
-                          "name another --report or --backup",
-                          {runFolder_.string()}));
-    }
   }
 
   // Every shard checks the whole tree, so shards never write over each other.

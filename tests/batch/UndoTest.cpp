@@ -204,6 +204,49 @@ TEST(KeptOriginals, KeptFilesAreNeverWrittenOver) {
   EXPECT_EQ(RunFolderProblem(dir.path() / "missing", false), std::nullopt);
 }
 
+// Options that cannot go together, and run folders that cannot take a run's
+// originals, refused before anything is touched; the originals an earlier run
+// keeps inside the tree are never taken for sources.
+TEST(UndoOptions, RefusedCombinationsAndRunFoldersOfEarlierRuns) {
+  TempDir dir;
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  test::CopyExample(dir, "src/a.xls");
+  test::CopyExample(dir, "src/old.originals/a.xls");
+  std::ofstream(dir / "src/old.originals/.sheetwise-originals") << "sheetwise run folder\n";
+  fs::create_directories(dir.path() / "busy.originals");
+  std::ofstream(dir / "busy.originals/.sheetwise-originals") << "sheetwise run folder\n";
+  test::CopyExample(dir, "x.originals/src/b.xls");
+  std::ofstream(dir / "r.csv") << kReportCsvHeader << "\r\n";
+  const std::string report = dir / "r.csv";
+  const Lines inPlace = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place"};
+  const auto with = [&](Lines extra) {
+    Lines args = inPlace;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  };
+  const std::pair<Lines, std::string> cases[] = {
+      {{"--undo", report, "--source", dir / "src"}, "--undo REPORT takes no other options than --report FILE and --quiet"},
+      {{"--forget", report, "--quiet"}, "--forget REPORT takes no other options"},
+      {{"--undo", report, "--forget", report}, "give either --undo REPORT or --forget REPORT"},
+      {{"--undo", report, "--report", report}, "would write over the report of the run it takes back"},
+      {{"--undo", dir / "none.csv"}, "--undo: " + dir / "none.csv" + " does not exist"},
+      {{"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--no-backup"},
+       "--backup and --no-backup go with --in-place only"},
+      {with({"--backup", dir / "b", "--no-backup"}), "give either --backup DIR or --no-backup"},
+      {with({"--report", dir / "busy.csv"}), dir / "busy.originals" + " holds the originals of an earlier run"},
+      {{"--source", dir / "x.originals/src", "--rules", dir / "rules.txt", "--in-place", "--report", dir / "x.csv"},
+       "x.originals, which holds other files"},
+  };
+  for (const auto& [args, message] : cases) {
+    const auto result = test::RunBatch(args);
+    EXPECT_EQ(result.status, 2) << message;
+    EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+  }
+  const auto dry = test::RunBatch(with({"--report", report, "--dry-run"}));
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out, dir / "src/a.xls\t" + dir / "src/a.xls\n");
+}
+
 // n workbooks of a run that was never made: each source holds what "the run
 // wrote", its kept original other bytes; the report, CSV, names each.
 std::map<std::string, std::string> GeneratedRun(const TempDir& dir, int n, const std::string& report) {
