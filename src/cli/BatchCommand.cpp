@@ -365,11 +365,11 @@ class Command {
     }
   }
 
-  // The row names where the workbook's original is kept; a workbook not
-  // replaced keeps nothing there.
+  // The row of a replaced workbook names where its original is kept,
+  // whatever its outcome; a workbook not replaced keeps nothing there.
   void noteOriginal(ReportRow& row) {
     if (!originals_) return;
-    if (row.outcome == ReportOutcome::Processed || row.outcome == ReportOutcome::Vetoed) {
+    if (originals_->replaced(row.source)) {
       row.original = originals_->keptOf(row.source);
     } else {
       originals_->forgetUnreplaced(row.source);

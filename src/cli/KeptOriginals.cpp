@@ -134,14 +134,15 @@ std::string KeptOriginals::keep(const std::string& source) {
     }
     fs::create_directories(path.parent_path(), ec);
     if (ec) throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::CreateFolder, path.parent_path()));
-    if (by_ == KeepBy::Copy || ::link(real.c_str(), path.c_str()) != 0) {
+    const bool linked = by_ == KeepBy::LinkOrCopy && ::link(real.c_str(), path.c_str()) == 0;
+    if (!linked) {
       const int error = by_ == KeepBy::Copy ? EXDEV : errno;
       if (!LinkImpossible(error)) {
         throw std::runtime_error(host::ReasonForError(error, host::FileAction::WriteFolder, path.parent_path()));
       }
       CopyKeeping(real, path);
     }
-    kept = {path.string(), true};
+    kept = {path.string(), true, linked};
   }
   std::lock_guard lock(mutex_);
   kept_[source] = kept;
@@ -152,6 +153,17 @@ std::string KeptOriginals::keptOf(const std::string& source) const {
   std::lock_guard lock(mutex_);
   const auto found = kept_.find(source);
   return found == kept_.end() ? "" : found->second.path;
+}
+
+bool KeptOriginals::replaced(const std::string& source) const {
+  Kept kept;
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = kept_.find(source);
+    if (found == kept_.end()) return false;
+    kept = found->second;
+  }
+  return kept.linked ? !SameInode(source, kept.path) : !SameBytes(source, kept.path);
 }
 
 void KeptOriginals::forgetUnreplaced(const std::string& source) {

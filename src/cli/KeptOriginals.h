@@ -49,6 +49,10 @@ class KeptOriginals {
   // Where this run kept source's original; "" when it did not.
   std::string keptOf(const std::string& source) const;
 
+  // Whether this run kept source's original and source is another file now:
+  // a link's source is another file, a copy's holds other bytes.
+  bool replaced(const std::string& source) const;
+
   // After source was not replaced (its save failed): what this run kept of
   // it goes, and so does a link to it a killed run made, so that the source
   // has one link again (saving in place refuses a file with several).
@@ -67,6 +71,7 @@ class KeptOriginals {
   struct Kept {
     std::string path;
     bool made = false;  // by this run, not taken from an earlier one
+    bool linked = false;  // a hard link made by this run, not a copy
   };
 
   std::filesystem::path folder_;

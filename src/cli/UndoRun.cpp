@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -53,6 +54,16 @@ std::vector<ReportRow> RowsWithOriginals(const std::string& report) {
     return fs::path(a.source).parent_path() < fs::path(b.source).parent_path();
   });
   return kept;
+}
+
+// The run's rows with originals, or none when its report cannot be read, said on err.
+std::optional<std::vector<ReportRow>> ReadRun(const std::string& report, const std::string& option, std::ostream& err) {
+  try {
+    return RowsWithOriginals(report);
+  } catch (const ReportUnreadable& e) {
+    err << "sheetwise-batch: " << option << ": " << e.what() << '\n';
+    return std::nullopt;
+  }
 }
 
 // The kept original in place of target, as a save replaces a workbook; the
@@ -141,13 +152,9 @@ std::string UndoReportFor(const std::string& runReport) {
 
 int UndoRun(const std::string& runReport, const std::string& undoReport, bool quiet, CommandStreams io,
             std::atomic<bool>& interrupted) {
-  std::vector<ReportRow> rows;
-  try {
-    rows = RowsWithOriginals(runReport);
-  } catch (const ReportUnreadable& e) {
-    io.err << "sheetwise-batch: --undo: " << e.what() << '\n';
-    return kExitUsage;
-  }
+  const auto read = ReadRun(runReport, "--undo", io.err);
+  if (!read) return kExitUsage;
+  const std::vector<ReportRow>& rows = *read;
   const std::string reportPath = undoReport.empty() ? UndoReportFor(runReport) : undoReport;
   if (SameFile(reportPath, runReport) || SameFile(reportPath, JournalPathOf(runReport))) {
     io.err << "sheetwise-batch: "
@@ -196,13 +203,9 @@ int UndoRun(const std::string& runReport, const std::string& undoReport, bool qu
 }
 
 int ForgetRun(const std::string& runReport, CommandStreams io) {
-  std::vector<ReportRow> rows;
-  try {
-    rows = RowsWithOriginals(runReport);
-  } catch (const ReportUnreadable& e) {
-    io.err << "sheetwise-batch: --forget: " << e.what() << '\n';
-    return kExitUsage;
-  }
+  const auto read = ReadRun(runReport, "--forget", io.err);
+  if (!read) return kExitUsage;
+  const std::vector<ReportRow>& rows = *read;
   std::set<fs::path> folders;
   std::error_code ec;
   if (const fs::path own = RunFolderFor(runReport, ""); fs::exists(own / kRunFolderMarker, ec)) folders.insert(own);

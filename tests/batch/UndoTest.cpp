@@ -153,22 +153,27 @@ TEST(Undo, InPlaceRunPutBackByteForByteAndAWorkbookEditedSinceIsLeft) {
 
 // A run killed after it linked a workbook's original but before it replaced
 // the workbook leaves a second link to it, which saving in place refuses: the
-// resumed run removes it and keeps the original anew.
+// resumed run removes it and keeps the original anew. A workbook whose save
+// fails (a protected sheet) keeps nothing.
 TEST(Undo, AResumedRunTakesBackTheLinkAKilledRunLeft) {
   TempDir dir;
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   const std::string book = test::CopyExample(dir, "src/a.xls");
+  const std::string refused = dir.copyFixture("protected.xls", "src/protected.xls");
   const FileState before = StateOf(book);
   fs::create_directories(dir.path() / "r.originals");
   std::ofstream(dir / "r.originals/.sheetwise-originals") << "sheetwise run folder\n";
   fs::create_hard_link(book, dir / "r.originals/a.xls");
   std::ofstream(dir / "r.csv").flush();
   const auto run = test::RunBatch(InPlace(dir, {"--resume", dir / "r.csv"}));
-  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.status, 1) << run.err;
   EXPECT_NE(test::ReadFile(book), before.bytes);
   EXPECT_EQ(StateOf(dir / "r.originals/a.xls"), before);
+  EXPECT_FALSE(fs::exists(dir / "r.originals/protected.xls"));
+  EXPECT_EQ(fs::hard_link_count(refused), 1u);
   ASSERT_EQ(test::RunBatch({"--undo", dir / "r.csv"}).status, 0);
   EXPECT_EQ(StateOf(book), before);
+  EXPECT_EQ(test::ReadFile(refused), test::ReadFile(test::Fixture("protected.xls")));
 }
 
 // What a run keeps is never written over, whichever way the files are kept:
