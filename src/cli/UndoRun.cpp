@@ -98,9 +98,14 @@ ReportRow UndoOne(const ReportRow& done, UndoTally& tally) {
   row.original = done.original;
   const fs::path kept = done.original;
   std::error_code ec;
-  if (!fs::is_regular_file(kept, ec)) {
+  // Only what a run kept is put back, whatever a report names.
+  const bool inRunFolder = RunFolderHolding(kept).has_value();
+  if (!inRunFolder || !fs::is_regular_file(kept, ec)) {
     row.outcome = ReportOutcome::Failed;
-    row.reason = Tr("its original is no longer kept at %s (the run was forgotten, or the file removed)", {kept.string()});
+    row.reason = inRunFolder
+                     ? Tr("its original is no longer kept at %s (the run was forgotten, or the file removed)",
+                          {kept.string()})
+                     : Tr("%s, named as its original, is in no run folder: nothing was put back", {kept.string()});
     ++tally.failed;
     return row;
   }
@@ -119,7 +124,7 @@ ReportRow UndoOne(const ReportRow& done, UndoTally& tally) {
       row.outcome = ReportOutcome::Processed;
       row.output = done.source;
       ++tally.putBack;
-    } catch (const host::HostError& e) {
+    } catch (const std::exception& e) {
       row.outcome = ReportOutcome::Failed;
       row.reason = e.what();
       ++tally.failed;
