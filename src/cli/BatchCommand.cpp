@@ -183,7 +183,8 @@ class Command {
   void checkRunFolder() const {
     if (runFolder_.empty()) return;
     std::error_code ec;
-    const bool appending = !options_.resume.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
+    const bool appending =
+        !options_.resume.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
     if (const auto problem = RunFolderProblem(runFolder_, appending)) throw UsageError(*problem);
   }
 

@@ -133,7 +133,9 @@ std::string KeptOriginals::keep(const std::string& source) {
       continue;
     }
     fs::create_directories(path.parent_path(), ec);
-    if (ec) throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::CreateFolder, path.parent_path()));
+    if (ec) {
+      throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::CreateFolder, path.parent_path()));
+    }
     const bool linked = by_ == KeepBy::LinkOrCopy && ::link(real.c_str(), path.c_str()) == 0;
     if (!linked) {
       const int error = by_ == KeepBy::Copy ? EXDEV : errno;

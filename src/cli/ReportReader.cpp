@@ -163,8 +163,9 @@ void ReadCsv(const std::string& text, const std::string& path, ReportFile& repor
   if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
     throw ReportUnreadable(EarlierVersion(path));
   }
-  const std::string withoutOriginal = std::string(kReportCsvHeader).substr(0, std::string_view(kReportCsvHeader).rfind(','));
-  if (Joined(*header) != kReportCsvHeader && Joined(*header) != withoutOriginal) {
+  const std::string_view current = kReportCsvHeader;
+  const std::string_view withoutOriginal = current.substr(0, current.rfind(','));
+  if (Joined(*header) != current && Joined(*header) != withoutOriginal) {
     throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
                               {path, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
   }

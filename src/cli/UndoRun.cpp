@@ -30,10 +30,11 @@ constexpr int kExitSome = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-// The rows of the run that name a kept original, one per replacement, folder
-// by folder, and of one workbook the last first: the report's, then its save journal's (replacements a killed
-// run made before their rows were written). A workbook a resumed run replaced
-// again is taken back one replacement after the other.
+// The rows of the run that name a kept original, one per replacement: the
+// report's and its save journal's (replacements a killed run made before
+// their rows were written). Folder by folder, and of one workbook the last
+// replacement first, so that a workbook a resumed run replaced again is taken
+// back one replacement after the other.
 std::vector<ReportRow> RowsWithOriginals(const std::string& report) {
   std::vector<ReportRow> rows = ReadReport(report).rows;
   std::error_code ec;

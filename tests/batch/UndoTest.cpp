@@ -230,7 +230,8 @@ TEST(UndoOptions, RefusedCombinationsAndRunFoldersOfEarlierRuns) {
     return args;
   };
   const std::pair<Lines, std::string> cases[] = {
-      {{"--undo", report, "--source", dir / "src"}, "--undo REPORT takes no other options than --report FILE and --quiet"},
+      {{"--undo", report, "--source", dir / "src"},
+       "--undo REPORT takes no other options than --report FILE and --quiet"},
       {{"--forget", report, "--quiet"}, "--forget REPORT takes no other options"},
       {{"--undo", report, "--forget", report}, "give either --undo REPORT or --forget REPORT"},
       {{"--undo", report, "--report", report}, "would write over the report of the run it takes back"},
@@ -250,6 +251,20 @@ TEST(UndoOptions, RefusedCombinationsAndRunFoldersOfEarlierRuns) {
   const auto dry = test::RunBatch(with({"--report", report, "--dry-run"}));
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(dry.out, dir / "src/a.xls\t" + dir / "src/a.xls\n");
+}
+
+// A report written before originals were kept is read as one that keeps none.
+TEST(UndoReport, AReportWithoutTheOriginalColumnIsRead) {
+  TempDir dir;
+  std::ofstream(dir / "r.csv") << "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,"
+                                  "sha256\r\n/d/a.xls,processed,/d/a.xls,,,0.50,00ff,,,,\r\n";
+  const auto rows = ReadReport(dir / "r.csv").rows;
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].source, "/d/a.xls");
+  EXPECT_EQ(rows[0].original, "");
+  const auto undo = test::RunBatch({"--undo", dir / "r.csv"});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_NE(undo.err.find("0 put back"), std::string::npos) << undo.err;
 }
 
 // n workbooks of a run that was never made: each source holds what "the run
