@@ -179,8 +179,15 @@ class Command {
     return report.string();
   }
 
-  // The run folder takes no other run's originals, and no other files (nor the sources).
+  // The run folder takes no other run's originals, and no other files (nor
+  // the sources); no kept original is edited in place.
   void checkRunFolder() const {
+    const auto& source = settings_.naming.sourceFolder;
+    if (options_.inPlace && RunFolderHolding(std::filesystem::path(source) / kRunFolderMarker)) {
+      throw UsageError(Tr("%s holds originals an in-place run kept, which are not edited: put them back with --undo, "
+                          "or copy them elsewhere first",
+                          {source}));
+    }
     if (runFolder_.empty()) return;
     std::error_code ec;
     const bool appending =

@@ -240,6 +240,8 @@ TEST(UndoOptions, RefusedCombinationsAndRunFoldersOfEarlierRuns) {
        "--backup and --no-backup go with --in-place only"},
       {with({"--backup", dir / "b", "--no-backup"}), "give either --backup DIR or --no-backup"},
       {with({"--report", dir / "busy.csv"}), dir / "busy.originals" + " holds the originals of an earlier run"},
+      {{"--source", dir / "src/old.originals", "--rules", dir / "rules.txt", "--in-place", "--no-backup"},
+       "holds originals an in-place run kept, which are not edited"},
       {{"--source", dir / "x.originals/src", "--rules", dir / "rules.txt", "--in-place", "--report", dir / "x.csv"},
        "x.originals, which holds other files"},
   };
