@@ -176,6 +176,27 @@ TEST(Undo, AResumedRunTakesBackTheLinkAKilledRunLeft) {
   EXPECT_EQ(test::ReadFile(refused), test::ReadFile(test::Fixture("protected.xls")));
 }
 
+// Without --report, an in-place run writes its report beside the log and names it.
+TEST(Undo, WithoutAReportTheRunWritesOneBesideTheLog) {
+  TempDir dir;
+  std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
+  const std::string book = test::CopyExample(dir, "src/a.xls");
+  const FileState before = StateOf(book);
+  fs::create_directories(dir.path() / "logs");
+  const auto run = test::RunBatch(
+      {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "logs/log"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  Lines reports;
+  for (const auto& entry : fs::directory_iterator(dir.path() / "logs")) {
+    if (entry.path().extension() == ".csv") reports.push_back(entry.path().string());
+  }
+  ASSERT_EQ(reports.size(), 1u) << dir.listing();
+  EXPECT_TRUE(fs::path(reports[0]).filename().string().starts_with("sheetwise-in-place-"));
+  EXPECT_NE(run.err.find("--undo " + reports[0]), std::string::npos) << run.err;
+  ASSERT_EQ(test::RunBatch({"--undo", reports[0]}).status, 0);
+  EXPECT_EQ(StateOf(book), before);
+}
+
 // What a run keeps is never written over, whichever way the files are kept:
 // the same bytes kept again are taken, other bytes of the same workbook go to
 // the next replacement's folder; a run folder already in use is refused.
