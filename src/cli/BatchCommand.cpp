@@ -322,6 +322,8 @@ class Command {
           row.reason = outputFailure_.value_or("");
         }
         StampRow(row, digest_, host::DateTimeText(clock_.now()));
+        // Whatever its outcome, a replaced workbook is put back only while it holds what was written.
+        if (!row.original.empty() && row.sha256.empty()) row.sha256 = Sha256Of(row.source);
         if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
         tally.count(row.outcome);
         emitted = index + 1;
