@@ -14,7 +14,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace sheetwise::batch {
 
