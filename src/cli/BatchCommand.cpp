@@ -1,5 +1,8 @@
 #include "cli/BatchCommand.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -11,6 +14,7 @@
 #include "cli/CsvOutput.h"
 #include "cli/ExitStatus.h"
 #include "cli/MergeReports.h"
+#include "cli/KeptOriginals.h"
 #include "batch/FolderScan.h"
 #include "batch/LogEntries.h"
 #include "batch/LogFile.h"
@@ -21,6 +25,7 @@
 #include "batch/Shards.h"
 #include "cli/Resume.h"
 #include "cli/RunReport.h"
+#include "cli/UndoRun.h"
 #include "host/Clock.h"
 #include "host/HostError.h"
 #include "host/MemoryFigures.h"
@@ -123,6 +128,16 @@ class Progress {
   Clock::time_point start_ = Clock::now();
 };
 
+// The originals earlier in-place runs keep inside the tree are no sources.
+void LeaveOutRunFolders(FolderTree& tree) {
+  std::vector<std::string> runFolders;
+  std::error_code ec;
+  for (const auto& folder : tree.folders) {
+    if (std::filesystem::exists(std::filesystem::path(folder) / kRunFolderMarker, ec)) runFolders.push_back(folder);
+  }
+  for (const auto& folder : runFolders) LeaveOutFolder(tree, folder);
+}
+
 class Command {
  public:
   Command(CommandStreams io, std::atomic<bool>& interrupted, const host::HostOptions& hostOptions)
@@ -139,6 +154,8 @@ class Command {
       io_.out << "sheetwise-batch 1.1\n";
       return 0;
     }
+    if (!options_.undo.empty()) return UndoRun(options_.undo, options_.report, options_.quiet, io_, interrupted_);
+    if (!options_.forget.empty()) return ForgetRun(options_.forget, io_);
     const auto ruleFile = loadRules();
     if (!options_.quiet && ruleFile.encodingWorthTelling()) {
       io_.err << Tr("the rule file %s was read as %s", {rulesName(), ruleFile.encoding}) << '\n';
@@ -148,8 +165,14 @@ class Command {
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
     const bool copies = !options_.inPlace && !options_.extract;
-    const FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, copies ? settings_.naming.saveFolder : "",
-                                           settings_.kinds);
+    if (options_.inPlace && options_.keepOriginals) {
+      if (options_.report.empty()) options_.report = defaultInPlaceReport();
+      runFolder_ = RunFolderFor(options_.report, options_.backup);
+    }
+    // Neither the copies nor the kept originals are ever taken for sources.
+    const std::string leftOut = copies ? settings_.naming.saveFolder : runFolder_.empty() ? "" : AsFolder(runFolder_);
+    FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, leftOut, settings_.kinds);
+    LeaveOutRunFolders(tree);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
@@ -195,6 +218,40 @@ class Command {
     }
   }
 
+  // An in-place run keeps its originals, which --undo finds through the
+  // run's report: without --report, one is written beside the log (in the
+  // current folder when the log goes to standard error).
+  std::string defaultInPlaceReport() {
+    std::string stamp = host::DateTimeText(clock_.now());
+    std::erase(stamp, ':');
+    std::replace(stamp.begin(), stamp.end(), ' ', '_');
+    const auto folder = logToErrors() ? std::filesystem::current_path()
+                                      : std::filesystem::absolute(logPath()).parent_path();
+    const std::string name = "sheetwise-in-place-" + stamp + "-" + std::to_string(::getpid());
+    std::filesystem::path report = folder / (name + ".csv");
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(report, ec) || std::filesystem::exists(RunFolderFor(report, ""), ec); ++n) {
+      report = folder / (name + "-" + std::to_string(n) + ".csv");
+    }
+    return report.string();
+  }
+
+  // The run folder takes no other run's originals, and no other files (nor
+  // the sources); no kept original is edited in place.
+  void checkRunFolder() const {
+    const auto& source = settings_.naming.sourceFolder;
+    if (options_.inPlace && RunFolderHolding(std::filesystem::path(source) / kRunFolderMarker)) {
+      throw UsageError(Tr("%s holds originals an in-place run kept, which are not edited: put them back with --undo, "
+                          "or copy them elsewhere first",
+                          {source}));
+    }
+    if (runFolder_.empty()) return;
+    std::error_code ec;
+    const bool appending =
+        !options_.resume.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
+    if (const auto problem = RunFolderProblem(runFolder_, appending)) throw UsageError(*problem);
+  }
+
   // Every shard checks the whole tree, so shards never write over each other.
   void checkPlan(const FolderTree& tree) const {
     const auto journalOf = [](const std::string& report) {
@@ -210,6 +267,7 @@ class Command {
     if (const auto problem = CheckRunPlan(settings_, options_.extract, tree.workbooks, tree.folders, files)) {
       throw UsageError(PlanProblemText(*problem));
     }
+    checkRunFolder();
   }
 
   // Takes the workbooks an earlier run did out of the queue, keeping their rows.
@@ -287,8 +345,10 @@ class Command {
     std::unique_ptr<SaveJournal> journal;
     if (report && options_.inPlace) {
       journal = std::make_unique<SaveJournal>(options_.report, digest_);
-      settings_.beforeReplace = [&journal](const std::string& source, const std::string& written) {
-        journal->beforeReplace(source, written);
+      openRunFolder(queue);
+      // The original is kept before its replacement is journaled, and both before the rename.
+      settings_.beforeReplace = [this, &journal](const std::string& source, const std::string& written) {
+        journal->beforeReplace(source, written, originals_ ? originals_->keep(source) : "");
       };
     }
     size_t emitted = 0;
@@ -302,6 +362,7 @@ class Command {
         progress.clear();
         logEntries(outcome, log);
         ReportRow row = RowOf(queue[index], outcome, options_.extract);
+        noteOriginal(row);
         if (csv && !csv->write(outcome.records) && csv->failure()) {
           // Its cells are not in the CSV: the workbook's extraction failed.
           noticeOutputFailure(csv->failure());
@@ -309,6 +370,8 @@ class Command {
           row.reason = outputFailure_.value_or("");
         }
         StampRow(row, digest_, host::DateTimeText(clock_.now()));
+        // Whatever its outcome, a replaced workbook is put back only while it holds what was written.
+        if (!row.original.empty() && row.sha256.empty()) row.sha256 = Sha256Of(row.source);
         if (report && !report->add(row)) noticeOutputFailure(reportFailure(*report));
         tally.count(row);
         tally.temporary = tally.temporary || outcome.temporary;
@@ -332,6 +395,12 @@ class Command {
     // Every workbook written has its row, unless the report could not take it.
     if (journal && !(report && report->failure())) journal->finish();
     summarize(tally, queue.size(), progress.elapsed());
+    if (originals_) originals_->closeIfEmpty();
+    if (originals_ && originals_->count() > 0) {
+      io_.err << Tr("the originals are kept in %s; sheetwise-batch --undo %s puts them back, --forget removes them",
+                    {originals_->folder().string(), options_.report})
+              << '\n';
+    }
     const bool diskFull = (report && report->diskFull()) || (csv && csv->diskFull()) || log.diskFull();
     // A copy written without a check of its save is no success either.
     const bool failed = tally.failed > 0 || !tally.unchecked.empty() || logFailed_;
@@ -348,6 +417,35 @@ class Command {
     }
     if (!options_.keepOwner) office.owner = host::OwnerRule::MayChange;
     return office;
+  }
+
+  // The run folder, made before the first workbook. A run resumed after a
+  // kill may have kept a workbook it never replaced: that link goes, or the
+  // workbook could not be saved in place (it would have two links).
+  void openRunFolder(const std::vector<std::string>& queue) {
+    if (runFolder_.empty() || queue.empty()) return;
+    originals_ = std::make_unique<KeptOriginals>(runFolder_, settings_.naming.sourceFolder);
+    std::error_code ec;
+    const bool earlier = std::filesystem::exists(runFolder_, ec);
+    try {
+      originals_->open();
+    } catch (const std::runtime_error& e) {
+      throw UsageError(Tr("the originals cannot be kept: %s", {e.what()}));
+    }
+    if (earlier) {
+      for (const auto& source : queue) originals_->forgetUnreplaced(source);
+    }
+  }
+
+  // The row of a replaced workbook names where its original is kept,
+  // whatever its outcome; a workbook not replaced keeps nothing there.
+  void noteOriginal(ReportRow& row) {
+    if (!originals_) return;
+    if (originals_->replaced(row.source)) {
+      row.original = originals_->keptOf(row.source);
+    } else {
+      originals_->forgetUnreplaced(row.source);
+    }
   }
 
   std::unique_ptr<RunReport> openReport() {
@@ -397,6 +495,8 @@ class Command {
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
   std::optional<ResumePoint> resume_;
+  std::filesystem::path runFolder_;  // in place, where the originals are kept; empty: none are
+  std::unique_ptr<KeptOriginals> originals_;
   std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
   bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written

@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 const char* const kBatchHelp = N_(R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
        sheetwise-batch --merge-reports OUT REPORT...
+       sheetwise-batch --undo REPORT [--report FILE] [--quiet]
+       sheetwise-batch --forget REPORT
 
 Applies one rule list to every workbook below DIR (.xls unless --types names more
 kinds), or reads key cells out of them.
@@ -54,6 +56,14 @@ Options:
   --resume FILE          skip the workbooks an earlier report FILE lists as done
                          with the same rules and settings, unchanged since; with
                          --report FILE the new rows are appended to it
+  --backup DIR           in place, keep the originals in a run folder inside DIR
+                         (default: NAME.originals beside the report NAME.csv; without
+                         --report, the run writes its report beside the log)
+  --no-backup            in place, keep no originals (the run cannot be undone)
+  --undo REPORT          put back the originals of the in-place run of REPORT in every
+                         workbook that still holds what the run wrote; the undo's own
+                         report is NAME.undo.csv beside it, or --report FILE
+  --forget REPORT        remove the originals the in-place run of REPORT kept
   --csv-raw              write the texts of the CSV files exactly (by default a text
                          that a spreadsheet would run as a formula gets a leading ')
   --jobs N               office processes side by side (default: processors, at most 4)
@@ -160,6 +170,10 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--dry-run", {0, [](auto& o, auto&) { o.dryRun = true; }}},
       {"--quiet", {0, [](auto& o, auto&) { o.quiet = true; }}},
       {"--csv-raw", {0, [](auto& o, auto&) { o.csvRaw = true; }}},
+      {"--backup", {1, [](auto& o, auto& v) { o.backup = v[0]; }}},
+      {"--no-backup", {0, [](auto& o, auto&) { o.keepOriginals = false; }}},
+      {"--undo", {1, [](auto& o, auto& v) { o.undo = v[0]; }}},
+      {"--forget", {1, [](auto& o, auto& v) { o.forget = v[0]; }}},
       {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
       {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
       {"--keep-owner=no", {0, [](auto& o, auto&) { o.keepOwner = false; }}},

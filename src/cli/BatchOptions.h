@@ -39,6 +39,10 @@ struct BatchOptions {
   bool dryRun = false;
   bool quiet = false;
   bool csvRaw = false;  // CSV texts exactly, formula-like ones unguarded
+  std::string backup;  // in place, the folder the run folder of originals goes in; empty: beside the report
+  bool keepOriginals = true;  // in place; --no-backup keeps none
+  std::string undo;    // the report of an in-place run to take back; empty: none
+  std::string forget;  // the report of an in-place run whose originals go; empty: none
   bool verify = true;  // --no-verify turns the check of each save off
   bool strict = false;  // a difference found by the check fails the workbook
   bool keepOwner = true;  // --keep-owner=no: in place, a workbook may become this user's (group and mode kept)

@@ -104,15 +104,15 @@ void CheckFolder(const std::string& option, const std::string& path, int access)
   }
 }
 
-// The save folder is made when missing, inside a folder that must exist.
-void CheckSaveFolder(const std::string& path) {
+// The save (or backup) folder is made when missing, inside a folder that must exist.
+void CheckSaveFolder(const std::string& option, const std::string& path) {
   std::error_code ec;
   if (fs::exists(path, ec)) {
-    CheckFolder("--save", path, W_OK | X_OK);
+    CheckFolder(option, path, W_OK | X_OK);
     return;
   }
   const fs::path parent = fs::absolute(path).lexically_normal().parent_path();
-  CheckFolder("--save", parent.string(), W_OK | X_OK);
+  CheckFolder(option, parent.string(), W_OK | X_OK);
 }
 
 // Whether folder lies in the save folder, where the run makes the mirrored folders.
@@ -159,10 +159,30 @@ void CheckRuleFile(const std::string& path) {
 void CheckPaths(const BatchOptions& o) {
   CheckFolder("--source", o.source, R_OK | X_OK);
   CheckRuleFile(o.rulesFile);
-  if (!o.save.empty()) CheckSaveFolder(o.save);
+  if (!o.save.empty()) CheckSaveFolder("--save", o.save);
+  if (!o.backup.empty()) CheckSaveFolder("--backup", o.backup);
   if (!o.log.empty() && o.log != "-") CheckWritableFile("--log", o.log, o.save);
   if (!o.output.empty()) CheckWritableFile("--output", o.output, o.save);
   if (!o.report.empty()) CheckWritableFile("--report", o.report, o.save);
+}
+
+// --undo and --forget take a report and nothing of a run; originals are kept by in-place runs only.
+bool CheckOriginalsOptions(const BatchOptions& o) {
+  if (!o.undo.empty() || !o.forget.empty()) {
+    const bool other = !o.source.empty() || !o.rulesFile.empty() || !o.save.empty() || o.inPlace || o.extract ||
+                       !o.log.empty() || !o.resume.empty() || !o.backup.empty() || !o.keepOriginals || o.dryRun;
+    if (!o.undo.empty() && !o.forget.empty()) Refuse(Tr("give either --undo REPORT or --forget REPORT, not both"));
+    if (other || (!o.forget.empty() && (!o.report.empty() || o.quiet))) {
+      Refuse(!o.undo.empty() ? Tr("--undo REPORT takes no other options than --report FILE and --quiet")
+                             : Tr("--forget REPORT takes no other options"));
+    }
+    return true;
+  }
+  if ((!o.backup.empty() || !o.keepOriginals) && !o.inPlace) {
+    Refuse(Tr("--backup and --no-backup go with --in-place only: other runs replace no workbook"));
+  }
+  if (!o.backup.empty() && !o.keepOriginals) Refuse(Tr("give either --backup DIR or --no-backup, not both"));
+  return false;
 }
 
 }  // namespace
@@ -174,6 +194,7 @@ WorkbookKinds TypesOption(const std::string& list) {
 }
 
 void CheckOptions(const BatchOptions& options) {
+  if (CheckOriginalsOptions(options)) return;
   CheckRequired(options);
   CheckIgnored(options);
   CheckVeto(options);

@@ -113,10 +113,11 @@ std::optional<std::vector<std::string>> NextCsvRecord(std::string_view text, siz
   return std::nullopt;
 }
 
-ReportRow CsvRow(const std::vector<std::string>& f) {
-  if (f.size() != 11) throw BadRow{};
-  return {f[0],   OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7], StampOf(f[8], f[9]),
-          Sha256(f[10])};
+// columns: the header's count; a report written before originals were kept has no "original".
+ReportRow CsvRow(const std::vector<std::string>& f, size_t columns) {
+  if (f.size() != columns) throw BadRow{};
+  return {f[0],          OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7],
+          StampOf(f[8], f[9]), Sha256(f[10]), columns > 11 ? f[11] : ""};
 }
 
 std::string Joined(const std::vector<std::string>& fields) {
@@ -161,7 +162,9 @@ void ReadCsv(const std::string& text, const std::string& path, ReportFile& repor
   if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
     throw ReportUnreadable(EarlierVersion(path));
   }
-  if (Joined(*header) != kReportCsvHeader) {
+  const std::string_view current = kReportCsvHeader;
+  const std::string_view withoutOriginal = current.substr(0, current.rfind(','));
+  if (Joined(*header) != current && Joined(*header) != withoutOriginal) {
     throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
                               {path, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
   }
@@ -172,7 +175,7 @@ void ReadCsv(const std::string& text, const std::string& path, ReportFile& repor
     try {
       const auto record = NextCsvRecord(text, pos);
       if (!record) return CheckCutRow(text, path, start, rowEnd);
-      report.rows.push_back(CsvRow(*record));
+      report.rows.push_back(CsvRow(*record, header->size()));
     } catch (const BadRow&) {
       throw ReportUnreadable(NotARow(path, text, start));
     }
@@ -293,7 +296,7 @@ ReportRow JsonRow(std::string_view line) {
   if (!m.contains("sha256")) throw EarlierRow{};
   return {m["source"].text,      OutcomeNamed(m["outcome"].text), m["output"].text,   m["reason"].text,
           m["differences"].items, Seconds(m["seconds"].text),     m["digest"].text,   m["finished"].text,
-          JsonStamp(m),          Sha256(m["sha256"].text)};
+          JsonStamp(m),          Sha256(m["sha256"].text), m["original"].text};
 }
 
 void ReadJsonLines(const std::string& text, const std::string& path, ReportFile& report) {

@@ -139,7 +139,7 @@ std::vector<DoneWorkbook> ResumePoint::takeDone(std::vector<std::string>& queue)
 SaveJournal::SaveJournal(const fs::path& report, std::string digest)
     : path_(JournalPathOf(report)), digest_(std::move(digest)) {}
 
-void SaveJournal::beforeReplace(const std::string& source, const std::string& written) {
+void SaveJournal::beforeReplace(const std::string& source, const std::string& written, const std::string& original) {
   std::lock_guard lock(mutex_);
   if (!rows_) {
     std::uintmax_t kept = 0;  // the rows of an earlier run killed before it removed its journal
@@ -152,7 +152,7 @@ void SaveJournal::beforeReplace(const std::string& source, const std::string& wr
   host::SystemClock clock;
   // Unrecorded, a replacement could be made twice by a resumed run: none is made.
   if (!rows_->add({source, ReportOutcome::Processed, source, "", {}, 0, digest_, host::DateTimeText(clock.now()),
-                   StampOf(written), Sha256Of(written)})) {
+                   StampOf(written), Sha256Of(written), original})) {
     throw std::runtime_error(Tr("the save journal cannot be written: %s", {rows_->failure().value_or("")}));
   }
 }

@@ -88,8 +88,9 @@ class ResumePoint {
 class SaveJournal {
  public:
   SaveJournal(const std::filesystem::path& report, std::string digest);
-  // The source will be replaced by written, which keeps its size and time.
-  void beforeReplace(const std::string& source, const std::string& written);
+  // The source will be replaced by written, which keeps its size and time;
+  // original: where the file replaced is kept, "" when it is not.
+  void beforeReplace(const std::string& source, const std::string& written, const std::string& original = "");
   // Every row is in the report now: the journal goes.
   void finish();
 

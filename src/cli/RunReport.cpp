@@ -48,7 +48,7 @@ std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? M
 }  // namespace
 
 const char* const kReportCsvHeader =
-    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256";
+    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256,original";
 
 std::string ModifiedText(const FileStamp& stamp) {
   const std::string nanoseconds = std::to_string(stamp.nanoseconds);
@@ -79,7 +79,7 @@ std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts) {
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
          field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + ',' +
          field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) + ',' +
-         field(row.sha256) + "\r\n";
+         field(row.sha256) + ',' + field(row.original) + "\r\n";
 }
 
 std::string JsonReportRow(const ReportRow& row) {
@@ -93,7 +93,7 @@ std::string JsonReportRow(const ReportRow& row) {
          ",\"digest\":" + JsonString(row.digest) + ",\"finished\":" + JsonString(row.finished) +
          ",\"size\":" + (row.stamp ? SizeText(row.stamp) : "null") +
          ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") +
-         ",\"sha256\":" + JsonString(row.sha256) + "}\n";
+         ",\"sha256\":" + JsonString(row.sha256) + ",\"original\":" + JsonString(row.original) + "}\n";
 }
 
 RunReport::RunReport(const std::filesystem::path& path, extract::CsvTexts texts)

@@ -2,7 +2,7 @@
 // The batch command's per-workbook report: one row per workbook in queue
 // order, written as each workbook is done, so an interrupted run keeps what
 // was done. CSV (UTF-8, RFC 4180) with the columns source, outcome, output,
-// reason, differences, seconds, digest, finished, size, modified, sha256; JSON Lines
+// reason, differences, seconds, digest, finished, size, modified, sha256, original; JSON Lines
 // when the file name ends in ".jsonl". A later run resumes from it (Resume.h).
 // Texts in the CSV that a spreadsheet would run as formulas are guarded
 // (extract/CsvWriter.h) unless asked for raw; JSON Lines rows are exact.
@@ -46,6 +46,7 @@ struct ReportRow {
   std::string finished = {};  // when the workbook was done, "yyyy-MM-dd HH:mm:ss"; "" when it was not
   std::optional<FileStamp> stamp = {};  // the done workbook's file after the run wrote it
   std::string sha256 = {};  // of the done workbook's content: the copy written, or in place the source as left
+  std::string original = {};  // in place, where the original it replaced is kept (KeptOriginals.h); "" when not kept
 };
 
 // The CSV report's first line, without its line end.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -49,11 +50,22 @@ bool WriteMarker(int folder) {
                        static_cast<ssize_t>(kMarkerContent.size());
 }
 
-bool HasMarker(int folder) {
+// The bytes of the folder's marker file, up to one more than a whole marker;
+// nullopt when it has none.
+std::optional<std::string> MarkerBytes(int folder) {
   const FileDescriptor marker(::openat(folder, kStoreFolderMarker, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!marker) return std::nullopt;
   char bytes[kMarkerContent.size() + 1];
-  return marker && ::read(marker.get(), bytes, sizeof bytes) == static_cast<ssize_t>(kMarkerContent.size()) &&
-         std::string_view(bytes, kMarkerContent.size()) == kMarkerContent;
+  const ssize_t count = ::read(marker.get(), bytes, sizeof bytes);
+  return std::string(bytes, count > 0 ? static_cast<size_t>(count) : 0);
+}
+
+bool HasMarker(int folder) { return MarkerBytes(folder) == std::string(kMarkerContent); }
+
+// A marker cut short: its writer was killed between making it and writing it.
+bool HasUnfinishedMarker(int folder) {
+  const auto bytes = MarkerBytes(folder);
+  return bytes && bytes->size() < kMarkerContent.size() && kMarkerContent.starts_with(*bytes);
 }
 
 // Removes the hidden folder and whatever the writer left in it. The folder is
@@ -273,9 +285,17 @@ void RemoveAbandonedSaveFolders(const fs::path& folder) {
     if (!it->path().filename().string().starts_with(kStoreFolderPrefix)) continue;
     const FileDescriptor lock = OpenFolder(it->path());
     // A user's folder of the same name has no marker; a writer at work holds the lock.
-    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0 && HasMarker(lock.get())) {
+    if (lock && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) {
       std::error_code ignored;
-      fs::remove_all(it->path(), ignored);
+      if (HasMarker(lock.get())) {
+        fs::remove_all(it->path(), ignored);
+      } else {
+        // Made by a writer killed before its marker was whole: empty, or with
+        // the marker cut short (one about to lock it makes another, see
+        // ScratchFolder). A folder holding anything else stays.
+        if (HasUnfinishedMarker(lock.get())) ::unlinkat(lock.get(), kStoreFolderMarker, 0);
+        ::rmdir(it->path().c_str());
+      }
     }
   }
 }

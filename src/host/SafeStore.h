@@ -59,7 +59,8 @@ void StoreInPlace(const std::filesystem::path& source, const std::optional<FileI
 // Hidden folders of StoreReplacing start with this. Each is locked by the
 // process writing in it and holds a marker file of the program's own; one
 // whose writer has gone (a killed run) is removed by the next save into the
-// same folder. A folder of that name without the marker is never touched.
+// same folder. A folder of that name without the marker is removed only when
+// empty (its writer was killed before it wrote the marker).
 inline constexpr const char* kStoreFolderPrefix = ".sheetwise-saving-";
 inline constexpr const char* kStoreFolderMarker = ".sheetwise-saving";
 

@@ -314,7 +314,8 @@ TEST(SharedVolume, KeepOwnerNoWritesAWorkbookOfAnotherUserKeepingItsGroupAndMode
     return test::AsUnprivileged([&] {
       ::setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
       ::setenv("HOME", (dir / "cache").c_str(), 1);
-      Lines args{"--source", dir / "volume", "--rules", dir / "rules.txt", "--in-place", "--log", "-", "--quiet"};
+      Lines args{"--source", dir / "volume", "--rules", dir / "rules.txt", "--in-place", "--no-backup", "--log", "-",
+                 "--quiet"};
       args.insert(args.end(), extra.begin(), extra.end());
       const auto result = RunBatch(args);
       return std::to_string(result.status) + "\n" + result.err;

@@ -50,20 +50,25 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   }
 }
 
-// A killed run's folder goes; one whose writer is at work stays, and so does a
-// user's folder that only has the name.
+// A killed run's folder goes, marked, empty or with its marker cut short; one whose writer is at
+// work stays, and so does a user's folder that only has the name.
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   TempDir dir;
   const fs::path alive = dir.path() / (std::string(kStoreFolderPrefix) + "alive1");
   const fs::path users = dir.path() / (std::string(kStoreFolderPrefix) + "notes");
+  const fs::path unmarked = dir.path() / (std::string(kStoreFolderPrefix) + "empty1");  // its writer killed at once
+  const fs::path cutShort = dir.path() / (std::string(kStoreFolderPrefix) + "short1");  // killed writing the marker
   for (const auto& folder : {alive, users}) fs::create_directories(folder);
   std::ofstream(users / "mine.txt") << "the user's notes";
   std::ofstream(users / kStoreFolderMarker) << "the user's too";
   std::ofstream(dir / "book.xls") << "the user's";
-  test::LeaveAbandonedSaveFolder(dir.path());
-  ASSERT_EQ(test::HiddenSaveFolders(dir.path()).size(), 3u);
   const FileDescriptor writer(::open(alive.c_str(), O_RDONLY | O_DIRECTORY));
   ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);  // a writer still at work
+  test::LeaveAbandonedSaveFolder(dir.path());
+  fs::create_directories(unmarked);
+  fs::create_directories(cutShort);
+  std::ofstream(cutShort / kStoreFolderMarker) << "sheetwise sav";
+  ASSERT_EQ(test::HiddenSaveFolders(dir.path()).size(), 5u);
   RemoveAbandonedSaveFolders(dir.path());
   EXPECT_EQ(dir.listing(), alive.filename().string() + "\n" + users.filename().string() + "\n" +
                                users.filename().string() + "/" + kStoreFolderMarker + "\n" +
