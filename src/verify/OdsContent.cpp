@@ -16,6 +16,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/Hyperlinks.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
 
@@ -279,6 +280,7 @@ class OdsReader {
     CellValue value;
     std::optional<TextFormula> formula;
     int64_t rowsSpanned = 1, columnsSpanned = 1;
+    std::vector<std::string> links;  // the targets of the links in its text
   };
 
   void readBody() {
@@ -360,7 +362,7 @@ class OdsReader {
         column += cell.repeat;
         if (n == "table-cell" && (cell.value.formula || !cell.value.text.empty() || cell.value.kind != ValueKind::Text ||
                                   cell.rowsSpanned > 1 || cell.columnsSpanned > 1 || cell.comments ||
-                                  !cell.validation.empty())) {
+                                  !cell.validation.empty() || !cell.links.empty())) {
           cells.push_back(std::move(cell));
         }
       } else {
@@ -399,6 +401,10 @@ class OdsReader {
             budget_.hold();
             s.merged.push_back({rr, cc, static_cast<int>(std::min(r + c.rowsSpanned - 1, kLastRow)),
                                 static_cast<int>(std::min(c.column + k + c.columnsSpanned - 1, kLastColumn))});
+          }
+          for (const std::string& target : c.links) {
+            budget_.hold();
+            s.hyperlinks.push_back({{rr, cc, rr, cc}, target, {}});
           }
           if (!c.value.formula && c.value.kind == ValueKind::Text && c.value.text.empty()) continue;
           s.cells[{rr, cc}] = c.value;
@@ -460,6 +466,8 @@ class OdsReader {
             text += '\t';
           } else if (n == "line-break") {
             text += '\n';
+          } else if (n == "a") {
+            cell.links.push_back(TargetAsSeen(x.attr("xlink:href")));
           }
         },
         [&](const std::string& t) {

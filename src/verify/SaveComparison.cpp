@@ -87,6 +87,29 @@ std::string AreaText(const CellArea& a) {
          std::to_string(a.lastRow);
 }
 
+// A link as a user tells it: its target, and its own text where it has one.
+std::string LinkText(const Hyperlink& link) {
+  return link.text.empty() ? "\"" + link.target + "\"" : Tr("\"%s\" (\"%s\")", {link.target, link.text});
+}
+
+std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
+
+// Each cell of each link's area, with its link; so many cells at most.
+std::multimap<Position, const Hyperlink*> LinkedCells(const std::vector<Hyperlink>& links) {
+  constexpr int64_t kMostCells = 1 << 18;
+  std::multimap<Position, const Hyperlink*> cells;
+  int64_t count = 0;
+  for (const Hyperlink& link : links) {
+    const CellArea& a = link.area;
+    for (int row = a.firstRow; row <= a.lastRow && count < kMostCells; ++row) {
+      for (int column = a.firstColumn; column <= a.lastColumn && count < kMostCells; ++column, ++count) {
+        cells.emplace(Position{row, column}, &link);
+      }
+    }
+  }
+  return cells;
+}
+
 // A source area followed through the edits of its sheet: rows inserted
 // inside it widen it, deleted ones narrow it (none when nothing is left);
 // reached when an edit wrote into it or deleted a row or column of it.
@@ -166,6 +189,7 @@ class Comparison {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
     }
     if (source_.macroStorage != saved_.macroStorage) {
       add(Tr("macros (VBA project): %s → %s", {source_.macroStorage.empty() ? Tr("none") : Tr("present"),
@@ -289,6 +313,36 @@ class Comparison {
       const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
       if (first.row == 0 || last.row == 0) continue;  // the rules made it
       add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
+    }
+  }
+
+  // Links on cells the edits did not reach lead where they led, with their
+  // own text where the source had one (the office adds the cell's text where
+  // there was none); none came that the rules did not make or move. Compared
+  // cell by cell: the office writes a link over several cells as one per cell.
+  void compareHyperlinks(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    std::multimap<Position, const Hyperlink*> saved = LinkedCells(b.hyperlinks);
+    for (const auto& [from, link] : LinkedCells(a.hyperlinks)) {
+      const MovedArea m = MapAreaForward({from.row, from.column, from.row, from.column}, edits);
+      if (!m.area) continue;
+      const Position at{m.area->firstRow, m.area->firstColumn};
+      const auto [first, last] = saved.equal_range(at);
+      const auto same = std::find_if(first, last, [&](const auto& s) {
+        return s.second->target == link->target && (link->text.empty() || s.second->text == link->text);
+      });
+      const auto taken = same != last ? same : first;
+      if (!m.reached && taken == last) {
+        add(Tr("sheet \"%s\", hyperlink at %s: %s → lost", {b.name, CellName(at), LinkText(*link)}));
+      } else if (!m.reached && same == last) {
+        add(Tr("sheet \"%s\", hyperlink at %s: %s → %s",
+               {b.name, CellName(at), LinkText(*link), LinkText(*taken->second)}));
+      }
+      if (taken != last) saved.erase(taken);
+    }
+    for (const auto& [at, link] : saved) {
+      const Position from = MapBack(at, edits);
+      if (from.row == 0 || MapAreaForward({from.row, from.column, from.row, from.column}, edits).reached) continue;
+      add(Tr("sheet \"%s\", hyperlink at %s: none → %s", {b.name, CellName(at), LinkText(*link)}));
     }
   }
 

@@ -14,6 +14,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/Hyperlinks.h"
 #include "verify/LittleEndian.h"
 
 namespace sheetwise::verify {
@@ -24,7 +25,7 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
-                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221;
+                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221, kHlink = 0x01B8;
 
 double F64(const uint8_t* p) {
   double value;
@@ -316,6 +317,67 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
   return globals;
 }
 
+// A HLINK record's link: its cells, its own text, and its target (a URL, a
+// file path with "../" for each level up, or a share), with "#" and the place
+// inside it. None when the record is cut short.
+std::optional<Hyperlink> ReadHlink(const Record& r) {
+  constexpr uint32_t kHasMoniker = 0x01, kHasDescription = 0x14, kHasLocation = 0x08, kHasFrame = 0x80,
+                     kIsShare = 0x100;
+  constexpr uint8_t kUrlMoniker[] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
+                                     0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B};
+  const uint8_t* p = r.data + 32;
+  const uint8_t* const end = r.data + r.size;
+  if (r.size < 32) return std::nullopt;
+  const auto room = [&](size_t n) { return static_cast<size_t>(end - p) >= n; };
+  // A count of UTF-16 characters, then the characters (their last one a 0).
+  const auto counted = [&](std::string& out) {
+    if (!room(4)) return false;
+    const uint32_t cch = U32(p);
+    p += 4;
+    if (!room(size_t{cch} * 2)) return false;
+    out = Characters(p, p + size_t{cch} * 2, cch, true);
+    if (!out.empty() && out.back() == '\0') out.pop_back();
+    p += size_t{cch} * 2;
+    return true;
+  };
+  Hyperlink link{{U16(r.data) + 1, U16(r.data + 4) + 1, U16(r.data + 2) + 1, U16(r.data + 6) + 1}, {}, {}};
+  const uint32_t flags = U32(r.data + 28);
+  std::string frame, location;
+  if ((flags & kHasDescription) == kHasDescription && !counted(link.text)) return std::nullopt;
+  if ((flags & kHasFrame) && !counted(frame)) return std::nullopt;
+  if (flags & kIsShare) {
+    if (!counted(link.target)) return std::nullopt;
+  } else if (flags & kHasMoniker) {
+    if (!room(16)) return std::nullopt;
+    const bool url = std::memcmp(p, kUrlMoniker, 16) == 0;
+    p += 16;
+    if (url) {
+      if (!room(4) || !room(4 + size_t{U32(p)})) return std::nullopt;
+      link.target = Characters(p + 4, p + 4 + U32(p), U32(p) / 2, true);
+      p += 4 + U32(p);
+    } else {  // a file moniker: levels up, the short path, then the whole path in UTF-16 where there is one
+      if (!room(6)) return std::nullopt;
+      const uint16_t up = U16(p);
+      const uint32_t length = U32(p + 2);
+      p += 6;
+      if (!room(size_t{length} + 28)) return std::nullopt;
+      std::string path = Characters(p, p + length, length, false);
+      p += length + 24;
+      const uint32_t extra = U32(p);
+      p += 4;
+      if (extra >= 6 && room(extra) && room(6 + size_t{U32(p)})) path = Characters(p + 6, p + 6 + U32(p), U32(p) / 2, true);
+      p += extra;
+      if (!path.empty() && path.back() == '\0') path.pop_back();
+      for (uint16_t i = 0; i < up; ++i) link.target += "../";
+      link.target += path;
+    }
+    if (!link.target.empty() && link.target.back() == '\0') link.target.pop_back();
+  }
+  if ((flags & kHasLocation) && counted(location)) link.target += "#" + location;
+  link.target = TargetAsSeen(std::move(link.target));
+  return link;
+}
+
 // Every cell with a value: numbers, texts, truth and error values, formula
 // results; with the name of its font.
 class SheetReader {
@@ -376,6 +438,12 @@ class SheetReader {
           break;
         case kArray:
           if (r->size >= 14) shared(*r, 12);
+          break;
+        case kHlink:
+          if (auto link = ReadHlink(*r)) {
+            globals_.hold();
+            sheet_.hyperlinks.push_back(std::move(*link));
+          }
           break;
         default:
           break;

@@ -50,6 +50,16 @@ struct TextFormula {
   int rowShift = 0, columnShift = 0;
 };
 
+// A link from cells: where it leads as written (a file, a web address; "#"
+// and the place inside it where it names one), and its own text where the
+// file holds one.
+struct Hyperlink {
+  CellArea area;
+  std::string target;
+  std::string text;
+  auto operator<=>(const Hyperlink&) const = default;
+};
+
 struct SheetContent {
   std::string name;
   int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
@@ -60,6 +70,7 @@ struct SheetContent {
   std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
   std::vector<CellArea> merged;                                   // merged areas
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
+  std::vector<Hyperlink> hyperlinks;
 };
 
 enum class FileFormat { Xls, Xlsx, Ods };
