@@ -50,7 +50,7 @@ PendingHyperlink ReadHyperlinkElement(const XmlStream& xml) {
   ParseAreaName(xml.attr("ref"), pending.link.area);
   pending.relId = xml.attr("id");
   if (const std::string& location = xml.attr("location"); !location.empty()) pending.link.target = "#" + location;
-  pending.link.text = xml.attr("display");
+  pending.link.tip = xml.attr("tooltip");
   return pending;
 }
 

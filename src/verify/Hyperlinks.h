@@ -15,7 +15,7 @@ std::string TargetAsSeen(std::string target);
 // A <hyperlink> element of a worksheet part, its target still to be found
 // through the part's relationships.
 struct PendingHyperlink {
-  Hyperlink link;     // area, text, and the place inside the target ("#Sheet2!A1") so far
+  Hyperlink link;     // area, tip, and the place inside the target ("#Sheet2!A1") so far
   std::string relId;  // "" for a link to a place in the workbook itself
 };
 PendingHyperlink ReadHyperlinkElement(const XmlStream& xml);

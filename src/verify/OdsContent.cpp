@@ -280,7 +280,7 @@ class OdsReader {
     CellValue value;
     std::optional<TextFormula> formula;
     int64_t rowsSpanned = 1, columnsSpanned = 1;
-    std::vector<std::string> links;  // the targets of the links in its text
+    std::vector<std::pair<std::string, std::string>> links;  // the target and tip of each link in its text
   };
 
   void readBody() {
@@ -402,9 +402,9 @@ class OdsReader {
             s.merged.push_back({rr, cc, static_cast<int>(std::min(r + c.rowsSpanned - 1, kLastRow)),
                                 static_cast<int>(std::min(c.column + k + c.columnsSpanned - 1, kLastColumn))});
           }
-          for (const std::string& target : c.links) {
+          for (const auto& [target, tip] : c.links) {
             budget_.hold();
-            s.hyperlinks.push_back({{rr, cc, rr, cc}, target, {}});
+            s.hyperlinks.push_back({{rr, cc, rr, cc}, target, tip});
           }
           if (!c.value.formula && c.value.kind == ValueKind::Text && c.value.text.empty()) continue;
           s.cells[{rr, cc}] = c.value;
@@ -467,7 +467,7 @@ class OdsReader {
           } else if (n == "line-break") {
             text += '\n';
           } else if (n == "a") {
-            cell.links.push_back(TargetAsSeen(x.attr("xlink:href")));
+            cell.links.emplace_back(TargetAsSeen(x.attr("xlink:href")), x.attr("office:title"));
           }
         },
         [&](const std::string& t) {

@@ -87,23 +87,31 @@ std::string AreaText(const CellArea& a) {
          std::to_string(a.lastRow);
 }
 
-// A link as a user tells it: its target, and its own text where it has one.
+// A link as a user tells it: its target, and its tip where it has one.
 std::string LinkText(const Hyperlink& link) {
-  return link.text.empty() ? "\"" + link.target + "\"" : Tr("\"%s\" (\"%s\")", {link.target, link.text});
+  return link.tip.empty() ? "\"" + link.target + "\"" : Tr("\"%s\" (tip \"%s\")", {link.target, link.tip});
 }
 
 std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
 
-// Each cell of each link's area, with its link; so many cells at most.
-std::multimap<Position, const Hyperlink*> LinkedCells(const std::vector<Hyperlink>& links) {
+// Whether a merged area hides the cell under its first one.
+bool Covered(Position at, const std::vector<CellArea>& merged) {
+  return std::ranges::any_of(merged, [&](const CellArea& m) {
+    return at.row >= m.firstRow && at.row <= m.lastRow && at.column >= m.firstColumn && at.column <= m.lastColumn &&
+           (at.row != m.firstRow || at.column != m.firstColumn);
+  });
+}
+
+// Each cell of each link's area that shows, with its link; so many cells at most.
+std::multimap<Position, const Hyperlink*> LinkedCells(const SheetContent& sheet) {
   constexpr int64_t kMostCells = 1 << 18;
   std::multimap<Position, const Hyperlink*> cells;
   int64_t count = 0;
-  for (const Hyperlink& link : links) {
+  for (const Hyperlink& link : sheet.hyperlinks) {
     const CellArea& a = link.area;
     for (int row = a.firstRow; row <= a.lastRow && count < kMostCells; ++row) {
       for (int column = a.firstColumn; column <= a.lastColumn && count < kMostCells; ++column, ++count) {
-        cells.emplace(Position{row, column}, &link);
+        if (!Covered({row, column}, sheet.merged)) cells.emplace(Position{row, column}, &link);
       }
     }
   }
@@ -316,19 +324,19 @@ class Comparison {
     }
   }
 
-  // Links on cells the edits did not reach lead where they led, with their
-  // own text where the source had one (the office adds the cell's text where
-  // there was none); none came that the rules did not make or move. Compared
-  // cell by cell: the office writes a link over several cells as one per cell.
+  // Links on cells the edits did not reach lead where they led, with the same
+  // tips; none came that the rules did not make or move. Compared cell by
+  // cell (the office writes a link over several cells as one per cell), the
+  // cells a merged area covers left out.
   void compareHyperlinks(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
-    std::multimap<Position, const Hyperlink*> saved = LinkedCells(b.hyperlinks);
-    for (const auto& [from, link] : LinkedCells(a.hyperlinks)) {
+    std::multimap<Position, const Hyperlink*> saved = LinkedCells(b);
+    for (const auto& [from, link] : LinkedCells(a)) {
       const MovedArea m = MapAreaForward({from.row, from.column, from.row, from.column}, edits);
       if (!m.area) continue;
       const Position at{m.area->firstRow, m.area->firstColumn};
       const auto [first, last] = saved.equal_range(at);
       const auto same = std::find_if(first, last, [&](const auto& s) {
-        return s.second->target == link->target && (link->text.empty() || s.second->text == link->text);
+        return s.second->target == link->target && s.second->tip == link->tip;
       });
       const auto taken = same != last ? same : first;
       if (!m.reached && taken == last) {

@@ -25,7 +25,8 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kXf = 0x00E0, kFilePass = 0x002F, kNumber = 0x0203, kRk = 0x027E, kLabelSst = 0x00FD, kLabel = 0x0204,
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
-                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221, kHlink = 0x01B8;
+                   kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221, kHlink = 0x01B8,
+                   kHlinkTooltip = 0x0800;
 
 double F64(const uint8_t* p) {
   double value;
@@ -317,9 +318,9 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
   return globals;
 }
 
-// A HLINK record's link: its cells, its own text, and its target (a URL, a
-// file path with "../" for each level up, or a share), with "#" and the place
-// inside it. None when the record is cut short.
+// A HLINK record's link: its cells and its target (a URL, a file path with
+// "../" for each level up, or a share), with "#" and the place inside it.
+// None when the record is cut short.
 std::optional<Hyperlink> ReadHlink(const Record& r) {
   constexpr uint32_t kHasMoniker = 0x01, kHasDescription = 0x14, kHasLocation = 0x08, kHasFrame = 0x80,
                      kIsShare = 0x100;
@@ -342,8 +343,8 @@ std::optional<Hyperlink> ReadHlink(const Record& r) {
   };
   Hyperlink link{{U16(r.data) + 1, U16(r.data + 4) + 1, U16(r.data + 2) + 1, U16(r.data + 6) + 1}, {}, {}};
   const uint32_t flags = U32(r.data + 28);
-  std::string frame, location;
-  if ((flags & kHasDescription) == kHasDescription && !counted(link.text)) return std::nullopt;
+  std::string description, frame, location;
+  if ((flags & kHasDescription) == kHasDescription && !counted(description)) return std::nullopt;
   if ((flags & kHasFrame) && !counted(frame)) return std::nullopt;
   if (flags & kIsShare) {
     if (!counted(link.target)) return std::nullopt;
@@ -443,6 +444,13 @@ class SheetReader {
           if (auto link = ReadHlink(*r)) {
             globals_.hold();
             sheet_.hyperlinks.push_back(std::move(*link));
+          }
+          break;
+        case kHlinkTooltip:  // the tip of the link just read, after the cells it names
+          if (r->size >= 12 && !sheet_.hyperlinks.empty()) {
+            std::string& tip = sheet_.hyperlinks.back().tip;
+            tip = Characters(r->data + 10, r->data + r->size, (r->size - 10) / 2, true);
+            if (const auto end = tip.find('\0'); end != std::string::npos) tip.resize(end);
           }
           break;
         default:

@@ -51,12 +51,11 @@ struct TextFormula {
 };
 
 // A link from cells: where it leads as written (a file, a web address; "#"
-// and the place inside it where it names one), and its own text where the
-// file holds one.
+// and the place inside it where it names one), and the tip shown over it.
 struct Hyperlink {
   CellArea area;
   std::string target;
-  std::string text;
+  std::string tip;
   auto operator<=>(const Hyperlink&) const = default;
 };
 
