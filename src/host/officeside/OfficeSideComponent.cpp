@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -75,7 +76,7 @@ OUString FolderUrl(const OUString& url) { return url.copy(0, url.lastIndexOf('/'
 // formulas entered again are computed by that reading.
 Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
   const auto settings = value.get<Sequence<Any>>();
-  if (settings.getLength() != 4) throw css::lang::IllegalArgumentException("Store takes four values", {}, 0);
+  if (settings.getLength() != 5) throw css::lang::IllegalArgumentException("Store takes five values", {}, 0);
   std::vector<double> times;
   const StepTimer fonts;
   if (settings[2].get<bool>()) UnifyScriptFonts(document, AllSheets(document));
@@ -84,8 +85,11 @@ Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& va
   if (settings[3].get<bool>()) ReenterTextFormulas(AllSheets(document));
   textResults.addTo(times);
   const OUString url = settings[0].get<OUString>();
-  const LinksMovedForStore links(AllSheets(document), FolderUrl(Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()),
-                                 FolderUrl(url));
+  std::optional<LinksMovedForStore> links;
+  if (settings[4].get<bool>()) {
+    links.emplace(AllSheets(document), FolderUrl(Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()),
+                  FolderUrl(url));
+  }
   StoreToUrl(document, url, settings[1].get<Sequence<css::beans::PropertyValue>>());
   return Any(Sequence<double>(times.data(), static_cast<sal_Int32>(times.size())));
 }
