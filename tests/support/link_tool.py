@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Makes and reads workbooks with hyperlinks for the tests, with openpyxl.
 
-    link_tool.py make PATH   an .xlsx whose Sheet1 holds in A1.. the links of LINKS, each
-                             on a text cell, B1 a number, and in A8 a HYPERLINK formula
-                             with its stored result
+    link_tool.py make PATH   an .xlsx or .ods (told by PATH's extension) whose Sheet1 holds
+                             in A1.. the links of LINKS, each on a text cell, B1 a number,
+                             and in A8 a HYPERLINK formula with its stored result
     link_tool.py dump PATH   "link ROW COLUMN TARGET" for each link of the first sheet of
                              an .xlsx and "formula ROW COLUMN TEXT" for each formula
 """
@@ -16,7 +16,34 @@ LINKS = ["docs/other.xlsx", "../up/book.xls", "https://example.com/a?b=1", "mail
 FORMULA = 'HYPERLINK("docs/other.xlsx","formula link")'
 
 
+def make_ods(path):
+    from odf.opendocument import OpenDocumentSpreadsheet
+    from odf.table import Table, TableRow, TableCell
+    from odf.text import A, P
+    doc = OpenDocumentSpreadsheet()
+    table = Table(name="Sheet1")
+    for row, target in enumerate(LINKS, 1):
+        tr = TableRow()
+        cell = TableCell(valuetype="string")
+        paragraph = P()
+        # A relative link in a package is taken from inside it: one level further down.
+        paragraph.addElement(A(href=target if ":" in target else "../" + target, type="simple", text="link %d" % row))
+        cell.addElement(paragraph)
+        tr.addElement(cell)
+        if row == 1:
+            tr.addElement(TableCell(valuetype="float", value=1))
+        table.addElement(tr)
+    table.addElement(TableRow(numberrowsrepeated=2))
+    tr = TableRow()
+    tr.addElement(TableCell(formula='of:=HYPERLINK("docs/other.xlsx";42)', valuetype="float", value=42))
+    table.addElement(tr)
+    doc.spreadsheet.addElement(table)
+    doc.save(path)
+
+
 def make(path):
+    if path.endswith(".ods"):
+        return make_ods(path)
     import openpyxl
     wb = openpyxl.Workbook()
     sheet = wb.active
