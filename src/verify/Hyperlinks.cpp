@@ -15,9 +15,7 @@ int HexDigit(char c) {
 // Id -> target, as written, of the part's relationships to outside the package.
 std::map<std::string, std::string> ExternalTargets(const ZipPackage& zip, const std::string& part) {
   std::map<std::string, std::string> targets;
-  const auto slash = part.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
-  const std::string rels = folder + "_rels/" + part.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
+  const std::string rels = RelationshipsPart(part);
   if (zip.find(rels).empty()) return targets;
   XmlStream xml(zip, rels);
   while (xml.next()) {
