@@ -656,9 +656,9 @@ class LoWorkbookImpl : public Workbook {
     return *mayHoldLinks_;
   }
 
+  std::optional<bool> mayHoldLinks_;
   std::shared_ptr<LoDocument> document_;
   std::optional<FileIdentity> loaded_;  // the source file as it was before loading
-  std::optional<bool> mayHoldLinks_;
 };
 
 }  // namespace
