@@ -326,9 +326,9 @@ std::optional<Hyperlink> ReadHlink(const Record& r) {
                      kIsShare = 0x100;
   constexpr uint8_t kUrlMoniker[] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
                                      0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B};
+  if (r.size < 32) return std::nullopt;
   const uint8_t* p = r.data + 32;
   const uint8_t* const end = r.data + r.size;
-  if (r.size < 32) return std::nullopt;
   const auto room = [&](size_t n) { return static_cast<size_t>(end - p) >= n; };
   // A count of UTF-16 characters, then the characters (their last one a 0).
   const auto counted = [&](std::string& out) {
@@ -366,7 +366,8 @@ std::optional<Hyperlink> ReadHlink(const Record& r) {
       p += length + 24;
       const uint32_t extra = U32(p);
       p += 4;
-      if (extra >= 6 && room(extra) && room(6 + size_t{U32(p)})) path = Characters(p + 6, p + 6 + U32(p), U32(p) / 2, true);
+      if (!room(extra)) return std::nullopt;
+      if (extra >= 6 && room(6 + size_t{U32(p)})) path = Characters(p + 6, p + 6 + U32(p), U32(p) / 2, true);
       p += extra;
       if (!path.empty() && path.back() == '\0') path.pop_back();
       for (uint16_t i = 0; i < up; ++i) link.target += "../";

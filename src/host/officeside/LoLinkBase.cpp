@@ -7,6 +7,8 @@
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
 
+#include <optional>
+
 namespace sheetwise::host {
 namespace {
 using css::uno::UNO_QUERY;
@@ -37,8 +39,9 @@ void ForEachUrlField(const Reference<css::uno::XInterface>& cell, const Visit& v
   }
 }
 
-}  // namespace
-
+// url (a file URL) moved from one folder's URL to another's, keeping its path
+// relative to the folder; none when url is no file URL or the relative path
+// climbs above the root of the folder moved to.
 std::optional<OUString> MovedFileUrl(const OUString& url, const OUString& fromFolder, const OUString& toFolder) {
   if (!url.startsWithIgnoreAsciiCase(kFileScheme)) return std::nullopt;
   const auto target = Segments(url), from = Segments(fromFolder), to = Segments(toFolder);
@@ -54,6 +57,8 @@ std::optional<OUString> MovedFileUrl(const OUString& url, const OUString& fromFo
   }
   return moved;
 }
+
+}  // namespace
 
 LinksMovedForStore::LinksMovedForStore(const std::vector<Reference<css::sheet::XSpreadsheet>>& sheets,
                                        const OUString& loadedFrom, const OUString& writtenInto) {

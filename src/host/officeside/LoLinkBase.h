@@ -9,17 +9,11 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 
-#include <optional>
 #include <vector>
 
 #include "host/LoSession.h"
 
 namespace sheetwise::host {
-
-// url (a file URL) moved from one folder's URL to another's, keeping its path
-// relative to the folder; none when url is no file URL or the relative path
-// climbs above the root of the folder moved to.
-std::optional<OUString> MovedFileUrl(const OUString& url, const OUString& fromFolder, const OUString& toFolder);
 
 class LinksMovedForStore {
  public:
