@@ -73,6 +73,7 @@ set(UNO_TYPES
   com.sun.star.util.CellProtection
   com.sun.star.util.Date
   com.sun.star.text.XText
+  com.sun.star.text.XTextFieldsSupplier
   com.sun.star.util.NumberFormat
   com.sun.star.util.XCloseable
   com.sun.star.util.XMergeable

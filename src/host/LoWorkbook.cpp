@@ -35,6 +35,7 @@
 
 #include "host/CellAddress.h"
 #include "host/CellContent.h"
+#include "host/LinkScan.h"
 #include "host/LoColumnWidth.h"
 #include "host/LoSession.h"
 #include "host/OfficeSideTasks.h"
@@ -665,7 +666,7 @@ class LoWorkbookImpl : public Workbook {
     const auto times = document_->session().call(Tr("save %s", {document_->path()}), [&] {
       const Sequence<PropertyValue> arguments =
           Seq({Property("FilterName", Any(ToOU(info.exportFilter))), Property("Overwrite", Any(true))});
-      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(fonts), Any(textResults)}));
+      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(fonts), Any(textResults), Any(mayHoldLinks())}));
       return document_->session()
           .runOfficeTask(kStoreTask, document_->component(), {css::beans::NamedValue("Value", value)})
           .get<Sequence<double>>();
@@ -674,6 +675,14 @@ class LoWorkbookImpl : public Workbook {
     if (textResults) SpentWithin(WorkPhase::TextResults, times[2], times[3]);
   }
 
+  // Links to files are written relative to the folder written into unless
+  // the office is told to keep their text; looking for them costs a save.
+  bool mayHoldLinks() {
+    if (!mayHoldLinks_) mayHoldLinks_ = MayHoldHyperlinks(document_->path(), document_->info().format);
+    return *mayHoldLinks_;
+  }
+
+  std::optional<bool> mayHoldLinks_;
   std::shared_ptr<LoDocument> document_;
   std::optional<FileIdentity> loaded_;  // the source file as it was before loading
   OwnerRule owner_;

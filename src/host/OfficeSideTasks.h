@@ -32,10 +32,12 @@ inline constexpr const char* kSheetAtTask = "SheetAt";        // Value: the posi
 inline constexpr const char* kCellContentTask = "CellContent";
 // Stores the document, after what its format needs first. Value: the URL, the
 // store arguments (FilterName, ...), whether every script takes each cell's
-// Western font first (an Excel format keeps one font for all) and whether
+// Western font first (an Excel format keeps one font for all), whether
 // formulas with text results are entered again first (the Excel 97 export
-// loses their results otherwise). Answers the wall and office CPU seconds of
-// those two steps: {fonts wall, fonts CPU, text results wall, text results CPU}.
+// loses their results otherwise) and whether links to files keep their text
+// relative to the folder the document was loaded from (LoLinkBase.h).
+// Answers the wall and office CPU seconds of the first two steps:
+// {fonts wall, fonts CPU, text results wall, text results CPU}.
 inline constexpr const char* kStoreTask = "Store";
 inline constexpr const char* kCloseTask = "Close";  // closes the document, unsaved
 

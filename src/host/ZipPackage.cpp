@@ -23,7 +23,7 @@ GPtr<GsfInfile> OpenZip(const std::string& path) {
   return zip;
 }
 
-std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_t limit) {
+GPtr<GsfInput> OpenPart(GsfInfile* zip, std::string_view name) {
   GPtr<GsfInfile> folder(GSF_INFILE(g_object_ref(zip)));
   GPtr<GsfInput> part;
   while (!name.empty()) {
@@ -31,12 +31,17 @@ std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_
     const std::string step(name.substr(0, slash));
     name = slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
     part.reset(gsf_infile_child_by_name(folder.get(), step.c_str()));
-    if (!part) return std::nullopt;
+    if (!part) return nullptr;
     if (!name.empty()) {
-      if (!GSF_IS_INFILE(part.get())) return std::nullopt;
+      if (!GSF_IS_INFILE(part.get())) return nullptr;
       folder.reset(GSF_INFILE(part.release()));
     }
   }
+  return part;
+}
+
+std::optional<std::string> ReadPart(GsfInfile* zip, std::string_view name, size_t limit) {
+  const GPtr<GsfInput> part = OpenPart(zip, name);
   if (!part) return std::nullopt;
   const gsf_off_t size = gsf_input_size(part.get());
   if (size < 0 || static_cast<uint64_t>(size) > limit) {

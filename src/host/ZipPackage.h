@@ -24,6 +24,9 @@ inline constexpr size_t kMaxSmallPartBytes = 16 * 1024 * 1024;
 // Opens path as a zip package; null when it is none the library can read.
 GPtr<GsfInfile> OpenZip(const std::string& path);
 
+// The part or folder at name ("xl/worksheets"); null when it is absent.
+GPtr<GsfInput> OpenPart(GsfInfile* zip, std::string_view name);
+
 // The bytes of the part at name ("xl/workbook.xml"), folders followed; none
 // when it is absent. Throws HostError when the part claims more than limit
 // bytes or cannot be read whole.

@@ -16,6 +16,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/Hyperlinks.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
 
@@ -279,6 +280,7 @@ class OdsReader {
     CellValue value;
     std::optional<TextFormula> formula;
     int64_t rowsSpanned = 1, columnsSpanned = 1;
+    std::vector<std::pair<std::string, std::string>> links;  // the target and tip of each link in its text
   };
 
   void readBody() {
@@ -364,7 +366,7 @@ class OdsReader {
         column += cell.repeat;
         if (n == "table-cell" && (cell.value.formula || !cell.value.text.empty() || cell.value.kind != ValueKind::Text ||
                                   cell.rowsSpanned > 1 || cell.columnsSpanned > 1 || cell.comments ||
-                                  !cell.validation.empty())) {
+                                  !cell.validation.empty() || !cell.links.empty())) {
           cells.push_back(std::move(cell));
         }
       } else {
@@ -409,6 +411,10 @@ class OdsReader {
             budget_.hold();
             s.merged.push_back({rr, cc, static_cast<int>(std::min(r + c.rowsSpanned - 1, kLastRow)),
                                 static_cast<int>(std::min(c.column + k + c.columnsSpanned - 1, kLastColumn))});
+          }
+          for (const auto& [target, tip] : c.links) {
+            budget_.hold();
+            s.hyperlinks.push_back({{rr, cc, rr, cc}, target, tip});
           }
           if (!c.value.formula && c.value.kind == ValueKind::Text && c.value.text.empty()) continue;
           s.cells[{rr, cc}] = c.value;
@@ -470,6 +476,8 @@ class OdsReader {
             text += '\t';
           } else if (n == "line-break") {
             text += '\n';
+          } else if (n == "a") {
+            cell.links.emplace_back(TargetAsSeen(x.attr("xlink:href")), x.attr("office:title"));
           }
         },
         [&](const std::string& t) {

@@ -15,6 +15,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/Hyperlinks.h"
 #include "verify/ShapeMarkup.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
@@ -387,6 +388,7 @@ class OoxmlReader {
     bool paneRead = false;
     size_t rules = 0;
     std::vector<CellArea> applies;
+    std::vector<PendingHyperlink> links;
     while (xml.next()) {
       const std::string& n = xml.name();
       if (!xml.isStart()) {
@@ -434,8 +436,12 @@ class OoxmlReader {
         open = part::kValidations, rules = 1, applies = areas(xml.attr("sqref"));
       } else if (n == "sqref" && open) {
         applies = areas(xml.text());
+      } else if (n == "hyperlink") {
+        budget_.hold();
+        links.push_back(ReadHyperlinkElement(xml));
       }
     }
+    sheet.hyperlinks = ResolveHyperlinks(zip_, part, std::move(links));
     // The sheet's comments, and threaded comments, each at its cell.
     for (const auto& [id, rel] : ReadRelationships(zip_, part)) {
       const char* kind = rel.first == "comments" ? part::kComments

@@ -89,6 +89,37 @@ std::string AreaText(const CellArea& a) {
          std::to_string(a.lastRow);
 }
 
+// A link as a user tells it: its target, and its tip where it has one.
+std::string LinkText(const Hyperlink& link) {
+  return link.tip.empty() ? "\"" + link.target + "\"" : Tr("\"%s\" (tip \"%s\")", {link.target, link.tip});
+}
+
+std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
+
+// Whether a merged area hides the cell under its first one.
+bool Covered(Position at, const std::vector<CellArea>& merged) {
+  return std::ranges::any_of(merged, [&](const CellArea& m) {
+    return at.row >= m.firstRow && at.row <= m.lastRow && at.column >= m.firstColumn && at.column <= m.lastColumn &&
+           (at.row != m.firstRow || at.column != m.firstColumn);
+  });
+}
+
+// Each cell of each link's area that shows, with its link; so many cells at most.
+std::multimap<Position, const Hyperlink*> LinkedCells(const SheetContent& sheet) {
+  constexpr int64_t kMostCells = 1 << 18;
+  std::multimap<Position, const Hyperlink*> cells;
+  int64_t count = 0;
+  for (const Hyperlink& link : sheet.hyperlinks) {
+    const CellArea& a = link.area;
+    for (int row = a.firstRow; row <= a.lastRow && count < kMostCells; ++row) {
+      for (int column = a.firstColumn; column <= a.lastColumn && count < kMostCells; ++column, ++count) {
+        if (!Covered({row, column}, sheet.merged)) cells.emplace(Position{row, column}, &link);
+      }
+    }
+  }
+  return cells;
+}
+
 // A source area followed through the edits of its sheet: rows inserted
 // inside it widen it, deleted ones narrow it (none when nothing is left);
 // reached when an edit's cells cover all of it or a row or column of it was deleted.
@@ -175,6 +206,7 @@ class Comparison {
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
+      compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
     }
     if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
     compareEntries();
@@ -330,6 +362,36 @@ class Comparison {
         return Tr("sheet \"%s\", %s: %s → %s", {b.name, name(line), wasHidden ? Tr("hidden") : Tr("shown"),
                                                  wasHidden ? Tr("shown") : Tr("hidden")});
       });
+    }
+  }
+
+  // Links on cells the edits did not reach lead where they led, with the same
+  // tips; none came that the rules did not make or move. Compared cell by
+  // cell (the office writes a link over several cells as one per cell), the
+  // cells a merged area covers left out.
+  void compareHyperlinks(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    std::multimap<Position, const Hyperlink*> saved = LinkedCells(b);
+    for (const auto& [from, link] : LinkedCells(a)) {
+      const MovedArea m = MapAreaForward({from.row, from.column, from.row, from.column}, edits);
+      if (!m.area) continue;
+      const Position at{m.area->firstRow, m.area->firstColumn};
+      const auto [first, last] = saved.equal_range(at);
+      const auto same = std::find_if(first, last, [&](const auto& s) {
+        return s.second->target == link->target && s.second->tip == link->tip;
+      });
+      const auto taken = same != last ? same : first;
+      if (!m.reached && taken == last) {
+        add(Tr("sheet \"%s\", hyperlink at %s: %s → lost", {b.name, CellName(at), LinkText(*link)}));
+      } else if (!m.reached && same == last) {
+        add(Tr("sheet \"%s\", hyperlink at %s: %s → %s",
+               {b.name, CellName(at), LinkText(*link), LinkText(*taken->second)}));
+      }
+      if (taken != last) saved.erase(taken);
+    }
+    for (const auto& [at, link] : saved) {
+      const Position from = MapBack(at, edits);
+      if (from.row == 0 || MapAreaForward({from.row, from.column, from.row, from.column}, edits).reached) continue;
+      add(Tr("sheet \"%s\", hyperlink at %s: none → %s", {b.name, CellName(at), LinkText(*link)}));
     }
   }
 

@@ -14,6 +14,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
+#include "verify/Hyperlinks.h"
 #include "verify/LittleEndian.h"
 #include "verify/MacroProject.h"
 
@@ -26,7 +27,7 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
-                   kRow = 0x0208, kColInfo = 0x007D;
+                   kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800;
 
 double F64(const uint8_t* p) {
   double value;
@@ -318,6 +319,68 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
   return globals;
 }
 
+// A HLINK record's link: its cells and its target (a URL, a file path with
+// "../" for each level up, or a share), with "#" and the place inside it.
+// None when the record is cut short.
+std::optional<Hyperlink> ReadHlink(const Record& r) {
+  constexpr uint32_t kHasMoniker = 0x01, kHasDescription = 0x14, kHasLocation = 0x08, kHasFrame = 0x80,
+                     kIsShare = 0x100;
+  constexpr uint8_t kUrlMoniker[] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
+                                     0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B};
+  if (r.size < 32) return std::nullopt;
+  const uint8_t* p = r.data + 32;
+  const uint8_t* const end = r.data + r.size;
+  const auto room = [&](size_t n) { return static_cast<size_t>(end - p) >= n; };
+  // A count of UTF-16 characters, then the characters (their last one a 0).
+  const auto counted = [&](std::string& out) {
+    if (!room(4)) return false;
+    const uint32_t cch = U32(p);
+    p += 4;
+    if (!room(size_t{cch} * 2)) return false;
+    out = Characters(p, p + size_t{cch} * 2, cch, true);
+    if (!out.empty() && out.back() == '\0') out.pop_back();
+    p += size_t{cch} * 2;
+    return true;
+  };
+  Hyperlink link{{U16(r.data) + 1, U16(r.data + 4) + 1, U16(r.data + 2) + 1, U16(r.data + 6) + 1}, {}, {}};
+  const uint32_t flags = U32(r.data + 28);
+  std::string description, frame, location;
+  if ((flags & kHasDescription) == kHasDescription && !counted(description)) return std::nullopt;
+  if ((flags & kHasFrame) && !counted(frame)) return std::nullopt;
+  if (flags & kIsShare) {
+    if (!counted(link.target)) return std::nullopt;
+  } else if (flags & kHasMoniker) {
+    if (!room(16)) return std::nullopt;
+    const bool url = std::memcmp(p, kUrlMoniker, 16) == 0;
+    p += 16;
+    if (url) {
+      if (!room(4) || !room(4 + size_t{U32(p)})) return std::nullopt;
+      link.target = Characters(p + 4, p + 4 + U32(p), U32(p) / 2, true);
+      p += 4 + U32(p);
+    } else {  // a file moniker: levels up, the short path, then the whole path in UTF-16 where there is one
+      if (!room(6)) return std::nullopt;
+      const uint16_t up = U16(p);
+      const uint32_t length = U32(p + 2);
+      p += 6;
+      if (!room(size_t{length} + 28)) return std::nullopt;
+      std::string path = Characters(p, p + length, length, false);
+      p += length + 24;
+      const uint32_t extra = U32(p);
+      p += 4;
+      if (!room(extra)) return std::nullopt;
+      if (extra >= 6 && room(6 + size_t{U32(p)})) path = Characters(p + 6, p + 6 + U32(p), U32(p) / 2, true);
+      p += extra;
+      if (!path.empty() && path.back() == '\0') path.pop_back();
+      for (uint16_t i = 0; i < up; ++i) link.target += "../";
+      link.target += path;
+    }
+    if (!link.target.empty() && link.target.back() == '\0') link.target.pop_back();
+  }
+  if ((flags & kHasLocation) && counted(location)) link.target += "#" + location;
+  link.target = TargetAsSeen(std::move(link.target));
+  return link;
+}
+
 // Every cell with a value: numbers, texts, truth and error values, formula
 // results; with the name of its font.
 class SheetReader {
@@ -385,6 +448,19 @@ class SheetReader {
         case kColInfo:  // fHidden, for columns colFirst to colLast
           if (r->size >= 10 && (U16(r->data + 8) & 0x01)) {
             sheet_.hiddenColumns.emplace_back(row, std::min(column, content_.lastColumn));
+          }
+          break;
+        case kHlink:
+          if (auto link = ReadHlink(*r)) {
+            globals_.hold();
+            sheet_.hyperlinks.push_back(std::move(*link));
+          }
+          break;
+        case kHlinkTooltip:  // the tip of the link just read, after the cells it names
+          if (r->size >= 12 && !sheet_.hyperlinks.empty()) {
+            std::string& tip = sheet_.hyperlinks.back().tip;
+            tip = Characters(r->data + 10, r->data + r->size, (r->size - 10) / 2, true);
+            if (const auto end = tip.find('\0'); end != std::string::npos) tip.resize(end);
           }
           break;
         default:

@@ -50,6 +50,15 @@ struct TextFormula {
   int rowShift = 0, columnShift = 0;
 };
 
+// A link from cells: where it leads as written (a file, a web address; "#"
+// and the place inside it where it names one), and the tip shown over it.
+struct Hyperlink {
+  CellArea area;
+  std::string target;
+  std::string tip;
+  auto operator<=>(const Hyperlink&) const = default;
+};
+
 struct SheetContent {
   std::string name;
   int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
@@ -62,6 +71,7 @@ struct SheetContent {
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
   // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
   std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;
+  std::vector<Hyperlink> hyperlinks;
 };
 
 enum class FileFormat { Xls, Xlsx, Ods };

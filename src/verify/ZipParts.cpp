@@ -265,12 +265,18 @@ void XmlStream::skip() {
   content([](XmlStream&) {}, [](const std::string&) {}, [](const std::string&) {});
 }
 
+std::string RelationshipsPart(const std::string& part) {
+  const auto slash = part.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  return folder + "_rels/" + part.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
+}
+
 std::map<std::string, std::pair<std::string, std::string>> ReadRelationships(const ZipPackage& zip,
                                                                              const std::string& part) {
   std::map<std::string, std::pair<std::string, std::string>> rels;
   const auto slash = part.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
-  const std::string name = folder + "_rels/" + part.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
+  const std::string name = RelationshipsPart(part);
   if (zip.find(name).empty()) return rels;
   XmlStream xml(zip, name);
   while (xml.next()) {

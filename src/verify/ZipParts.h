@@ -148,6 +148,9 @@ bool ParseAreaName(std::string_view text, CellArea& area);
 // "x" from "p:x".
 std::string LocalName(const std::string& name);
 
+// The part that holds a part's relationships: "xl/_rels/workbook.xml.rels" for "xl/workbook.xml".
+std::string RelationshipsPart(const std::string& part);
+
 // Relationships of a part: id -> (type's last word, target part resolved against the part's folder).
 std::map<std::string, std::pair<std::string, std::string>> ReadRelationships(const ZipPackage& zip,
                                                                              const std::string& part);

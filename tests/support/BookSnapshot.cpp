@@ -11,8 +11,10 @@ namespace {
 
 std::string Script() { return (std::filesystem::path(SHEETWISE_SOURCE_DIR) / "tests/support/book_tool.py").string(); }
 
-std::string Run(const std::string& args) {
-  const std::string command = "/usr/bin/python3 '" + Script() + "' " + args + " 2>/dev/null";
+}  // namespace
+
+std::string RunTestTool(const std::string& script, const std::string& args) {
+  const std::string command = "/usr/bin/python3 '" + script + "' " + args + " 2>/dev/null";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) throw std::runtime_error("cannot run " + command);
   std::string out;
@@ -21,6 +23,10 @@ std::string Run(const std::string& args) {
   if (pclose(pipe.release()) != 0) throw std::runtime_error("failed: " + command);
   return out;
 }
+
+namespace {
+
+std::string Run(const std::string& args) { return RunTestTool(Script(), args); }
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;

@@ -25,6 +25,10 @@ struct BookSnapshot {
   std::map<std::pair<int, int>, std::string> sheetCells(int sheet) const;
 };
 
+// What the Python script at the path script prints when run with args
+// (quoted by the caller); throws when it fails.
+std::string RunTestTool(const std::string& script, const std::string& args);
+
 // Reads path; throws when the readers cannot.
 BookSnapshot ReadBook(const std::string& path);
 

@@ -33,6 +33,7 @@ std::string Corpus(const std::string& name) { return (CorpusDir() / name).string
 
 std::string Fixture(const std::string& name) { return (fs::path(SHEETWISE_FIXTURE_DIR) / name).string(); }
 
+std::string LinkToolScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "link_tool.py").string(); }
 std::string XlsDumpScript() { return (fs::path(SHEETWISE_SOURCE_DIR) / "tests" / "support" / "xls_dump.py").string(); }
 
 TempDir::TempDir() {

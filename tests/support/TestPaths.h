@@ -37,6 +37,8 @@ std::string Corpus(const std::string& name);
 // same workbook as NAME.xlsx).
 std::string Fixture(const std::string& name);
 std::string XlsDumpScript();
+// tests/support/link_tool.py, which makes and reads workbooks with hyperlinks.
+std::string LinkToolScript();
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {

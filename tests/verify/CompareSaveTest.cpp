@@ -128,6 +128,44 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   }
 }
 
+// Links follow the rows the edits move; a link over a merged area counts at
+// its first cell only; those in cells the rules wrote are left out.
+TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
+  XlsContent source;
+  source.sheets = {Sheet("S")};
+  source.sheets[0].merged = {{5, 2, 6, 3}};
+  source.sheets[0].hyperlinks = {{{1, 1, 1, 1}, "docs/a.xlsx", ""},
+                                 {{5, 2, 6, 3}, "https://example.com/", "tip"},
+                                 {{1, 4, 1, 4}, "#S!A1", ""}};
+  using Links = std::vector<Hyperlink>;
+  const struct {
+    const char* name;
+    Links saved;
+    std::vector<Edit> edits;
+    Lines expected;
+    std::vector<CellArea> merged = {{5, 2, 6, 3}};  // in the saved file
+  } cases[] = {
+      {"KeptCellByCell", {source.sheets[0].hyperlinks[0], {{5, 2, 5, 2}, "https://example.com/", "tip"},
+                          source.sheets[0].hyperlinks[2]}, {}, {}},
+      {"MovedByARow", {{{2, 1, 2, 1}, "docs/a.xlsx", ""}, {{6, 2, 7, 3}, "https://example.com/", "tip"},
+                       {{2, 4, 2, 4}, "#S!A1", ""}}, {InsertRow(1)}, {}, {{6, 2, 7, 3}}},
+      {"TargetAndTipChanged", {{{1, 1, 1, 1}, "../docs/a.xlsx", ""}, {{5, 2, 5, 2}, "https://example.com/", ""},
+                               source.sheets[0].hyperlinks[2]}, {},
+       {"sheet \"S\", hyperlink at A1: \"docs/a.xlsx\" → \"../docs/a.xlsx\"",
+        "sheet \"S\", hyperlink at B5: \"https://example.com/\" (tip \"tip\") → \"https://example.com/\""}},
+      {"LostWhereNoRuleActed", {source.sheets[0].hyperlinks[1]}, {CellEdit(1, 1)},
+       {"sheet \"S\", hyperlink at D1: \"#S!A1\" → lost"}},
+      {"AddedOutsideTheEdits", {source.sheets[0].hyperlinks[0], source.sheets[0].hyperlinks[1],
+                                source.sheets[0].hyperlinks[2], {{9, 5, 9, 5}, "x.xls", ""}, {{1, 2, 1, 2}, "y.xls", ""}},
+       {CellEdit(1, 2)}, {"sheet \"S\", hyperlink at E9: none → \"x.xls\""}}};
+  for (const auto& c : cases) {
+    XlsContent saved = source;
+    saved.sheets[0].hyperlinks = c.saved;
+    saved.sheets[0].merged = c.merged;
+    EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).lines(), c.expected) << "case " << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace sheetwise::verify
 

@@ -3,6 +3,7 @@
 
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -15,11 +16,13 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "host/officeside/LoCellContent.h"
 #include "host/officeside/LoDocumentTasks.h"
+#include "host/officeside/LoLinkBase.h"
 #include "host/officeside/LoScriptFonts.h"
 #include "host/officeside/LoSheetEdits.h"
 #include "host/officeside/LoTextFormulas.h"
@@ -66,11 +69,14 @@ class StepTimer {
   double cpu_;
 };
 
+// The URL of the folder that holds the file at url, ending in "/".
+OUString FolderUrl(const OUString& url) { return url.copy(0, url.lastIndexOf('/') + 1); }
+
 // Fonts first: reading the cells to see their scripts is done before
 // formulas entered again are computed by that reading.
 Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
   const auto settings = value.get<Sequence<Any>>();
-  if (settings.getLength() != 4) throw css::lang::IllegalArgumentException("Store takes four values", {}, 0);
+  if (settings.getLength() != 5) throw css::lang::IllegalArgumentException("Store takes five values", {}, 0);
   std::vector<double> times;
   const StepTimer fonts;
   if (settings[2].get<bool>()) UnifyScriptFonts(document, AllSheets(document));
@@ -78,7 +84,13 @@ Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& va
   const StepTimer textResults;
   if (settings[3].get<bool>()) ReenterTextFormulas(AllSheets(document));
   textResults.addTo(times);
-  StoreToUrl(document, settings[0].get<OUString>(), settings[1].get<Sequence<css::beans::PropertyValue>>());
+  const OUString url = settings[0].get<OUString>();
+  std::optional<LinksMovedForStore> links;
+  if (settings[4].get<bool>()) {
+    links.emplace(AllSheets(document), FolderUrl(Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()),
+                  FolderUrl(url));
+  }
+  StoreToUrl(document, url, settings[1].get<Sequence<css::beans::PropertyValue>>());
   return Any(Sequence<double>(times.data(), static_cast<sal_Int32>(times.size())));
 }
 
