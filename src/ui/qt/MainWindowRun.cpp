@@ -3,9 +3,12 @@
 // error log's reasons.
 
 #include <QAbstractScrollArea>
+#include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QShortcut>
+#include <QTextDocument>
 
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"
@@ -49,9 +52,48 @@ void MainWindowView::buildRunSummary() {
   summary_->setObjectName("runSummary");
   summary_->setGeometry(ToPixels(l::RunSummary));
   summary_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  summary_->setContentsMargins(0, 0, 6, 0);  // clear of the window's edge
   summary_->setAutoFillBackground(true);
   connect(summary_, &QLabel::linkActivated, this,
           [this](const QString& count) { reasons_->openCount(static_cast<RunCount>(count.toInt())); });
+}
+
+// The counts fit the bar's right part, whole: a line too long for it is set
+// smaller (down to three quarters), and where that is not enough it leaves
+// out the number of files ("共 N 个文件："), which the tooltip still gives
+// with every count.
+void MainWindowView::showRunSummary() {
+  summary_->setVisible(form_.tally.started);
+  summary_->setToolTip(QString::fromStdString(TallyText(form_.tally, true)) +
+                       "\n点一个数字，在“错误原因”中只看这一类的文件");
+  const QString links = TallyLinks(form_.tally, false);
+  const QFont normal = this->font();
+  const auto scaled = [&normal](double scale) {
+    QFont font = normal;
+    if (normal.pointSizeF() > 0) font.setPointSizeF(normal.pointSizeF() * scale);
+    else font.setPixelSize(static_cast<int>(normal.pixelSize() * scale));
+    return font;
+  };
+  // As wide as the label draws it: the rich text laid out in that font.
+  const auto width = [](const QString& text, const QFont& font) {
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    document.setHtml(text);
+    return document.idealWidth();
+  };
+  const double room = summary_->contentsRect().width() - 2;
+  for (const bool whole : {true, false}) {
+    const QString shown = whole ? links : links.section(QStringLiteral("："), 1);
+    for (double scale = 1.0; scale > 0.74; scale -= 0.05) {
+      const QFont font = scaled(scale);
+      if (width(shown, font) <= room || (!whole && scale - 0.05 <= 0.74)) {
+        summary_->setFont(font);
+        summary_->setText(shown);
+        return;
+      }
+    }
+  }
 }
 
 // The error log (whose frame holds the hidden extraction result list) opens

@@ -64,10 +64,7 @@ void MainWindowView::run(const std::function<void()>& handler) {
 void MainWindowView::refresh() {
   binder_.refresh();
   showLogDetails();
-  summary_->setText(TallyLinks(form_.tally, false));
-  summary_->setToolTip(QString::fromStdString(TallyText(form_.tally, true)) +
-                       "\n点一个数字，在“错误原因”中只看这一类的文件");
-  summary_->setVisible(form_.tally.started);
+  showRunSummary();
   showRules();
   // Shown also while the button is greyed out, to say what it waits for.
   command2_->setToolTip(form_.Command2.enabled ? "选择源目录：其中的工作簿都排进文件列表"

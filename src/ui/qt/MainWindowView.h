@@ -84,6 +84,7 @@ class MainWindowView final : public QWidget {
   void buildNamingAndVeto();
   void buildMemoryAndRun();
   void buildRunSummary();
+  void showRunSummary();
   void buildTimers();
   void buildResultsAccess(QWidget& errorLog, QWidget& extractionFrame);
   void tickDriver();

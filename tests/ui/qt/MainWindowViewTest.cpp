@@ -3,11 +3,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <fstream>
 #include <map>
 
@@ -187,6 +189,25 @@ TEST_F(MainWindowView, ANewRuleIsScrolledIntoViewAndTheGreyedSourceCommandSaysWh
   EXPECT_NE(widget<QWidget>("Command2").toolTip().indexOf("确定"), -1);
   click("Command11");
   EXPECT_EQ(widget<QWidget>("Command2").toolTip().indexOf("确定"), -1);
+}
+
+// The run's counts stand whole in their place on the bar, however many kinds
+// there are and however large; the tooltip keeps every count.
+TEST_F(MainWindowView, TheRunsCountsAreNeverCutOff) {
+  auto& summary = widget<QLabel>("runSummary");
+  for (const int each : {1, 12, 1234}) {
+    form.tally = {true, 0, 6 * each, {}};
+    form.tally.counts.fill(each);
+    window->refresh();
+    QTextDocument drawn;
+    drawn.setDefaultFont(summary.font());
+    drawn.setDocumentMargin(0);
+    drawn.setHtml(summary.text());
+    const QString shown = drawn.toPlainText();
+    EXPECT_LE(drawn.idealWidth(), summary.contentsRect().width()) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QString("失败 %1").arg(each))) << shown.toStdString();
+    EXPECT_TRUE(summary.toolTip().startsWith(QString("共 %1 个文件").arg(6 * each)));
+  }
 }
 
 TEST_F(MainWindowView, ClosingRunsTheCleanUpAndEndsTheProgram) {
