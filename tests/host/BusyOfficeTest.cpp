@@ -1,0 +1,66 @@
+// An office that gets only a small share of a processor (a machine busy with
+// other work) takes far longer than the call limit to save a workbook whose
+// sheet reaches the last row, yet keeps working: the save is not taken for a
+// hang. The share is made here by stopping and continuing the office.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "BookSnapshot.h"
+#include "TestPaths.h"
+#include "host/LibreOfficeHost.h"
+
+namespace sheetwise {
+namespace {
+using namespace std::chrono_literals;
+using test::TempDir;
+
+// Lets the process run a quarter of the time while it lives.
+class QuarterShare {
+ public:
+  explicit QuarterShare(pid_t pid)
+      : thread_([this, pid] {
+          while (!done_) {
+            ::kill(pid, SIGSTOP);
+            std::this_thread::sleep_for(75ms);
+            ::kill(pid, SIGCONT);
+            std::this_thread::sleep_for(25ms);
+          }
+        }) {}
+  ~QuarterShare() {
+    done_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+TEST(BusyOffice, ASaveLongerThanTheLimitIsLetFinishWhileTheOfficeWorks) {
+  TempDir dir;
+  test::MakeBook("xlsx-grid", dir / "grid.xlsx");
+  host::HostOptions options;
+  // The save takes some 7 s of processor time, four times that with a quarter.
+  options.callLimit = 15s;
+  host::LibreOfficeHost office(options);
+  auto book = office.open(dir / "grid.xlsx", host::OpenMode::Edit);
+  book->worksheet("Sheet1")->setCell(1048576, 2, "x");
+  const pid_t pid = office.officePid();
+  ASSERT_GT(pid, 0);  // 0 would signal this test's own process group
+  {
+    QuarterShare share(pid);
+    book->saveAs(dir / "out.xlsx");
+  }
+  EXPECT_EQ(office.officesLost(), 0u);
+  const auto saved = test::ReadBook(dir / "out.xlsx");
+  EXPECT_EQ(saved.value(0, 1048576, 2), "x");
+  EXPECT_EQ(saved.value(0, 1048576, 1), "last row");
+}
+
+}  // namespace
+}  // namespace sheetwise
