@@ -8,15 +8,14 @@
 // each: seconds, the office's processor seconds, its peak address space and
 // peak resident memory (and the same figures of the office just started).
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
-
-#include <unistd.h>
 
 #include "host/LibreOfficeHost.h"
 #include "host/ProcFs.h"
