@@ -101,7 +101,7 @@ LoSession::LoSession(const fs::path& programDir, const ProfileSlot& profile,
       process_(programDir, profile, pipeName_, memoryLimit),
       callLimit_(callLimit),
       memoryLimit_(memoryLimit),
-      watchdog_([this] { process_.kill(); }),
+      watchdog_([this] { process_.kill(); }, [this] { return ProcessorTime(officePid_); }),
       scratchDir_(profile.directory().string() + "-scratch") {
   connect(startLimit);
 }
@@ -124,6 +124,7 @@ void LoSession::connect(std::chrono::milliseconds startLimit) {
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
   }
+  officePid_ = process_.officePid();
   loader_.set(remoteContext_->getServiceManager()->createInstanceWithContext("com.sun.star.frame.Desktop",
                                                                              remoteContext_),
               UNO_QUERY_THROW);

@@ -11,6 +11,7 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -126,6 +127,7 @@ class LoSession {
   OfficeProcess process_;
   std::chrono::milliseconds callLimit_;
   std::uint64_t memoryLimit_;
+  std::atomic<pid_t> officePid_{0};  // soffice.bin, once connected: whose work the watchdog measures
   Watchdog watchdog_;
   Reference<css::uno::XComponentContext> remoteContext_;
   Reference<css::frame::XComponentLoader> loader_;

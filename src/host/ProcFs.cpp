@@ -1,6 +1,9 @@
 #include "host/ProcFs.h"
 
+#include <unistd.h>
+
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,18 +21,23 @@ std::vector<std::string> ReadCmdline(const fs::path& dir) {
   return args;
 }
 
-// The fifth field of /proc/PID/stat, after the parenthesised command name.
-pid_t ReadProcessGroup(const fs::path& dir) {
+// The fields of /proc/PID/stat after the parenthesised command name (the
+// third field on); empty when the file cannot be read.
+std::vector<std::string> StatFieldsAfterName(const fs::path& dir) {
   std::ifstream in(dir / "stat");
   std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
+  if (close == std::string::npos) return {};
   std::istringstream rest(stat.substr(close + 1));
-  std::string state;
-  pid_t parent = 0;
-  pid_t group = 0;
-  rest >> state >> parent >> group;
-  return group;
+  std::vector<std::string> fields;
+  for (std::string field; rest >> field;) fields.push_back(field);
+  return fields;
+}
+
+// The fifth field of /proc/PID/stat.
+pid_t ReadProcessGroup(const fs::path& dir) {
+  const auto fields = StatFieldsAfterName(dir);
+  return fields.size() > 2 ? static_cast<pid_t>(std::atol(fields[2].c_str())) : 0;
 }
 
 std::string ExecutableName(const fs::path& dir, const std::vector<std::string>& args) {
@@ -84,5 +92,14 @@ long long ResidentBytes(pid_t pid) { return StatusBytes(pid, "VmRSS:"); }
 long long PeakAddressSpaceBytes(pid_t pid) { return StatusBytes(pid, "VmPeak:"); }
 
 long long PeakResidentBytes(pid_t pid) { return StatusBytes(pid, "VmHWM:"); }
+
+std::optional<std::chrono::milliseconds> ProcessorTime(pid_t pid) {
+  // utime and stime, the 14th and 15th fields, in clock ticks.
+  if (pid <= 0) return std::nullopt;
+  const auto fields = StatFieldsAfterName("/proc/" + std::to_string(pid));
+  if (fields.size() < 13) return std::nullopt;
+  const long long ticks = std::atoll(fields[11].c_str()) + std::atoll(fields[12].c_str());
+  return std::chrono::milliseconds(ticks * 1000 / ::sysconf(_SC_CLK_TCK));
+}
 
 }  // namespace sheetwise::host

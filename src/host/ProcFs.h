@@ -3,6 +3,8 @@
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,5 +28,8 @@ long long ResidentBytes(pid_t pid);
 long long PeakAddressSpaceBytes(pid_t pid);
 // The most resident memory the process has had so far (VmHWM), likewise.
 long long PeakResidentBytes(pid_t pid);
+// The processor time all threads of the process have used so far (user and
+// system); none when it cannot be read (the process is gone).
+std::optional<std::chrono::milliseconds> ProcessorTime(pid_t pid);
 
 }  // namespace sheetwise::host
