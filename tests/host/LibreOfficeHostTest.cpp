@@ -305,6 +305,15 @@ TEST(LibreOfficeHost, HeldEditsAreSentBeforeReadsAndAFailureNamesItsEdit) {
   EXPECT_EQ(sheet->cellText(12, 4), "");
 }
 
+// Stops every process of the office the host started (its launcher and
+// whatever office processes it runs), so that nothing of it can answer.
+void StopOffice(host::LibreOfficeHost& office) {
+  const auto started = office.startedOffice();
+  ASSERT_TRUE(started);
+  ASSERT_GT(started->processGroup, 0);  // 0 would signal this test's own process group
+  ::kill(-started->processGroup, SIGSTOP);
+}
+
 // An office that stops answering is ended by the watchdog, one killed from
 // outside is replaced, and the next call works either way.
 TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
@@ -318,8 +327,7 @@ TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
   held->holdEdits();
   sheet->range("2:2")->insertRows();
   sheet->range("A12:B12")->mergeCentred();
-  ASSERT_GT(office.officePid(), 0);  // 0 would signal this test's own process group
-  ::kill(office.officePid(), SIGSTOP);
+  StopOffice(office);
   try {
     held->sendEdits();
     ADD_FAILURE() << "the hanging office was not reported";
@@ -331,8 +339,7 @@ TEST(LibreOfficeHost, RecoversFromAHangingOrAKilledOffice) {
   held.reset();
   sheet.reset();
   const auto book = office.open(test::Fixture("sheets.xls"), OpenMode::Edit);
-  ASSERT_GT(office.officePid(), 0);
-  ::kill(office.officePid(), SIGSTOP);
+  StopOffice(office);
   EXPECT_THROW(book->saveAs(dir / "out.xls"), host::HostError);
   EXPECT_EQ(dir.listing(), "");
   office.start();
