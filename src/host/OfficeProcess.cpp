@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -187,12 +189,26 @@ void EndStrayOffices(const ProfileSlot& profile) {
 
 namespace {
 
+// Whether the locale this program was given reads text as UTF-8. The office
+// turns each workbook's URL into a file name in its locale's character set,
+// so under the C locale (a cron job, `env -i`) no name outside ASCII could be
+// opened or written.
+bool LocaleIsUtf8() {
+  const locale_t locale = ::newlocale(LC_CTYPE_MASK, "", nullptr);
+  if (!locale) return false;
+  const bool utf8 = std::string_view(::nl_langinfo_l(CODESET, locale)) == "UTF-8";
+  ::freelocale(locale);
+  return utf8;
+}
+
 // The environment of the office: this program's, with the headless drawing
-// back end and the slot's own temporary folder. A home folder that does not
-// exist is replaced by that folder too, so that the office and its libraries
-// never make a missing home (as root they could).
+// back end and the slot's own temporary folder, in a UTF-8 locale where the
+// program's is none. A home folder that does not exist is replaced by that
+// folder too, so that the office and its libraries never make a missing home
+// (as root they could).
 std::vector<std::string> OfficeEnvironment(const ProfileSlot& profile) {
   const bool homeUsable = IsAbsoluteFolder(std::getenv("HOME"));
+  const bool utf8 = LocaleIsUtf8();
   std::vector<std::string> environment;
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view text(*entry);
@@ -202,8 +218,10 @@ std::vector<std::string> OfficeEnvironment(const ProfileSlot& profile) {
       continue;
     }
     if (!homeUsable && text.starts_with("HOME=")) continue;
+    if (!utf8 && text.starts_with("LC_ALL=")) continue;
     environment.emplace_back(text);
   }
+  if (!utf8) environment.push_back("LC_ALL=C.UTF-8");
   environment.push_back("SAL_USE_VCLPLUGIN=svp");
   environment.push_back("TMPDIR=" + profile.tempDirectory().string());
   if (!homeUsable) environment.push_back("HOME=" + profile.tempDirectory().string());

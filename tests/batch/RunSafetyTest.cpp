@@ -115,6 +115,24 @@ TEST(InPlaceSafety, WhatTheSpreadsheetRefusesFailsAndChangesNothing) {
   }
 }
 
+// Under the C locale (a cron job, `env -i`) a workbook named and filed in
+// Chinese is still opened and saved in place, not taken for a damaged file.
+TEST(InPlaceSafety, ChineseNamesAreReadUnderTheCLocale) {
+  TempDir dir;
+  const std::string book = CopyExample(dir, "src/门店/门店B.xls");
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (const char* variable : {"LANG", "LC_CTYPE", "LC_ALL"}) {
+    if (const char* value = std::getenv(variable)) kept.emplace_back(variable, value);
+    ::unsetenv(variable);
+  }
+  ::setenv("LC_ALL", "C", 1);
+  const auto result = RunInPlace(dir, "{插入行}|正行|1\n");
+  ::unsetenv("LC_ALL");
+  for (const auto& [variable, value] : kept) ::setenv(variable.c_str(), value.c_str(), 1);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ColumnA(book, 2), "日期");
+}
+
 // Two runs over the same 16 workbooks at once: each gets both runs' rows, and no office outlives them.
 TEST(InPlaceSafety, OverlappingRunsWaitForEachOther) {
   TempDir dir;
