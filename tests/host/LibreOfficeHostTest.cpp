@@ -126,8 +126,9 @@ TEST(CorpusLibreOfficeHost, SavedCopiesOfRealWorkbooksKeepEverything) {
   EXPECT_GT(rich, 20u);
 }
 
-// Cells as the sheet shows them, one by one and as the used area: dates, times, truth values.
-TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
+// Cells as the sheet shows them, one by one and as the used area: dates (1904 ones too), times,
+// truth values; a used area of the whole grid is refused at once, naming its size.
+TEST(LibreOfficeHost, CellsReadAsTheSheetShowsThem) {
   TempDir dir;
   test::WriteTableWorkbook(dir / "values.xls", "ok,2024-01-31,12:30:00,TRUE,2.5\n");
   const auto book = SharedHost().open(dir / "values.xls", OpenMode::Edit);
@@ -142,20 +143,10 @@ TEST(LibreOfficeHost, OneCellAndTheUsedAreaShowTheSameText) {
       EXPECT_EQ(sheet->cellText(row, column), shown[row - 1][column - 1]) << "row " << row << ", column " << column;
     }
   }
-}
-
-// A used area of the whole grid is refused at once, naming its size, not read as 17 billion cells.
-TEST(LibreOfficeHost, AUsedAreaOfTheWholeGridIsNoTable) {
-  TempDir dir;
   test::MakeBook("xlsx-grid", dir / "grid.xlsx");
-  const auto book = SharedHost().open(dir / "grid.xlsx", OpenMode::ReadOnly);
-  EXPECT_EQ(FailureOf([&] { book->worksheet("Sheet1")->usedTable(); }),
+  const auto grid = SharedHost().open(dir / "grid.xlsx", OpenMode::ReadOnly);
+  EXPECT_EQ(FailureOf([&] { grid->worksheet("Sheet1")->usedTable(); }),
             "the sheet's used area (1048576 rows by 16384 columns) is larger than a table may be");
-}
-
-// A workbook counting its dates from 1904 shows them as it stores them.
-TEST(LibreOfficeHost, DatesOfA1904WorkbookShowAsStored) {
-  TempDir dir;
   test::WriteFlatWorkbook(dir / "1904.xls", Fods(R"(<office:automatic-styles><number:date-style style:name="iso"><number:year number:style="long"/><number:text>-</number:text>
  <number:month number:style="long"/><number:text>-</number:text><number:day number:style="long"/></number:date-style>
  <style:style style:name="day" style:family="table-cell" style:data-style-name="iso"/></office:automatic-styles>
@@ -163,8 +154,7 @@ TEST(LibreOfficeHost, DatesOfA1904WorkbookShowAsStored) {
  </table:calculation-settings><table:table table:name="Sheet1"><table:table-row><table:table-cell
  table:style-name="day" office:value-type="date" office:date-value="2024-01-31"/></table:table-row></table:table>
 </office:spreadsheet></office:body>)"));
-  const auto book = SharedHost().open(dir / "1904.xls", OpenMode::ReadOnly);
-  EXPECT_EQ(book->worksheet("Sheet1")->cellText(1, 1), "2024-01-31");
+  EXPECT_EQ(SharedHost().open(dir / "1904.xls", OpenMode::ReadOnly)->worksheet("Sheet1")->cellText(1, 1), "2024-01-31");
 }
 
 // A flat spreadsheet of `count` sheets, "Sheet1" to "SheetN".
