@@ -75,10 +75,7 @@ struct ForeignOffice {
     if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
   }
   ForeignOffice(const ForeignOffice&) = delete;
-  bool running() const {
-    int status = 0;
-    return ::waitpid(pid, &status, WNOHANG) == 0;
-  }
+  bool running() const { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
   pid_t pid = -1;
 };
 
