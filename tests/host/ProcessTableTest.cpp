@@ -23,9 +23,7 @@ using Pids = std::vector<pid_t>;
 
 constexpr const char* kOurProfile = "-env:UserInstallation=file:///home/u/.cache/sheetwise/office-profiles/slot-0";
 
-// Only the soffice.bin in the office's own group that was given its profile
-// is ended: not a user's office, not one in another group claiming the same
-// profile, not the office's launcher, not this process.
+// Only the office process in the started group on its profile is ended: not a user's, nor this one.
 TEST(EndStartedOffices, EndsTheOfficeInItsGroupOnItsProfileAndNothingElse) {
   test::ScriptedProcessTable table;
   table.processes = {
@@ -44,8 +42,7 @@ TEST(EndStartedOffices, EndsTheOfficeInItsGroupOnItsProfileAndNothingElse) {
   EXPECT_EQ(table.ended, Pids{101});
 }
 
-// The real table, showing and ending only the allowed processes, so that a
-// fault here can never end an office of anyone else on the machine.
+// The real table limited to the allowed processes, so a fault here never ends anyone else's office.
 class AllowedProcessesOnly final : public ProcessTable {
  public:
   std::set<pid_t> allowed;
@@ -60,8 +57,7 @@ class AllowedProcessesOnly final : public ProcessTable {
   SystemProcessTable real_;
 };
 
-// A shell copied to folder/soffice.bin that waits 30 s, with the arguments
-// given: an office of someone else's, as the table shows it.
+// Someone else's office as the table shows it: a shell copied to folder/soffice.bin waiting 30 s.
 struct ForeignOffice {
   ForeignOffice(const fs::path& folder, const std::vector<std::string>& arguments) {
     fs::copy_file("/bin/sh", folder / "soffice.bin");
@@ -79,15 +75,11 @@ struct ForeignOffice {
     if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
   }
   ForeignOffice(const ForeignOffice&) = delete;
-  bool running() const {
-    int status = 0;
-    return ::waitpid(pid, &status, WNOHANG) == 0;
-  }
+  bool running() const { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
   pid_t pid = -1;
 };
 
-// What the host says of its office finds that office in the machine's table,
-// and only it: a user's office, even one claiming the host's profile, lives on.
+// The host's running office is ended; a user's, even one claiming its profile, lives on.
 TEST(EndStartedOffices, EndsTheHostsRunningOfficeAndNoForeignOne) {
   test::TempDir dir;
   fs::create_directories(dir / "user/claims");

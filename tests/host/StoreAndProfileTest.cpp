@@ -1,5 +1,4 @@
-// What keeps a file from being read or stored, from the real error; hidden saving
-// folders removed once their writer has gone; profiles only in private folders.
+// Why a file cannot be read or stored; abandoned save folders; profiles only in private folders.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -22,8 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-// As a user without privileges; stores are refused before anything is written.
-// (A full disk, links to nothing, missing folders: RunReport, through the office.)
+// As an unprivileged user; stores are refused before anything is written.
 TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   TempDir dir;
   std::ofstream(dir / "closed.xls") << "x";
@@ -50,8 +48,7 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   }
 }
 
-// A killed run's folder goes, marked, empty or with its marker cut short; one whose writer is at
-// work stays, and so does a user's folder that only has the name.
+// Killed runs' folders go (marked, empty, marker cut short); a working writer's and a user's stay.
 TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
   TempDir dir;
   const fs::path alive = dir.path() / (std::string(kStoreFolderPrefix) + "alive1");
@@ -75,9 +72,7 @@ TEST(AbandonedSaveFolders, OnlyThoseWhoseWriterHasGoneAreRemoved) {
                                users.filename().string() + "/mine.txt\nbook.xls\n");
 }
 
-// With reuse on the thread, saves into one folder share one hidden folder, a
-// failed save still takes its own away, a save elsewhere or the end of the
-// reuse removes the kept one; without reuse, none outlives its save.
+// With reuse, one hidden folder per folder, gone on failure, elsewhere or at the end; else none kept.
 TEST(SaveFolderReuse, OneHiddenFolderPerFolderWhileItLastsAndNoneAfter) {
   TempDir dir;
   fs::create_directories(dir / "other");
@@ -109,8 +104,7 @@ TEST(SaveFolderReuse, OneHiddenFolderPerFolderWhileItLastsAndNoneAfter) {
   EXPECT_EQ(dir.listing(), "a.xls\nb.xls\nd.xls\nf.xls\nother\nother/e.xls\n");
 }
 
-// A slot, or the folder of all slots, that others can write or that is a link
-// planted in its place is passed over for a private one.
+// A slot or slot folder others can write, or a planted link, is passed over for a private one.
 TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   TempDir dir;
   const fs::path root = dir.path() / "office-profiles";
@@ -129,8 +123,7 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
-// Without a usable home ("nobody"'s does not exist) and with a relative cache variable: a
-// private folder under the temporary folder, never one relative to the working folder.
+// Without a home and with a relative cache variable: a private folder under the temporary folder.
 TEST(PrivateProfiles, WithoutAUsableHomeTheRootIsPrivate) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can run this as a user without a home";
   TempDir temp;

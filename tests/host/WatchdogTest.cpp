@@ -1,7 +1,4 @@
-// A call into the office is ended when the office hangs: it waits past the
-// limit, or it has worked as long as the limit on the call. One that keeps
-// working, however slowly, is let finish. The office's processor time is a
-// scripted stand-in here, a function of the time since the call began.
+// A hanging call (waiting, or looping for the whole limit) is ended; a slowly working one is not.
 
 #include "host/Watchdog.h"
 
@@ -17,17 +14,14 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Case {
-  const char* office;
-  // The processor time used, in ms, after this many ms of the call; none: not measurable.
-  std::function<std::optional<double>(double)> work;
-  bool ended;
-};
-
 TEST(Watchdog, EndsACallThatWaitsOrLoopsAndLetsOneThatWorksFinish) {
   // Looked at every 25 ms past the limit: a tenth of a processor is 2.5 ms of work then.
   constexpr auto kLimit = 300ms;
-  const Case cases[] = {
+  const struct {
+    const char* office;
+    std::function<std::optional<double>(double)> work;  // ms of processor time after ms of call; none: unmeasurable
+    bool ended;
+  } cases[] = {
       {"waits (stopped, or stuck on a lock)", [](double) { return 0.0; }, true},
       {"cannot be measured (gone)", [](double) { return std::nullopt; }, true},
       {"works, then waits", [](double t) { return std::min(t, 150.0); }, true},
@@ -50,8 +44,7 @@ TEST(Watchdog, EndsACallThatWaitsOrLoopsAndLetsOneThatWorksFinish) {
     const auto start = Clock::now();
     began = start.time_since_epoch().count();
     Watchdog::Guard guard(dog, kLimit);
-    // Four limits, or until ended: long enough for a hang to be seen. On a
-    // slow machine the watchdog's looks may come late; a hang is still ended.
+    // Long enough for a hang to be seen, even when the watchdog's looks come late.
     const auto wait = c.ended ? 50 * kLimit : 4 * kLimit;
     while (!ended && Clock::now() - start < wait) std::this_thread::sleep_for(10ms);
     EXPECT_EQ(ended.load(), c.ended) << c.office;

@@ -1,6 +1,4 @@
-// The comparison of a source with its saved file, on contents described in
-// the test: what counts as a difference, where the rules' edits hide cells,
-// and which formulas may compute other results once the edits are made.
+// Source against saved file: what counts as a difference, what the edits hide or may recompute.
 
 #include "verify/SaveComparison.h"
 
@@ -128,8 +126,7 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   }
 }
 
-// Links follow the rows the edits move; a link over a merged area counts at
-// its first cell only; those in cells the rules wrote are left out.
+// Links follow moved rows, count at a merged area's first cell, and are skipped where rules wrote.
 TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
   XlsContent source;
   source.sheets = {Sheet("S")};
@@ -138,6 +135,7 @@ TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
                                  {{5, 2, 6, 3}, "https://example.com/", "tip"},
                                  {{1, 4, 1, 4}, "#S!A1", ""}};
   using Links = std::vector<Hyperlink>;
+  const Links& was = source.sheets[0].hyperlinks;
   const struct {
     const char* name;
     Links saved;
@@ -145,18 +143,15 @@ TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
     Lines expected;
     std::vector<CellArea> merged = {{5, 2, 6, 3}};  // in the saved file
   } cases[] = {
-      {"KeptCellByCell", {source.sheets[0].hyperlinks[0], {{5, 2, 5, 2}, "https://example.com/", "tip"},
-                          source.sheets[0].hyperlinks[2]}, {}, {}},
+      {"KeptCellByCell", {was[0], {{5, 2, 5, 2}, "https://example.com/", "tip"}, was[2]}, {}, {}},
       {"MovedByARow", {{{2, 1, 2, 1}, "docs/a.xlsx", ""}, {{6, 2, 7, 3}, "https://example.com/", "tip"},
                        {{2, 4, 2, 4}, "#S!A1", ""}}, {InsertRow(1)}, {}, {{6, 2, 7, 3}}},
-      {"TargetAndTipChanged", {{{1, 1, 1, 1}, "../docs/a.xlsx", ""}, {{5, 2, 5, 2}, "https://example.com/", ""},
-                               source.sheets[0].hyperlinks[2]}, {},
+      {"TargetAndTipChanged", {{{1, 1, 1, 1}, "../docs/a.xlsx", ""}, {{5, 2, 5, 2}, "https://example.com/", ""}, was[2]},
+       {},
        {"sheet \"S\", hyperlink at A1: \"docs/a.xlsx\" → \"../docs/a.xlsx\"",
         "sheet \"S\", hyperlink at B5: \"https://example.com/\" (tip \"tip\") → \"https://example.com/\""}},
-      {"LostWhereNoRuleActed", {source.sheets[0].hyperlinks[1]}, {CellEdit(1, 1)},
-       {"sheet \"S\", hyperlink at D1: \"#S!A1\" → lost"}},
-      {"AddedOutsideTheEdits", {source.sheets[0].hyperlinks[0], source.sheets[0].hyperlinks[1],
-                                source.sheets[0].hyperlinks[2], {{9, 5, 9, 5}, "x.xls", ""}, {{1, 2, 1, 2}, "y.xls", ""}},
+      {"LostWhereNoRuleActed", {was[1]}, {CellEdit(1, 1)}, {"sheet \"S\", hyperlink at D1: \"#S!A1\" → lost"}},
+      {"AddedOutsideTheEdits", {was[0], was[1], was[2], {{9, 5, 9, 5}, "x.xls", ""}, {{1, 2, 1, 2}, "y.xls", ""}},
        {CellEdit(1, 2)}, {"sheet \"S\", hyperlink at E9: none → \"x.xls\""}}};
   for (const auto& c : cases) {
     XlsContent saved = source;
@@ -166,14 +161,7 @@ TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
   }
 }
 
-}  // namespace
-}  // namespace sheetwise::verify
-
-namespace sheetwise::verify {
-namespace {
-
-// Hidden rows and columns are compared where no rule set their size, followed
-// through the rows inserted and deleted before them.
+// Hidden rows and columns compared where no rule sized them, followed through inserted/deleted rows.
 TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
   const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
   using K = Edit::Kind;
@@ -193,16 +181,14 @@ TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
        {"sheet \"S\", row 5: shown → hidden", "sheet \"S\", row 7: hidden → shown"}},  // not moved down
       {{{5, 7}}, {{2, 2}}, {line(K::DeleteColumn, 2), line(K::InsertRow, 7)}, {}},  // C moved to B; row 7 is new
   };
+  XlsContent source;
+  source.sheets = {Sheet("S")};
+  source.sheets[0].hiddenRows = {{5, 6}};
+  source.sheets[0].hiddenColumns = {{3, 3}};
   for (const auto& c : cases) {
-    XlsContent source;
-    source.sheets = {Sheet("S")};
-    source.sheets[0].hiddenRows = {{5, 6}};
-    source.sheets[0].hiddenColumns = {{3, 3}};
     XlsContent saved = source;
-    saved.sheets[0].hiddenRows = c.rows;
-    saved.sheets[0].hiddenColumns = c.columns;
-    EditFootprint footprint{"S", c.edits};
-    EXPECT_EQ(CompareSave(source, saved, footprint).first, c.expected) << c.edits.size() << " edits";
+    saved.sheets[0].hiddenRows = c.rows, saved.sheets[0].hiddenColumns = c.columns;
+    EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).first, c.expected) << c.edits.size() << " edits";
   }
 }
 

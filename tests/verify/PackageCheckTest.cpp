@@ -1,17 +1,11 @@
-// The check of .xlsx, .xlsm and .ods saves, on packages the test writes part
-// by part, with changes planted in the "saved" copy: what a user would see
-// changed is reported in the .xls check's words, re-encoding is not, and a
-// package that claims more than a reading may hold gives no check at all.
+// The .xlsx/.ods save check on packages written part by part with changes planted in the saved copy.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <regex>
-#include <tuple>
 
 #include "BatchRun.h"
 #include "PackageEdit.h"
@@ -35,6 +29,7 @@ using test::WritePackage;
 
 const char* const kSpreadsheetMl = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* const kRels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const std::string kRelsOpen = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
 
 // Sheet "S": A1 "Title" in two fonts, A2 "x" in red Arial 12 bold, B1 1, B2 2,
 // B3 =B1+B2, C1 =SUM(B1:B2)*2, D1 ="a"&"b", D2 =Total (S!B1:B2), E1 ='Other sheet'!A1,
@@ -46,13 +41,10 @@ Parts Xlsx() {
        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument."
        "spreadsheetml.sheet.main+xml\"/></Types>"},
-      {"_rels/.rels",
-       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-       "Target=\"xl/workbook.xml\"/></Relationships>"},
+      {"_rels/.rels", kRelsOpen + "<Relationship Id=\"rId1\" Type=\"" + kRels +
+                          "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
       {"xl/_rels/workbook.xml.rels",
-       std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">") +
-           "<Relationship Id=\"rId1\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>" +
+       kRelsOpen + "<Relationship Id=\"rId1\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>" +
            "<Relationship Id=\"rId2\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/sheet2.xml\"/>" +
            "<Relationship Id=\"rId3\" Type=\"" + kRels + "/styles\" Target=\"styles.xml\"/>" +
            "<Relationship Id=\"rId4\" Type=\"" + kRels + "/sharedStrings\" Target=\"sharedStrings.xml\"/>" +
@@ -138,13 +130,6 @@ Parts Ods(const std::string& content) {
 
 class PackageCheck : public ::testing::Test {
  protected:
-  // The differences between source and a copy of it with the changes made.
-  Lines check(const std::string& source, const Parts& put, const Subs& subs, const std::vector<std::string>& drop,
-              const std::vector<Edit>& edits, const std::string& name) {
-    const std::string saved = dir / ("saved-" + name);
-    WritePackage(dir, source, saved, put, subs, drop);
-    return VerifySave(source, saved, {"S", edits}, 20).lines();
-  }
   test::TempDir dir;
 };
 
@@ -155,10 +140,9 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
   parts.push_back({"xl/vbaProject.bin", "macro bytes"});
   parts.push_back({"xl/media/image1.png", "picture"});
   parts.push_back({"xl/threadedComments/threadedComment1.xml", "<ThreadedComments><threadedComment ref=\"A1\"/></ThreadedComments>"});
-  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels",
-                   "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                   "Id=\"rId1\" Type=\"http://schemas.microsoft.com/office/2017/10/relationships/threadedComment\" "
-                   "Target=\"../threadedComments/threadedComment1.xml\"/></Relationships>"});
+  parts.push_back({"xl/worksheets/_rels/sheet1.xml.rels", kRelsOpen + "<Relationship Id=\"rId1\" Type=\"http://schemas."
+                   "microsoft.com/office/2017/10/relationships/threadedComment\" Target=\"../threadedComments/"
+                   "threadedComment1.xml\"/></Relationships>"});
   const std::string vml = "xl/drawings/vmlDrawing1.vml", line = "<v:line id=\"L\"><x:ClientData ObjectType=\"Shape\"/></v:line>";
   parts.push_back({vml, "<xml><v:shapetype id=\"t\"/>" + line +
                             "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
@@ -233,13 +217,13 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
        {"sheet \"S\", merged area B1:C1: present → lost"}},
   };
   for (const Case& c : cases) {
-    const std::string saved = c.name + fs::path(c.source).extension().string();
-    EXPECT_EQ(check(c.source, c.put, c.subs, c.drop, c.edits, saved), c.expected) << "case " << c.name;
+    const std::string saved = dir / ("saved-" + (c.name + fs::path(c.source).extension().string()));
+    WritePackage(dir, c.source, saved, c.put, c.subs, c.drop);
+    EXPECT_EQ(VerifySave(c.source, saved, {"S", c.edits}, 20).lines(), c.expected) << "case " << c.name;
   }
 }
 
-// What the readers make of each kind of cell: values as the .xls check
-// describes them, formulas' texts, fonts resolved through styles and themes.
+// Each kind of cell read as the .xls check describes it: values, formulas, fonts via styles and themes.
 TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
   struct Case {
     const char* cell;  // .xlsx: a <c> of A1; .ods: a <table:table-cell>
@@ -297,8 +281,7 @@ TEST_F(PackageCheck, ReadersDescribeCellsAlike) {
   }
 }
 
-// A part that inflates past what a reading may take, or a repeat count that
-// would hold more cells than that, gives no check, with the reason.
+// A part inflating past the read limit, or a repeat count over it, gives no check, with the reason.
 TEST_F(PackageCheck, ABombOrAHugeRepeatGivesNoCheck) {
   const std::string book = dir / "book.xlsx", bomb = dir / "bomb.xlsx", ods = dir / "repeat.ods";
   WritePackage(dir, "-", book, Xlsx());
@@ -314,11 +297,7 @@ TEST_F(PackageCheck, ABombOrAHugeRepeatGivesNoCheck) {
   }
 }
 
-// The rules' own edits, made and saved by the real office through the
-// engine: rows inserted and deleted, a cell replaced, a range cleared and
-// merged, the sheet renamed. Nothing else reads otherwise, so nothing is
-// reported; what the office drops by itself (a very hidden sheet shown as
-// hidden in .xlsx) is.
+// The rules' own edits saved by the real office are not reported; what the office drops by itself is.
 TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
@@ -349,9 +328,7 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   }
 }
 
-// Every workbook of the corpus is recognised by its content (the misnamed one
-// as what it really is) and read, and, compared with itself, shows no
-// difference; the encrypted one is refused, saying so.
+// Each corpus workbook is recognised by content, read and equal to itself; the encrypted one refused.
 TEST(CorpusPackages, EveryWorkbookIsRecognisedReadsAndEqualsItself) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
   size_t read = 0;

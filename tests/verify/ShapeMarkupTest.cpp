@@ -1,5 +1,4 @@
-// Shapes and part kinds found in a package's text as the check counts them,
-// on the markup real writers produce and on text no writer produces.
+// Shapes and part kinds counted in package text, on real writers' markup and on hostile text.
 
 #include <gtest/gtest.h>
 
