@@ -32,13 +32,9 @@ class BatchDriverTest : public ::testing::Test {
     form.Text5.text = dir / "save/";
   }
 
-  void queue(int files) {
-    for (int i = 0; i < files; ++i) form.List2.items.push_back("/src/" + std::to_string(i) + ".xls");
-  }
+  void queue(int n) { for (int i = 0; i < n; ++i) form.List2.items.push_back("/src/" + std::to_string(i) + ".xls"); }
   // Ticks while the timer runs, as the window's timer would.
-  void runToTheEnd() {
-    for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) driver.Timer1_Timer();
-  }
+  void runToTheEnd() { for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) driver.Timer1_Timer(); }
 
   test::TempDir dir;
   ui::Form1 form;
@@ -123,13 +119,11 @@ TEST_F(BatchDriverTest, ContinueResumesOnlyAPausedRun) {
 
 // Saving over the sources is asked first; 取消 (the default) starts nothing and leaves the files untouched.
 TEST_F(BatchDriverTest, AnInPlaceStartAsksFirstAndCancelTouchesNothing) {
-  const std::string book = dir / "src/a.xls";
-  dir.copyFixture("sheets.xls", "src/a.xls");
-  dir.copyFixture("sheets.xls", "src/b.xls");
+  const std::string book = dir.copyFixture("sheets.xls", "src/a.xls");
   const std::string bytes = test::ReadFile(book);
   form.Text4.text = dir / "src/";
   form.List1.items = {form.Text4.text};
-  form.List2.items = {book, dir / "src/b.xls"};
+  form.List2.items = {book, dir.copyFixture("sheets.xls", "src/b.xls")};
   form.Check1.value = 1;
   Check1_Click(form);
   EXPECT_FALSE(form.Text6.enabled || form.Text7.enabled || form.Text8.enabled || form.Text11.enabled);

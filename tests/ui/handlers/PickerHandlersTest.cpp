@@ -114,9 +114,8 @@ TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
 struct Picker {
   Picker() {
     form.VSFlexGrid1.cells.assign(7, std::vector<std::string>(5));
-    for (int r = 1; r < 7; ++r) {
+    for (int r = 1; r < 7; ++r)
       for (int c = 1; c < 5; ++c) form.VSFlexGrid1.cells[r][c] = std::to_string(r) + std::to_string(c);
-    }
     form.visible = true;
   }
   void drag(int fromRow, int fromColumn, int toRow, int toColumn) {

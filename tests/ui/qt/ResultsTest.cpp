@@ -85,7 +85,7 @@ TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
   auto& table = *view.findChild<QTableWidget*>("logReasons");
   ASSERT_EQ(table.rowCount(), 3);
   for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 5; ++column) EXPECT_EQ(table.item(row, column)->text().toStdString(), shown[row][column]);
+    for (int col = 0; col < 5; ++col) EXPECT_EQ(table.item(row, col)->text().toStdString(), shown[row][col]);
   EXPECT_EQ(table.item(2, 6)->text().toStdString(), "B2: 1 → 2\nC3: x → y");
   EXPECT_TRUE(table.item(2, 5)->text().startsWith("副本已经写入") && table.item(0, 5)->text().startsWith("源文件未被改动"));
   for (int column : {2, 3}) EXPECT_EQ(table.item(0, column)->toolTip().toStdString(), folder + "第一分店.xls") << column;

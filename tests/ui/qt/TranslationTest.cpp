@@ -1,7 +1,3 @@
-// The window speaks Chinese throughout: Qt's own dialogs and buttons come
-// from Qt's translations, the reasons of the error log show beside its
-// entries, and an office that is not there is named as the cause.
-
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -34,8 +30,7 @@ TEST(QtTranslations, QtsOwnDialogsSpeakChinese) {
   EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "文件夹");
 }
 
-// The question before saving over the sources: Enter takes the default,
-// 取消; only the button that goes on says yes.
+// Before saving over the sources Enter and Escape answer 取消; only the named button says yes.
 TEST(QtTranslations, AQuestionsDefaultAnswerIsCancel) {
   ui::qt::QtDialogs dialogs;
   const auto answer = [&](const std::function<void(QMessageBox&)>& press) {
@@ -45,22 +40,19 @@ TEST(QtTranslations, AQuestionsDefaultAnswerIsCancel) {
   EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }));
   EXPECT_FALSE(answer([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }));
   EXPECT_TRUE(answer([](QMessageBox& box) {
-    for (QAbstractButton* button : box.buttons()) {
-      if (button->text() == "改写源文件") button->click();
-    }
+    for (QAbstractButton* button : box.buttons()) if (button->text() == "改写源文件") button->click();
   }));
 }
 
 using WindowReasons = WindowFixture;
 
-// What the check of a save found, as the engine logs it: the reason once, each
-// difference on its own line, all in Chinese.
+// The save check's findings as logged: the reason once, each difference on its own line, in Chinese.
 TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   const verify::CellValue one{verify::ValueKind::Number, "1", false, false, "", {}};
   verify::XlsContent source;
   source.sheets.resize(2);
-  source.sheets[0].name = "Chart1", source.sheets[0].type = 2;
-  source.sheets[1].name = "S", source.sheets[1].cells = {{{2, 2}, one}};
+  source.sheets[0].name = "Chart1", source.sheets[0].type = 2, source.sheets[1].name = "S";
+  source.sheets[1].cells = {{{2, 2}, one}};
   verify::XlsContent saved = source;
   saved.sheets[0].type = 0;
   saved.sheets[1].cells[{2, 2}].text = "2";
@@ -77,13 +69,13 @@ TEST_F(WindowReasons, TheSaveChecksFindingsAreChineseAndSaidOnce) {
   EXPECT_EQ(list.item(1)->toolTip().toStdString(), "/d/c.xls\n原因：无法校验：无法读取保存后的工作簿");
 }
 
-class MissingOffice final : public host::Application {
- public:
+struct MissingOffice final : host::Application {
   std::unique_ptr<host::Workbook> open(const std::string&, host::OpenMode) override {
     throw host::HostUnavailable("soffice is missing");
   }
 };
 
+// A quick add without an office says so, not that the sheet name is wrong.
 TEST_F(WindowReasons, QuickAddSaysTheOfficeIsMissingNotThatTheSheetNameIsWrong) {
   std::ofstream(scratch / "sample.xls") << "x";
   MissingOffice missing;
