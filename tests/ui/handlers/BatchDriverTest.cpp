@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <tuple>
 
 #include "ScriptedDialogs.h"
@@ -16,6 +17,7 @@
 #include "batch/WorkbookEngine.h"
 #include "host/HostError.h"
 #include "host/LibreOfficeHost.h"
+#include "ui/EntryKinds.h"
 #include "ui/ErrorLog.h"
 #include "ui/FormSettings.h"
 #include "ui/OfficeMissing.h"
@@ -257,6 +259,33 @@ TEST_F(BatchDriverTest, ARunCountsEveryOutcomeAndNamesEachKind) {
   EXPECT_EQ(test::ReadFile(dir / "in/c.xls"), c) << "a failed rule leaves its source as it was";
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/a.xls").sheets[0].value(1, 1), "done");
   EXPECT_FALSE(fs::exists(dir / "out/c.xls"));
+}
+
+// Every cause has its own kind, the right run count, and a hint saying what became of the source or copy.
+TEST(EntryKinds, EachCauseHasItsOwnKindAHintAndACount) {
+  const std::tuple<EntryCause, ui::RunCount, const char*> causes[] = {
+      {EntryCause::Vetoed, ui::RunCount::Vetoed, "文件未被改动"},
+      {EntryCause::InUse, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::CannotOpen, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::SheetMissing, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::VetoUnreadable, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::RuleUnreadable, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::RuleFailed, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::OutputIsSource, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::InPlaceRefused, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::CopyRefused, ui::RunCount::Refused, "副本没有写入"},
+      {EntryCause::SaveFailed, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::CopyDiffers, ui::RunCount::Differs, "副本已经写入"},
+      {EntryCause::Unchecked, ui::RunCount::Unchecked, "副本已经写入"},
+      {EntryCause::ExtractionFailed, ui::RunCount::Failed, "没有全部读出"},
+      {EntryCause::Unknown, ui::RunCount::Failed, "原因"}};
+  std::set<std::string> kinds;
+  for (const auto& [cause, count, said] : causes) {
+    const ui::EntryKind kind = ui::KindOf(cause);
+    EXPECT_TRUE(kinds.insert(kind.kind).second) << kind.kind;
+    EXPECT_NE(kind.hint.find(said), std::string::npos) << kind.kind << ": " << kind.hint;
+    EXPECT_EQ(ui::CountOf(cause), count) << kind.kind;
+  }
 }
 
 }  // namespace
