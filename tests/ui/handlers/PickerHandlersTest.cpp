@@ -80,8 +80,7 @@ TEST_F(QuickAddTest, ExtractionSampleNeedsTheModeAndShowsTheUsedRange) {
   }
 }
 
-// Cancel does nothing; an unreadable sheet is a bad sheet name; no file, or a kind not checked, a missing file.
-// With .ods checked an .ods goes to the office (which cannot read this one); the chooser offers the checked kinds.
+// Cancel does nothing; unreadable is a bad sheet name; no file or an unchecked kind is missing (.ods once checked).
 TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
   test::TempDir dir;
   std::ofstream(dir / "empty.xls").close();

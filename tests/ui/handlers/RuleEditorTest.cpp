@@ -14,8 +14,7 @@ namespace sheetwise::rules {
 namespace {
 using Rules = std::vector<std::string>;
 
-// Refused: a replacement without a row, text with "|" or a line break, an unknown deletion mode, an extraction
-// without both coordinates (checked first) or with the switch off.
+// Refused: no row, "|" or a line break, an unknown deletion mode, an extraction without coordinates or switch.
 TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
@@ -47,8 +46,7 @@ class RuleFileCommands : public ::testing::Test {
   test::ScriptedDialogs dialogs;
 };
 
-// Saved rules load back exactly, replacing (default) or added; loading names a non-UTF-8 encoding and the rules
-// it cannot read before taking the rest; unwritable or unreadable files are named; the batch command reads it.
+// Saved rules load back exactly; loading asks, names the encoding and unreadable rules; the batch reads the file.
 TEST_F(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
   std::ofstream(dir / "bad", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
   std::ofstream(dir / "utf16", std::ios::binary) << std::string("\xFF\xFE" "1\0|\0A\0|\0x\0", 12);
