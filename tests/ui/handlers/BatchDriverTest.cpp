@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <tuple>
 
 #include "ScriptedDialogs.h"
@@ -16,6 +17,7 @@
 #include "batch/WorkbookEngine.h"
 #include "host/HostError.h"
 #include "host/LibreOfficeHost.h"
+#include "ui/EntryKinds.h"
 #include "ui/ErrorLog.h"
 #include "ui/FormSettings.h"
 #include "ui/OfficeMissing.h"
@@ -32,13 +34,9 @@ class BatchDriverTest : public ::testing::Test {
     form.Text5.text = dir / "save/";
   }
 
-  void queue(int files) {
-    for (int i = 0; i < files; ++i) form.List2.items.push_back("/src/" + std::to_string(i) + ".xls");
-  }
+  void queue(int n) { for (int i = 0; i < n; ++i) form.List2.items.push_back("/src/" + std::to_string(i) + ".xls"); }
   // Ticks while the timer runs, as the window's timer would.
-  void runToTheEnd() {
-    for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) driver.Timer1_Timer();
-  }
+  void runToTheEnd() { for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) driver.Timer1_Timer(); }
 
   test::TempDir dir;
   ui::Form1 form;
@@ -48,14 +46,24 @@ class BatchDriverTest : public ::testing::Test {
   ui::ErrorLog log{form, logFile};
   Strings processed, extracted;
   int cleanUps = 0;
+  std::optional<WorkbookEngine> engine;
+  // Copies of the sample in in/, one rule, each workbook edited by the real office into out/.
+  void realFolder(const Strings& names) {
+    for (const auto& name : names) form.List2.items.push_back(dir.copyFixture("sheets.xls", "in/" + name));
+    form.Text4.text = dir / "in/";
+    form.Text5.text = dir / "out/";
+    form.List1.items = {form.Text4.text};
+    form.List3.items = {"1|A|done"};
+    engine.emplace(test::SharedHost(), log);
+    process = [this](const std::string& p) { engine->ProcessWorkbook(p, ui::RunSettingsOf(form)); };
+  }
   std::function<void(const std::string&)> process = [this](const std::string& p) { processed.push_back(p); };
   BatchDriver driver{form,
                      {dialogs, clock, logFile, log.entries(), [this](const std::string& p) { process(p); },
                       [this](const std::string& p) { extracted.push_back(p); }, [this] { ++cleanUps; }}};
 };
 
-// The speed is read before every file; the office is ended on every tenth
-// tick and at the end. In extraction mode the files go to the extraction.
+// Speed read per file, office ended every tenth tick and at the end; extraction mode extracts.
 TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   queue(12);
   driver.Command4_Click();
@@ -80,48 +88,7 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   EXPECT_EQ(processed.size(), 12u);
 }
 
-// The endings of a run, on every tenth tick and at the end, end the office
-// this window started and nothing else: a user's office and another user's,
-// both soffice.bin, are still there after the run.
-TEST_F(BatchDriverTest, ARunEndsOnlyTheOfficeItStarted) {
-  constexpr const char* profile = "-env:UserInstallation=file:///home/u/.cache/sheetwise/office-profiles/slot-0";
-  const host::ProcessEntry users{501, "soffice.bin", 500, {"soffice.bin", "--writer", "/home/u/letter.odt"}};
-  const host::ProcessEntry otherUsers{601, "soffice.bin", 600, {"soffice.bin", "-env:UserInstallation=file:///home/v"}};
-  test::ScriptedProcessTable table;
-  table.processes = {users, otherUsers};
-  pid_t nextOffice = 701;
-  // Each workbook finds the office running, started again after it was ended.
-  process = [&](const std::string&) {
-    const bool running = std::ranges::any_of(table.processes, [](const auto& p) { return p.processGroup == 700; });
-    if (!running) table.processes.push_back({nextOffice++, "soffice.bin", 700, {"soffice.bin", profile}});
-  };
-  BatchDriver window{form,
-                     {dialogs, clock, logFile, log.entries(), [&](const std::string& p) { process(p); },
-                      [](const std::string&) {},
-                      [&] { host::EndStartedOffices(table, {{700, profile}}); }}};
-  queue(12);
-  window.Command4_Click();
-  for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) window.Timer1_Timer();
-  EXPECT_EQ(table.ended, (std::vector<pid_t>{701, 702}));
-  ASSERT_EQ(table.processes.size(), 2u);
-  EXPECT_EQ(table.processes[0].pid, users.pid);
-  EXPECT_EQ(table.processes[1].pid, otherUsers.pid);
-}
-
-// In place no mirrored folder is made; a pause keeps the panels locked.
-TEST_F(BatchDriverTest, InPlaceMakesNoFolderAndAPauseKeepsThePanelsLocked) {
-  queue(1);
-  form.List1.items = {"/src/"};
-  form.Check1.value = 1;
-  dialogs.confirmAnswers = {true};
-  driver.Command4_Click();
-  driver.Command6_Click();
-  EXPECT_FALSE(form.Frame1.enabled);
-  EXPECT_FALSE(fs::exists(dir / "save"));
-}
-
-// 继续 resumes only a paused run: not before a start, not after a refused
-// start (which also ends the run it interrupted), not after the end.
+// 继续 resumes only a paused run: not before a start, after a refused start, or after the end.
 TEST_F(BatchDriverTest, ContinueResumesOnlyAPausedRun) {
   queue(3);
   driver.Command7_Click();
@@ -152,18 +119,13 @@ TEST_F(BatchDriverTest, ContinueResumesOnlyAPausedRun) {
   EXPECT_EQ(processed.size(), 3u);
 }
 
-// Saving over the sources is asked first, naming how many and that the
-// originals are not kept; 取消 (also the answer when nothing is pressed)
-// starts nothing and leaves the files untouched. The naming fields an
-// in-place run ignores are greyed out while it is ticked.
+// Saving over the sources is asked first; 取消 (the default) starts nothing and leaves the files untouched.
 TEST_F(BatchDriverTest, AnInPlaceStartAsksFirstAndCancelTouchesNothing) {
-  const std::string book = dir / "src/a.xls";
-  dir.copyFixture("sheets.xls", "src/a.xls");
-  dir.copyFixture("sheets.xls", "src/b.xls");
+  const std::string book = dir.copyFixture("sheets.xls", "src/a.xls");
   const std::string bytes = test::ReadFile(book);
   form.Text4.text = dir / "src/";
   form.List1.items = {form.Text4.text};
-  form.List2.items = {book, dir / "src/b.xls"};
+  form.List2.items = {book, dir.copyFixture("sheets.xls", "src/b.xls")};
   form.Check1.value = 1;
   Check1_Click(form);
   EXPECT_FALSE(form.Text6.enabled || form.Text7.enabled || form.Text8.enabled || form.Text11.enabled);
@@ -185,15 +147,14 @@ TEST_F(BatchDriverTest, AnInPlaceStartAsksFirstAndCancelTouchesNothing) {
   driver.Command4_Click();
   EXPECT_TRUE(form.Timer1.enabled);
   EXPECT_FALSE(form.Check1.enabled) << "no run turns to saving over its sources unasked";
+  driver.Command6_Click();  // a pause keeps the panels locked; in place no mirrored folder is made
+  EXPECT_FALSE(form.Frame1.enabled || fs::exists(dir / "save"));
   form.Check1.value = 0;
   Check1_Click(form);
   EXPECT_TRUE(form.Text6.enabled && form.Text7.enabled && form.Text8.enabled && form.Text11.enabled);
 }
 
-// Every refusal starts nothing and makes no folder. A cancelled source choice
-// leaves "/" with the old queue; a copy may not land on another copy, on a
-// source or on a file of the save folder inside the source folder, which is no
-// source.
+// Every refusal starts nothing and makes no folder; a save folder inside the source is no source.
 TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
   for (const char* name : {"src/a1.xls", "src/b1.xls", "src/sub/a1.xls", "src/keep/c1.xls"}) {
     dir.copyFixture("sheets.xls", name);
@@ -229,8 +190,7 @@ TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
   EXPECT_EQ(form.List2.items, (Strings{src + "a1.xls", src + "b1.xls"}));
 }
 
-// The log's notice comes once per run; without an office the run stops once,
-// the file in hand queued with the rest.
+// An unwritable log is told once; without an office the run stops once, the file in hand kept queued.
 TEST_F(BatchDriverTest, AnUnwritableLogAndAMissingOfficeAreEachToldOnce) {
   queue(4);
   fs::create_directory(dir / "errors.log");  // a folder where the log file should be
@@ -247,24 +207,14 @@ TEST_F(BatchDriverTest, AnUnwritableLogAndAMissingOfficeAreEachToldOnce) {
   EXPECT_EQ(form.List2.items, (Strings{"/src/2.xls", "/src/3.xls"}));
 }
 
-// The window hands the engine its fields as they stand when each workbook
-// starts: a rule list or veto changed between two files acts from the next
-// one. The copies land in the mirrored folders, path replacement applied, with
-// the clock's date in place of the prefix's date marker; a folder that gets no
-// copy is not mirrored.
+// Fields act as they stand at each workbook; copies go to mirrored, renamed, dated folders, empty ones unmade.
 TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) {
-  for (const char* name : {"a.xls", "旧/b.xls", "旧/c.xls"}) dir.copyFixture("sheets.xls", std::string("in/") + name);
-  form.Text4.text = dir / "in/";
-  form.Text5.text = dir / "out/";
+  realFolder({"a.xls", "旧/b.xls", "旧/c.xls"});
   fs::create_directories(dir / "in/空");  // no workbook: its mirrored folder is never made
   form.List1.items = {form.Text4.text, form.Text4.text + "旧/", form.Text4.text + "空/"};
-  form.List2.items = {dir / "in/a.xls", dir / "in/旧/b.xls", dir / "in/旧/c.xls"};
-  form.List3.items = {"1|A|done"};
   form.Text8.text = "日期_";
   form.Text12.text = "旧";
   form.Text11.text = "新";
-  WorkbookEngine engine{test::SharedHost(), log};
-  process = [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); };
   driver.Command4_Click();
   driver.Timer1_Timer();
   form.List3.items = {"1|A|second"};
@@ -281,23 +231,11 @@ TEST_F(BatchDriverTest, EditsARealFolderWithTheFieldsAsTheyStandAtEachWorkbook) 
   EXPECT_EQ(dialogs.messageTexts(), Strings{"ok"});
 }
 
-
-// Each workbook of a run counts once, by what became of it, and every entry
-// gets its kind: the fields are changed between workbooks as a user could.
-// A lock file beside a workbook stands for another program that has it open.
+// Each workbook counts once by its outcome, each entry gets its kind; a lock file stands for another program.
 TEST_F(BatchDriverTest, ARunCountsEveryOutcomeAndNamesEachKind) {
-  const Strings names{"a.xls", "b.xls", "bad.xls", "c.xls", "d.xls", "e.xls"};
-  for (const auto& name : names) dir.copyFixture("sheets.xls", "in/" + name);
+  realFolder({"a.xls", "b.xls", "bad.xls", "c.xls", "d.xls", "e.xls"});
   std::ofstream(dir / "in/bad.xls", std::ios::trunc) << "not a workbook";
   std::ofstream(dir / "in/.~lock.d.xls#") << "someone";
-  const std::string in = dir / "in/";
-  form.Text4.text = in;
-  form.Text5.text = dir / "out/";
-  form.List1.items = {in};
-  for (const auto& name : names) form.List2.items.push_back(in + name);
-  form.List3.items = {"1|A|done"};
-  WorkbookEngine engine{test::SharedHost(), log};
-  process = [&](const std::string& p) { engine.ProcessWorkbook(p, ui::RunSettingsOf(form)); };
   const std::function<void()> before[] = {
       [] {},
       [&] { form.Text10.text = "1", form.Text13.text = "A", form.Text14.text = "not there"; },
@@ -321,6 +259,33 @@ TEST_F(BatchDriverTest, ARunCountsEveryOutcomeAndNamesEachKind) {
   EXPECT_EQ(test::ReadFile(dir / "in/c.xls"), c) << "a failed rule leaves its source as it was";
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/a.xls").sheets[0].value(1, 1), "done");
   EXPECT_FALSE(fs::exists(dir / "out/c.xls"));
+}
+
+// Every cause has its own kind, the right run count, and a hint saying what became of the source or copy.
+TEST(EntryKinds, EachCauseHasItsOwnKindAHintAndACount) {
+  const std::tuple<EntryCause, ui::RunCount, const char*> causes[] = {
+      {EntryCause::Vetoed, ui::RunCount::Vetoed, "文件未被改动"},
+      {EntryCause::InUse, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::CannotOpen, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::SheetMissing, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::VetoUnreadable, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::RuleUnreadable, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::RuleFailed, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::OutputIsSource, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::InPlaceRefused, ui::RunCount::Refused, "源文件未被改动"},
+      {EntryCause::CopyRefused, ui::RunCount::Refused, "副本没有写入"},
+      {EntryCause::SaveFailed, ui::RunCount::Failed, "源文件未被改动"},
+      {EntryCause::CopyDiffers, ui::RunCount::Differs, "副本已经写入"},
+      {EntryCause::Unchecked, ui::RunCount::Unchecked, "副本已经写入"},
+      {EntryCause::ExtractionFailed, ui::RunCount::Failed, "没有全部读出"},
+      {EntryCause::Unknown, ui::RunCount::Failed, "原因"}};
+  std::set<std::string> kinds;
+  for (const auto& [cause, count, said] : causes) {
+    const ui::EntryKind kind = ui::KindOf(cause);
+    EXPECT_TRUE(kinds.insert(kind.kind).second) << kind.kind;
+    EXPECT_NE(kind.hint.find(said), std::string::npos) << kind.kind << ": " << kind.hint;
+    EXPECT_EQ(ui::CountOf(cause), count) << kind.kind;
+  }
 }
 
 }  // namespace

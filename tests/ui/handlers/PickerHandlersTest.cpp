@@ -1,6 +1,3 @@
-// The sample a rule is picked from: read into the picker by the quick-add
-// commands, then dragged over and entered in the picker.
-
 #include "ui/handlers/QuickAdd.h"
 
 #include <gtest/gtest.h>
@@ -38,10 +35,7 @@ class QuickAddTest : public ::testing::Test {
 
 const std::string kSheets = test::Fixture("sheets.xls");
 
-// Sheet rows and columns from A1 are grid rows and columns from 1 (C3 holds
-// 44.66); the sample, named with an upper-case extension, is left untouched.
-// Again while open: the grid refilled, the selection kept; a failure leaves the
-// window as it was; once closed, the window is loaded afresh.
+// A1 is grid (1,1), the sample untouched; again while open keeps the selection, a failure the window; closed, afresh.
 TEST_F(QuickAddTest, SampleFillsTheGridFromA1AndAgainWhileOpenKeepsTheSelection) {
   test::TempDir dir;
   const std::string path = dir.copyFixture("sheets.xls", "BOOK.XLS");
@@ -70,8 +64,7 @@ TEST_F(QuickAddTest, SampleFillsTheGridFromA1AndAgainWhileOpenKeepsTheSelection)
   EXPECT_FALSE(picker.selection.startRow.has_value());
 }
 
-// Only in extraction mode: the used range from grid row one, whatever cell it
-// starts at; a sheet without values shows one blank cell.
+// Only in extraction mode: the used range from grid row one; a sheet without values shows one blank cell.
 TEST_F(QuickAddTest, ExtractionSampleNeedsTheModeAndShowsTheUsedRange) {
   pick(kSheets, true);
   EXPECT_EQ(dialogs.messageTexts(), Texts{"还没点击开启！"});
@@ -87,11 +80,11 @@ TEST_F(QuickAddTest, ExtractionSampleNeedsTheModeAndShowsTheUsedRange) {
   }
 }
 
-// A cancelled dialog does nothing; whatever keeps the sheet from being read is
-// a bad sheet name; a path that is no file or has no ".xls" in its name, a missing file.
+// Cancel does nothing; unreadable is a bad sheet name; no file or an unchecked kind is missing (.ods once checked).
 TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
   test::TempDir dir;
   std::ofstream(dir / "empty.xls").close();
+  std::ofstream(dir / "book.ods") << "x";
   test::MakeBook("zip", dir / "x.xls");
   fs::create_directory(dir / "folder.xls");
   const std::tuple<std::string, std::string, Texts> cases[] = {
@@ -101,36 +94,27 @@ TEST_F(QuickAddTest, UnreadableSamplesAreReportedAndNothingIsShown) {
       {dir / "empty.xls", "Sheet1", {"表名不正确"}},
       {dir / "absent.xls", "Sheet1", {"文件不存在"}},
       {dir.copyFixture("sheets.xls", "book.dat"), "Sheet1", {"文件不存在"}},
-      {dir / "folder.xls", "Sheet1", {"文件不存在"}}};
+      {dir / "folder.xls", "Sheet1", {"文件不存在"}},
+      {dir / "book.ods", "Sheet1", {"文件不存在"}}};
   for (const auto& [path, sheet, messages] : cases) {
     main.Text9.text = sheet;
     pick(path);
     EXPECT_EQ(dialogs.messageTexts(), messages) << "case " << path;
     EXPECT_FALSE(picker.visible) << "case " << path;
   }
-}
-
-// The sample is of a kind checked beside the file list, which the chooser
-// offers: an .ods is no sample while .xls alone is checked; once .ods is, it
-// goes to the office (which cannot read this one).
-TEST_F(QuickAddTest, TheSampleIsOfAKindCheckedBesideTheFileList) {
-  test::TempDir dir;
-  std::ofstream(dir / "book.ods") << "x";
-  pick(dir / "book.ods");
-  EXPECT_EQ(dialogs.messageTexts(), Texts{"文件不存在"});
   main.TypeXlsx.value = main.TypeOds.value = 1;
   pick(dir / "book.ods");
   EXPECT_EQ(dialogs.messageTexts(), Texts{"表名不正确"});
-  EXPECT_EQ(dialogs.fileFilters, (Texts{"Execl 文档 (*.xls)", "表格文档 (*.xls *.xlsx *.ods)"}));
+  EXPECT_EQ(dialogs.fileFilters.front(), "Execl 文档 (*.xls)");
+  EXPECT_EQ(dialogs.fileFilters.back(), "表格文档 (*.xls *.xlsx *.ods)");
 }
 
-// An open picker whose grid cell (r, c) shows "rc", the fixed row and column nothing.
+// An open picker whose grid cell (r, c) shows "rc".
 struct Picker {
   Picker() {
     form.VSFlexGrid1.cells.assign(7, std::vector<std::string>(5));
-    for (int r = 1; r < 7; ++r) {
+    for (int r = 1; r < 7; ++r)
       for (int c = 1; c < 5; ++c) form.VSFlexGrid1.cells[r][c] = std::to_string(r) + std::to_string(c);
-    }
     form.visible = true;
   }
   void drag(int fromRow, int fromColumn, int toRow, int toColumn) {
@@ -150,10 +134,7 @@ struct Picker {
   GridPicker handlers{form, main, dialogs};
 };
 
-// Each drag with the answers to the questions: X or x for extraction entries
-// (the window stays open), else the actual row and the count of rows to insert
-// (negative: delete), after which the window closes. Answers that are no
-// numbers and columns outside the cells are reported; rows are not checked.
+// X/x makes extraction entries (window stays open), else row and insert count (negative deletes) and it closes.
 TEST(GridPicker, DragsAndAnswersGiveTheirEntries) {
   const Texts prompts{"请输入实际行数", "需要的插入行数\r\n需要插入行的为正数\r\n需要删除行的负数\r\n否则为0"};
   const struct {
@@ -194,8 +175,7 @@ TEST(GridPicker, DragsAndAnswersGiveTheirEntries) {
   }
 }
 
-// A selected cell whose text holds a line break or "|" cannot be written into a
-// rule file: Enter is refused, naming the cell, and the window stays open.
+// A selected cell text no rule file can hold ("|", line break) is refused, naming the cell; the window stays open.
 TEST(GridPicker, ACellTextNoRuleCanHoldIsRefusedWhereItIsPicked) {
   for (const std::string text : {"单位\n(元)", "a|b", "x\r"}) {
     Picker p;

@@ -14,19 +14,13 @@ namespace sheetwise::rules {
 namespace {
 using Rules = std::vector<std::string>;
 
-// Every add command through the widgets: RulePanelView. Here what they refuse:
-// a replacement without a row, a text holding "|" or a line break, a deletion
-// in no known mode, an extraction without both coordinates (checked first) or
-// with the switch off.
+// Refused: no row, "|" or a line break, an unknown deletion mode, an extraction without coordinates or switch.
 TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   ui::Form1 form;
   test::ScriptedDialogs dialogs;
   Command1_Click(form, dialogs);
   form.Text1.text = "7";
-  form.Text3.text = "合计|x";
-  Command1_Click(form, dialogs);  // a text no rule file can hold
-  form.Text3.text = "单位\n(元)";
-  Command1_Click(form, dialogs);
+  for (const char* unheld : {"合计|x", "单位\n(元)"}) form.Text3.text = unheld, Command1_Click(form, dialogs);
   form.gaiming.text = "月报\r";
   gaimingc_Click(form, dialogs);
   form.Text3.text = "合计";
@@ -45,21 +39,21 @@ TEST(RuleEditor, RefusesIncompleteEntriesAndTakesTheRestAsTyped) {
   EXPECT_EQ(form.List3.items, (Rules{"7||合计", "{小偷}5|b|"}));
 }
 
-// Saved rules load back exactly; loading asks whether they replace the list
-// (the default) or are added to it, says which encoding a file was read in
-// where it was not plain UTF-8, and shows the rules it cannot read, with their
-// reasons, before it takes the others. A file that cannot be written or read
-// is named in a message. The batch command reads what the window saved.
-TEST(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
+class RuleFileCommands : public ::testing::Test {
+ protected:
   test::TempDir dir;
+  ui::Form1 form;
+  test::ScriptedDialogs dialogs;
+};
+
+// Saved rules load back exactly; loading asks, names the encoding and unreadable rules; the batch reads the file.
+TEST_F(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
   std::ofstream(dir / "bad", std::ios::binary) << "1|A|ok\n\n3|A|\xFF\n";
   std::ofstream(dir / "utf16", std::ios::binary) << std::string("\xFF\xFE" "1\0|\0A\0|\0x\0", 12);
   // As GBK: {表名}|合计, {删除行}|正行|2:B20, 7|B|单位
   std::ofstream(dir / "gb", std::ios::binary) << "{\xB1\xED\xC3\xFB}|\xBA\xCF\xBC\xC6\n"
                                                  "{\xC9\xBE\xB3\xFD\xD0\xD0}|\xD5\xFD\xD0\xD0|2:B20\n"
                                                  "7|B|\xB5\xA5\xCE\xBB\n";
-  ui::Form1 form;
-  test::ScriptedDialogs dialogs;
   const Rules rules{"{插入行}|正行|5", "3|A| a,b;\"c\" ", "{小偷}5|B|"};
   form.List3.items = rules;
   dialogs.fileAnswers = {dir / "no/r.txt", dir / "月报.txt", "", dir / "月报.txt", dir / "月报.txt",
@@ -93,7 +87,6 @@ TEST(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
   EXPECT_TRUE(messages[1].starts_with("无法读取规则文件：" + (dir / "none") + "\n")) << messages[1];
   EXPECT_TRUE(messages[2].starts_with("无法读取规则文件：" + (dir / "bad") + "\nline 3 ")) << messages[2];
 
-  // What the window saved, the batch command reads as it stands.
   std::filesystem::create_directories(dir.path() / "src");
   EXPECT_EQ(LoadRuleFile(dir / "月报.txt").rules, rules);
   form.List3.items = {"7|B|单位", "{行距}|3|0", "{表名}|合计"};
@@ -106,11 +99,8 @@ TEST(RuleFileCommands, TheWindowSavesAndLoadsAskingAndShowingWhatItCannotRead) {
 }
 
 // A file that reads equally well in more than one encoding: the user picks one, or cancels.
-TEST(RuleFileCommands, TheUserChoosesAmongEncodingsThatReadTheFileEqually) {
-  test::TempDir dir;
+TEST_F(RuleFileCommands, TheUserChoosesAmongEncodingsThatReadTheFileEqually) {
   std::ofstream(dir / "doubt", std::ios::binary) << "1|A|\xAA\xA1\xAA\xA2\n";  // Big5 ideographs, EUC-KR kana
-  ui::Form1 form;
-  test::ScriptedDialogs dialogs;
   dialogs.fileAnswers = {dir / "doubt", dir / "doubt"};
   dialogs.choiceAnswers = {2, 1};  // cancel; EUC-KR
   LoadRulesCommand(form, dialogs);
@@ -122,14 +112,10 @@ TEST(RuleFileCommands, TheUserChoosesAmongEncodingsThatReadTheFileEqually) {
   EXPECT_EQ(dialogs.messageTexts(), Rules{"规则文件已按 EUC-KR 读取：" + (dir / "doubt") + "\n已载入 1 条规则。"});
 }
 
-// A name chosen without an extension gets ".txt", so that the load dialog's
-// filter shows the file; a ".txt" file of that name is not replaced unasked.
-TEST(RuleFileCommands, ANameWithoutAnExtensionGetsTxtAndReplacesNothingUnasked) {
-  test::TempDir dir;
+// A name without an extension gets ".txt" (the load filter shows it); a ".txt" of that name is not replaced unasked.
+TEST_F(RuleFileCommands, ANameWithoutAnExtensionGetsTxtAndReplacesNothingUnasked) {
   std::ofstream(dir / "旧.txt") << "7|A|old\n";
-  ui::Form1 form;
   form.List3.items = {"1|A|x"};
-  test::ScriptedDialogs dialogs;
   dialogs.fileAnswers = {dir / "月报", dir / "规则.cfg", dir / "旧"};
   for (int i = 0; i < 3; ++i) SaveRulesCommand(form, dialogs);
   EXPECT_EQ(dir.listing(), "旧.txt\n月报.txt\n规则.cfg\n");

@@ -1,6 +1,3 @@
-// The extraction results: their text for the clipboard and the CSV file, and
-// the window that shows them; the window of the error log's reasons.
-
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -49,12 +46,11 @@ class ResultsWindow : public ::testing::Test {
 TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
   test::TempDir folder;
   view.setSavePathChooser([&] { return QString::fromStdString(folder / "结果.csv"); });
-  view.refresh();
-  EXPECT_FALSE(view.isVisible());
-  results.push_back(kResults[0]);
-  view.refresh();
-  EXPECT_TRUE(view.isVisible());
-  results.push_back(kResults[1]);
+  for (const auto& result : kResults) {
+    view.refresh();
+    EXPECT_EQ(view.isVisible(), !results.empty());  // opens with the first result
+    results.push_back(result);
+  }
   view.refresh();
   ASSERT_EQ(table().model()->rowCount(), 2);
   EXPECT_EQ(table().model()->index(1, 2).data().toString(), "AA");
@@ -68,9 +64,7 @@ TEST_F(ResultsWindow, OpensWithTheFirstResultsThenCopiesAndExportsThem) {
   EXPECT_EQ(clipboard(), ResultsTabText(results, {1}));
 }
 
-// Each entry's category and problem, its file as name and folder without the
-// file markers, the whole path as tooltip, the reason and what to do; the
-// columns follow the window's width. A count of the run shows its rows alone.
+// Each entry's problem, file name, folder, full-path tooltip and reason; a run count shows its rows alone.
 TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
   using batch::EntryCause;
   const std::string folder = "/home/用户/报表/2024年/各门店月度汇总/东区/";
@@ -88,20 +82,14 @@ TEST(ReasonsWindow, ShowsEachEntrysFileInFullAndFollowsTheWindowsWidth) {
   tally.counts[static_cast<size_t>(ui::RunCount::Differs)] = 1;
   ReasonsView view{entries, tally, &owner};
   view.refresh();
-  EXPECT_EQ(view.windowTitle(), "错误原因");
   auto& table = *view.findChild<QTableWidget*>("logReasons");
   ASSERT_EQ(table.rowCount(), 3);
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 5; ++column) {
-      EXPECT_EQ(table.item(row, column)->text().toStdString(), shown[row][column]) << row << "," << column;
-    }
-  }
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 5; ++col) EXPECT_EQ(table.item(row, col)->text().toStdString(), shown[row][col]);
   EXPECT_EQ(table.item(2, 6)->text().toStdString(), "B2: 1 → 2\nC3: x → y");
-  EXPECT_TRUE(table.item(2, 5)->text().startsWith("副本已经写入")) << table.item(2, 5)->text().toStdString();
-  EXPECT_TRUE(table.item(0, 5)->text().startsWith("源文件未被改动")) << table.item(0, 5)->text().toStdString();
+  EXPECT_TRUE(table.item(2, 5)->text().startsWith("副本已经写入") && table.item(0, 5)->text().startsWith("源文件未被改动"));
   for (int column : {2, 3}) EXPECT_EQ(table.item(0, column)->toolTip().toStdString(), folder + "第一分店.xls") << column;
 
-  // The first entry came before the run: the run's failure is the second alone.
   EXPECT_EQ(view.findChild<QLabel*>("runCounts")->text(),
             "共 2 个文件：已处理 0，<a href=\"1\">有差异 1</a>，未校验 0，否决 0，拒绝 0，<a href=\"5\">失败 1</a>"
             "&nbsp;&nbsp;&nbsp;&nbsp;<a href=\"all\">显示全部</a>");
