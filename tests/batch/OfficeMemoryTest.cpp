@@ -1,5 +1,4 @@
-// Each office runs under a memory limit: a workbook that needs more fails
-// alone, with the limit in its reason, and the run goes on with a new office.
+// Offices run under a memory limit: a workbook needing more fails alone, the run goes on.
 
 #include <gtest/gtest.h>
 
@@ -29,10 +28,9 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
   }
 }
 
+// Sizes an office cannot run in, or no whole number of megabytes, are refused.
 TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunIn) {
   TempDir dir;
-  fs::create_directories(dir / "src");
-  std::ofstream(dir / "rules.txt") << "1|A|x\n";
   for (const char* value : {"1023", "0", "-2048", "2GB", "99999999999"}) {
     const auto run = test::RunBatch(
         {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--office-memory", value});
@@ -49,11 +47,8 @@ std::string ReportLine(const std::string& report, const std::string& name) {
   return "";
 }
 
-// A workbook whose used area is the whole grid (cells in XFD1 and A1048576)
-// asks the office for no more cells than it holds: it is processed, or fails
-// with the limit's reason. One whose row of values repeats to the last row
-// cannot be held under the limit: it fails so. The office is started again and
-// the next workbook is processed; every save is read back.
+// A whole-grid workbook is processed or fails with the limit's reason; rows repeated to the last
+// row fail so; a new office then processes the next. Saves are read back.
 TEST(OfficeMemory, AWorkbookPastTheLimitFailsAloneAndTheNextIsProcessed) {
   TempDir dir;
   fs::create_directories(dir / "src");
