@@ -28,9 +28,8 @@ using Lines = std::vector<std::string>;
 // The example's header "日期" is in A1; each inserted first row moves it down one.
 int HeaderRow(const std::string& path) {
   const auto sheet = test::ReadWithXlrd(path).sheets[0];
-  for (int row = 1; row <= 5; ++row) {
+  for (int row = 1; row <= 5; ++row)
     if (sheet.value(row, 1) == "日期") return row;
-  }
   return 0;
 }
 
@@ -85,10 +84,7 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
                        "2026-12-07 10:00:00", FileStamp{4096, 1765100000, 0}, kSha256};
   const std::string row = CsvReportRow(done);
   const std::string opened = "/d/b.xls,failed,,\"typed note,,0.00,,,,,\r\n";
-  const auto lf = [](std::string text) {
-    std::erase(text, '\r');
-    return text;
-  };
+  const auto lf = [](std::string text) { return std::erase(text, '\r'), text; };
   const struct {
     std::string name, text;
     size_t rows;  // read, when not refused
@@ -109,12 +105,11 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
     const fs::path path = dir.path() / c.name;
     std::ofstream(path, std::ios::binary) << c.text;
     try {
-      const ReportFile read = ReadReport(path);
+      EXPECT_EQ(ReadReport(path).rows.size(), c.rows) << c.name;
       EXPECT_TRUE(c.refusal.empty()) << c.name << " was read";
-      EXPECT_EQ(read.rows.size(), c.rows) << c.name;
     } catch (const ReportUnreadable& e) {
-      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << c.name << ": " << e.what();
       EXPECT_FALSE(c.refusal.empty()) << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << c.name << ": " << e.what();
     }
   }
 }
@@ -126,9 +121,8 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   const Lines books = MakeTree(dir, 24);  // still at work well after its second row
   const std::string report = dir / "r.csv";
   auto killed = test::StartProgram(SHEETWISE_BATCH_BINARY, InPlace(dir, report, {"--jobs", "2"}), false);
-  for (int i = 0; i < 6000 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
+  for (int i = 0; i < 6000 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   ASSERT_GT(test::OfficesOf(killed.pid), 0);
   ::kill(killed.pid, SIGKILL);
   EXPECT_EQ(test::WaitForExit(killed.pid), 128 + SIGKILL);
@@ -173,10 +167,8 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot
   auto rows = ReadReport(report).rows;
   const int expected[] = {0, 1, 2, 1, 0, 1, 2};
   ASSERT_EQ(rows.size(), std::size(expected));
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i].source, books[expected[i]]) << "row " << i;
-    EXPECT_EQ(rows[i].outcome, ReportOutcome::Processed) << "row " << i;
-  }
+  for (size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(std::pair(rows[i].source, rows[i].outcome), std::pair(books[expected[i]], ReportOutcome::Processed));
   EXPECT_NE(rows[4].digest, rows[0].digest);
 
   EXPECT_FALSE(fs::exists(JournalPathOf(report)));
@@ -189,10 +181,8 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 3) << book;
   rows = ReadReport(report).rows;
   ASSERT_EQ(rows.size(), 3u);
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.outcome, ReportOutcome::Skipped);
-    EXPECT_TRUE(row.reason.starts_with("already processed at ")) << row.reason;
-  }
+  for (const auto& row : rows)
+    EXPECT_TRUE(row.outcome == ReportOutcome::Skipped && row.reason.starts_with("already processed at ")) << row.reason;
   EXPECT_FALSE(fs::exists(JournalPathOf(report)));
 }
 
@@ -207,10 +197,9 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
   fs::last_write_time(books[0], fs::last_write_time(books[0]) + std::chrono::hours(1));
   const std::string renamed = dir / "src/renamed.xls";
   fs::rename(books[1], renamed);
-  ASSERT_EQ(std::system(("cp -r '" + dir / "src" + "' '" + dir / "away" + "' && rm -r '" + dir / "src" + "' && cp -r '" +
-                         dir / "away" + "' '" + dir / "src" + "'")
-                            .c_str()),
-            0);
+  const std::string src = dir / "src", away = dir / "away";  // copied away and back: new files, new times
+  const std::string copied = "cp -r '" + src + "' '" + away + "' && rm -r '" + src + "' && cp -r '" + away + "' '";
+  ASSERT_EQ(std::system((copied + src + "'").c_str()), 0);
   const std::string added = test::CopyExample(dir, "src/added.xls");
   for (int run = 0; run < 2; ++run) {
     const auto resumed = test::RunBatch(InPlace(dir, report, {"--resume", report}));
@@ -221,10 +210,8 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
     const auto rows = ReadReport(report).rows;
     ASSERT_EQ(rows.size(), 7u) << test::ReadFile(report);
     EXPECT_EQ(rows[0].source, dir / "src/gone.xls");
-    EXPECT_EQ(rows[5].source, renamed);
-    EXPECT_EQ(rows[5].outcome, ReportOutcome::Skipped);
-    EXPECT_EQ(rows[6].source, added);
-    EXPECT_EQ(rows[6].outcome, ReportOutcome::Processed);
+    EXPECT_EQ(std::pair(rows[5].source, rows[5].outcome), std::pair(renamed, ReportOutcome::Skipped));
+    EXPECT_EQ(std::pair(rows[6].source, rows[6].outcome), std::pair(added, ReportOutcome::Processed));
   }
 
   std::string text = test::ReadFile(report);
