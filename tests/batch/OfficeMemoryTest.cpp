@@ -23,9 +23,8 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
   const std::tuple<std::uint64_t, int, std::uint64_t> cases[] = {
       {24 * kGiB, 2, 6 * kGiB}, {24 * kGiB, 1, 12 * kGiB}, {24 * kGiB, 0, 12 * kGiB},
       {4 * kGiB, 4, host::kOfficeMemoryFloor}, {0, 1, host::kOfficeMemoryFloor}};
-  for (const auto& [total, offices, limit] : cases) {
+  for (const auto& [total, offices, limit] : cases)
     EXPECT_EQ(host::DefaultOfficeMemoryLimit({total, total / 2}, offices), limit) << total << " / " << offices;
-  }
 }
 
 // Sizes an office cannot run in, or no whole number of megabytes, are refused.
@@ -41,9 +40,8 @@ TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunI
 
 // The report's line for a source, found by its file name.
 std::string ReportLine(const std::string& report, const std::string& name) {
-  for (const std::string& line : test::SplitLines(report)) {
+  for (const std::string& line : test::SplitLines(report))
     if (line.find("/" + name + ",") != std::string::npos) return line;
-  }
   return "";
 }
 
