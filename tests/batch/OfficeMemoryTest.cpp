@@ -30,6 +30,8 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
 // Sizes an office cannot run in, or no whole number of megabytes, are refused.
 TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunIn) {
   TempDir dir;
+  fs::create_directories(dir / "src");
+  std::ofstream(dir / "rules.txt") << "1|A|x\n";
   for (const char* value : {"1023", "0", "-2048", "2GB", "99999999999"}) {
     const auto run = test::RunBatch(
         {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--office-memory", value});
