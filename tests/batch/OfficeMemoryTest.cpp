@@ -1,5 +1,4 @@
-// Each office runs under a memory limit: a workbook that needs more fails
-// alone, with the limit in its reason, and the run goes on with a new office.
+// Offices run under a memory limit: a workbook needing more fails alone, the run goes on.
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,11 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
   const std::tuple<std::uint64_t, int, std::uint64_t> cases[] = {
       {24 * kGiB, 2, 6 * kGiB}, {24 * kGiB, 1, 12 * kGiB}, {24 * kGiB, 0, 12 * kGiB},
       {4 * kGiB, 4, host::kOfficeMemoryFloor}, {0, 1, host::kOfficeMemoryFloor}};
-  for (const auto& [total, offices, limit] : cases) {
+  for (const auto& [total, offices, limit] : cases)
     EXPECT_EQ(host::DefaultOfficeMemoryLimit({total, total / 2}, offices), limit) << total << " / " << offices;
-  }
 }
 
+// Sizes an office cannot run in, or no whole number of megabytes, are refused.
 TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunIn) {
   TempDir dir;
   fs::create_directories(dir / "src");
@@ -43,17 +42,13 @@ TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunI
 
 // The report's line for a source, found by its file name.
 std::string ReportLine(const std::string& report, const std::string& name) {
-  for (const std::string& line : test::SplitLines(report)) {
+  for (const std::string& line : test::SplitLines(report))
     if (line.find("/" + name + ",") != std::string::npos) return line;
-  }
   return "";
 }
 
-// A workbook whose used area is the whole grid (cells in XFD1 and A1048576)
-// asks the office for no more cells than it holds: it is processed, or fails
-// with the limit's reason. One whose row of values repeats to the last row
-// cannot be held under the limit: it fails so. The office is started again and
-// the next workbook is processed; every save is read back.
+// A whole-grid workbook is processed or fails with the limit's reason; rows repeated to the last
+// row fail so; a new office then processes the next. Saves are read back.
 TEST(OfficeMemory, AWorkbookPastTheLimitFailsAloneAndTheNextIsProcessed) {
   TempDir dir;
   fs::create_directories(dir / "src");

@@ -1,5 +1,4 @@
-// Runs that can be repeated: reports read back, and --resume over real in-place
-// runs through the office (one stopped by SIGKILL part-way).
+// Reports read back, and --resume over real in-place runs (one stopped by SIGKILL part-way).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,6 +9,7 @@
 #include <fstream>
 #include <thread>
 #include <tuple>
+#include <map>
 
 #include "BatchRun.h"
 #include "TestPaths.h"
@@ -28,14 +28,12 @@ using Lines = std::vector<std::string>;
 // The example's header "日期" is in A1; each inserted first row moves it down one.
 int HeaderRow(const std::string& path) {
   const auto sheet = test::ReadWithXlrd(path).sheets[0];
-  for (int row = 1; row <= 5; ++row) {
+  for (int row = 1; row <= 5; ++row)
     if (sheet.value(row, 1) == "日期") return row;
-  }
   return 0;
 }
 
-// n copies of the example under dir/src, named 0.xls, 1.xls, ..., and the rule list
-// dir/rules.txt that inserts a first row.
+// n copies of the example as dir/src/0.xls, 1.xls, ..., and rules.txt inserting a first row.
 Lines MakeTree(const TempDir& dir, int n) {
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
   Lines paths;
@@ -52,6 +50,7 @@ Lines InPlace(const TempDir& dir, const std::string& report, Lines extra = {}) {
 
 const std::string kSha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 
+// Rows with quotes, commas, newlines and tabs read back field for field; a cut last row is left out.
 TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
   TempDir dir;
   const ReportRow rows[] = {
@@ -71,16 +70,13 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
     const ReportFile read = ReadReport(path);
     ASSERT_EQ(read.rows.size(), 2u) << name;
     EXPECT_EQ(read.wholeBytes, beforeCut) << name;
-    for (size_t i = 0; i < 2; ++i) {
-      EXPECT_EQ(fields(read.rows[i]), fields(rows[i])) << name << " row " << i;
-    }
+    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(fields(read.rows[i]), fields(rows[i])) << name << " row " << i;
     EXPECT_EQ(CountOf(test::ReadFile(path), "source,outcome"), name == "r.csv" ? 1u : 0u);
   }
 }
 
-// Only a last row can be one cut short by a killed run. A quote left open in a row before it (a note
-// typed into the report) would swallow the rows after it: refused, naming its line, in either line
-// end. A content digest that is none, and the reports of earlier versions, are refused too.
+// Only a last row may be cut short; an open quote earlier (it would swallow later rows), a bad
+// digest, or an earlier version's report is refused, naming the line.
 TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
   TempDir dir;
   const std::string header = std::string(kReportCsvHeader) + "\r\n";
@@ -88,10 +84,7 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
                        "2026-12-07 10:00:00", FileStamp{4096, 1765100000, 0}, kSha256};
   const std::string row = CsvReportRow(done);
   const std::string opened = "/d/b.xls,failed,,\"typed note,,0.00,,,,,\r\n";
-  const auto lf = [](std::string text) {
-    std::erase(text, '\r');
-    return text;
-  };
+  const auto lf = [](std::string text) { return std::erase(text, '\r'), text; };
   const struct {
     std::string name, text;
     size_t rows;  // read, when not refused
@@ -112,27 +105,24 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
     const fs::path path = dir.path() / c.name;
     std::ofstream(path, std::ios::binary) << c.text;
     try {
-      const ReportFile read = ReadReport(path);
+      EXPECT_EQ(ReadReport(path).rows.size(), c.rows) << c.name;
       EXPECT_TRUE(c.refusal.empty()) << c.name << " was read";
-      EXPECT_EQ(read.rows.size(), c.rows) << c.name;
     } catch (const ReportUnreadable& e) {
-      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << c.name << ": " << e.what();
       EXPECT_FALSE(c.refusal.empty()) << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << c.name << ": " << e.what();
     }
   }
 }
 
-// Killed part-way (SIGKILL, two offices, which end with it), then resumed: every workbook has its
-// row inserted once, and the resumed run clears the hidden saving folder the killed one left.
+// Killed part-way with two offices (which end with it), then resumed: each workbook edited once,
+// one row each, and the killed run's hidden saving folder cleared.
 TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   TempDir dir;
-  // Enough workbooks that the run is still at work well after its second row.
-  const Lines books = MakeTree(dir, 24);
+  const Lines books = MakeTree(dir, 24);  // still at work well after its second row
   const std::string report = dir / "r.csv";
   auto killed = test::StartProgram(SHEETWISE_BATCH_BINARY, InPlace(dir, report, {"--jobs", "2"}), false);
-  for (int i = 0; i < 6000 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i) {
+  for (int i = 0; i < 6000 && CountOf(test::ReadFile(report), "\r\n") < 3; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   ASSERT_GT(test::OfficesOf(killed.pid), 0);
   ::kill(killed.pid, SIGKILL);
   EXPECT_EQ(test::WaitForExit(killed.pid), 128 + SIGKILL);
@@ -145,7 +135,6 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   const auto resumed = test::RunBatch(InPlace(dir, report, {"--jobs", "2", "--resume", report}));
   EXPECT_EQ(resumed.status, 0) << resumed.err;
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 2) << book;
-  // One row each: processed by one of the runs, or skipped for a replacement only the journal had.
   const auto rows = ReadReport(report).rows;
   std::map<std::string, int> rowsOf;
   for (const auto& row : rows) ++rowsOf[row.source];
@@ -156,10 +145,8 @@ TEST(Resume, AnInPlaceRunKilledPartWayAndResumedEditsEachWorkbookOnce) {
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path()).empty());
 }
 
-// A workbook changed since, or a changed rule list, is done again; the report grows by each run's
-// rows, and a third run resumes from the rows of both, adding none. Then a run killed after each workbook replaced
-// its source but before its report row was written: the replacements are in the save journal, and
-// the resumed run does not edit those workbooks again.
+// A changed workbook or rule list is done again, the report growing by each run's rows; a
+// replacement only the save journal holds (killed before its row) is not edited again.
 TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot) {
   TempDir dir;
   const Lines books = MakeTree(dir, 3);
@@ -177,18 +164,15 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot
   EXPECT_EQ(fourth.status, 0) << fourth.err;
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 3) << book;
 
-  // Each run's rows, appended: the queue's alone, as the report lists the workbooks skipped already.
   auto rows = ReadReport(report).rows;
   const int expected[] = {0, 1, 2, 1, 0, 1, 2};
   ASSERT_EQ(rows.size(), std::size(expected));
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i].source, books[expected[i]]) << "row " << i;
-    EXPECT_EQ(rows[i].outcome, ReportOutcome::Processed) << "row " << i;
-  }
+  for (size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(std::pair(rows[i].source, rows[i].outcome), std::pair(books[expected[i]], ReportOutcome::Processed));
   EXPECT_NE(rows[4].digest, rows[0].digest);
 
   EXPECT_FALSE(fs::exists(JournalPathOf(report)));
-  fs::rename(report, JournalPathOf(report));  // the rows as the journal wrote them before each replacement
+  fs::rename(report, JournalPathOf(report));  // as the journal wrote them before each replacement
   std::ofstream(report, std::ios::trunc).flush();
   const auto resumed = test::RunBatch(InPlace(dir, report, {"--resume", report}));
   EXPECT_EQ(resumed.status, 0) << resumed.err;
@@ -197,17 +181,13 @@ TEST(Resume, AChangedWorkbookOrRuleListIsDoneAgainAndAJournalledReplacementIsNot
   for (const auto& book : books) EXPECT_EQ(HeaderRow(book), 3) << book;
   rows = ReadReport(report).rows;
   ASSERT_EQ(rows.size(), 3u);
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.outcome, ReportOutcome::Skipped);
-    EXPECT_TRUE(row.reason.starts_with("already processed at ")) << row.reason;
-  }
+  for (const auto& row : rows)
+    EXPECT_TRUE(row.outcome == ReportOutcome::Skipped && row.reason.starts_with("already processed at ")) << row.reason;
   EXPECT_FALSE(fs::exists(JournalPathOf(report)));
 }
 
-// A done workbook is known by its content: touched, renamed, or the whole tree copied away and back
-// with cp -r (new files, new times), none is edited again, and resuming into the same report writes
-// no row twice, nor that of a link the scan passes over. A quote left open in a middle row of the
-// report refuses the resume, and nothing is edited.
+// A done workbook is known by content: touched, renamed or copied away and back, none is edited
+// again, no row is written twice; an open quote in a middle row refuses the resume, editing nothing.
 TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
   TempDir dir;
   const Lines books = MakeTree(dir, 4);
@@ -217,10 +197,9 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
   fs::last_write_time(books[0], fs::last_write_time(books[0]) + std::chrono::hours(1));
   const std::string renamed = dir / "src/renamed.xls";
   fs::rename(books[1], renamed);
-  ASSERT_EQ(std::system(("cp -r '" + dir / "src" + "' '" + dir / "away" + "' && rm -r '" + dir / "src" + "' && cp -r '" +
-                         dir / "away" + "' '" + dir / "src" + "'")
-                            .c_str()),
-            0);
+  const std::string src = dir / "src", away = dir / "away";  // copied away and back: new files, new times
+  const std::string copied = "cp -r '" + src + "' '" + away + "' && rm -r '" + src + "' && cp -r '" + away + "' '";
+  ASSERT_EQ(std::system((copied + src + "'").c_str()), 0);
   const std::string added = test::CopyExample(dir, "src/added.xls");
   for (int run = 0; run < 2; ++run) {
     const auto resumed = test::RunBatch(InPlace(dir, report, {"--resume", report}));
@@ -228,14 +207,11 @@ TEST(Resume, ADoneWorkbookIsKnownByItsContentWhateverItsNameOrTime) {
     const std::string skipped = std::to_string(run == 0 ? 4 : 5) + " workbooks that " + report;
     EXPECT_NE(resumed.err.find(skipped), std::string::npos) << resumed.err;
     for (const auto& book : {books[0], renamed, books[2], books[3], added}) EXPECT_EQ(HeaderRow(book), 2) << book;
-    // The first run's link and four, the renamed one skipped under its new name, the added one; each once.
     const auto rows = ReadReport(report).rows;
     ASSERT_EQ(rows.size(), 7u) << test::ReadFile(report);
     EXPECT_EQ(rows[0].source, dir / "src/gone.xls");
-    EXPECT_EQ(rows[5].source, renamed);
-    EXPECT_EQ(rows[5].outcome, ReportOutcome::Skipped);
-    EXPECT_EQ(rows[6].source, added);
-    EXPECT_EQ(rows[6].outcome, ReportOutcome::Processed);
+    EXPECT_EQ(std::pair(rows[5].source, rows[5].outcome), std::pair(renamed, ReportOutcome::Skipped));
+    EXPECT_EQ(std::pair(rows[6].source, rows[6].outcome), std::pair(added, ReportOutcome::Processed));
   }
 
   std::string text = test::ReadFile(report);

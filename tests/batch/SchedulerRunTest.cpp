@@ -1,7 +1,5 @@
-// The batch command as a cluster's scheduler runs it: exit statuses that tell
-// a task worth trying again from one that is not, failure lines kept in a
-// quiet task's log, per-task reports merged, and in-place saving on a shared
-// volume whose files another user owns.
+// The batch command as a cluster's scheduler runs it: exit statuses, quiet logs,
+// merged reports, in-place saving on a shared volume another user owns.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +19,7 @@
 #include <functional>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "BatchRun.h"
 #include "ChildProcess.h"
@@ -40,18 +39,20 @@ using test::ReadFile;
 using test::RunBatch;
 using test::SplitLines;
 
-// Ends this process's offices (SIGKILL) as soon as a hidden saving folder
-// appears in folder, that is in the middle of a save; true when it did.
+Lines Plus(Lines args, const Lines& extra) {
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+// SIGKILLs this process's offices once a hidden saving folder appears in folder; true when it did.
 bool KillOfficesDuringASave(const fs::path& folder, const std::atomic<bool>& done) {
   const std::string pipe = "pipe,name=" + std::string(host::kPipeNamePrefix) + std::to_string(::getpid()) + "-";
   while (!done) {
     if (!test::HiddenSaveFolders(folder).empty()) {
       bool killed = false;
-      for (const auto& process : host::ListProcesses()) {
-        for (const auto& arg : process.arguments) {
+      for (const auto& process : host::ListProcesses())
+        for (const auto& arg : process.arguments)
           if (arg.find(pipe) != std::string::npos) killed = ::kill(process.pid, SIGKILL) == 0 || killed;
-        }
-      }
       return killed;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -59,10 +60,8 @@ bool KillOfficesDuringASave(const fs::path& folder, const std::atomic<bool>& don
   return false;
 }
 
-// The socket file in /tmp of the pipe by which an office on the profile at
-// folder keeps itself the only one there: named after the MD5 of the
-// profile's URL in UTF-16, each byte in hexadecimal without leading zeros
-// (worked out here apart from the program, with Python).
+// The single-instance socket in /tmp of an office on the profile at folder: the MD5 of the
+// profile's URL in UTF-16, bytes in hex without leading zeros (worked out apart, with Python).
 fs::path SingleInstanceSocketOf(const fs::path& folder) {
   const std::string command = "python3 -c \"import hashlib, sys; print(''.join('%x' % b for b in "
                               "hashlib.md5(sys.argv[1].encode('utf-16-le')).digest()))\" 'file://" +
@@ -76,12 +75,30 @@ fs::path SingleInstanceSocketOf(const fs::path& folder) {
   return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_SingleOfficeIPC_" + hex;
 }
 
-// The office of a run, which its profile's single-instance pipe shows while
-// it runs, leaves no socket of it in /tmp when the run ends.
-TEST(OfficeEnd, LeavesNothingInTmp) {
-  test::TempDir dir;
+// The arguments saving root/src edited by root/rules.txt to root/out.
+Lines SaveArgs(const std::string& root) {
+  return {"--source", root + "/src", "--rules", root + "/rules.txt", "--save", root + "/out", "--log", root + "/l.log"};
+}
+
+// Makes dir/src/a.xls and dir/rules.txt; SaveArgs of dir.
+Lines SaveRun(const test::TempDir& dir) {
   dir.copyFixture("sheets.xls", "src/a.xls");
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  return SaveArgs(dir.path());
+}
+
+// Runs the command in this process with the given office options.
+test::BatchResult RunWith(const Lines& args, const host::HostOptions& options) {
+  std::ostringstream out, err;
+  std::atomic<bool> interrupted{false};
+  const int status = RunBatchCommand(args, {out, err, false}, interrupted, options);
+  return {status, out.str(), err.str()};
+}
+
+// A run's office leaves no single-instance socket in /tmp once the run ends.
+TEST(OfficeEnd, LeavesNothingInTmp) {
+  test::TempDir dir;
+  const Lines args = SaveRun(dir);
   const fs::path socket = SingleInstanceSocketOf(dir.path() / "cache/office-profiles/slot-0");
   std::atomic<bool> done{false};
   bool seen = false;
@@ -91,23 +108,18 @@ TEST(OfficeEnd, LeavesNothingInTmp) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   });
-  std::ostringstream out, err;
-  std::atomic<bool> interrupted{false};
   host::HostOptions ownProfiles;
   ownProfiles.cacheRoot = dir.path() / "cache";
-  const int status = RunBatchCommand({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out",
-                                      "--jobs", "1", "--log", dir / "l.log"},
-                                     {out, err, false}, interrupted, ownProfiles);
+  const auto run = RunWith(Plus(args, {"--jobs", "1"}), ownProfiles);
   done = true;
   watcher.join();
-  ASSERT_EQ(status, 0) << err.str();
+  ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_TRUE(seen) << "the office's socket was never seen at " << socket;
   EXPECT_FALSE(fs::exists(socket));
 }
 
-// What run() says (its exit status, then its messages), computed in a child
-// process with a mount namespace of its own, in which make has mounted what
-// it wanted; "cannot mount" when that is not allowed here.
+// run()'s status and messages, in a child with its own mount namespace where make has mounted;
+// "cannot mount" when that is not allowed here.
 std::string InOwnMounts(const std::string& make, const std::function<test::BatchResult()>& run) {
   return test::InChildProcess([&] {
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -119,12 +131,10 @@ std::string InOwnMounts(const std::string& make, const std::function<test::Batch
   });
 }
 
-// A read-only root: a folder the office needs that cannot be written is
-// named, and the run ends with 1 (another try meets it again).
+// A read-only folder the office needs is named, and the run ends with 1 (another try meets it again).
 TEST(ReadOnlyRoot, TheFolderThatCannotBeWrittenIsNamed) {
   test::TempDir dir;
-  dir.copyFixture("sheets.xls", "src/a.xls");
-  std::ofstream(dir / "rules.txt") << "1|C|edited\n";
+  SaveRun(dir);
   const std::string cache = dir / "cache";
   fs::create_directories(cache + "/office-profiles");
   fs::permissions(cache, fs::perms::owner_all);
@@ -142,16 +152,9 @@ TEST(ReadOnlyRoot, TheFolderThatCannotBeWrittenIsNamed) {
        "can only be read)"},
   };
   for (const auto& c : cases) {
-    const std::string said = InOwnMounts(c.mounts, [&] {
-      std::ostringstream out, err;
-      std::atomic<bool> interrupted{false};
-      host::HostOptions options;
-      options.cacheRoot = c.root + "/cache";
-      const int status = RunBatchCommand({"--source", c.root + "/src", "--rules", c.root + "/rules.txt", "--save",
-                                          c.root + "/out", "--log", c.root + "/l.log"},
-                                         {out, err, false}, interrupted, options);
-      return test::BatchResult{status, out.str(), err.str()};
-    });
+    host::HostOptions options;
+    options.cacheRoot = c.root + "/cache";
+    const std::string said = InOwnMounts(c.mounts, [&] { return RunWith(SaveArgs(c.root), options); });
     if (said == "cannot mount") GTEST_SKIP() << "a mount namespace of its own is not allowed here";
     EXPECT_EQ(said.rfind("1\n", 0), 0u) << said;
     EXPECT_NE(said.find("LibreOffice could not be started: " + c.said), std::string::npos) << said;
@@ -159,17 +162,11 @@ TEST(ReadOnlyRoot, TheFolderThatCannotBeWrittenIsNamed) {
   EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
-// 1 for failures that another try meets again, 75 for those it may not, 2
-// for bad arguments only.
+// 75 (worth trying again) when the office is killed mid-save, leaving the workbook whole, or ends
+// at start; 1 for failures another try meets again is checked with the quiet log below.
 TEST(ExitStatus, TellsAFailureWorthTryingAgainFromOneThatIsNot) {
   test::TempDir dir;
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
-  fs::create_directories(dir.path() / "damaged");
-  std::ofstream(dir / "damaged/a.xls") << "not a workbook at all";
-  const auto damaged = RunBatch({"--source", dir / "damaged", "--rules", dir / "rules.txt", "--in-place", "--log",
-                                 dir / "l.log"});
-  EXPECT_EQ(damaged.status, 1) << damaged.err;
-
   // The office killed while it writes the workbook.
   dir.copyFixture("large.xls", "killed/big.xls");
   std::atomic<bool> done{false};
@@ -189,23 +186,15 @@ TEST(ExitStatus, TellsAFailureWorthTryingAgainFromOneThatIsNot) {
   fs::create_directories(dir.path() / "office/program");
   std::ofstream(dir / "office/program/soffice") << "#!/bin/sh\nexit 1\n";
   fs::permissions(dir / "office/program/soffice", fs::perms::owner_all);
-  std::ostringstream out, err;
-  std::atomic<bool> interrupted{false};
   host::HostOptions ending;
   ending.officeProgramDir = dir.path() / "office/program";
-  EXPECT_EQ(RunBatchCommand({"--source", dir / "killed", "--rules", dir / "rules.txt", "--save", dir / "out",
-                             "--log", dir / "l.log"},
-                            {out, err, false}, interrupted, ending),
-            75)
-      << err.str();
-  EXPECT_NE(err.str().find("the office process ended as soon as it was started"), std::string::npos) << err.str();
-
-  EXPECT_EQ(RunBatch({"--source", dir / "damaged", "--rules", dir / "rules.txt", "--in-place", "--jobs", "0"}).status,
-            2);
+  const auto started = RunWith(
+      {"--source", dir / "killed", "--rules", dir / "rules.txt", "--save", dir / "out", "--log", dir / "l.log"}, ending);
+  EXPECT_EQ(started.status, 75) << started.err;
+  EXPECT_NE(started.err.find("the office process ended as soon as it was started"), std::string::npos) << started.err;
 }
 
-// Under --quiet a failed workbook keeps its one line on standard error (a
-// veto does not); "--log -" writes the error log there, dated, and no file.
+// Under --quiet a failure keeps its line on standard error (a veto not); "--log -" logs there, no file.
 TEST(SchedulerLog, QuietKeepsFailuresAndTheLogCanGoToStandardError) {
   test::TempDir dir;
   dir.copyFixture("sheets.xls", "src/a.xls");
@@ -217,9 +206,7 @@ TEST(SchedulerLog, QuietKeepsFailuresAndTheLogCanGoToStandardError) {
   const std::string failed = "处理异常：" + dir / "src/c.xls" + "  (";
   const std::string vetoed = "触发否决条件：<file/>";
 
-  Lines toFile = args;
-  toFile.insert(toFile.end(), {"--log", dir / "run.log"});
-  const auto quiet = RunBatch(toFile);
+  const auto quiet = RunBatch(Plus(args, {"--log", dir / "run.log"}));
   EXPECT_EQ(quiet.status, 1) << quiet.err;
   const Lines lines = SplitLines(quiet.err);
   ASSERT_EQ(lines.size(), 2u) << quiet.err;  // the failure, then the summary
@@ -229,9 +216,7 @@ TEST(SchedulerLog, QuietKeepsFailuresAndTheLogCanGoToStandardError) {
 
   {
     const test::CurrentDirectory here(dir.path());
-    Lines toErrors = args;
-    toErrors.insert(toErrors.end(), {"--log", "-"});
-    const auto logged = RunBatch(toErrors);
+    const auto logged = RunBatch(Plus(args, {"--log", "-"}));
     EXPECT_EQ(logged.status, 1) << logged.err;
     const Lines entries = SplitLines(logged.err);
     ASSERT_EQ(entries.size(), 4u) << logged.err;
@@ -248,9 +233,8 @@ ReportRow Row(const std::string& source, ReportOutcome outcome, const std::strin
   return {source, outcome, "", reason, {}, 0.5};
 }
 
-// Two shares, one tried again: a workbook's row is the last one that did
-// something to it, never a later skip; journals beside the reports are left
-// out; CSV and JSON Lines reports go together.
+// Merged reports: a workbook's row is the last that did something, never a later skip; save
+// journals are left out; CSV and JSON Lines mix; what cannot be merged writes nothing.
 TEST(MergeReports, TheLastRowThatDidSomethingCountsAndJournalsAreLeftOut) {
   test::TempDir dir;
   const auto write = [&](const std::string& name, const std::vector<ReportRow>& rows) {
@@ -279,20 +263,15 @@ TEST(MergeReports, TheLastRowThatDidSomethingCountsAndJournalsAreLeftOut) {
   EXPECT_EQ(rows[0], std::string(kReportCsvHeader) + "\r");
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(rows[i + 1].rfind(expected[i] + ",", 0), 0u) << rows[i + 1];
 
-  // What cannot be merged is refused, writing nothing.
   std::ofstream(dir / "notes.txt") << "name,amount\nli,3\n";
-  for (const Lines& bad : {Lines{"--merge-reports", dir / "out.csv"}, Lines{"--merge-reports", dir / "out.csv",
-                                                                          dir / "notes.txt"}}) {
-    const auto refused = RunBatch(bad);
-    EXPECT_EQ(refused.status, 2) << refused.err;
+  for (const Lines& bad : {Lines{}, Lines{dir / "notes.txt"}}) {
+    EXPECT_EQ(RunBatch(Plus({"--merge-reports", dir / "out.csv"}, bad)).status, 2);
     EXPECT_FALSE(fs::exists(dir / "out.csv"));
   }
 }
 
-// A shared volume as Kubernetes mounts it with fsGroup: the workbook belongs
-// to another user and is writable by the group the run is in. In place it is
-// refused, naming --keep-owner=no; with that option it is edited and becomes
-// the run's user's, keeping its group, mode and attributes.
+// A group-writable workbook of another user on a shared volume: refused in place naming
+// --keep-owner=no; with it, edited and the run user's, keeping group, mode and attributes.
 TEST(SharedVolume, KeepOwnerNoWritesAWorkbookOfAnotherUserKeepingItsGroupAndMode) {
   if (::geteuid() != 0) GTEST_SKIP() << "making a file of another user needs root";
   test::TempDir dir;
@@ -314,10 +293,9 @@ TEST(SharedVolume, KeepOwnerNoWritesAWorkbookOfAnotherUserKeepingItsGroupAndMode
     return test::AsUnprivileged([&] {
       ::setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
       ::setenv("HOME", (dir / "cache").c_str(), 1);
-      Lines args{"--source", dir / "volume", "--rules", dir / "rules.txt", "--in-place", "--no-backup", "--log", "-",
-                 "--quiet"};
-      args.insert(args.end(), extra.begin(), extra.end());
-      const auto result = RunBatch(args);
+      const auto result = RunBatch(Plus({"--source", dir / "volume", "--rules", dir / "rules.txt", "--in-place",
+                                         "--no-backup", "--log", "-", "--quiet"},
+                                        extra));
       return std::to_string(result.status) + "\n" + result.err;
     });
   };
@@ -331,16 +309,10 @@ TEST(SharedVolume, KeepOwnerNoWritesAWorkbookOfAnotherUserKeepingItsGroupAndMode
   EXPECT_EQ(written.rfind("0\n", 0), 0u) << written;
   struct stat info {};
   ASSERT_EQ(::stat(book.c_str(), &info), 0);
-  EXPECT_EQ(info.st_uid, 65534u);
-  EXPECT_EQ(info.st_gid, kSharedGroup);
-  EXPECT_EQ(info.st_mode & 07777, 0664u);
+  EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777), std::tuple(65534u, kSharedGroup, 0664u));
   char value[16] = {};
-  if (attributes) {
-    EXPECT_EQ(std::string(value, ::getxattr(book.c_str(), "user.origin", value, sizeof value)), "share");
-  }
-  const auto sheets = test::ReadWithXlrd(book).sheets;
-  ASSERT_FALSE(sheets.empty());
-  EXPECT_EQ(sheets[0].value(1, 3), "edited");
+  if (attributes) EXPECT_EQ(std::string(value, ::getxattr(book.c_str(), "user.origin", value, 16)), "share");
+  EXPECT_EQ(test::ReadWithXlrd(book).sheets.at(0).value(1, 3), "edited");
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path() / "volume").empty());
 }
 
