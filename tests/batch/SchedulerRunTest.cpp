@@ -311,7 +311,9 @@ TEST(SharedVolume, KeepOwnerNoWritesAWorkbookOfAnotherUserKeepingItsGroupAndMode
   ASSERT_EQ(::stat(book.c_str(), &info), 0);
   EXPECT_EQ(std::tuple(info.st_uid, info.st_gid, info.st_mode & 07777), std::tuple(65534u, kSharedGroup, 0664u));
   char value[16] = {};
-  if (attributes) EXPECT_EQ(std::string(value, ::getxattr(book.c_str(), "user.origin", value, 16)), "share");
+  if (attributes) {
+    EXPECT_EQ(std::string(value, ::getxattr(book.c_str(), "user.origin", value, 16)), "share");
+  }
   EXPECT_EQ(test::ReadWithXlrd(book).sheets.at(0).value(1, 3), "edited");
   EXPECT_TRUE(test::HiddenSaveFolders(dir.path() / "volume").empty());
 }
