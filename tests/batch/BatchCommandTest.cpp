@@ -160,8 +160,7 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   EXPECT_EQ(RunBatch({"--help"}).status, 0);
 }
 
-// A copy landing on a user's file in the source tree (also through a link) refuses the plan; a save folder
-// outside the tree takes a second run's copies over the first's.
+// A copy onto a user's file in the source tree (also via a link) is refused; outside it a rerun replaces copies.
 TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   test::TempDir dir;
   dir.copyFixture("sheets.xls", "src/a.xls");
@@ -170,7 +169,8 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
   const auto files = test::FileBytes(dir.path());
   const auto run = [&](const std::string& save, const Lines& extra = {}) {
-    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log", dir / "l"}, extra));
+    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log", dir / "l"},
+                         extra));
   };
   for (const std::string& save : {dir / "src/sub", dir / "into", dir / "src/sub/"}) {
     for (const Lines& extra : {Lines{}, Lines{"--dry-run"}}) {
@@ -178,7 +178,8 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
       EXPECT_EQ(refused.status, 2) << save;
       const std::string copy = save + (save.ends_with("/") ? "" : "/") + "a.xls";
       EXPECT_NE(refused.err.find("the copy of " + dir / "src/a.xls" + " would write over " + copy +
-                                 ", a file that is already in the source folder's tree"), std::string::npos) << refused.err;
+                                 ", a file that is already in the source folder's tree"),
+                std::string::npos) << refused.err;
       EXPECT_EQ(test::FileBytes(dir.path()), files) << save;
     }
   }
@@ -190,8 +191,7 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   }
 }
 
-// Shards cover the queue once (a lost or twice-done workbook is the fault), parallel offices keep the CSV's order,
-// and the program takes its locale and --shard auto's shard from its environment.
+// Shards cover the queue once, parallel offices keep the CSV's order, locale and --shard auto come from the env.
 TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
   const auto dry = [&](const Lines& extra) { return with(Plus({"--save", dir / "dry", "--dry-run"}, extra)); };
   std::multiset<std::string> shards;
@@ -264,8 +264,7 @@ struct FolderState {
   bool done;
 };
 
-// Every way a workbook can end, in one tree, every option, two offices: one report row each, in queue order.
-// The save folder inside the source holds an earlier copy, no source; a name near the length limit is saved.
+// Every way a workbook can end, every option, two offices: one report row each, in queue order, nothing else written.
 TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   test::TempDir dir;
   const fs::path src = dir.path() / "src";
@@ -461,8 +460,7 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
   EXPECT_EQ(run.err.find(told), run.err.rfind(told)) << run.err;
 }
 
-// Folders linking to each other, a pipe, a name with a newline, every workbook kind's name: each workbook once,
-// the pipe skipped with its reason; with an empty rule list each copied byte for byte into the mirrored tree.
+// Linked folder loops, a pipe, a newline in a name: each workbook once, copied byte for byte into the mirrored tree.
 TEST(BatchRun, EachWorkbookOnceWithItsReasonAndCopiedIntoTheMirroredTree) {
   test::TempDir dir;
   for (int i = 1; i <= 8; ++i) {

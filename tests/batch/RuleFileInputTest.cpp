@@ -1,5 +1,4 @@
-// Rule files as users have them (Windows "ANSI" encodings, --encoding, a pipe, standard input), through the
-// batch program; what each run wrote is read back with an independent reader.
+// Rule files as users have them (ANSI encodings, --encoding, a pipe, standard input), through the batch program.
 
 #include <gtest/gtest.h>
 
@@ -68,8 +67,7 @@ TEST(RuleFileInput, EachEncodingWritesWhatTheUserWrote) {
   }
 }
 
-// Refused before any workbook, saying what to do: a file no reading is clearly right for, an endless device, an
-// encoding that does not exist, a report to resume from larger than any run writes (sparse: it takes no space).
+// Doubtful encodings, endless devices, unknown encodings, huge (sparse) reports: refused before any workbook.
 TEST(RuleFileInput, RefusedBeforeAnyWorkbookSayingWhatToDo) {
   test::TempDir dir;
   test::CopyExample(dir, "src/a.xls");

@@ -1,5 +1,4 @@
-// Workbooks made to break the program's own reading of them: crafted containers are refused saying why; one
-// that claims more than the check may hold fails its check instead of taking the machine's memory.
+// Workbooks crafted to break the program's own reading of them: refused saying why, or failed within a budget.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -114,8 +113,7 @@ TEST(UntrustedWorkbooks, NoCheckPossibleIsItsOwnReason) {
   }
 }
 
-// An unchecked copy (folders 70 deep in a package are more than the check reads) is written but reported as
-// "unchecked", not processed, and the run exits 1; in place such a workbook is not written.
+// An unchecked copy (a package 70 folders deep) is reported "unchecked", never processed; in place it is not written.
 TEST(UntrustedWorkbooks, AnUncheckedCopyIsNoSuccess) {
   TempDir dir;
   fs::create_directories(dir.path() / "src");
@@ -151,9 +149,7 @@ TEST(UntrustedWorkbooks, AnUncheckedCopyIsNoSuccess) {
   EXPECT_EQ(test::ReadBook(dir / "src/good.xlsx").value(0, 2, 2), "edited");
 }
 
-// Crafted files among good workbooks, with one office and two: none takes the run down, each has its row and the
-// good ones are edited. Unnamed parts are harmless (the check reports a lost image); a missing named part or a
-// looping chain is a damaged workbook.
+// Crafted files among good workbooks, one office or two: none takes the run down, each reported, good ones edited.
 TEST(UntrustedWorkbooks, CraftedFilesFailAloneAmongGoodWorkbooks) {
   TempDir dir;
   test::MakeBook("xlsx", dir / "book.xlsx");

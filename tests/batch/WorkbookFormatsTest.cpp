@@ -1,5 +1,4 @@
-// Workbooks of every format the office edits, each saved in its own format: made by openpyxl and odfpy, edited
-// by the real office, read back by those independent readers.
+// Every format the office edits, saved in its own: made and read back by openpyxl and odfpy, edited by the office.
 
 #include <gtest/gtest.h>
 
@@ -48,8 +47,7 @@ class WorkbookFormatsTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Every rule kind on an .xlsx, an .ods and an .xlsx named .xls: the edit made, the format, the other sheet and
-// the fonts kept (a lost edit or a file saved in another format is the fault).
+// Every rule kind on .xlsx, .ods and .xlsx named .xls: edit made; format, other sheet and fonts kept.
 TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOdsWhateverTheirNames) {
   using Check = std::function<bool(const BookSnapshot&)>;
   const std::pair<std::string, Check> cases[] = {
