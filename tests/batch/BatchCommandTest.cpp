@@ -1,5 +1,4 @@
-// The batch command end to end: its arguments and the run's plan, refused before
-// any file is touched; real folder trees through the real office, with the report.
+// The batch command end to end: bad arguments and plans refused before any file is touched; real trees, real office.
 
 #include "cli/BatchCommand.h"
 
@@ -76,16 +75,14 @@ class BatchCommandTest : public ::testing::Test {
   std::map<std::string, std::string> files;
 };
 
+// A bad argument or plan found after the first workbook leaves a half-done run, or writes over the user's files.
 TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   const std::string out = dir / "out";
   const std::string rules = dir / "rules.txt";
   const std::pair<Lines, std::string> cases[] = {
-      {{}, "--source DIR is required"},
-      {{"--source", dir / "src"}, "--rules FILE is required"},
-      {with({}), "give --save DIR or --in-place"},
-      {with({"--save", out, "--in-place"}), "not both"},
-      {with({"--save"}), "--save needs 1 value"},
-      {with({"--bogus"}), "unknown option \"--bogus\""},
+      {{}, "--source DIR is required"}, {{"--source", dir / "src"}, "--rules FILE is required"},
+      {with({}), "give --save DIR or --in-place"}, {with({"--save", out, "--in-place"}), "not both"},
+      {with({"--save"}), "--save needs 1 value"}, {with({"--bogus"}), "unknown option \"--bogus\""},
       {with({"--save", out, "--jobs", "0"}), "--jobs needs a whole number"},
       {with({"--save", out, "--shard", "3/2"}), "K between 1 and N"},
       {with({"--save", out, "--shard", "2"}), "--shard needs K/N"},
@@ -148,26 +145,22 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--resume", dir / "old.csv"}), "was written by an earlier version of sheetwise-batch"},
       {with({"--save", out, "--resume", dir / "notes.csv"}),
        "is not a report of sheetwise-batch: its first line is \"name,amount\""},
-      {with({"--save", out, "--resume", dir / "bad.jsonl"}),
-       "bad.jsonl is not a report of sheetwise-batch: line 2 cannot be read"},
-      {with({"--save", out, "--resume", dir / "odd.csv"}),
-       "odd.csv is not a report of sheetwise-batch: line 2 cannot be read"},
+      {with({"--save", out, "--resume", dir / "bad.jsonl"}), "bad.jsonl is not a report of sheetwise-batch: line 2"},
+      {with({"--save", out, "--resume", dir / "odd.csv"}), "odd.csv is not a report of sheetwise-batch: line 2"},
   };
   for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(message);
     const auto result = RunBatch(args);
-    EXPECT_EQ(result.status, 2) << "case " << message;
-    EXPECT_NE(result.err.find(message), std::string::npos) << "case " << message << "\n  said: " << result.err;
-    EXPECT_EQ(result.out, "") << "case " << message;
-    EXPECT_EQ(test::FileBytes(dir.path()), files) << "case " << message;  // no log, no copy, nothing changed
-    EXPECT_TRUE(fs::is_empty(dir.path() / "out")) << "case " << message;  // not even a folder
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find(message), std::string::npos) << "said: " << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(test::FileBytes(dir.path()), files);            // no log, no copy, nothing changed
+    EXPECT_TRUE(fs::is_empty(dir.path() / "out"));            // not even a folder
   }
   EXPECT_EQ(RunBatch({"--help"}).status, 0);
 }
 
-// A save folder inside the source folder is left out of the scan, so its files are the user's own,
-// not inputs: a copy that would land on one refuses the plan, also through a link into the tree,
-// and nothing is written. A save folder outside the tree takes a second run's copies over the
-// first run's, which the office wrote.
+// A copy onto a user's file in the source tree (also via a link) is refused; outside it a rerun replaces copies.
 TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   test::TempDir dir;
   dir.copyFixture("sheets.xls", "src/a.xls");
@@ -176,8 +169,7 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   std::ofstream(dir / "rules.txt") << "1|C|edited\n";
   const auto files = test::FileBytes(dir.path());
   const auto run = [&](const std::string& save, const Lines& extra = {}) {
-    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log",
-                          dir / "run.log"},
+    return RunBatch(Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--save", save, "--log", dir / "l"},
                          extra));
   };
   for (const std::string& save : {dir / "src/sub", dir / "into", dir / "src/sub/"}) {
@@ -187,8 +179,7 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
       const std::string copy = save + (save.ends_with("/") ? "" : "/") + "a.xls";
       EXPECT_NE(refused.err.find("the copy of " + dir / "src/a.xls" + " would write over " + copy +
                                  ", a file that is already in the source folder's tree"),
-                std::string::npos)
-          << refused.err;
+                std::string::npos) << refused.err;
       EXPECT_EQ(test::FileBytes(dir.path()), files) << save;
     }
   }
@@ -200,32 +191,26 @@ TEST(RunPlan, ACopyNeverLandsOnAFileOfTheSourceTree) {
   }
 }
 
-// Shards of a dry run cover its queue once, opening nothing; parallel offices keep the CSV's order.
-// The command as its own program takes its locale (Chinese under zh_CN, generated or not) and the
-// shard of --shard auto (from a scheduler's variables, as each scheduler sets them) from its environment.
+// Shards cover the queue once, parallel offices keep the CSV's order, locale and --shard auto come from the env.
 TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
   const auto dry = [&](const Lines& extra) { return with(Plus({"--save", dir / "dry", "--dry-run"}, extra)); };
   std::multiset<std::string> shards;
-  for (const char* shard : {"1/3", "2/3", "3/3"}) {
+  for (const char* shard : {"1/3", "2/3", "3/3"})
     for (const auto& line : SplitLines(RunBatch(dry({"--shard", shard})).out)) shards.insert(line);
-  }
   const Lines whole = SplitLines(RunBatch(dry({})).out);
   ASSERT_EQ(whole.size(), 5u);
   EXPECT_EQ(whole[0], (dir.path() / "src/a.xls").string() + "\t" + (dir.path() / "dry/a.xls").string());
   EXPECT_EQ(shards, std::multiset<std::string>(whole.begin(), whole.end()));
-  for (const std::string jobs : {"1", "3"}) {
+  for (const std::string jobs : {"1", "3"})
     RunBatch(with({"--extract", "--output", dir / (jobs + ".csv"), "--jobs", jobs}, "cells.txt"));
-  }
   EXPECT_EQ(ReadFile(dir / "3.csv"), ReadFile(dir / "1.csv"));
   const Lines csv = SplitLines(ReadFile(dir / "1.csv"));
-  ASSERT_EQ(csv.size(), 9u);  // header + 2 cells x 4 workbooks
-  EXPECT_EQ(csv.front(), "file,row,column,text\r");
+  ASSERT_EQ(csv.size(), 9u);  // header + 2 cells x 4 workbooks; the exact text: CsvTexts
 
   const Lines veto = with({"--save", dir / "out", "--veto-row", "0", "--veto-col", "A"});
   const std::string second = RunBatch(dry({"--shard", "2/3"})).out;
   const std::string third = RunBatch(dry({"--shard", "3/3"})).out;
-  ASSERT_FALSE(second.empty());
-  ASSERT_FALSE(third.empty());
+  ASSERT_FALSE(second.empty() || third.empty());
   const std::string chinese = "sheetwise-batch: --veto-row：第 0 行不存在（行号为 1 到 65536）";
   const Lines slurm = {"SLURM_ARRAY_JOB_ID=8812", "SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=4",
                        "SLURM_ARRAY_TASK_MAX=6", "SLURM_ARRAY_TASK_COUNT=3", "SLURM_ARRAY_TASK_STEP=1"};
@@ -237,11 +222,8 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
       {{}, veto, 2, "sheetwise-batch: --veto-row: row 0 does not exist (rows are 1 to 65536)"},
       {{"LC_ALL=zh_CN.UTF-8"}, veto, 2, chinese},
       {{"LANGUAGE=zh_CN"}, veto, 2, chinese},
-      {slurm, dry({"--shard", "auto/3"}), 0, third},  // task 5 modulo 3, plus 1
-      {{"SLURM_ARRAY_TASK_ID=5", "SLURM_ARRAY_TASK_MIN=5", "SLURM_ARRAY_TASK_MAX=5", "SLURM_ARRAY_TASK_COUNT=1"},
-       dry({"--shard", "auto/3"}), 0, third},  // task 5 sent again alone
+      {slurm, dry({"--shard", "auto/3"}), 0, third},  // task 5 modulo 3, plus 1; each variable's reading: ShardsTest
       {{"AWS_BATCH_JOB_ARRAY_INDEX=1", "AWS_BATCH_JOB_ID=a1b2:1"}, dry({"--shard", "auto/3"}), 0, second},
-      {slurm, dry({"--shard", "auto"}), 2, "sheetwise-batch: --shard auto needs the number of shares"},
       {{}, dry({"--shard", "auto/3"}), 2, "sheetwise-batch: --shard auto/3 found no task index"},
   };
   const Lines unset = {"-u", "SLURM_ARRAY_TASK_ID",       "-u", "JOB_COMPLETION_INDEX", "-u",
@@ -256,9 +238,9 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
   EXPECT_FALSE(fs::exists(dir / "dry"));
 }
 
+// A missing office is said as the cause, not as a run that started (nor a package manager's command).
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
-  std::ostringstream out;
-  std::ostringstream err;
+  std::ostringstream out, err;
   std::atomic<bool> interrupted{false};
   host::HostOptions missing;
   missing.officeProgramDir = dir.path() / "no-office/program";
@@ -272,23 +254,16 @@ TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
 }
 
 // A folder made read-only even for root, or a small disk mounted on it, while this lives (if allowed here).
-class FolderState {
- public:
-  FolderState(const std::string& make, const std::string& undo)
-      : undo_(undo), made_(std::system((make + " 2>/dev/null").c_str()) == 0) {}
-  ~FolderState() {
-    if (made_) (void)!std::system(undo_.c_str());
-  }
-  bool made() const { return made_; }
-
- private:
-  std::string undo_;
-  bool made_;
+struct FolderState {
+  FolderState(const std::string& make, std::string undo_)
+      : undo(std::move(undo_)), done(std::system((make + " 2>/dev/null").c_str()) == 0) {}
+  ~FolderState() { (void)!(done && std::system(undo.c_str())); }
+  bool made() const { return done; }
+  std::string undo;
+  bool done;
 };
 
-// Every way a workbook can end, in one tree, with every option and two offices side by side. The
-// save folder lies in the source folder beside "old_*" ones, holding an earlier copy, which is no
-// source. A name near the file system's limit is saved (the office's lock names are longer).
+// Every way a workbook can end, every option, two offices: one report row each, in queue order, nothing else written.
 TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   test::TempDir dir;
   const fs::path src = dir.path() / "src";
@@ -297,10 +272,9 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   const std::string nearLimit = std::string(240, 'n') + ".xls";  // 254 bytes with the prefix
   const std::string pastLimit = std::string(246, 'p') + ".xls";  // 260 bytes with the prefix
   const std::string gbk = "\xB1\xA8\xB1\xED.xls";  // "报表" in GBK, not UTF-8
-  for (const std::string& name : {std::string("a_ok.XLS"), std::string("d_inuse.xls"), std::string("old_locked/f.xls"),
-                                  std::string("old_full/g.xls"), nearLimit, pastLimit, gbk}) {
+  for (const std::string& name : Lines{"a_ok.XLS", "d_inuse.xls", "old_locked/f.xls", "old_full/g.xls", nearLimit,
+                                       pastLimit, gbk})
     test::WriteTableWorkbook(src / name, "Name,Amount\nok,1\n");
-  }
   test::WriteTableWorkbook(src / "old_dept/b_veto.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(out / "earlier.xls", "Other,Amount\nno,2\n");
   test::WriteTableWorkbook(src / "c_nosheet.xls", "Name,Amount\nok,3\n", "Data");
@@ -315,8 +289,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   // A disk of 8 KB: less than any workbook the office writes.
   const FolderState full("mount -t tmpfs -o size=8k tmpfs '" + disk + "'", "umount '" + disk + "'");
   const FolderState readOnly("chattr +i '" + locked + "'", "chattr -i '" + locked + "'");
-  // As Notepad saves it on a Chinese Windows ("ANSI", GB18030): 1|C|edited, {插入行}|正行|2, {表名}|汇总,
-  // 1|A|中文, the longest text a cell holds, a one-cell merge (which does nothing).
+  // In GB18030: 1|C|edited, {插入行}|正行|2, {表名}|汇总, 1|A|中文, the longest cell text, a one-cell merge.
   const std::string longest(32767, 'x');
   std::ofstream(dir / "rules.txt") << "1|C|edited\r\n{\xB2\xE5\xC8\xEB\xD0\xD0}|\xD5\xFD\xD0\xD0|2\r\n"
                                       "{\xB1\xED\xC3\xFB}|\xBB\xE3\xD7\xDC\r\n1|A|\xD6\xD0\xCE\xC4\r\n2|B|" +
@@ -327,9 +300,7 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
                                    "--name-replace", ".XLS", ".xls", "--path-replace", "old_", "new_", "--jobs", "2",
                                    "--report", dir / "r.jsonl", "--log", dir / "run.log"});
   EXPECT_EQ(run.status, full.made() ? 75 : 1) << run.err;  // a full disk may have room on another try
-  const std::string gb18030 = "the rule file " + dir / "rules.txt" + " was read as GB18030\n";
-  EXPECT_EQ(run.err.find(gb18030), run.err.rfind(gb18030)) << run.err;  // said once
-  EXPECT_NE(run.err.find(gb18030), std::string::npos) << run.err;
+  EXPECT_EQ(CountOf(run.err, "the rule file " + dir / "rules.txt" + " was read as GB18030\n"), 1u) << run.err;
   const Lines rows = SplitLines(ReadFile(dir / "r.jsonl"));
   const auto copy = [&](const std::string& name) { return (out / (prefix + name)).string(); };
   const std::string vetoed = (out / "new_dept" / (prefix + "b_veto.xls")).string();
@@ -355,9 +326,8 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   ASSERT_EQ(rows.size(), std::size(expected)) << ReadFile(dir / "r.jsonl");
   for (size_t i = 0; i < rows.size(); ++i) {
     const auto& want = expected[i];
-    if ((want.source == "old_locked/f.xls" && !readOnly.made()) || (want.source == "old_full/g.xls" && !full.made())) {
+    if ((want.source == "old_locked/f.xls" && !readOnly.made()) || (want.source == "old_full/g.xls" && !full.made()))
       continue;
-    }
     const std::string start = "{\"source\":\"" + (src / want.source).string() + "\",\"outcome\":\"" + want.outcome +
                               "\",\"output\":\"" + want.output + "\",\"reason\":\"";
     const std::string name = "case " + want.source.substr(0, 20) + ": " + rows[i];
@@ -366,18 +336,14 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
   }
   // The copies as the rules made them; the veto leaves its workbook as it was.
   const auto a = test::ReadWithXlrd(copy("a_ok.xls")).sheets[0];
-  EXPECT_EQ(a.name, "汇总");
-  EXPECT_EQ(a.value(1, 1), "中文");
-  EXPECT_EQ(a.value(1, 3), "edited");
+  EXPECT_EQ((Lines{a.name, a.value(1, 1), a.value(1, 3), a.value(3, 1)}), (Lines{"汇总", "中文", "edited", "ok"}));
   EXPECT_EQ(a.value(2, 2), longest);
-  EXPECT_EQ(a.value(3, 1), "ok");
   EXPECT_TRUE(a.merges.empty());
   const auto b = test::ReadWithXlrd(vetoed).sheets[0];
-  EXPECT_EQ(b.value(1, 3), "");
-  EXPECT_EQ(b.value(2, 1), "no");
+  EXPECT_EQ(b.value(1, 3) + "|" + b.value(2, 1), "|no");
   const auto error = [&](const std::string& name) { return "处理异常：" + (src / name).string(); };
-  EXPECT_NE(run.err.find(error("c_nosheet.xls") + "  (the workbook has no sheet named \"Sheet1\")"), std::string::npos)
-      << run.err;
+  EXPECT_NE(run.err.find(error("c_nosheet.xls") + "  (the workbook has no sheet named \"Sheet1\")"),
+            std::string::npos) << run.err;
   if (!readOnly.made() || !full.made()) GTEST_SKIP() << "chattr or a small disk is not allowed here: not all checked";
   // The log lines in the queue's order, without the reasons that went to standard error beside them.
   const auto failed = [&](const std::string& name) {
@@ -397,23 +363,15 @@ TEST(RunReport, OneRowPerWorkbookInQueueOrderWithItsReason) {
                             "new_dept/" + prefix + "b_veto.xls"}));
 }
 
-// A text a spreadsheet would run as a formula gets an apostrophe, a number does not; raw texts stay
-// exact: in any CSV field, in the report and in the extraction CSV the command writes.
+// A formula-like text unguarded in a CSV runs when opened: it gets an apostrophe, a number does not, raw stays exact.
 TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
   const std::tuple<std::string, std::string, std::string> cases[] = {
       // text, guarded field, raw field
       {"=HYPERLINK(\"http://x?\"&A2,\"click\")", "\"'=HYPERLINK(\"\"http://x?\"\"&A2,\"\"click\"\")\"",
        "\"=HYPERLINK(\"\"http://x?\"\"&A2,\"\"click\"\")\""},
-      {"+cmd", "'+cmd", "+cmd"},
-      {"-1+2", "'-1+2", "-1+2"},
-      {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
-      {"\tx", "'\tx", "\tx"},
-      {"\rx", "\"'\rx\"", "\"\rx\""},
-      {"-3.5", "-3.5", "-3.5"},
-      {"+1e5", "+1e5", "+1e5"},
-      {"-", "'-", "-"},
-      {"a=b", "a=b", "a=b"},
-      {"", "", ""},
+      {"+cmd", "'+cmd", "+cmd"}, {"-1+2", "'-1+2", "-1+2"}, {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
+      {"\tx", "'\tx", "\tx"}, {"\rx", "\"'\rx\"", "\"\rx\""}, {"-3.5", "-3.5", "-3.5"}, {"+1e5", "+1e5", "+1e5"},
+      {"-", "'-", "-"}, {"a=b", "a=b", "a=b"}, {"", "", ""},
   };
   for (const auto& [text, guarded, raw] : cases) {
     EXPECT_EQ(extract::CsvField(text), guarded) << "case " << text;
@@ -423,7 +381,6 @@ TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
   EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,,,\r\n");
   EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,,,\r\n");
 
-  // Cell texts read out of a real workbook, through the command, guarded and raw.
   test::TempDir dir;
   test::WriteTableWorkbook(dir.path() / "src/a.xls", "A,B,C,D\n-cmd,@SUM(1),+a,-2.5\n");
   std::ofstream(dir / "cells.txt") << "{小偷}2|A|\n{小偷}2|B|\n{小偷}2|C|\n{小偷}2|D|\n";
@@ -438,9 +395,7 @@ TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
   }
 }
 
-// A small disk that fills while the run writes its report or its CSV: the run
-// stops with exit status 75 (another try may find room), naming the file and
-// the cause; what was written stays, ending with the last whole row.
+// A report or CSV on a disk that fills: the run stops with 75 naming file and cause, keeping the last whole row.
 TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
   test::TempDir dir;
   const std::string full = dir / "full";
@@ -479,8 +434,7 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
     EXPECT_TRUE(written.ends_with("\r\n")) << "case " << c.what;
     fs::remove(c.file);
   }
-  // The workbook whose cells the CSV could not take failed; those after it
-  // failed too (when already in progress) or were not started.
+  // The workbook the CSV could not take failed; those after it failed too or were not started.
   const Lines report = SplitLines(ReadFile(dir / "r.csv"));
   ASSERT_EQ(report.size(), 7u);
   EXPECT_NE(report[1].find(",processed,"), std::string::npos) << report[1];
@@ -492,8 +446,7 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
     EXPECT_TRUE(failed || notStarted) << report[i];
   }
 
-  // The error log on the disk, now full: the vetoed workbooks (no failure) are
-  // processed, the user is told once, and the run ends with 75.
+  // The error log on the now full disk: vetoed workbooks are processed, the user told once, the run ends with 75.
   fill("rest");
   std::ofstream(dir / "empty.txt") << "\n";
   const auto run = RunBatch({"--source", dir / "src", "--rules", dir / "empty.txt", "--save", dir / "out",
@@ -506,13 +459,7 @@ TEST(RunReport, AnOutputOnAFullDiskStopsTheRunSayingWhy) {
   EXPECT_EQ(run.err.find(told), run.err.rfind(told)) << run.err;
 }
 
-// Eight folders that each link to all the others, a pipe named like a workbook, a name holding a
-// newline, and workbooks under the other kinds' names (all Excel 97-2003 inside: their own formats
-// are the host's). Each workbook once, the pipe skipped with its reason, names shown escaped; only
-// the .xls without --types. With --types all and an empty rule list (said once), every workbook is
-// copied byte for byte into the mirrored tree under its own name, other files left alone; --quiet
-// keeps only the failed workbook's line and leaves the other reasons to the report. A mirrored folder
-// is made only for a file written into it.
+// Linked folder loops, a pipe, a newline in a name: each workbook once, copied byte for byte into the mirrored tree.
 TEST(BatchRun, EachWorkbookOnceWithItsReasonAndCopiedIntoTheMirroredTree) {
   test::TempDir dir;
   for (int i = 1; i <= 8; ++i) {

@@ -1,6 +1,4 @@
-// Workbooks of every format the office edits, each saved in its own format:
-// made by the test (openpyxl, odfpy), edited and saved by the real office,
-// read back by those independent readers.
+// Every format the office edits, saved in its own: made and read back by openpyxl and odfpy, edited by the office.
 
 #include <gtest/gtest.h>
 
@@ -49,13 +47,7 @@ class WorkbookFormatsTest : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-bool HasFont(const BookSnapshot& book, const std::string& font) {
-  return std::ranges::any_of(book.fonts, [&](const auto& f) { return std::get<0>(f.first) == 0 && f.second == font; });
-}
-
-// Every rule kind on an .xlsx and an .ods: the edit is there, the file keeps its
-// format, the other sheet is unchanged and the fonts are kept. An .xlsx under an
-// .xls name is written as .xlsx under that name, and the reason says so.
+// Every rule kind on .xlsx, .ods and .xlsx named .xls: edit made; format, other sheet and fonts kept.
 TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOdsWhateverTheirNames) {
   using Check = std::function<bool(const BookSnapshot&)>;
   const std::pair<std::string, Check> cases[] = {
@@ -88,14 +80,14 @@ TEST_F(WorkbookFormatsTest, EveryRuleKindOnXlsxAndOdsWhateverTheirNames) {
       EXPECT_EQ(after.sheets.size(), 2u);
       EXPECT_EQ(after.sheetCells(1), before.sheetCells(1));
       EXPECT_EQ(after.fonts.at({0, 1, 1}), "Arial/1");
-      EXPECT_TRUE(HasFont(after, "SimSun/0"));
+      EXPECT_TRUE(std::ranges::any_of(after.fonts, [](const auto& f) {
+        return std::get<0>(f.first) == 0 && f.second == "SimSun/0";
+      }));
     }
   }
 }
 
-// Rows up to 1,048,576 and columns up to XFD in an .xlsx; an insert that would push the last row's
-// cell off the sheet fails; an .xls stops at 65,536 and IV. An encrypted package is refused with
-// the reason, before the office sees it.
+// Each format's own grid (an edit past it or pushing data off it fails); an encrypted package is refused.
 TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGridAndEncryptedPackagesAreRefused) {
   const std::string xlsx = made("xlsx", "grid.xlsx");
   settings.inPlace = true;
@@ -119,8 +111,7 @@ TEST_F(WorkbookFormatsTest, EachFormatHasItsOwnGridAndEncryptedPackagesAreRefuse
   }
 }
 
-// The veto and extraction read an .xlsx and an .ods as they read an .xls; the stored active sheet
-// is read from the file: the workbook view of an .xlsx, the settings of an .ods.
+// The veto, extraction and the stored active sheet read an .xlsx and an .ods as they read an .xls.
 TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   extract::ExtractionRun extraction{test::SharedHost(), log};
   for (const std::string kind : {"xlsx", "ods"}) {
@@ -137,11 +128,7 @@ TEST_F(WorkbookFormatsTest, VetoExtractionAndTheActiveSheetReadEveryFormat) {
   }
 }
 
-// Formulas a generator wrote without results (each computed when the file is
-// opened) get their results from the office: no difference to the check, so
-// the workbook is written in place with the rows moved and the formulas
-// following them. The .xlsx is read back for its formulas, the .ods for the
-// results the office wrote.
+// Formulas stored without results are no difference to the check: written in place, following the moved rows.
 TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
   settings.inPlace = true;
   settings.verify = true;
@@ -163,10 +150,7 @@ TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
 
 const char* const kMacrosDropped = "the office would drop or rewrite the workbook's macros (VBA project)";
 
-// Without the check of saves the macro project is still compared: in place,
-// a workbook whose macros the office drops is not written, byte for byte; a
-// copy is written without them and says so. A workbook without macros is
-// written in place.
+// Even without the check of saves, macros the office drops are never lost silently: not in place, said on a copy.
 TEST_F(WorkbookFormatsTest, MacrosAreNeverDroppedSilently) {
   const std::string path = made("xlsm", "book.xlsm");
   const std::string plain = made("xlsx", "plain.xlsx");
@@ -190,11 +174,7 @@ TEST_F(WorkbookFormatsTest, MacrosAreNeverDroppedSilently) {
 
 class CorpusWorkbookFormats : public WorkbookFormatsTest {};
 
-// A real .xlsm stays one after an edit, its macro project written by the
-// office from the code it read, never run. The office writes the project
-// anew, so an in-place save is refused, naming it, with the check of saves
-// and without. An .xls whose macro storage the office keeps byte for byte is
-// written in place.
+// A real .xlsm keeps its (rewritten) macro project on a copy, refused in place; an .xls's kept macros are saved.
 TEST_F(CorpusWorkbookFormats, MacroProjectsAreKeptOrTheInPlaceSaveIsRefused) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
   const std::string path =
@@ -230,8 +210,7 @@ TEST_F(CorpusWorkbookFormats, MacroProjectsAreKeptOrTheInPlaceSaveIsRefused) {
   EXPECT_NE(verify::MacroProjectDigest(xls), "");
 }
 
-// Height and width 0 hide the row and the column, as in the spreadsheet; a
-// size set later shows them again. The check finds nothing else changed.
+// Height and width 0 hide the row and the column, a later size shows them again; nothing else changes.
 TEST_F(WorkbookFormatsTest, HeightOrWidthZeroHidesTheRowOrColumn) {
   settings.verify = true;
   const std::vector<std::string> rules{"{行距}|3|0", "{列距}|C|0", "{行距}|4|0", "{行距}|4|20", "{列距}|B|0"};
