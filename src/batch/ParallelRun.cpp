@@ -97,7 +97,7 @@ class Worker {
 
 }  // namespace
 
-void RunInParallel(const RunSettings& settings, const std::vector<std::string>& queue,
+void RunInParallel(const RunSettings& settings, const WorkbookPaths& queue,
                    const ParallelRunOptions& options,
                    const std::function<void(size_t, const FileOutcome&)>& emit) {
   if (queue.empty()) return;

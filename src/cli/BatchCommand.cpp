@@ -175,10 +175,14 @@ class Command {
     LeaveOutRunFolders(tree);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
-    auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
+    // The whole tree was checked; a shard keeps only its own share.
+    WorkbookPaths queue = std::move(tree.workbooks);
+    TakeShare(queue, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
+    const std::vector<SkippedEntry> skipped = std::move(tree.skipped);
+    tree = {};
     resumeFrom(queue);
-    if (options_.dryRun) return dryRun(queue, tree.skipped);
-    return process(queue, tree.skipped);
+    if (options_.dryRun) return dryRun(queue, skipped);
+    return process(queue, skipped);
   }
 
  private:
@@ -271,7 +275,7 @@ class Command {
   }
 
   // Takes the workbooks an earlier run did out of the queue, keeping their rows.
-  void resumeFrom(std::vector<std::string>& queue) {
+  void resumeFrom(WorkbookPaths& queue) {
     if (options_.resume.empty()) return;
     if (options_.extract) {
       throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
@@ -297,7 +301,7 @@ class Command {
   }
 
   // Names are shown escaped: a newline in a name would split its line.
-  int dryRun(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& skipped) {
+  int dryRun(const WorkbookPaths& queue, const std::vector<SkippedEntry>& skipped) {
     for (const auto& entry : skipped) {
       if (!options_.quiet) io_.err << entry.reason << '\n';
     }
@@ -318,7 +322,7 @@ class Command {
     }
   }
 
-  int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
+  int process(const WorkbookPaths& queue, const std::vector<SkippedEntry>& passedOver) {
     LogFile log(clock_, std::filesystem::path(logPath()));
     log.startRun();
     std::unique_ptr<RunReport> report = openReport();
@@ -422,7 +426,7 @@ class Command {
   // The run folder, made before the first workbook. A run resumed after a
   // kill may have kept a workbook it never replaced: that link goes, or the
   // workbook could not be saved in place (it would have two links).
-  void openRunFolder(const std::vector<std::string>& queue) {
+  void openRunFolder(const WorkbookPaths& queue) {
     if (runFolder_.empty() || queue.empty()) return;
     originals_ = std::make_unique<KeptOriginals>(runFolder_, settings_.naming.sourceFolder);
     std::error_code ec;
@@ -464,7 +468,7 @@ class Command {
   }
 
   // Rows for the workbooks that were queued but never started.
-  void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
+  void reportNotStarted(RunReport* report, const WorkbookPaths& queue, size_t emitted,
                         const std::string& reason) {
     for (size_t i = emitted; report && i < queue.size(); ++i) {
       if (!report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0})) {

@@ -117,22 +117,19 @@ const ReportRow* ResumePoint::doneCopy(const std::string& source) const {
   return &earlier;
 }
 
-std::vector<DoneWorkbook> ResumePoint::takeDone(std::vector<std::string>& queue) const {
+std::vector<DoneWorkbook> ResumePoint::takeDone(WorkbookPaths& queue) const {
   std::vector<DoneWorkbook> done;
-  std::vector<std::string> left;
-  for (auto& source : queue) {
+  queue.keepIf([&](std::size_t index) {
+    const std::string source = queue[index];
     const ReportRow* earlier = inPlace_ ? doneInPlace(source) : doneCopy(source);
-    if (!earlier) {
-      left.push_back(std::move(source));
-      continue;
-    }
+    if (!earlier) return true;
     ReportRow row{source,          ReportOutcome::Skipped, inPlace_ ? source : earlier->output,
                   Tr("already processed at %s", {earlier->finished}),
                   {},              0,                      earlier->digest,
                   earlier->finished, StampOf(source),      earlier->sha256};
     done.push_back({std::move(row), listed_.contains(source)});
-  }
-  queue = std::move(left);
+    return false;
+  });
   return done;
 }
 

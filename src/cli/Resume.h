@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "batch/RunSettings.h"
+#include "batch/WorkbookPaths.h"
 #include "cli/RunReport.h"
 
 namespace sheetwise::batch {
@@ -60,7 +61,7 @@ class ResumePoint {
   ResumePoint(const std::filesystem::path& report, const std::string& digest, bool inPlace);
 
   // Takes the workbooks done already out of queue, in queue order.
-  std::vector<DoneWorkbook> takeDone(std::vector<std::string>& queue) const;
+  std::vector<DoneWorkbook> takeDone(WorkbookPaths& queue) const;
 
   // The bytes of the report up to its last whole row.
   std::uintmax_t wholeBytes() const { return wholeBytes_; }
