@@ -281,7 +281,7 @@ class Command {
       throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
     }
     resume_.emplace(options_.resume, digest_, options_.inPlace);
-    resumed_ = resume_->takeDone(queue);
+    resume_->takeDone(queue);
     std::error_code ec;
     appending_ = !options_.report.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
   }
@@ -337,13 +337,15 @@ class Command {
       }
       ++tally.passedOver;
     }
-    for (const auto& done : resumed_) {
+    const std::size_t resumed = resume_ ? resume_->doneCount() : 0;
+    for (std::size_t i = 0; i < resumed; ++i) {
+      const DoneWorkbook done = resume_->done(i);
       const bool listed = appending_ && done.inReport;
       if (report && !listed && !report->add(done.row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;
     }
-    if (!resumed_.empty() && !options_.quiet) {
-      io_.err << Tr("%s workbooks that %s lists as done are skipped", {std::to_string(resumed_.size()), options_.resume})
+    if (resumed > 0 && !options_.quiet) {
+      io_.err << Tr("%s workbooks that %s lists as done are skipped", {std::to_string(resumed), options_.resume})
               << '\n';
     }
     std::unique_ptr<SaveJournal> journal;
@@ -498,10 +500,9 @@ class Command {
   BatchOptions options_;
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
-  std::optional<ResumePoint> resume_;
+  std::optional<ResumePoint> resume_;  // with the workbooks the resumed report had done
   std::filesystem::path runFolder_;  // in place, where the originals are kept; empty: none are
   std::unique_ptr<KeptOriginals> originals_;
-  std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
   bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written
   bool logFailed_ = false;

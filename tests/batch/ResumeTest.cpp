@@ -75,6 +75,40 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
   }
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+// A report of some megabytes read row by row: rows across the reader's reads read whole, and
+// each row read again where it starts.
+TEST(ResumeReport, ALargeReportReadRowByRowAndRowsReadAgainWhereTheyStart) {
+  TempDir dir;
+  for (const std::string name : {"r.csv", "r.jsonl"}) {
+    const fs::path path = dir.path() / name;
+    {
+      RunReport report(path);
+      for (int i = 0; i < 12000; ++i) {
+        report.add({"/d/报表 \"" + std::to_string(i) + "\".xls", ReportOutcome::Processed, "/o/" + std::to_string(i),
+                    "", {"B2: 1 → 2", std::string(1 + i % 97, 'x')}, 1, "00ff", "2026-12-07 10:00:00",
+                    FileStamp{i, 1765100000, 0}, kSha256});
+      }
+    }
+    ReportRows rows(path);
+    std::vector<std::pair<std::uintmax_t, ReportRow>> read;
+    while (auto row = rows.next()) read.emplace_back(rows.rowStart(), std::move(*row));
+    ASSERT_EQ(read.size(), 12000u) << name;
+    EXPECT_EQ(rows.wholeBytes(), fs::file_size(path)) << name;
+    for (const size_t i : {size_t{0}, size_t{4321}, size_t{11999}}) {
+      EXPECT_EQ(read[i].second.source, "/d/报表 \"" + std::to_string(i) + "\".xls") << name;
+      EXPECT_EQ(read[i].second.differences.at(1), std::string(1 + i % 97, 'x')) << name;
+      EXPECT_EQ(rows.rowAt(read[i].first).stamp, read[i].second.stamp) << name << " row " << i;
+    }
+    EXPECT_EQ(rows.wholeBytes(), fs::file_size(path)) << name;
+  }
+}
+
 // Only a last row may be cut short; an open quote earlier (it would swallow later rows), a bad
 // digest, or an earlier version's report is refused, naming the line.
 TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
@@ -95,6 +129,7 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
       {"open.csv", header + row + opened + row + row, 0, "line 4"},  // the row above takes lines 2 and 3
       {"open-lf.csv", lf(header + row + opened + row), 0, "line 4"},
       {"open-last.csv", header + row + opened, 0, "a quote opened on line 4 is never closed"},
+      {"open-late.csv", header + Repeated(row, 10000) + opened + row, 0, "line 20002"},  // megabytes in
       {"digest.csv", header + row.substr(0, row.size() - 66) + "not-a-digest\r\n", 0, "line 2 cannot be read"},
       {"v1.0.csv", "source,outcome,output,reason,differences,seconds,digest,finished,size,modified\r\n", 0,
        "written by an earlier version of sheetwise-batch"},
