@@ -449,6 +449,7 @@ class Command {
     if (!originals_) return;
     if (originals_->replaced(row.source)) {
       row.original = originals_->keptOf(row.source);
+      originals_->settle(row.source);
     } else {
       originals_->forgetUnreplaced(row.source);
     }
