@@ -77,8 +77,8 @@ class ListIndex {
     }
     return std::nullopt;
   }
-  // The entry that is another's with the lowest place in the list, and the
-  // first entry it is: {first, second}.
+  // Of the entries that repeat an earlier one (same(earlier, entry)), the one
+  // lowest in the list, with the first entry it repeats: {first, second}.
   std::optional<std::pair<std::size_t, std::size_t>> firstRepeat(
       const std::function<bool(std::size_t, std::size_t)>& same) const {
     std::optional<std::pair<std::size_t, std::size_t>> repeat;

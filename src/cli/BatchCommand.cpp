@@ -274,7 +274,7 @@ class Command {
     checkRunFolder();
   }
 
-  // Takes the workbooks an earlier run did out of the queue, keeping their rows.
+  // Takes the workbooks an earlier run did out of the queue; their rows come first in the report.
   void resumeFrom(WorkbookPaths& queue) {
     if (options_.resume.empty()) return;
     if (options_.extract) {
