@@ -109,6 +109,67 @@ TEST(ResumeReport, ALargeReportReadRowByRowAndRowsReadAgainWhereTheyStart) {
   }
 }
 
+// Rows looked up again by the compact index: a workbook's last row counts, the journal's after the
+// report's; a row under another digest counts for nothing; in place, content is found under any name.
+TEST(ResumeReport, TheLastRowOfAWorkbookCountsAndInPlaceItsContentWhateverItsName) {
+  TempDir dir;
+  const auto file = [&](const std::string& name, const std::string& text) {
+    fs::create_directories(fs::path(dir / name).parent_path());
+    std::ofstream(dir / name) << text;
+    return dir / name;
+  };
+  const auto row = [&](const std::string& name, const std::string& sha256, const std::string& digest = "00ff") {
+    const std::string source = dir / ("src/" + name);
+    return ReportRow{source, ReportOutcome::Processed, dir / ("out/" + name), "", {}, 1, digest,
+                     "2026-12-07 10:00:00", StampOf(source), sha256};
+  };
+  Lines queue;
+  for (const std::string name : {"a", "b", "c", "d", "e"}) {
+    queue.push_back(file("src/" + name + ".xls", name));
+    file("out/" + name + ".xls", name + name);
+  }
+  const auto copy = [&](const std::string& name) { return Sha256Of(dir / ("out/" + name)); };
+  const std::string wrong(64, '0');
+  {
+    RunReport report(dir / "r.csv");
+    for (const auto& r : {row("a.xls", copy("a.xls")), row("b.xls", copy("b.xls")), row("a.xls", wrong),
+                          row("c.xls", wrong), row("e.xls", copy("e.xls"), "11ee")}) {
+      report.add(r);
+    }
+    RunReport journal(JournalPathOf(dir / "r.csv"));
+    for (const auto& r : {row("c.xls", copy("c.xls")), row("d.xls", copy("d.xls"))}) journal.add(r);
+  }
+  ResumePoint copies(dir / "r.csv", "00ff", false);
+  WorkbookPaths left(queue);
+  copies.takeDone(left);
+  EXPECT_EQ(left.strings(), (Lines{queue[0], queue[4]}));
+  ASSERT_EQ(copies.doneCount(), 3u);
+  const Lines done = {dir / "src/b.xls", dir / "src/c.xls", dir / "src/d.xls"};
+  const bool inReport[] = {true, true, false};  // c's report row is done too, though not what counts
+  for (size_t i = 0; i < 3; ++i) {
+    const DoneWorkbook workbook = copies.done(i);
+    EXPECT_EQ(workbook.row.source, done[i]);
+    EXPECT_EQ(workbook.row.outcome, ReportOutcome::Skipped);
+    EXPECT_EQ(workbook.row.sha256, Sha256Of(dir / ("out/" + fs::path(done[i]).filename().string())));
+    EXPECT_EQ(workbook.inReport, inReport[i]) << done[i];
+  }
+
+  // In place: the content of a workbook done under another name.
+  {
+    RunReport report(dir / "p.csv");
+    ReportRow elsewhere = row("gone.xls", Sha256Of(queue[1]));
+    elsewhere.stamp = StampOf(queue[1]);
+    report.add(elsewhere);
+  }
+  ResumePoint inPlace(dir / "p.csv", "00ff", true);
+  WorkbookPaths all(queue);
+  inPlace.takeDone(all);
+  EXPECT_EQ(all.size(), 4u);
+  ASSERT_EQ(inPlace.doneCount(), 1u);
+  EXPECT_EQ(inPlace.done(0).row.source, queue[1]);
+  EXPECT_FALSE(inPlace.done(0).inReport);
+}
+
 // Only a last row may be cut short; an open quote earlier (it would swallow later rows), a bad
 // digest, or an earlier version's report is refused, naming the line.
 TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
