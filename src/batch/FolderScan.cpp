@@ -46,7 +46,7 @@ class Walk {
  private:
   void list(const std::string& folder) {
     FolderListing listing = ListFolder(folder, kinds_);
-    for (auto& workbook : listing.workbooks) tree_.workbooks.push_back(std::move(workbook));
+    for (const auto& workbook : listing.workbooks) tree_.workbooks.add(workbook);
     for (auto& skipped : listing.skipped) tree_.skipped.push_back(std::move(skipped));
     for (auto& subfolder : listing.subfolders) {
       if (subfolder.viaLink) {

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "batch/FolderListing.h"
+#include "batch/WorkbookPaths.h"
 
 namespace sheetwise::batch {
 
 struct FolderTree {
   std::vector<std::string> folders;    // the source folder first, then breadth-first
-  std::vector<std::string> workbooks;  // folder by folder, in name order
+  WorkbookPaths workbooks;             // folder by folder, in name order
   std::vector<SkippedEntry> skipped;   // folder by folder, in name order
 };
 

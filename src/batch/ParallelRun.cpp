@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -13,14 +14,14 @@
 namespace sheetwise::batch {
 namespace {
 
-// Outcomes by queue position, filled by the workers, taken in order.
+// Outcomes by queue position, filled by the workers, taken in order; only
+// the outcomes not yet taken are held, however long the queue.
 class OutcomeBoard {
  public:
-  explicit OutcomeBoard(size_t size) : outcomes_(size) {}
 
   void put(size_t index, FileOutcome outcome) {
     std::lock_guard lock(mutex_);
-    outcomes_[index] = std::move(outcome);
+    outcomes_.insert_or_assign(index, std::move(outcome));
     changed_.notify_all();
   }
   // A worker gave up: positions from index on will not come.
@@ -40,11 +41,12 @@ class OutcomeBoard {
   // The outcome at index, or none once it can no longer come.
   std::optional<FileOutcome> take(size_t index, int workers) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return outcomes_[index] || index >= firstMissing_ || finishedWorkers_ == workers; });
-    if (!outcomes_[index]) return std::nullopt;
-    std::optional<FileOutcome> outcome = std::move(outcomes_[index]);
-    outcomes_[index].reset();
-    return outcome;
+    changed_.wait(lock, [&] {
+      return outcomes_.contains(index) || index >= firstMissing_ || finishedWorkers_ == workers;
+    });
+    auto taken = outcomes_.extract(index);
+    if (taken.empty()) return std::nullopt;
+    return std::move(taken.mapped());
   }
   std::exception_ptr error() {
     std::lock_guard lock(mutex_);
@@ -54,7 +56,7 @@ class OutcomeBoard {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<std::optional<FileOutcome>> outcomes_;
+  std::map<size_t, FileOutcome> outcomes_;
   size_t firstMissing_ = SIZE_MAX;
   std::exception_ptr error_;
   int finishedWorkers_ = 0;
@@ -97,12 +99,12 @@ class Worker {
 
 }  // namespace
 
-void RunInParallel(const RunSettings& settings, const std::vector<std::string>& queue,
+void RunInParallel(const RunSettings& settings, const WorkbookPaths& queue,
                    const ParallelRunOptions& options,
                    const std::function<void(size_t, const FileOutcome&)>& emit) {
   if (queue.empty()) return;
   const int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(queue.size())));
-  OutcomeBoard board(queue.size());
+  OutcomeBoard board;
   std::atomic<size_t> next{0};
   std::vector<std::jthread> workers;
   for (int j = 0; j < jobs; ++j) {

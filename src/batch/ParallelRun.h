@@ -10,6 +10,7 @@
 
 #include "batch/RunLog.h"
 #include "batch/RunSettings.h"
+#include "batch/WorkbookPaths.h"
 #include "batch/WorkbookEngine.h"
 #include "extract/ExtractionResults.h"
 #include "host/LibreOfficeHost.h"
@@ -36,7 +37,7 @@ struct ParallelRunOptions {
 // Calls emit(index, outcome) for every processed file in queue order. Throws
 // host::HostUnavailable when an office cannot be started (after the files
 // already done were emitted).
-void RunInParallel(const RunSettings& settings, const std::vector<std::string>& queue,
+void RunInParallel(const RunSettings& settings, const WorkbookPaths& queue,
                    const ParallelRunOptions& options,
                    const std::function<void(size_t, const FileOutcome&)>& emit);
 

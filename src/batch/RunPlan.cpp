@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -58,28 +61,95 @@ std::optional<FileId> IdOf(const fs::path& path) {
   return FileId{info.st_dev, info.st_ino};
 }
 
-// Files found by name and, for hard links, by file identity.
+// Where in a list each of its entries is found again: a hash of each entry's
+// key, in key order and, for one key, list order. Millions of workbooks take
+// a few bytes each; a candidate the hash finds is checked against its key.
+template <typename Key>
+class ListIndex {
+ public:
+  void add(const Key& key, std::size_t index) { entries_.push_back({key, static_cast<std::uint32_t>(index)}); }
+  void sort() { std::sort(entries_.begin(), entries_.end()); }
+  // The first entry of key for which isIt(index) holds.
+  std::optional<std::size_t> find(const Key& key, const std::function<bool(std::size_t)>& isIt) const {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), std::pair<Key, std::uint32_t>{key, 0});
+    for (; it != entries_.end() && it->first == key; ++it) {
+      if (isIt(it->second)) return it->second;
+    }
+    return std::nullopt;
+  }
+  // Of the entries that repeat an earlier one (same(earlier, entry)), the one
+  // lowest in the list, with the first entry it repeats: {first, second}.
+  std::optional<std::pair<std::size_t, std::size_t>> firstRepeat(
+      const std::function<bool(std::size_t, std::size_t)>& same) const {
+    std::optional<std::pair<std::size_t, std::size_t>> repeat;
+    for (std::size_t group = 0, end = 0; group < entries_.size(); group = end) {
+      for (end = group + 1; end < entries_.size() && entries_[end].first == entries_[group].first;) ++end;
+      for (std::size_t j = group + 1; j < end; ++j) {
+        if (repeat && entries_[j].second >= repeat->second) break;
+        for (std::size_t k = group; k < j; ++k) {
+          if (same(entries_[k].second, entries_[j].second)) {
+            repeat = std::pair<std::size_t, std::size_t>{entries_[k].second, entries_[j].second};
+            break;
+          }
+        }
+      }
+    }
+    return repeat;
+  }
+
+ private:
+  std::vector<std::pair<Key, std::uint32_t>> entries_;
+};
+
+std::uint64_t HashOf(const fs::path& path) { return std::hash<std::string>{}(path.native()); }
+
+// Files found by name and, for hard links, by file identity: the workbooks of
+// the run, indexed, and a few more files added one by one.
 class KnownFiles {
  public:
-  explicit KnownFiles(Resolver& resolved) : resolved_(resolved) {}
+  explicit KnownFiles(Resolver& resolved, const WorkbookPaths* workbooks = nullptr)
+      : resolved_(resolved), workbooks_(workbooks) {
+    for (std::size_t i = 0; workbooks_ && i < workbooks_->size(); ++i) {
+      const fs::path path = resolved_((*workbooks_)[i]);
+      byName_.add(HashOf(path), i);
+      if (const auto id = IdOf(path)) byId_.add(*id, i);
+    }
+    byName_.sort();
+    byId_.sort();
+  }
   void add(const std::string& path) {
     const fs::path resolved = resolved_(path);
-    byName_.emplace(resolved, path);
-    if (const auto id = IdOf(resolved)) byId_.emplace(*id, path);
+    more_.push_back({path, resolved, IdOf(resolved)});
   }
-  // The known file that resolved is, if any.
+  // The known file that resolved is, if any: by name first, then by identity.
   std::optional<std::string> find(const fs::path& resolved) const {
-    if (const auto it = byName_.find(resolved); it != byName_.end()) return it->second;
-    if (const auto id = IdOf(resolved)) {
-      if (const auto it = byId_.find(*id); it != byId_.end()) return it->second;
+    const auto workbookNamed = byName_.find(HashOf(resolved), [&](std::size_t i) {
+      return resolved_((*workbooks_)[i]) == resolved;
+    });
+    if (workbookNamed) return (*workbooks_)[*workbookNamed];
+    for (const auto& file : more_) {
+      if (file.resolved == resolved) return file.path;
+    }
+    const auto id = IdOf(resolved);
+    if (!id) return std::nullopt;
+    if (const auto workbook = byId_.find(*id, [](std::size_t) { return true; })) return (*workbooks_)[*workbook];
+    for (const auto& file : more_) {
+      if (file.id == id) return file.path;
     }
     return std::nullopt;
   }
 
  private:
+  struct File {
+    std::string path;
+    fs::path resolved;
+    std::optional<FileId> id;
+  };
   Resolver& resolved_;
-  std::map<fs::path, std::string> byName_;
-  std::map<FileId, std::string> byId_;
+  const WorkbookPaths* workbooks_;
+  ListIndex<std::uint64_t> byName_;
+  ListIndex<FileId> byId_;
+  std::vector<File> more_;
 };
 
 bool SameFile(const std::string& a, const std::string& b, Resolver& resolved) {
@@ -128,9 +198,37 @@ std::optional<std::string> UnusableNameOf(const NamingRules& naming, const std::
   return std::nullopt;
 }
 
-std::optional<PlanProblem> CheckCopies(const NamingRules& naming, const std::vector<std::string>& workbooks,
+// The copies of the workbooks checked so far, found again by name.
+class Copies {
+ public:
+  Copies(const NamingRules& naming, const WorkbookPaths& workbooks, Resolver& resolved)
+      : naming_(naming), workbooks_(workbooks), resolved_(resolved) {}
+  void add(const fs::path& copy, std::size_t index) { byName_.add(HashOf(copy), index); }
+  // Two workbooks that map to one copy: the first such second workbook.
+  std::optional<PlanProblem> firstShared() {
+    byName_.sort();
+    const auto repeat = byName_.firstRepeat([&](std::size_t a, std::size_t b) { return copyOf(a) == copyOf(b); });
+    if (!repeat) return std::nullopt;
+    const std::string second = workbooks_[repeat->second];
+    return PlanProblem{PlanProblemKind::SharedOutput, workbooks_[repeat->first], second,
+                       BuildOutputPath(naming_, second)};
+  }
+  bool holds(const fs::path& path) const {
+    return byName_.find(HashOf(path), [&](std::size_t i) { return copyOf(i) == path; }).has_value();
+  }
+
+ private:
+  fs::path copyOf(std::size_t index) const { return resolved_(BuildOutputPath(naming_, workbooks_[index])); }
+
+  const NamingRules& naming_;
+  const WorkbookPaths& workbooks_;
+  Resolver& resolved_;
+  ListIndex<std::uint64_t> byName_;
+};
+
+std::optional<PlanProblem> CheckCopies(const NamingRules& naming, const WorkbookPaths& workbooks,
                                        const std::vector<std::string>& folders, const KnownFiles& inputs,
-                                       Resolver& resolved, std::map<fs::path, std::string>& outputs) {
+                                       Resolver& resolved, Copies& copies) {
   const fs::path save = resolved(naming.saveFolder);
   const SourceTree tree(naming.sourceFolder, folders, resolved);
   for (const auto& folder : folders) {
@@ -139,38 +237,44 @@ std::optional<PlanProblem> CheckCopies(const NamingRules& naming, const std::vec
       return PlanProblem{PlanProblemKind::OutsideSaveFolder, folder, mirrored, ""};
     }
   }
-  for (const auto& source : workbooks) {
-    const std::string out = BuildOutputPath(naming, source);
-    if (const auto name = UnusableNameOf(naming, source, out)) {
-      return PlanProblem{PlanProblemKind::UnusableName, source, *name, ""};
+  // The first problem of one workbook; two workbooks sharing a copy are found
+  // among the workbooks before it, as if each copy were checked in turn.
+  const auto firstProblem = [&]() -> std::optional<PlanProblem> {
+    for (std::size_t i = 0; i < workbooks.size(); ++i) {
+      const std::string source = workbooks[i];
+      const std::string out = BuildOutputPath(naming, source);
+      if (const auto name = UnusableNameOf(naming, source, out)) {
+        return PlanProblem{PlanProblemKind::UnusableName, source, *name, ""};
+      }
+      const fs::path copy = resolved(out);
+      if (!Within(copy, save)) return PlanProblem{PlanProblemKind::OutsideSaveFolder, source, out, ""};
+      if (const auto input = inputs.find(copy)) return PlanProblem{PlanProblemKind::OutputIsInput, source, *input, ""};
+      // The save folder is left out of the scan: its files are no inputs, but they are the user's.
+      if (tree.holdsFileAt(copy)) return PlanProblem{PlanProblemKind::OverwritesTreeFile, source, out, ""};
+      copies.add(copy, i);
     }
-    const fs::path copy = resolved(out);
-    if (!Within(copy, save)) return PlanProblem{PlanProblemKind::OutsideSaveFolder, source, out, ""};
-    if (const auto input = inputs.find(copy)) return PlanProblem{PlanProblemKind::OutputIsInput, source, *input, ""};
-    // The save folder is left out of the scan: its files are no inputs, but they are the user's.
-    if (tree.holdsFileAt(copy)) return PlanProblem{PlanProblemKind::OverwritesTreeFile, source, out, ""};
-    const auto [it, added] = outputs.emplace(copy, source);
-    if (!added) return PlanProblem{PlanProblemKind::SharedOutput, it->second, source, out};
-  }
-  return std::nullopt;
+    return std::nullopt;
+  }();
+  if (auto shared = copies.firstShared()) return shared;
+  return firstProblem;
 }
 
 // In place, two entries that are one file (links to it) would edit it twice.
-std::optional<PlanProblem> CheckInPlace(const std::vector<std::string>& workbooks, Resolver& resolved) {
-  std::map<FileId, std::string> files;
-  for (const auto& source : workbooks) {
-    const auto id = IdOf(resolved(source));
-    if (!id) continue;
-    if (const auto [it, added] = files.emplace(*id, source); !added) {
-      return PlanProblem{PlanProblemKind::SharedOutput, it->second, source, resolved(source).string()};
-    }
+std::optional<PlanProblem> CheckInPlace(const WorkbookPaths& workbooks, Resolver& resolved) {
+  ListIndex<FileId> files;
+  for (std::size_t i = 0; i < workbooks.size(); ++i) {
+    if (const auto id = IdOf(resolved(workbooks[i]))) files.add(*id, i);
   }
-  return std::nullopt;
+  files.sort();
+  const auto repeat = files.firstRepeat([](std::size_t, std::size_t) { return true; });
+  if (!repeat) return std::nullopt;
+  const std::string second = workbooks[repeat->second];
+  return PlanProblem{PlanProblemKind::SharedOutput, workbooks[repeat->first], second, resolved(second).string()};
 }
 
 // Each file the run writes is none of its inputs or copies and no other file it writes.
 std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const KnownFiles& inputs, Resolver& resolved,
-                                         const std::map<fs::path, std::string>& outputs) {
+                                         const Copies& copies) {
   KnownFiles written(resolved);
   for (const std::string& file : {files.logFile, files.csvFile, files.reportFile, files.journalFile}) {
     if (file.empty()) continue;
@@ -178,9 +282,7 @@ std::optional<PlanProblem> CheckRunFiles(const RunFiles& files, const KnownFiles
     for (const KnownFiles* known : {&inputs, static_cast<const KnownFiles*>(&written)}) {
       if (const auto other = known->find(path)) return PlanProblem{PlanProblemKind::RunFileIsInput, file, *other, ""};
     }
-    if (const auto it = outputs.find(path); it != outputs.end()) {
-      return PlanProblem{PlanProblemKind::RunFileIsInput, file, it->first.string(), ""};
-    }
+    if (copies.holds(path)) return PlanProblem{PlanProblemKind::RunFileIsInput, file, path.string(), ""};
     written.add(file);
   }
   return std::nullopt;
@@ -208,26 +310,31 @@ void EraseWithin(std::vector<std::string>& paths, const std::string& folder) {
   std::erase_if(paths, [&](const std::string& path) { return Within(resolved(path), outer); });
 }
 
+void EraseWithin(WorkbookPaths& paths, const std::string& folder) {
+  Resolver resolved;
+  const fs::path outer = resolved(folder);
+  paths.keepIf([&](std::size_t i) { return !Within(resolved(paths[i]), outer); });
+}
+
 std::optional<PlanProblem> CheckRunPlan(const RunSettings& settings, bool extraction,
-                                        const std::vector<std::string>& workbooks,
+                                        const WorkbookPaths& workbooks,
                                         const std::vector<std::string>& folders, const RunFiles& files) {
   Resolver resolved;
-  KnownFiles inputs(resolved);
-  for (const auto& workbook : workbooks) inputs.add(workbook);
+  KnownFiles inputs(resolved, &workbooks);
   // A report resumed into itself is appended to, its journal too: both are read before they are written.
   const bool appended = SameFile(files.resumeFile, files.reportFile, resolved);
   for (const std::string& read : {files.rulesFile, appended ? std::string() : files.resumeFile,
                                   appended ? std::string() : files.resumeJournal}) {
     if (!read.empty()) inputs.add(read);
   }
-  std::map<fs::path, std::string> outputs;
+  Copies copies(settings.naming, workbooks, resolved);
   if (!extraction && !settings.inPlace) {
-    if (auto problem = CheckCopies(settings.naming, workbooks, folders, inputs, resolved, outputs)) return problem;
+    if (auto problem = CheckCopies(settings.naming, workbooks, folders, inputs, resolved, copies)) return problem;
   }
   if (!extraction && settings.inPlace) {
     if (auto problem = CheckInPlace(workbooks, resolved)) return problem;
   }
-  return CheckRunFiles(files, inputs, resolved, outputs);
+  return CheckRunFiles(files, inputs, resolved, copies);
 }
 
 std::string PlanProblemText(const PlanProblem& p) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/RunSettings.h"
+#include "batch/WorkbookPaths.h"
 
 namespace sheetwise::batch {
 
@@ -43,7 +44,7 @@ struct PlanProblem {
 // The first problem of the plan, or none. workbooks are every workbook of the
 // source tree (all shards), folders every folder the run mirrors.
 std::optional<PlanProblem> CheckRunPlan(const RunSettings& settings, bool extraction,
-                                        const std::vector<std::string>& workbooks,
+                                        const WorkbookPaths& workbooks,
                                         const std::vector<std::string>& folders, const RunFiles& files);
 
 // The problem in the batch command's words (English, translated) and the window's.
@@ -54,5 +55,6 @@ std::string PlanProblemTextForWindow(const PlanProblem& problem);
 bool LiesWithin(const std::string& path, const std::string& folder);
 // Removes the paths that lie within folder.
 void EraseWithin(std::vector<std::string>& paths, const std::string& folder);
+void EraseWithin(WorkbookPaths& paths, const std::string& folder);
 
 }  // namespace sheetwise::batch

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/WorkbookPaths.h"
+
 namespace sheetwise::batch {
 
 // FNV-1a, 64 bits: offset basis 14695981039346656037, prime 1099511628211.
@@ -24,9 +26,8 @@ constexpr std::uint64_t Fnv1a64(std::string_view bytes) {
 // The share (1 to count) of the workbook at relativePath: hash modulo count, plus 1.
 int ShareOf(std::string_view relativePath, int count);
 
-// The workbooks of share index (1 to count), in their queue order. Paths lie
-// in sourceFolder (ending in "/").
-std::vector<std::string> TakeShare(const std::vector<std::string>& workbooks, const std::string& sourceFolder,
-                                   int index, int count);
+// Keeps the workbooks of share index (1 to count), in their queue order.
+// Paths lie in sourceFolder (ending in "/").
+void TakeShare(WorkbookPaths& workbooks, const std::string& sourceFolder, int index, int count);
 
 }  // namespace sheetwise::batch

@@ -175,10 +175,14 @@ class Command {
     LeaveOutRunFolders(tree);
     checkPlan(tree);
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
-    auto queue = TakeShare(tree.workbooks, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
+    // The whole tree was checked; a shard keeps only its own share.
+    WorkbookPaths queue = std::move(tree.workbooks);
+    TakeShare(queue, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
+    const std::vector<SkippedEntry> skipped = std::move(tree.skipped);
+    tree = {};
     resumeFrom(queue);
-    if (options_.dryRun) return dryRun(queue, tree.skipped);
-    return process(queue, tree.skipped);
+    if (options_.dryRun) return dryRun(queue, skipped);
+    return process(queue, skipped);
   }
 
  private:
@@ -270,14 +274,14 @@ class Command {
     checkRunFolder();
   }
 
-  // Takes the workbooks an earlier run did out of the queue, keeping their rows.
-  void resumeFrom(std::vector<std::string>& queue) {
+  // Takes the workbooks an earlier run did out of the queue; their rows come first in the report.
+  void resumeFrom(WorkbookPaths& queue) {
     if (options_.resume.empty()) return;
     if (options_.extract) {
       throw UsageError(Tr("--resume goes with --save or --in-place: an extraction's CSV holds every workbook it read"));
     }
     resume_.emplace(options_.resume, digest_, options_.inPlace);
-    resumed_ = resume_->takeDone(queue);
+    resume_->takeDone(queue);
     std::error_code ec;
     appending_ = !options_.report.empty() && std::filesystem::equivalent(options_.report, options_.resume, ec);
   }
@@ -297,7 +301,7 @@ class Command {
   }
 
   // Names are shown escaped: a newline in a name would split its line.
-  int dryRun(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& skipped) {
+  int dryRun(const WorkbookPaths& queue, const std::vector<SkippedEntry>& skipped) {
     for (const auto& entry : skipped) {
       if (!options_.quiet) io_.err << entry.reason << '\n';
     }
@@ -318,7 +322,7 @@ class Command {
     }
   }
 
-  int process(const std::vector<std::string>& queue, const std::vector<SkippedEntry>& passedOver) {
+  int process(const WorkbookPaths& queue, const std::vector<SkippedEntry>& passedOver) {
     LogFile log(clock_, std::filesystem::path(logPath()));
     log.startRun();
     std::unique_ptr<RunReport> report = openReport();
@@ -333,13 +337,15 @@ class Command {
       }
       ++tally.passedOver;
     }
-    for (const auto& done : resumed_) {
+    const std::size_t resumed = resume_ ? resume_->doneCount() : 0;
+    for (std::size_t i = 0; i < resumed; ++i) {
+      const DoneWorkbook done = resume_->done(i);
       const bool listed = appending_ && done.inReport;
       if (report && !listed && !report->add(done.row)) noticeOutputFailure(reportFailure(*report));
       ++tally.passedOver;
     }
-    if (!resumed_.empty() && !options_.quiet) {
-      io_.err << Tr("%s workbooks that %s lists as done are skipped", {std::to_string(resumed_.size()), options_.resume})
+    if (resumed > 0 && !options_.quiet) {
+      io_.err << Tr("%s workbooks that %s lists as done are skipped", {std::to_string(resumed), options_.resume})
               << '\n';
     }
     std::unique_ptr<SaveJournal> journal;
@@ -422,7 +428,7 @@ class Command {
   // The run folder, made before the first workbook. A run resumed after a
   // kill may have kept a workbook it never replaced: that link goes, or the
   // workbook could not be saved in place (it would have two links).
-  void openRunFolder(const std::vector<std::string>& queue) {
+  void openRunFolder(const WorkbookPaths& queue) {
     if (runFolder_.empty() || queue.empty()) return;
     originals_ = std::make_unique<KeptOriginals>(runFolder_, settings_.naming.sourceFolder);
     std::error_code ec;
@@ -443,6 +449,7 @@ class Command {
     if (!originals_) return;
     if (originals_->replaced(row.source)) {
       row.original = originals_->keptOf(row.source);
+      originals_->settle(row.source);
     } else {
       originals_->forgetUnreplaced(row.source);
     }
@@ -464,7 +471,7 @@ class Command {
   }
 
   // Rows for the workbooks that were queued but never started.
-  void reportNotStarted(RunReport* report, const std::vector<std::string>& queue, size_t emitted,
+  void reportNotStarted(RunReport* report, const WorkbookPaths& queue, size_t emitted,
                         const std::string& reason) {
     for (size_t i = emitted; report && i < queue.size(); ++i) {
       if (!report->add({queue[i], ReportOutcome::NotStarted, "", reason, {}, 0})) {
@@ -494,10 +501,9 @@ class Command {
   BatchOptions options_;
   RunSettings settings_;
   std::string digest_;  // of the settings, before the date goes into the prefix
-  std::optional<ResumePoint> resume_;
+  std::optional<ResumePoint> resume_;  // with the workbooks the resumed report had done
   std::filesystem::path runFolder_;  // in place, where the originals are kept; empty: none are
   std::unique_ptr<KeptOriginals> originals_;
-  std::vector<DoneWorkbook> resumed_;  // the workbooks the resumed report had done
   bool appending_ = false;  // the report is the one resumed from, appended to
   std::optional<std::string> outputFailure_;  // the first output that could not be written
   bool logFailed_ = false;

@@ -182,11 +182,16 @@ void KeptOriginals::forgetUnreplaced(const std::string& source) {
   }
 }
 
+void KeptOriginals::settle(const std::string& source) {
+  std::lock_guard lock(mutex_);
+  settled_ += kept_.erase(source);
+}
+
 void KeptOriginals::closeIfEmpty() const { RemoveRunFolderIfEmpty(folder_); }
 
 size_t KeptOriginals::count() const {
   std::lock_guard lock(mutex_);
-  return kept_.size();
+  return kept_.size() + settled_;
 }
 
 }  // namespace sheetwise::batch

@@ -57,6 +57,10 @@ class KeptOriginals {
   // has one link again (saving in place refuses a file with several).
   void forgetUnreplaced(const std::string& source);
 
+  // Source's row is written: its kept original is counted and no longer looked
+  // up, so that a run over millions of workbooks holds none of them.
+  void settle(const std::string& source);
+
   // Removes the run folder when it holds nothing but its marker.
   void closeIfEmpty() const;
 
@@ -77,7 +81,8 @@ class KeptOriginals {
   std::string sourceFolder_;
   KeepBy by_;
   mutable std::mutex mutex_;
-  std::map<std::string, Kept> kept_;  // by source
+  std::map<std::string, Kept> kept_;  // by source, until settled
+  size_t settled_ = 0;
 };
 
 // Whether path lies inside a run folder (one of its parents holds the marker);

@@ -126,61 +126,13 @@ std::string Joined(const std::vector<std::string>& fields) {
   return text;
 }
 
-size_t LineOf(const std::string& text, size_t start) {
-  return static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(start), '\n')) + 1;
-}
-
-std::string NotARow(const std::string& path, const std::string& text, size_t start) {
+std::string NotARow(const std::string& path, std::size_t line) {
   return Tr("%s is not a report of sheetwise-batch: line %s cannot be read as a report row",
-            {path, std::to_string(LineOf(text, start))});
+            {path, std::to_string(line)});
 }
 
 std::string EarlierVersion(const std::string& path) {
   return Tr("%s was written by an earlier version of sheetwise-batch, without the columns --resume needs", {path});
-}
-
-// A row that runs to the end of the text is one cut short only when no row end
-// follows its start: a quote left open in a row before the last swallows the
-// rows after it.
-void CheckCutRow(const std::string& text, const std::string& path, size_t start, std::string_view rowEnd) {
-  if (text.find(rowEnd, start) == std::string::npos) return;
-  throw ReportUnreadable(
-      Tr("%s cannot be read: a quote opened on line %s is never closed, so the rows after it cannot be told apart; "
-         "close it, or remove the row",
-         {path, std::to_string(LineOf(text, start))}));
-}
-
-void ReadCsv(const std::string& text, const std::string& path, ReportFile& report) {
-  size_t pos = 0;
-  std::optional<std::vector<std::string>> header;
-  try {
-    header = NextCsvRecord(text, pos);
-  } catch (const BadRow&) {
-    throw ReportUnreadable(NotARow(path, text, 0));
-  }
-  if (!header) return;  // not even the header was written whole
-  if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
-    throw ReportUnreadable(EarlierVersion(path));
-  }
-  const std::string_view current = kReportCsvHeader;
-  const std::string_view withoutOriginal = current.substr(0, current.rfind(','));
-  if (Joined(*header) != current && Joined(*header) != withoutOriginal) {
-    throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
-                              {path, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
-  }
-  report.wholeBytes = pos;
-  const std::string_view rowEnd = text.compare(pos - 2, 2, "\r\n") == 0 ? "\r\n" : "\n";  // as the header's
-  while (true) {
-    const size_t start = pos;
-    try {
-      const auto record = NextCsvRecord(text, pos);
-      if (!record) return CheckCutRow(text, path, start, rowEnd);
-      report.rows.push_back(CsvRow(*record, header->size()));
-    } catch (const BadRow&) {
-      throw ReportUnreadable(NotARow(path, text, start));
-    }
-    report.wholeBytes = pos;
-  }
 }
 
 // ---- JSON Lines: one flat object a line, as JsonReportRow writes it ----
@@ -299,47 +251,146 @@ ReportRow JsonRow(std::string_view line) {
           JsonStamp(m),          Sha256(m["sha256"].text), m["original"].text};
 }
 
-void ReadJsonLines(const std::string& text, const std::string& path, ReportFile& report) {
-  size_t pos = 0;
-  while (true) {
-    const size_t end = text.find('\n', pos);
-    if (end == std::string::npos) return;  // the last line, cut short
-    try {
-      report.rows.push_back(JsonRow(std::string_view(text).substr(pos, end - pos)));
-    } catch (const BadRow&) {
-      throw ReportUnreadable(NotARow(path, text, pos));
-    } catch (const EarlierRow&) {
-      throw ReportUnreadable(EarlierVersion(path));
+}  // namespace
+
+ReportRows::ReportRows(const std::filesystem::path& path) : path_(path.string()) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) throw ReportUnreadable(Tr("%s is a folder, not a file", {path_}));
+  if (const auto reason = host::UnreadableReason(path_)) throw ReportUnreadable(*reason);
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) throw ReportUnreadable(host::ReasonForError(ec.value(), host::FileAction::ReadFile, path_));
+  if (size > kMaxReportBytes) {
+    throw ReportUnreadable(Tr("%s is larger than %s MB: no report of sheetwise-batch is that large",
+                              {path_, std::to_string(kMaxReportBytes >> 20)}));
+  }
+  in_.open(path, std::ios::binary);
+  fill(kReadBytes);
+  json_ = !buffer_.empty() && buffer_.front() == '{';
+  if (!json_ && !buffer_.empty()) readCsvHeader();
+}
+
+std::size_t ReportRows::lineAt(std::size_t start) const {
+  return linesBefore_ + static_cast<std::size_t>(std::count(buffer_.begin(), buffer_.begin() + start, '\n')) + 1;
+}
+
+// Drops what was read whole and appends the next bytes; false at the end.
+bool ReportRows::fill(std::size_t bytes) {
+  if (atEnd_) return false;
+  linesBefore_ += static_cast<std::size_t>(std::count(buffer_.begin(), buffer_.begin() + pos_, '\n'));
+  buffer_.erase(0, pos_);
+  bufferStart_ += pos_;
+  pos_ = 0;
+  const std::size_t kept = buffer_.size();
+  buffer_.resize(kept + bytes);
+  in_.read(buffer_.data() + kept, static_cast<std::streamsize>(bytes));
+  buffer_.resize(kept + static_cast<std::size_t>(in_.gcount()));
+  if (in_.bad()) throw ReportUnreadable(host::ReasonForError(EIO, host::FileAction::ReadFile, path_));
+  atEnd_ = in_.gcount() == 0;
+  return !atEnd_;
+}
+
+void ReportRows::readCsvHeader() {
+  std::optional<std::vector<std::string>> header;
+  try {
+    while (!(header = NextCsvRecord(buffer_, pos_)) && fill(kReadBytes)) {
     }
-    pos = end + 1;
-    report.wholeBytes = pos;
+  } catch (const BadRow&) {
+    throw ReportUnreadable(NotARow(path_, 1));
+  }
+  if (!header) {  // not even the header was written whole
+    atEnd_ = true;
+    return;
+  }
+  if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
+    throw ReportUnreadable(EarlierVersion(path_));
+  }
+  const std::string_view current = kReportCsvHeader;
+  const std::string_view withoutOriginal = current.substr(0, current.rfind(','));
+  if (Joined(*header) != current && Joined(*header) != withoutOriginal) {
+    throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
+                              {path_, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
+  }
+  columns_ = header->size();
+  wholeBytes_ = pos_;
+  rowEnd_ = buffer_.compare(pos_ - 2, 2, "\r\n") == 0 ? "\r\n" : "\n";  // as the header's
+}
+
+std::optional<ReportRow> ReportRows::next() { return json_ ? nextJson(kReadBytes) : nextCsv(kReadBytes); }
+
+std::optional<ReportRow> ReportRows::nextCsv(std::size_t readBytes) {
+  while (columns_ > 0) {
+    const std::size_t start = pos_;
+    try {
+      const auto record = NextCsvRecord(buffer_, pos_);
+      if (!record && fill(readBytes)) continue;
+      if (!record) {
+        checkCutRow(pos_);  // the row's start, where the last read left it
+        return std::nullopt;
+      }
+      ReportRow row = CsvRow(*record, columns_);
+      rowStart_ = bufferStart_ + start;
+      wholeBytes_ = bufferStart_ + pos_;
+      return row;
+    } catch (const BadRow&) {
+      throw ReportUnreadable(NotARow(path_, lineAt(start)));
+    }
+  }
+  return std::nullopt;
+}
+
+// A row that runs to the end of the file is one cut short only when no row
+// end follows its start: a quote left open in a row before the last swallows
+// the rows after it.
+void ReportRows::checkCutRow(std::size_t start) const {
+  if (buffer_.find(rowEnd_, start) == std::string::npos) return;
+  throw ReportUnreadable(
+      Tr("%s cannot be read: a quote opened on line %s is never closed, so the rows after it cannot be told apart; "
+         "close it, or remove the row",
+         {path_, std::to_string(lineAt(start))}));
+}
+
+std::optional<ReportRow> ReportRows::nextJson(std::size_t readBytes) {
+  while (true) {
+    const std::size_t end = buffer_.find('\n', pos_);
+    if (end == std::string::npos && fill(readBytes)) continue;
+    if (end == std::string::npos) return std::nullopt;  // the last line, cut short
+    try {
+      ReportRow row = JsonRow(std::string_view(buffer_).substr(pos_, end - pos_));
+      rowStart_ = bufferStart_ + pos_;
+      pos_ = end + 1;
+      wholeBytes_ = bufferStart_ + pos_;
+      return row;
+    } catch (const BadRow&) {
+      throw ReportUnreadable(NotARow(path_, lineAt(pos_)));
+    } catch (const EarlierRow&) {
+      throw ReportUnreadable(EarlierVersion(path_));
+    }
   }
 }
 
-}  // namespace
+ReportRow ReportRows::rowAt(std::uintmax_t offset) {
+  const std::uintmax_t whole = wholeBytes_;
+  const std::uintmax_t start = rowStart_;
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(offset));
+  buffer_.clear();
+  bufferStart_ = offset;
+  pos_ = 0;
+  atEnd_ = false;
+  // A row takes a few hundred bytes: small reads, as rows are looked up one by one.
+  constexpr std::size_t kRowBytes = 4096;
+  auto row = json_ ? nextJson(kRowBytes) : nextCsv(kRowBytes);
+  wholeBytes_ = whole;
+  rowStart_ = start;
+  if (!row) throw ReportUnreadable(Tr("%s changed while it was read", {path_}));
+  return std::move(*row);
+}
 
 ReportFile ReadReport(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw ReportUnreadable(Tr("%s is a folder, not a file", {path.string()}));
-  if (const auto reason = host::UnreadableReason(path.string())) throw ReportUnreadable(*reason);
-  // Read whole, so never more than a report of many millions of rows holds.
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) throw ReportUnreadable(host::ReasonForError(ec.value(), host::FileAction::ReadFile, path.string()));
-  if (size > kMaxReportBytes) {
-    throw ReportUnreadable(Tr("%s is larger than %s MB: no report of sheetwise-batch is that large",
-                              {path.string(), std::to_string(kMaxReportBytes >> 20)}));
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::string text(static_cast<size_t>(size), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  if (in.bad()) throw ReportUnreadable(host::ReasonForError(EIO, host::FileAction::ReadFile, path.string()));
+  ReportRows rows(path);
   ReportFile report;
-  if (!text.empty() && text.front() == '{') {
-    ReadJsonLines(text, path.string(), report);
-  } else if (!text.empty()) {
-    ReadCsv(text, path.string(), report);
-  }
+  while (auto row = rows.next()) report.rows.push_back(std::move(*row));
+  report.wholeBytes = rows.wholeBytes();
   return report;
 }
 

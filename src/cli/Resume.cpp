@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
@@ -73,67 +74,118 @@ fs::path JournalPathOf(const fs::path& report) {
   return report.parent_path() / (report.stem().string() + ".saving" + report.extension().string());
 }
 
-ResumePoint::ResumePoint(const fs::path& report, const std::string& digest, bool inPlace) : inPlace_(inPlace) {
+namespace {
+
+std::uint64_t KeyHash(const std::string& key) { return std::hash<std::string>{}(key); }
+
+bool ByKey(const auto& a, const auto& b) { return a.key < b.key; }
+
+ReportRows OpenReport(const fs::path& report) {
   try {
-    const ReportFile earlier = ReadReport(report);
-    wholeBytes_ = earlier.wholeBytes;
-    for (const auto& row : earlier.rows) {
-      if (row.digest == digest) add(row, true);
-      if (row.outcome == ReportOutcome::Skipped && row.digest.empty()) passedOver_.insert({row.source, row.reason});
-    }
-    std::error_code ec;
-    if (fs::exists(JournalPathOf(report), ec)) {
-      for (auto& row : ReadReport(JournalPathOf(report)).rows) {
-        if (row.digest == digest) add(std::move(row), false);
-      }
-    }
+    return ReportRows(report);
   } catch (const ReportUnreadable& e) {
     throw UsageError("--resume: " + std::string(e.what()));
   }
 }
 
-void ResumePoint::add(ReportRow row, bool inReport) {
+}  // namespace
+
+ResumePoint::ResumePoint(const fs::path& report, const std::string& digest, bool inPlace)
+    : inPlace_(inPlace), report_(OpenReport(report)) {
+  try {
+    while (const auto row = report_.next()) {
+      if (row->digest == digest) add(*row, {report_.rowStart(), 0});
+      if (row->outcome == ReportOutcome::Skipped && row->digest.empty()) passedOver_.insert({row->source, row->reason});
+    }
+    wholeBytes_ = report_.wholeBytes();
+    std::error_code ec;
+    if (fs::exists(JournalPathOf(report), ec)) {
+      journal_.emplace(JournalPathOf(report));
+      while (const auto row = journal_->next()) {
+        if (row->digest == digest) add(*row, {journal_->rowStart(), 1});
+      }
+    }
+  } catch (const ReportUnreadable& e) {
+    throw UsageError("--resume: " + std::string(e.what()));
+  }
+  // A key's rows stay in the order read: the last one counts.
+  std::stable_sort(done_.begin(), done_.end(), ByKey<Entry, Entry>);
+  std::stable_sort(listed_.begin(), listed_.end(), ByKey<Entry, Entry>);
+  std::sort(sizes_.begin(), sizes_.end());
+  sizes_.erase(std::unique(sizes_.begin(), sizes_.end()), sizes_.end());
+}
+
+void ResumePoint::add(const ReportRow& row, RowPlace place) {
   if (!IsDone(row)) return;
-  if (inReport) listed_.insert(row.source);
-  if (inPlace_) sizes_.insert(row.stamp->size);
-  std::string key = inPlace_ ? row.sha256 : row.source;
-  done_[std::move(key)] = std::move(row);
+  if (!place.inJournal) listed_.push_back({KeyHash(row.source), place});
+  if (inPlace_) sizes_.push_back(row.stamp->size);
+  done_.push_back({KeyHash(inPlace_ ? row.sha256 : row.source), place});
+}
+
+ReportRow ResumePoint::rowAt(RowPlace place) {
+  try {
+    return place.inJournal ? journal_->rowAt(place.offset) : report_.rowAt(place.offset);
+  } catch (const ReportUnreadable& e) {
+    throw UsageError("--resume: " + std::string(e.what()));
+  }
+}
+
+// The last of the entries of key whose row isIt.
+std::optional<ResumePoint::RowPlace> ResumePoint::latest(const std::vector<Entry>& entries, const std::string& key,
+                                                         const std::function<bool(const ReportRow&)>& isIt) {
+  const Entry wanted{KeyHash(key), {0, 0}};
+  const auto [first, last] = std::equal_range(entries.begin(), entries.end(), wanted, ByKey<Entry, Entry>);
+  for (auto it = last; it != first;) {
+    --it;
+    if (isIt(rowAt(it->place))) return it->place;
+  }
+  return std::nullopt;
 }
 
 // Whatever its name, size or time: a source that holds what a done workbook was left holding.
-const ReportRow* ResumePoint::doneInPlace(const std::string& source) const {
+std::optional<ResumePoint::RowPlace> ResumePoint::doneInPlace(const std::string& source) {
   const auto stamp = StampOf(source);
-  if (!stamp || !sizes_.contains(stamp->size)) return nullptr;
-  const auto found = done_.find(Sha256Of(source));
-  return found == done_.end() ? nullptr : &found->second;
+  if (!stamp || !std::binary_search(sizes_.begin(), sizes_.end(), stamp->size)) return std::nullopt;
+  const std::string sha256 = Sha256Of(source);
+  return latest(done_, sha256, [&](const ReportRow& row) { return row.sha256 == sha256; });
 }
 
 // A source unchanged since, whose copy still holds what was written.
-const ReportRow* ResumePoint::doneCopy(const std::string& source) const {
-  const auto found = done_.find(source);
-  if (found == done_.end() || StampOf(source) != found->second.stamp) return nullptr;
-  const ReportRow& earlier = found->second;
-  if (Sha256Of(earlier.output.empty() ? source : earlier.output) != earlier.sha256) return nullptr;
-  return &earlier;
+std::optional<ResumePoint::RowPlace> ResumePoint::doneCopy(const std::string& source) {
+  ReportRow earlier;
+  const auto place = latest(done_, source, [&](const ReportRow& row) {
+    earlier = row;
+    return row.source == source;
+  });
+  if (!place || StampOf(source) != earlier.stamp) return std::nullopt;
+  if (Sha256Of(earlier.output.empty() ? source : earlier.output) != earlier.sha256) return std::nullopt;
+  return place;
 }
 
-std::vector<DoneWorkbook> ResumePoint::takeDone(std::vector<std::string>& queue) const {
-  std::vector<DoneWorkbook> done;
-  std::vector<std::string> left;
-  for (auto& source : queue) {
-    const ReportRow* earlier = inPlace_ ? doneInPlace(source) : doneCopy(source);
-    if (!earlier) {
-      left.push_back(std::move(source));
-      continue;
-    }
-    ReportRow row{source,          ReportOutcome::Skipped, inPlace_ ? source : earlier->output,
-                  Tr("already processed at %s", {earlier->finished}),
-                  {},              0,                      earlier->digest,
-                  earlier->finished, StampOf(source),      earlier->sha256};
-    done.push_back({std::move(row), listed_.contains(source)});
-  }
-  queue = std::move(left);
-  return done;
+bool ResumePoint::listed(const std::string& source) {
+  return latest(listed_, source, [&](const ReportRow& row) { return row.source == source; }).has_value();
+}
+
+void ResumePoint::takeDone(WorkbookPaths& queue) {
+  queue.keepIf([&](std::size_t index) {
+    const std::string source = queue[index];
+    const auto place = inPlace_ ? doneInPlace(source) : doneCopy(source);
+    if (!place) return true;
+    taken_.add(source);
+    takenFrom_.push_back(*place);
+    takenListed_.push_back(listed(source));
+    return false;
+  });
+}
+
+DoneWorkbook ResumePoint::done(std::size_t index) {
+  const std::string source = taken_[index];
+  const ReportRow earlier = rowAt(takenFrom_[index]);
+  ReportRow row{source,           ReportOutcome::Skipped, inPlace_ ? source : earlier.output,
+                Tr("already processed at %s", {earlier.finished}),
+                {},               0,                      earlier.digest,
+                earlier.finished, StampOf(source),        earlier.sha256};
+  return {std::move(row), takenListed_[index]};
 }
 
 SaveJournal::SaveJournal(const fs::path& report, std::string digest)
@@ -144,7 +196,10 @@ void SaveJournal::beforeReplace(const std::string& source, const std::string& wr
   if (!rows_) {
     std::uintmax_t kept = 0;  // the rows of an earlier run killed before it removed its journal
     try {
-      kept = ReadReport(path_).wholeBytes;
+      ReportRows rows(path_);
+      while (rows.next()) {
+      }
+      kept = rows.wholeBytes();
     } catch (const ReportUnreadable&) {
     }
     rows_ = std::make_unique<RunReport>(path_, kept);

@@ -10,8 +10,9 @@
 // replacement and its report row does not edit that workbook a second time
 // when it is resumed.
 
+#include <cstdint>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,8 @@
 #include <vector>
 
 #include "batch/RunSettings.h"
+#include "batch/WorkbookPaths.h"
+#include "cli/ReportReader.h"
 #include "cli/RunReport.h"
 
 namespace sheetwise::batch {
@@ -53,14 +56,20 @@ struct DoneWorkbook {
   bool inReport = false;  // the resumed report has a row of it (not only its save journal)
 };
 
+// What an earlier report says was done, read row by row into a compact index
+// (a hash of each done row's key and where the row lies in the file); a row
+// the index points to is read again, and checked, when a workbook is looked up.
 class ResumePoint {
  public:
   // Reads report and its save journal, if any, for a run in place or not.
   // Throws UsageError when the report cannot be read or is no report.
   ResumePoint(const std::filesystem::path& report, const std::string& digest, bool inPlace);
 
-  // Takes the workbooks done already out of queue, in queue order.
-  std::vector<DoneWorkbook> takeDone(std::vector<std::string>& queue) const;
+  // Takes the workbooks done already out of queue, in queue order, and keeps them.
+  void takeDone(WorkbookPaths& queue);
+  // The workbooks taken out of the queue: how many, and each one.
+  std::size_t doneCount() const { return taken_.size(); }
+  DoneWorkbook done(std::size_t index);
 
   // The bytes of the report up to its last whole row.
   std::uintmax_t wholeBytes() const { return wholeBytes_; }
@@ -71,16 +80,34 @@ class ResumePoint {
   }
 
  private:
-  void add(ReportRow row, bool inReport);
-  const ReportRow* doneInPlace(const std::string& source) const;
-  const ReportRow* doneCopy(const std::string& source) const;
+  // Where a done row lies: the byte it starts at in the report or in the journal.
+  struct RowPlace {
+    std::uint64_t offset : 63;
+    std::uint64_t inJournal : 1;
+  };
+  struct Entry {
+    std::uint64_t key;  // hash of the row's key: in place its content's digest, else its source
+    RowPlace place;
+  };
+  void add(const ReportRow& row, RowPlace place);
+  ReportRow rowAt(RowPlace place);
+  std::optional<RowPlace> latest(const std::vector<Entry>& entries, const std::string& key,
+                                 const std::function<bool(const ReportRow&)>& isIt);
+  std::optional<RowPlace> doneInPlace(const std::string& source);
+  std::optional<RowPlace> doneCopy(const std::string& source);
+  bool listed(const std::string& source);
 
   bool inPlace_;
-  std::map<std::string, ReportRow> done_;  // the last row done under the digest: in place by content, else by source
-  std::set<std::int64_t> sizes_;  // in place, the sizes of that content: only sources of such a size are read
-  std::set<std::string> listed_;  // the sources the report itself has a row done of
+  ReportRows report_;
+  std::optional<ReportRows> journal_;
+  std::vector<Entry> done_;     // the rows done under the digest, by key, in the order read
+  std::vector<Entry> listed_;   // the report's own rows done, by the hash of their source
+  std::vector<std::int64_t> sizes_;  // in place, the sizes of that content: only sources of such a size are read
   std::set<std::pair<std::string, std::string>> passedOver_;  // the report's rows of entries the scan passed over
   std::uintmax_t wholeBytes_ = 0;
+  WorkbookPaths taken_;               // the workbooks found done, in queue order
+  std::vector<RowPlace> takenFrom_;   // the row each was found done by
+  std::vector<bool> takenListed_;     // whether the report itself has a row of it
 };
 
 // Rows of replacements about to happen, written as they happen, from any

@@ -75,6 +75,101 @@ TEST(ResumeReport, RowsReadBackAsWrittenAndACutRowIsLeftOut) {
   }
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+// A report of some megabytes read row by row: rows across the reader's reads read whole, and
+// each row read again where it starts.
+TEST(ResumeReport, ALargeReportReadRowByRowAndRowsReadAgainWhereTheyStart) {
+  TempDir dir;
+  for (const std::string name : {"r.csv", "r.jsonl"}) {
+    const fs::path path = dir.path() / name;
+    {
+      RunReport report(path);
+      for (int i = 0; i < 12000; ++i) {
+        report.add({"/d/报表 \"" + std::to_string(i) + "\".xls", ReportOutcome::Processed, "/o/" + std::to_string(i),
+                    "", {"B2: 1 → 2", std::string(1 + i % 97, 'x')}, 1, "00ff", "2026-12-07 10:00:00",
+                    FileStamp{i, 1765100000, 0}, kSha256});
+      }
+    }
+    ReportRows rows(path);
+    std::vector<std::pair<std::uintmax_t, ReportRow>> read;
+    while (auto row = rows.next()) read.emplace_back(rows.rowStart(), std::move(*row));
+    ASSERT_EQ(read.size(), 12000u) << name;
+    EXPECT_EQ(rows.wholeBytes(), fs::file_size(path)) << name;
+    for (const size_t i : {size_t{0}, size_t{4321}, size_t{11999}}) {
+      EXPECT_EQ(read[i].second.source, "/d/报表 \"" + std::to_string(i) + "\".xls") << name;
+      EXPECT_EQ(read[i].second.differences.at(1), std::string(1 + i % 97, 'x')) << name;
+      EXPECT_EQ(rows.rowAt(read[i].first).stamp, read[i].second.stamp) << name << " row " << i;
+    }
+    EXPECT_EQ(rows.wholeBytes(), fs::file_size(path)) << name;
+  }
+}
+
+// Rows looked up again by the compact index: a workbook's last row counts, the journal's after the
+// report's; a row under another digest counts for nothing; in place, content is found under any name.
+TEST(ResumeReport, TheLastRowOfAWorkbookCountsAndInPlaceItsContentWhateverItsName) {
+  TempDir dir;
+  const auto file = [&](const std::string& name, const std::string& text) {
+    fs::create_directories(fs::path(dir / name).parent_path());
+    std::ofstream(dir / name) << text;
+    return dir / name;
+  };
+  const auto row = [&](const std::string& name, const std::string& sha256, const std::string& digest = "00ff") {
+    const std::string source = dir / ("src/" + name);
+    return ReportRow{source, ReportOutcome::Processed, dir / ("out/" + name), "", {}, 1, digest,
+                     "2026-12-07 10:00:00", StampOf(source), sha256};
+  };
+  Lines queue;
+  for (const std::string name : {"a", "b", "c", "d", "e"}) {
+    queue.push_back(file("src/" + name + ".xls", name));
+    file("out/" + name + ".xls", name + name);
+  }
+  const auto copy = [&](const std::string& name) { return Sha256Of(dir / ("out/" + name)); };
+  const std::string wrong(64, '0');
+  {
+    RunReport report(dir / "r.csv");
+    for (const auto& r : {row("a.xls", copy("a.xls")), row("b.xls", copy("b.xls")), row("a.xls", wrong),
+                          row("c.xls", wrong), row("e.xls", copy("e.xls"), "11ee")}) {
+      report.add(r);
+    }
+    RunReport journal(JournalPathOf(dir / "r.csv"));
+    for (const auto& r : {row("c.xls", copy("c.xls")), row("d.xls", copy("d.xls"))}) journal.add(r);
+  }
+  ResumePoint copies(dir / "r.csv", "00ff", false);
+  WorkbookPaths left(queue);
+  copies.takeDone(left);
+  EXPECT_EQ(left.strings(), (Lines{queue[0], queue[4]}));
+  ASSERT_EQ(copies.doneCount(), 3u);
+  const Lines done = {dir / "src/b.xls", dir / "src/c.xls", dir / "src/d.xls"};
+  const bool inReport[] = {true, true, false};  // c's report row is done too, though not what counts
+  for (size_t i = 0; i < 3; ++i) {
+    const DoneWorkbook workbook = copies.done(i);
+    EXPECT_EQ(workbook.row.source, done[i]);
+    EXPECT_EQ(workbook.row.outcome, ReportOutcome::Skipped);
+    EXPECT_EQ(workbook.row.sha256, Sha256Of(dir / ("out/" + fs::path(done[i]).filename().string())));
+    EXPECT_EQ(workbook.inReport, inReport[i]) << done[i];
+  }
+
+  // In place: the content of a workbook done under another name.
+  {
+    RunReport report(dir / "p.csv");
+    ReportRow elsewhere = row("gone.xls", Sha256Of(queue[1]));
+    elsewhere.stamp = StampOf(queue[1]);
+    report.add(elsewhere);
+  }
+  ResumePoint inPlace(dir / "p.csv", "00ff", true);
+  WorkbookPaths all(queue);
+  inPlace.takeDone(all);
+  EXPECT_EQ(all.size(), 4u);
+  ASSERT_EQ(inPlace.doneCount(), 1u);
+  EXPECT_EQ(inPlace.done(0).row.source, queue[1]);
+  EXPECT_FALSE(inPlace.done(0).inReport);
+}
+
 // Only a last row may be cut short; an open quote earlier (it would swallow later rows), a bad
 // digest, or an earlier version's report is refused, naming the line.
 TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
@@ -95,6 +190,7 @@ TEST(ResumeReport, OnlyALastRowCutShortIsLeftOut) {
       {"open.csv", header + row + opened + row + row, 0, "line 4"},  // the row above takes lines 2 and 3
       {"open-lf.csv", lf(header + row + opened + row), 0, "line 4"},
       {"open-last.csv", header + row + opened, 0, "a quote opened on line 4 is never closed"},
+      {"open-late.csv", header + Repeated(row, 10000) + opened + row, 0, "line 20002"},  // megabytes in
       {"digest.csv", header + row.substr(0, row.size() - 66) + "not-a-digest\r\n", 0, "line 2 cannot be read"},
       {"v1.0.csv", "source,outcome,output,reason,differences,seconds,digest,finished,size,modified\r\n", 0,
        "written by an earlier version of sheetwise-batch"},

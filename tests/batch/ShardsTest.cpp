@@ -15,6 +15,24 @@ namespace sheetwise::batch {
 namespace {
 using Paths = std::vector<std::string>;
 
+Paths Share(const Paths& tree, const std::string& root, int index, int count) {
+  WorkbookPaths paths(tree);
+  TakeShare(paths, root, index, count);
+  return paths.strings();
+}
+
+// Paths kept compactly read back as given, whatever their folders' order, and keep their order when filtered.
+TEST(WorkbookPaths, PathsReadBackAsGivenAndFilteredInOrder) {
+  const Paths given = {"/a/1.xls", "/a/2.xls", "/a/b/3.xls", "/a/4.xls", "bare.xls", "/根/报表.xls", "/a/b/", "/5.xls"};
+  WorkbookPaths paths(given);
+  EXPECT_EQ(paths.strings(), given);
+  EXPECT_EQ(paths.folder(2), "/a/b/");
+  EXPECT_EQ(paths.name(2), "3.xls");
+  EXPECT_EQ(paths.folder(4), "");
+  paths.keepIf([](std::size_t i) { return i % 2 == 1; });
+  EXPECT_EQ(paths.strings(), (Paths{"/a/2.xls", "/a/4.xls", "/根/报表.xls", "/5.xls"}));
+}
+
 // Every share of a 40-file tree, before and after one more file: each file
 // lies in exactly one share, and only the new file is new anywhere.
 TEST(Shards, AnAddedFileMovesNoOtherAndTheSharesCoverTheTree) {
@@ -27,8 +45,8 @@ TEST(Shards, AnAddedFileMovesNoOtherAndTheSharesCoverTheTree) {
   for (const int count : {1, 3, 12}) {
     std::multiset<std::string> covered;
     for (int index = 1; index <= count; ++index) {
-      const Paths before = TakeShare(tree, root, index, count);
-      Paths after = TakeShare(grown, root, index, count);
+      const Paths before = Share(tree, root, index, count);
+      Paths after = Share(grown, root, index, count);
       covered.insert(after.begin(), after.end());
       std::erase(after, added);
       EXPECT_EQ(after, before) << index << "/" << count;
@@ -36,7 +54,7 @@ TEST(Shards, AnAddedFileMovesNoOtherAndTheSharesCoverTheTree) {
     EXPECT_EQ(covered, std::multiset<std::string>(grown.begin(), grown.end())) << count;
   }
   // The share is the relative path's: another machine's mount point agrees.
-  EXPECT_EQ(TakeShare({"/mnt/x/区1/新报表.xls"}, "/mnt/x/", ShareOf("区1/新报表.xls", 12), 12).size(), 1u);
+  EXPECT_EQ(Share({"/mnt/x/区1/新报表.xls"}, "/mnt/x/", ShareOf("区1/新报表.xls", 12), 12).size(), 1u);
 }
 
 // The variables as each scheduler sets them for one task of an array. A Slurm task sent again alone

@@ -100,12 +100,12 @@ std::optional<PlanProblem> BatchDriver::planProblem() {
   const RunSettings settings = ui::RunSettingsOf(form_);
   const bool extraction = form_.Check2.value == 1;
   if (!settings.inPlace && !extraction) {
-    FolderTree tree{form_.List1.items, form_.List2.items, {}};
+    FolderTree tree{form_.List1.items, WorkbookPaths(form_.List2.items), {}};
     LeaveOutFolder(tree, settings.naming.saveFolder);
     form_.List1.items = std::move(tree.folders);
-    form_.List2.items = std::move(tree.workbooks);
+    form_.List2.items = tree.workbooks.strings();
   }
-  return CheckRunPlan(settings, extraction, form_.List2.items, form_.List1.items,
+  return CheckRunPlan(settings, extraction, WorkbookPaths(form_.List2.items), form_.List1.items,
                       {"", ports_.logFile.file().string(), "", ""});
 }
 

@@ -24,7 +24,7 @@ std::vector<SkippedEntry> ScanSourceFolder(ui::Form1& form) {
   FolderTree tree =
       ScanFolderTree(form.Text4.text, form.Check1.value == 1 ? "" : form.Text5.text, ui::KindsOf(form));
   form.List1 = ui::ListBox{std::move(tree.folders), -1, form.List1.enabled};
-  form.List2 = ui::ListBox{std::move(tree.workbooks), -1, form.List2.enabled};
+  form.List2 = ui::ListBox{tree.workbooks.strings(), -1, form.List2.enabled};
   return std::move(tree.skipped);
 }
 

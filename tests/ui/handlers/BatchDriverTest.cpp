@@ -191,7 +191,7 @@ TEST_F(BatchDriverTest, StartRefusesBadSettingsAndPlansWithTheirMessages) {
   const std::string src = dir / "src/", out = dir / "out/";
   const FolderTree tree = ScanFolderTree(src);
   form.List1.items = tree.folders;
-  form.List2.items = tree.workbooks;
+  form.List2.items = tree.workbooks.strings();
   form.Text7.text = "b1";
   const std::tuple<std::string, std::string, std::string, std::string, std::string> cases[] = {
       {src, "", "", "", "保存的目录有误"},
