@@ -46,6 +46,8 @@ ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {
       quickAdd_,
       picker_,
       form2_,
+      previewCommand_,
+      preview_,
       results_,
       log_.entries(),
       log_.times(),

@@ -102,6 +102,10 @@ struct Form1 {
   int tickCounter = 0;  // ticks since the last clean-up of office processes, 0 to 10
   int startTotal = 0;   // queued files when "开始" was last pressed
   RunTally tally;       // what became of the workbooks since "开始" was last pressed
+
+  // The sample workbook last chosen by a quick-add; 预览 tries the rules on it.
+  std::string sampleWorkbook;
+  Captioned Preview{"预览…"};
 };
 
 }  // namespace sheetwise::ui

@@ -97,6 +97,7 @@ void QuickAdd::showSample() {
     dialogs_.message(kBadSheetName, ui::MessageStyle::Information);
     return;
   }
+  main_.sampleWorkbook = path;
   if (!picker_.visible) picker_ = ui::Form2{};  // loads the window afresh
   picker_.VSFlexGrid1.cells = std::move(cells);
   picker_.visible = true;

@@ -32,6 +32,8 @@ inline constexpr TwipsRect Command10{4920, 1510, 735, 375};
 // left of them, so that no control of the layout moves.
 inline constexpr TwipsRect LoadRules{2700, 1510, 735, 375};
 inline constexpr TwipsRect SaveRules{3450, 1510, 735, 375};
+// Trying the rule list on the sample workbook, left of those.
+inline constexpr TwipsRect Preview{1950, 1510, 735, 375};
 
 // Error log.
 inline constexpr TwipsRect Frame6{5760, 2640, 6360, 2010};

@@ -106,11 +106,11 @@ TEST_F(MainWindowView, DoubleClickOnALoggedFileOpensItOrSaysWhyNot) {
   EXPECT_TRUE(said[1].starts_with("无法打开这个文件：" + book + "\n没有找到打开它的程序。")) << said[1];
 }
 
-// The rule file buttons sit in the rules frame clear of the list's commands, and save and load.
+// The rule file and preview buttons sit in the rules frame clear of the list's commands; save and load.
 TEST_F(MainWindowView, RuleFileButtonsStandBesideTheListCommandsAndSaveAndLoad) {
   auto& frame = widget<QWidget>("Frame9");
   std::vector<QRect> taken{widget<QWidget>("Command3").geometry(), widget<QWidget>("Command10").geometry()};
-  for (const char* name : {"loadRules", "saveRules"}) {
+  for (const char* name : {"loadRules", "saveRules", "Preview"}) {
     auto& button = widget<QPushButton>(name);
     EXPECT_EQ(button.parentWidget(), &frame) << name;
     EXPECT_TRUE(frame.rect().contains(button.geometry())) << name;
