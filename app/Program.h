@@ -63,6 +63,7 @@ class Program {
   batch::LogFile logFile_{clock_};
   ui::ErrorLog log_{form1_, logFile_};
   batch::WorkbookEngine engine_{office_, log_};
+  batch::InPlaceRuns inPlaceRuns_{batch::WindowRunsFolder(), clock_};
   extract::ExtractionRun extraction_{office_, log_};
   batch::BatchDriver driver_;
   rules::GridPicker picker_{form2_, form1_, dialogs_};

@@ -106,6 +106,8 @@ struct Form1 {
   // The sample workbook last chosen by a quick-add; 预览 tries the rules on it.
   std::string sampleWorkbook;
   Captioned Preview{"预览…"};
+  // Puts back the originals the last in-place run replaced.
+  Captioned UndoLastRun{"撤销上次运行"};
 };
 
 }  // namespace sheetwise::ui

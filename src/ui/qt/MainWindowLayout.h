@@ -149,6 +149,8 @@ inline constexpr TwipsRect Label10 = OnLine(1500, 390);
 inline constexpr TwipsRect Text11 = OnLine(1890, 1050);
 
 inline constexpr TwipsRect Check1{9120, 7680, 1815, 255};
+// Taking the last in-place run back, right of the check box that asks for one.
+inline constexpr TwipsRect UndoLastRun{10950, 7605, 1170, 405};
 
 // Veto condition.
 inline constexpr TwipsRect Frame8{5880, 8040, 6255, 615};

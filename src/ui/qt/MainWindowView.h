@@ -47,6 +47,7 @@ struct MainWindowPorts {
   Form2& pickerForm;
   rules::PreviewCommand& preview;
   SamplePreview& previewForm;
+  const batch::InPlaceRuns& inPlaceRuns;  // the runs 撤销上次运行 takes back
   const extract::ExtractionResults& results;
   const std::vector<batch::LogEntry>& logEntries;  // List4's entries with their reasons
   const std::vector<std::string>& logTimes;        // the date and time of each

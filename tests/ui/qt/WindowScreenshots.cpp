@@ -152,7 +152,7 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   window.reasonsView().hide();
 
   // The question before a run that saves over its sources.
-  const auto question = ui::qt::QuestionBox(batch::InPlaceQuestion(18), batch::kInPlaceGoOn, &window);
+  const auto question = ui::qt::QuestionBox(batch::InPlaceQuestion(18, batch::WindowRunsFolder().string()), batch::kInPlaceGoOn, &window);
   question->show();
   ok &= Save(*question, folder, "in-place-question.png");
   question->hide();
