@@ -1,12 +1,11 @@
 #include "ui/handlers/PreviewCommand.h"
 
-#include <exception>
+#include <optional>
 
 #include "batch/RunLog.h"
 #include "host/HostError.h"
 #include "host/TemporaryFolder.h"
 #include "ui/FormSettings.h"
-#include "ui/OfficeMissing.h"
 #include "ui/handlers/QuickAdd.h"
 
 namespace sheetwise::rules {
@@ -74,16 +73,14 @@ void PreviewCommand::command() {
   }
   const std::string sample = chosenSample();
   if (sample.empty()) return;
+  std::optional<host::TemporaryFolder> folder;
   try {
-    tryOn(sample);
-  } catch (const host::HostUnavailable& e) {
-    dialogs_.message(ui::OfficeMissingMessage(e.what()), ui::MessageStyle::Plain);
-    return;
-  } catch (const std::exception&) {
-    // The sample's named sheet cannot be read, as quick-add says it.
-    dialogs_.message(kBadSheetName, ui::MessageStyle::Information);
+    folder.emplace("sheetwise-preview-");
+  } catch (const host::HostError& e) {
+    dialogs_.message(kPreviewNoFolder + std::string(e.what()), ui::MessageStyle::Plain);
     return;
   }
+  if (!SampleRead(dialogs_, [&] { tryOn(sample, folder->path()); })) return;
   preview_.visible = true;
   ++preview_.raiseRequests;
 }
@@ -101,15 +98,14 @@ std::string PreviewCommand::chosenSample() {
   return path;
 }
 
-// The copy is read while its folder still stands; the folder goes with all
-// the office wrote into it.
-void PreviewCommand::tryOn(const std::string& sample) {
-  const host::TemporaryFolder folder("sheetwise-preview-");
+// The copy is read while its folder still stands; the folder goes, with all
+// the office wrote into it, when the try is done.
+void PreviewCommand::tryOn(const std::string& sample, const fs::path& folder) {
   const std::string sheetName = main_.Text9.text;
   const SheetReading before = ReadNamedSheet(office_, sample, sheetName);
   batch::CollectedLog log;  // the try's entries stay out of the error log
   const batch::WorkbookResult result =
-      batch::WorkbookEngine(office_, log).ProcessWorkbook(sample, PreviewSettings(main_, sample, folder.path()));
+      batch::WorkbookEngine(office_, log).ProcessWorkbook(sample, PreviewSettings(main_, sample, folder));
   ui::SamplePreview shown;
   shown.sample = sample;
   shown.sheetName = sheetName;

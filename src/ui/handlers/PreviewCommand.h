@@ -18,6 +18,7 @@
 namespace sheetwise::rules {
 
 inline constexpr const char* kPreviewWithoutRules = "规则列表是空的：没有可以预览的规则";
+inline constexpr const char* kPreviewNoFolder = "无法预览：临时文件夹无法建立：";
 inline constexpr const char* kPreviewInExtraction = "小偷类开启时只读取单元格、不修改文件，没有可以预览的修改";
 
 // The run's settings from the window's fields, with the copy written into folder.
@@ -38,7 +39,7 @@ class PreviewCommand {
 
  private:
   std::string chosenSample();
-  void tryOn(const std::string& sample);
+  void tryOn(const std::string& sample, const std::filesystem::path& folder);
 
   ui::Form1& main_;
   ui::SamplePreview& preview_;
