@@ -1,8 +1,9 @@
 #pragma once
 // The window 预览's model: the rule list tried on the sample workbook. The
-// named sheet as read before and after the rules, side by side, the cells
-// whose text differs, what the check of the save found and one line that
-// says how the try went. The Qt view mirrors it.
+// named sheet as read before and after the rules, side by side, its rows
+// paired (following inserted and deleted rows), the cells whose text differs,
+// what the check of the save found and a line that says how the try went.
+// The Qt view mirrors it.
 
 #include <string>
 #include <vector>
@@ -20,9 +21,21 @@ struct CellMark {
   bool operator==(const CellMark&) const = default;
 };
 
-// The cells whose text differs between two readings of one sheet, each read
-// from A1; a cell beyond the end of one reading counts as empty there.
-std::vector<CellMark> ChangedCells(const SheetTable& before, const SheetTable& after);
+// How two readings of one sheet (each read from A1) correspond. Rows of the
+// same text throughout are paired in order, as many as can be; between two
+// such pairs the rows left on both sides are paired in order, and those left
+// over were inserted (after) or deleted (before). A cell beyond the end of a
+// row reads as empty.
+struct SheetChanges {
+  std::vector<int> afterRowOf;   // for each row of before (index row - 1): its row after, 0 when deleted
+  std::vector<int> beforeRowOf;  // for each row of after: its row before, 0 when inserted
+  std::vector<CellMark> before;  // cells of paired rows whose text differs, where they stand before
+  std::vector<CellMark> after;   // the same cells, where they stand after
+  int inserted() const;
+  int deleted() const;
+};
+
+SheetChanges CompareSheets(const SheetTable& before, const SheetTable& after);
 
 // A sheet read from A1 as a grid whose fixed row and column are empty, so
 // that the grid's headers show the sheet's own column letters and row numbers.
@@ -34,8 +47,8 @@ struct SamplePreview {
   std::string sheetName;   // the sheet shown, as it is named before the rules
   SampleGrid before;       // the sheet of the sample
   SampleGrid after;        // the same sheet of the workbook the rules wrote; empty when none was written
-  std::vector<CellMark> changed;
-  std::string outcome;                   // how the try went, in one or two lines
+  SheetChanges changes;
+  std::string outcome;                   // how the try went, in a few lines
   std::vector<std::string> differences;  // what the check of the save found outside the rules' cells
   bool visible = false;
   int raiseRequests = 0;  // the times a try asked for the window to come forward

@@ -43,8 +43,11 @@ batch::RunSettings PreviewSettings(const ui::Form1& main, const std::string& sam
   return settings;
 }
 
-std::string PreviewOutcome(const batch::WorkbookResult& result, size_t changedCells) {
-  const std::string changed = "有改动的单元格：" + std::to_string(changedCells) + " 个（黄色标出）。";
+std::string PreviewOutcome(const batch::WorkbookResult& result, const ui::SheetChanges& changes) {
+  std::string changed = "有改动的单元格：" + std::to_string(changes.after.size()) + " 个（黄色）";
+  if (changes.inserted() > 0) changed += "；插入的行：" + std::to_string(changes.inserted()) + " 行（绿色）";
+  if (changes.deleted() > 0) changed += "；删除的行：" + std::to_string(changes.deleted()) + " 行（红色）";
+  changed += "。";
   switch (result.outcome) {
     case batch::Outcome::Processed:
       if (result.differences.empty()) return changed + "\n保存后的检查：规则改动之外与样本相同。";
@@ -113,9 +116,9 @@ void PreviewCommand::tryOn(const std::string& sample, const fs::path& folder) {
   if (!result.output.empty()) {
     const ui::SheetTable after = ReadSheetAt(office_, result.output, before.position);
     shown.after = ui::GridOfSheet(after);
-    shown.changed = ui::ChangedCells(before.table, after);
+    shown.changes = ui::CompareSheets(before.table, after);
   }
-  shown.outcome = PreviewOutcome(result, shown.changed.size());
+  shown.outcome = PreviewOutcome(result, shown.changes);
   shown.differences = result.differences;
   shown.visible = preview_.visible;
   shown.raiseRequests = preview_.raiseRequests;

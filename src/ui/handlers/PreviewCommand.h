@@ -25,9 +25,8 @@ inline constexpr const char* kPreviewInExtraction = "小偷类开启时只读取
 batch::RunSettings PreviewSettings(const ui::Form1& main, const std::string& sample,
                                    const std::filesystem::path& folder);
 
-// How a try went, in the window's words; changedCells: how many cells of the
-// sheet read differently after it.
-std::string PreviewOutcome(const batch::WorkbookResult& result, size_t changedCells);
+// How a try went, in the window's words, with what it changed in the sheet.
+std::string PreviewOutcome(const batch::WorkbookResult& result, const ui::SheetChanges& changes);
 
 class PreviewCommand {
  public:

@@ -19,33 +19,42 @@ namespace sheetwise::ui::qt {
 namespace {
 
 const QColor kChanged{255, 230, 100};
+const QColor kInserted{190, 235, 190};
+const QColor kDeleted{245, 190, 190};
 constexpr QSize kOpeningSize{1000, 620};
 
 }  // namespace
 
-// A sample grid whose changed cells are coloured, with their other reading as tooltip.
+// One side of the comparison: a sample grid whose changed cells are yellow,
+// with the other side's text as tooltip, and whose rows without a partner
+// (inserted after, deleted before) take the side's own colour.
+struct Side {
+  const SampleGrid& grid;
+  const std::vector<CellMark>& changed;
+  const std::vector<int>& otherRowOf;  // for each row: the other side's row, 0 for none
+  QColor unpaired;
+  const char* unpairedTip;
+};
+
 class MarkedGridModel final : public SampleGridModel {
  public:
-  MarkedGridModel(const SampleGrid& grid, const SampleGrid& other, const std::vector<CellMark>& marks,
-                  const char* otherName, QObject* parent)
-      : SampleGridModel(grid, parent), other_(other), marks_(marks), otherName_(otherName) {}
+  MarkedGridModel(Side side, const SampleGrid& other, const char* otherName, QObject* parent)
+      : SampleGridModel(side.grid, parent), side_(side), other_(other), otherName_(otherName) {}
 
   QVariant data(const QModelIndex& index, int role) const override {
-    if ((role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !marked(index)) {
-      return SampleGridModel::data(index, role);
-    }
+    if (role != Qt::BackgroundRole && role != Qt::ToolTipRole) return SampleGridModel::data(index, role);
+    const int row = index.row() + 1;
+    const int otherRow = row <= static_cast<int>(side_.otherRowOf.size()) ? side_.otherRowOf[row - 1] : -1;
+    if (otherRow == 0) return role == Qt::BackgroundRole ? QVariant(side_.unpaired) : QVariant(side_.unpairedTip);
+    const CellMark cell{row, index.column() + 1};
+    if (std::find(side_.changed.begin(), side_.changed.end(), cell) == side_.changed.end()) return {};
     if (role == Qt::BackgroundRole) return kChanged;
-    return QString(otherName_) + "：" + Q(other_.text(index.row() + 1, index.column() + 1));
+    return QString(otherName_) + "：" + Q(other_.text(otherRow, cell.column));
   }
 
  private:
-  bool marked(const QModelIndex& index) const {
-    const CellMark cell{index.row() + 1, index.column() + 1};
-    return std::find(marks_.begin(), marks_.end(), cell) != marks_.end();
-  }
-
+  Side side_;
   const SampleGrid& other_;
-  const std::vector<CellMark>& marks_;
   const char* otherName_;
 };
 
@@ -64,8 +73,11 @@ PreviewView::PreviewView(SamplePreview& form, QWidget* parent) : QWidget(parent,
   after_ = new SampleGridView(this);
   before_->setObjectName("previewBefore");
   after_->setObjectName("previewAfter");
-  beforeCells_ = new MarkedGridModel(form_.before, form_.after, form_.changed, "修改后", this);
-  afterCells_ = new MarkedGridModel(form_.after, form_.before, form_.changed, "修改前", this);
+  const SheetChanges& changes = form_.changes;
+  beforeCells_ = new MarkedGridModel({form_.before, changes.before, changes.afterRowOf, kDeleted, "规则删除了这一行"},
+                                     form_.after, "修改后", this);
+  afterCells_ = new MarkedGridModel({form_.after, changes.after, changes.beforeRowOf, kInserted, "规则插入了这一行"},
+                                    form_.before, "修改前", this);
   before_->setModel(beforeCells_);
   after_->setModel(afterCells_);
   // Either grid scrolled, the other follows: the same cells stay side by side.
@@ -111,7 +123,7 @@ void PreviewView::load() {
   setToolTip(Q(form_.sample));
   outcome_->setText(Q(form_.outcome));
   beforeTitle_->setText("修改前：" + file + "，工作表“" + Q(form_.sheetName) + "”");
-  afterTitle_->setText(form_.after.rows() > 0 ? "修改后（黄色：有改动的单元格；指向它可看另一边的内容）"
+  afterTitle_->setText(form_.after.rows() > 0 ? "修改后（指向黄色的单元格可看另一边的内容）"
                                               : "修改后：没有写出修改后的工作簿");
   beforeCells_->reload();
   afterCells_->reload();

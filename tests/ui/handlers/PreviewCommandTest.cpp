@@ -45,12 +45,13 @@ class PreviewCommandTest : public ::testing::Test {
   PreviewCommand command{main, preview, dialogs, test::SharedHost()};
 };
 
-// Two rules on the sample: the cell written is marked, the renamed sheet is
-// still found, the check finds nothing else; the sample and its folder stay
-// as they were and the temporary folder goes.
+// Three rules on the sample: the inserted row is followed, so only the cell
+// written is marked; the renamed sheet is still found, the check finds
+// nothing else; the sample and its folder stay as they were and the temporary
+// folder goes.
 TEST_F(PreviewCommandTest, MarksTheCellsTheRulesChangedAndLeavesNothingBehind) {
   const std::string before = test::ReadFile(main.sampleWorkbook);
-  main.List3.items = {"3|B|12", "{表名}|汇总"};
+  main.List3.items = {"{插入行}|正行|2", "4|B|12", "{表名}|汇总"};
   {
     const TemporaryFolderAt elsewhere(temporary.path());
     command.command();
@@ -60,11 +61,14 @@ TEST_F(PreviewCommandTest, MarksTheCellsTheRulesChangedAndLeavesNothingBehind) {
   EXPECT_EQ(preview.raiseRequests, 1);
   EXPECT_EQ(preview.sheetName, "Sheet1");
   EXPECT_EQ(preview.before.text(3, 2), "5");
-  EXPECT_EQ(preview.after.text(3, 2), "12");
-  EXPECT_EQ(preview.after.text(2, 1), "苹果");
-  EXPECT_EQ(preview.changed, (std::vector<CellMark>{{3, 2}}));
-  EXPECT_TRUE(preview.differences.empty());
-  EXPECT_EQ(preview.outcome, "有改动的单元格：1 个（黄色标出）。\n保存后的检查：规则改动之外与样本相同。");
+  EXPECT_EQ(preview.after.text(4, 2), "12");
+  EXPECT_EQ(preview.after.text(3, 1), "苹果");
+  EXPECT_EQ(preview.changes.beforeRowOf, (std::vector<int>{1, 0, 2, 3}));
+  EXPECT_EQ(preview.changes.before, (std::vector<CellMark>{{3, 2}}));
+  EXPECT_EQ(preview.changes.after, (std::vector<CellMark>{{4, 2}}));
+  EXPECT_TRUE(preview.differences.empty()) << preview.differences.front();
+  EXPECT_EQ(preview.outcome,
+            "有改动的单元格：1 个（黄色）；插入的行：1 行（绿色）。\n保存后的检查：规则改动之外与样本相同。");
   EXPECT_EQ(test::ReadFile(main.sampleWorkbook), before);
   EXPECT_EQ(samples.listing(), "样本.xls\n");
   EXPECT_EQ(temporary.listing(), "");
@@ -79,7 +83,7 @@ TEST_F(PreviewCommandTest, AVetoShowsNoCopyAndSaysWhy) {
   command.command();
   ASSERT_TRUE(preview.visible);
   EXPECT_EQ(preview.after.cells, preview.before.cells);
-  EXPECT_TRUE(preview.changed.empty());
+  EXPECT_TRUE(preview.changes.after.empty());
   EXPECT_TRUE(preview.outcome.starts_with("否定条件成立：")) << preview.outcome;
 }
 
@@ -112,12 +116,32 @@ TEST_F(PreviewCommandTest, RefusesWithoutRulesOrInExtractionAndAsksForASample) {
   EXPECT_TRUE(preview.visible);
 }
 
-// Readings of different sizes: a cell beyond one reading's end is empty there.
-TEST(ChangedCells, ComparesReadingsOfDifferentSizes) {
-  const ui::SheetTable before{{"a", "b"}, {"c"}};
-  const ui::SheetTable after{{"a", "x", ""}, {"c", "", "d"}, {""}};
-  EXPECT_EQ(ui::ChangedCells(before, after), (std::vector<CellMark>{{1, 2}, {2, 3}}));
-  EXPECT_TRUE(ui::ChangedCells(after, after).empty());
+// Rows followed through insertions and deletions, the rows between same ones
+// paired where they differ least; a cell beyond the end of a row or reading
+// is empty there.
+TEST(CompareSheets, FollowsInsertedAndDeletedRowsAndMarksTheCellsOfPairedRows) {
+  using Rows = std::vector<int>;
+  using Marks = std::vector<CellMark>;
+  const struct {
+    ui::SheetTable before, after;
+    Rows afterRowOf, beforeRowOf;
+    Marks marksBefore, marksAfter;
+  } cases[] = {
+      {{{"a", "b"}, {"c"}}, {{"a", "x"}, {"c", ""}}, {1, 2}, {1, 2}, {{1, 2}}, {{1, 2}}},
+      {{{"a"}, {"b"}, {"c"}}, {{"a"}, {}, {"b"}, {"c"}}, {1, 3, 4}, {1, 0, 2, 3}, {}, {}},
+      {{{"a"}, {"b"}, {"c"}}, {{"a"}, {"c"}}, {1, 0, 2}, {1, 3}, {}, {}},
+      {{{"a"}, {"b"}, {"c"}}, {{"a"}, {"x"}, {"y"}, {"c"}}, {1, 2, 4}, {1, 2, 0, 3}, {{2, 1}}, {{2, 1}}},
+      {{{"a", "b"}, {"c"}}, {{"a", "x", ""}, {"c", "", "d"}, {""}}, {1, 2}, {1, 2, 0}, {{1, 2}, {2, 3}}, {{1, 2}, {2, 3}}},
+      // A row deleted and a cell written below it: the rows alike are paired.
+      {{{"a"}, {"p", "q"}, {"", "r"}}, {{"a"}, {"", "s"}}, {1, 0, 2}, {1, 3}, {{3, 2}}, {{2, 2}}},
+  };
+  for (const auto& c : cases) {
+    const ui::SheetChanges changes = ui::CompareSheets(c.before, c.after);
+    EXPECT_EQ(changes.afterRowOf, c.afterRowOf);
+    EXPECT_EQ(changes.beforeRowOf, c.beforeRowOf);
+    EXPECT_EQ(changes.before, c.marksBefore);
+    EXPECT_EQ(changes.after, c.marksAfter);
+  }
 }
 
 }  // namespace
