@@ -73,12 +73,12 @@ void BatchDriver::setRunState(ui::RunState state) {
   form_.Command7.enabled = state == ui::RunState::Paused;
 }
 
-// Saving over the sources rewrites them for good: asked once per start, with
-// "取消" as the default answer. Extraction writes nothing and is not asked.
 bool BatchDriver::savesOverSources() const {
   return form_.Check1.value == 1 && form_.Check2.value != 1 && !form_.List2.items.empty();
 }
 
+// Saving over the sources is asked once per start, with "取消" as the default
+// answer. Extraction writes nothing and is not asked.
 bool BatchDriver::inPlaceConfirmed() {
   if (!savesOverSources()) return true;
   const std::string keptIn = ports_.inPlaceRuns != nullptr ? ports_.inPlaceRuns->folder().string() : "";

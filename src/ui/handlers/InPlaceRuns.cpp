@@ -93,7 +93,7 @@ fs::path InPlaceRuns::newReportPath() const {
 }
 
 void InPlaceRuns::start(const RunSettings& settings) {
-  end();
+  if (open_) return;
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (ec) throw std::runtime_error(host::ReasonForError(ec.value(), host::FileAction::CreateFolder, folder_.string()));

@@ -27,8 +27,8 @@ class InPlaceRuns {
   const std::filesystem::path& folder() const { return folder_; }
 
   // Starts keeping the originals of a run of settings (in place): its report
-  // and run folder are made. An earlier run still open ends first. Throws
-  // std::runtime_error saying why they cannot be made.
+  // and run folder are made. A run still open (paused and started again) goes
+  // on in its own. Throws std::runtime_error saying why they cannot be made.
   void start(const RunSettings& settings);
 
   // One workbook through the engine. While a run is open, its original is
