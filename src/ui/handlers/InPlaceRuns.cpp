@@ -107,7 +107,11 @@ WorkbookResult InPlaceRuns::process(WorkbookEngine& engine, const std::string& p
     run.journal.beforeReplace(source, written, run.originals.keep(source));
   };
   WorkbookResult result = engine.ProcessWorkbook(path, settings);
-  ReportRow row{path, ReportOutcomeOf(result.outcome), result.output, result.reason, result.differences, 0};
+  ReportRow row{.source = path,
+                .outcome = ReportOutcomeOf(result.outcome),
+                .output = result.output,
+                .reason = result.reason,
+                .differences = result.differences};
   if (run.originals.replaced(path)) {
     row.original = run.originals.keptOf(path);
   } else {
