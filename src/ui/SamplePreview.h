@@ -29,8 +29,10 @@ struct CellMark {
 struct SheetChanges {
   std::vector<int> afterRowOf;   // for each row of before (index row - 1): its row after, 0 when deleted
   std::vector<int> beforeRowOf;  // for each row of after: its row before, 0 when inserted
-  std::vector<CellMark> before;  // cells of paired rows whose text differs, where they stand before
-  std::vector<CellMark> after;   // the same cells, where they stand after
+  // The cells of paired rows whose text differs, row by row and column by
+  // column: where they stand before, and the same cells where they stand after.
+  std::vector<CellMark> before;
+  std::vector<CellMark> after;
   int inserted() const;
   int deleted() const;
 };

@@ -23,6 +23,11 @@ const QColor kInserted{190, 235, 190};
 const QColor kDeleted{245, 190, 190};
 constexpr QSize kOpeningSize{1000, 620};
 
+// Row by row, then column by column: the order the changed cells are listed in.
+bool InSheetOrder(const CellMark& a, const CellMark& b) {
+  return a.row != b.row ? a.row < b.row : a.column < b.column;
+}
+
 }  // namespace
 
 // One side of the comparison: a sample grid whose changed cells are yellow,
@@ -30,7 +35,7 @@ constexpr QSize kOpeningSize{1000, 620};
 // (inserted after, deleted before) take the side's own colour.
 struct Side {
   const SampleGrid& grid;
-  const std::vector<CellMark>& changed;
+  const std::vector<CellMark>& changed;  // in sheet order
   const std::vector<int>& otherRowOf;  // for each row: the other side's row, 0 for none
   QColor unpaired;
   const char* unpairedTip;
@@ -47,7 +52,7 @@ class MarkedGridModel final : public SampleGridModel {
     const int otherRow = row <= static_cast<int>(side_.otherRowOf.size()) ? side_.otherRowOf[row - 1] : -1;
     if (otherRow == 0) return role == Qt::BackgroundRole ? QVariant(side_.unpaired) : QVariant(side_.unpairedTip);
     const CellMark cell{row, index.column() + 1};
-    if (std::find(side_.changed.begin(), side_.changed.end(), cell) == side_.changed.end()) return {};
+    if (!std::binary_search(side_.changed.begin(), side_.changed.end(), cell, InSheetOrder)) return {};
     if (role == Qt::BackgroundRole) return kChanged;
     return QString(otherName_) + "：" + Q(other_.text(otherRow, cell.column));
   }
@@ -120,9 +125,9 @@ void PreviewView::refresh() {
 void PreviewView::load() {
   const QString file = QFileInfo(Q(form_.sample)).fileName();
   setWindowTitle(Q(form_.Caption) + "：" + file);
-  setToolTip(Q(form_.sample));
   outcome_->setText(Q(form_.outcome));
   beforeTitle_->setText("修改前：" + file + "，工作表“" + Q(form_.sheetName) + "”");
+  beforeTitle_->setToolTip(Q(form_.sample));
   afterTitle_->setText(form_.after.rows() > 0 ? "修改后（指向黄色的单元格可看另一边的内容）"
                                               : "修改后：没有写出修改后的工作簿");
   beforeCells_->reload();
