@@ -25,7 +25,13 @@ const std::string& CellOf(const std::vector<std::string>& row, size_t column) {
   return column < row.size() ? row[column] : kEmpty;
 }
 
-// A row's text as one key: its cells up to the last that is not empty.
+size_t DifferingCells(const std::vector<std::string>& a, const std::vector<std::string>& b, size_t width) {
+  size_t differing = 0;
+  for (size_t column = 0; column < width; ++column) differing += CellOf(a, column) != CellOf(b, column) ? 1 : 0;
+  return differing;
+}
+
+// A row's text as one key, for hashing: its cells up to the last that is not empty.
 std::string RowKey(const std::vector<std::string>& row) {
   size_t used = row.size();
   while (used > 0 && row[used - 1].empty()) --used;
@@ -42,11 +48,11 @@ std::vector<size_t> RowHashes(const SheetTable& sheet) {
 
 // The rows of the same text paired in order, as many as can be (a longest
 // common subsequence); each pair as (before, after), 0-based, in order.
-std::vector<std::pair<size_t, size_t>> SameRows(const SheetTable& before, const SheetTable& after) {
+std::vector<std::pair<size_t, size_t>> SameRows(const SheetTable& before, const SheetTable& after, size_t width) {
   const size_t n = before.size(), m = after.size();
   if (static_cast<std::uint64_t>(n) * m > kMostRowPairsWeighed) return {};
   const std::vector<size_t> b = RowHashes(before), a = RowHashes(after);
-  const auto same = [&](size_t i, size_t j) { return b[i] == a[j] && RowKey(before[i]) == RowKey(after[j]); };
+  const auto same = [&](size_t i, size_t j) { return b[i] == a[j] && DifferingCells(before[i], after[j], width) == 0; };
   // longest[i][j]: of before's rows from i and after's from j.
   std::vector<std::vector<int>> longest(n + 1, std::vector<int>(m + 1, 0));
   for (size_t i = n; i-- > 0;) {
@@ -70,12 +76,6 @@ std::vector<std::pair<size_t, size_t>> SameRows(const SheetTable& before, const 
 void Pair(SheetChanges& changes, size_t beforeRow, size_t afterRow) {
   changes.afterRowOf[beforeRow] = static_cast<int>(afterRow) + 1;
   changes.beforeRowOf[afterRow] = static_cast<int>(beforeRow) + 1;
-}
-
-size_t DifferingCells(const std::vector<std::string>& a, const std::vector<std::string>& b, size_t width) {
-  size_t differing = 0;
-  for (size_t column = 0; column < width; ++column) differing += CellOf(a, column) != CellOf(b, column) ? 1 : 0;
-  return differing;
 }
 
 // Rows [first, last) of one reading.
@@ -149,7 +149,7 @@ SheetChanges CompareSheets(const SheetTable& before, const SheetTable& after) {
   changes.afterRowOf.assign(before.size(), 0);
   changes.beforeRowOf.assign(after.size(), 0);
   // The same rows, with an end pair after the last, then the gaps between them.
-  auto same = SameRows(before, after);
+  auto same = SameRows(before, after, width);
   same.emplace_back(before.size(), after.size());
   size_t b = 0, a = 0;
   for (const auto& [nextBefore, nextAfter] : same) {
