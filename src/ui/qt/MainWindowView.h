@@ -60,7 +60,7 @@ class MainWindowView final : public QWidget {
   // Loads the window, hidden: builds it, runs the start-up steps, shows the model.
   MainWindowView(Form1& form, MainWindowPorts ports);
 
-  // Shows every window (this one, the picker, the results) from its model.
+  // Shows every window (this one, the picker, the preview, the results) from its model.
   void refresh();
   PickerView& pickerView() { return *picker_; }
   PreviewView& previewView() { return *preview_; }

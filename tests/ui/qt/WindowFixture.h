@@ -37,8 +37,9 @@ W& Child(QObject& parent, const char* name) {
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, previewCommand, preview, inPlaceRuns, results,
-                                  log.entries(), log.times(), [this] { ++cleanUps; }, [this] { ++ends; }};
+    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, previewCommand,
+                                  preview, inPlaceRuns, results, log.entries(), log.times(),
+                                  [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
 
