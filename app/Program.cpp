@@ -17,9 +17,10 @@ batch::DriverPorts Program::driverPorts() {
       logFile_,
       log_.entries(),
       // The fields are read as they stand when each workbook starts.
-      [this](const std::string& path) { engine_.ProcessWorkbook(path, ui::RunSettingsOf(form1_)); },
+      [this](const std::string& path) { inPlaceRuns_.process(engine_, path, ui::RunSettingsOf(form1_)); },
       [this](const std::string& path) { extractWorkbook(path); },
       [this] { endOwnOffice(); },
+      &inPlaceRuns_,
   };
 }
 
@@ -46,6 +47,9 @@ ui::qt::MainWindowPorts Program::windowPorts(std::function<void()> endProgram) {
       quickAdd_,
       picker_,
       form2_,
+      previewCommand_,
+      preview_,
+      inPlaceRuns_,
       results_,
       log_.entries(),
       log_.times(),

@@ -20,6 +20,7 @@
 #include "ui/Form4.h"
 #include "ui/handlers/BatchDriver.h"
 #include "ui/handlers/GridPicker.h"
+#include "ui/handlers/PreviewCommand.h"
 #include "ui/handlers/QuickAdd.h"
 #include "ui/qt/AboutBoxView.h"
 #include "ui/qt/MainWindowView.h"
@@ -49,6 +50,7 @@ class Program {
   ui::Form1 form1_;
   ui::Form2 form2_;
   ui::Form4 form4_;
+  ui::SamplePreview preview_;
   extract::ExtractionResults results_;
 
   ui::Dialogs& dialogs_;
@@ -61,10 +63,12 @@ class Program {
   batch::LogFile logFile_{clock_};
   ui::ErrorLog log_{form1_, logFile_};
   batch::WorkbookEngine engine_{office_, log_};
+  batch::InPlaceRuns inPlaceRuns_{batch::WindowRunsFolder(), clock_};
   extract::ExtractionRun extraction_{office_, log_};
   batch::BatchDriver driver_;
   rules::GridPicker picker_{form2_, form1_, dialogs_};
   rules::QuickAdd quickAdd_{form1_, form2_, dialogs_, office_};
+  rules::PreviewCommand previewCommand_{form1_, preview_, dialogs_, office_};
 
   ui::qt::MainWindowView mainWindow_;
   ui::qt::AboutBoxView aboutBox_;

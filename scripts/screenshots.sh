@@ -4,8 +4,9 @@
 # with more kinds of workbook chosen beside the file list, scrolled to the
 # bottom, with an error log of every kind, and enlarged; the window 错误原因
 # with every kind and the run's counts, the whole screen with both windows, the
-# question before a run over the sources, and the grid picker filled from a
-# sample workbook (default: the tests' own sheets.xls, made by the build).
+# question before a run over the sources, the grid picker filled from a sample
+# workbook (default: the tests' own sheets.xls, made by the build) and the rule
+# list tried on that sample (预览).
 #
 #   scripts/screenshots.sh OUTDIR [SAMPLE.xls]
 #

@@ -102,6 +102,12 @@ struct Form1 {
   int tickCounter = 0;  // ticks since the last clean-up of office processes, 0 to 10
   int startTotal = 0;   // queued files when "开始" was last pressed
   RunTally tally;       // what became of the workbooks since "开始" was last pressed
+
+  // The sample workbook last chosen by a quick-add; 预览 tries the rules on it.
+  std::string sampleWorkbook;
+  Captioned Preview{"预览…"};
+  // Puts back the originals the last in-place run replaced.
+  Captioned UndoLastRun{"撤销上次运行"};
 };
 
 }  // namespace sheetwise::ui

@@ -11,12 +11,17 @@ namespace sheetwise::batch {
 
 const char* const kChooseSourceFirst = "请先用\"打开目录\"选择源目录";
 const char* const kInPlaceGoOn = "改写源文件";
+const char* const kOriginalsNotKept = "无法保留被改写的原文件，这次运行没有开始：";
 
-// The originals are not kept anywhere: the question says so plainly.
-std::string InPlaceQuestion(size_t workbooks) {
+// Whether the originals are kept, and where, the question says plainly.
+std::string InPlaceQuestion(size_t workbooks, const std::string& keptIn) {
+  const std::string kept =
+      keptIn.empty() ? "改写后的文件替换原文件，原文件不会保留，改写后无法恢复。"
+                     : "改写后的文件替换原文件；每个被替换的原文件都保留在\n" + keptIn +
+                           "\n运行后可以用“撤销上次运行”换回原文件（运行后又改动过的文件保持不变）。";
   return "“在源文件上修改”已勾选：将直接改写 " + std::to_string(workbooks) +
-         " 个源文件（规则没有改动的文件保持原样）。\n改写后的文件替换原文件，原文件不会保留，改写后无法恢复。\n"
-         "“文件名保存规则”在这种方式下不起作用。\n\n确定要改写这些源文件吗？";
+         " 个源文件（规则没有改动的文件保持原样）。\n" + kept +
+         "\n“文件名保存规则”在这种方式下不起作用。\n\n确定要改写这些源文件吗？";
 }
 
 namespace {
@@ -28,11 +33,12 @@ constexpr int kCleanUpTick = 10;
 void BatchDriver::Command4_Click() {
   form_.tickCounter = 0;
   form_.namePrefix = MakeNamePrefix(form_.Text8.text, host::DateText(ports_.clock.now()));
-  if (!startChecksPass() || !inPlaceConfirmed()) {
+  if (!startChecksPass() || !inPlaceConfirmed() || !originalsKept()) {
     // A refused or cancelled start also ends the run it would have restarted:
     // nothing is left to resume.
     if (form_.runState != ui::RunState::Idle) setPanelsEnabled(true);
     setRunState(ui::RunState::Idle);
+    endKeeping();
     return;
   }
   setPanelsEnabled(false);
@@ -67,11 +73,33 @@ void BatchDriver::setRunState(ui::RunState state) {
   form_.Command7.enabled = state == ui::RunState::Paused;
 }
 
-// Saving over the sources rewrites them for good: asked once per start, with
-// "取消" as the default answer. Extraction writes nothing and is not asked.
+bool BatchDriver::savesOverSources() const {
+  return form_.Check1.value == 1 && form_.Check2.value != 1 && !form_.List2.items.empty();
+}
+
+// Saving over the sources is asked once per start, with "取消" as the default
+// answer. Extraction writes nothing and is not asked.
 bool BatchDriver::inPlaceConfirmed() {
-  if (form_.Check1.value != 1 || form_.Check2.value == 1 || form_.List2.items.empty()) return true;
-  return ports_.dialogs.confirm(InPlaceQuestion(form_.List2.items.size()), kInPlaceGoOn);
+  if (!savesOverSources()) return true;
+  const std::string keptIn = ports_.inPlaceRuns != nullptr ? ports_.inPlaceRuns->folder().string() : "";
+  return ports_.dialogs.confirm(InPlaceQuestion(form_.List2.items.size(), keptIn), kInPlaceGoOn);
+}
+
+// A run over the sources keeps the originals it replaces, or does not start:
+// the question has promised that it can be taken back.
+bool BatchDriver::originalsKept() {
+  if (ports_.inPlaceRuns == nullptr) return true;
+  if (!savesOverSources()) {
+    endKeeping();
+    return true;
+  }
+  try {
+    ports_.inPlaceRuns->start(ui::RunSettingsOf(form_));
+    return true;
+  } catch (const std::runtime_error& e) {
+    ports_.dialogs.message(kOriginalsNotKept + std::string(e.what()), ui::MessageStyle::Plain);
+    return false;
+  }
 }
 
 bool BatchDriver::startChecksPass() {
@@ -109,6 +137,11 @@ std::optional<PlanProblem> BatchDriver::planProblem() {
                       {"", ports_.logFile.file().string(), "", ""});
 }
 
+// The run over the sources, if one is open, keeps no more originals.
+void BatchDriver::endKeeping() {
+  if (ports_.inPlaceRuns != nullptr) ports_.inPlaceRuns->end();
+}
+
 void BatchDriver::setPanelsEnabled(bool enabled) {
   form_.Frame1.enabled = enabled;
   form_.Command2.enabled = enabled;
@@ -119,6 +152,8 @@ void BatchDriver::setPanelsEnabled(bool enabled) {
   for (ui::CheckBox* kind : {&form_.TypeXls, &form_.TypeXlsx, &form_.TypeXlsm, &form_.TypeOds, &form_.Check1}) {
     kind->enabled = enabled;
   }
+  // No run is taken back while one is under way.
+  form_.UndoLastRun.enabled = enabled;
 }
 
 void BatchDriver::Timer1_Timer() {
@@ -159,6 +194,7 @@ void BatchDriver::processFirstQueued() {
 }
 
 void BatchDriver::endRun() {
+  endKeeping();
   setPanelsEnabled(true);
   setRunState(ui::RunState::Idle);
   ports_.dialogs.processPendingEvents();
@@ -169,6 +205,7 @@ void BatchDriver::endRun() {
 // Without an office no file can be processed: the run stops, the file in hand
 // stays queued with the rest, and the user is told once how to mend it.
 void BatchDriver::stopForMissingOffice(const std::string& reason) {
+  endKeeping();
   setRunState(ui::RunState::Idle);
   setPanelsEnabled(true);
   ports_.dialogs.message(ui::RunStoppedForOfficeMessage(reason), ui::MessageStyle::Plain);

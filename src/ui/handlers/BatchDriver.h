@@ -14,6 +14,7 @@
 #include "batch/RunLog.h"
 #include "batch/RunPlan.h"
 #include "host/Clock.h"
+#include "ui/handlers/InPlaceRuns.h"
 #include "ui/Dialogs.h"
 #include "ui/Form1.h"
 
@@ -27,13 +28,18 @@ struct DriverPorts {
   std::function<void(const std::string&)> processWorkbook;  // editing mode
   std::function<void(const std::string&)> extractWorkbook;  // extraction mode
   std::function<void()> endOfficeProcesses;
+  // Where in-place runs keep their originals; none are kept without it.
+  InPlaceRuns* inPlaceRuns = nullptr;
 };
 
 // Shown when "开始" finds queued files but no source folder.
 extern const char* const kChooseSourceFirst;
-// The question before a run that saves over its sources, and its button.
-std::string InPlaceQuestion(size_t workbooks);
+// The question before a run that saves over its sources, and its button;
+// keptIn: the folder where the originals are kept, "" when they are not.
+std::string InPlaceQuestion(size_t workbooks, const std::string& keptIn);
 extern const char* const kInPlaceGoOn;
+// Said when an in-place run cannot keep its originals, before the reason.
+extern const char* const kOriginalsNotKept;
 
 // "在源文件上修改" clicked: the naming fields a run over the sources does not
 // use (the file-name replacement, the prefix, the folder-name replacement's
@@ -53,7 +59,10 @@ class BatchDriver {
 
  private:
   bool startChecksPass();
+  bool savesOverSources() const;
   bool inPlaceConfirmed();
+  bool originalsKept();
+  void endKeeping();
   void pause();
   void setRunState(ui::RunState state);
   std::optional<PlanProblem> planProblem();

@@ -69,6 +69,19 @@ Table SampleGridCells(const Table& fromA1) {
   return grid;
 }
 
+bool SampleRead(ui::Dialogs& dialogs, const std::function<void()>& read) {
+  try {
+    read();
+    return true;
+  } catch (const host::HostUnavailable& e) {
+    dialogs.message(ui::OfficeMissingMessage(e.what()), ui::MessageStyle::Plain);
+  } catch (const std::exception&) {
+    // Whatever keeps the sheet from being read, the file the host refuses included.
+    dialogs.message(kBadSheetName, ui::MessageStyle::Information);
+  }
+  return false;
+}
+
 void QuickAdd::command9() { showSample(); }
 
 void QuickAdd::command16() {
@@ -87,16 +100,8 @@ void QuickAdd::showSample() {
     return;
   }
   Table cells;
-  try {
-    cells = SampleGridCells(readSheet(path));
-  } catch (const host::HostUnavailable& e) {
-    dialogs_.message(ui::OfficeMissingMessage(e.what()), ui::MessageStyle::Plain);
-    return;
-  } catch (const std::exception&) {
-    // Whatever keeps the sheet from being read, the file the host refuses included.
-    dialogs_.message(kBadSheetName, ui::MessageStyle::Information);
-    return;
-  }
+  if (!SampleRead(dialogs_, [&] { cells = SampleGridCells(readSheet(path)); })) return;
+  main_.sampleWorkbook = path;
   if (!picker_.visible) picker_ = ui::Form2{};  // loads the window afresh
   picker_.VSFlexGrid1.cells = std::move(cells);
   picker_.visible = true;

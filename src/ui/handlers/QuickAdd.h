@@ -3,6 +3,7 @@
 // beside the file list, read the named sheet through the spreadsheet host and
 // show it in the grid picker.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ std::string SampleFileFilter(const ui::Form1& main);
 // fixed row and an empty fixed column go before it, so grid row n and column n
 // are the used range's n-th row and column (the sheet's own when it begins at A1).
 Table SampleGridCells(const Table& fromA1);
+
+// Runs read, which reads a sample workbook's named sheet; what keeps it from
+// being read is told the user as quick-add tells it. Whether it was read.
+bool SampleRead(ui::Dialogs& dialogs, const std::function<void()>& read);
 
 class QuickAdd {
  public:

@@ -32,6 +32,8 @@ inline constexpr TwipsRect Command10{4920, 1510, 735, 375};
 // left of them, so that no control of the layout moves.
 inline constexpr TwipsRect LoadRules{2700, 1510, 735, 375};
 inline constexpr TwipsRect SaveRules{3450, 1510, 735, 375};
+// Trying the rule list on the sample workbook, left of those.
+inline constexpr TwipsRect Preview{1950, 1510, 735, 375};
 
 // Error log.
 inline constexpr TwipsRect Frame6{5760, 2640, 6360, 2010};
@@ -147,6 +149,8 @@ inline constexpr TwipsRect Label10 = OnLine(1500, 390);
 inline constexpr TwipsRect Text11 = OnLine(1890, 1050);
 
 inline constexpr TwipsRect Check1{9120, 7680, 1815, 255};
+// Taking the last in-place run back, right of the check box that asks for one.
+inline constexpr TwipsRect UndoLastRun{10950, 7605, 1170, 405};
 
 // Veto condition.
 inline constexpr TwipsRect Frame8{5880, 8040, 6255, 615};

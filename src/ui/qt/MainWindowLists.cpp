@@ -65,6 +65,8 @@ void MainWindowView::buildRuleList() {
   rules->setViewportMargins(0, 0, 0, ToPixels(layout::List3).bottom() + 1 - ToPixels(layout::Command3).top());
   rules_ = rules;
   buildRuleFileCommands(*rules);
+  binder_.button(frame, "Preview", &Form1::Preview, layout::Preview, [this] { ports_.preview.command(); })
+      ->setToolTip("预览：在添加快选过的样本工作簿上试运行规则列表，并排显示修改前后的工作表（不改动样本）");
   binder_.button(frame, "Command3", &Form1::Command3, layout::Command3, [this] { rules::Command3_Click(form_); });
   binder_.button(frame, "Command10", &Form1::Command10, layout::Command10, [this] { rules::ClearRulesAsking(form_, ports_.dialogs); });
 }

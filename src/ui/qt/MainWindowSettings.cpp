@@ -5,6 +5,7 @@
 #include "ui/handlers/BatchDriver.h"
 #include "ui/handlers/FolderChoice.h"
 #include "ui/handlers/RuleEditor.h"
+#include "ui/handlers/UndoLastRun.h"
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/MainWindowView.h"
@@ -71,7 +72,11 @@ void MainWindowView::buildNamingAndVeto() {
   WithFont(binder_.field(paths, "Text11", &Form1::Text11, l::Text11), field);
 
   binder_.check(this, "Check1", &Form1::Check1, l::Check1, "在源文件上修改", [this] { batch::Check1_Click(form_); })
-      ->setToolTip("勾选后直接改写源文件，原文件不保留；文件名规则不起作用");
+      ->setToolTip("勾选后直接改写源文件；被改写的原文件各保留一份，运行后可以用“撤销上次运行”换回。文件名规则不起作用");
+  binder_.button(this, "UndoLastRun", &Form1::UndoLastRun, l::UndoLastRun,
+                 [this] { batch::UndoLastRun(form_, ports_.dialogs, ports_.inPlaceRuns); })
+      ->setToolTip(Q("把上次“在源文件上修改”的运行改写的文件换回原文件（运行后又改动过的除外）。\n原文件和运行的报告保存在 " +
+                     ports_.inPlaceRuns.folder().string()));
 
   QWidget* veto = binder_.frame(this, "Frame8", &Form1::Frame8, l::Frame8);
   StaticLabel(veto, "如果行坐标", l::Label9, "Label9");

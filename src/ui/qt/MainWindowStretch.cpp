@@ -28,14 +28,15 @@ struct Stretch {
 // The file queue takes a third of the extra height, the rule list and the
 // error log two thirds; everything below them moves down by all of it.
 constexpr Stretch kStretches[] = {
-    {"Frame15", 0, 0, 1, 1},   {"List2", 0, 0, 1, 1},     {"TypeXls", 1, 0, 0, 0},   {"TypeXlsx", 1, 0, 0, 0},
-    {"TypeXlsm", 1, 0, 0, 0},  {"TypeOds", 1, 0, 0, 0},   {"Frame9", 0, 1, 0, 2},    {"List3", 0, 0, 0, 2},
-    {"Command3", 0, 2, 0, 0},  {"Command10", 0, 2, 0, 0}, {"loadRules", 0, 2, 0, 0}, {"saveRules", 0, 2, 0, 0},
-    {"Frame6", 0, 1, 1, 2},    {"List4", 0, 0, 1, 2},     {"Picture1", 0, 3, 0, 0},  {"Frame3", 0, 3, 0, 0},
-    {"Frame5", 0, 3, 0, 0},    {"Frame4", 0, 3, 0, 0},    {"Frame2", 0, 3, 0, 0},    {"Frame7", 0, 3, 0, 0},
-    {"Check1", 0, 3, 0, 0},    {"Frame8", 0, 3, 0, 0},    {"Frame19", 0, 3, 0, 0},   {"Command6", 0, 3, 0, 0},
-    {"Command7", 0, 3, 0, 0},  {"Command8", 0, 3, 0, 0},  {"Command4", 0, 3, 0, 0},  {"Shape1", 0, 3, 0, 0},
-    {"Shape2", 0, 3, 0, 0},    {"Label8", 0, 3, 0, 0},    {"runSummary", 0, 3, 0, 0}};
+    {"Frame15", 0, 0, 1, 1},    {"List2", 0, 0, 1, 1},      {"TypeXls", 1, 0, 0, 0},    {"TypeXlsx", 1, 0, 0, 0},
+    {"TypeXlsm", 1, 0, 0, 0},   {"TypeOds", 1, 0, 0, 0},    {"Frame9", 0, 1, 0, 2},     {"List3", 0, 0, 0, 2},
+    {"Command3", 0, 2, 0, 0},   {"Command10", 0, 2, 0, 0},  {"loadRules", 0, 2, 0, 0},  {"saveRules", 0, 2, 0, 0},
+    {"Preview", 0, 2, 0, 0},    {"Frame6", 0, 1, 1, 2},     {"List4", 0, 0, 1, 2},      {"Picture1", 0, 3, 0, 0},
+    {"Frame3", 0, 3, 0, 0},     {"Frame5", 0, 3, 0, 0},     {"Frame4", 0, 3, 0, 0},     {"Frame2", 0, 3, 0, 0},
+    {"Frame7", 0, 3, 0, 0},     {"Check1", 0, 3, 0, 0},     {"UndoLastRun", 0, 3, 0, 0}, {"Frame8", 0, 3, 0, 0},
+    {"Frame19", 0, 3, 0, 0},    {"Command6", 0, 3, 0, 0},   {"Command7", 0, 3, 0, 0},   {"Command8", 0, 3, 0, 0},
+    {"Command4", 0, 3, 0, 0},   {"Shape1", 0, 3, 0, 0},     {"Shape2", 0, 3, 0, 0},     {"Label8", 0, 3, 0, 0},
+    {"runSummary", 0, 3, 0, 0}};
 
 // Rules the rule list should show when the window opens, room permitting.
 constexpr int kRulesInSight = 8;

@@ -13,6 +13,7 @@
 #include "ui/qt/Fonts.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/PickerView.h"
+#include "ui/qt/PreviewView.h"
 #include "ui/qt/ReasonsView.h"
 #include "ui/qt/ResultsView.h"
 
@@ -41,6 +42,7 @@ MainWindowView::MainWindowView(Form1& form, MainWindowPorts ports)
   buildMemoryAndRun();
   buildTimers();
   picker_ = new PickerView(ports_.pickerForm, ports_.picker, [this](const std::function<void()>& h) { run(h); }, this);
+  preview_ = new PreviewView(ports_.previewForm, this);
   results_ = new ResultsView(ports_.results, this);
   reasons_ = new ReasonsView(ports_.logEntries, form_.tally, this);
   buildResultsAccess(*errorLog_, *extractionFrame_);
@@ -74,6 +76,7 @@ void MainWindowView::refresh() {
   Show(timer1_, form_.Timer1);
   Show(timer2_, form_.Timer2);
   picker_->refresh();
+  preview_->refresh();
   results_->refresh();
   reasons_->refresh();
 }

@@ -21,6 +21,7 @@
 #include "ui/Form2.h"
 #include "ui/handlers/BatchDriver.h"
 #include "ui/handlers/GridPicker.h"
+#include "ui/handlers/PreviewCommand.h"
 #include "ui/handlers/QuickAdd.h"
 #include "ui/qt/MainBinder.h"
 
@@ -32,6 +33,7 @@ class QScrollBar;
 namespace sheetwise::ui::qt {
 
 class PickerView;
+class PreviewView;
 class ReasonsView;
 class ResultsView;
 
@@ -43,6 +45,9 @@ struct MainWindowPorts {
   rules::QuickAdd& quickAdd;
   rules::GridPicker& picker;
   Form2& pickerForm;
+  rules::PreviewCommand& preview;
+  SamplePreview& previewForm;
+  const batch::InPlaceRuns& inPlaceRuns;  // the runs 撤销上次运行 takes back
   const extract::ExtractionResults& results;
   const std::vector<batch::LogEntry>& logEntries;  // List4's entries with their reasons
   const std::vector<std::string>& logTimes;        // the date and time of each
@@ -55,9 +60,10 @@ class MainWindowView final : public QWidget {
   // Loads the window, hidden: builds it, runs the start-up steps, shows the model.
   MainWindowView(Form1& form, MainWindowPorts ports);
 
-  // Shows every window (this one, the picker, the results) from its model.
+  // Shows every window (this one, the picker, the preview, the results) from its model.
   void refresh();
   PickerView& pickerView() { return *picker_; }
+  PreviewView& previewView() { return *preview_; }
   ResultsView& resultsView() { return *results_; }
   ReasonsView& reasonsView() { return *reasons_; }
 
@@ -113,6 +119,7 @@ class MainWindowView final : public QWidget {
   QTimer timer2_;
   bool inDriverTick_ = false;
   PickerView* picker_ = nullptr;
+  PreviewView* preview_ = nullptr;
   ResultsView* results_ = nullptr;
   ReasonsView* reasons_ = nullptr;
 };

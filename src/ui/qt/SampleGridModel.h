@@ -10,7 +10,7 @@
 
 namespace sheetwise::ui::qt {
 
-class SampleGridModel final : public QAbstractTableModel {
+class SampleGridModel : public QAbstractTableModel {
  public:
   explicit SampleGridModel(const SampleGrid& grid, QObject* parent = nullptr)
       : QAbstractTableModel(parent), grid_(grid) {}

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
 #include <fstream>
@@ -24,6 +25,7 @@
 #include "ui/qt/CaptionFrame.h"
 #include "ui/qt/MainWindowLayout.h"
 #include "ui/qt/QtDialogs.h"
+#include "ui/handlers/UndoLastRun.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::test {
@@ -106,11 +108,11 @@ TEST_F(MainWindowView, DoubleClickOnALoggedFileOpensItOrSaysWhyNot) {
   EXPECT_TRUE(said[1].starts_with("无法打开这个文件：" + book + "\n没有找到打开它的程序。")) << said[1];
 }
 
-// The rule file buttons sit in the rules frame clear of the list's commands, and save and load.
+// The rule file and preview buttons sit in the rules frame clear of the list's commands; save and load.
 TEST_F(MainWindowView, RuleFileButtonsStandBesideTheListCommandsAndSaveAndLoad) {
   auto& frame = widget<QWidget>("Frame9");
   std::vector<QRect> taken{widget<QWidget>("Command3").geometry(), widget<QWidget>("Command10").geometry()};
-  for (const char* name : {"loadRules", "saveRules"}) {
+  for (const char* name : {"loadRules", "saveRules", "Preview"}) {
     auto& button = widget<QPushButton>(name);
     EXPECT_EQ(button.parentWidget(), &frame) << name;
     EXPECT_TRUE(frame.rect().contains(button.geometry())) << name;
@@ -294,6 +296,48 @@ TEST_F(MainWindowView, QuickAddSaysTheOfficeIsMissingNotThatTheSheetNameIsWrong)
   withoutOffice.command9();
   EXPECT_EQ(dialogs.messageTexts(), Lines{ui::OfficeMissingMessage("soffice is missing")});
   EXPECT_FALSE(form2.visible);
+}
+
+// 预览 shows the sample's sheet before and after, the cell the rule wrote yellow on both sides.
+TEST_F(MainWindowView, PreviewShowsBothReadingsWithTheChangedCellMarked) {
+  form.sampleWorkbook = scratch.copyFixture("sheets.xls");
+  form.List3.items = {"3|B|改过"};
+  click("Preview");
+  auto& shown = Child<QWidget>(*window, "preview");
+  ASSERT_TRUE(shown.isVisible()) << testing::PrintToString(dialogs.messageTexts());
+  const auto& before = *Child<QTableView>(shown, "previewBefore").model();
+  const auto& after = *Child<QTableView>(shown, "previewAfter").model();
+  EXPECT_EQ(after.index(2, 1).data().toString(), "改过");
+  EXPECT_EQ(after.index(2, 1).data(Qt::ToolTipRole).toString(), "修改前：" + before.index(2, 1).data().toString());
+  for (const auto* grid : {&before, &after}) {
+    EXPECT_TRUE(grid->index(2, 1).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(grid->index(2, 0).data(Qt::BackgroundRole).isValid());
+  }
+  EXPECT_TRUE(Child<QLabel>(shown, "previewOutcome").text().startsWith("有改动的单元格：1 个"));
+  shown.close();
+  EXPECT_FALSE(preview.visible);
+}
+
+// 撤销上次运行 stands right of 在源文件上修改, clear of its neighbours and its
+// caption whole; greyed out during a run; with no run kept, it says so.
+TEST_F(MainWindowView, UndoLastRunStandsBesideTheInPlaceBoxAndSaysWhenThereIsNothingToUndo) {
+  auto& undo = widget<QPushButton>("UndoLastRun");
+  for (const char* neighbour : {"Check1", "Frame7", "Frame8", "Frame2"}) {
+    EXPECT_FALSE(undo.geometry().intersects(widget<QWidget>(neighbour).geometry())) << neighbour;
+  }
+  EXPECT_TRUE(window->rect().contains(undo.geometry()));
+  EXPECT_LE(undo.fontMetrics().horizontalAdvance(undo.text()), undo.width() - 4);
+  form.List2.items = {"/src/a.xls"};
+  form.Text4.text = "/src/";
+  form.Text5.text = scratch / "save/";
+  click("Command4");
+  EXPECT_FALSE(undo.isEnabled());
+  for (int ticks = 0; form.Timer1.enabled && ticks < 20; ++ticks) driver.Timer1_Timer();
+  window->refresh();
+  ASSERT_TRUE(undo.isEnabled());
+  dialogs.messages.clear();
+  click("UndoLastRun");
+  EXPECT_EQ(dialogs.messageTexts(), Lines{batch::kNothingToUndo});
 }
 
 }  // namespace

@@ -37,8 +37,9 @@ W& Child(QObject& parent, const char* name) {
 class WindowFixture : public ::testing::Test {
  protected:
   WindowFixture() {
-    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, results,
-                                  log.entries(), log.times(), [this] { ++cleanUps; }, [this] { ++ends; }};
+    ui::qt::MainWindowPorts ports{dialogs, opener, memory, driver, quickAdd, picker, form2, previewCommand,
+                                  preview, inPlaceRuns, results, log.entries(), log.times(),
+                                  [this] { ++cleanUps; }, [this] { ++ends; }};
     window = std::make_unique<ui::qt::MainWindowView>(form, std::move(ports));
   }
 
@@ -81,6 +82,9 @@ class WindowFixture : public ::testing::Test {
                              [](const std::string&) {}, [] {}}};
   rules::GridPicker picker{form2, form, dialogs};
   rules::QuickAdd quickAdd{form, form2, dialogs, SharedHost()};
+  ui::SamplePreview preview;
+  batch::InPlaceRuns inPlaceRuns{scratch.path() / "runs", clock};
+  rules::PreviewCommand previewCommand{form, preview, dialogs, SharedHost()};
   std::unique_ptr<ui::qt::MainWindowView> window;
 };
 

@@ -3,7 +3,8 @@
 // size with rules at the top, with more kinds of workbook chosen, scrolled to
 // the bottom, with an error log of every kind and enlarged; the error log's
 // reasons (and the whole screen, where it can be grabbed), the question before
-// a run over the sources, and, given a sample, the grid picker filled from it.
+// a run over the sources, and, given a sample, the grid picker filled from it
+// and the rule list tried on it (预览).
 // The choosers answer with the sample and its folder; messages go to stderr.
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include "ui/qt/Translations.h"
 #include "ui/handlers/BatchDriver.h"
 #include "ui/qt/PickerView.h"
+#include "ui/qt/PreviewView.h"
 #include "ui/qt/QtDialogs.h"
 #include "ui/qt/ReasonsView.h"
 #include "ui/qt/SampleGridView.h"
@@ -150,7 +152,7 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
   window.reasonsView().hide();
 
   // The question before a run that saves over its sources.
-  const auto question = ui::qt::QuestionBox(batch::InPlaceQuestion(18), batch::kInPlaceGoOn, &window);
+  const auto question = ui::qt::QuestionBox(batch::InPlaceQuestion(18, batch::WindowRunsFolder().string()), batch::kInPlaceGoOn, &window);
   question->show();
   ok &= Save(*question, folder, "in-place-question.png");
   question->hide();
@@ -167,6 +169,10 @@ int TakeScreenshots(Program& program, const QDir& folder, const QString& sample)
         QItemSelection(picker.grid().model()->index(2, 1), picker.grid().model()->index(5, 3)),
         QItemSelectionModel::Select);
     ok &= Save(picker, folder, "picker.png");
+    // The rule list tried on the same sample.
+    Child<QPushButton>(window, "Preview").click();
+    if (!window.previewView().isVisible()) return 1;
+    ok &= Save(window.previewView(), folder, "preview.png");
   }
   return ok ? 0 : 1;
 }
