@@ -136,7 +136,7 @@ TEST(ChangesColumn, CutToTheFirstTwentyWithTheCountOfTheRest) {
 
 // --preview 2: the first two workbooks of the plan edited and described on
 // standard output; nothing written in the tree, the current folder or the
-// temporary folder; --only takes the one named instead.
+// temporary folder; --only takes the one named instead, --no-verify lists the edits alone.
 TEST(Preview, PrintsTheChangesAndLeavesNoFileBehind) {
   test::TempDir dir;
   for (const char* name : {"src/a.xls", "src/b.xls", "src/sub/c.xls"}) test::WriteTableWorkbook(dir / name, kTable);
@@ -162,6 +162,12 @@ TEST(Preview, PrintsTheChangesAndLeavesNoFileBehind) {
   }
   EXPECT_EQ(test::CountOf(said, "c.xls"), 0u) << said;
   EXPECT_EQ(test::CountOf(preview({"--preview", "2", "--only", dir / "src/sub/c.xls"}), dir / "src/sub/c.xls\n"), 1u);
+  // Without the check nothing is read: the rules' edits alone, without values.
+  const std::string unread = preview({"--preview", "1", "--no-verify"});
+  for (const char* line : {"the check of the save: not made (--no-verify)", "sheet \"Sheet1\": cell B2 written (values not read)",
+                           "the active sheet: row 2 inserted"}) {
+    EXPECT_EQ(test::CountOf(unread, line), 1u) << line << "\n" << unread;
+  }
   EXPECT_EQ(dir.listing(), before);
   EXPECT_EQ(test::ReadFile(dir / "src/a.xls"), sourceBytes);
   EXPECT_TRUE(fs::is_empty(dir / "cwd"));
