@@ -1,16 +1,16 @@
 #include "cli/PreviewRun.h"
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "cli/BatchOptions.h"
 #include "cli/ExitStatus.h"
 #include "cli/RunReport.h"
-#include "host/FailureReason.h"
 #include "host/HostError.h"
 #include "host/ShownText.h"
+#include "host/TemporaryFolder.h"
 #include "host/Translate.h"
 
 namespace sheetwise::batch {
@@ -19,27 +19,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // A private folder in the temporary folder, removed with everything in it.
-class PreviewFolder {
- public:
-  PreviewFolder() {
-    std::string pattern = (fs::temp_directory_path() / "sheetwise-preview-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-      throw UsageError(Tr("--preview: the temporary folder cannot be made (%s)",
-                          {host::ReasonForError(errno, host::FileAction::WriteFolder, fs::temp_directory_path())}));
-    }
-    path_ = pattern;
+host::TemporaryFolder PreviewFolder() {
+  try {
+    return host::TemporaryFolder("sheetwise-preview-");
+  } catch (const host::HostError& e) {
+    throw UsageError(Tr("--preview: the temporary folder cannot be made (%s)", {e.what()}));
   }
-  ~PreviewFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  PreviewFolder(const PreviewFolder&) = delete;
-  PreviewFolder& operator=(const PreviewFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+}
 
 fs::path Canonical(const std::string& path) {
   std::error_code ec;
@@ -94,7 +80,7 @@ std::vector<std::string> PreviewedWorkbooks(const std::vector<std::string>& plan
 
 int PreviewRun(RunSettings settings, const std::vector<std::string>& workbooks, const ParallelRunOptions& options,
                CommandStreams io) {
-  const PreviewFolder folder;
+  const host::TemporaryFolder folder = PreviewFolder();
   settings.inPlace = false;
   settings.naming.saveFolder = folder.path().string() + "/";
   settings.naming.namePrefix.clear();
