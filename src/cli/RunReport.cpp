@@ -41,6 +41,13 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
+// A list of texts, as the report writes its lists.
+std::string JsonList(const std::vector<std::string>& texts) {
+  std::string list = "[";
+  for (const auto& text : texts) list += (list.size() > 1 ? "," : "") + JsonString(text);
+  return list + "]";
+}
+
 std::string SizeText(const std::optional<FileStamp>& stamp) { return stamp ? std::to_string(stamp->size) : ""; }
 
 std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? ModifiedText(*stamp) : ""; }
@@ -49,12 +56,6 @@ std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? M
 
 const char* const kReportCsvHeader =
     "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256,original,changes";
-
-std::string JsonList(const std::vector<std::string>& texts) {
-  std::string list = "[";
-  for (const auto& text : texts) list += (list.size() > 1 ? "," : "") + JsonString(text);
-  return list + "]";
-}
 
 std::string ModifiedText(const FileStamp& stamp) {
   const std::string nanoseconds = std::to_string(stamp.nanoseconds);

@@ -58,9 +58,6 @@ struct ReportRow {
 // The CSV report's first line, without its line end.
 extern const char* const kReportCsvHeader;
 
-// A JSON list of texts, as the report writes its lists.
-std::string JsonList(const std::vector<std::string>& texts);
-
 // One CSV field or one row, as written.
 std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts = extract::CsvTexts::Guarded);
 std::string JsonReportRow(const ReportRow& row);
