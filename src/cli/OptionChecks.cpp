@@ -65,6 +65,7 @@ void CheckIgnored(const BatchOptions& o) {
            "and --path-replace"));
   }
   if (!o.keepOwner && !o.inPlace) Refuse(Tr("--keep-owner=no goes with --in-place: copies are this user's anyway"));
+  if (o.extract && o.changesFull) Refuse(Tr("--changes-full goes with --save, --in-place or --preview: --extract changes nothing"));
 }
 
 void CheckVeto(const BatchOptions& o) {

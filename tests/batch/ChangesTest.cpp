@@ -174,7 +174,8 @@ TEST(Preview, PrintsTheChangesAndLeavesNoFileBehind) {
   EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
-// A preview saves nowhere and writes no file of its own: a saving mode or an output is refused, as --only alone.
+// A preview saves nowhere and writes no file of its own: a saving mode or an output is refused, as --only
+// alone and --changes-full where nothing changes.
 TEST(Preview, RefusesWhatWouldWriteAFile) {
   test::TempDir dir;
   std::ofstream(dir / "rules.txt") << "1|A|x\n";
@@ -189,6 +190,7 @@ TEST(Preview, RefusesWhatWouldWriteAFile) {
       {{"--save", dir / "out", "--only", dir / "src/a.xls"}, "sheetwise-batch: --only PATH... goes with --preview N"},
       {{"--preview", "1", "--only", dir / "rules.txt"}, "sheetwise-batch: --only: " + dir / "rules.txt" + " is no workbook"},
       {{"--preview", "1", "--only"}, "sheetwise-batch: --only needs at least 1 value"},
+      {{"--extract", "--changes-full"}, "sheetwise-batch: --changes-full goes with --save, --in-place or --preview"},
   };
   for (const auto& [extra, said] : cases) {
     Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt"};
