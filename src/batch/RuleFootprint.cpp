@@ -8,9 +8,10 @@ using rules::RuleKind;
 using verify::Edit;
 using verify::SheetRole;
 
-Edit Cells(SheetRole sheet, const host::CellRect& r) {
+Edit Cells(SheetRole sheet, const host::CellRect& r, Edit::CellsAction action) {
   Edit e;
   e.kind = Edit::Kind::Cells;
+  e.action = action;
   e.sheet = sheet;
   e.firstRow = r.firstRow;
   e.firstColumn = r.firstColumn;
@@ -19,10 +20,11 @@ Edit Cells(SheetRole sheet, const host::CellRect& r) {
   return e;
 }
 
-Edit Line(Edit::Kind kind, int first) {
+Edit Line(Edit::Kind kind, int first, double size = 0) {
   Edit e;
   e.kind = kind;
   e.first = first;
+  e.size = size;
   return e;
 }
 
@@ -37,8 +39,9 @@ std::vector<Edit> FootprintOf(const rules::ParsedRule& rule) {
     case RuleKind::DeleteColumn:
       return {Line(Edit::Kind::DeleteColumn, rule.column)};
     case RuleKind::MergeRange:
+      return {Cells(SheetRole::Active, rule.cells, Edit::CellsAction::Merged)};
     case RuleKind::ClearRange:
-      return {Cells(SheetRole::Active, rule.cells)};
+      return {Cells(SheetRole::Active, rule.cells, Edit::CellsAction::Cleared)};
     case RuleKind::RenameSheet: {
       Edit e;
       e.kind = Edit::Kind::Rename;
@@ -47,11 +50,11 @@ std::vector<Edit> FootprintOf(const rules::ParsedRule& rule) {
       return {e};
     }
     case RuleKind::ReplaceCell:
-      return {Cells(SheetRole::Named, {rule.row, rule.column, rule.row, rule.column})};
+      return {Cells(SheetRole::Named, {rule.row, rule.column, rule.row, rule.column}, Edit::CellsAction::Written)};
     case RuleKind::RowHeight:
-      return {Line(Edit::Kind::RowSize, rule.row)};
+      return {Line(Edit::Kind::RowSize, rule.row, rule.size)};
     case RuleKind::ColumnWidth:
-      return {Line(Edit::Kind::ColumnSize, rule.column)};
+      return {Line(Edit::Kind::ColumnSize, rule.column, rule.size)};
     case RuleKind::ExtractCell:
       return {};
   }

@@ -8,6 +8,7 @@
 
 #include "batch/WorkbookKinds.h"
 #include "rules/ParsedRule.h"
+#include "verify/RuleChanges.h"
 
 namespace sheetwise::batch {
 
@@ -41,6 +42,8 @@ struct RunSettings {
   // its target; strictly, a difference keeps a copy from being written too.
   bool verify = true;
   bool strictVerify = false;
+  // How many of a workbook's changes are described (verify/RuleChanges.h); the rest are counted.
+  size_t changesShown = verify::kChangesShown;
   // The kinds of workbook the folder scan takes.
   WorkbookKinds kinds = {};
   // When set, called with the source and the written file just before a save

@@ -8,6 +8,7 @@
 #include "host/SafeStore.h"
 #include "host/Translate.h"
 #include "verify/MacroProject.h"
+#include "verify/RuleChanges.h"
 #include "verify/SaveComparison.h"
 
 namespace sheetwise::batch {
@@ -24,18 +25,20 @@ DifferencesFound::DifferencesFound(SaveFindings findings)
 
 namespace {
 
-// What compare finds, or why it could not be made; thrown when that may not be written.
-SaveFindings Findings(const std::function<std::vector<std::string>()>& compare, bool mayWriteDifferences,
-                      std::string summary = "") {
+// What compare finds, or why it could not be made; thrown when that may not
+// be written. Without readings, the changes are the footprint's edits.
+SaveFindings Findings(const std::function<void(SaveFindings&)>& compare, const verify::EditFootprint& footprint,
+                      bool mayWriteDifferences, size_t changesShown, std::string summary = "") {
   SaveFindings findings;
   findings.summary = std::move(summary);
   try {
-    findings.differences = compare();
+    compare(findings);
   } catch (const std::bad_alloc&) {
     findings.uncheckedBecause = Tr("there is not enough memory to read both files");
   } catch (const std::exception& e) {  // unreadable, or more than a reading may hold
     findings.uncheckedBecause = e.what();
   }
+  if (!findings.uncheckedBecause.empty()) findings.changes = verify::ListEdits(footprint, changesShown).lines();
   if (!findings.empty() && !mayWriteDifferences) throw DifferencesFound(std::move(findings));
   return findings;
 }
@@ -43,28 +46,31 @@ SaveFindings Findings(const std::function<std::vector<std::string>()>& compare, 
 }  // namespace
 
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
-                       bool mayWriteDifferences) {
+                       bool mayWriteDifferences, size_t changesShown) {
   static std::mutex oneAtATime;
   return Findings(
-      [&] {
+      [&](SaveFindings& findings) {
         const std::lock_guard lock(oneAtATime);
-        return verify::VerifySave(source, written, footprint).lines();
+        const auto readings = verify::VerifySaveListingChanges(source, written, footprint, changesShown);
+        findings.differences = readings.differences.lines();
+        findings.changes = readings.changes.lines();
       },
-      mayWriteDifferences);
+      footprint, mayWriteDifferences, changesShown);
 }
 
-SaveFindings CheckMacroProject(const std::string& source, const std::string& written, bool mayWriteDifferences) {
+SaveFindings CheckMacroProject(const std::string& source, const std::string& written,
+                               const verify::EditFootprint& footprint, bool mayWriteDifferences, size_t changesShown) {
   return Findings(
-      [&] {
-        std::vector<std::string> differences;
+      [&](SaveFindings& findings) {
+        findings.changes = verify::ListEdits(footprint, changesShown).lines();
         const std::string before = verify::MacroProjectDigest(source);
-        if (before.empty()) return differences;  // nothing to lose
+        if (before.empty()) return;  // nothing to lose
         if (auto change = verify::MacroProjectChange(before, verify::MacroProjectDigest(written))) {
-          differences.push_back(std::move(*change));
+          findings.differences.push_back(std::move(*change));
         }
-        return differences;
       },
-      mayWriteDifferences, Tr("the office would drop or rewrite the workbook's macros (VBA project)"));
+      footprint, mayWriteDifferences, changesShown,
+      Tr("the office would drop or rewrite the workbook's macros (VBA project)"));
 }
 
 void CopySource(const std::string& source, const std::string& target) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "verify/EditFootprint.h"
+#include "verify/RuleChanges.h"
 
 namespace sheetwise::batch {
 
@@ -16,6 +17,9 @@ struct SaveFindings {
   std::vector<std::string> differences;  // one line each: the first few, then how many
   std::string uncheckedBecause;          // "" when the check was made
   std::string summary;                   // what the differences come to, when one thing says it; "" otherwise
+  // What the rules changed (verify/RuleChanges.h), the first few then how many;
+  // without readings of both files, their edits alone.
+  std::vector<std::string> changes = {};
   bool empty() const { return differences.empty() && uncheckedBecause.empty(); }
   // "no check possible: why", or that the saved workbook differs; "" when empty.
   std::string reason() const;
@@ -33,14 +37,17 @@ class DifferencesFound : public std::runtime_error {
 
 // Compares the source with the written file outside the footprint; throws
 // DifferencesFound when it found something and that may not be written, else
-// returns what it found. One check at a time holds its two readings in this
+// returns what it found, with the changes the same readings show (changesShown
+// of them described). One check at a time holds its two readings in this
 // process, so that offices side by side do not multiply the memory it takes.
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
-                       bool mayWriteDifferences);
+                       bool mayWriteDifferences, size_t changesShown = verify::kChangesShown);
 
 // Without that check, the macro project alone, which the office may drop or
-// write anew: the same findings, thrown or returned alike.
-SaveFindings CheckMacroProject(const std::string& source, const std::string& written, bool mayWriteDifferences);
+// write anew: the same findings, thrown or returned alike, with the footprint's edits as the changes.
+SaveFindings CheckMacroProject(const std::string& source, const std::string& written,
+                               const verify::EditFootprint& footprint, bool mayWriteDifferences,
+                               size_t changesShown = verify::kChangesShown);
 
 // Writes the source's own bytes to target, through a hidden file beside it.
 void CopySource(const std::string& source, const std::string& target);

@@ -211,11 +211,13 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       const bool mayWriteDifferences = !settings.inPlace && !settings.strictVerify;
       host::EnterPhase(host::WorkPhase::Check);
       PutBackWhatTheOfficeDropped(path, written, footprint);
-      findings = settings.verify ? CheckSave(path, written, footprint, mayWriteDifferences)
-                                 : CheckMacroProject(path, written, mayWriteDifferences);
+      findings = settings.verify
+                     ? CheckSave(path, written, footprint, mayWriteDifferences, settings.changesShown)
+                     : CheckMacroProject(path, written, footprint, mayWriteDifferences, settings.changesShown);
       if (settings.beforeReplace) settings.beforeReplace(path, written);
     };
     result.output = WriteResult(*book, run, settings, edited, check);
+    result.changes = findings.changes;
     if (!findings.empty()) {
       if (!findings.uncheckedBecause.empty()) result.outcome = Outcome::Unchecked;
       result.reason = findings.reason();

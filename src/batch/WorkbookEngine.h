@@ -26,6 +26,7 @@ struct WorkbookResult {
   std::vector<std::string> differences;  // what the verification of the save found
   bool temporary = false;                // failed for a reason another try may not meet (a full disk)
   bool lasting = false;                  // failed for a reason every try meets, though its office was ended
+  std::vector<std::string> changes = {};  // what the rules changed (verify/RuleChanges.h); empty when nothing was written
 };
 
 class WorkbookEngine {

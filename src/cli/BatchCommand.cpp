@@ -19,6 +19,7 @@
 #include "batch/LogFile.h"
 #include "cli/MergeReports.h"
 #include "cli/OptionChecks.h"
+#include "cli/PreviewRun.h"
 #include "batch/OutputNaming.h"
 #include "batch/ParallelRun.h"
 #include "batch/RunPlan.h"
@@ -89,12 +90,11 @@ ReportRow RowOf(const std::string& source, const FileOutcome& outcome, bool extr
     }
     return row;
   }
-  static constexpr ReportOutcome kOutcomes[] = {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
-                                                ReportOutcome::Skipped, ReportOutcome::Unchecked};
-  row.outcome = kOutcomes[static_cast<int>(outcome.result.outcome)];
+  row.outcome = ReportOutcomeOf(outcome.result.outcome);
   row.output = outcome.result.output;
   row.reason = outcome.result.reason;
   row.differences = outcome.result.differences;
+  row.changes = outcome.result.changes;
   return row;
 }
 
@@ -164,7 +164,7 @@ class Command {
     digest_ = RunDigest(settings_, options_.extract);
     CheckStart(settings_);
     settings_.naming.namePrefix = MakeNamePrefix(options_.prefix, host::DateText(clock_.now()));
-    const bool copies = !options_.inPlace && !options_.extract;
+    const bool copies = !options_.inPlace && !options_.extract && options_.preview == 0;
     if (options_.inPlace && options_.keepOriginals) {
       if (options_.report.empty()) options_.report = defaultInPlaceReport();
       runFolder_ = RunFolderFor(options_.report, options_.backup);
@@ -173,13 +173,14 @@ class Command {
     const std::string leftOut = copies ? settings_.naming.saveFolder : runFolder_.empty() ? "" : AsFolder(runFolder_);
     FolderTree tree = ScanFolderTree(settings_.naming.sourceFolder, leftOut, settings_.kinds);
     LeaveOutRunFolders(tree);
-    checkPlan(tree);
+    if (options_.preview == 0) checkPlan(tree);  // a preview writes only into a folder of its own
     if (const auto notice = CheckRuleList(options_, settings_.rules)) io_.err << *notice << '\n';
     // The whole tree was checked; a shard keeps only its own share.
     WorkbookPaths queue = std::move(tree.workbooks);
     TakeShare(queue, settings_.naming.sourceFolder, options_.shardIndex, options_.shardCount);
     const std::vector<SkippedEntry> skipped = std::move(tree.skipped);
     tree = {};
+    if (options_.preview > 0) return preview(queue);
     resumeFrom(queue);
     if (options_.dryRun) return dryRun(queue, skipped);
     return process(queue, skipped);
@@ -310,6 +311,15 @@ class Command {
               << host::ShownText(options_.inPlace ? path : BuildOutputPath(settings_.naming, path)) << '\n';
     }
     return 0;
+  }
+
+  // The first workbooks of the plan, or those named, edited into a folder of their own and gone with it.
+  int preview(const WorkbookPaths& queue) {
+    const auto workbooks = PreviewedWorkbooks(queue, options_.only, static_cast<size_t>(options_.preview));
+    const int most = options_.jobs > 0 ? options_.jobs : DefaultJobs();
+    const int jobs = std::max(1, std::min(most, static_cast<int>(workbooks.size())));
+    const ParallelRunOptions parallel{jobs, false, officeOptions(jobs), &interrupted_};
+    return PreviewRun(settings_, workbooks, parallel, io_);
   }
 
   extract::CsvTexts csvTexts() const { return options_.csvRaw ? extract::CsvTexts::Raw : extract::CsvTexts::Guarded; }

@@ -17,6 +17,7 @@ namespace sheetwise::batch {
 namespace fs = std::filesystem;
 
 const char* const kBatchHelp = N_(R"(Usage: sheetwise-batch --source DIR --rules FILE (--save DIR | --in-place | --extract) [options]
+       sheetwise-batch --source DIR --rules FILE --preview N [--only PATH...] [options]
        sheetwise-batch --merge-reports OUT REPORT...
        sheetwise-batch --undo REPORT [--report FILE] [--quiet]
        sheetwise-batch --forget REPORT
@@ -51,8 +52,10 @@ Options:
   --log FILE             error log (default 错误日志.log in the current directory);
                          "-" writes it to standard error
   --report FILE          one row per workbook: source, outcome, output, reason,
-                         verification differences, seconds; CSV, or JSON Lines
-                         when FILE ends in .jsonl
+                         verification differences, seconds, what the rules
+                         changed; CSV, or JSON Lines when FILE ends in .jsonl
+  --changes-full         list every change in the report (default: the first 20
+                         and how many more)
   --resume FILE          skip the workbooks an earlier report FILE lists as done
                          with the same rules and settings, unchanged since; with
                          --report FILE the new rows are appended to it
@@ -75,6 +78,10 @@ Options:
   --shard auto/N         the share of a batch scheduler's array task among N: a
                          Kubernetes Indexed Job, AWS Batch or Slurm job array
   --dry-run              print each source file and its output path; open nothing
+  --preview N            edit the first N workbooks of the plan into a temporary
+                         folder, print what the rules changed in each and what the
+                         check found, and keep nothing (takes no --save or --in-place)
+  --only PATH...         with --preview: these workbooks of the plan instead
   --quiet                no progress bar and only the failed workbooks' lines on
                          standard error
   --no-verify            do not read each saved workbook back to compare it with its source
@@ -144,6 +151,18 @@ std::string EncodingOption(const std::string& name) {
 
 using Handler = std::function<void(BatchOptions&, const std::vector<std::string>&)>;
 
+// The count of an option that takes every value up to the next option (at least one).
+constexpr int kUntilNextOption = -1;
+
+// How many values the option at args[at] takes.
+size_t ValueCount(int count, const std::vector<std::string>& args, size_t at) {
+  if (count != kUntilNextOption) return static_cast<size_t>(count);
+  size_t values = 0;
+  while (at + 1 + values < args.size() && !args[at + 1 + values].starts_with("--")) ++values;
+  if (values == 0) throw UsageError(Tr("%s needs at least 1 value", {args[at]}));
+  return values;
+}
+
 // Each option with the number of values it takes.
 const std::map<std::string, std::pair<int, Handler>>& Options() {
   static const std::map<std::string, std::pair<int, Handler>> options = {
@@ -176,6 +195,9 @@ const std::map<std::string, std::pair<int, Handler>>& Options() {
       {"--forget", {1, [](auto& o, auto& v) { o.forget = v[0]; }}},
       {"--no-verify", {0, [](auto& o, auto&) { o.verify = false; }}},
       {"--strict", {0, [](auto& o, auto&) { o.strict = true; }}},
+      {"--changes-full", {0, [](auto& o, auto&) { o.changesFull = true; }}},
+      {"--preview", {1, [](auto& o, auto& v) { o.preview = PositiveNumber("--preview", v[0]); }}},
+      {"--only", {kUntilNextOption, [](auto& o, auto& v) { o.only = v; }}},
       {"--keep-owner=no", {0, [](auto& o, auto&) { o.keepOwner = false; }}},
       {"--types", {1, [](auto& o, auto& v) { o.kinds = TypesOption(v[0]); }}},
       {"--help", {0, [](auto& o, auto&) { o.help = true; }}},
@@ -192,12 +214,14 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const auto it = Options().find(args[i]);
     if (it == Options().end()) throw UsageError(Tr("unknown option \"%s\" (see --help)", {args[i]}));
-    const auto& [count, handle] = it->second;
+    const auto& [declared, handle] = it->second;
+    const size_t count = ValueCount(declared, args, i);
     if (i + count >= args.size()) {
       throw UsageError(count == 1 ? Tr("%s needs 1 value", {args[i]}) : Tr("%s needs 2 values", {args[i]}));
     }
     if (!given.insert(args[i]).second) throw UsageError(Tr("%s is given twice: give it once", {args[i]}));
-    const std::vector<std::string> values(args.begin() + i + 1, args.begin() + i + 1 + count);
+    const auto first = args.begin() + static_cast<std::ptrdiff_t>(i + 1);
+    const std::vector<std::string> values(first, first + static_cast<std::ptrdiff_t>(count));
     handle(options, values);
     i += count;
   }
@@ -229,6 +253,7 @@ RunSettings RunSettingsFor(const BatchOptions& o, const std::vector<std::string>
   settings.rules = rules::ParseRules(rules, o.extract);
   settings.verify = o.verify;
   settings.strictVerify = o.strict;
+  settings.changesShown = o.changesFull ? SIZE_MAX : verify::kChangesShown;
   settings.kinds = o.kinds;
   return settings;
 }

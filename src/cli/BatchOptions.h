@@ -45,6 +45,9 @@ struct BatchOptions {
   std::string forget;  // the report of an in-place run whose originals go; empty: none
   bool verify = true;  // --no-verify turns the check of each save off
   bool strict = false;  // a difference found by the check fails the workbook
+  bool changesFull = false;  // --changes-full: the report lists every change, not the first few
+  int preview = 0;  // --preview N: edit the first N workbooks into a temporary folder and print what changed; 0: off
+  std::vector<std::string> only;  // --only PATH...: the workbooks a preview takes instead of the plan's first ones
   bool keepOwner = true;  // --keep-owner=no: in place, a workbook may become this user's (group and mode kept)
   WorkbookKinds kinds;  // --types: the kinds of workbook taken, .xls alone by default
   bool help = false;

@@ -31,9 +31,26 @@ void CheckRequired(const BatchOptions& o) {
     }
     return;
   }
+  if (o.preview > 0) return;  // saves into a folder of its own
   if (!o.save.empty() && o.inPlace) Refuse(Tr("give either --save DIR or --in-place, not both"));
   if (o.save.empty() && !o.inPlace) Refuse(Tr("give --save DIR or --in-place (or --extract)"));
   if (!o.output.empty()) Refuse(Tr("--output names the extraction's CSV file: it goes with --extract only"));
+}
+
+// A preview keeps nothing: it takes no saving mode and writes no file of its own.
+void CheckPreview(const BatchOptions& o) {
+  if (o.preview == 0) {
+    if (!o.only.empty()) Refuse(Tr("--only PATH... goes with --preview N"));
+    return;
+  }
+  const bool writes = !o.save.empty() || o.inPlace || o.extract || !o.output.empty() || !o.log.empty() ||
+                      !o.report.empty() || !o.resume.empty() || !o.backup.empty() || !o.keepOriginals || o.dryRun;
+  const bool names = !o.prefix.empty() || !o.nameFrom.empty() || !o.pathFrom.empty();
+  if (writes || names) {
+    Refuse(Tr("--preview edits into a temporary folder, prints what changed and keeps nothing: leave out --save, "
+              "--in-place, --extract, --output, --log, --report, --resume, --backup, --no-backup, --dry-run, "
+              "--prefix, --name-replace and --path-replace"));
+  }
 }
 
 // Options that would be silently ignored by the chosen mode.
@@ -48,6 +65,7 @@ void CheckIgnored(const BatchOptions& o) {
            "and --path-replace"));
   }
   if (!o.keepOwner && !o.inPlace) Refuse(Tr("--keep-owner=no goes with --in-place: copies are this user's anyway"));
+  if (o.extract && o.changesFull) Refuse(Tr("--changes-full goes with --save, --in-place or --preview: --extract changes nothing"));
 }
 
 void CheckVeto(const BatchOptions& o) {
@@ -170,7 +188,8 @@ void CheckPaths(const BatchOptions& o) {
 bool CheckOriginalsOptions(const BatchOptions& o) {
   if (!o.undo.empty() || !o.forget.empty()) {
     const bool other = !o.source.empty() || !o.rulesFile.empty() || !o.save.empty() || o.inPlace || o.extract ||
-                       !o.log.empty() || !o.resume.empty() || !o.backup.empty() || !o.keepOriginals || o.dryRun;
+                       !o.log.empty() || !o.resume.empty() || !o.backup.empty() || !o.keepOriginals || o.dryRun ||
+                       o.preview > 0;
     if (!o.undo.empty() && !o.forget.empty()) Refuse(Tr("give either --undo REPORT or --forget REPORT, not both"));
     if (other || (!o.forget.empty() && (!o.report.empty() || o.quiet))) {
       Refuse(!o.undo.empty() ? Tr("--undo REPORT takes no other options than --report FILE and --quiet")
@@ -195,6 +214,7 @@ WorkbookKinds TypesOption(const std::string& list) {
 
 void CheckOptions(const BatchOptions& options) {
   if (CheckOriginalsOptions(options)) return;
+  CheckPreview(options);
   CheckRequired(options);
   CheckIgnored(options);
   CheckVeto(options);

@@ -113,11 +113,15 @@ std::optional<std::vector<std::string>> NextCsvRecord(std::string_view text, siz
   return std::nullopt;
 }
 
-// columns: the header's count; a report written before originals were kept has no "original".
+std::vector<std::string> JsonListItems(std::string_view list);
+
+// columns: the header's count; a report written before originals were kept
+// has no "original", one written before changes were listed no "changes".
 ReportRow CsvRow(const std::vector<std::string>& f, size_t columns) {
   if (f.size() != columns) throw BadRow{};
   return {f[0],          OutcomeNamed(f[1]), f[2], f[3], SplitLines(f[4]), Seconds(f[5]), f[6], f[7],
-          StampOf(f[8], f[9]), Sha256(f[10]), columns > 11 ? f[11] : ""};
+          StampOf(f[8], f[9]), Sha256(f[10]), columns > 11 ? f[11] : "",
+          columns > 12 ? JsonListItems(f[12]) : std::vector<std::string>{}};
 }
 
 std::string Joined(const std::vector<std::string>& fields) {
@@ -237,6 +241,11 @@ class JsonLine {
   size_t i_ = 0;
 };
 
+// A JSON list of texts as one value, as a CSV field holds it.
+std::vector<std::string> JsonListItems(std::string_view list) {
+  return JsonLine("{\"list\":" + std::string(list) + "}").object()["list"].items;
+}
+
 std::optional<FileStamp> JsonStamp(std::map<std::string, JsonValue>& m) {
   if (m["size"].null || m["modified"].null) return std::nullopt;
   return StampOf(m["size"].text, m["modified"].text);
@@ -248,7 +257,7 @@ ReportRow JsonRow(std::string_view line) {
   if (!m.contains("sha256")) throw EarlierRow{};
   return {m["source"].text,      OutcomeNamed(m["outcome"].text), m["output"].text,   m["reason"].text,
           m["differences"].items, Seconds(m["seconds"].text),     m["digest"].text,   m["finished"].text,
-          JsonStamp(m),          Sha256(m["sha256"].text), m["original"].text};
+          JsonStamp(m),          Sha256(m["sha256"].text), m["original"].text, m["changes"].items};
 }
 
 }  // namespace
@@ -304,9 +313,11 @@ void ReportRows::readCsvHeader() {
   if (std::ranges::find(kEarlierCsvHeaders, Joined(*header)) != std::end(kEarlierCsvHeaders)) {
     throw ReportUnreadable(EarlierVersion(path_));
   }
+  // Without its last column (changes), or its last two (original, changes): written by earlier versions.
   const std::string_view current = kReportCsvHeader;
-  const std::string_view withoutOriginal = current.substr(0, current.rfind(','));
-  if (Joined(*header) != current && Joined(*header) != withoutOriginal) {
+  const std::string_view withoutChanges = current.substr(0, current.rfind(','));
+  const std::string_view withoutOriginal = withoutChanges.substr(0, withoutChanges.rfind(','));
+  if (Joined(*header) != current && Joined(*header) != withoutChanges && Joined(*header) != withoutOriginal) {
     throw ReportUnreadable(Tr("%s is not a report of sheetwise-batch: its first line is \"%s\"",
                               {path_, rules::ValidUtf8(Joined(*header).substr(0, 80))}));
   }

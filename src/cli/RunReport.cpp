@@ -41,6 +41,13 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
+// A list of texts, as the report writes its lists.
+std::string JsonList(const std::vector<std::string>& texts) {
+  std::string list = "[";
+  for (const auto& text : texts) list += (list.size() > 1 ? "," : "") + JsonString(text);
+  return list + "]";
+}
+
 std::string SizeText(const std::optional<FileStamp>& stamp) { return stamp ? std::to_string(stamp->size) : ""; }
 
 std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? ModifiedText(*stamp) : ""; }
@@ -48,7 +55,7 @@ std::string ModifiedOf(const std::optional<FileStamp>& stamp) { return stamp ? M
 }  // namespace
 
 const char* const kReportCsvHeader =
-    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256,original";
+    "source,outcome,output,reason,differences,seconds,digest,finished,size,modified,sha256,original,changes";
 
 std::string ModifiedText(const FileStamp& stamp) {
   const std::string nanoseconds = std::to_string(stamp.nanoseconds);
@@ -74,26 +81,29 @@ const char* OutcomeName(ReportOutcome outcome) {
   return "";
 }
 
+ReportOutcome ReportOutcomeOf(Outcome outcome) {
+  static constexpr ReportOutcome kOutcomes[] = {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
+                                                ReportOutcome::Skipped, ReportOutcome::Unchecked};
+  return kOutcomes[static_cast<int>(outcome)];
+}
+
 std::string CsvReportRow(const ReportRow& row, extract::CsvTexts texts) {
   const auto field = [texts](const std::string& text) { return extract::CsvField(rules::ValidUtf8(text), texts); };
   return field(row.source) + ',' + OutcomeName(row.outcome) + ',' + field(row.output) + ',' + field(row.reason) + ',' +
          field(JoinedDifferences(row.differences)) + ',' + rules::FixedNumberText(row.seconds, 2) + ',' +
          field(row.digest) + ',' + field(row.finished) + ',' + SizeText(row.stamp) + ',' + ModifiedOf(row.stamp) + ',' +
-         field(row.sha256) + ',' + field(row.original) + "\r\n";
+         field(row.sha256) + ',' + field(row.original) + ',' + field(JsonList(row.changes)) + "\r\n";
 }
 
 std::string JsonReportRow(const ReportRow& row) {
-  std::string differences = "[";
-  for (const auto& difference : row.differences) {
-    differences += (differences.size() > 1 ? "," : "") + JsonString(difference);
-  }
   return "{\"source\":" + JsonString(row.source) + ",\"outcome\":\"" + OutcomeName(row.outcome) +
          "\",\"output\":" + JsonString(row.output) + ",\"reason\":" + JsonString(row.reason) +
-         ",\"differences\":" + differences + "],\"seconds\":" + rules::FixedNumberText(row.seconds, 2) +
+         ",\"differences\":" + JsonList(row.differences) + ",\"seconds\":" + rules::FixedNumberText(row.seconds, 2) +
          ",\"digest\":" + JsonString(row.digest) + ",\"finished\":" + JsonString(row.finished) +
          ",\"size\":" + (row.stamp ? SizeText(row.stamp) : "null") +
          ",\"modified\":" + (row.stamp ? JsonString(ModifiedOf(row.stamp)) : "null") +
-         ",\"sha256\":" + JsonString(row.sha256) + ",\"original\":" + JsonString(row.original) + "}\n";
+         ",\"sha256\":" + JsonString(row.sha256) + ",\"original\":" + JsonString(row.original) +
+         ",\"changes\":" + JsonList(row.changes) + "}\n";
 }
 
 RunReport::RunReport(const std::filesystem::path& path, extract::CsvTexts texts)

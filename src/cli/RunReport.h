@@ -2,7 +2,8 @@
 // The batch command's per-workbook report: one row per workbook in queue
 // order, written as each workbook is done, so an interrupted run keeps what
 // was done. CSV (UTF-8, RFC 4180) with the columns source, outcome, output,
-// reason, differences, seconds, digest, finished, size, modified, sha256, original; JSON Lines
+// reason, differences, seconds, digest, finished, size, modified, sha256, original,
+// changes (a JSON list of what the rules changed, verify/RuleChanges.h); JSON Lines
 // when the file name ends in ".jsonl". A later run resumes from it (Resume.h).
 // Texts in the CSV that a spreadsheet would run as formulas are guarded
 // (extract/CsvWriter.h) unless asked for raw; JSON Lines rows are exact.
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/WorkbookEngine.h"
 #include "cli/OutputFile.h"
 #include "extract/CsvWriter.h"
 
@@ -23,6 +25,9 @@ namespace sheetwise::batch {
 enum class ReportOutcome { Processed, Vetoed, Failed, Skipped, NotStarted, Unchecked };
 
 const char* OutcomeName(ReportOutcome outcome);
+
+// The engine's outcome of a workbook, in the report's words.
+ReportOutcome ReportOutcomeOf(Outcome outcome);
 
 // A file's size and time of last change, to the nanosecond.
 struct FileStamp {
@@ -47,6 +52,7 @@ struct ReportRow {
   std::optional<FileStamp> stamp = {};  // the done workbook's file after the run wrote it
   std::string sha256 = {};  // of the done workbook's content: the copy written, or in place the source as left
   std::string original = {};  // in place, where the original it replaced is kept (KeptOriginals.h); "" when not kept
+  std::vector<std::string> changes = {};  // what the rules changed, one line each (verify/RuleChanges.h)
 };
 
 // The CSV report's first line, without its line end.

@@ -19,6 +19,10 @@ struct Edit {
   int first = 0;  // InsertRow, DeleteRow, RowSize: the row; DeleteColumn, ColumnSize: the column
   int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;  // Cells, inclusive
   std::string newName;                                             // Rename
+  // Cells: what the rule did to them, as the list of changes tells it.
+  enum class CellsAction { Written, Merged, Cleared };
+  CellsAction action = CellsAction::Written;
+  double size = 0;  // RowSize: the height in points; ColumnSize: the width in characters
 };
 
 struct EditFootprint {

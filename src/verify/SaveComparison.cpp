@@ -16,6 +16,7 @@
 #include "host/Translate.h"
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
+#include "verify/RuleChanges.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -183,6 +184,15 @@ std::string RunsDifference(const std::string& sheet, const std::string& cell, co
             {sheet, cell, std::to_string(a - before.begin() + 1), run(*a), run(*b)});
 }
 
+int SheetIndex(const XlsContent& source, const EditFootprint& footprint, SheetRole role) {
+  const int count = static_cast<int>(source.sheets.size());
+  if (role == SheetRole::Active) return source.activeSheet < count ? source.activeSheet : 0;
+  for (int i = 0; i < count; ++i) {
+    if (SameIgnoringAsciiCase(source.sheets[i].name, footprint.namedSheet)) return i;
+  }
+  return -1;
+}
+
 class Comparison {
  public:
   Comparison(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint, size_t shown)
@@ -196,8 +206,7 @@ class Comparison {
       add(Tr("number of sheets: %s → %s",
              {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
     }
-    std::vector<std::vector<const Edit*>> editsBySheet;
-    for (size_t i = 0; i < source_.sheets.size(); ++i) editsBySheet.push_back(editsOf(static_cast<int>(i)));
+    const auto editsBySheet = EditsBySheet(source_, footprint_);
     const auto mayChange = FormulasThatMayChange(source_, editsBySheet);
     const size_t n = std::min(source_.sheets.size(), saved_.sheets.size());
     for (size_t i = 0; i < n; ++i) {
@@ -223,23 +232,6 @@ class Comparison {
   void addMade(MakeText make) {
     if (result_.first.size() < shown_) result_.first.push_back(make());
     ++result_.count;
-  }
-
-  int sheetIndex(SheetRole role) const {
-    const int count = static_cast<int>(source_.sheets.size());
-    if (role == SheetRole::Active) return source_.activeSheet < count ? source_.activeSheet : 0;
-    for (int i = 0; i < count; ++i) {
-      if (SameIgnoringAsciiCase(source_.sheets[i].name, footprint_.namedSheet)) return i;
-    }
-    return -1;
-  }
-
-  std::vector<const Edit*> editsOf(int sheet) const {
-    std::vector<const Edit*> edits;
-    for (const Edit& e : footprint_.edits) {
-      if (sheetIndex(e.sheet) == sheet) edits.push_back(&e);
-    }
-    return edits;
   }
 
   void compareSheet(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
@@ -452,23 +444,50 @@ std::vector<std::string> Differences::lines() const {
   return out;
 }
 
+std::vector<std::vector<const Edit*>> EditsBySheet(const XlsContent& source, const EditFootprint& footprint) {
+  std::vector<std::vector<const Edit*>> bySheet(source.sheets.size());
+  for (const Edit& e : footprint.edits) {
+    const int sheet = SheetIndex(source, footprint, e.sheet);
+    if (sheet >= 0 && sheet < static_cast<int>(bySheet.size())) bySheet[static_cast<size_t>(sheet)].push_back(&e);
+  }
+  return bySheet;
+}
+
 Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
                         size_t shown) {
   return Comparison(source, saved, footprint, shown).run();
 }
 
+namespace {
+
+// which: a message with one %s for the reason.
+XlsContent ReadForCheck(const std::string& path, const char* which) {
+  try {
+    return ReadWorkbookContent(path);
+  } catch (const std::exception& e) {
+    throw host::HostError(Tr(which, {e.what()}));
+  }
+}
+
+XlsContent ReadSource(const std::string& path) { return ReadForCheck(path, N_("the source cannot be read: %s")); }
+
+XlsContent ReadSaved(const std::string& path) {
+  return ReadForCheck(path, N_("the saved workbook cannot be read: %s"));
+}
+
+}  // namespace
+
 Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
                        size_t shown) {
-  // which: a message with one %s for the reason.
-  const auto read = [](const std::string& path, const char* which) {
-    try {
-      return ReadWorkbookContent(path);
-    } catch (const std::exception& e) {
-      throw host::HostError(Tr(which, {e.what()}));
-    }
-  };
-  const XlsContent before = read(source, N_("the source cannot be read: %s"));
-  return CompareSave(before, read(saved, N_("the saved workbook cannot be read: %s")), footprint, shown);
+  const XlsContent before = ReadSource(source);
+  return CompareSave(before, ReadSaved(saved), footprint, shown);
+}
+
+SaveReadings VerifySaveListingChanges(const std::string& source, const std::string& saved,
+                                      const EditFootprint& footprint, size_t changesShown) {
+  const XlsContent before = ReadSource(source);
+  const XlsContent after = ReadSaved(saved);
+  return {CompareSave(before, after, footprint), ListChanges(before, after, footprint, changesShown)};
 }
 
 }  // namespace sheetwise::verify

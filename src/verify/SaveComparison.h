@@ -20,6 +20,9 @@ struct Differences {
 
 inline constexpr size_t kDifferencesShown = 5;
 
+// The edits of the footprint that acted on each sheet of the source, in order.
+std::vector<std::vector<const Edit*>> EditsBySheet(const XlsContent& source, const EditFootprint& footprint);
+
 // shown: how many differences are described; the rest are only counted.
 Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
                         size_t shown = kDifferencesShown);
@@ -27,5 +30,14 @@ Differences CompareSave(const XlsContent& source, const XlsContent& saved, const
 // Reads both files; throws host::HostError, saying which, when one of them cannot be read.
 Differences VerifySave(const std::string& source, const std::string& saved, const EditFootprint& footprint,
                        size_t shown = kDifferencesShown);
+
+// What one reading of both files tells: the differences the check found, and
+// what the rules changed (RuleChanges.h), changesShown of them described.
+struct SaveReadings {
+  Differences differences;
+  Differences changes;
+};
+SaveReadings VerifySaveListingChanges(const std::string& source, const std::string& saved,
+                                      const EditFootprint& footprint, size_t changesShown);
 
 }  // namespace sheetwise::verify

@@ -378,8 +378,8 @@ TEST(CsvTexts, FormulaLikeTextsAreGuardedUnlessRaw) {
     EXPECT_EQ(extract::CsvField(text, extract::CsvTexts::Raw), raw) << "case " << text;
   }
   const ReportRow row{"/d/=a.xls", ReportOutcome::Failed, "", "-x", {"=B2"}, 0};
-  EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,,,\r\n");
-  EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,,,\r\n");
+  EXPECT_EQ(CsvReportRow(row), "/d/=a.xls,failed,,'-x,'=B2,0.00,,,,,,,[]\r\n");
+  EXPECT_EQ(CsvReportRow(row, extract::CsvTexts::Raw), "/d/=a.xls,failed,,-x,=B2,0.00,,,,,,,[]\r\n");
 
   test::TempDir dir;
   test::WriteTableWorkbook(dir.path() / "src/a.xls", "A,B,C,D\n-cmd,@SUM(1),+a,-2.5\n");
@@ -499,7 +499,7 @@ TEST(BatchRun, EachWorkbookOnceWithItsReasonAndCopiedIntoTheMirroredTree) {
   EXPECT_EQ(run.err.find(pipe), std::string::npos) << run.err;
   const Lines report = SplitLines(ReadFile(dir / "r.csv"));
   ASSERT_EQ(report.size(), 17u) << ReadFile(dir / "r.csv");  // the newline in a name, twice in its row
-  EXPECT_EQ(report[1], dir / "src/x.xls,skipped,,\"" + pipe + "\",,0.00,,,,,,\r");
+  EXPECT_EQ(report[1], dir / "src/x.xls,skipped,,\"" + pipe + "\",,0.00,,,,,,,[]\r");
   EXPECT_TRUE(report[2].starts_with(dir / "src/bad/text.xls,failed,,\"the office cannot read this kind of file: "))
       << report[2];
   for (int i = 1; i <= 8; ++i) {

@@ -43,12 +43,6 @@ std::string FileNameTime(std::string dateTime) {
   return dateTime;
 }
 
-ReportOutcome ReportOutcomeOf(Outcome outcome) {
-  static constexpr ReportOutcome kOutcomes[] = {ReportOutcome::Processed, ReportOutcome::Vetoed, ReportOutcome::Failed,
-                                                ReportOutcome::Skipped, ReportOutcome::Unchecked};
-  return kOutcomes[static_cast<int>(outcome)];
-}
-
 }  // namespace
 
 fs::path WindowRunsFolder() {
@@ -111,7 +105,8 @@ WorkbookResult InPlaceRuns::process(WorkbookEngine& engine, const std::string& p
                 .outcome = ReportOutcomeOf(result.outcome),
                 .output = result.output,
                 .reason = result.reason,
-                .differences = result.differences};
+                .differences = result.differences,
+                .changes = result.changes};
   if (run.originals.replaced(path)) {
     row.original = run.originals.keptOf(path);
   } else {
