@@ -1,0 +1,191 @@
+#include "restore/OoxmlRestore.h"
+
+#include <string_view>
+#include <vector>
+
+#include "host/Translate.h"
+#include "restore/XmlTags.h"
+
+namespace sheetwise::restore {
+namespace {
+using verify::ZipPackage;
+
+// One package's workbook part and its sheets in order.
+struct Book {
+  std::string part, xml;
+  struct Sheet {
+    std::string name, part;  // part: "" unless a worksheet
+  };
+  std::vector<Sheet> sheets;
+  std::string macros;  // the macro project's part, "" when none
+};
+
+std::optional<Book> ReadBook(const ZipPackage& zip) {
+  Book book;
+  for (const auto& [id, rel] : verify::ReadRelationships(zip, "")) {
+    if (rel.first == "officeDocument") book.part = zip.find(rel.second);
+  }
+  if (book.part.empty()) return std::nullopt;
+  auto xml = WholePart(zip, book.part);
+  if (!xml) return std::nullopt;
+  book.xml = std::move(*xml);
+  const auto rels = verify::ReadRelationships(zip, book.part);
+  for (const auto& [id, rel] : rels) {
+    if (rel.first == "vbaProject") book.macros = zip.find(rel.second);
+  }
+  for (auto tag = FindElement(book.xml, "sheet", 0); tag; tag = FindElement(book.xml, "sheet", tag->end)) {
+    const auto rel = rels.find(AttributeText(book.xml, *tag, "r:id"));
+    const bool worksheet = rel != rels.end() && rel->second.first == "worksheet";
+    book.sheets.push_back({AttributeText(book.xml, *tag, "name"), worksheet ? zip.find(rel->second.second) : ""});
+  }
+  return book;
+}
+
+// Both parts read their unprefixed names in the same namespace.
+bool SameDefaultNamespace(std::string_view a, std::string_view b) {
+  const std::string ns = RootNamespace(a, "");
+  return !ns.empty() && ns == RootNamespace(b, "");
+}
+
+std::string Splice(std::string_view xml, size_t begin, size_t end, std::string_view with) {
+  return std::string(xml.substr(0, begin)).append(with).append(xml.substr(end));
+}
+
+// A very hidden sheet the office wrote as hidden is very hidden again.
+void RestoreVeryHidden(const Book& source, Book& written, Restored& restored) {
+  std::vector<XmlTag> tags;
+  for (auto tag = FindElement(written.xml, "sheet", 0); tag; tag = FindElement(written.xml, "sheet", tag->end)) {
+    tags.push_back(*tag);
+  }
+  if (tags.size() != source.sheets.size()) return;
+  std::vector<bool> veryHidden;
+  for (auto from = FindElement(source.xml, "sheet", 0); from; from = FindElement(source.xml, "sheet", from->end)) {
+    veryHidden.push_back(AttributeText(source.xml, *from, "state") == "veryHidden");
+  }
+  // From the last, so that the earlier tags stay where they were found.
+  for (size_t i = tags.size(); i-- > 0;) {
+    const auto state = AttributeSpan(written.xml, tags[i], "state");
+    if (!veryHidden[i] || !state || written.xml.compare(state->begin, state->end - state->begin, "hidden") != 0) {
+      continue;
+    }
+    written.xml = Splice(written.xml, state->begin, state->end, "veryHidden");
+    restored.items.push_back(Tr("sheet \"%s\": very hidden", {source.sheets[i].name}));
+  }
+}
+
+// A protection record that locks something.
+bool Locks(std::string_view xml, const XmlTag& record) {
+  for (const char* lock : {"lockStructure", "lockWindows", "lockRevision"}) {
+    const std::string value = AttributeText(xml, record, lock);
+    if (value == "1" || value == "true") return true;
+  }
+  return false;
+}
+
+// The workbook's protection record, where the office wrote one that locks
+// nothing or none, in its place before the workbook's views.
+void RestoreProtection(const Book& source, Book& written, Restored& restored) {
+  const auto record = FindElement(source.xml, "workbookProtection", 0);
+  if (!record || !Locks(source.xml, *record) || !SameDefaultNamespace(source.xml, written.xml)) return;
+  const size_t end = ElementEnd(source.xml, *record);
+  if (end == std::string_view::npos) return;
+  const std::string_view bytes = std::string_view(source.xml).substr(record->begin, end - record->begin);
+  if (!OnlyPrefix(bytes, "")) return;
+  size_t begin = 0, replaced = 0;
+  if (const auto theirs = FindElement(written.xml, "workbookProtection", 0)) {
+    replaced = ElementEnd(written.xml, *theirs);
+    if (Locks(written.xml, *theirs) || theirs->name != theirs->local() || replaced == std::string_view::npos) return;
+    begin = theirs->begin;
+  } else {
+    auto before = FindElement(written.xml, "bookViews", 0);
+    if (!before) before = FindElement(written.xml, "sheets", 0);
+    if (!before || before->name != before->local()) return;
+    begin = replaced = before->begin;
+  }
+  written.xml = Splice(written.xml, begin, replaced, bytes);
+  restored.items.push_back(Tr("the workbook's protection"));
+}
+
+// Where the pane and selections that open a sheet view end: they stand first in it, in this order.
+size_t PaneAndSelectionsEnd(std::string_view xml, size_t at) {
+  for (auto tag = NextTag(xml, at); tag && tag->begin == at && !tag->closing &&
+                                    (tag->name == "pane" || tag->name == "selection");
+       tag = NextTag(xml, at)) {
+    at = ElementEnd(xml, *tag);
+    if (at == std::string_view::npos) return tag->begin;
+  }
+  return at;
+}
+
+// The first sheet view's pane and selections from the source, where the
+// office wrote the view without a pane; the part anew, or none.
+std::optional<std::string> RestorePane(const std::string& source, const std::string& written) {
+  const auto from = FindElement(source, "sheetView", 0), to = FindElement(written, "sheetView", 0);
+  if (!from || !to || !from->opens() || to->name != "sheetView" || !SameDefaultNamespace(source, written)) {
+    return std::nullopt;
+  }
+  const size_t end = PaneAndSelectionsEnd(source, from->end);
+  const auto pane = FindElement(source, "pane", from->end, end);
+  if (!pane || FindElement(written, "pane", to->end, ElementEnd(written, *to))) return std::nullopt;
+  const std::string_view bytes = std::string_view(source).substr(from->end, end - from->end);
+  if (!OnlyPrefix(bytes, "")) return std::nullopt;
+  if (to->empty) {
+    const std::string opened = written.substr(to->begin, to->end - to->begin - 2) + ">";
+    return Splice(written, to->begin, to->end, opened + std::string(bytes) + "</sheetView>");
+  }
+  return Splice(written, to->end, PaneAndSelectionsEnd(written, to->end), bytes);
+}
+
+// Rows or columns inserted or deleted move what a pane's split and selections name.
+bool MovesRowsOrColumns(const verify::EditFootprint& footprint) {
+  for (const verify::Edit& edit : footprint.edits) {
+    using Kind = verify::Edit::Kind;
+    if (edit.kind == Kind::InsertRow || edit.kind == Kind::DeleteRow || edit.kind == Kind::DeleteColumn) return true;
+  }
+  return false;
+}
+
+void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                  const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
+  if (MovesRowsOrColumns(footprint) || from.sheets.size() != to.sheets.size()) return;
+  for (size_t i = 0; i < from.sheets.size(); ++i) {
+    if (from.sheets[i].part.empty() || to.sheets[i].part.empty()) continue;
+    const auto sourceSheet = WholePart(source, from.sheets[i].part);
+    const auto writtenSheet = sourceSheet ? WholePart(written, to.sheets[i].part) : std::nullopt;
+    if (!writtenSheet) continue;
+    if (auto sheet = RestorePane(*sourceSheet, *writtenSheet)) {
+      parts[to.sheets[i].part] = std::move(*sheet);
+      restored.items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
+    }
+  }
+}
+
+// The macro project as the source holds it, where the office wrote its own.
+void RestoreMacros(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                   PartBytes& parts, Restored& restored) {
+  if (from.macros.empty() || to.macros.empty()) return;
+  auto bytes = WholePart(source, from.macros);
+  const auto theirs = bytes ? WholePart(written, to.macros) : std::nullopt;
+  if (!theirs || *theirs == *bytes) return;
+  parts[to.macros] = std::move(*bytes);
+  restored.items.push_back(Tr("the macro project"));
+}
+
+}  // namespace
+
+PartBytes RestoreOoxml(const ZipPackage& source, const ZipPackage& written, const verify::EditFootprint& footprint,
+                       Restored& restored) {
+  PartBytes parts;
+  const auto from = ReadBook(source);
+  auto to = ReadBook(written);
+  if (!from || !to) return parts;
+  const std::string workbook = to->xml;
+  RestoreVeryHidden(*from, *to, restored);
+  RestoreProtection(*from, *to, restored);
+  if (to->xml != workbook) parts[to->part] = to->xml;
+  RestorePanes(source, written, *from, *to, footprint, parts, restored);
+  RestoreMacros(source, written, *from, *to, parts, restored);
+  return parts;
+}
+
+}  // namespace sheetwise::restore
