@@ -160,14 +160,72 @@ void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Boo
   }
 }
 
-// The macro project as the source holds it, where the office wrote its own.
+// The first element with this local name whose attribute has this value; none when absent.
+std::optional<XmlTag> ElementWith(std::string_view xml, std::string_view local, std::string_view attribute,
+                                  std::string_view value) {
+  for (auto tag = FindElement(xml, local, 0); tag; tag = FindElement(xml, local, tag->end)) {
+    if (AttributeText(xml, *tag, attribute) == value) return tag;
+  }
+  return std::nullopt;
+}
+
+// The bytes of an empty element, when they mean the same in `to` as in `from`.
+std::optional<std::string_view> Portable(std::string_view from, const std::optional<XmlTag>& tag, std::string_view to) {
+  if (!tag || !tag->empty) return std::nullopt;
+  const std::string_view bytes = from.substr(tag->begin, tag->end - tag->begin);
+  if (!OnlyPrefix(bytes, "") || !SameDefaultNamespace(from, to)) return std::nullopt;
+  return bytes;
+}
+
+// Inserts bytes just before the end tag of the root element.
+std::optional<std::string> BeforeRootEnd(const std::string& xml, std::string_view bytes) {
+  const size_t end = xml.rfind("</");
+  if (end == std::string::npos) return std::nullopt;
+  return std::string(xml).insert(end, bytes);
+}
+
+// A part the office did not write at all, with its relationship from the
+// workbook and its content type, each as the source states them; none where
+// its name, its relationship's id or its extension's content type is taken.
+std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage& written, const Book& from,
+                                     const Book& to, const std::string& name) {
+  const std::string rels = verify::RelationshipsPart(from.part), types = "[Content_Types].xml";
+  if (from.part != to.part || !written.find(name).empty()) return std::nullopt;
+  const auto sourceRels = WholePart(source, rels), writtenRels = WholePart(written, written.find(rels));
+  const auto sourceTypes = WholePart(source, types), writtenTypes = WholePart(written, written.find(types));
+  auto bytes = WholePart(source, name);
+  if (!sourceRels || !writtenRels || !sourceTypes || !writtenTypes || !bytes) return std::nullopt;
+  const std::string target = name.substr(name.rfind('/') + 1), extension = name.substr(name.rfind('.') + 1);
+  const auto relTag = ElementWith(*sourceRels, "Relationship", "Target", target);
+  const auto rel = Portable(*sourceRels, relTag, *writtenRels);
+  if (!rel || ElementWith(*writtenRels, "Relationship", "Id", AttributeText(*sourceRels, *relTag, "Id"))) {
+    return std::nullopt;
+  }
+  // Its own content type, or the one of its extension where the written package gives that extension none.
+  auto type = Portable(*sourceTypes, ElementWith(*sourceTypes, "Override", "PartName", "/" + name), *writtenTypes);
+  if (!type && !ElementWith(*writtenTypes, "Default", "Extension", extension)) {
+    type = Portable(*sourceTypes, ElementWith(*sourceTypes, "Default", "Extension", extension), *writtenTypes);
+  }
+  auto newRels = BeforeRootEnd(*writtenRels, *rel);
+  auto newTypes = type ? BeforeRootEnd(*writtenTypes, *type) : std::nullopt;
+  if (!newRels || !newTypes) return std::nullopt;
+  return PartBytes{{name, std::move(*bytes)}, {written.find(rels), std::move(*newRels)}, {written.find(types), std::move(*newTypes)}};
+}
+
+// The macro project as the source holds it, where the office wrote its own or none.
 void RestoreMacros(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
                    PartBytes& parts, Restored& restored) {
-  if (from.macros.empty() || to.macros.empty()) return;
-  auto bytes = WholePart(source, from.macros);
-  const auto theirs = bytes ? WholePart(written, to.macros) : std::nullopt;
-  if (!theirs || *theirs == *bytes) return;
-  parts[to.macros] = std::move(*bytes);
+  if (from.macros.empty()) return;
+  if (to.macros.empty()) {
+    auto dropped = PartDropped(source, written, from, to, from.macros);
+    if (!dropped) return;
+    parts.merge(*dropped);
+  } else {
+    auto bytes = WholePart(source, from.macros);
+    const auto theirs = bytes ? WholePart(written, to.macros) : std::nullopt;
+    if (!theirs || *theirs == *bytes) return;
+    parts[to.macros] = std::move(*bytes);
+  }
   restored.items.push_back(Tr("the macro project"));
 }
 

@@ -1,0 +1,176 @@
+// What the office drops from .xlsx, .xlsm and .ods workbooks comes back from
+// the source: read back by openpyxl and odfpy after an edit in place; and the
+// check after a restore still reports what differs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "BookSnapshot.h"
+#include "PackageEdit.h"
+#include "TestPaths.h"
+#include "batch/WorkbookEngine.h"
+#include "host/LibreOfficeHost.h"
+#include "restore/RestoreDropped.h"
+#include "verify/SaveComparison.h"
+
+namespace sheetwise::restore {
+namespace {
+namespace fs = std::filesystem;
+using test::PackageParts;
+using test::PackageSubs;
+
+// An .ods view that freezes Sheet1 below its first row.
+const char* const kFrozenOdsSettings =
+    R"(<?xml version="1.0" encoding="UTF-8"?><office:document-settings xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" )"
+    R"(xmlns:config="urn:oasis:names:tc:opendocument:xmlns:config:1.0" office:version="1.2"><office:settings>)"
+    R"(<config:config-item-set config:name="ooo:view-settings"><config:config-item-map-indexed config:name="Views">)"
+    R"(<config:config-item-map-entry><config:config-item config:name="ViewId" config:type="string">view1</config:config-item>)"
+    R"(<config:config-item-map-named config:name="Tables"><config:config-item-map-entry config:name="Sheet1">)"
+    R"(<config:config-item config:name="HorizontalSplitMode" config:type="short">0</config:config-item>)"
+    R"(<config:config-item config:name="VerticalSplitMode" config:type="short">2</config:config-item>)"
+    R"(<config:config-item config:name="HorizontalSplitPosition" config:type="int">0</config:config-item>)"
+    R"(<config:config-item config:name="VerticalSplitPosition" config:type="int">1</config:config-item>)"
+    R"(<config:config-item config:name="ActiveSplitRange" config:type="short">2</config:config-item>)"
+    R"(</config:config-item-map-entry></config:config-item-map-named></config:config-item-map-entry>)"
+    R"(</config:config-item-map-indexed></config:config-item-set></office:settings></office:document-settings>)";
+
+// The same settings as the office writes them without a view: no views at all.
+const char* const kViewlessOdsSettings =
+    R"(<?xml version="1.0" encoding="UTF-8"?><office:document-settings xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" )"
+    R"(xmlns:config="urn:oasis:names:tc:opendocument:xmlns:config:1.0" office:version="1.2"><office:settings>)"
+    R"(<config:config-item-set config:name="ooo:view-settings"><config:config-item config:name="VisibleAreaTop" )"
+    R"(config:type="int">0</config:config-item></config:config-item-set></office:settings></office:document-settings>)";
+
+std::string ViewTool() { return (fs::path(test::ZipEditScript()).parent_path() / "view_tool.py").string(); }
+
+// What view_tool.py reads in a workbook: panes, sheet states, protection, binary parts.
+std::string Dump(const std::string& path) { return test::RunTestTool(ViewTool(), "dump '" + path + "'"); }
+
+class PackageRestoreTest : public ::testing::Test {
+ protected:
+  // A workbook of kind "xlsx" (view_tool.py: panes, a very hidden sheet, a
+  // locked structure), "xlsm" or "ods" (the latter frozen below row 1).
+  std::string made(const std::string& kind) {
+    fs::create_directories(dir.path() / "in");
+    const std::string path = dir / ("in/book." + kind);
+    if (kind == "xlsx") {
+      test::RunTestTool(ViewTool(), "make-xlsx '" + path + "'");
+    } else if (kind == "ods") {
+      test::MakeBook("ods", dir / "plain.ods");
+      test::WritePackage(dir, dir / "plain.ods", path, {{"settings.xml", kFrozenOdsSettings}},
+                         {{"META-INF/manifest.xml", "</manifest:manifest>",
+                           R"(<manifest:file-entry manifest:full-path="settings.xml" manifest:media-type="text/xml"/></manifest:manifest>)"}});
+    } else {
+      test::MakeBook(kind, path);
+    }
+    return path;
+  }
+  test::TempDir dir;
+};
+
+// Panes, very hidden sheets, the workbook's protection and the macro project
+// stay as they were after an edit in place, and the edit is written.
+TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
+  for (const std::string kind : {"xlsx", "xlsm", "ods"}) {
+    SCOPED_TRACE(kind);
+    const std::string path = made(kind);
+    const std::string before = Dump(path);
+    ASSERT_NE(before.find(kind == "xlsm" ? "part xl/vbaProject.bin" : "pane Sheet1"), std::string::npos) << before;
+    batch::RunSettings settings;
+    settings.inPlace = true;
+    settings.rules = rules::ParseRules({"3|B|改过"}, false);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    ASSERT_EQ(result.outcome, batch::Outcome::Processed) << result.reason << ::testing::PrintToString(result.differences);
+    EXPECT_TRUE(result.differences.empty()) << ::testing::PrintToString(result.differences);
+    EXPECT_EQ(test::ReadBook(path).value(0, 3, 2), "改过");
+    EXPECT_EQ(Dump(path), before);
+  }
+}
+
+// Real workbooks: a protection record the office cannot write and panes it
+// writes only from a view come back byte for byte, in place.
+TEST(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
+  SHEETWISE_REQUIRE_OOXML_CORPUS();
+  test::TempDir dir;
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
+  const std::pair<const char*, const char*> books[] = {{"workbook_protection_password_excel2013.xlsx", "Sheet1"},
+                                                       {"poi_written_cjk_three_sheets_frozen_merged.xlsx", "测试0"},
+                                                       {"libreoffice_merged_125_formulas_1564_frozen.ods", "Francais"}};
+  for (const auto& [corpus, sheet] : books) {
+    SCOPED_TRACE(corpus);
+    const std::string path = dir.copy((test::OoxmlCorpusDir() / corpus).string());
+    const std::string before = test::ReadFile(path);
+    batch::RunSettings settings;
+    settings.inPlace = true;
+    settings.sheetName = sheet;
+    settings.rules = rules::ParseRules({"200|A|改过"}, false);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    ASSERT_EQ(result.outcome, batch::Outcome::Processed) << result.reason << ::testing::PrintToString(result.differences);
+    EXPECT_NE(test::ReadFile(path), before);
+    const std::string kept = Dump(path);
+    EXPECT_EQ(kept, Dump((test::OoxmlCorpusDir() / corpus).string()));
+  }
+}
+
+// After a restore, the check compares as after every save: a cell the office
+// changed is reported and the restored class is not; the restored part
+// changed afterwards is reported.
+TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
+  const std::string pane = R"(<pane xSplit="1" ySplit="1" topLeftCell="B2" activePane="bottomRight" state="frozen"/>)";
+  struct Case {
+    const char* kind;
+    PackageSubs dropped;   // what the office's save lost, as planted
+    PackageParts put;      // likewise, whole parts
+    const char* restored;  // the restore's line
+    PackageSubs changed;   // then planted in the restored file
+    PackageParts changedPut;
+    const char* reported;  // what the check then says
+  };
+  const Case cases[] = {
+      {"xlsx", {{"xl/worksheets/sheet1.xml", pane, ""}}, {}, "sheet \"Sheet1\": frozen panes",
+       {{"xl/worksheets/sheet1.xml", R"(ySplit="1")", R"(ySplit="2")"}}, {}, "panes frozen at B2 → B3"},
+      {"xlsx", {{"xl/workbook.xml", R"(state="veryHidden")", R"(state="hidden")"}}, {}, "sheet \"Other\": very hidden",
+       {{"xl/workbook.xml", R"(state="veryHidden")", R"(state="visible")"}}, {}, "very hidden → visible"},
+      {"xlsx", {{"xl/workbook.xml", R"(<workbookProtection workbookPassword="DAA7" lockStructure="1"/>)", "<workbookProtection/>"}},
+       {}, "the workbook's protection", {{"xl/workbook.xml", R"(lockStructure="1")", R"(lockStructure="0")"}}, {},
+       "workbook protection: 1 → 0"},
+      {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},
+       {{"xl/vbaProject.bin", "a third project"}}, "macros"},
+      {"ods", {}, {{"settings.xml", kViewlessOdsSettings}}, "the sheets' frozen panes",
+       {{"settings.xml", R"("VerticalSplitPosition" config:type="int">1)", R"("VerticalSplitPosition" config:type="int">2)"}},
+       {}, "panes frozen at A2 → A3"},
+  };
+  // The office's cell change, planted beside each loss: Sheet1!B2 from 3 to 7.
+  const auto cellChange = [](const std::string& kind) -> PackageSubs::value_type {
+    if (kind == "ods") return {"content.xml", R"(office:value="3")", R"(office:value="7")"};
+    return {"xl/worksheets/sheet1.xml", kind == "xlsx" ? "<v>1</v>" : "<v>3</v>", "<v>7</v>"};
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.restored);
+    const std::string source = made(c.kind);
+    const std::string written = dir / (std::string("written.") + c.kind);
+    PackageSubs dropped = c.dropped;
+    dropped.push_back(cellChange(c.kind));
+    test::WritePackage(dir, source, written, c.put, dropped);
+    const verify::EditFootprint footprint{"Sheet1", {}};
+    const Restored restored = RestoreDropped(source, written, footprint);
+    EXPECT_EQ(restored.items, std::vector<std::string>{c.restored});
+    const auto reported = verify::VerifySave(source, written, footprint).first;
+    ASSERT_EQ(reported.size(), 1u) << ::testing::PrintToString(reported);
+    EXPECT_NE(reported[0].find("cell B2"), std::string::npos) << reported[0];
+
+    const std::string changed = dir / (std::string("changed.") + c.kind);
+    test::WritePackage(dir, written, changed, c.changedPut, c.changed);
+    const auto after = verify::VerifySave(source, changed, footprint).first;
+    EXPECT_TRUE(std::ranges::any_of(after, [&](const std::string& line) { return line.find(c.reported) != std::string::npos; }))
+        << ::testing::PrintToString(after);
+  }
+}
+
+}  // namespace
+}  // namespace sheetwise::restore
