@@ -1,5 +1,8 @@
 #include "restore/OoxmlRestore.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -117,16 +120,34 @@ size_t PaneAndSelectionsEnd(std::string_view xml, size_t at) {
   return at;
 }
 
+// Rows or columns inserted or deleted at or before a frozen split move it; a
+// split that is not frozen is measured in points, which any of them may move.
+bool MovesPane(std::string_view sheet, const XmlTag& pane, const std::vector<const verify::Edit*>& edits) {
+  const std::string state = AttributeText(sheet, pane, "state");
+  const bool frozen = state == "frozen" || state == "frozenSplit";
+  const double rows = std::strtod(AttributeText(sheet, pane, "ySplit").c_str(), nullptr);
+  const double columns = std::strtod(AttributeText(sheet, pane, "xSplit").c_str(), nullptr);
+  using Kind = verify::Edit::Kind;
+  return std::ranges::any_of(edits, [&](const verify::Edit* edit) {
+    const bool onRows = edit->kind == Kind::InsertRow || edit->kind == Kind::DeleteRow;
+    if (!onRows && edit->kind != Kind::DeleteColumn) return false;
+    return !frozen || edit->first <= (onRows ? rows : columns);
+  });
+}
+
 // The first sheet view's pane and selections from the source, where the
 // office wrote the view without a pane; the part anew, or none.
-std::optional<std::string> RestorePane(const std::string& source, const std::string& written) {
+std::optional<std::string> RestorePane(const std::string& source, const std::string& written,
+                                       const std::vector<const verify::Edit*>& edits) {
   const auto from = FindElement(source, "sheetView", 0), to = FindElement(written, "sheetView", 0);
   if (!from || !to || !from->opens() || to->name != "sheetView" || !SameDefaultNamespace(source, written)) {
     return std::nullopt;
   }
   const size_t end = PaneAndSelectionsEnd(source, from->end);
   const auto pane = FindElement(source, "pane", from->end, end);
-  if (!pane || FindElement(written, "pane", to->end, ElementEnd(written, *to))) return std::nullopt;
+  if (!pane || FindElement(written, "pane", to->end, ElementEnd(written, *to)) || MovesPane(source, *pane, edits)) {
+    return std::nullopt;
+  }
   const std::string_view bytes = std::string_view(source).substr(from->end, end - from->end);
   if (!OnlyPrefix(bytes, "")) return std::nullopt;
   if (to->empty) {
@@ -136,24 +157,44 @@ std::optional<std::string> RestorePane(const std::string& source, const std::str
   return Splice(written, to->end, PaneAndSelectionsEnd(written, to->end), bytes);
 }
 
-// Rows or columns inserted or deleted move what a pane's split and selections name.
-bool MovesRowsOrColumns(const verify::EditFootprint& footprint) {
+// A sheet's views come before its cells: a sheet part whose beginning holds
+// its cells' start and no pane before it has none, and is not read whole.
+bool MayHoldPane(const ZipPackage& zip, const std::string& part) {
+  constexpr size_t kBeginning = 64 * 1024;
+  const std::string beginning = zip.bytes(part, kBeginning);
+  const size_t cells = beginning.find("sheetData");
+  return cells == std::string::npos || beginning.rfind("<pane", cells) != std::string::npos;
+}
+
+// The edits that act on each sheet, by position: the named sheet, or the one
+// the source stores as active.
+std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, const verify::EditFootprint& footprint) {
+  std::vector<std::vector<const verify::Edit*>> edits(book.sheets.size());
+  const auto view = FindElement(book.xml, "workbookView", 0);
+  const size_t active = view ? std::strtoul(AttributeText(book.xml, *view, "activeTab").c_str(), nullptr, 10) : 0;
+  const auto named = std::ranges::find_if(book.sheets, [&](const Book::Sheet& sheet) {
+    return std::ranges::equal(sheet.name, footprint.namedSheet, [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+  });
   for (const verify::Edit& edit : footprint.edits) {
-    using Kind = verify::Edit::Kind;
-    if (edit.kind == Kind::InsertRow || edit.kind == Kind::DeleteRow || edit.kind == Kind::DeleteColumn) return true;
+    const size_t sheet = edit.sheet == verify::SheetRole::Active ? active
+                                                                 : static_cast<size_t>(named - book.sheets.begin());
+    if (sheet < edits.size()) edits[sheet].push_back(&edit);
   }
-  return false;
+  return edits;
 }
 
 void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
                   const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
-  if (MovesRowsOrColumns(footprint) || from.sheets.size() != to.sheets.size()) return;
+  if (from.sheets.size() != to.sheets.size()) return;
+  const auto edits = EditsBySheet(from, footprint);
   for (size_t i = 0; i < from.sheets.size(); ++i) {
-    if (from.sheets[i].part.empty() || to.sheets[i].part.empty()) continue;
+    if (from.sheets[i].part.empty() || to.sheets[i].part.empty() || !MayHoldPane(source, from.sheets[i].part)) continue;
     const auto sourceSheet = WholePart(source, from.sheets[i].part);
     const auto writtenSheet = sourceSheet ? WholePart(written, to.sheets[i].part) : std::nullopt;
     if (!writtenSheet) continue;
-    if (auto sheet = RestorePane(*sourceSheet, *writtenSheet)) {
+    if (auto sheet = RestorePane(*sourceSheet, *writtenSheet, edits[i])) {
       parts[to.sheets[i].part] = std::move(*sheet);
       restored.items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
     }

@@ -91,6 +91,24 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
   }
 }
 
+// A frozen pane comes back where rows are inserted below the split; not where
+// they are inserted above it (the split would move), which is reported.
+TEST_F(PackageRestoreTest, PanesComeBackOnlyWhereNoRowMovedTheSplit) {
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
+  const std::string path = made("xlsx");
+  batch::RunSettings settings;
+  settings.inPlace = true;
+  settings.rules = rules::ParseRules({"{插入行}|正行|3"}, false);
+  const auto below = engine.ProcessWorkbook(path, settings);
+  ASSERT_EQ(below.outcome, batch::Outcome::Processed) << below.reason << ::testing::PrintToString(below.differences);
+  EXPECT_NE(Dump(path).find("pane Sheet1 B2"), std::string::npos);
+  settings.rules = rules::ParseRules({"{插入行}|正行|1"}, false);
+  const auto above = engine.ProcessWorkbook(path, settings);
+  EXPECT_EQ(above.outcome, batch::Outcome::Failed);
+  EXPECT_EQ(above.differences, std::vector<std::string>{"sheet \"Sheet1\": panes frozen at B2 → none"});
+}
+
 // Real workbooks: a protection record the office cannot write and panes it
 // writes only from a view come back byte for byte, in place.
 TEST(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
