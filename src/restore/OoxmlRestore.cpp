@@ -225,6 +225,26 @@ std::optional<std::string> BeforeRootEnd(const std::string& xml, std::string_vie
   return std::string(xml).insert(end, bytes);
 }
 
+// The written content types with the part's own from the source, or its
+// extension's where the written ones give that extension none; unchanged where
+// they give it the same; none where they give it another.
+std::optional<std::string> ContentTypeAdded(const std::string& source, const std::string& written,
+                                            const std::string& name) {
+  if (const auto own = Portable(source, ElementWith(source, "Override", "PartName", "/" + name), written)) {
+    return BeforeRootEnd(written, *own);
+  }
+  const std::string extension = name.substr(name.rfind('.') + 1);
+  const auto ours = ElementWith(source, "Default", "Extension", extension);
+  const auto theirs = ElementWith(written, "Default", "Extension", extension);
+  if (!ours) return std::nullopt;
+  if (theirs) {
+    const bool same = AttributeText(source, *ours, "ContentType") == AttributeText(written, *theirs, "ContentType");
+    return same ? std::optional(written) : std::nullopt;
+  }
+  const auto bytes = Portable(source, ours, written);
+  return bytes ? BeforeRootEnd(written, *bytes) : std::nullopt;
+}
+
 // A part the office did not write at all, with its relationship from the
 // workbook and its content type, each as the source states them; none where
 // its name, its relationship's id or its extension's content type is taken.
@@ -236,19 +256,14 @@ std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage&
   const auto sourceTypes = WholePart(source, types), writtenTypes = WholePart(written, written.find(types));
   auto bytes = WholePart(source, name);
   if (!sourceRels || !writtenRels || !sourceTypes || !writtenTypes || !bytes) return std::nullopt;
-  const std::string target = name.substr(name.rfind('/') + 1), extension = name.substr(name.rfind('.') + 1);
+  const std::string target = name.substr(name.rfind('/') + 1);
   const auto relTag = ElementWith(*sourceRels, "Relationship", "Target", target);
   const auto rel = Portable(*sourceRels, relTag, *writtenRels);
   if (!rel || ElementWith(*writtenRels, "Relationship", "Id", AttributeText(*sourceRels, *relTag, "Id"))) {
     return std::nullopt;
   }
-  // Its own content type, or the one of its extension where the written package gives that extension none.
-  auto type = Portable(*sourceTypes, ElementWith(*sourceTypes, "Override", "PartName", "/" + name), *writtenTypes);
-  if (!type && !ElementWith(*writtenTypes, "Default", "Extension", extension)) {
-    type = Portable(*sourceTypes, ElementWith(*sourceTypes, "Default", "Extension", extension), *writtenTypes);
-  }
   auto newRels = BeforeRootEnd(*writtenRels, *rel);
-  auto newTypes = type ? BeforeRootEnd(*writtenTypes, *type) : std::nullopt;
+  auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name);
   if (!newRels || !newTypes) return std::nullopt;
   return PartBytes{{name, std::move(*bytes)}, {written.find(rels), std::move(*newRels)}, {written.find(types), std::move(*newTypes)}};
 }
