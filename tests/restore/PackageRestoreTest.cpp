@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "BookSnapshot.h"
 #include "PackageEdit.h"
@@ -188,6 +189,15 @@ TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
     EXPECT_TRUE(std::ranges::any_of(after, [&](const std::string& line) { return line.find(c.reported) != std::string::npos; }))
         << ::testing::PrintToString(after);
   }
+}
+
+// A written file that cannot be read is left as it was, and nothing beside it.
+TEST_F(PackageRestoreTest, AnUnreadableSaveIsLeftAsItWas) {
+  const std::string source = made("xlsx"), written = dir / "written.xlsx";
+  std::ofstream(written) << "not a zip";
+  EXPECT_ANY_THROW(RestoreDropped(source, written, {"Sheet1", {}}));
+  EXPECT_EQ(test::ReadFile(written), "not a zip");
+  EXPECT_EQ(dir.listing(), "in\nin/book.xlsx\nwritten.xlsx\n");
 }
 
 }  // namespace
