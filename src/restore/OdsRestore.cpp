@@ -22,7 +22,7 @@ std::optional<XmlTag> ConfigElement(std::string_view xml, std::string_view local
 
 // The views' settings element inside the view settings; none when absent.
 struct Views {
-  XmlTag set;              // the view settings
+  XmlTag set;                   // the view settings
   std::optional<XmlTag> views;  // the views in it
 };
 std::optional<Views> FindViews(std::string_view xml) {
@@ -34,7 +34,8 @@ std::optional<Views> FindViews(std::string_view xml) {
 // Some sheet in the views is split or has frozen panes (split mode 1 or 2).
 bool HoldsPanes(std::string_view views) {
   for (const char* mode : {"HorizontalSplitMode", "VerticalSplitMode"}) {
-    for (auto item = ConfigElement(views, "config-item", mode); item; item = ConfigElement(views, "config-item", mode, item->end)) {
+    for (auto item = ConfigElement(views, "config-item", mode); item;
+         item = ConfigElement(views, "config-item", mode, item->end)) {
       const auto next = NextTag(views, item->end);
       if (next && views.substr(item->end, next->begin - item->end) != "0") return true;
     }
@@ -67,9 +68,11 @@ PartBytes RestoreOds(const verify::ZipPackage& source, const verify::ZipPackage&
   if (!sourceViews || !sourceViews->views || !writtenViews || writtenViews->views) return parts;
   const size_t end = ElementEnd(*from, *sourceViews->views);
   if (end == std::string_view::npos) return parts;
-  const std::string_view views = std::string_view(*from).substr(sourceViews->views->begin, end - sourceViews->views->begin);
+  const std::string_view views =
+      std::string_view(*from).substr(sourceViews->views->begin, end - sourceViews->views->begin);
   const XmlTag& tag = *sourceViews->views;
-  const std::string_view prefix = tag.name.substr(0, tag.name.size() - tag.local().size() - (tag.name == tag.local() ? 0 : 1));
+  const std::string_view prefix =
+      tag.name.substr(0, tag.name.size() - tag.local().size() - (tag.name == tag.local() ? 0 : 1));
   const std::string ns = RootNamespace(*from, prefix);
   if (!HoldsPanes(views) || !OnlyPrefix(views, prefix) || ns.empty() || ns != RootNamespace(*to, prefix)) return parts;
   // Last in the view settings, before their end tag.

@@ -111,8 +111,8 @@ void RestoreProtection(const Book& source, Book& written, Restored& restored) {
 
 // Where the pane and selections that open a sheet view end: they stand first in it, in this order.
 size_t PaneAndSelectionsEnd(std::string_view xml, size_t at) {
-  for (auto tag = NextTag(xml, at); tag && tag->begin == at && !tag->closing &&
-                                    (tag->name == "pane" || tag->name == "selection");
+  for (auto tag = NextTag(xml, at);
+       tag && tag->begin == at && !tag->closing && (tag->name == "pane" || tag->name == "selection");
        tag = NextTag(xml, at)) {
     at = ElementEnd(xml, *tag);
     if (at == std::string_view::npos) return tag->begin;
@@ -178,8 +178,8 @@ std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, con
     });
   });
   for (const verify::Edit& edit : footprint.edits) {
-    const size_t sheet = edit.sheet == verify::SheetRole::Active ? active
-                                                                 : static_cast<size_t>(named - book.sheets.begin());
+    const size_t sheet =
+        edit.sheet == verify::SheetRole::Active ? active : static_cast<size_t>(named - book.sheets.begin());
     if (sheet < edits.size()) edits[sheet].push_back(&edit);
   }
   return edits;
@@ -265,7 +265,9 @@ std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage&
   auto newRels = BeforeRootEnd(*writtenRels, *rel);
   auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name);
   if (!newRels || !newTypes) return std::nullopt;
-  return PartBytes{{name, std::move(*bytes)}, {written.find(rels), std::move(*newRels)}, {written.find(types), std::move(*newTypes)}};
+  return PartBytes{{name, std::move(*bytes)},
+                   {written.find(rels), std::move(*newRels)},
+                   {written.find(types), std::move(*newTypes)}};
 }
 
 // The macro project as the source holds it, where the office wrote its own or none.

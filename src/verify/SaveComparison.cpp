@@ -440,17 +440,20 @@ class Comparison {
   // when none. A saved table over a source one is that table, laid out anew.
   static const PivotTable* PivotTableAt(const SheetContent& a, const SheetContent& b, Position from, Position at) {
     const auto covers = [](const CellArea& area, Position p) {
-      return p.row >= area.firstRow && p.row <= area.lastRow && p.column >= area.firstColumn && p.column <= area.lastColumn;
+      return p.row >= area.firstRow && p.row <= area.lastRow && p.column >= area.firstColumn &&
+             p.column <= area.lastColumn;
     };
     const auto overlap = [](const CellArea& x, const CellArea& y) {
-      return x.firstRow <= y.lastRow && y.firstRow <= x.lastRow && x.firstColumn <= y.lastColumn && y.firstColumn <= x.lastColumn;
+      return x.firstRow <= y.lastRow && y.firstRow <= x.lastRow && x.firstColumn <= y.lastColumn &&
+             y.firstColumn <= x.lastColumn;
     };
     for (const PivotTable& t : a.pivotTables) {
       if (covers(t.area, from)) return &t;
     }
     for (const PivotTable& t : b.pivotTables) {
       if (!covers(t.area, at)) continue;
-      const auto source = std::ranges::find_if(a.pivotTables, [&](const PivotTable& s) { return overlap(s.area, t.area); });
+      const auto over = [&](const PivotTable& s) { return overlap(s.area, t.area); };
+      const auto source = std::ranges::find_if(a.pivotTables, over);
       return source != a.pivotTables.end() ? &*source : &t;
     }
     return nullptr;

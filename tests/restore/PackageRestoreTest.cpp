@@ -60,9 +60,9 @@ class PackageRestoreTest : public ::testing::Test {
       test::RunTestTool(ViewTool(), "make-xlsx '" + path + "'");
     } else if (kind == "ods") {
       test::MakeBook("ods", dir / "plain.ods");
+      const std::string entry = R"(<manifest:file-entry manifest:full-path="settings.xml" manifest:media-type="text/xml"/>)";
       test::WritePackage(dir, dir / "plain.ods", path, {{"settings.xml", kFrozenOdsSettings}},
-                         {{"META-INF/manifest.xml", "</manifest:manifest>",
-                           R"(<manifest:file-entry manifest:full-path="settings.xml" manifest:media-type="text/xml"/></manifest:manifest>)"}});
+                         {{"META-INF/manifest.xml", "</manifest:manifest>", entry + "</manifest:manifest>"}});
     } else {
       test::MakeBook(kind, path);
     }
@@ -85,7 +85,8 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
     settings.inPlace = true;
     settings.rules = rules::ParseRules({"3|B|改过"}, false);
     const auto result = engine.ProcessWorkbook(path, settings);
-    ASSERT_EQ(result.outcome, batch::Outcome::Processed) << result.reason << ::testing::PrintToString(result.differences);
+    ASSERT_EQ(result.outcome, batch::Outcome::Processed)
+        << result.reason << ::testing::PrintToString(result.differences);
     EXPECT_TRUE(result.differences.empty()) << ::testing::PrintToString(result.differences);
     EXPECT_EQ(test::ReadBook(path).value(0, 3, 2), "改过");
     EXPECT_EQ(Dump(path), before);
@@ -128,7 +129,8 @@ TEST(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
     settings.sheetName = sheet;
     settings.rules = rules::ParseRules({"200|A|改过"}, false);
     const auto result = engine.ProcessWorkbook(path, settings);
-    ASSERT_EQ(result.outcome, batch::Outcome::Processed) << result.reason << ::testing::PrintToString(result.differences);
+    ASSERT_EQ(result.outcome, batch::Outcome::Processed)
+        << result.reason << ::testing::PrintToString(result.differences);
     EXPECT_NE(test::ReadFile(path), before);
     const std::string kept = Dump(path);
     EXPECT_EQ(kept, Dump((test::OoxmlCorpusDir() / corpus).string()));
@@ -154,13 +156,15 @@ TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
        {{"xl/worksheets/sheet1.xml", R"(ySplit="1")", R"(ySplit="2")"}}, {}, "panes frozen at B2 → B3"},
       {"xlsx", {{"xl/workbook.xml", R"(state="veryHidden")", R"(state="hidden")"}}, {}, "sheet \"Other\": very hidden",
        {{"xl/workbook.xml", R"(state="veryHidden")", R"(state="visible")"}}, {}, "very hidden → visible"},
-      {"xlsx", {{"xl/workbook.xml", R"(<workbookProtection workbookPassword="DAA7" lockStructure="1"/>)", "<workbookProtection/>"}},
+      {"xlsx",
+       {{"xl/workbook.xml", R"(<workbookProtection workbookPassword="DAA7" lockStructure="1"/>)", "<workbookProtection/>"}},
        {}, "the workbook's protection", {{"xl/workbook.xml", R"(lockStructure="1")", R"(lockStructure="0")"}}, {},
        "workbook protection: 1 → 0"},
       {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},
        {{"xl/vbaProject.bin", "a third project"}}, "macros"},
       {"ods", {}, {{"settings.xml", kViewlessOdsSettings}}, "the sheets' frozen panes",
-       {{"settings.xml", R"("VerticalSplitPosition" config:type="int">1)", R"("VerticalSplitPosition" config:type="int">2)"}},
+       {{"settings.xml", R"("VerticalSplitPosition" config:type="int">1)",
+         R"("VerticalSplitPosition" config:type="int">2)"}},
        {}, "panes frozen at A2 → A3"},
   };
   // The office's cell change, planted beside each loss: Sheet1!B2 from 3 to 7.
@@ -185,8 +189,8 @@ TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
     const std::string changed = dir / (std::string("changed.") + c.kind);
     test::WritePackage(dir, written, changed, c.changedPut, c.changed);
     const auto after = verify::VerifySave(source, changed, footprint).first;
-    EXPECT_TRUE(std::ranges::any_of(after, [&](const std::string& line) { return line.find(c.reported) != std::string::npos; }))
-        << ::testing::PrintToString(after);
+    const auto says = [&](const std::string& line) { return line.find(c.reported) != std::string::npos; };
+    EXPECT_TRUE(std::ranges::any_of(after, says)) << ::testing::PrintToString(after);
   }
 }
 

@@ -1,9 +1,9 @@
 // The tag scanner the restores splice with: tags found where they are, past
 // comments, CDATA and quoted '>'; elements' ends; attributes as written.
 
-#include "restore/XmlTags.h"
-
 #include <gtest/gtest.h>
+
+#include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
 namespace {
