@@ -256,12 +256,14 @@ std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage&
   const auto sourceTypes = WholePart(source, types), writtenTypes = WholePart(written, written.find(types));
   auto bytes = WholePart(source, name);
   if (!sourceRels || !writtenRels || !sourceTypes || !writtenTypes || !bytes) return std::nullopt;
-  const std::string target = name.substr(name.rfind('/') + 1);
-  const auto relTag = ElementWith(*sourceRels, "Relationship", "Target", target);
-  const auto rel = Portable(*sourceRels, relTag, *writtenRels);
-  if (!rel || ElementWith(*writtenRels, "Relationship", "Id", AttributeText(*sourceRels, *relTag, "Id"))) {
-    return std::nullopt;
+  // Its relationship from the workbook, found by the part it leads to; its id free in the written package.
+  std::string id;
+  for (const auto& [relId, rel] : verify::ReadRelationships(source, from.part)) {
+    if (source.find(rel.second) == name) id = relId;
   }
+  const auto relTag = ElementWith(*sourceRels, "Relationship", "Id", id);
+  const auto rel = Portable(*sourceRels, relTag, *writtenRels);
+  if (id.empty() || !rel || ElementWith(*writtenRels, "Relationship", "Id", id)) return std::nullopt;
   auto newRels = BeforeRootEnd(*writtenRels, *rel);
   auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name);
   if (!newRels || !newTypes) return std::nullopt;

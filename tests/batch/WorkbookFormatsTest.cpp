@@ -152,9 +152,9 @@ TEST_F(WorkbookFormatsTest, FormulasWithoutStoredResultsAreWrittenInPlace) {
 const char* const kMacrosDropped = "the office would drop or rewrite the workbook's macros (VBA project)";
 
 // Macros the office drops come back byte for byte; where they cannot (here the
-// relationship names the project by an absolute target, which the restore
-// does not match), they are never lost silently, even without the check of
-// saves: not in place, said on a copy.
+// project's relationship has the id the office gives another part), they are
+// never lost silently, even without the check of saves: not in place, said on
+// a copy.
 TEST_F(WorkbookFormatsTest, MacrosAreKeptOrNeverDroppedSilently) {
   const std::string kept = made("xlsm", "kept.xlsm");
   const std::string project = ReadBook(kept).parts.at("xl/vbaProject.bin");
@@ -164,8 +164,10 @@ TEST_F(WorkbookFormatsTest, MacrosAreKeptOrNeverDroppedSilently) {
   EXPECT_EQ(ReadBook(kept).parts.at("xl/vbaProject.bin"), project);
 
   const std::string path = dir / "in/book.xlsm";
-  test::WritePackage(dir, made("xlsm", "relative.xlsm"), path, {},
-                     {{"xl/_rels/workbook.xml.rels", "Target=\"vbaProject.bin\"", "Target=\"/xl/vbaProject.bin\""}});
+  test::WritePackage(dir, made("xlsm", "ids.xlsm"), path, {},
+                     {{"xl/_rels/workbook.xml.rels", "Id=\"rId1\"", "Id=\"rIdA\""},
+                      {"xl/_rels/workbook.xml.rels", "Id=\"rIdVba\"", "Id=\"rId1\""},
+                      {"xl/workbook.xml", "r:id=\"rId1\"", "r:id=\"rIdA\""}});
   const std::string plain = made("xlsx", "plain.xlsx");
   const std::string source = test::ReadFile(path);
   const auto inPlace = process(path, {"1|A|edited"});
