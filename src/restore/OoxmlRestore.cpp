@@ -272,21 +272,48 @@ std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage&
                    {written.find(types), std::move(*newTypes)}};
 }
 
-// The macro project as the source holds it, where the office wrote its own or none.
+// The parts the macro project leads to (its signatures), which the office
+// does not write: the project's relationships and each part as the source
+// holds them, with their content types; all of them or none.
+bool RestoreProjectParts(const ZipPackage& source, const ZipPackage& written, const std::string& project,
+                         PartBytes& parts) {
+  const std::string rels = verify::RelationshipsPart(project), types = written.find("[Content_Types].xml");
+  auto relsBytes = written.find(rels).empty() ? WholePart(source, rels) : std::nullopt;
+  const auto sourceTypes = WholePart(source, "[Content_Types].xml");
+  auto newTypes = parts.count(types) ? std::optional(parts.at(types)) : WholePart(written, types);
+  if (!relsBytes || !sourceTypes || !newTypes) return false;
+  PartBytes added{{rels, std::move(*relsBytes)}};
+  for (const auto& [id, rel] : verify::ReadRelationships(source, project)) {
+    const std::string name = rel.second.empty() ? "" : source.find(rel.second);
+    auto bytes = name.empty() || !written.find(name).empty() ? std::nullopt : WholePart(source, name);
+    newTypes = bytes ? ContentTypeAdded(*sourceTypes, *newTypes, name) : std::nullopt;
+    if (!newTypes) return false;
+    added[name] = std::move(*bytes);
+  }
+  added[types] = std::move(*newTypes);
+  for (auto& [name, bytes] : added) parts[name] = std::move(bytes);
+  return true;
+}
+
+// The macro project as the source holds it, where the office wrote its own or
+// none, and the parts it leads to.
 void RestoreMacros(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
                    PartBytes& parts, Restored& restored) {
   if (from.macros.empty()) return;
+  bool project = false;
   if (to.macros.empty()) {
     auto dropped = PartDropped(source, written, from, to, from.macros);
     if (!dropped) return;
     parts.merge(*dropped);
-  } else {
-    auto bytes = WholePart(source, from.macros);
-    const auto theirs = bytes ? WholePart(written, to.macros) : std::nullopt;
-    if (!theirs || *theirs == *bytes) return;
-    parts[to.macros] = std::move(*bytes);
+    project = true;
+  } else if (auto bytes = WholePart(source, from.macros)) {
+    const auto theirs = WholePart(written, to.macros);
+    project = theirs && *theirs != *bytes;
+    if (project) parts[to.macros] = std::move(*bytes);
   }
-  restored.items.push_back(Tr("the macro project"));
+  const bool samePlace = to.macros.empty() || to.macros == from.macros;
+  const bool signatures = samePlace && RestoreProjectParts(source, written, from.macros, parts);
+  if (project || signatures) restored.items.push_back(Tr("the macro project"));
 }
 
 }  // namespace

@@ -49,10 +49,16 @@ std::string ViewTool() { return (fs::path(test::ZipEditScript()).parent_path() /
 // What view_tool.py reads in a workbook: panes, sheet states, protection, binary parts.
 std::string Dump(const std::string& path) { return test::RunTestTool(ViewTool(), "dump '" + path + "'"); }
 
+// A macro project's relationship to its signature.
+const char* const kSignatureRelationships =
+    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" )"
+    R"(Type="http://schemas.microsoft.com/office/2006/relationships/vbaProjectSignature" Target="vbaProjectSignature.bin"/>)"
+    R"(</Relationships>)";
+
 class PackageRestoreTest : public ::testing::Test {
  protected:
   // A workbook of kind "xlsx" (view_tool.py: panes, a very hidden sheet, a
-  // locked structure), "xlsm" or "ods" (the latter frozen below row 1).
+  // locked structure), "xlsm" (a signed macro project) or "ods" (frozen below row 1).
   std::string made(const std::string& kind) {
     fs::create_directories(dir.path() / "in");
     const std::string path = dir / ("in/book." + kind);
@@ -63,8 +69,13 @@ class PackageRestoreTest : public ::testing::Test {
       const std::string entry = R"(<manifest:file-entry manifest:full-path="settings.xml" manifest:media-type="text/xml"/>)";
       test::WritePackage(dir, dir / "plain.ods", path, {{"settings.xml", kFrozenOdsSettings}},
                          {{"META-INF/manifest.xml", "</manifest:manifest>", entry + "</manifest:manifest>"}});
-    } else {
-      test::MakeBook(kind, path);
+    } else {  // xlsm: its project signed (a signature part the project's relationships lead to)
+      test::MakeBook("xlsm", dir / "unsigned.xlsm");
+      const std::string type = "application/vnd.ms-office.vbaProjectSignature";
+      test::WritePackage(dir, dir / "unsigned.xlsm", path,
+                         {{"xl/_rels/vbaProject.bin.rels", kSignatureRelationships}, {"xl/vbaProjectSignature.bin", "signed"}},
+                         {{"[Content_Types].xml", "</Types>",
+                           R"(<Override PartName="/xl/vbaProjectSignature.bin" ContentType=")" + type + R"("/></Types>)"}});
     }
     return path;
   }
@@ -80,7 +91,8 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
     SCOPED_TRACE(kind);
     const std::string path = made(kind);
     const std::string before = Dump(path);
-    ASSERT_NE(before.find(kind == "xlsm" ? "part xl/vbaProject.bin" : "pane Sheet1"), std::string::npos) << before;
+    ASSERT_NE(before.find(kind == "xlsm" ? "part xl/vbaProjectSignature.bin" : "pane Sheet1"), std::string::npos)
+        << before;
     batch::RunSettings settings;
     settings.inPlace = true;
     settings.rules = rules::ParseRules({"3|B|改过"}, false);
