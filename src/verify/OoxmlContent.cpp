@@ -16,6 +16,7 @@
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
+#include "verify/MacroProject.h"
 #include "verify/ShapeMarkup.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
@@ -182,7 +183,7 @@ class OoxmlReader {
         readSheet(content_.sheets[i], static_cast<int>(i), sheetParts[i]);
       }
     }
-    if (!zip_.find(macros).empty()) content_.macroStorage = zip_.digest(macros);
+    content_.macroStorage = MacroPartsDigest(zip_, macros);
     countParts();
     return std::move(content_);
   }

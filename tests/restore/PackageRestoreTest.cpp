@@ -174,6 +174,8 @@ TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
        "workbook protection: 1 → 0"},
       {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},
        {{"xl/vbaProject.bin", "a third project"}}, "macros"},
+      {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},
+       {{"xl/vbaProjectSignature.bin", "forged"}}, "macros (VBA project): present → changed"},
       {"ods", {}, {{"settings.xml", kViewlessOdsSettings}}, "the sheets' frozen panes",
        {{"settings.xml", R"("VerticalSplitPosition" config:type="int">1)",
          R"("VerticalSplitPosition" config:type="int">2)"}},
