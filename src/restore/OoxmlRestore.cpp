@@ -189,12 +189,15 @@ void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Boo
                   const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
   if (from.sheets.size() != to.sheets.size()) return;
   const auto edits = EditsBySheet(from, footprint);
+  size_t held = 0;
   for (size_t i = 0; i < from.sheets.size(); ++i) {
     if (from.sheets[i].part.empty() || to.sheets[i].part.empty() || !MayHoldPane(source, from.sheets[i].part)) continue;
     const auto sourceSheet = WholePart(source, from.sheets[i].part);
     const auto writtenSheet = sourceSheet ? WholePart(written, to.sheets[i].part) : std::nullopt;
     if (!writtenSheet) continue;
-    if (auto sheet = RestorePane(*sourceSheet, *writtenSheet, edits[i])) {
+    auto sheet = RestorePane(*sourceSheet, *writtenSheet, edits[i]);
+    // What is held for the rewrite stays within a few large parts.
+    if (sheet && (held += sheet->size()) <= kMaxRestoredBytesHeld) {
       parts[to.sheets[i].part] = std::move(*sheet);
       restored.items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
     }

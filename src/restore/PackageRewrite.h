@@ -18,6 +18,8 @@ using PartBytes = std::map<std::string, std::string>;
 // The most of one part a restore reads or copies from: sheet parts of real
 // workbooks stay below; a larger part is left as the office wrote it.
 inline constexpr size_t kMaxRestoredPartBytes = 64 * 1024 * 1024;
+// The most a restore holds of parts for one rewrite; past it, parts are left as the office wrote them.
+inline constexpr size_t kMaxRestoredBytesHeld = 4 * kMaxRestoredPartBytes;
 
 // The whole bytes of a part; none when it is absent or larger than kMaxRestoredPartBytes.
 std::optional<std::string> WholePart(const verify::ZipPackage& zip, const std::string& name);
