@@ -1,8 +1,12 @@
 #include "restore/OdsRestore.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <string_view>
 
 #include "host/Translate.h"
+#include "restore/SheetName.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -10,14 +14,27 @@ namespace {
 
 constexpr const char* kSettings = "settings.xml";
 
+// An element's config:name, whatever the prefix its own name has.
+std::string ConfigName(std::string_view xml, const XmlTag& tag) {
+  const std::string prefix(tag.name.substr(0, tag.name.size() - tag.local().size()));
+  return AttributeText(xml, tag, prefix + "name");
+}
+
 // The element with this local name and config:name inside [from, limit); none when absent.
 std::optional<XmlTag> ConfigElement(std::string_view xml, std::string_view local, std::string_view name,
                                     size_t from = 0, size_t limit = std::string_view::npos) {
   for (auto tag = FindElement(xml, local, from, limit); tag; tag = FindElement(xml, local, tag->end, limit)) {
-    const std::string prefix(tag->name.substr(0, tag->name.size() - tag->local().size()));
-    if (AttributeText(xml, *tag, prefix + "name") == name) return tag;
+    if (ConfigName(xml, *tag) == name) return tag;
   }
   return std::nullopt;
+}
+
+// A config item's value as written inside [from, limit); "" when absent.
+std::string ItemValue(std::string_view xml, std::string_view name, size_t from = 0,
+                      size_t limit = std::string_view::npos) {
+  const auto item = ConfigElement(xml, "config-item", name, from, limit);
+  const auto next = item && item->opens() ? NextTag(xml, item->end) : std::nullopt;
+  return next ? std::string(xml.substr(item->end, next->begin - item->end)) : "";
 }
 
 // The views' settings element inside the view settings; none when absent.
@@ -31,26 +48,45 @@ std::optional<Views> FindViews(std::string_view xml) {
   return Views{*set, ConfigElement(xml, "config-item-map-indexed", "Views", set->end, ElementEnd(xml, *set))};
 }
 
-// Some sheet in the views is split or has frozen panes (split mode 1 or 2).
-bool HoldsPanes(std::string_view views) {
-  for (const char* mode : {"HorizontalSplitMode", "VerticalSplitMode"}) {
-    for (auto item = ConfigElement(views, "config-item", mode); item;
-         item = ConfigElement(views, "config-item", mode, item->end)) {
-      const auto next = NextTag(views, item->end);
-      if (next && views.substr(item->end, next->begin - item->end) != "0") return true;
-    }
+// Each table's split in the views, by axis: its mode (0 none, 1 split, 2
+// frozen) and position.
+struct Split {
+  long rowsMode = 0, rows = 0, columnsMode = 0, columns = 0;
+};
+std::map<std::string, Split> TableSplits(std::string_view views) {
+  std::map<std::string, Split> splits;
+  const auto tables = ConfigElement(views, "config-item-map-named", "Tables");
+  const size_t end = tables && tables->opens() ? ElementEnd(views, *tables) : std::string_view::npos;
+  if (end == std::string_view::npos) return splits;
+  for (auto entry = FindElement(views, "config-item-map-entry", tables->end, end); entry && entry->opens();
+       entry = FindElement(views, "config-item-map-entry", ElementEnd(views, *entry), end)) {
+    const size_t last = ElementEnd(views, *entry);
+    if (last == std::string_view::npos) break;
+    const auto value = [&](const char* name) {
+      return std::strtol(ItemValue(views, name, entry->end, last).c_str(), nullptr, 10);
+    };
+    splits[ConfigName(views, *entry)] = {value("VerticalSplitMode"), value("VerticalSplitPosition"),
+                                         value("HorizontalSplitMode"), value("HorizontalSplitPosition")};
   }
-  return false;
+  return splits;
 }
 
-// Renamed sheets are named in the views by their old names; moved rows and
-// columns move the panes' splits.
-bool ChangesWhatViewsName(const verify::EditFootprint& footprint) {
+// A rename leaves the views naming the old name; rows or columns inserted or
+// deleted at or before a frozen split move it, and any of them a split that
+// is not frozen.
+bool MovesSplits(const std::map<std::string, Split>& splits, const std::string& active,
+                 const verify::EditFootprint& footprint) {
+  using Kind = verify::Edit::Kind;
   for (const verify::Edit& edit : footprint.edits) {
-    if (edit.kind != verify::Edit::Kind::Cells && edit.kind != verify::Edit::Kind::RowSize &&
-        edit.kind != verify::Edit::Kind::ColumnSize) {
-      return true;
-    }
+    if (edit.kind == Kind::Rename) return true;
+    const bool onRows = edit.kind == Kind::InsertRow || edit.kind == Kind::DeleteRow;
+    if (!onRows && edit.kind != Kind::DeleteColumn) continue;
+    const std::string& table = edit.sheet == verify::SheetRole::Named ? footprint.namedSheet : active;
+    if (table.empty()) return true;
+    const auto split = std::ranges::find_if(splits, [&](const auto& s) { return SameSheetName(s.first, table); });
+    if (split == splits.end()) continue;
+    const long mode = onRows ? split->second.rowsMode : split->second.columnsMode;
+    if (mode == 1 || (mode == 2 && edit.first <= (onRows ? split->second.rows : split->second.columns))) return true;
   }
   return false;
 }
@@ -60,7 +96,6 @@ bool ChangesWhatViewsName(const verify::EditFootprint& footprint) {
 PartBytes RestoreOds(const verify::ZipPackage& source, const verify::ZipPackage& written,
                      const verify::EditFootprint& footprint, Restored& restored) {
   PartBytes parts;
-  if (ChangesWhatViewsName(footprint)) return parts;
   const auto from = WholePart(source, kSettings);
   const auto to = from ? WholePart(written, kSettings) : std::nullopt;
   if (!to) return parts;
@@ -74,7 +109,10 @@ PartBytes RestoreOds(const verify::ZipPackage& source, const verify::ZipPackage&
   const std::string_view prefix =
       tag.name.substr(0, tag.name.size() - tag.local().size() - (tag.name == tag.local() ? 0 : 1));
   const std::string ns = RootNamespace(*from, prefix);
-  if (!HoldsPanes(views) || !OnlyPrefix(views, prefix) || ns.empty() || ns != RootNamespace(*to, prefix)) return parts;
+  const auto splits = TableSplits(views);
+  const bool panes = std::ranges::any_of(splits, [](const auto& s) { return s.second.rowsMode || s.second.columnsMode; });
+  if (!panes || MovesSplits(splits, ItemValue(views, "ActiveTable"), footprint)) return parts;
+  if (!OnlyPrefix(views, prefix) || ns.empty() || ns != RootNamespace(*to, prefix)) return parts;
   // Last in the view settings, before their end tag.
   const size_t setEnd = ElementEnd(*to, writtenViews->set);
   if (setEnd == std::string_view::npos) return parts;

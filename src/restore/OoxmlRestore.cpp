@@ -1,12 +1,12 @@
 #include "restore/OoxmlRestore.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
 #include "host/Translate.h"
+#include "restore/SheetName.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -172,11 +172,8 @@ std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, con
   std::vector<std::vector<const verify::Edit*>> edits(book.sheets.size());
   const auto view = FindElement(book.xml, "workbookView", 0);
   const size_t active = view ? std::strtoul(AttributeText(book.xml, *view, "activeTab").c_str(), nullptr, 10) : 0;
-  const auto named = std::ranges::find_if(book.sheets, [&](const Book::Sheet& sheet) {
-    return std::ranges::equal(sheet.name, footprint.namedSheet, [](char a, char b) {
-      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-  });
+  const auto named = std::ranges::find_if(
+      book.sheets, [&](const Book::Sheet& sheet) { return SameSheetName(sheet.name, footprint.namedSheet); });
   for (const verify::Edit& edit : footprint.edits) {
     const size_t sheet =
         edit.sheet == verify::SheetRole::Active ? active : static_cast<size_t>(named - book.sheets.begin());

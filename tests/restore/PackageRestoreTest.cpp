@@ -34,7 +34,8 @@ const char* const kFrozenOdsSettings =
     R"(<config:config-item config:name="HorizontalSplitPosition" config:type="int">0</config:config-item>)"
     R"(<config:config-item config:name="VerticalSplitPosition" config:type="int">1</config:config-item>)"
     R"(<config:config-item config:name="ActiveSplitRange" config:type="short">2</config:config-item>)"
-    R"(</config:config-item-map-entry></config:config-item-map-named></config:config-item-map-entry>)"
+    R"(</config:config-item-map-entry></config:config-item-map-named>)"
+    R"(<config:config-item config:name="ActiveTable" config:type="string">Sheet1</config:config-item></config:config-item-map-entry>)"
     R"(</config:config-item-map-indexed></config:config-item-set></office:settings></office:document-settings>)";
 
 // The same settings as the office writes them without a view: no views at all.
@@ -110,17 +111,23 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
 TEST_F(PackageRestoreTest, PanesComeBackOnlyWhereNoRowMovedTheSplit) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
-  const std::string path = made("xlsx");
-  batch::RunSettings settings;
-  settings.inPlace = true;
-  settings.rules = rules::ParseRules({"{插入行}|正行|3"}, false);
-  const auto below = engine.ProcessWorkbook(path, settings);
-  ASSERT_EQ(below.outcome, batch::Outcome::Processed) << below.reason << ::testing::PrintToString(below.differences);
-  EXPECT_NE(Dump(path).find("pane Sheet1 B2"), std::string::npos);
-  settings.rules = rules::ParseRules({"{插入行}|正行|1"}, false);
-  const auto above = engine.ProcessWorkbook(path, settings);
-  EXPECT_EQ(above.outcome, batch::Outcome::Failed);
-  EXPECT_EQ(above.differences, std::vector<std::string>{"sheet \"Sheet1\": panes frozen at B2 → none"});
+  const std::pair<std::string, std::string> books[] = {{"xlsx", "B2"}, {"ods", "A2"}};
+  for (const auto& [kind, frozenAt] : books) {
+    SCOPED_TRACE(kind);
+    const std::string path = made(kind);
+    const std::string before = Dump(path);
+    batch::RunSettings settings;
+    settings.inPlace = true;
+    settings.rules = rules::ParseRules({"{插入行}|正行|3"}, false);
+    const auto below = engine.ProcessWorkbook(path, settings);
+    ASSERT_EQ(below.outcome, batch::Outcome::Processed)
+        << below.reason << ::testing::PrintToString(below.differences);
+    EXPECT_EQ(Dump(path), before);
+    settings.rules = rules::ParseRules({"{插入行}|正行|1"}, false);
+    const auto above = engine.ProcessWorkbook(path, settings);
+    EXPECT_EQ(above.outcome, batch::Outcome::Failed);
+    EXPECT_EQ(above.differences, std::vector<std::string>{"sheet \"Sheet1\": panes frozen at " + frozenAt + " → none"});
+  }
 }
 
 // Real workbooks: a protection record the office cannot write and panes it
