@@ -80,24 +80,30 @@ class PackageRestoreTest : public ::testing::Test {
     }
     return path;
   }
+  // The rule on the workbook in place; the named sheet is sheet.
+  batch::WorkbookResult inPlace(const std::string& path, const std::string& rule, const std::string& sheet = "Sheet1") {
+    batch::RunSettings settings;
+    settings.inPlace = true;
+    settings.sheetName = sheet;
+    settings.rules = rules::ParseRules({rule}, false);
+    return engine.ProcessWorkbook(path, settings);
+  }
+
   test::TempDir dir;
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
 };
 
 // Panes, very hidden sheets, the workbook's protection and the macro project
 // stay as they were after an edit in place, and the edit is written.
 TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
-  batch::CollectedLog log;
-  batch::WorkbookEngine engine{test::SharedHost(), log};
   for (const std::string kind : {"xlsx", "xlsm", "ods"}) {
     SCOPED_TRACE(kind);
     const std::string path = made(kind);
     const std::string before = Dump(path);
     ASSERT_NE(before.find(kind == "xlsm" ? "part xl/vbaProjectSignature.bin" : "pane Sheet1"), std::string::npos)
         << before;
-    batch::RunSettings settings;
-    settings.inPlace = true;
-    settings.rules = rules::ParseRules({"3|B|改过"}, false);
-    const auto result = engine.ProcessWorkbook(path, settings);
+    const auto result = inPlace(path, "3|B|改过");
     ASSERT_EQ(result.outcome, batch::Outcome::Processed)
         << result.reason << ::testing::PrintToString(result.differences);
     EXPECT_TRUE(result.differences.empty()) << ::testing::PrintToString(result.differences);
@@ -109,50 +115,38 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
 // A frozen pane comes back where rows are inserted below the split; not where
 // they are inserted above it (the split would move), which is reported.
 TEST_F(PackageRestoreTest, PanesComeBackOnlyWhereNoRowMovedTheSplit) {
-  batch::CollectedLog log;
-  batch::WorkbookEngine engine{test::SharedHost(), log};
   const std::pair<std::string, std::string> books[] = {{"xlsx", "B2"}, {"ods", "A2"}};
   for (const auto& [kind, frozenAt] : books) {
     SCOPED_TRACE(kind);
     const std::string path = made(kind);
     const std::string before = Dump(path);
-    batch::RunSettings settings;
-    settings.inPlace = true;
-    settings.rules = rules::ParseRules({"{插入行}|正行|3"}, false);
-    const auto below = engine.ProcessWorkbook(path, settings);
+    const auto below = inPlace(path, "{插入行}|正行|3");
     ASSERT_EQ(below.outcome, batch::Outcome::Processed)
         << below.reason << ::testing::PrintToString(below.differences);
     EXPECT_EQ(Dump(path), before);
-    settings.rules = rules::ParseRules({"{插入行}|正行|1"}, false);
-    const auto above = engine.ProcessWorkbook(path, settings);
+    const auto above = inPlace(path, "{插入行}|正行|1");
     EXPECT_EQ(above.outcome, batch::Outcome::Failed);
     EXPECT_EQ(above.differences, std::vector<std::string>{"sheet \"Sheet1\": panes frozen at " + frozenAt + " → none"});
   }
 }
 
+class CorpusPackageRestore : public PackageRestoreTest {};
+
 // Real workbooks: a protection record the office cannot write and panes it
 // writes only from a view come back byte for byte, in place.
-TEST(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
+TEST_F(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
-  test::TempDir dir;
-  batch::CollectedLog log;
-  batch::WorkbookEngine engine{test::SharedHost(), log};
   const std::pair<const char*, const char*> books[] = {{"workbook_protection_password_excel2013.xlsx", "Sheet1"},
                                                        {"libreoffice_merged_125_formulas_1564_frozen.ods", "Francais"}};
   for (const auto& [corpus, sheet] : books) {
     SCOPED_TRACE(corpus);
     const std::string path = dir.copy((test::OoxmlCorpusDir() / corpus).string());
     const std::string before = test::ReadFile(path);
-    batch::RunSettings settings;
-    settings.inPlace = true;
-    settings.sheetName = sheet;
-    settings.rules = rules::ParseRules({"200|A|改过"}, false);
-    const auto result = engine.ProcessWorkbook(path, settings);
+    const auto result = inPlace(path, "200|A|改过", sheet);
     ASSERT_EQ(result.outcome, batch::Outcome::Processed)
         << result.reason << ::testing::PrintToString(result.differences);
     EXPECT_NE(test::ReadFile(path), before);
-    const std::string kept = Dump(path);
-    EXPECT_EQ(kept, Dump((test::OoxmlCorpusDir() / corpus).string()));
+    EXPECT_EQ(Dump(path), Dump((test::OoxmlCorpusDir() / corpus).string()));
   }
 }
 
