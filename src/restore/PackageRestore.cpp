@@ -1,9 +1,26 @@
 #include "restore/PackageRestore.h"
 
+#include "restore/OdsRestore.h"
+#include "restore/OoxmlRestore.h"
+#include "restore/PackageRewrite.h"
+#include "verify/XlsContent.h"
+#include "verify/ZipParts.h"
+
 namespace sheetwise::restore {
 
-Restored RestorePackage(host::WorkbookFormat, const std::string&, const std::string&, const verify::EditFootprint&) {
-  return {};
+Restored RestorePackage(host::WorkbookFormat format, const std::string& source, const std::string& written,
+                        const verify::EditFootprint& footprint) {
+  Restored restored;
+  PartBytes parts;
+  {
+    verify::ReadBudget sourceBudget{verify::kMaxEntriesRead, verify::kMaxUnzippedBytesRead};
+    verify::ReadBudget writtenBudget = sourceBudget;
+    const verify::ZipPackage from(source, sourceBudget), to(written, writtenBudget);
+    parts = format == host::WorkbookFormat::Ods ? RestoreOds(from, to, footprint, restored)
+                                                : RestoreOoxml(from, to, footprint, restored);
+  }
+  if (!parts.empty()) RewritePackage(written, parts);
+  return restored;
 }
 
 }  // namespace sheetwise::restore

@@ -22,10 +22,19 @@ std::string PackageMacroDigest(const std::string& path) {
   for (const auto& [id, rel] : ReadRelationships(zip, workbook)) {
     if (rel.first == "vbaProject") macros = rel.second;
   }
-  return zip.digest(macros);
+  return MacroPartsDigest(zip, macros);
 }
 
 }  // namespace
+
+std::string MacroPartsDigest(const ZipPackage& zip, const std::string& project) {
+  if (zip.find(project).empty()) return "";
+  std::string digest = zip.digest(project);
+  for (const auto& [id, rel] : ReadRelationships(zip, project)) {
+    digest += " " + rel.first + " " + zip.digest(rel.second);
+  }
+  return digest;
+}
 
 std::string MacroProjectDigest(const std::string& path) {
   char magic[8] = {};

@@ -11,9 +11,14 @@ namespace sheetwise::verify {
 
 // A digest of the macro project: the storage _VBA_PROJECT_CUR of a compound
 // file, or the part a package's workbook names as its vbaProject (by default
-// xl/vbaProject.bin); "" when there is none. Throws host::HostError when the
+// xl/vbaProject.bin) with its signatures; "" when there is none. Throws host::HostError when the
 // file cannot be read.
 std::string MacroProjectDigest(const std::string& path);
+
+class ZipPackage;
+// The digest of a package's macro project part and of the parts its
+// relationships lead to (its signatures); "" when the part is absent.
+std::string MacroPartsDigest(const ZipPackage& zip, const std::string& project);
 
 // The digest of a compound file's _VBA_PROJECT_CUR storage; "" without one.
 std::string MacroStorageDigest(GsfInfile* ole);

@@ -16,6 +16,7 @@
 #include "rules/Utf8Text.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
+#include "verify/MacroProject.h"
 #include "verify/ShapeMarkup.h"
 #include "verify/XlsContent.h"
 #include "verify/ZipParts.h"
@@ -182,7 +183,7 @@ class OoxmlReader {
         readSheet(content_.sheets[i], static_cast<int>(i), sheetParts[i]);
       }
     }
-    if (!zip_.find(macros).empty()) content_.macroStorage = zip_.digest(macros);
+    content_.macroStorage = MacroPartsDigest(zip_, macros);
     countParts();
     return std::move(content_);
   }
@@ -444,6 +445,10 @@ class OoxmlReader {
     sheet.hyperlinks = ResolveHyperlinks(zip_, part, std::move(links));
     // The sheet's comments, and threaded comments, each at its cell.
     for (const auto& [id, rel] : ReadRelationships(zip_, part)) {
+      if (rel.first == "pivotTable" && !rel.second.empty() && !zip_.find(rel.second).empty()) {
+        readPivotTable(sheet, rel.second);
+        continue;
+      }
       const char* kind = rel.first == "comments" ? part::kComments
                          : rel.first == "threadedComment" ? part::kThreadedComments
                                                           : nullptr;
@@ -452,6 +457,21 @@ class OoxmlReader {
       const char* element = kind == part::kComments ? "comment" : "threadedComment";
       while (notes.next()) {
         if (notes.isStart() && notes.name() == element) anchor(kind, index, areas(notes.attr("ref")));
+      }
+    }
+  }
+
+  // A pivot table's name and the cells it covers.
+  void readPivotTable(SheetContent& sheet, const std::string& part) {
+    budget_.hold();
+    SheetContent::PivotTable table;
+    XmlStream xml(zip_, part);
+    while (xml.next()) {
+      if (!xml.isStart()) continue;
+      if (xml.name() == "pivotTableDefinition") table.name = xml.attr("name");
+      if (xml.name() == "location" && ParseAreaName(xml.attr("ref"), table.area)) {
+        sheet.pivotTables.push_back(std::move(table));
+        return;
       }
     }
   }

@@ -193,6 +193,8 @@ int SheetIndex(const XlsContent& source, const EditFootprint& footprint, SheetRo
   return -1;
 }
 
+using PivotTable = SheetContent::PivotTable;
+
 class Comparison {
  public:
   Comparison(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint, size_t shown)
@@ -216,6 +218,7 @@ class Comparison {
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
       compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      reportRebuiltPivotTables(saved_.sheets[i]);
     }
     if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
     compareEntries();
@@ -230,6 +233,11 @@ class Comparison {
   // The same, making the text only when it is among those shown.
   template <class MakeText>
   void addMade(MakeText make) {
+    if (pivotTable_) {
+      const auto same = [&](const PivotTable* t) { return t->name == pivotTable_->name; };
+      if (std::ranges::none_of(rebuilt_, same)) rebuilt_.push_back(pivotTable_);
+      return;
+    }
     if (result_.first.size() < shown_) result_.first.push_back(make());
     ++result_.count;
   }
@@ -265,7 +273,9 @@ class Comparison {
       const std::pair<int, int> source{from.row, from.column};
       const auto it = next != a.cells.end() && next->first == source ? next : a.cells.find(source);
       const bool found = it != a.cells.end();
+      pivotTable_ = PivotTableAt(a, b, from, at);
       compareCell(b.name, at, found ? it->second : kEmpty, saved, mayChange.count(from) > 0);
+      pivotTable_ = nullptr;
       if (found) next = std::next(it);
     }
     if (!std::is_sorted(seen.begin(), seen.end())) std::sort(seen.begin(), seen.end());
@@ -274,7 +284,9 @@ class Comparison {
       if (before.text.empty() || std::binary_search(seen.begin(), seen.end(), from)) continue;
       const Position at = MapForward(from, edits);
       if (at.row == 0) continue;
+      pivotTable_ = PivotTableAt(a, b, from, at);
       compareCell(b.name, at, before, kEmpty, mayChange.count(from) > 0);
+      pivotTable_ = nullptr;
     }
   }
 
@@ -310,7 +322,9 @@ class Comparison {
       const MovedArea m = MapAreaForward(area, edits);
       if (m.area) moved.insert(*m.area);
       if (m.area && !m.reached && !saved.count(*m.area)) {
+        pivotTable_ = PivotTableAt(a, b, {area.firstRow, area.firstColumn}, {m.area->firstRow, m.area->firstColumn});
         add(Tr("sheet \"%s\", merged area %s: present → lost", {b.name, AreaText(*m.area)}));
+        pivotTable_ = nullptr;
       }
     }
     for (const CellArea& area : b.merged) {
@@ -318,7 +332,9 @@ class Comparison {
       const Position first = MapBack({area.firstRow, area.firstColumn}, edits);
       const Position last = MapBack({area.lastRow, area.lastColumn}, edits);
       if (first.row == 0 || last.row == 0) continue;  // the rules made it
+      pivotTable_ = PivotTableAt(a, b, first, {area.firstRow, area.firstColumn});
       add(Tr("sheet \"%s\", merged area %s: none → present", {b.name, AreaText(area)}));
+      pivotTable_ = nullptr;
     }
   }
 
@@ -412,6 +428,38 @@ class Comparison {
     }
   }
 
+  // The pivot table a source cell (from) or a saved one (at) lies in; null
+  // when none. A saved table over a source one is that table, laid out anew.
+  static const PivotTable* PivotTableAt(const SheetContent& a, const SheetContent& b, Position from, Position at) {
+    const auto covers = [](const CellArea& area, Position p) {
+      return p.row >= area.firstRow && p.row <= area.lastRow && p.column >= area.firstColumn &&
+             p.column <= area.lastColumn;
+    };
+    const auto overlap = [](const CellArea& x, const CellArea& y) {
+      return x.firstRow <= y.lastRow && y.firstRow <= x.lastRow && x.firstColumn <= y.lastColumn &&
+             y.firstColumn <= x.lastColumn;
+    };
+    for (const PivotTable& t : a.pivotTables) {
+      if (covers(t.area, from)) return &t;
+    }
+    for (const PivotTable& t : b.pivotTables) {
+      if (!covers(t.area, at)) continue;
+      const auto over = [&](const PivotTable& s) { return overlap(s.area, t.area); };
+      const auto source = std::ranges::find_if(a.pivotTables, over);
+      return source != a.pivotTables.end() ? &*source : &t;
+    }
+    return nullptr;
+  }
+
+  // Pivot tables in which cells or merged areas differ: once each, as the office laid them out anew.
+  void reportRebuiltPivotTables(const SheetContent& b) {
+    for (const PivotTable* t : rebuilt_) {
+      add(Tr("sheet \"%s\": pivot table \"%s\" at %s: laid out anew by the office (labels, layout or values differ)",
+             {b.name, t->name, AreaText(t->area)}));
+    }
+    rebuilt_.clear();
+  }
+
   // Every top-level stream and storage of the source is in the saved file.
   void compareEntries() {
     std::multiset<std::string> saved;
@@ -432,6 +480,9 @@ class Comparison {
   const EditFootprint& footprint_;
   size_t shown_;
   Differences result_;
+  // While set, what differs lies in this pivot table and is told as the table's (rebuilt_).
+  const PivotTable* pivotTable_ = nullptr;
+  std::vector<const PivotTable*> rebuilt_;
 };
 
 }  // namespace

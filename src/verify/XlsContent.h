@@ -72,6 +72,13 @@ struct SheetContent {
   // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
   std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;
   std::vector<Hyperlink> hyperlinks;
+  // Pivot tables placed on the sheet (.xlsx): the office lays them out anew
+  // when it saves, so what differs inside one is told once, as the table.
+  struct PivotTable {
+    std::string name;
+    CellArea area;
+  };
+  std::vector<PivotTable> pivotTables;
 };
 
 enum class FileFormat { Xls, Xlsx, Ods };

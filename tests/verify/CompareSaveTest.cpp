@@ -114,6 +114,16 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        {"file part \"ETExtData\": present → lost"}},
       {"SummaryInformationDropped", [](auto& book, auto&) { book.entries = {"Workbook", "ETExtData", "MBD1"}; },
        {}, {"file part \"SummaryInformation\": present → lost", "file part \"MBD0001A2B3\": present → lost"}},
+      // Cells and merged areas inside a pivot table the office laid out anew are told once, as the table.
+      {"PivotTableLaidOutAnew",
+       [](auto& book, auto& cells) {
+         book.sheets[0].pivotTables = {{"DataPilot1", {1, 1, 2, 2}}};
+         book.sheets[0].merged = {{1, 1, 1, 2}};
+         cells[{1, 1}].text = cells[{2, 1}].text = cells[{4, 2}].text = "5";
+       },
+       {},
+       {"sheet \"S\", cell B4: 4 → 5",
+        "sheet \"S\": pivot table \"DataPilot1\" at A1:B2: laid out anew by the office (labels, layout or values differ)"}},
       // The sheet list and the macro storage; past the first three, differences are only counted.
       {"SheetStateLostAndCounted",
        [](auto& book, auto&) { book.sheets[1] = Sheet("Renamed", 1, 2), book.macroStorage.clear(); }, {},

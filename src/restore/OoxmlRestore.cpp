@@ -1,0 +1,336 @@
+#include "restore/OoxmlRestore.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "host/Translate.h"
+#include "restore/SheetName.h"
+#include "restore/XmlTags.h"
+
+namespace sheetwise::restore {
+namespace {
+using verify::ZipPackage;
+
+// One package's workbook part and its sheets in order.
+struct Book {
+  std::string part, xml;
+  struct Sheet {
+    std::string name, part;  // part: "" unless a worksheet
+  };
+  std::vector<Sheet> sheets;
+  std::string macros;  // the macro project's part, "" when none
+};
+
+std::optional<Book> ReadBook(const ZipPackage& zip) {
+  Book book;
+  for (const auto& [id, rel] : verify::ReadRelationships(zip, "")) {
+    if (rel.first == "officeDocument") book.part = zip.find(rel.second);
+  }
+  if (book.part.empty()) return std::nullopt;
+  auto xml = WholePart(zip, book.part);
+  if (!xml) return std::nullopt;
+  book.xml = std::move(*xml);
+  const auto rels = verify::ReadRelationships(zip, book.part);
+  for (const auto& [id, rel] : rels) {
+    if (rel.first == "vbaProject") book.macros = zip.find(rel.second);
+  }
+  for (auto tag = FindElement(book.xml, "sheet", 0); tag; tag = FindElement(book.xml, "sheet", tag->end)) {
+    const auto rel = rels.find(AttributeText(book.xml, *tag, "r:id"));
+    const bool worksheet = rel != rels.end() && rel->second.first == "worksheet";
+    book.sheets.push_back({AttributeText(book.xml, *tag, "name"), worksheet ? zip.find(rel->second.second) : ""});
+  }
+  return book;
+}
+
+// Both parts read their unprefixed names in the same namespace.
+bool SameDefaultNamespace(std::string_view a, std::string_view b) {
+  const std::string ns = RootNamespace(a, "");
+  return !ns.empty() && ns == RootNamespace(b, "");
+}
+
+std::string Splice(std::string_view xml, size_t begin, size_t end, std::string_view with) {
+  return std::string(xml.substr(0, begin)).append(with).append(xml.substr(end));
+}
+
+// A very hidden sheet the office wrote as hidden is very hidden again.
+void RestoreVeryHidden(const Book& source, Book& written, Restored& restored) {
+  std::vector<XmlTag> tags;
+  for (auto tag = FindElement(written.xml, "sheet", 0); tag; tag = FindElement(written.xml, "sheet", tag->end)) {
+    tags.push_back(*tag);
+  }
+  if (tags.size() != source.sheets.size()) return;
+  std::vector<bool> veryHidden;
+  for (auto from = FindElement(source.xml, "sheet", 0); from; from = FindElement(source.xml, "sheet", from->end)) {
+    veryHidden.push_back(AttributeText(source.xml, *from, "state") == "veryHidden");
+  }
+  // From the last, so that the earlier tags stay where they were found.
+  for (size_t i = tags.size(); i-- > 0;) {
+    const auto state = AttributeSpan(written.xml, tags[i], "state");
+    if (!veryHidden[i] || !state || written.xml.compare(state->begin, state->end - state->begin, "hidden") != 0) {
+      continue;
+    }
+    written.xml = Splice(written.xml, state->begin, state->end, "veryHidden");
+    restored.items.push_back(Tr("sheet \"%s\": very hidden", {source.sheets[i].name}));
+  }
+}
+
+// A protection record that locks something.
+bool Locks(std::string_view xml, const XmlTag& record) {
+  for (const char* lock : {"lockStructure", "lockWindows", "lockRevision"}) {
+    const std::string value = AttributeText(xml, record, lock);
+    if (value == "1" || value == "true") return true;
+  }
+  return false;
+}
+
+// The workbook's protection record, where the office wrote one that locks
+// nothing or none, in its place before the workbook's views.
+void RestoreProtection(const Book& source, Book& written, Restored& restored) {
+  const auto record = FindElement(source.xml, "workbookProtection", 0);
+  if (!record || !Locks(source.xml, *record) || !SameDefaultNamespace(source.xml, written.xml)) return;
+  const size_t end = ElementEnd(source.xml, *record);
+  if (end == std::string_view::npos) return;
+  const std::string_view bytes = std::string_view(source.xml).substr(record->begin, end - record->begin);
+  if (!OnlyPrefix(bytes, "")) return;
+  size_t begin = 0, replaced = 0;
+  if (const auto theirs = FindElement(written.xml, "workbookProtection", 0)) {
+    replaced = ElementEnd(written.xml, *theirs);
+    if (Locks(written.xml, *theirs) || theirs->name != theirs->local() || replaced == std::string_view::npos) return;
+    begin = theirs->begin;
+  } else {
+    auto before = FindElement(written.xml, "bookViews", 0);
+    if (!before) before = FindElement(written.xml, "sheets", 0);
+    if (!before || before->name != before->local()) return;
+    begin = replaced = before->begin;
+  }
+  written.xml = Splice(written.xml, begin, replaced, bytes);
+  restored.items.push_back(Tr("the workbook's protection"));
+}
+
+// Where the pane and selections that open a sheet view end: they stand first in it, in this order.
+size_t PaneAndSelectionsEnd(std::string_view xml, size_t at) {
+  for (auto tag = NextTag(xml, at);
+       tag && tag->begin == at && !tag->closing && (tag->name == "pane" || tag->name == "selection");
+       tag = NextTag(xml, at)) {
+    at = ElementEnd(xml, *tag);
+    if (at == std::string_view::npos) return tag->begin;
+  }
+  return at;
+}
+
+// Rows or columns inserted or deleted at or before a frozen split move it; a
+// split that is not frozen is measured in points, which any of them may move.
+bool MovesPane(std::string_view sheet, const XmlTag& pane, const std::vector<const verify::Edit*>& edits) {
+  const std::string state = AttributeText(sheet, pane, "state");
+  const bool frozen = state == "frozen" || state == "frozenSplit";
+  const double rows = std::strtod(AttributeText(sheet, pane, "ySplit").c_str(), nullptr);
+  const double columns = std::strtod(AttributeText(sheet, pane, "xSplit").c_str(), nullptr);
+  using Kind = verify::Edit::Kind;
+  return std::ranges::any_of(edits, [&](const verify::Edit* edit) {
+    const bool onRows = edit->kind == Kind::InsertRow || edit->kind == Kind::DeleteRow;
+    if (!onRows && edit->kind != Kind::DeleteColumn) return false;
+    return !frozen || edit->first <= (onRows ? rows : columns);
+  });
+}
+
+// The first sheet view's pane and selections from the source, where the
+// office wrote the view without a pane; the part anew, or none.
+std::optional<std::string> RestorePane(const std::string& source, const std::string& written,
+                                       const std::vector<const verify::Edit*>& edits) {
+  const auto from = FindElement(source, "sheetView", 0), to = FindElement(written, "sheetView", 0);
+  if (!from || !to || !from->opens() || to->name != "sheetView" || !SameDefaultNamespace(source, written)) {
+    return std::nullopt;
+  }
+  const size_t end = PaneAndSelectionsEnd(source, from->end);
+  const auto pane = FindElement(source, "pane", from->end, end);
+  if (!pane || FindElement(written, "pane", to->end, ElementEnd(written, *to)) || MovesPane(source, *pane, edits)) {
+    return std::nullopt;
+  }
+  const std::string_view bytes = std::string_view(source).substr(from->end, end - from->end);
+  if (!OnlyPrefix(bytes, "")) return std::nullopt;
+  if (to->empty) {
+    const std::string opened = written.substr(to->begin, to->end - to->begin - 2) + ">";
+    return Splice(written, to->begin, to->end, opened + std::string(bytes) + "</sheetView>");
+  }
+  return Splice(written, to->end, PaneAndSelectionsEnd(written, to->end), bytes);
+}
+
+// A sheet's views come before its cells: a sheet part whose beginning holds
+// its cells' start and no pane before it has none, and is not read whole.
+bool MayHoldPane(const ZipPackage& zip, const std::string& part) {
+  constexpr size_t kBeginning = 64 * 1024;
+  const std::string beginning = zip.bytes(part, kBeginning);
+  const size_t cells = beginning.find("sheetData");
+  return cells == std::string::npos || beginning.rfind("<pane", cells) != std::string::npos;
+}
+
+// The edits that act on each sheet, by position: the named sheet, or the one
+// the source stores as active.
+std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, const verify::EditFootprint& footprint) {
+  std::vector<std::vector<const verify::Edit*>> edits(book.sheets.size());
+  const auto view = FindElement(book.xml, "workbookView", 0);
+  const size_t active = view ? std::strtoul(AttributeText(book.xml, *view, "activeTab").c_str(), nullptr, 10) : 0;
+  const auto named = std::ranges::find_if(
+      book.sheets, [&](const Book::Sheet& sheet) { return SameSheetName(sheet.name, footprint.namedSheet); });
+  for (const verify::Edit& edit : footprint.edits) {
+    const size_t sheet =
+        edit.sheet == verify::SheetRole::Active ? active : static_cast<size_t>(named - book.sheets.begin());
+    if (sheet < edits.size()) edits[sheet].push_back(&edit);
+  }
+  return edits;
+}
+
+void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                  const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
+  if (from.sheets.size() != to.sheets.size()) return;
+  const auto edits = EditsBySheet(from, footprint);
+  size_t held = 0;
+  for (size_t i = 0; i < from.sheets.size(); ++i) {
+    if (from.sheets[i].part.empty() || to.sheets[i].part.empty() || !MayHoldPane(source, from.sheets[i].part)) continue;
+    const auto sourceSheet = WholePart(source, from.sheets[i].part);
+    const auto writtenSheet = sourceSheet ? WholePart(written, to.sheets[i].part) : std::nullopt;
+    if (!writtenSheet) continue;
+    auto sheet = RestorePane(*sourceSheet, *writtenSheet, edits[i]);
+    // What is held for the rewrite stays within a few large parts.
+    if (sheet && (held += sheet->size()) <= kMaxRestoredBytesHeld) {
+      parts[to.sheets[i].part] = std::move(*sheet);
+      restored.items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
+    }
+  }
+}
+
+// The first element with this local name whose attribute has this value; none when absent.
+std::optional<XmlTag> ElementWith(std::string_view xml, std::string_view local, std::string_view attribute,
+                                  std::string_view value) {
+  for (auto tag = FindElement(xml, local, 0); tag; tag = FindElement(xml, local, tag->end)) {
+    if (AttributeText(xml, *tag, attribute) == value) return tag;
+  }
+  return std::nullopt;
+}
+
+// The bytes of an empty element, when they mean the same in `to` as in `from`.
+std::optional<std::string_view> Portable(std::string_view from, const std::optional<XmlTag>& tag, std::string_view to) {
+  if (!tag || !tag->empty) return std::nullopt;
+  const std::string_view bytes = from.substr(tag->begin, tag->end - tag->begin);
+  if (!OnlyPrefix(bytes, "") || !SameDefaultNamespace(from, to)) return std::nullopt;
+  return bytes;
+}
+
+// Inserts bytes just before the end tag of the root element.
+std::optional<std::string> BeforeRootEnd(const std::string& xml, std::string_view bytes) {
+  const size_t end = xml.rfind("</");
+  if (end == std::string::npos) return std::nullopt;
+  return std::string(xml).insert(end, bytes);
+}
+
+// The written content types with the part's own from the source, or its
+// extension's where the written ones give that extension none; unchanged where
+// they give it the same; none where they give it another.
+std::optional<std::string> ContentTypeAdded(const std::string& source, const std::string& written,
+                                            const std::string& name) {
+  if (const auto own = Portable(source, ElementWith(source, "Override", "PartName", "/" + name), written)) {
+    return BeforeRootEnd(written, *own);
+  }
+  const std::string extension = name.substr(name.rfind('.') + 1);
+  const auto ours = ElementWith(source, "Default", "Extension", extension);
+  const auto theirs = ElementWith(written, "Default", "Extension", extension);
+  if (!ours) return std::nullopt;
+  if (theirs) {
+    const bool same = AttributeText(source, *ours, "ContentType") == AttributeText(written, *theirs, "ContentType");
+    return same ? std::optional(written) : std::nullopt;
+  }
+  const auto bytes = Portable(source, ours, written);
+  return bytes ? BeforeRootEnd(written, *bytes) : std::nullopt;
+}
+
+// A part the office did not write at all, with its relationship from the
+// workbook and its content type, each as the source states them; none where
+// its name, its relationship's id or its extension's content type is taken.
+std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage& written, const Book& from,
+                                     const Book& to, const std::string& name) {
+  const std::string rels = verify::RelationshipsPart(from.part), types = "[Content_Types].xml";
+  if (from.part != to.part || !written.find(name).empty()) return std::nullopt;
+  const auto sourceRels = WholePart(source, rels), writtenRels = WholePart(written, written.find(rels));
+  const auto sourceTypes = WholePart(source, types), writtenTypes = WholePart(written, written.find(types));
+  auto bytes = WholePart(source, name);
+  if (!sourceRels || !writtenRels || !sourceTypes || !writtenTypes || !bytes) return std::nullopt;
+  // Its relationship from the workbook, found by the part it leads to; its id free in the written package.
+  std::string id;
+  for (const auto& [relId, rel] : verify::ReadRelationships(source, from.part)) {
+    if (source.find(rel.second) == name) id = relId;
+  }
+  const auto relTag = ElementWith(*sourceRels, "Relationship", "Id", id);
+  const auto rel = Portable(*sourceRels, relTag, *writtenRels);
+  if (id.empty() || !rel || ElementWith(*writtenRels, "Relationship", "Id", id)) return std::nullopt;
+  auto newRels = BeforeRootEnd(*writtenRels, *rel);
+  auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name);
+  if (!newRels || !newTypes) return std::nullopt;
+  return PartBytes{{name, std::move(*bytes)},
+                   {written.find(rels), std::move(*newRels)},
+                   {written.find(types), std::move(*newTypes)}};
+}
+
+// The parts the macro project leads to (its signatures), which the office
+// does not write: the project's relationships and each part as the source
+// holds them, with their content types; all of them or none.
+bool RestoreProjectParts(const ZipPackage& source, const ZipPackage& written, const std::string& project,
+                         PartBytes& parts) {
+  const std::string rels = verify::RelationshipsPart(project), types = written.find("[Content_Types].xml");
+  auto relsBytes = written.find(rels).empty() ? WholePart(source, rels) : std::nullopt;
+  const auto sourceTypes = WholePart(source, "[Content_Types].xml");
+  auto newTypes = parts.count(types) ? std::optional(parts.at(types)) : WholePart(written, types);
+  if (!relsBytes || !sourceTypes || !newTypes) return false;
+  PartBytes added{{rels, std::move(*relsBytes)}};
+  for (const auto& [id, rel] : verify::ReadRelationships(source, project)) {
+    const std::string name = rel.second.empty() ? "" : source.find(rel.second);
+    auto bytes = name.empty() || !written.find(name).empty() ? std::nullopt : WholePart(source, name);
+    newTypes = bytes ? ContentTypeAdded(*sourceTypes, *newTypes, name) : std::nullopt;
+    if (!newTypes) return false;
+    added[name] = std::move(*bytes);
+  }
+  added[types] = std::move(*newTypes);
+  for (auto& [name, bytes] : added) parts[name] = std::move(bytes);
+  return true;
+}
+
+// The macro project as the source holds it, where the office wrote its own or
+// none, and the parts it leads to.
+void RestoreMacros(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                   PartBytes& parts, Restored& restored) {
+  if (from.macros.empty()) return;
+  bool project = false;
+  if (to.macros.empty()) {
+    auto dropped = PartDropped(source, written, from, to, from.macros);
+    if (!dropped) return;
+    parts.merge(*dropped);
+    project = true;
+  } else if (auto bytes = WholePart(source, from.macros)) {
+    const auto theirs = WholePart(written, to.macros);
+    project = theirs && *theirs != *bytes;
+    if (project) parts[to.macros] = std::move(*bytes);
+  }
+  const bool samePlace = to.macros.empty() || to.macros == from.macros;
+  const bool signatures = samePlace && RestoreProjectParts(source, written, from.macros, parts);
+  if (project || signatures) restored.items.push_back(Tr("the macro project"));
+}
+
+}  // namespace
+
+PartBytes RestoreOoxml(const ZipPackage& source, const ZipPackage& written, const verify::EditFootprint& footprint,
+                       Restored& restored) {
+  PartBytes parts;
+  const auto from = ReadBook(source);
+  auto to = ReadBook(written);
+  if (!from || !to) return parts;
+  const std::string workbook = to->xml;
+  RestoreVeryHidden(*from, *to, restored);
+  RestoreProtection(*from, *to, restored);
+  if (to->xml != workbook) parts[to->part] = to->xml;
+  RestorePanes(source, written, *from, *to, footprint, parts, restored);
+  RestoreMacros(source, written, *from, *to, parts, restored);
+  return parts;
+}
+
+}  // namespace sheetwise::restore
