@@ -1,0 +1,164 @@
+// What the office drops from an .xls and the program puts back from the
+// source after the save (very hidden sheets, another writer's streams, a macro
+// storage without a project record), read back by xlrd; and a put-back part
+// or a cell changed afterwards is still reported by the check.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CompoundFile.h"
+#include "TableWorkbook.h"
+#include "TestPaths.h"
+#include "XlsSnapshot.h"
+#include "batch/RuleFootprint.h"
+#include "batch/WorkbookEngine.h"
+#include "host/LibreOfficeHost.h"
+#include "verify/SaveComparison.h"
+
+namespace sheetwise::batch {
+namespace {
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// Another writer's private stream, long enough for regular sectors, found in a file by its start.
+const std::string kForeign = "another-writer-data:" + std::string(5000, 'x');
+
+// Sheets "Data" (rows 1 to 300) and "Secret".
+std::string TwoSheets() {
+  std::string rows;
+  for (int row = 1; row <= 300; ++row) {
+    rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " + std::to_string(row) +
+            "</text:p></table:table-cell></table:table-row>";
+  }
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet><table:table table:name="Data">)" +
+         rows + R"(</table:table><table:table table:name="Secret"><table:table-row><table:table-cell
+ office:value-type="string"><text:p>secret</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>)";
+}
+
+// Where, in a file or workbook stream, the BOUNDSHEET record of sheet "Secret" keeps its visibility.
+size_t SecretVisibilityAt(const std::string& bytes) {
+  const size_t name = bytes.find(std::string("\6\0Secret", 8));  // its length and flags, then the name
+  if (name == std::string::npos) throw std::runtime_error("no sheet \"Secret\"");
+  return name - 2;
+}
+
+class XlsRestore : public ::testing::Test {
+ protected:
+  XlsRestore() {
+    // A workbook as another writer makes it: "Secret" very hidden, a private stream.
+    test::WriteFlatWorkbook(dir / "made.xls", TwoSheets());
+    std::string book = test::ReadCompoundStream(dir / "made.xls", "Workbook");
+    book[SecretVisibilityAt(book)] = 2;
+    test::WriteCompoundFile(pristine, {{"Workbook", book}, {"ETExtData", kForeign}});
+    settings.sheetName = "Data";
+    settings.naming.sourceFolder = dir / "in/";
+    settings.naming.saveFolder = dir / "out/";
+    settings.rules = rules::ParseRules({rule}, false);
+    fs::create_directories(dir.path() / "in");
+    fs::create_directories(dir.path() / "out");
+  }
+
+  WorkbookResult process(const std::string& name) {
+    fs::copy_file(pristine, dir / ("in/" + name));
+    return engine.ProcessWorkbook(dir / ("in/" + name), settings);
+  }
+
+  test::TempDir dir;
+  const std::string pristine = dir / "pristine.xls";
+  const std::string rule = "301|A|edited";
+  RunSettings settings;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+};
+
+// Saved in a copy and in place, the workbook keeps its very hidden sheet and
+// the other writer's stream, byte for byte, with the rule's edit made.
+TEST_F(XlsRestore, AVeryHiddenSheetAndAnotherWritersStreamAreKept) {
+  const auto before = test::ReadWithXlrd(pristine);
+  ASSERT_EQ(before.sheets.at(1).visibility, 2);
+  for (const bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "in place" : "a copy");
+    settings.inPlace = inPlace;
+    const auto result = process(inPlace ? "in-place.xls" : "copy.xls");
+    EXPECT_EQ(result.outcome, Outcome::Processed) << result.reason;
+    EXPECT_EQ(result.differences, Lines{});
+    EXPECT_EQ(result.output, dir / (inPlace ? "in/in-place.xls" : "out/copy.xls"));
+    const auto after = test::ReadWithXlrd(result.output);
+    EXPECT_EQ(after.sheets.at(0).value(301, 1), "edited");
+    EXPECT_EQ(after.sheets.at(1).visibility, 2);
+    EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
+  }
+  // Nothing but the workbooks is left in their folders.
+  EXPECT_EQ(dir.listing(), "in\nin/copy.xls\nin/in-place.xls\nmade.xls\nout\nout/copy.xls\npristine.xls\n");
+}
+
+// A put-back part changed after the save, or a cell, is still reported.
+TEST_F(XlsRestore, WhatChangesAfterThePutBackIsReported) {
+  const std::string written = process("book.xls").output;
+  ASSERT_EQ(test::ReadWithXlrd(written).sheets.at(1).visibility, 2);
+  const std::string bytes = test::ReadFile(written);
+  verify::EditFootprint footprint{"Data", FootprintOf(settings.rules.at(0))};
+  struct Case {
+    size_t at;
+    char to;
+    const char* reported;
+  };
+  const Case cases[] = {
+      {bytes.find(kForeign.substr(0, 20)), 'A', "file part \"ETExtData\": changed"},
+      {SecretVisibilityAt(bytes), 1, "sheet \"Secret\": very hidden → hidden"},
+      {bytes.find("row 150") + 6, '7', "sheet \"Data\", cell A150: \"row 150\" → \"row 157\""}};
+  for (const Case& c : cases) {
+    std::string planted = bytes;
+    planted.at(c.at) = c.to;
+    std::ofstream(dir / "planted.xls", std::ios::binary | std::ios::trunc) << planted;
+    EXPECT_EQ(verify::VerifySave(dir / "in/book.xls", dir / "planted.xls", footprint, 20).lines(), Lines{c.reported});
+  }
+}
+
+// Real workbooks whose other writer's stream, macro storage (without a
+// project record) or very hidden sheet the office drops, saved in place:
+// every such entry and every sheet's visibility as in the source.
+TEST(CorpusXlsRestore, RealWorkbooksKeepWhatTheOfficeDropped) {
+  SHEETWISE_REQUIRE_CORPUS();
+  struct Case {
+    const char *corpus, *sheet, *kept;  // kept: the entries' path, or its start
+  };
+  const Case cases[] = {{"cjk_sheetnames_merged_rowheights.xls", "橱柜柜体", "ETExtData"},
+                        {"first_sheet_hidden.xls", "Sheet2", "_VBA_PROJECT_CUR/"},
+                        {"hidden_and_veryhidden_sheets.xls", "Visible", ""}};
+  test::TempDir dir;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.corpus);
+    const std::string path = dir.copyCorpus(c.corpus, c.corpus);
+    RunSettings settings;
+    settings.sheetName = c.sheet;
+    settings.inPlace = true;
+    settings.rules = rules::ParseRules({"{行距}|2|20"}, false);
+    const auto result = engine.ProcessWorkbook(path, settings);
+    EXPECT_EQ(result.outcome, Outcome::Processed) << result.reason;
+    const auto before = test::ReadWithXlrd(test::Corpus(c.corpus));
+    const auto after = test::ReadWithXlrd(path);
+    ASSERT_EQ(after.sheets.size(), before.sheets.size());
+    for (size_t i = 0; i < before.sheets.size(); ++i) EXPECT_EQ(after.sheets[i].visibility, before.sheets[i].visibility);
+    size_t kept = 0;
+    for (const auto& [entry, digest] : before.entries) {
+      if (!*c.kept || !entry.starts_with(c.kept)) continue;
+      EXPECT_EQ(after.entries.count(entry) ? after.entries.at(entry) : "lost", digest) << entry;
+      ++kept;
+    }
+    EXPECT_TRUE(kept > 0 || !*c.kept);
+  }
+}
+
+}  // namespace
+}  // namespace sheetwise::batch
