@@ -5,6 +5,7 @@
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "restore/CompoundFileWriter.h"
+#include "restore/FormulaResults.h"
 #include "restore/VeryHiddenSheets.h"
 #include "verify/ContainerEntries.h"
 #include "verify/XlsContent.h"
@@ -76,8 +77,14 @@ Restored RestoreXls(const std::string& source, const std::string& written, const
   const auto writtenBook = host::ChildStream(to.get(), kWorkbook);
   if (!sourceBook || !writtenBook) return restored;
   std::vector<uint8_t> book = ReadStream(writtenBook.get());
-  for (const std::string& sheet : RestoreVeryHidden(ReadStream(sourceBook.get()), book, footprint)) {
+  const std::vector<uint8_t> sourceStream = ReadStream(sourceBook.get());
+  for (const std::string& sheet : RestoreVeryHidden(sourceStream, book, footprint)) {
     restored.items.push_back(Tr("sheet \"%s\": very hidden, as in the source", {sheet}));
+  }
+  const auto read = [&] { return verify::ReadXlsContent(source); };
+  for (const auto& [sheet, count] : RestoreFormulaResults(sourceStream, book, footprint, read)) {
+    restored.items.push_back(Tr("sheet \"%s\": %s formula results as the source stores them",
+                                {sheet, std::to_string(count)}));
   }
   const std::vector<int> dropped = DroppedEntries(from.get(), to.get());
   for (const int i : dropped) {

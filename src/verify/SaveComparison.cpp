@@ -176,8 +176,7 @@ class Comparison {
       add(Tr("number of sheets: %s → %s",
              {std::to_string(source_.sheets.size()), std::to_string(saved_.sheets.size())}));
     }
-    std::vector<std::vector<const Edit*>> editsBySheet;
-    for (size_t i = 0; i < source_.sheets.size(); ++i) editsBySheet.push_back(editsOf(static_cast<int>(i)));
+    const auto editsBySheet = EditsBySheet(source_, footprint_);
     const auto mayChange = FormulasThatMayChange(source_, editsBySheet);
     const size_t n = std::min(source_.sheets.size(), saved_.sheets.size());
     for (size_t i = 0; i < n; ++i) {
@@ -203,23 +202,6 @@ class Comparison {
   void addMade(MakeText make) {
     if (result_.first.size() < shown_) result_.first.push_back(make());
     ++result_.count;
-  }
-
-  int sheetIndex(SheetRole role) const {
-    const int count = static_cast<int>(source_.sheets.size());
-    if (role == SheetRole::Active) return source_.activeSheet < count ? source_.activeSheet : 0;
-    for (int i = 0; i < count; ++i) {
-      if (SameIgnoringAsciiCase(source_.sheets[i].name, footprint_.namedSheet)) return i;
-    }
-    return -1;
-  }
-
-  std::vector<const Edit*> editsOf(int sheet) const {
-    std::vector<const Edit*> edits;
-    for (const Edit& e : footprint_.edits) {
-      if (sheetIndex(e.sheet) == sheet) edits.push_back(&e);
-    }
-    return edits;
   }
 
   void compareSheet(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
@@ -431,6 +413,22 @@ class Comparison {
 };
 
 }  // namespace
+
+std::vector<std::vector<const Edit*>> EditsBySheet(const XlsContent& source, const EditFootprint& footprint) {
+  const int count = static_cast<int>(source.sheets.size());
+  const auto sheetIndex = [&](SheetRole role) {
+    if (role == SheetRole::Active) return source.activeSheet < count ? source.activeSheet : 0;
+    for (int i = 0; i < count; ++i) {
+      if (SameIgnoringAsciiCase(source.sheets[i].name, footprint.namedSheet)) return i;
+    }
+    return -1;
+  };
+  std::vector<std::vector<const Edit*>> edits(source.sheets.size());
+  for (const Edit& e : footprint.edits) {
+    if (const int sheet = sheetIndex(e.sheet); sheet >= 0) edits[sheet].push_back(&e);
+  }
+  return edits;
+}
 
 std::vector<std::string> Differences::lines() const {
   std::vector<std::string> out = first;

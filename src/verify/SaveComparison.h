@@ -20,6 +20,10 @@ struct Differences {
 
 inline constexpr size_t kDifferencesShown = 5;
 
+// The edits of each sheet of source, by its index: those of the active sheet
+// and those of the sheet the footprint names.
+std::vector<std::vector<const Edit*>> EditsBySheet(const XlsContent& source, const EditFootprint& footprint);
+
 // shown: how many differences are described; the rest are only counted.
 Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
                         size_t shown = kDifferencesShown);

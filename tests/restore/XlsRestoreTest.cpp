@@ -1,10 +1,12 @@
 // What the office drops from an .xls and the program puts back from the
 // source after the save (very hidden sheets, another writer's streams, a macro
-// storage without a project record), read back by xlrd; and a put-back part
-// or a cell changed afterwards is still reported by the check.
+// storage without a project record, results the office computes anew), read
+// back by xlrd; and a put-back part or a cell changed afterwards is still
+// reported by the check.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -25,10 +27,12 @@ using Lines = std::vector<std::string>;
 // Another writer's private stream, long enough for regular sectors, found in a file by its start.
 const std::string kForeign = "another-writer-data:" + std::string(5000, 'x');
 
-// Sheets "Data" (rows 1 to 300) and "Secret".
+// Sheets "Data" (A1:A300 texts, B1 =21*2) and "Secret".
 std::string TwoSheets() {
-  std::string rows;
-  for (int row = 1; row <= 300; ++row) {
+  std::string rows = R"(<table:table-row><table:table-cell office:value-type="string"><text:p>row 1</text:p>
+ </table:table-cell><table:table-cell table:formula="of:=21*2" office:value-type="float" office:value="42"/>
+ </table:table-row>)";
+  for (int row = 2; row <= 300; ++row) {
     rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " + std::to_string(row) +
             "</text:p></table:table-cell></table:table-row>";
   }
@@ -36,6 +40,7 @@ std::string TwoSheets() {
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
 <office:body><office:spreadsheet><table:table table:name="Data">)" +
          rows + R"(</table:table><table:table table:name="Secret"><table:table-row><table:table-cell
@@ -50,6 +55,13 @@ size_t SecretVisibilityAt(const std::string& bytes) {
   return name - 2;
 }
 
+// A number as a FORMULA record stores its result.
+std::string Double(double value) {
+  std::string bytes(sizeof value, '\0');
+  std::memcpy(bytes.data(), &value, sizeof value);
+  return bytes;
+}
+
 class XlsRestore : public ::testing::Test {
  protected:
   XlsRestore() {
@@ -57,6 +69,8 @@ class XlsRestore : public ::testing::Test {
     test::WriteFlatWorkbook(dir / "made.xls", TwoSheets());
     std::string book = test::ReadCompoundStream(dir / "made.xls", "Workbook");
     book[SecretVisibilityAt(book)] = 2;
+    // B1's stored result 43, as a formula the office computes otherwise.
+    book.replace(book.find(Double(42)), 8, Double(43));
     test::WriteCompoundFile(pristine, {{"Workbook", book}, {"ETExtData", kForeign}});
     settings.sheetName = "Data";
     settings.naming.sourceFolder = dir / "in/";
@@ -95,6 +109,7 @@ TEST_F(XlsRestore, AVeryHiddenSheetAndAnotherWritersStreamAreKept) {
     EXPECT_EQ(after.sheets.at(0).value(301, 1), "edited");
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
     EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
+    EXPECT_EQ(after.sheets.at(0).value(1, 2), "43");
   }
   // Nothing but the workbooks is left in their folders.
   EXPECT_EQ(dir.listing(), "in\nin/copy.xls\nin/in-place.xls\nmade.xls\nout\nout/copy.xls\npristine.xls\n");
@@ -114,7 +129,8 @@ TEST_F(XlsRestore, WhatChangesAfterThePutBackIsReported) {
   const Case cases[] = {
       {bytes.find(kForeign.substr(0, 20)), 'A', "file part \"ETExtData\": changed"},
       {SecretVisibilityAt(bytes), 1, "sheet \"Secret\": very hidden → hidden"},
-      {bytes.find("row 150") + 6, '7', "sheet \"Data\", cell A150: \"row 150\" → \"row 157\""}};
+      {bytes.find("row 150") + 6, '7', "sheet \"Data\", cell A150: \"row 150\" → \"row 157\""},
+      {bytes.find(Double(43)) + 6, '\x44', "sheet \"Data\", cell B1: formula result 43 → formula result 41"}};
   for (const Case& c : cases) {
     std::string planted = bytes;
     planted.at(c.at) = c.to;
