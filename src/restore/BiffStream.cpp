@@ -11,7 +11,7 @@ namespace {
 using verify::U16;
 using verify::U32;
 
-constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kFilePass = 0x002F;
+constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kFilePass = 0x002F, kWindow1 = 0x003D;
 
 bool RenamedTo(const std::string& name, const verify::EditFootprint& footprint) {
   return std::ranges::any_of(footprint.edits, [&](const verify::Edit& e) {
@@ -46,6 +46,14 @@ std::optional<std::vector<BoundSheet>> ReadBoundSheets(const std::vector<uint8_t
     sheets.push_back({verify::Characters(p + 8, p + r.size, p[6], p[7] & 1), p[4] & 3, r.data + 4, U32(p)});
   }
   return sheets;
+}
+
+int ActiveSheet(const std::vector<uint8_t>& stream) {
+  int active = 0;
+  for (const BiffRecord& r : ReadSubstream(stream, 0).value_or(std::vector<BiffRecord>{})) {
+    if (r.id == kWindow1 && r.size >= 12) active = U16(&stream[r.data + 10]);  // the last window's, as the check reads it
+  }
+  return active;
 }
 
 std::vector<std::optional<SheetPair>> PairSheets(const std::vector<uint8_t>& source,

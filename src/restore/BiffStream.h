@@ -35,6 +35,9 @@ struct BoundSheet {
 // globals cannot be read as above.
 std::optional<std::vector<BoundSheet>> ReadBoundSheets(const std::vector<uint8_t>& stream);
 
+// The sheet the workbook opens at (from 0), as its window stores it; 0 when none.
+int ActiveSheet(const std::vector<uint8_t>& stream);
+
 // The same sheet in the source and the written stream.
 struct SheetPair {
   BoundSheet source, written;

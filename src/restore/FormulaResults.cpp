@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 
 #include "restore/BiffStream.h"
 #include "verify/FormulaDependencies.h"
@@ -35,33 +34,38 @@ Results ResultsOf(const std::vector<uint8_t>& stream, const BoundSheet& sheet) {
   return results;
 }
 
-bool SameResult(const std::vector<uint8_t>& a, size_t at, const std::vector<uint8_t>& b, size_t bt) {
-  return std::equal(a.begin() + at, a.begin() + at + kResultBytes, b.begin() + bt);
+// The sheet list and active sheet alone, which say which sheet each edit acted on.
+verify::XlsContent SheetList(const std::vector<uint8_t>& stream, const std::vector<std::optional<SheetPair>>& pairs) {
+  verify::XlsContent book;
+  book.activeSheet = ActiveSheet(stream);
+  for (const auto& pair : pairs) book.sheets.push_back({.name = pair ? pair->source.name : ""});
+  return book;
 }
 
-// The results of paired sheets, source and written, by the sheet's place.
-struct SheetResults {
-  size_t index;
-  std::string name;  // as written
-  Results source, written;
+// A written result that differs from the source formula's it came from.
+struct Differing {
+  size_t sheet;
+  Position from;
+  size_t sourceAt, writtenAt;
 };
 
-// Whether any result differs from the source's in the same cell, or the
-// rules moved cells: only then is the source read as the check reads it.
-bool MayNeedSettingBack(const std::vector<SheetResults>& sheets, const std::vector<uint8_t>& source,
-                        const std::vector<uint8_t>& written, const verify::EditFootprint& footprint) {
-  const bool moved = std::ranges::any_of(footprint.edits, [](const verify::Edit& e) {
-    using K = verify::Edit::Kind;
-    return e.kind == K::InsertRow || e.kind == K::DeleteRow || e.kind == K::DeleteColumn;
-  });
-  if (moved) return true;
-  for (const SheetResults& sheet : sheets) {
-    for (const auto& [at, where] : sheet.written) {
-      const auto it = sheet.source.find(at);
-      if (it != sheet.source.end() && !SameResult(source, it->second, written, where)) return true;
+std::vector<Differing> DifferingResults(const std::vector<uint8_t>& source, const std::vector<uint8_t>& written,
+                                        const std::vector<std::optional<SheetPair>>& pairs,
+                                        const std::vector<std::vector<const verify::Edit*>>& edits) {
+  std::vector<Differing> found;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (!pairs[i]) continue;
+    const Results before = ResultsOf(source, pairs[i]->source);
+    for (const auto& [at, where] : ResultsOf(written, pairs[i]->written)) {
+      const Position from = verify::MapBack(at, edits[i]);
+      const auto it = before.find(from);
+      if (from.row == 0 || it == before.end()) continue;
+      if (!std::equal(source.begin() + it->second, source.begin() + it->second + kResultBytes, written.begin() + where)) {
+        found.push_back({i, from, it->second, where});
+      }
     }
   }
-  return false;
+  return found;
 }
 
 }  // namespace
@@ -69,31 +73,20 @@ bool MayNeedSettingBack(const std::vector<SheetResults>& sheets, const std::vect
 std::vector<std::pair<std::string, size_t>> RestoreFormulaResults(
     const std::vector<uint8_t>& source, std::vector<uint8_t>& written, const verify::EditFootprint& footprint,
     const std::function<verify::XlsContent()>& sourceContent) {
-  const auto pairs = PairSheets(source, written, footprint);
-  std::vector<SheetResults> sheets;
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    if (!pairs[i]) continue;
-    sheets.push_back({i, pairs[i]->written.name, ResultsOf(source, pairs[i]->source), ResultsOf(written, pairs[i]->written)});
-  }
   std::vector<std::pair<std::string, size_t>> restored;
-  if (!MayNeedSettingBack(sheets, source, written, footprint)) return restored;
+  const auto pairs = PairSheets(source, written, footprint);
+  const auto differing = DifferingResults(source, written, pairs, verify::EditsBySheet(SheetList(source, pairs), footprint));
+  if (differing.empty()) return restored;
   const verify::XlsContent book = sourceContent();
   if (book.sheets.size() != pairs.size()) return restored;
-  const auto edits = verify::EditsBySheet(book, footprint);
-  const auto mayChange = verify::FormulasThatMayChange(book, edits);
-  for (const SheetResults& sheet : sheets) {
-    const size_t index = sheet.index;
-    size_t count = 0;
-    for (const auto& [at, where] : sheet.written) {
-      const Position from = verify::MapBack(at, edits[index]);
-      const auto it = sheet.source.find(from);
-      if (from.row == 0 || it == sheet.source.end() || mayChange[index].contains(from)) continue;
-      if (SameResult(source, it->second, written, where)) continue;
-      std::copy_n(source.begin() + it->second, kResultBytes, written.begin() + where);
-      ++count;
-    }
-    if (count > 0) restored.push_back({sheet.name, count});
+  const auto mayChange = verify::FormulasThatMayChange(book, verify::EditsBySheet(book, footprint));
+  std::map<size_t, size_t> counts;  // by sheet
+  for (const Differing& d : differing) {
+    if (mayChange[d.sheet].contains(d.from)) continue;
+    std::copy_n(source.begin() + d.sourceAt, kResultBytes, written.begin() + d.writtenAt);
+    ++counts[d.sheet];
   }
+  for (const auto& [sheet, count] : counts) restored.push_back({pairs[sheet]->written.name, count});
   return restored;
 }
 

@@ -93,26 +93,39 @@ class XlsRestore : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Saved in a copy and in place, the workbook keeps its very hidden sheet and
-// the other writer's stream, byte for byte, with the rule's edit made.
-TEST_F(XlsRestore, AVeryHiddenSheetAndAnotherWritersStreamAreKept) {
+// Saved in a copy and in place, the workbook keeps its very hidden sheet,
+// the other writer's stream byte for byte and B1's stored result, also where
+// a rule moved it, with the rule's edit made.
+TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
   const auto before = test::ReadWithXlrd(pristine);
   ASSERT_EQ(before.sheets.at(1).visibility, 2);
-  for (const bool inPlace : {false, true}) {
-    SCOPED_TRACE(inPlace ? "in place" : "a copy");
-    settings.inPlace = inPlace;
-    const auto result = process(inPlace ? "in-place.xls" : "copy.xls");
+  struct Case {
+    const char* name;
+    bool inPlace;
+    const char* rule;
+    int firstRow;  // where row 1 is after the rule
+  };
+  const Case cases[] = {{"copy.xls", false, "301|A|edited", 1},
+                        {"in-place.xls", true, "301|A|edited", 1},
+                        {"moved.xls", false, "{插入行}|正行|1", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.inPlace = c.inPlace;
+    settings.rules = rules::ParseRules({c.rule}, false);
+    const auto result = process(c.name);
     EXPECT_EQ(result.outcome, Outcome::Processed) << result.reason;
     EXPECT_EQ(result.differences, Lines{});
-    EXPECT_EQ(result.output, dir / (inPlace ? "in/in-place.xls" : "out/copy.xls"));
+    EXPECT_EQ(result.output, dir / ((c.inPlace ? "in/" : "out/") + std::string(c.name)));
     const auto after = test::ReadWithXlrd(result.output);
-    EXPECT_EQ(after.sheets.at(0).value(301, 1), "edited");
+    EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 1), "row 1");
+    EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 2), "43");
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
     EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
-    EXPECT_EQ(after.sheets.at(0).value(1, 2), "43");
   }
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/copy.xls").sheets.at(0).value(301, 1), "edited");
   // Nothing but the workbooks is left in their folders.
-  EXPECT_EQ(dir.listing(), "in\nin/copy.xls\nin/in-place.xls\nmade.xls\nout\nout/copy.xls\npristine.xls\n");
+  EXPECT_EQ(dir.listing(),
+            "in\nin/copy.xls\nin/in-place.xls\nin/moved.xls\nmade.xls\nout\nout/copy.xls\nout/moved.xls\npristine.xls\n");
 }
 
 // A put-back part changed after the save, or a cell, is still reported.
