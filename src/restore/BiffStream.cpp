@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "verify/BiffText.h"
+#include "verify/SaveComparison.h"
 #include "verify/LittleEndian.h"
 
 namespace sheetwise::restore {
@@ -17,6 +18,15 @@ bool RenamedTo(const std::string& name, const verify::EditFootprint& footprint) 
   return std::ranges::any_of(footprint.edits, [&](const verify::Edit& e) {
     return e.kind == verify::Edit::Kind::Rename && e.newName == name;
   });
+}
+
+// The sheet the workbook opens at (from 0), as its window stores it; 0 when none.
+int ActiveSheet(const std::vector<uint8_t>& stream) {
+  int active = 0;
+  for (const BiffRecord& r : ReadSubstream(stream, 0).value_or(std::vector<BiffRecord>{})) {
+    if (r.id == kWindow1 && r.size >= 12) active = U16(&stream[r.data + 10]);  // the last window's, as the check reads it
+  }
+  return active;
 }
 
 }  // namespace
@@ -48,14 +58,6 @@ std::optional<std::vector<BoundSheet>> ReadBoundSheets(const std::vector<uint8_t
   return sheets;
 }
 
-int ActiveSheet(const std::vector<uint8_t>& stream) {
-  int active = 0;
-  for (const BiffRecord& r : ReadSubstream(stream, 0).value_or(std::vector<BiffRecord>{})) {
-    if (r.id == kWindow1 && r.size >= 12) active = U16(&stream[r.data + 10]);  // the last window's, as the check reads it
-  }
-  return active;
-}
-
 std::vector<std::optional<SheetPair>> PairSheets(const std::vector<uint8_t>& source,
                                                  const std::vector<uint8_t>& written,
                                                  const verify::EditFootprint& footprint) {
@@ -70,6 +72,18 @@ std::vector<std::optional<SheetPair>> PairSheets(const std::vector<uint8_t>& sou
     pairs.push_back(same ? std::optional<SheetPair>(SheetPair{was, is}) : std::nullopt);
   }
   return pairs;
+}
+
+std::vector<std::vector<const verify::Edit*>> SheetEdits(const std::vector<uint8_t>& source,
+                                                         const std::vector<std::optional<SheetPair>>& pairs,
+                                                         const verify::EditFootprint& footprint) {
+  verify::XlsContent book;  // the sheet list and active sheet alone, which say where each edit acted
+  book.activeSheet = ActiveSheet(source);
+  for (const auto& pair : pairs) {
+    book.sheets.emplace_back();
+    if (pair) book.sheets.back().name = pair->source.name;
+  }
+  return verify::EditsBySheet(book, footprint);
 }
 
 }  // namespace sheetwise::restore

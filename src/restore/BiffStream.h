@@ -35,9 +35,6 @@ struct BoundSheet {
 // globals cannot be read as above.
 std::optional<std::vector<BoundSheet>> ReadBoundSheets(const std::vector<uint8_t>& stream);
 
-// The sheet the workbook opens at (from 0), as its window stores it; 0 when none.
-int ActiveSheet(const std::vector<uint8_t>& stream);
-
 // The same sheet in the source and the written stream.
 struct SheetPair {
   BoundSheet source, written;
@@ -50,5 +47,11 @@ struct SheetPair {
 std::vector<std::optional<SheetPair>> PairSheets(const std::vector<uint8_t>& source,
                                                  const std::vector<uint8_t>& written,
                                                  const verify::EditFootprint& footprint);
+
+// The edits of each paired sheet, by its place, as the check finds them
+// (the source's active sheet, the named sheet).
+std::vector<std::vector<const verify::Edit*>> SheetEdits(const std::vector<uint8_t>& source,
+                                                         const std::vector<std::optional<SheetPair>>& pairs,
+                                                         const verify::EditFootprint& footprint);
 
 }  // namespace sheetwise::restore

@@ -34,14 +34,6 @@ Results ResultsOf(const std::vector<uint8_t>& stream, const BoundSheet& sheet) {
   return results;
 }
 
-// The sheet list and active sheet alone, which say which sheet each edit acted on.
-verify::XlsContent SheetList(const std::vector<uint8_t>& stream, const std::vector<std::optional<SheetPair>>& pairs) {
-  verify::XlsContent book;
-  book.activeSheet = ActiveSheet(stream);
-  for (const auto& pair : pairs) book.sheets.push_back({.name = pair ? pair->source.name : ""});
-  return book;
-}
-
 // A written result that differs from the source formula's it came from.
 struct Differing {
   size_t sheet;
@@ -75,7 +67,7 @@ std::vector<std::pair<std::string, size_t>> RestoreFormulaResults(
     const std::function<verify::XlsContent()>& sourceContent) {
   std::vector<std::pair<std::string, size_t>> restored;
   const auto pairs = PairSheets(source, written, footprint);
-  const auto differing = DifferingResults(source, written, pairs, verify::EditsBySheet(SheetList(source, pairs), footprint));
+  const auto differing = DifferingResults(source, written, pairs, SheetEdits(source, pairs, footprint));
   if (differing.empty()) return restored;
   const verify::XlsContent book = sourceContent();
   if (book.sheets.size() != pairs.size()) return restored;
