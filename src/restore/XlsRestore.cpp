@@ -5,6 +5,7 @@
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "restore/CompoundFileWriter.h"
+#include "restore/ConstantCells.h"
 #include "restore/FormulaResults.h"
 #include "restore/VeryHiddenSheets.h"
 #include "verify/ContainerEntries.h"
@@ -84,6 +85,11 @@ Restored RestoreXls(const std::string& source, const std::string& written, const
   const auto read = [&] { return verify::ReadXlsContent(source); };
   for (const auto& [sheet, count] : RestoreFormulaResults(sourceStream, book, footprint, read)) {
     restored.items.push_back(Tr("sheet \"%s\": %s formula results as the source stores them",
+                                {sheet, std::to_string(count)}));
+  }
+  // Last: it moves records.
+  for (const auto& [sheet, count] : RestoreConstantCells(sourceStream, book, footprint)) {
+    restored.items.push_back(Tr("sheet \"%s\": %s truth and error constants as in the source",
                                 {sheet, std::to_string(count)}));
   }
   const std::vector<int> dropped = DroppedEntries(from.get(), to.get());

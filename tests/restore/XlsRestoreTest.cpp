@@ -1,6 +1,7 @@
 // What the office drops from an .xls and the program puts back from the
 // source after the save (very hidden sheets, another writer's streams, a macro
-// storage without a project record, results the office computes anew), read
+// storage without a project record, results the office computes anew, truth
+// and error constants it makes formulas), read
 // back by xlrd; and a put-back part or a cell changed afterwards is still
 // reported by the check.
 
@@ -27,11 +28,11 @@ using Lines = std::vector<std::string>;
 // Another writer's private stream, long enough for regular sectors, found in a file by its start.
 const std::string kForeign = "another-writer-data:" + std::string(5000, 'x');
 
-// Sheets "Data" (A1:A300 texts, B1 =21*2) and "Secret".
+// Sheets "Data" (A1:A300 texts, B1 =21*2, C1 TRUE) and "Secret".
 std::string TwoSheets() {
   std::string rows = R"(<table:table-row><table:table-cell office:value-type="string"><text:p>row 1</text:p>
  </table:table-cell><table:table-cell table:formula="of:=21*2" office:value-type="float" office:value="42"/>
- </table:table-row>)";
+ <table:table-cell office:value-type="boolean" office:boolean-value="true"/></table:table-row>)";
   for (int row = 2; row <= 300; ++row) {
     rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " + std::to_string(row) +
             "</text:p></table:table-cell></table:table-row>";
@@ -62,6 +63,11 @@ std::string Double(double value) {
   return bytes;
 }
 
+// A BOOLERR record of TRUE in column C of a row (from 0), in a format.
+std::string BoolErrRecord(char row, const std::string& format) {
+  return std::string("\x05\x02\x08\x00", 4) + row + std::string("\0\x02\0", 3) + format + "\x01" + '\0';
+}
+
 class XlsRestore : public ::testing::Test {
  protected:
   XlsRestore() {
@@ -71,6 +77,14 @@ class XlsRestore : public ::testing::Test {
     book[SecretVisibilityAt(book)] = 2;
     // B1's stored result 43, as a formula the office computes otherwise.
     book.replace(book.find(Double(42)), 8, Double(43));
+    // C1 TRUE as a truth constant (BOOLERR), two bytes shorter than the office's
+    // number 1 (RK), so "Secret" starts two bytes earlier.
+    const size_t rk = book.find(std::string("\x7e\x02\x0a\x00\x00\x00\x02\x00", 8));
+    book.replace(rk, 14, BoolErrRecord(0, book.substr(rk + 8, 2)));
+    uint32_t secretStart = 0;  // its BOUNDSHEET record's first field
+    std::memcpy(&secretStart, &book[SecretVisibilityAt(book) - 4], 4);
+    secretStart -= 2;
+    std::memcpy(&book[SecretVisibilityAt(book) - 4], &secretStart, 4);
     test::WriteCompoundFile(pristine, {{"Workbook", book}, {"ETExtData", kForeign}});
     settings.sheetName = "Data";
     settings.naming.sourceFolder = dir / "in/";
@@ -94,8 +108,8 @@ class XlsRestore : public ::testing::Test {
 };
 
 // Saved in a copy and in place, the workbook keeps its very hidden sheet,
-// the other writer's stream byte for byte and B1's stored result, also where
-// a rule moved it, with the rule's edit made.
+// the other writer's stream byte for byte, B1's stored result and C1's
+// constant, also where a rule moved them, with the rule's edit made.
 TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
   const auto before = test::ReadWithXlrd(pristine);
   ASSERT_EQ(before.sheets.at(1).visibility, 2);
@@ -119,6 +133,8 @@ TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
     const auto after = test::ReadWithXlrd(result.output);
     EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 1), "row 1");
     EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 2), "43");
+    const std::string written = test::ReadCompoundStream(result.output, "Workbook");
+    EXPECT_NE(written.find(BoolErrRecord(static_cast<char>(c.firstRow - 1), "").substr(0, 8)), std::string::npos);
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
     EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
   }
@@ -143,7 +159,8 @@ TEST_F(XlsRestore, WhatChangesAfterThePutBackIsReported) {
       {bytes.find(kForeign.substr(0, 20)), 'A', "file part \"ETExtData\": changed"},
       {SecretVisibilityAt(bytes), 1, "sheet \"Secret\": very hidden → hidden"},
       {bytes.find("row 150") + 6, '7', "sheet \"Data\", cell A150: \"row 150\" → \"row 157\""},
-      {bytes.find(Double(43)) + 6, '\x44', "sheet \"Data\", cell B1: formula result 43 → formula result 41"}};
+      {bytes.find(Double(43)) + 6, '\x44', "sheet \"Data\", cell B1: formula result 43 → formula result 41"},
+      {bytes.find(BoolErrRecord(0, "").substr(0, 8)) + 10, '\0', "sheet \"Data\", cell C1: TRUE → FALSE"}};
   for (const Case& c : cases) {
     std::string planted = bytes;
     planted.at(c.at) = c.to;
