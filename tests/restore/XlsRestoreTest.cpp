@@ -107,9 +107,9 @@ class XlsRestore : public ::testing::Test {
   WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Saved in a copy and in place, the workbook keeps its very hidden sheet,
-// the other writer's stream byte for byte, B1's stored result and C1's
-// constant, also where a rule moved them, with the rule's edit made.
+// Saved in a copy and in place, the workbook keeps its very hidden sheet
+// (also renamed by a rule), the other writer's stream byte for byte, B1's
+// stored result and C1's constant, also where a rule moved them.
 TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
   const auto before = test::ReadWithXlrd(pristine);
   ASSERT_EQ(before.sheets.at(1).visibility, 2);
@@ -117,14 +117,17 @@ TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
     const char* name;
     bool inPlace;
     const char* rule;
-    int firstRow;  // where row 1 is after the rule
+    int firstRow = 1;  // where row 1 is after the rule
+    const char* sheet = "Data";
   };
-  const Case cases[] = {{"copy.xls", false, "301|A|edited", 1},
-                        {"in-place.xls", true, "301|A|edited", 1},
-                        {"moved.xls", false, "{插入行}|正行|1", 2}};
+  const Case cases[] = {{"copy.xls", false, "301|A|edited"},
+                        {"in-place.xls", true, "301|A|edited"},
+                        {"moved.xls", false, "{插入行}|正行|1", 2},
+                        {"renamed.xls", false, "{表名}|Renamed", 1, "Secret"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     settings.inPlace = c.inPlace;
+    settings.sheetName = c.sheet;
     settings.rules = rules::ParseRules({c.rule}, false);
     const auto result = process(c.name);
     EXPECT_EQ(result.outcome, Outcome::Processed) << result.reason;
@@ -138,10 +141,12 @@ TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
     EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
   }
+  EXPECT_EQ(test::ReadWithXlrd(dir / "out/renamed.xls").sheets.at(1).name, "Renamed");
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/copy.xls").sheets.at(0).value(301, 1), "edited");
   // Nothing but the workbooks is left in their folders.
   EXPECT_EQ(dir.listing(),
-            "in\nin/copy.xls\nin/in-place.xls\nin/moved.xls\nmade.xls\nout\nout/copy.xls\nout/moved.xls\npristine.xls\n");
+            "in\nin/copy.xls\nin/in-place.xls\nin/moved.xls\nin/renamed.xls\nmade.xls\nout\nout/copy.xls\n"
+            "out/moved.xls\nout/renamed.xls\npristine.xls\n");
 }
 
 // A put-back part changed after the save, or a cell, is still reported.
