@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "verify/BiffText.h"
-#include "verify/SaveComparison.h"
 #include "verify/LittleEndian.h"
+#include "verify/SaveComparison.h"
 
 namespace sheetwise::restore {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // The records of a workbook stream (.xls, BIFF8) as places in its bytes, so
-// that a restore can set bytes of a record without moving any other.
+// that a restore can set bytes of a record or replace it; the sheets it
+// lists, paired with the source's.
 
 #include <cstddef>
 #include <cstdint>

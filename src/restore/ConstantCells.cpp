@@ -1,8 +1,8 @@
 #include "restore/ConstantCells.h"
 
 #include <map>
-#include <utility>
 #include <optional>
+#include <utility>
 
 #include "restore/BiffStream.h"
 #include "restore/RecordReplacement.h"
