@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "restore/BiffStream.h"
-#include "restore/RecordReplacement.h"
 #include "verify/LittleEndian.h"
 
 namespace sheetwise::restore {
@@ -54,11 +53,11 @@ std::vector<uint8_t> BoolErrRecord(const uint8_t* formula, std::pair<uint8_t, ui
 }  // namespace
 
 std::vector<std::pair<std::string, size_t>> RestoreConstantCells(const std::vector<uint8_t>& source,
-                                                                 std::vector<uint8_t>& written,
-                                                                 const verify::EditFootprint& footprint) {
+                                                                 const std::vector<uint8_t>& written,
+                                                                 const verify::EditFootprint& footprint,
+                                                                 Replacements& replacements) {
   const auto pairs = PairSheets(source, written, footprint);
   const auto edits = SheetEdits(source, pairs, footprint);
-  Replacements replacements;
   std::vector<std::pair<std::string, size_t>> restored;
   for (size_t i = 0; i < pairs.size(); ++i) {
     if (!pairs[i]) continue;
@@ -70,15 +69,11 @@ std::vector<std::pair<std::string, size_t>> RestoreConstantCells(const std::vect
       const auto constant = ConstantFormula(p, r.size);
       const auto it = constants.find(verify::MapBack({U16(p) + 1, U16(p + 2) + 1}, edits[i]));
       if (!constant || it == constants.end() || it->second != *constant) continue;
-      replacements[r.data - 4] = BoolErrRecord(p, *constant);
+      replacements[r.data - 4] = {size_t{4} + r.size, BoolErrRecord(p, *constant)};
       ++count;
     }
     if (count > 0) restored.push_back({pairs[i]->written.name, count});
   }
-  if (replacements.empty()) return restored;
-  auto replaced = ReplaceRecords(written, replacements);
-  if (!replaced) return {};
-  written = std::move(*replaced);
   return restored;
 }
 

@@ -8,16 +8,18 @@
 #include <utility>
 #include <vector>
 
+#include "restore/RecordReplacement.h"
 #include "verify/EditFootprint.h"
 
 namespace sheetwise::restore {
 
-// Rewrites the written workbook stream with each such record replaced (the
-// cell's format as the office wrote it, the value as the source stores it),
-// the sheets' starts moved with them (see RecordReplacement.h). Returns, by
-// sheet name, how many constants were put back.
+// Each such record of the written workbook stream, replaced by the source's
+// (the cell's format as the office wrote it, the value as the source stores
+// it), added to replacements. Returns, by sheet name, how many constants are
+// to be put back.
 std::vector<std::pair<std::string, size_t>> RestoreConstantCells(const std::vector<uint8_t>& source,
-                                                                 std::vector<uint8_t>& written,
-                                                                 const verify::EditFootprint& footprint);
+                                                                 const std::vector<uint8_t>& written,
+                                                                 const verify::EditFootprint& footprint,
+                                                                 Replacements& replacements);
 
 }  // namespace sheetwise::restore

@@ -17,12 +17,11 @@ constexpr uint16_t kIndex = 0x020B, kDbCell = 0x00D7, kBoundSheet = 0x0085;
 // Where a position of the old stream is in the new one.
 class Moves {
  public:
-  Moves(const std::vector<uint8_t>& stream, const Replacements& replacements) {
+  explicit Moves(const Replacements& replacements) {
     long shift = 0;
-    for (const auto& [at, record] : replacements) {
-      const size_t oldSize = 4 + size_t{U16(&stream[at + 2])};
-      shift += static_cast<long>(record.size()) - static_cast<long>(oldSize);
-      shifts_[at + oldSize] = shift;  // from the end of the old record on
+    for (const auto& [at, replacement] : replacements) {
+      shift += static_cast<long>(replacement.bytes.size()) - static_cast<long>(replacement.length);
+      shifts_[at + replacement.length] = shift;  // from the end of the old records on
     }
   }
   size_t operator()(size_t old) const {
@@ -53,13 +52,13 @@ std::optional<std::vector<uint8_t>> ReplaceRecords(const std::vector<uint8_t>& s
   std::vector<uint8_t> out;
   out.reserve(stream.size());
   size_t copied = 0;
-  for (const auto& [at, record] : replacements) {
+  for (const auto& [at, replacement] : replacements) {
     out.insert(out.end(), stream.begin() + copied, stream.begin() + at);
-    out.insert(out.end(), record.begin(), record.end());
-    copied = at + 4 + U16(&stream[at + 2]);
+    out.insert(out.end(), replacement.bytes.begin(), replacement.bytes.end());
+    copied = at + replacement.length;
   }
   out.insert(out.end(), stream.begin() + copied, stream.end());
-  const Moves moved(stream, replacements);
+  const Moves moved(replacements);
   for (const BiffRecord& r : *globals) {
     if (r.id != kBoundSheet || r.size < 4) continue;
     const size_t start = moved(U32(&stream[r.data]));

@@ -12,8 +12,13 @@
 
 namespace sheetwise::restore {
 
-// by the start of the record replaced: the whole new record, header included.
-using Replacements = std::map<size_t, std::vector<uint8_t>>;
+// Records from a start on, length bytes of them, and the whole records
+// (headers included) that take their place.
+struct Replacement {
+  size_t length = 0;
+  std::vector<uint8_t> bytes;
+};
+using Replacements = std::map<size_t, Replacement>;  // by their start
 
 // The stream with the replacements made; none when its records cannot be
 // read as a workbook's or it keeps a row block index.

@@ -7,6 +7,7 @@
 #include "restore/CompoundFileWriter.h"
 #include "restore/ConstantCells.h"
 #include "restore/FormulaResults.h"
+#include "restore/RecordReplacement.h"
 #include "restore/VeryHiddenSheets.h"
 #include "verify/ContainerEntries.h"
 #include "verify/XlsContent.h"
@@ -68,6 +69,28 @@ void Rewrite(const std::string& path, GsfInfile* written, const std::vector<uint
   writer.commit();
 }
 
+// Formula results and constant cells the office changed, set back in book
+// all at once (records move); what was set back, one line a sheet and kind.
+std::vector<std::string> PutBackRecords(const std::string& source, const std::vector<uint8_t>& sourceStream,
+                                        std::vector<uint8_t>& book, const verify::EditFootprint& footprint) {
+  Replacements replacements;
+  const auto read = [&] { return verify::ReadXlsContent(source); };
+  const auto results = RestoreFormulaResults(sourceStream, book, footprint, read, replacements);
+  const auto constants = RestoreConstantCells(sourceStream, book, footprint, replacements);
+  std::vector<std::string> items;
+  if (replacements.empty()) return items;
+  auto replaced = ReplaceRecords(book, replacements);
+  if (!replaced) return items;
+  book = std::move(*replaced);
+  for (const auto& [sheet, count] : results) {
+    items.push_back(Tr("sheet \"%s\": %s formula results as the source stores them", {sheet, std::to_string(count)}));
+  }
+  for (const auto& [sheet, count] : constants) {
+    items.push_back(Tr("sheet \"%s\": %s truth and error constants as in the source", {sheet, std::to_string(count)}));
+  }
+  return items;
+}
+
 }  // namespace
 
 Restored RestoreXls(const std::string& source, const std::string& written, const verify::EditFootprint& footprint) {
@@ -82,16 +105,7 @@ Restored RestoreXls(const std::string& source, const std::string& written, const
   for (const std::string& sheet : RestoreVeryHidden(sourceStream, book, footprint)) {
     restored.items.push_back(Tr("sheet \"%s\": very hidden, as in the source", {sheet}));
   }
-  const auto read = [&] { return verify::ReadXlsContent(source); };
-  for (const auto& [sheet, count] : RestoreFormulaResults(sourceStream, book, footprint, read)) {
-    restored.items.push_back(Tr("sheet \"%s\": %s formula results as the source stores them",
-                                {sheet, std::to_string(count)}));
-  }
-  // Last: it moves records.
-  for (const auto& [sheet, count] : RestoreConstantCells(sourceStream, book, footprint)) {
-    restored.items.push_back(Tr("sheet \"%s\": %s truth and error constants as in the source",
-                                {sheet, std::to_string(count)}));
-  }
+  for (std::string& item : PutBackRecords(source, sourceStream, book, footprint)) restored.items.push_back(std::move(item));
   const std::vector<int> dropped = DroppedEntries(from.get(), to.get());
   for (const int i : dropped) {
     restored.items.push_back(Tr("file part \"%s\": kept from the source",

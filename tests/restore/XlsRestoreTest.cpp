@@ -28,11 +28,13 @@ using Lines = std::vector<std::string>;
 // Another writer's private stream, long enough for regular sectors, found in a file by its start.
 const std::string kForeign = "another-writer-data:" + std::string(5000, 'x');
 
-// Sheets "Data" (A1:A300 texts, B1 =21*2, C1 TRUE) and "Secret".
+// Sheets "Data" (A1:A300 texts, B1 =21*2, C1 TRUE, D1 ="x"&"y") and "Secret".
 std::string TwoSheets() {
   std::string rows = R"(<table:table-row><table:table-cell office:value-type="string"><text:p>row 1</text:p>
  </table:table-cell><table:table-cell table:formula="of:=21*2" office:value-type="float" office:value="42"/>
- <table:table-cell office:value-type="boolean" office:boolean-value="true"/></table:table-row>)";
+ <table:table-cell office:value-type="boolean" office:boolean-value="true"/><table:table-cell
+ table:formula="of:=&quot;x&quot;&amp;&quot;y&quot;" office:value-type="string" office:string-value="xy"/>
+ </table:table-row>)";
   for (int row = 2; row <= 300; ++row) {
     rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " + std::to_string(row) +
             "</text:p></table:table-cell></table:table-row>";
@@ -75,15 +77,20 @@ class XlsRestore : public ::testing::Test {
     test::WriteFlatWorkbook(dir / "made.xls", TwoSheets());
     std::string book = test::ReadCompoundStream(dir / "made.xls", "Workbook");
     book[SecretVisibilityAt(book)] = 2;
-    // B1's stored result 43, as a formula the office computes otherwise.
+    // Stored results the office computes otherwise: B1 43; D1 the text "zz",
+    // marked in its FORMULA record and held by a STRING record after it.
     book.replace(book.find(Double(42)), 8, Double(43));
+    const std::string concatenation("\x17\1\0x\x17\1\0y\x08", 9);  // "x" "y" &: the record's last bytes
+    const size_t d1 = book.find(concatenation);
+    book.replace(d1 - 22 + 6, 8, std::string("\0\0\0\0\0\0\xff\xff", 8));
+    book.insert(d1 + concatenation.size(), std::string("\x07\x02\x05\0\x02\0\0zz", 9));
     // C1 TRUE as a truth constant (BOOLERR), two bytes shorter than the office's
-    // number 1 (RK), so "Secret" starts two bytes earlier.
+    // number 1 (RK); "Secret" starts seven bytes later in all.
     const size_t rk = book.find(std::string("\x7e\x02\x0a\x00\x00\x00\x02\x00", 8));
     book.replace(rk, 14, BoolErrRecord(0, book.substr(rk + 8, 2)));
     uint32_t secretStart = 0;  // its BOUNDSHEET record's first field
     std::memcpy(&secretStart, &book[SecretVisibilityAt(book) - 4], 4);
-    secretStart -= 2;
+    secretStart += 7;
     std::memcpy(&book[SecretVisibilityAt(book) - 4], &secretStart, 4);
     test::WriteCompoundFile(pristine, {{"Workbook", book}, {"ETExtData", kForeign}});
     settings.sheetName = "Data";
@@ -109,7 +116,7 @@ class XlsRestore : public ::testing::Test {
 
 // Saved in a copy and in place, the workbook keeps its very hidden sheet
 // (also renamed by a rule), the other writer's stream byte for byte, B1's
-// stored result and C1's constant, also where a rule moved them.
+// and D1's stored results and C1's constant, also where a rule moved them.
 TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
   const auto before = test::ReadWithXlrd(pristine);
   ASSERT_EQ(before.sheets.at(1).visibility, 2);
@@ -136,6 +143,7 @@ TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
     const auto after = test::ReadWithXlrd(result.output);
     EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 1), "row 1");
     EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 2), "43");
+    EXPECT_EQ(after.sheets.at(0).value(c.firstRow, 4), "zz");
     const std::string written = test::ReadCompoundStream(result.output, "Workbook");
     EXPECT_NE(written.find(BoolErrRecord(static_cast<char>(c.firstRow - 1), "").substr(0, 8)), std::string::npos);
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
@@ -165,7 +173,8 @@ TEST_F(XlsRestore, WhatChangesAfterThePutBackIsReported) {
       {SecretVisibilityAt(bytes), 1, "sheet \"Secret\": very hidden → hidden"},
       {bytes.find("row 150") + 6, '7', "sheet \"Data\", cell A150: \"row 150\" → \"row 157\""},
       {bytes.find(Double(43)) + 6, '\x44', "sheet \"Data\", cell B1: formula result 43 → formula result 41"},
-      {bytes.find(BoolErrRecord(0, "").substr(0, 8)) + 10, '\0', "sheet \"Data\", cell C1: TRUE → FALSE"}};
+      {bytes.find(BoolErrRecord(0, "").substr(0, 8)) + 10, '\0', "sheet \"Data\", cell C1: TRUE → FALSE"},
+      {bytes.find("zz") + 1, 'y', "sheet \"Data\", cell D1: formula result \"zz\" → formula result \"zy\""}};
   for (const Case& c : cases) {
     std::string planted = bytes;
     planted.at(c.at) = c.to;

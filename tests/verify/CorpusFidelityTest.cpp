@@ -74,7 +74,8 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
 
 // Text results of formulas, array formulas among them, are written as text
 // again; the few that the office computes otherwise once the formula is
-// entered again are reported. Array formulas stay array formulas.
+// entered again are put back from the source or reported. Array formulas
+// stay array formulas.
 TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
   SHEETWISE_REQUIRE_CORPUS();
   const std::string saved = process("formulas_10_sheets_active_last.xls", "Text", "{行距}|2|20").output;
