@@ -7,6 +7,7 @@
 
 #include "host/SafeStore.h"
 #include "host/Translate.h"
+#include "restore/RestoreDropped.h"
 #include "verify/MacroProject.h"
 #include "verify/SaveComparison.h"
 
@@ -40,17 +41,30 @@ SaveFindings Findings(const std::function<std::vector<std::string>()>& compare, 
   return findings;
 }
 
+// The check and the put-back before it hold a workbook's readings one at a time.
+std::mutex& OneReadingAtATime() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 }  // namespace
 
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
                        bool mayWriteDifferences) {
-  static std::mutex oneAtATime;
   return Findings(
       [&] {
-        const std::lock_guard lock(oneAtATime);
+        const std::lock_guard lock(OneReadingAtATime());
         return verify::VerifySave(source, written, footprint).lines();
       },
       mayWriteDifferences);
+}
+
+void PutBackDropped(const std::string& source, const std::string& written, const verify::EditFootprint& footprint) {
+  try {
+    const std::lock_guard lock(OneReadingAtATime());
+    restore::RestoreDropped(source, written, footprint);
+  } catch (const std::exception&) {
+  }
 }
 
 SaveFindings CheckMacroProject(const std::string& source, const std::string& written, bool mayWriteDifferences) {
