@@ -184,8 +184,9 @@ TEST_F(XlsRestore, WhatChangesAfterThePutBackIsReported) {
 }
 
 // Real workbooks whose other writer's stream, macro storage (without a
-// project record) or very hidden sheet the office drops, saved in place:
-// every such entry and every sheet's visibility as in the source.
+// project record), very hidden sheet, formula results or truth and error
+// constants the office changes, saved in place: every such entry, every
+// sheet's visibility and every cell's value as in the source.
 TEST(CorpusXlsRestore, RealWorkbooksKeepWhatTheOfficeDropped) {
   SHEETWISE_REQUIRE_CORPUS();
   struct Case {
@@ -193,7 +194,9 @@ TEST(CorpusXlsRestore, RealWorkbooksKeepWhatTheOfficeDropped) {
   };
   const Case cases[] = {{"cjk_sheetnames_merged_rowheights.xls", "橱柜柜体", "ETExtData"},
                         {"first_sheet_hidden.xls", "Sheet2", "_VBA_PROJECT_CUR/"},
-                        {"hidden_and_veryhidden_sheets.xls", "Visible", ""}};
+                        {"hidden_and_veryhidden_sheets.xls", "Visible", ""},
+                        {"wps_office_written.xls", "Sheet1", "ETExtData"},
+                        {"error_values_formulas.xls", "RawErrors", ""}};
   test::TempDir dir;
   CollectedLog log;
   WorkbookEngine engine{test::SharedHost(), log};
@@ -209,7 +212,12 @@ TEST(CorpusXlsRestore, RealWorkbooksKeepWhatTheOfficeDropped) {
     const auto before = test::ReadWithXlrd(test::Corpus(c.corpus));
     const auto after = test::ReadWithXlrd(path);
     ASSERT_EQ(after.sheets.size(), before.sheets.size());
-    for (size_t i = 0; i < before.sheets.size(); ++i) EXPECT_EQ(after.sheets[i].visibility, before.sheets[i].visibility);
+    for (size_t i = 0; i < before.sheets.size(); ++i) {
+      EXPECT_EQ(after.sheets[i].visibility, before.sheets[i].visibility);
+      for (const auto& [at, cell] : before.sheets[i].cells) {
+        EXPECT_EQ(after.sheets[i].value(at.first, at.second), cell.value) << i << ": " << at.first << "," << at.second;
+      }
+    }
     size_t kept = 0;
     for (const auto& [entry, digest] : before.entries) {
       if (!*c.kept || !entry.starts_with(c.kept)) continue;
