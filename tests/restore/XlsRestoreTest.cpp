@@ -228,5 +228,27 @@ TEST(CorpusXlsRestore, RealWorkbooksKeepWhatTheOfficeDropped) {
   }
 }
 
+// The macro storage put back from the source, changed after the save, is reported.
+TEST(CorpusXlsRestore, APutBackMacroStorageChangedIsReported) {
+  SHEETWISE_REQUIRE_CORPUS();
+  test::TempDir dir;
+  CollectedLog log;
+  WorkbookEngine engine{test::SharedHost(), log};
+  RunSettings settings;
+  settings.sheetName = "Sheet2";
+  settings.inPlace = true;
+  settings.rules = rules::ParseRules({"{行距}|2|20"}, false);
+  const std::string path = dir.copyCorpus("first_sheet_hidden.xls", "book.xls");
+  ASSERT_EQ(engine.ProcessWorkbook(path, settings).differences, Lines{});
+  std::string planted = test::ReadFile(path);
+  const size_t at = planted.find("Document=ThisWorkbook");
+  ASSERT_NE(at, std::string::npos);
+  planted[at + 9] = 'X';
+  std::ofstream(dir / "planted.xls", std::ios::binary) << planted;
+  const verify::EditFootprint footprint{"Sheet2", FootprintOf(settings.rules.at(0))};
+  EXPECT_EQ(verify::VerifySave(test::Corpus("first_sheet_hidden.xls"), dir / "planted.xls", footprint, 20).lines(),
+            Lines{"macros (VBA project): present → changed"});
+}
+
 }  // namespace
 }  // namespace sheetwise::batch
