@@ -7,6 +7,7 @@
 
 #include "host/SafeStore.h"
 #include "host/Translate.h"
+#include "restore/RestoreDropped.h"
 #include "verify/MacroProject.h"
 #include "verify/RuleChanges.h"
 #include "verify/SaveComparison.h"
@@ -43,19 +44,32 @@ SaveFindings Findings(const std::function<void(SaveFindings&)>& compare, const v
   return findings;
 }
 
+// The check and the put-back before it hold a workbook's readings one at a time.
+std::mutex& OneReadingAtATime() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 }  // namespace
 
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
                        bool mayWriteDifferences, size_t changesShown) {
-  static std::mutex oneAtATime;
   return Findings(
       [&](SaveFindings& findings) {
-        const std::lock_guard lock(oneAtATime);
+        const std::lock_guard lock(OneReadingAtATime());
         const auto readings = verify::VerifySaveListingChanges(source, written, footprint, changesShown);
         findings.differences = readings.differences.lines();
         findings.changes = readings.changes.lines();
       },
       footprint, mayWriteDifferences, changesShown);
+}
+
+void PutBackDropped(const std::string& source, const std::string& written, const verify::EditFootprint& footprint) {
+  try {
+    const std::lock_guard lock(OneReadingAtATime());
+    restore::RestoreDropped(source, written, footprint);
+  } catch (const std::exception&) {
+  }
 }
 
 SaveFindings CheckMacroProject(const std::string& source, const std::string& written,

@@ -43,6 +43,12 @@ class DifferencesFound : public std::runtime_error {
 SaveFindings CheckSave(const std::string& source, const std::string& written, const verify::EditFootprint& footprint,
                        bool mayWriteDifferences, size_t changesShown = verify::kChangesShown);
 
+// Puts back, before the check, what the office dropped and the closed list
+// allows (restore/RestoreDropped.h), one workbook at a time like the check,
+// whose memory it shares. One that cannot be made leaves the written file as
+// the office wrote it, to the check.
+void PutBackDropped(const std::string& source, const std::string& written, const verify::EditFootprint& footprint);
+
 // Without that check, the macro project alone, which the office may drop or
 // write anew: the same findings, thrown or returned alike, with the footprint's edits as the changes.
 SaveFindings CheckMacroProject(const std::string& source, const std::string& written,

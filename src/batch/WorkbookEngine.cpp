@@ -19,7 +19,6 @@
 #include "host/LibraryWarnings.h"
 #include "host/Translate.h"
 #include "host/WorkPhases.h"
-#include "restore/RestoreDropped.h"
 #include "rules/RuleString.h"
 
 namespace sheetwise::batch {
@@ -164,16 +163,6 @@ std::string WriteResult(host::Workbook& book, FileRun& run, const RunSettings& s
   return out;
 }
 
-// What the office dropped and the closed list allows comes back before the
-// check; a restore that cannot be made leaves the office's file to the check.
-void PutBackWhatTheOfficeDropped(const std::string& source, const std::string& written,
-                                 const verify::EditFootprint& footprint) {
-  try {
-    restore::RestoreDropped(source, written, footprint);
-  } catch (const std::exception&) {
-  }
-}
-
 }  // namespace
 
 WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const RunSettings& settings) {
@@ -210,7 +199,7 @@ WorkbookResult WorkbookEngine::ProcessWorkbook(const std::string& path, const Ru
       book->closeInBackground();
       const bool mayWriteDifferences = !settings.inPlace && !settings.strictVerify;
       host::EnterPhase(host::WorkPhase::Check);
-      PutBackWhatTheOfficeDropped(path, written, footprint);
+      PutBackDropped(path, written, footprint);
       findings = settings.verify
                      ? CheckSave(path, written, footprint, mayWriteDifferences, settings.changesShown)
                      : CheckMacroProject(path, written, footprint, mayWriteDifferences, settings.changesShown);

@@ -33,9 +33,13 @@ void GsfReady() {
     g_type_ensure(GSF_INPUT_STDIO_TYPE);
     g_type_ensure(GSF_INFILE_MSOLE_TYPE);
     g_type_ensure(GSF_INFILE_ZIP_TYPE);
+    g_type_ensure(GSF_OUTPUT_STDIO_TYPE);
+    g_type_ensure(GSF_OUTFILE_MSOLE_TYPE);
     g_type_class_unref(g_type_class_ref(GSF_INPUT_STDIO_TYPE));
     g_type_class_unref(g_type_class_ref(GSF_INFILE_MSOLE_TYPE));
     g_type_class_unref(g_type_class_ref(GSF_INFILE_ZIP_TYPE));
+    g_type_class_unref(g_type_class_ref(GSF_OUTPUT_STDIO_TYPE));
+    g_type_class_unref(g_type_class_ref(GSF_OUTFILE_MSOLE_TYPE));
   });
 }
 

@@ -18,7 +18,7 @@ template <typename T>
 using GPtr = std::unique_ptr<T, GObjectUnref>;
 
 // Registers the library's types once, before any thread uses them; called by
-// every reader of containers (compound files, zip packages).
+// every reader and writer of containers (compound files, zip packages).
 void GsfReady();
 
 // Opens path as a compound file, checked first (CompoundFileCheck.h): every

@@ -14,6 +14,7 @@
 #include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
+#include "verify/ContainerEntries.h"
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
 #include "verify/RuleChanges.h"
@@ -54,27 +55,6 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
          });
-}
-
-// A top-level entry of the container as it is matched: letter case ignored,
-// embedded objects' storages (which a save may number anew) alike.
-std::string EntryKey(const std::string& name) {
-  std::string key = name;
-  std::ranges::transform(key, key.begin(), [](unsigned char c) { return std::toupper(c); });
-  const bool embedded = key.size() == 11 && key.starts_with("MBD") &&
-                        std::all_of(key.begin() + 3, key.end(), [](unsigned char c) { return std::isxdigit(c); });
-  return embedded ? "MBD*" : key;
-}
-
-// Entries the office writes anew whatever the source held, and the macro storage, compared on its own.
-bool EntryAccountedFor(const std::string& key) {
-  return key == "\1OLE" || key == "\1COMPOBJ" || key == "_VBA_PROJECT_CUR";
-}
-
-// An entry's name without the control character some names start with.
-std::string EntryName(const std::string& name) {
-  const auto first = std::find_if(name.begin(), name.end(), [](unsigned char c) { return c >= 0x20; });
-  return std::string(first, name.end());
 }
 
 const char* FormatName(FileFormat format) {
@@ -460,19 +440,27 @@ class Comparison {
     rebuilt_.clear();
   }
 
-  // Every top-level stream and storage of the source is in the saved file.
+  // Every top-level stream and storage of the source is in the saved file,
+  // another writer's own with the same bytes.
   void compareEntries() {
     std::multiset<std::string> saved;
     for (const std::string& name : saved_.entries) saved.insert(EntryKey(name));
     for (const std::string& name : source_.entries) {
       const std::string key = EntryKey(name);
-      if (EntryAccountedFor(key)) continue;
+      if (AccountedForApart(key)) continue;
       if (const auto it = saved.find(key); it != saved.end()) {
         saved.erase(it);
+        if (BytesOf(source_, key) != BytesOf(saved_, key)) add(Tr("file part \"%s\": changed", {EntryName(name)}));
       } else {
         add(Tr("file part \"%s\": present → lost", {EntryName(name)}));
       }
     }
+  }
+
+  // The digest of an entry kept byte for byte; "" for one the office writes itself.
+  static std::string BytesOf(const XlsContent& content, const std::string& key) {
+    const auto it = content.entryBytes.find(key);
+    return it == content.entryBytes.end() ? "" : it->second;
   }
 
   const XlsContent& source_;

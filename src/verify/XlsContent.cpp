@@ -13,6 +13,8 @@
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
+#include "verify/BiffText.h"
+#include "verify/ContainerEntries.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
 #include "verify/LittleEndian.h"
@@ -52,28 +54,6 @@ double RkValue(uint32_t rk) {
     std::memcpy(&value, &bits, 8);
   }
   return (rk & 1) ? value / 100 : value;
-}
-
-// cch characters at p, one byte each (Latin-1) or UTF-16LE; cut at the end of the data.
-std::string Characters(const uint8_t* p, const uint8_t* end, size_t cch, bool wide) {
-  std::string out;
-  for (size_t i = 0; i < cch; ++i) {
-    if (!wide) {
-      if (p >= end) break;
-      rules::AppendUtf8(out, *p++);
-      continue;
-    }
-    if (p + 2 > end) break;
-    uint32_t c = U16(p);
-    p += 2;
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < cch && p + 2 <= end) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (U16(p) - 0xDC00);
-      p += 2;
-      ++i;
-    }
-    rules::AppendUtf8(out, c);
-  }
-  return out;
 }
 
 std::string ErrorText(uint8_t code) {
@@ -570,20 +550,37 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
   return hash;
 }
 
+void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& digest);
+
+// A stream's size and digest, or a storage's streams', each after its name.
+void DigestEntry(GsfInput* entry, const std::string& name, std::string& digest) {
+  if (GSF_IS_INFILE(entry) && gsf_infile_num_children(GSF_INFILE(entry)) >= 0) {
+    DigestStorage(GSF_INFILE(entry), name, digest);
+    return;
+  }
+  const auto bytes = ReadAll(entry);
+  char line[64];
+  std::snprintf(line, sizeof line, " %zu %016llx;", bytes.size(), static_cast<unsigned long long>(Fnv1a(bytes)));
+  digest += name + line;
+}
+
 void DigestStorage(GsfInfile* storage, const std::string& prefix, std::string& digest) {
   const int n = gsf_infile_num_children(storage);
   for (int i = 0; i < n; ++i) {
     host::GPtr<GsfInput> child(gsf_infile_child_by_index(storage, i));
-    if (!child) continue;
-    const std::string name = prefix + "/" + (gsf_infile_name_by_index(storage, i) ?: "");
-    if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
-      DigestStorage(GSF_INFILE(child.get()), name, digest);
-    } else {
-      const auto bytes = ReadAll(child.get());
-      char line[64];
-      std::snprintf(line, sizeof line, " %zu %016llx;", bytes.size(), static_cast<unsigned long long>(Fnv1a(bytes)));
-      digest += name + line;
-    }
+    if (child) DigestEntry(child.get(), prefix + "/" + (gsf_infile_name_by_index(storage, i) ?: ""), digest);
+  }
+}
+
+// The top-level entries' names, and the digests of those kept byte for byte.
+void ReadEntries(GsfInfile* ole, XlsContent& content) {
+  for (int i = 0, n = gsf_infile_num_children(ole); i < n; ++i) {
+    const std::string name = gsf_infile_name_by_index(ole, i) ?: "";
+    content.entries.push_back(name);
+    const std::string key = EntryKey(name);
+    if (!KeptByteForByte(key)) continue;
+    host::GPtr<GsfInput> child(gsf_infile_child_by_index(ole, i));
+    if (child) DigestEntry(child.get(), "", content.entryBytes[key]);
   }
 }
 
@@ -611,9 +608,7 @@ XlsContent ReadXlsContent(const std::string& path) {
     records.seek(globals.sheetOffsets[i]);
     reader.read(records);
   }
-  for (int i = 0, n = gsf_infile_num_children(ole.get()); i < n; ++i) {
-    content.entries.push_back(gsf_infile_name_by_index(ole.get(), i) ?: "");
-  }
+  ReadEntries(ole.get(), content);
   content.macroStorage = MacroStorageDigest(ole.get());
   return content;
 }

@@ -99,6 +99,7 @@ struct XlsContent {
   std::string macroStorage;        // a digest of every stream below _VBA_PROJECT_CUR; "" without one
   FormulaLinks links;              // what formulas refer through: other books, sheet ranges, names
   std::vector<std::string> entries;  // the names of the container's top-level streams and storages
+  std::map<std::string, std::string> entryBytes;  // a digest of each entry kept byte for byte, by EntryKey
   FileFormat format = FileFormat::Xls;
   int lastRow = 65536, lastColumn = 256;  // the format's sheet size
   std::map<std::string, size_t> parts;    // how many of each kind a user would miss (part::), where counted

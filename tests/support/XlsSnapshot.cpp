@@ -73,7 +73,11 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
     const auto f = Split(line);
     if (f.empty()) continue;
     if (f[0] == "sheet") {
-      snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", {}, {}, {}, {}, {}, {}});
+      snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", std::stoi(f[5]), {}, {}, {}, {}, {}, {}});
+      continue;
+    }
+    if (f[0] == "entry") {
+      snapshot.entries[Unescape(f[1])] = f[2];
       continue;
     }
     auto& sheet = snapshot.sheets.at(std::stoul(f[1]));

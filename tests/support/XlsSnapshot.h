@@ -31,6 +31,7 @@ struct XlsMerge {
 struct XlsSheet {
   std::string name;
   bool selected = false;
+  int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
   std::map<std::pair<int, int>, XlsCell> cells;  // (row, column), 1-based
   std::vector<XlsMerge> merges;
   std::map<int, int> rowHeights;    // row -> twips
@@ -44,6 +45,9 @@ struct XlsSheet {
 
 struct XlsSnapshot {
   std::vector<XlsSheet> sheets;
+  // Every entry of the compound file by its path ("_VBA_PROJECT_CUR/VBA/dir"):
+  // a stream's size and digest; "" for a storage (its path ending in "/").
+  std::map<std::string, std::string> entries;
   int activeSheet() const;  // the first selected sheet
 };
 

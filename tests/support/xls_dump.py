@@ -1,8 +1,11 @@
 #!/usr/bin/python3
 """Prints what an .xls holds as xlrd reads it, one fact a line, tab-separated, for the tests."""
+import hashlib
+import os
 import sys
 
 import xlrd
+from xlrd import compdoc
 
 
 def esc(text):
@@ -13,7 +16,10 @@ def main(path):
     bk = xlrd.open_workbook(path, formatting_info=True)
     out = sys.stdout
     for i, sh in enumerate(bk.sheets()):
-        out.write(f"sheet\t{i}\t{esc(sh.name)}\t{int(bool(sh.sheet_selected))}\t{int(bool(sh.sheet_visible))}\n")
+        out.write(f"sheet\t{i}\t{esc(sh.name)}\t{int(bool(sh.sheet_selected))}\t{int(bool(sh.sheet_visible))}"
+                  f"\t{bk._sheet_visibility[i]}\n")
+    with open(path, "rb") as f:
+        entries(compdoc.CompDoc(f.read(), logfile=open(os.devnull, "w")), out)
     for i, sh in enumerate(bk.sheets()):
         for r1, r2, c1, c2 in sh.merged_cells:
             out.write(f"merge\t{i}\t{r1 + 1}\t{r2}\t{c1 + 1}\t{c2}\n")
@@ -44,6 +50,24 @@ def main(path):
                 runs = sh.rich_text_runlist_map.get((r, c))
                 if runs:
                     out.write("runs\t%d\t%d\t%d\t%s\n" % (i, r + 1, c + 1, esc(font_runs(bk, font, runs))))
+
+
+def entries(doc, out):
+    """Every entry of the compound file below the root: its path, and a stream's size and digest."""
+    def walk(did, prefix):
+        if did < 0:
+            return
+        node = doc.dirlist[did]
+        walk(node.left_DID, prefix)
+        path = prefix + node.name
+        if node.etype == 1:
+            out.write("entry\t%s/\t\n" % esc(path))
+            walk(node.root_DID, path + "/")
+        elif node.etype == 2:
+            data = doc.get_named_stream(path) or b""
+            out.write("entry\t%s\t%d %s\n" % (esc(path), len(data), hashlib.sha1(data).hexdigest()))
+        walk(node.right_DID, prefix)
+    walk(doc.dirlist[0].root_DID, "")
 
 
 def font_runs(bk, cell_font, runs):

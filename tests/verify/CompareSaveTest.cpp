@@ -56,6 +56,7 @@ XlsContent Source() {
   book.links.names.resize(2);
   book.links.names[0].tokens = {0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   book.entries = {"Workbook", "ETExtData", "\1CompObj", "\5SummaryInformation", "MBD0001A2B3"};
+  book.entryBytes = {{"ETEXTDATA", "554 1234"}};
   return book;
 }
 
@@ -112,6 +113,8 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"ContainerEntriesDropped",
        [](auto& book, auto&) { book.entries = {"WORKBOOK", "\5SummaryInformation", "MBD00000001"}; }, {},
        {"file part \"ETExtData\": present → lost"}},
+      {"AnotherWritersStreamChanged", [](auto& book, auto&) { book.entryBytes["ETEXTDATA"] = "554 4321"; }, {},
+       {"file part \"ETExtData\": changed"}},
       {"SummaryInformationDropped", [](auto& book, auto&) { book.entries = {"Workbook", "ETExtData", "MBD1"}; },
        {}, {"file part \"SummaryInformation\": present → lost", "file part \"MBD0001A2B3\": present → lost"}},
       // Cells and merged areas inside a pivot table the office laid out anew are told once, as the table.

@@ -39,8 +39,8 @@ class CorpusFidelity : public ::testing::Test {
 };
 
 // Fonts of text in any script and macro storages are kept; what the office
-// cannot keep is reported (a very hidden sheet made hidden: through the batch
-// command below). Text runs: CorpusLibreOfficeHost.
+// cannot keep is reported (a chart sheet made a worksheet: also through the
+// batch command below). Text runs: CorpusLibreOfficeHost.
 TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
   SHEETWISE_REQUIRE_CORPUS();
   struct Case {
@@ -51,12 +51,15 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
   const Case cases[] = {
       {"cjk_single_sheet_borders_merged.xls", "第一页"},
       {"cjk_sheetname_second_active.xls", "Sheet1"},
-      // Written by another office, whose private stream the office drops.
-      {"cjk_product_sheet_comment_freeze.xls", "产品数据", "file part \"ETExtData\": present → lost"},
+      // Written by another office, whose private stream is put back after the office drops it.
+      {"cjk_product_sheet_comment_freeze.xls", "产品数据",
+       "sheet \"产品数据\", cell A1: font run 3: 宋体 12pt bold from character 115 → 宋体 12pt bold from character 116"},
       {"vba_macro.xls", "Sheet1"},
       {"chart_sheet_plus_data.xls", "Data", "sheet \"Chart1\": chart sheet → worksheet"},
-      {"first_sheet_hidden.xls", "test.csv", "macros (VBA project): present → lost"},
-      {"error_values_formulas.xls", "RawErrors", "sheet \"RawErrors\", cell F2: formula result 1 → formula result #N/A"},
+      // Macros without a project record, and a very hidden sheet: put back after the office drops them.
+      {"first_sheet_hidden.xls", "test.csv"},
+      // Results the office computes anew, and error constants it makes formulas, are put back.
+      {"error_values_formulas.xls", "RawErrors"},
       // Every sheet has a password: renaming one is the edit its protection allows.
       {"cjk_protected_sheets_many_merges.xls", "2270-170-1", "sheet \"renamed\", cell AF1: font 돋움 → Noto Sans CJK SC",
        "{表名}|renamed"}};
@@ -71,7 +74,8 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
 
 // Text results of formulas, array formulas among them, are written as text
 // again; the few that the office computes otherwise once the formula is
-// entered again are reported. Array formulas stay array formulas.
+// entered again are put back from the source or reported. Array formulas
+// stay array formulas.
 TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
   SHEETWISE_REQUIRE_CORPUS();
   const std::string saved = process("formulas_10_sheets_active_last.xls", "Text", "{行距}|2|20").output;
@@ -104,10 +108,10 @@ TEST_F(CorpusFidelity, TextResultsOfFormulasAreKeptOrReported) {
 // strictly, the copy is not written and the run fails; unchecked, nothing is reported.
 TEST_F(CorpusFidelity, TheBatchCommandPrintsDifferencesAndStrictlyWritesNothing) {
   SHEETWISE_REQUIRE_CORPUS();
-  const std::string book = dir.copyCorpus("hidden_and_veryhidden_sheets.xls", "in/book.xls");
+  const std::string book = dir.copyCorpus("chart_sheet_plus_data.xls", "in/book.xls");
   std::ofstream(dir / "rules.txt") << "{行距}|2|20\n";
   const auto run = [&](const std::string& option, int status) {
-    std::vector<std::string> args{"--source", dir / "in", "--rules", dir / "rules.txt", "--sheet", "Visible",
+    std::vector<std::string> args{"--source", dir / "in", "--rules", dir / "rules.txt", "--sheet", "Data",
                                   "--jobs", "1", "--log", dir / "log.txt", "--save", dir / ("out" + option)};
     if (!option.empty()) args.push_back(option);
     const auto result = test::RunBatch(args);
@@ -115,7 +119,7 @@ TEST_F(CorpusFidelity, TheBatchCommandPrintsDifferencesAndStrictlyWritesNothing)
     return result.err;
   };
   const std::string checked = run("", 0);
-  EXPECT_NE(checked.find("\n    sheet \"VeryHidden\": very hidden → hidden\n"), std::string::npos) << checked;
+  EXPECT_NE(checked.find("\n    sheet \"Chart1\": chart sheet → worksheet\n"), std::string::npos) << checked;
   const std::string strict = run("--strict", 1);
   EXPECT_NE(strict.find("表头不匹配处理失败：<file/>" + book + "</file>"), std::string::npos) << strict;
   EXPECT_FALSE(fs::exists(dir / "out--strict/book.xls"));
