@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "host/Translate.h"
-#include "restore/SheetName.h"
+#include "verify/SheetName.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -83,7 +83,7 @@ bool MovesSplits(const std::map<std::string, Split>& splits, const std::string& 
     if (!onRows && edit.kind != Kind::DeleteColumn) continue;
     const std::string& table = edit.sheet == verify::SheetRole::Named ? footprint.namedSheet : active;
     if (table.empty()) return true;
-    const auto split = std::ranges::find_if(splits, [&](const auto& s) { return SameSheetName(s.first, table); });
+    const auto split = std::ranges::find_if(splits, [&](const auto& s) { return verify::SameSheetName(s.first, table); });
     if (split == splits.end()) continue;
     const long mode = onRows ? split->second.rowsMode : split->second.columnsMode;
     if (mode == 1 || (mode == 2 && edit.first <= (onRows ? split->second.rows : split->second.columns))) return true;

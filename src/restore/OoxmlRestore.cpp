@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/Translate.h"
-#include "restore/SheetName.h"
+#include "verify/SheetName.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -173,7 +173,7 @@ std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, con
   const auto view = FindElement(book.xml, "workbookView", 0);
   const size_t active = view ? std::strtoul(AttributeText(book.xml, *view, "activeTab").c_str(), nullptr, 10) : 0;
   const auto named = std::ranges::find_if(
-      book.sheets, [&](const Book::Sheet& sheet) { return SameSheetName(sheet.name, footprint.namedSheet); });
+      book.sheets, [&](const Book::Sheet& sheet) { return verify::SameSheetName(sheet.name, footprint.namedSheet); });
   for (const verify::Edit& edit : footprint.edits) {
     const size_t sheet =
         edit.sheet == verify::SheetRole::Active ? active : static_cast<size_t>(named - book.sheets.begin());

@@ -18,6 +18,7 @@
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
 #include "verify/RuleChanges.h"
+#include "verify/SheetName.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -49,12 +50,6 @@ bool Close(const std::string& a, const std::string& b) {
   const double x = std::strtod(a.c_str(), nullptr);
   const double y = std::strtod(b.c_str(), nullptr);
   return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y)) || std::fabs(x - y) < 1e-12;
-}
-
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 const char* FormatName(FileFormat format) {
@@ -168,7 +163,7 @@ int SheetIndex(const XlsContent& source, const EditFootprint& footprint, SheetRo
   const int count = static_cast<int>(source.sheets.size());
   if (role == SheetRole::Active) return source.activeSheet < count ? source.activeSheet : 0;
   for (int i = 0; i < count; ++i) {
-    if (SameIgnoringAsciiCase(source.sheets[i].name, footprint.namedSheet)) return i;
+    if (SameSheetName(source.sheets[i].name, footprint.namedSheet)) return i;
   }
   return -1;
 }

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string_view>
 
-namespace sheetwise::restore {
+namespace sheetwise::verify {
 
 inline bool SameSheetName(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) {
@@ -13,4 +13,4 @@ inline bool SameSheetName(std::string_view a, std::string_view b) {
   });
 }
 
-}  // namespace sheetwise::restore
+}  // namespace sheetwise::verify
