@@ -193,6 +193,7 @@ class Comparison {
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
       compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      compareFills(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       reportRebuiltPivotTables(saved_.sheets[i]);
     }
     if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
@@ -375,6 +376,27 @@ class Comparison {
       const Position from = MapBack(at, edits);
       if (from.row == 0 || MapAreaForward({from.row, from.column, from.row, from.column}, edits).reached) continue;
       add(Tr("sheet \"%s\", hyperlink at %s: none → %s", {b.name, CellName(at), LinkText(*link)}));
+    }
+  }
+
+  // Cells no rule acted on have the fills they had, followed through the
+  // inserts and deletes; a fill neither came nor went. Cells a merged area
+  // covers show none and are left out.
+  void compareFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    std::map<Position, std::pair<const std::string*, const std::string*>> fills;  // before, after
+    for (const auto& [key, fill] : a.fills) {
+      const Position at = MapForward({key.first, key.second}, edits);
+      if (at.row != 0) fills[at].first = fill.get();
+    }
+    for (const auto& [key, fill] : b.fills) {
+      const Position at{key.first, key.second};
+      if (MapBack(at, edits).row != 0) fills[at].second = fill.get();
+    }
+    const auto text = [](const std::string* fill) { return fill ? *fill : std::string(Tr("none")); };
+    for (const auto& [at, fill] : fills) {
+      const auto [before, after] = fill;
+      if ((before && after && *before == *after) || Covered(at, b.merged)) continue;
+      addMade([&] { return Tr("sheet \"%s\", cell %s: fill %s → %s", {b.name, CellName(at), text(before), text(after)}); });
     }
   }
 

@@ -14,6 +14,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/BiffText.h"
+#include "verify/CellFills.h"
 #include "verify/ContainerEntries.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
@@ -29,7 +30,8 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
-                   kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800;
+                   kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800,
+                   kBlank = 0x0201, kMulBlank = 0x00BE;
 
 double F64(const uint8_t* p) {
   double value;
@@ -203,6 +205,7 @@ struct Globals {
   std::vector<uint16_t> xfFonts;
   std::vector<SharedString> strings;
   std::vector<std::string> fontFaces;  // the font table described, for text runs
+  std::vector<std::shared_ptr<const std::string>> xfFills;  // each XF's fill described; null for none
   size_t entriesLeft = kMaxEntriesRead;  // of the reading's budget
   void hold(size_t entries = 1) {
     if (entries > entriesLeft) TooLarge();
@@ -265,6 +268,8 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
   }
   Globals globals;
   FontFaces faces;
+  Palette palette;
+  std::vector<XfFill> fills;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
     if (r->id == kFilePass) throw HostError(Tr("it is encrypted"));
@@ -284,9 +289,10 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
       faces.addFont(r->data, r->size, content.fonts.back());
     } else if (r->id == kPalette) {
-      faces.setPalette(r->data, r->size);
+      palette.set(r->data, r->size);
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
+      fills.push_back(ReadXfFill(r->data, r->size));
     } else if (r->id == kSst) {
       SharedStrings sst;
       sst.add(*r);
@@ -295,7 +301,11 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       globals.hold(globals.strings.size());
     }
   }
-  globals.fontFaces = faces.describe();
+  globals.fontFaces = faces.describe(palette);
+  for (const XfFill& fill : fills) {
+    std::string text = DescribeFill(fill, palette);
+    globals.xfFills.push_back(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text)));
+  }
   return globals;
 }
 
@@ -422,6 +432,12 @@ class SheetReader {
         case kArray:
           if (r->size >= 14) shared(*r, 12);
           break;
+        case kBlank:
+          fill(row, column, xf);
+          break;
+        case kMulBlank:
+          for (int i = 0; 4 + i * 2 + 2 <= r->size - 2; ++i) fill(row, column + i, U16(r->data + 4 + i * 2));
+          break;
         case kRow:  // fDyZero: the row is hidden
           if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
           break;
@@ -463,7 +479,14 @@ class SheetReader {
     const auto it = sheet_.cells.try_emplace(sheet_.cells.end(), std::pair{row, column});
     if (sheet_.cells.size() > before) globals_.hold();
     it->second.font = fontOf(xf);
+    fill(row, column, xf);
     return it->second;
+  }
+  // The cell's fill, where its XF gives one.
+  void fill(int row, int column, uint16_t xf) {
+    if (xf >= globals_.xfFills.size() || !globals_.xfFills[xf]) return;
+    const auto [it, added] = sheet_.fills.insert_or_assign({row, column}, globals_.xfFills[xf]);
+    if (added) globals_.hold();
   }
   void number(int row, int column, uint16_t xf, double value) {
     auto& cell = at(row, column, xf);

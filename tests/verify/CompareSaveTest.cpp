@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "host/CellAddress.h"
+#include "verify/CellFills.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -24,8 +25,10 @@ CellValue Number(const char* text, bool formula = false) {
   return {ValueKind::Number, text, formula, false, "Arial", {}};
 }
 
+std::shared_ptr<const std::string> Fill(const char* text) { return std::make_shared<const std::string>(text); }
+
 // Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
-// text in two fonts; a very hidden sheet; a macro storage; the name Total
+// text in two fonts; A1 and B4 filled; a very hidden sheet; a macro storage; the name Total
 // (S!$A$1:$A$2) and a macro function; another book.
 XlsContent Source() {
   XlsContent book;
@@ -51,6 +54,7 @@ XlsContent Source() {
   }
   s.cells[{3, 1}].text = "3";
   s.sharedFormulas = {{1, 2, 4, 4, {0x2C, 0, 0, 0xFD, 0xC0}}};  // D1:D2 = A1, A2 (three columns left)
+  s.fills = {{{1, 1}, Fill("solid #FFFF00")}, {{4, 2}, Fill("50% grey #0000FF on #FFFF00")}};
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
   book.links.names.resize(2);
@@ -83,6 +87,12 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
+      {"FillChanged", [](auto& book, auto&) { book.sheets[0].fills[{4, 2}] = Fill("solid #7F7F80"); }, {},
+       {"sheet \"S\", cell B4: fill 50% grey #0000FF on #FFFF00 → solid #7F7F80"}},
+      {"FillLostAndNew",
+       [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("50% grey #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
+       {}, {"sheet \"S\", cell A1: fill solid #FFFF00 → none", "sheet \"S\", cell I9: fill none → solid #FF0000"}},
+      {"FillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].fills.erase({1, 1}); }, {CellEdit(1, 1)}, {}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
       {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
@@ -105,8 +115,15 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"RangeARowWasInsertedInto", result("F1", "9"), {InsertRow(10)}, {}},
       {"RangeARowWasInsertedBelow", result("F1", "9"), {InsertRow(11)}, {"sheet \"S\", cell F1: formula result 1 → formula result 9"}},
       {"FormulaLostAfterARowInsertion",
+       [](auto& book, auto& cells) {
+         cells[{5, 2}] = cells.extract({4, 2}).mapped();
+         book.sheets[0].fills[{5, 2}] = book.sheets[0].fills.extract({4, 2}).mapped();  // the fill moves along
+       },
+       {InsertRow(3)}, {"sheet \"S\", cell A4: formula result 3 → empty"}},
+      {"FillLeftBehindByAnInsertedRow",
        [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); }, {InsertRow(3)},
-       {"sheet \"S\", cell A4: formula result 3 → empty"}},
+       {"sheet \"S\", cell A4: formula result 3 → empty", "sheet \"S\", cell B4: fill none → 50% grey #0000FF on #FFFF00",
+        "sheet \"S\", cell B5: fill 50% grey #0000FF on #FFFF00 → none"}},
       {"TextRunsLost", [](auto&, auto& cells) { cells[{2, 2}].runs.clear(); }, {}, {"sheet \"S\", cell B2: font runs 2 → 1"}},
       {"TextRunChanged", [](auto&, auto& cells) { cells[{2, 2}].runs[1].font = "Arial 10pt italic"; }, {},
        {"sheet \"S\", cell B2: font run 2: Arial 10pt bold from character 2 → Arial 10pt italic from character 2"}},
@@ -136,6 +153,28 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
     XlsContent saved = Source();
     c.change(saved, saved.sheets[0].cells);
     EXPECT_EQ(CompareSave(Source(), saved, {"S", c.edits}, 3).lines(), c.expected) << "case " << c.name;
+  }
+}
+
+// A fill is told by what shows: no pattern is no fill, whatever its colours;
+// a colour by its value, whichever index names it; a solid fill by one colour.
+TEST(CompareSave, FillsDescribedAsTheyShow) {
+  Palette custom;
+  const uint8_t colours[] = {1, 0, 0xFF, 0xFF, 0x00, 0x00};  // index 8 made yellow
+  custom.set(colours, sizeof colours);
+  const Palette standard;
+  const struct {
+    XfFill fill;
+    const Palette& palette;
+    const char* expected;
+  } cases[] = {{{0, 10, 12}, standard, ""},
+               {{1, 5, 64}, standard, "solid #FFFF00"},
+               {{1, 8, 12}, custom, "solid #FFFF00"},
+               {{1, 8, 12}, standard, "solid #000000"},
+               {{2, 12, 5}, standard, "50% grey #0000FF on #FFFF00"},
+               {{17, 64, 65}, standard, "12.5% grey #000000 on #FFFFFF"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DescribeFill(c.fill, c.palette), c.expected) << int(c.fill.pattern) << " " << c.fill.fore;
   }
 }
 

@@ -60,6 +60,8 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
       {"first_sheet_hidden.xls", "test.csv"},
       // Results the office computes anew, and error constants it makes formulas, are put back.
       {"error_values_formulas.xls", "RawErrors"},
+      // Pattern fills the office writes as solid colours.
+      {"fill_patterns.xls", "Patterns", "sheet \"Patterns\", cell C12: fill 50% grey #0000FF on #FFFF00 → solid #7F7F80"},
       // Every sheet has a password: renaming one is the edit its protection allows.
       {"cjk_protected_sheets_many_merges.xls", "2270-170-1", "sheet \"renamed\", cell AF1: font 돋움 → Noto Sans CJK SC",
        "{表名}|renamed"}};

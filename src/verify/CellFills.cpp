@@ -1,0 +1,57 @@
+#include "verify/CellFills.h"
+
+#include <cstdio>
+#include <string>
+#include <iterator>
+
+#include "verify/LittleEndian.h"
+
+namespace sheetwise::verify {
+namespace {
+
+// The patterns' names, by number from 1, as a user picks them.
+constexpr const char* kPatterns[] = {"solid",
+                                     "50% grey",
+                                     "75% grey",
+                                     "25% grey",
+                                     "horizontal stripe",
+                                     "vertical stripe",
+                                     "reverse diagonal stripe",
+                                     "diagonal stripe",
+                                     "diagonal crosshatch",
+                                     "thick diagonal crosshatch",
+                                     "thin horizontal stripe",
+                                     "thin vertical stripe",
+                                     "thin reverse diagonal stripe",
+                                     "thin diagonal stripe",
+                                     "thin horizontal crosshatch",
+                                     "thin diagonal crosshatch",
+                                     "12.5% grey",
+                                     "6.25% grey"};
+
+// The system's foreground (64) is black, its background (65) and any other white.
+std::string ColourText(uint16_t index, const Palette& palette) {
+  const uint32_t rgb = palette.rgb(index).value_or(index == 64 ? 0x000000 : 0xFFFFFF);
+  char text[16];
+  std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb));
+  return text;
+}
+
+}  // namespace
+
+XfFill ReadXfFill(const uint8_t* data, size_t size) {
+  if (size < 20) return {};
+  const uint16_t colours = U16(data + 18);
+  return {static_cast<uint8_t>(U32(data + 14) >> 26), static_cast<uint16_t>(colours & 0x7F),
+          static_cast<uint16_t>((colours >> 7) & 0x7F)};
+}
+
+std::string DescribeFill(const XfFill& fill, const Palette& palette) {
+  if (fill.pattern == 0) return "";
+  const std::string pattern =
+      fill.pattern <= std::size(kPatterns) ? kPatterns[fill.pattern - 1] : "pattern " + std::to_string(fill.pattern);
+  const std::string fore = pattern + " " + ColourText(fill.fore, palette);
+  return fill.pattern == 1 ? fore : fore + " on " + ColourText(fill.back, palette);
+}
+
+}  // namespace sheetwise::verify
