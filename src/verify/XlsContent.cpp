@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "host/CompoundFileCheck.h"
 #include "host/HostError.h"
@@ -31,7 +33,7 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
                    kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800,
-                   kBlank = 0x0201, kMulBlank = 0x00BE;
+                   kBlank = 0x0201, kMulBlank = 0x00BE, kDefColWidth = 0x0055, kStandardWidth = 0x0099;
 
 double F64(const uint8_t* p) {
   double value;
@@ -220,12 +222,34 @@ std::vector<uint8_t> Tokens(const Record& r, size_t at, size_t cce) {
   return std::vector<uint8_t>(r.data + at, r.data + at + cce);
 }
 
-// A defined name's expression, after its flags and its name.
+// A built-in name by the one character that stands for it, as Excel shows it.
+std::string BuiltInName(uint8_t code) {
+  constexpr const char* kNames[] = {"Consolidate_Area", "Auto_Open",  "Auto_Close",    "Extract",
+                                    "Database",         "Criteria",   "Print_Area",    "Print_Titles",
+                                    "Recorder",         "Data_Form",  "Auto_Activate", "Auto_Deactivate",
+                                    "Sheet_Title",      "_FilterDatabase"};
+  return code < std::size(kNames) ? kNames[code] : "built-in " + std::to_string(code);
+}
+
+// A defined name: its name (a built-in one as Excel shows it, also where a
+// writer spelled it out with the prefix "Excel_BuiltIn_"), the sheet it
+// belongs to, and its expression.
 DefinedName ReadName(const Record& r) {
+  constexpr uint16_t kBuiltIn = 0x0020;
+  constexpr std::string_view kSpelledOut = "Excel_BuiltIn_";
   DefinedName name;
   name.readable = r.size >= 15;
   if (!name.readable) return name;
-  const size_t nameBytes = static_cast<size_t>(r.data[3]) * ((r.data[14] & 1) ? 2 : 1);
+  const size_t length = r.data[3];
+  const bool wide = r.data[14] & 1;
+  const size_t nameBytes = length * (wide ? 2 : 1);
+  name.sheet = static_cast<int>(U16(r.data + 8)) - 1;
+  if ((U16(r.data) & kBuiltIn) && length >= 1 && r.size >= 16) {
+    name.name = BuiltInName(r.data[15]);
+  } else {
+    name.name = Characters(r.data + 15, r.data + r.size, length, wide);
+    if (name.name.starts_with(kSpelledOut)) name.name.erase(0, kSpelledOut.size());
+  }
   name.tokens = Tokens(r, 15 + nameBytes, U16(r.data + 4));
   return name;
 }
@@ -391,6 +415,7 @@ class SheetReader {
         pendingString.reset();
         continue;
       }
+      noteWidth(*r);
       if (r->size < 6) continue;
       const int row = U16(r->data) + 1;
       const int column = U16(r->data + 2) + 1;
@@ -463,9 +488,32 @@ class SheetReader {
           break;
       }
     }
+    settleWidths();
   }
 
  private:
+  // The sheet's default column width and the widths COLINFO records give.
+  void noteWidth(const Record& r) {
+    if (r.id == kDefColWidth && r.size >= 2) {
+      defaultCharacters_ = U16(r.data);
+    } else if (r.id == kStandardWidth && r.size >= 2) {
+      standardWidth_ = U16(r.data);
+    } else if (r.id == kColInfo && r.size >= 6) {
+      globals_.hold();
+      widths_.push_back({U16(r.data), U16(r.data + 2), U16(r.data + 4)});
+    }
+  }
+  // Each column's width: its COLINFO's, else the standard width, else the default in characters.
+  void settleWidths() {
+    const ColumnWidth fallback = standardWidth_ ? ColumnWidth{*standardWidth_, false} : ColumnWidth{defaultCharacters_ * 256, true};
+    sheet_.columnWidths.assign(static_cast<size_t>(content_.lastColumn), fallback);
+    for (const auto& [first, last, width] : widths_) {
+      for (int column = first; column <= last && column < content_.lastColumn; ++column) {
+        sheet_.columnWidths[static_cast<size_t>(column)] = {width, false};
+      }
+    }
+  }
+
   const std::string& fontOf(uint16_t xf) const {
     static const std::string kNone;
     if (xf >= globals_.xfFonts.size()) return kNone;
@@ -565,6 +613,12 @@ class SheetReader {
   const XlsContent& content_;
   Globals& globals_;
   SheetContent& sheet_;
+  int defaultCharacters_ = 8;
+  std::optional<int> standardWidth_;
+  struct ColumnsWidth {
+    int first, last, width;  // columns from 0, width in 1/256 of a character
+  };
+  std::vector<ColumnsWidth> widths_;
 };
 
 uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {

@@ -58,6 +58,8 @@ XlsContent Source() {
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
   book.links.names.resize(2);
+  book.links.names[0].name = "Total", book.links.names[0].sheet = 0;
+  book.links.names[1].name = "MyFunction";
   book.links.names[0].tokens = {0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   book.entries = {"Workbook", "ETExtData", "\1CompObj", "\5SummaryInformation", "MBD0001A2B3"};
   book.entryBytes = {{"ETEXTDATA", "554 1234"}};
@@ -93,6 +95,14 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("50% grey #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
        {}, {"sheet \"S\", cell A1: fill solid #FFFF00 → none", "sheet \"S\", cell I9: fill none → solid #FF0000"}},
       {"FillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].fills.erase({1, 1}); }, {CellEdit(1, 1)}, {}},
+      {"NameCameAndWent",
+       [](auto& book, auto&) {
+         book.links.names[0].name = "Print_Titles", book.links.names[0].sheet = 0;
+         book.links.names.push_back({{}, true, "_xlfn.ERROR.TYPE", "", -1});
+       },
+       {},
+       {"defined name \"_xlfn.ERROR.TYPE\": none → present", "defined name \"Print_Titles\" of sheet \"S\": none → present",
+        "defined name \"Total\" of sheet \"S\": present → lost"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
       {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
@@ -241,6 +251,43 @@ TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
     XlsContent saved = source;
     saved.sheets[0].hiddenRows = c.rows, saved.sheets[0].hiddenColumns = c.columns;
     EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).first, c.expected) << c.edits.size() << " edits";
+  }
+}
+
+// Column widths where no rule sized them, followed through deleted columns;
+// neighbours changed alike told as one span, hidden columns left to their own check.
+TEST(CompareSave, ColumnWidthsWhereNoRuleSetThem) {
+  const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
+  using K = Edit::Kind;
+  using Widths = std::vector<ColumnWidth>;
+  const ColumnWidth nine{2304, false}, sixteen{4096, false}, eight{2048, false};
+  const struct {
+    Widths saved;
+    std::vector<Edit> edits;
+    Lines expected;
+    std::vector<std::pair<int, int>> hidden = {};  // in both files
+  } cases[] = {
+      {{nine, nine, sixteen, nine, nine}, {}, {}},
+      {{{2300, false}, {2310, false}, {4130, false}, nine, nine}, {}, {}},  // the office's rounding
+      {{eight, eight, sixteen, eight, nine}, {},
+       {"sheet \"S\", column A:B: width 9 → 8 characters", "sheet \"S\", column D: width 9 → 8 characters"}},
+      {{nine, sixteen, nine, nine, nine}, {line(K::DeleteColumn, 1)}, {}},
+      {{nine, nine, nine, nine, nine}, {line(K::ColumnSize, 3)}, {}},
+      {{nine, nine, nine, nine, nine}, {}, {"sheet \"S\", column C: width 16 → 9 characters"}},
+      {{nine, nine, sixteen, {0, false}, nine}, {}, {}, {{4, 4}}},  // D hidden: told as hidden, not by its width
+      // A default in characters shows with padding under one character: 8 is
+      // not 9; 15.63 shows as 16.
+      {{{2048, true}, {2048, true}, {4000, true}, nine, nine}, {},
+       {"sheet \"S\", column A:B: width 9 → 8 characters"}},
+  };
+  XlsContent source;
+  source.sheets = {Sheet("S")};
+  source.sheets[0].columnWidths = {nine, nine, sixteen, nine, nine};
+  for (const auto& c : cases) {
+    source.sheets[0].hiddenColumns = c.hidden;
+    XlsContent saved = source;
+    saved.sheets[0].columnWidths = c.saved;
+    EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).first, c.expected) << ::testing::PrintToString(c.saved);
   }
 }
 
