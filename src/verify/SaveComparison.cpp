@@ -89,6 +89,14 @@ bool SameWidth(ColumnWidth a, ColumnWidth b) {
   return padded > unpadded && padded < unpadded + 256;
 }
 
+// A cell's fill as it shows: its record's, else its row's, else its column's; null for none.
+const std::string* FillAt(const SheetContent& sheet, Position at) {
+  if (const auto it = sheet.fills.find({at.row, at.column}); it != sheet.fills.end()) return it->second.get();
+  if (const auto it = sheet.rowFills.find(at.row); it != sheet.rowFills.end()) return it->second.get();
+  const auto it = sheet.columnFills.find(at.column);
+  return it != sheet.columnFills.end() ? it->second.get() : nullptr;
+}
+
 std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
 
 // Whether a merged area hides the cell under its first one.
@@ -401,22 +409,23 @@ class Comparison {
   }
 
   // Cells no rule acted on have the fills they had, followed through the
-  // inserts and deletes; a fill neither came nor went. Cells a merged area
-  // covers show none and are left out.
+  // inserts and deletes; a fill neither came nor went. Compared where either
+  // file has a cell record; cells a merged area covers show none and are left out.
   void compareFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
-    std::map<Position, std::pair<const std::string*, const std::string*>> fills;  // before, after
+    std::map<Position, Position> places;  // saved place -> source place
     for (const auto& [key, fill] : a.fills) {
-      const Position at = MapForward({key.first, key.second}, edits);
-      if (at.row != 0) fills[at].first = fill.get();
+      const Position from{key.first, key.second};
+      if (const Position at = MapForward(from, edits); at.row != 0) places.emplace(at, from);
     }
     for (const auto& [key, fill] : b.fills) {
       const Position at{key.first, key.second};
-      if (MapBack(at, edits).row != 0) fills[at].second = fill.get();
+      if (const Position from = MapBack(at, edits); from.row != 0) places.emplace(at, from);
     }
     const auto text = [](const std::string* fill) { return fill ? *fill : std::string(Tr("none")); };
-    for (const auto& [at, fill] : fills) {
-      const auto [before, after] = fill;
-      if ((before && after && *before == *after) || Covered(at, b.merged)) continue;
+    for (const auto& [at, from] : places) {
+      const std::string* before = FillAt(a, from);
+      const std::string* after = FillAt(b, at);
+      if ((before == after || (before && after && *before == *after)) || Covered(at, b.merged)) continue;
       addMade([&] { return Tr("sheet \"%s\", cell %s: fill %s → %s", {b.name, CellName(at), text(before), text(after)}); });
     }
   }

@@ -33,7 +33,8 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
                    kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800,
-                   kBlank = 0x0201, kMulBlank = 0x00BE, kDefColWidth = 0x0055, kStandardWidth = 0x0099;
+                   kBlank = 0x0201, kMulBlank = 0x00BE, kDefColWidth = 0x0055, kStandardWidth = 0x0099,
+                   kMergedCells = 0x00E5;
 
 double F64(const uint8_t* p) {
   double value;
@@ -465,10 +466,19 @@ class SheetReader {
           break;
         case kRow:  // fDyZero: the row is hidden
           if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
+          rowFill(*r, row);
           break;
         case kColInfo:  // fHidden, for columns colFirst to colLast
+          columnFill(*r, row, column);
           if (r->size >= 10 && (U16(r->data + 8) & 0x01)) {
             sheet_.hiddenColumns.emplace_back(row, std::min(column, content_.lastColumn));
+          }
+          break;
+        case kMergedCells:  // areas as first and last row, first and last column
+          for (size_t i = 0, count = U16(r->data); i < count && 2 + 8 * i + 8 <= r->size; ++i) {
+            const uint8_t* area = r->data + 2 + 8 * i;
+            globals_.hold();
+            sheet_.merged.push_back({U16(area) + 1, U16(area + 4) + 1, U16(area + 2) + 1, U16(area + 6) + 1});
           }
           break;
         case kHlink:
@@ -530,11 +540,32 @@ class SheetReader {
     fill(row, column, xf);
     return it->second;
   }
-  // The cell's fill, where its XF gives one.
+  // The fill an XF gives; null for none.
+  std::shared_ptr<const std::string> fillOf(uint16_t xf) const {
+    return xf < globals_.xfFills.size() ? globals_.xfFills[xf] : nullptr;
+  }
+  // The fill of a cell's record, none among them.
   void fill(int row, int column, uint16_t xf) {
-    if (xf >= globals_.xfFills.size() || !globals_.xfFills[xf]) return;
-    const auto [it, added] = sheet_.fills.insert_or_assign({row, column}, globals_.xfFills[xf]);
+    const auto [it, added] = sheet_.fills.insert_or_assign({row, column}, fillOf(xf));
     if (added) globals_.hold();
+  }
+  // The fill a ROW record gives the cells of its row without records of their own.
+  void rowFill(const Record& r, int row) {
+    constexpr uint16_t kGhostDirty = 0x80;
+    if (r.size < 16 || !(U16(r.data + 12) & kGhostDirty)) return;
+    if (auto fill = fillOf(U16(r.data + 14) & 0x0FFF)) {
+      globals_.hold();
+      sheet_.rowFills[row] = std::move(fill);
+    }
+  }
+  // The fill a COLINFO record gives its columns' cells without a record or a row's fill.
+  void columnFill(const Record& r, int first, int last) {
+    if (r.size < 8) return;
+    const auto fill = fillOf(U16(r.data + 6));
+    for (int column = first; fill && column <= std::min(last, content_.lastColumn); ++column) {
+      globals_.hold();
+      sheet_.columnFills[column] = fill;
+    }
   }
   void number(int row, int column, uint16_t xf, double value) {
     auto& cell = at(row, column, xf);

@@ -77,8 +77,11 @@ struct SheetContent {
   std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas (.xls)
   std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
   std::vector<CellArea> merged;                                   // merged areas
-  // The fill of each cell that has one, described as DescribeFill does (.xls); shared by cells of one style.
+  // The fill of each cell with a record, described as DescribeFill does, null
+  // for none (.xls); shared by cells of one style. A cell without a record
+  // shows its row's fill, else its column's.
   std::map<std::pair<int, int>, std::shared_ptr<const std::string>> fills;
+  std::map<int, std::shared_ptr<const std::string>> rowFills, columnFills;
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
   // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
   std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;

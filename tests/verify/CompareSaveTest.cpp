@@ -94,6 +94,14 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"FillLostAndNew",
        [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("50% grey #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
        {}, {"sheet \"S\", cell A1: fill solid #FFFF00 → none", "sheet \"S\", cell I9: fill none → solid #FF0000"}},
+      // A cell written without its record shows its row's fill, or else its column's.
+      {"FillGivenByTheRowOrColumn",
+       [](auto& book, auto&) {
+         book.sheets[0].fills = {};
+         book.sheets[0].rowFills[1] = Fill("solid #FFFF00");
+         book.sheets[0].columnFills[2] = Fill("50% grey #0000FF on #FFFF00");
+       },
+       {}, {}},
       {"FillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].fills.erase({1, 1}); }, {CellEdit(1, 1)}, {}},
       {"NameCameAndWent",
        [](auto& book, auto&) {
