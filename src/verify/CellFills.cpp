@@ -1,8 +1,8 @@
 #include "verify/CellFills.h"
 
 #include <cstdio>
-#include <string>
 #include <iterator>
+#include <string>
 
 #include "verify/LittleEndian.h"
 
