@@ -9,25 +9,13 @@
 namespace sheetwise::verify {
 namespace {
 
-// The patterns' names, by number from 1, as a user picks them.
-constexpr const char* kPatterns[] = {"solid",
-                                     "50% grey",
-                                     "75% grey",
-                                     "25% grey",
-                                     "horizontal stripe",
-                                     "vertical stripe",
-                                     "reverse diagonal stripe",
-                                     "diagonal stripe",
-                                     "diagonal crosshatch",
-                                     "thick diagonal crosshatch",
-                                     "thin horizontal stripe",
-                                     "thin vertical stripe",
-                                     "thin reverse diagonal stripe",
-                                     "thin diagonal stripe",
-                                     "thin horizontal crosshatch",
-                                     "thin diagonal crosshatch",
-                                     "12.5% grey",
-                                     "6.25% grey"};
+// The patterns' names, by number from 1, as the other formats name them, so
+// that a fill reads alike whichever format it comes from.
+constexpr const char* kPatterns[] = {"solid",          "mediumGray",     "darkGray",   "lightGray",
+                                     "darkHorizontal", "darkVertical",   "darkDown",   "darkUp",
+                                     "darkGrid",       "darkTrellis",    "lightHorizontal", "lightVertical",
+                                     "lightDown",      "lightUp",        "lightGrid",  "lightTrellis",
+                                     "gray125",        "gray0625"};
 
 // The system's foreground (64) is black, its background (65) and any other white.
 std::string ColourText(uint16_t index, const Palette& palette) {

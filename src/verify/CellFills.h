@@ -18,7 +18,7 @@ struct XfFill {
 // The fill of an XF record's data (BIFF8); none when the record is cut short.
 XfFill ReadXfFill(const uint8_t* data, size_t size);
 
-// "" for no fill; "solid #FFFF00"; "50% grey #0000FF on #FFFF00". A solid
+// "" for no fill; "solid #FFFF00"; "mediumGray #0000FF on #FFFF00". A solid
 // fill shows its foreground colour only, so its background is left out.
 std::string DescribeFill(const XfFill& fill, const Palette& palette);
 

@@ -54,7 +54,7 @@ XlsContent Source() {
   }
   s.cells[{3, 1}].text = "3";
   s.sharedFormulas = {{1, 2, 4, 4, {0x2C, 0, 0, 0xFD, 0xC0}}};  // D1:D2 = A1, A2 (three columns left)
-  s.fills = {{{1, 1}, Fill("solid #FFFF00")}, {{4, 2}, Fill("50% grey #0000FF on #FFFF00")}};
+  s.fills = {{{1, 1}, Fill("solid #FFFF00")}, {{4, 2}, Fill("mediumGray #0000FF on #FFFF00")}};
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
   book.links.names.resize(2);
@@ -90,16 +90,16 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
       {"FillChanged", [](auto& book, auto&) { book.sheets[0].fills[{4, 2}] = Fill("solid #7F7F80"); }, {},
-       {"sheet \"S\", cell B4: fill 50% grey #0000FF on #FFFF00 → solid #7F7F80"}},
+       {"sheet \"S\", cell B4: fill mediumGray #0000FF on #FFFF00 → solid #7F7F80"}},
       {"FillLostAndNew",
-       [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("50% grey #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
+       [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("mediumGray #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
        {}, {"sheet \"S\", cell A1: fill solid #FFFF00 → none", "sheet \"S\", cell I9: fill none → solid #FF0000"}},
       // A cell written without its record shows its row's fill, or else its column's.
       {"FillGivenByTheRowOrColumn",
        [](auto& book, auto&) {
          book.sheets[0].fills = {};
          book.sheets[0].rowFills[1] = Fill("solid #FFFF00");
-         book.sheets[0].columnFills[2] = Fill("50% grey #0000FF on #FFFF00");
+         book.sheets[0].columnFills[2] = Fill("mediumGray #0000FF on #FFFF00");
        },
        {}, {}},
       {"FillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].fills.erase({1, 1}); }, {CellEdit(1, 1)}, {}},
@@ -140,8 +140,8 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        {InsertRow(3)}, {"sheet \"S\", cell A4: formula result 3 → empty"}},
       {"FillLeftBehindByAnInsertedRow",
        [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); }, {InsertRow(3)},
-       {"sheet \"S\", cell A4: formula result 3 → empty", "sheet \"S\", cell B4: fill none → 50% grey #0000FF on #FFFF00",
-        "sheet \"S\", cell B5: fill 50% grey #0000FF on #FFFF00 → none"}},
+       {"sheet \"S\", cell A4: formula result 3 → empty", "sheet \"S\", cell B4: fill none → mediumGray #0000FF on #FFFF00",
+        "sheet \"S\", cell B5: fill mediumGray #0000FF on #FFFF00 → none"}},
       {"TextRunsLost", [](auto&, auto& cells) { cells[{2, 2}].runs.clear(); }, {}, {"sheet \"S\", cell B2: font runs 2 → 1"}},
       {"TextRunChanged", [](auto&, auto& cells) { cells[{2, 2}].runs[1].font = "Arial 10pt italic"; }, {},
        {"sheet \"S\", cell B2: font run 2: Arial 10pt bold from character 2 → Arial 10pt italic from character 2"}},
@@ -189,8 +189,8 @@ TEST(CompareSave, FillsDescribedAsTheyShow) {
                {{1, 5, 64}, standard, "solid #FFFF00"},
                {{1, 8, 12}, custom, "solid #FFFF00"},
                {{1, 8, 12}, standard, "solid #000000"},
-               {{2, 12, 5}, standard, "50% grey #0000FF on #FFFF00"},
-               {{17, 64, 65}, standard, "12.5% grey #000000 on #FFFFFF"}};
+               {{2, 12, 5}, standard, "mediumGray #0000FF on #FFFF00"},
+               {{17, 64, 65}, standard, "gray125 #000000 on #FFFFFF"}};
   for (const auto& c : cases) {
     EXPECT_EQ(DescribeFill(c.fill, c.palette), c.expected) << int(c.fill.pattern) << " " << c.fill.fore;
   }

@@ -66,7 +66,7 @@ TEST_F(CorpusFidelity, WhatTheOfficeCanKeepIsKeptTheRestReported) {
       // Every column 9 characters wide becomes the office's default of 8.
       {"rows_65536_max.xls", "Sheet1", "sheet \"Sheet1\", column A:IV: width 9 → 8 characters"},
       // Pattern fills the office writes as solid colours.
-      {"fill_patterns.xls", "Patterns", "sheet \"Patterns\", cell C12: fill 50% grey #0000FF on #FFFF00 → solid #7F7F80"},
+      {"fill_patterns.xls", "Patterns", "sheet \"Patterns\", cell C12: fill mediumGray #0000FF on #FFFF00 → solid #7F7F80"},
       // Every sheet has a password: renaming one is the edit its protection allows.
       {"cjk_protected_sheets_many_merges.xls", "2270-170-1", "sheet \"renamed\", cell AF1: font 돋움 → Noto Sans CJK SC",
        "{表名}|renamed"}};
