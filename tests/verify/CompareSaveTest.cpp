@@ -21,7 +21,7 @@ SheetContent Sheet(const char* name, int visibility = 0, int type = 0) {
 }
 
 CellValue Number(const char* text, bool formula = false) {
-  return {ValueKind::Number, text, formula, false, "Arial", {}};
+  return {ValueKind::Number, text, formula, false, "Arial", {}, "", ""};
 }
 
 // Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
@@ -33,7 +33,8 @@ XlsContent Source() {
   book.macroStorage = "vba";
   SheetContent& s = book.sheets[0];
   s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
-             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}}}};
+             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}, "", ""}}};
+  s.blankFills = {{{1, 9}, "solid #BDC0BF"}};
   const std::pair<std::pair<int, int>, Tokens> formulas[] = {  // tokens as an .xls holds them
       {{3, 1}, {0x24, 0, 0, 0, 0xC0, 0x1E, 3, 0, 0x05}},               // A3 =A1*3
       {{1, 3}, {0x23, 1, 0, 0, 0}},                                    // C1 =Total
@@ -83,6 +84,30 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
+      // Fills show on every cell, blank or not; number formats on numbers and truth values.
+      {"FillChanged", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell A1: fill none → solid #FFFFFF"}},
+      {"NumberFormatChanged", [](auto&, auto& cells) { cells[{4, 2}].numberFormat = "#,##0_);(#,##0)"; }, {},
+       {"sheet \"S\", cell B4: number format General → \"#,##0_);(#,##0)\""}},
+      {"NumberFormatOfATextUnseen", [](auto&, auto& cells) { cells[{2, 2}].numberFormat = "0.00"; }, {}, {}},
+      {"FillOfAWrittenCellUnchecked", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; },
+       {CellEdit(1, 1)}, {}},
+      {"BlankCellFillChanged", [](auto& book, auto&) { book.sheets[0].blankFills[{1, 9}] = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → solid #FFFFFF"}},
+      {"BlankCellFillLost", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → none"}},
+      {"BlankCellFillMovedWithItsRow",
+       [](auto& book, auto& cells) {
+         Cells moved;
+         for (auto& [at, cell] : cells) moved[{at.first + 1, at.second}] = cell;
+         cells = moved;
+         book.sheets[0].blankFills = {{{2, 9}, "solid #BDC0BF"}};
+       },
+       {InsertRow(1)}, {}},
+      {"BlankCellFillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {CellEdit(1, 9)},
+       {}},
+      {"FillCameOnABlankCell", [](auto& book, auto&) { book.sheets[0].blankFills[{9, 9}] = "solid #FF0000"; }, {},
+       {"sheet \"S\", cell I9: fill none → solid #FF0000"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
       {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
