@@ -186,17 +186,25 @@ class OdsReader {
         readTextProps(xml, style->text);
       } else if (n == "table-properties" && style) {
         style->hiddenTable = xml.attr("table:display") == "false";
-      } else if (n == "table-cell-properties" && style && xml.has("fo:background-color")) {
+      } else if (n == "table-cell-properties" && style && !xml.attr("fo:background-color").empty()) {
         style->background = xml.attr("fo:background-color");
       } else if (IsDataStyle(n)) {
         budget_.hold();
         const std::string name = part + "|" + xml.attr("style:name");
         dataStyles_[name] = readDataStyle(xml);
       }
-      if (n == "style" && style && xml.has("style:data-style-name")) {
+      if (n == "style" && style && !xml.attr("style:data-style-name").empty()) {
         style->dataStyle = part + "|" + xml.attr("style:data-style-name");
       }
     }
+  }
+
+  // Whether an attribute of a part of a data style states what its absence means:
+  // no grouping, a number not in words, the short form, as many decimals at least as at most.
+  static bool ShowsAsDefault(const XmlStream& xml, std::string_view attribute, const std::string& value) {
+    if (attribute == "number:grouping" || attribute == "number:textual") return value == "false";
+    if (attribute == "number:style") return value == "short";
+    return attribute == "number:min-decimal-places" && value == xml.attr("number:decimal-places");
   }
 
   // A data style just started: its kind and the parts that show, with what
@@ -215,7 +223,8 @@ class OdsReader {
       if (element == "text-properties") continue;  // colours of parts: the font's concern
       text += " " + element;
       for (const char* attribute : kShown) {
-        if (xml.has(attribute)) text += std::string(" ") + attribute + "=" + xml.attr(attribute);
+        const std::string& value = xml.attr(attribute);
+        if (!value.empty() && !ShowsAsDefault(xml, attribute, value)) text += std::string(" ") + attribute + "=" + value;
       }
       if (element == "text" || element == "currency-symbol") text += " \"" + xml.text() + "\"";
     }
