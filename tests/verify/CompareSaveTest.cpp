@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "host/CellAddress.h"
+#include "verify/CellLooks.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -162,6 +163,26 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
     c.change(saved, saved.sheets[0].cells);
     EXPECT_EQ(CompareSave(Source(), saved, {"S", c.edits}, 3).lines(), c.expected) << "case " << c.name;
   }
+}
+
+// Number formats and fills written another way read alike; others do not.
+TEST(CellLooks, AlikeWhereTheyShowAlike) {
+  const std::pair<std::string, std::string> sameFormats[] = {
+      {BuiltInNumberFormat(0), "General"},          {BuiltInNumberFormat(4), "#,##0.00"},
+      {BuiltInNumberFormat(14), "mm-dd-yy"},        {"[$-409]d-mmm-yy", "D-MMM-YY"},
+      {"0.0\\ \"kg\"", "0.0 kg"},
+  };
+  for (const auto& [a, b] : sameFormats) {
+    EXPECT_EQ(NumberFormatAsShown(a), NumberFormatAsShown(b)) << a;
+  }
+  EXPECT_NE(NumberFormatAsShown(BuiltInNumberFormat(37)), NumberFormatAsShown("#,##0_);(#,##0)"));
+  EXPECT_EQ(BuiltInNumberFormat(58), "built-in 58");  // the reader's language decides it
+  EXPECT_TRUE(SameFillAsSeen("solid #BDC0BF", "solid #BEC0BD"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "solid #C1C0BF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "gray125 #BDC0BF on #FFFFFF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", ""));
+  EXPECT_EQ(FillText("none", 0, 0), "");
+  EXPECT_EQ(FillText("darkGrid", 0xFF0000, 0xFFFFFF), "darkGrid #FF0000 on #FFFFFF");
 }
 
 // Links follow moved rows, count at a merged area's first cell, and are skipped where rules wrote.

@@ -391,9 +391,9 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
 }
 
 // How the real office changes the look of cells is reported: a built-in
-// number format it writes out as another code, and a fill through a palette
-// written after the cell formats (as some exporters write it), which it does
-// not read; other fills and formats it keeps are not.
+// number format it writes out as another code, and a fill through the
+// workbook's own palette (as some exporters write it) that it shows in the
+// standard palette's colour; the fills and formats it keeps are not.
 TEST_F(PackageCheck, TheOfficesChangesToFillsAndNumberFormatsAreReported) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
