@@ -123,7 +123,7 @@ struct Style {
   TextProps text;
   bool hiddenTable = false;
   std::optional<std::string> background;  // "#rrggbb" or "transparent"
-  std::optional<std::string> dataStyle;   // the name of its number format
+  std::optional<std::string> dataStyle;   // its number format: the part naming it and its name ("content.xml|N1")
 };
 
 // The kinds of data style (number format) a cell style may name.
@@ -296,9 +296,8 @@ class OdsReader {
     return FillText("solid", static_cast<uint32_t>(std::strtoul(background.c_str() + 1, nullptr, 16)), 0);
   }
 
-  // General (a number of at least one digit) is ""; so is the truth value
-  // style on a truth value, which General shows the same way.
-  std::string cellNumberFormat(const std::string& style, ValueKind kind) const {
+  // General (a number of at least one digit) is "".
+  std::string cellNumberFormat(const std::string& style) const {
     // Each part names its data styles apart; the document's may name the common ones.
     const std::string name = cellLook(style, &Style::dataStyle);
     auto it = dataStyles_.find(name);
@@ -306,7 +305,14 @@ class OdsReader {
       it = dataStyles_.find("styles.xml|" + name.substr(name.find('|') + 1));
     }
     if (it == dataStyles_.end() || it->second == "number-style number number:min-integer-digits=1") return "";
-    return kind == ValueKind::Bool && it->second == "boolean-style boolean" ? "" : it->second;
+    return it->second;
+  }
+
+  // A cell style's fill and number format, worked out once per style.
+  const std::pair<std::string, std::string>& cellLooks(const std::string& style) {
+    auto [it, added] = cellLooks_.try_emplace(style);
+    if (added) it->second = {cellFill(style), cellNumberFormat(style)};
+    return it->second;
   }
 
   const std::string& cellFace(const std::string& style) {
@@ -615,7 +621,6 @@ class OdsReader {
         });
     CellValue& v = cell.value;
     v.font = cellFace(style);
-    v.fill = cellFill(style);
     if (!formula.empty() && !(type == "boolean" && (formula == "of:=TRUE()" || formula == "of:=FALSE()"))) {
       v.formula = true;
       // A formula without a value type holds no result: it is computed when the file is opened.
@@ -643,7 +648,10 @@ class OdsReader {
       v.text = shown;
       if (!spans.empty() && !hasStringValue) v.runs = runsOf(style, spans, rules::Utf16Length(text));
     }
-    v.numberFormat = cellNumberFormat(style, v.kind);
+    // The truth value style shows a truth value as General does.
+    const auto& [fill, numberFormat] = cellLooks(style);
+    v.fill = fill;
+    v.numberFormat = v.kind == ValueKind::Bool && numberFormat == "boolean-style boolean" ? "" : numberFormat;
     return cell;
   }
 
@@ -708,6 +716,7 @@ class OdsReader {
   std::map<std::string, std::map<std::string, Style>> styles_;  // by family, by name
   Style defaultCell_;
   std::map<std::string, std::string> cellFaces_;
+  std::map<std::string, std::pair<std::string, std::string>> cellLooks_;  // by cell style: fill, number format
   std::map<std::string, std::string> dataStyles_;  // number formats by part and name ("content.xml|N1"), as they show
   std::map<std::pair<std::string, int>, std::vector<CellArea>> validations_;  // by name and sheet: the cells using it
   double nullDate_ = static_cast<double>(DaysFromCivil(1899, 12, 30));

@@ -276,7 +276,7 @@ class OoxmlReader {
       }
       if (section == "numFmts" && n == "numFmt") {
         budget_.hold();
-        numberFormats_[std::strtoul(xml.attr("numFmtId").c_str(), nullptr, 10)] = xml.attr("formatCode");
+        numberFormats_[std::strtoul(xml.attr("numFmtId").c_str(), nullptr, 10)] = NumberFormatAsShown(xml.attr("formatCode"));
         continue;
       }
       if (section == "fonts" && n == "font") {
@@ -326,7 +326,7 @@ class OoxmlReader {
   std::string cellNumberFormat(size_t index) const {
     const unsigned id = xfAt(index).numberFormat;
     const auto it = numberFormats_.find(id);
-    return it != numberFormats_.end() ? NumberFormatAsShown(it->second) : BuiltInNumberFormat(id);
+    return it != numberFormats_.end() ? it->second : BuiltInNumberFormat(id);
   }
 
   std::string cellFace(size_t index) const {
@@ -677,7 +677,7 @@ class OoxmlReader {
   std::vector<std::string> fonts_;
   Face firstFont_;  // the workbook's default font: what a run's properties are over
   std::vector<std::string> fills_;
-  std::map<unsigned long, std::string> numberFormats_;  // the workbook's own codes, by id
+  std::map<unsigned long, std::string> numberFormats_;  // the workbook's own codes as they show, by id
   std::vector<Xf> xfs_;
   std::vector<RichText> strings_;
   bool activeRead_ = false;

@@ -147,6 +147,17 @@ Parts Ods(const std::string& content) {
 
 class PackageCheck : public ::testing::Test {
  protected:
+  // Settings of a run of the rules on sheet "S", from dir/in into dir/out.
+  batch::RunSettings OfficeRun(const std::vector<std::string>& rules) const {
+    batch::RunSettings settings;
+    settings.sheetName = "S";
+    settings.naming.sourceFolder = dir / "in/";
+    settings.naming.saveFolder = dir / "out/";
+    settings.rules = rules::ParseRules(rules, false);
+    for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+    return settings;
+  }
+
   test::TempDir dir;
 };
 
@@ -363,13 +374,8 @@ TEST_F(PackageCheck, ABombOrAHugeRepeatGivesNoCheck) {
 TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
-  batch::RunSettings settings;
-  settings.sheetName = "S";
-  settings.naming.sourceFolder = dir / "in/";
-  settings.naming.saveFolder = dir / "out/";
-  settings.rules = rules::ParseRules(
-      {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"}, false);
-  for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+  const batch::RunSettings settings = OfficeRun(
+      {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"});
   EditFootprint footprint{"S", {}};
   for (const auto& rule : settings.rules) std::ranges::copy(batch::FootprintOf(rule), std::back_inserter(footprint.edits));
   const std::pair<std::string, Parts> books[] = {{"book.xlsx", Xlsx()}, {"book.ods", Ods(OdsContent())}};
@@ -397,12 +403,7 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
 TEST_F(PackageCheck, TheOfficesChangesToFillsAndNumberFormatsAreReported) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
-  batch::RunSettings settings;
-  settings.sheetName = "S";
-  settings.naming.sourceFolder = dir / "in/";
-  settings.naming.saveFolder = dir / "out/";
-  settings.rules = rules::ParseRules({"9|A|probe"}, false);
-  for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+  const batch::RunSettings settings = OfficeRun({"9|A|probe"});
   std::string palette = "<colors><indexedColors>";
   for (int i = 0; i < 9; ++i) palette += "<rgbColor rgb=\"FF000000\"/>";
   palette += "<rgbColor rgb=\"FFBDC0BF\"/></indexedColors></colors></styleSheet>";
