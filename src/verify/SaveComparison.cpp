@@ -14,6 +14,7 @@
 #include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
+#include "verify/CellLooks.h"
 #include "verify/ContainerEntries.h"
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
@@ -189,6 +190,7 @@ class Comparison {
     for (size_t i = 0; i < n; ++i) {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
+      compareBlankFills(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
@@ -285,6 +287,57 @@ class Comparison {
     const bool runsCoverText = !before.runs.empty() && before.runs == after.runs;
     if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
       addMade([&] { return Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell(), before.font, after.font}); });
+    }
+    if (!sameValue && !mayChange) return;
+    if (!SameFillAsSeen(before.fill, after.fill)) {
+      addMade([&] { return FillChange(sheet, cell(), before.fill, after.fill); });
+    }
+    // A number format shows on numbers and truth values; on a text, as a rule, not.
+    const bool formatShows = after.kind == ValueKind::Number || after.kind == ValueKind::Bool;
+    if (formatShows && before.numberFormat != after.numberFormat) {
+      addMade([&] {
+        const auto code = [](const std::string& f) { return f.empty() ? std::string(Tr("General")) : "\"" + f + "\""; };
+        return Tr("sheet \"%s\", cell %s: number format %s → %s",
+                  {sheet, cell(), code(before.numberFormat), code(after.numberFormat)});
+      });
+    }
+  }
+
+  static std::string FillChange(const std::string& sheet, const std::string& cell, const std::string& before,
+                                const std::string& after) {
+    const auto fill = [](const std::string& f) { return f.empty() ? std::string(Tr("none")) : f; };
+    return Tr("sheet \"%s\", cell %s: fill %s → %s", {sheet, cell, fill(before), fill(after)});
+  }
+
+  // The fill a cell shows, whether it holds a value or not, written or not.
+  static const std::string& FillAt(const SheetContent& sheet, Position at) {
+    static const std::string kNone;
+    const std::pair<int, int> key{at.row, at.column};
+    if (const auto it = sheet.cells.find(key); it != sheet.cells.end()) return it->second.fill;
+    if (const auto it = sheet.blankFills.find(key); it != sheet.blankFills.end()) return it->second;
+    if (const auto it = sheet.rowFills.find(at.row); it != sheet.rowFills.end()) return it->second;
+    for (const auto& [columns, fill] : sheet.columnFills) {
+      if (at.column >= columns.first && at.column <= columns.second) return fill;
+    }
+    return kNone;
+  }
+
+  // Blank cells the edits did not reach show the fill they showed; none came
+  // that the rules did not make. Cells with values are compared with them.
+  void compareBlankFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    for (const auto& [key, fill] : a.blankFills) {
+      const Position at = MapForward({key.first, key.second}, edits);
+      if (at.row == 0 || b.cells.count({at.row, at.column})) continue;
+      if (const std::string& shown = FillAt(b, at); !SameFillAsSeen(shown, fill)) {
+        addMade([&] { return FillChange(b.name, CellName(at), fill, shown); });
+      }
+    }
+    for (const auto& [key, fill] : b.blankFills) {
+      const Position from = MapBack({key.first, key.second}, edits);
+      if (from.row == 0 || a.blankFills.count({from.row, from.column}) || a.cells.count({from.row, from.column})) continue;
+      if (const std::string& shown = FillAt(a, from); !SameFillAsSeen(shown, fill)) {
+        addMade([&] { return FillChange(b.name, CellName({key.first, key.second}), shown, fill); });
+      }
     }
   }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "host/CellAddress.h"
+#include "verify/CellLooks.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -21,7 +22,7 @@ SheetContent Sheet(const char* name, int visibility = 0, int type = 0) {
 }
 
 CellValue Number(const char* text, bool formula = false) {
-  return {ValueKind::Number, text, formula, false, "Arial", {}};
+  return {ValueKind::Number, text, formula, false, "Arial", {}, "", ""};
 }
 
 // Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
@@ -33,7 +34,8 @@ XlsContent Source() {
   book.macroStorage = "vba";
   SheetContent& s = book.sheets[0];
   s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
-             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}}}};
+             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}, "", ""}}};
+  s.blankFills = {{{1, 9}, "solid #BDC0BF"}};
   const std::pair<std::pair<int, int>, Tokens> formulas[] = {  // tokens as an .xls holds them
       {{3, 1}, {0x24, 0, 0, 0, 0xC0, 0x1E, 3, 0, 0x05}},               // A3 =A1*3
       {{1, 3}, {0x23, 1, 0, 0, 0}},                                    // C1 =Total
@@ -83,6 +85,30 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
+      // Fills show on every cell, blank or not; number formats on numbers and truth values.
+      {"FillChanged", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell A1: fill none → solid #FFFFFF"}},
+      {"NumberFormatChanged", [](auto&, auto& cells) { cells[{4, 2}].numberFormat = "#,##0_);(#,##0)"; }, {},
+       {"sheet \"S\", cell B4: number format General → \"#,##0_);(#,##0)\""}},
+      {"NumberFormatOfATextUnseen", [](auto&, auto& cells) { cells[{2, 2}].numberFormat = "0.00"; }, {}, {}},
+      {"FillOfAWrittenCellUnchecked", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; },
+       {CellEdit(1, 1)}, {}},
+      {"BlankCellFillChanged", [](auto& book, auto&) { book.sheets[0].blankFills[{1, 9}] = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → solid #FFFFFF"}},
+      {"BlankCellFillLost", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → none"}},
+      {"BlankCellFillMovedWithItsRow",
+       [](auto& book, auto& cells) {
+         Cells moved;
+         for (auto& [at, cell] : cells) moved[{at.first + 1, at.second}] = cell;
+         cells = moved;
+         book.sheets[0].blankFills = {{{2, 9}, "solid #BDC0BF"}};
+       },
+       {InsertRow(1)}, {}},
+      {"BlankCellFillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {CellEdit(1, 9)},
+       {}},
+      {"FillCameOnABlankCell", [](auto& book, auto&) { book.sheets[0].blankFills[{9, 9}] = "solid #FF0000"; }, {},
+       {"sheet \"S\", cell I9: fill none → solid #FF0000"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
       {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
@@ -137,6 +163,26 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
     c.change(saved, saved.sheets[0].cells);
     EXPECT_EQ(CompareSave(Source(), saved, {"S", c.edits}, 3).lines(), c.expected) << "case " << c.name;
   }
+}
+
+// Number formats and fills written another way read alike; others do not.
+TEST(CellLooks, AlikeWhereTheyShowAlike) {
+  const std::pair<std::string, std::string> sameFormats[] = {
+      {BuiltInNumberFormat(0), "General"},          {BuiltInNumberFormat(4), "#,##0.00"},
+      {BuiltInNumberFormat(14), "mm-dd-yy"},        {"[$-409]d-mmm-yy", "D-MMM-YY"},
+      {"0.0\\ \"kg\"", "0.0 kg"},
+  };
+  for (const auto& [a, b] : sameFormats) {
+    EXPECT_EQ(NumberFormatAsShown(a), NumberFormatAsShown(b)) << a;
+  }
+  EXPECT_NE(NumberFormatAsShown(BuiltInNumberFormat(37)), NumberFormatAsShown("#,##0_);(#,##0)"));
+  EXPECT_EQ(BuiltInNumberFormat(58), "built-in 58");  // the reader's language decides it
+  EXPECT_TRUE(SameFillAsSeen("solid #BDC0BF", "solid #BEC0BD"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "solid #C1C0BF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "gray125 #BDC0BF on #FFFFFF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", ""));
+  EXPECT_EQ(FillText("none", 0, 0), "");
+  EXPECT_EQ(FillText("darkGrid", 0xFF0000, 0xFFFFFF), "darkGrid #FF0000 on #FFFFFF");
 }
 
 // Links follow moved rows, count at a merged area's first cell, and are skipped where rules wrote.
