@@ -1,9 +1,9 @@
 #include "verify/CellFills.h"
 
-#include <cstdio>
 #include <iterator>
 #include <string>
 
+#include "verify/CellLooks.h"
 #include "verify/LittleEndian.h"
 
 namespace sheetwise::verify {
@@ -18,11 +18,8 @@ constexpr const char* kPatterns[] = {"solid",          "mediumGray",     "darkGr
                                      "gray125",        "gray0625"};
 
 // The system's foreground (64) is black, its background (65) and any other white.
-std::string ColourText(uint16_t index, const Palette& palette) {
-  const uint32_t rgb = palette.rgb(index).value_or(index == 64 ? 0x000000 : 0xFFFFFF);
-  char text[16];
-  std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb));
-  return text;
+uint32_t ColourOf(uint16_t index, const Palette& palette) {
+  return palette.rgb(index).value_or(index == 64 ? 0x000000 : 0xFFFFFF);
 }
 
 }  // namespace
@@ -38,8 +35,7 @@ std::string DescribeFill(const XfFill& fill, const Palette& palette) {
   if (fill.pattern == 0) return "";
   const std::string pattern =
       fill.pattern <= std::size(kPatterns) ? kPatterns[fill.pattern - 1] : "pattern " + std::to_string(fill.pattern);
-  const std::string fore = pattern + " " + ColourText(fill.fore, palette);
-  return fill.pattern == 1 ? fore : fore + " on " + ColourText(fill.back, palette);
+  return FillText(pattern, ColourOf(fill.fore, palette), ColourOf(fill.back, palette));
 }
 
 }  // namespace sheetwise::verify

@@ -5,6 +5,7 @@
 // they are held, so a crafted repeat count fails the reading instead of
 // exhausting memory.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
+#include "verify/CellLooks.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
 #include "verify/XlsContent.h"
@@ -26,6 +28,10 @@ namespace {
 using host::HostError;
 
 constexpr int64_t kLastRow = 1048576, kLastColumn = 16384;
+// The most blank cells one element (its columns times its row's repeats) may
+// stand for and still have its fill compared: a fill over a whole row or column
+// is a style of that row or column, not of cells written one by one.
+constexpr int64_t kMostBlankFilledCells = 4096;
 
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
@@ -116,7 +122,16 @@ struct Style {
   std::string parent;
   TextProps text;
   bool hiddenTable = false;
+  std::optional<std::string> background;  // "#rrggbb" or "transparent"
+  std::optional<std::string> dataStyle;   // its number format: the part naming it and its name ("content.xml|N1")
 };
+
+// The kinds of data style (number format) a cell style may name.
+bool IsDataStyle(const std::string& element) {
+  static const char* const kKinds[] = {"number-style", "currency-style", "percentage-style", "date-style",
+                                       "time-style",   "boolean-style",  "text-style"};
+  return std::ranges::any_of(kKinds, [&](const char* kind) { return element == kind; });
+}
 
 class OdsReader {
  public:
@@ -171,8 +186,49 @@ class OdsReader {
         readTextProps(xml, style->text);
       } else if (n == "table-properties" && style) {
         style->hiddenTable = xml.attr("table:display") == "false";
+      } else if (n == "table-cell-properties" && style && !xml.attr("fo:background-color").empty()) {
+        style->background = xml.attr("fo:background-color");
+      } else if (IsDataStyle(n)) {
+        budget_.hold();
+        const std::string name = part + "|" + xml.attr("style:name");
+        dataStyles_[name] = readDataStyle(xml);
+      }
+      if (n == "style" && style && !xml.attr("style:data-style-name").empty()) {
+        style->dataStyle = part + "|" + xml.attr("style:data-style-name");
       }
     }
+  }
+
+  // Whether an attribute of a part of a data style states what its absence means:
+  // no grouping, a number not in words, the short form, as many decimals at least as at most.
+  static bool ShowsAsDefault(const XmlStream& xml, std::string_view attribute, const std::string& value) {
+    if (attribute == "number:grouping" || attribute == "number:textual") return value == "false";
+    if (attribute == "number:style") return value == "short";
+    return attribute == "number:min-decimal-places" && value == xml.attr("number:decimal-places");
+  }
+
+  // A data style just started: its kind and the parts that show, with what
+  // sets them apart (digits, grouping, literal texts), its end consumed; its
+  // name and the names of the styles it maps to left out.
+  std::string readDataStyle(XmlStream& xml) {
+    static const char* const kShown[] = {"number:decimal-places", "number:min-decimal-places", "number:min-integer-digits",
+                                         "number:grouping",       "number:style",              "number:textual",
+                                         "number:min-exponent-digits", "number:min-numerator-digits",
+                                         "number:min-denominator-digits", "style:condition"};
+    const int depth = xml.depth();
+    const std::string kind = xml.name();
+    std::string text = kind;
+    while (xml.nextInside(depth, kind)) {
+      const std::string element = xml.name();
+      if (element == "text-properties") continue;  // colours of parts: the font's concern
+      text += " " + element;
+      for (const char* attribute : kShown) {
+        const std::string& value = xml.attr(attribute);
+        if (!value.empty() && !ShowsAsDefault(xml, attribute, value)) text += std::string(" ") + attribute + "=" + value;
+      }
+      if (element == "text" || element == "currency-symbol") text += " \"" + xml.text() + "\"";
+    }
+    return text;
   }
 
   void readTextProps(const XmlStream& xml, TextProps& p) {
@@ -217,6 +273,46 @@ class OdsReader {
       p.under(defaultCell_.text);
     }
     return p;
+  }
+
+  // A cell style's property, from the style or the nearest parent that states it.
+  template <class Property>
+  std::string cellLook(std::string name, Property property) const {
+    const auto& styles = styles_.count("table-cell") ? styles_.at("table-cell") : kNoStyles;
+    for (int depth = 0; depth < 32 && !name.empty(); ++depth) {
+      const auto it = styles.find(name);
+      if (it == styles.end()) break;
+      if (const auto& value = it->second.*property) return *value;
+      name = it->second.parent;
+    }
+    const auto fallback = styles.find("Default");
+    if (fallback != styles.end() && fallback->second.*property) return *(fallback->second.*property);
+    return (defaultCell_.*property).value_or("");
+  }
+
+  std::string cellFill(const std::string& style) const {
+    const std::string background = cellLook(style, &Style::background);
+    if (background.size() != 7 || background[0] != '#') return "";
+    return FillText("solid", static_cast<uint32_t>(std::strtoul(background.c_str() + 1, nullptr, 16)), 0);
+  }
+
+  // General (a number of at least one digit) is "".
+  std::string cellNumberFormat(const std::string& style) const {
+    // Each part names its data styles apart; the document's may name the common ones.
+    const std::string name = cellLook(style, &Style::dataStyle);
+    auto it = dataStyles_.find(name);
+    if (it == dataStyles_.end() && name.starts_with("content.xml|")) {
+      it = dataStyles_.find("styles.xml|" + name.substr(name.find('|') + 1));
+    }
+    if (it == dataStyles_.end() || it->second == "number-style number number:min-integer-digits=1") return "";
+    return it->second;
+  }
+
+  // A cell style's fill and number format, worked out once per style.
+  const std::pair<std::string, std::string>& cellLooks(const std::string& style) {
+    auto [it, added] = cellLooks_.try_emplace(style);
+    if (added) it->second = {cellFill(style), cellNumberFormat(style)};
+    return it->second;
   }
 
   const std::string& cellFace(const std::string& style) {
@@ -364,9 +460,9 @@ class OdsReader {
       } else if (n == "table-cell" || n == "covered-table-cell") {
         Cell cell = readCell(xml, column, columnStyles);
         column += cell.repeat;
-        if (n == "table-cell" && (cell.value.formula || !cell.value.text.empty() || cell.value.kind != ValueKind::Text ||
-                                  cell.rowsSpanned > 1 || cell.columnsSpanned > 1 || cell.comments ||
-                                  !cell.validation.empty() || !cell.links.empty())) {
+        if (n == "table-cell" && (!Blank(cell.value) || cell.rowsSpanned > 1 || cell.columnsSpanned > 1 ||
+                                  cell.comments || !cell.validation.empty() || !cell.links.empty() ||
+                                  (!cell.value.fill.empty() && cell.repeat <= kMostBlankFilledCells))) {
           cells.push_back(std::move(cell));
         }
       } else {
@@ -381,6 +477,8 @@ class OdsReader {
     return visibility == "collapse" || visibility == "filter";
   }
 
+  static bool Blank(const CellValue& v) { return !v.formula && v.kind == ValueKind::Text && v.text.empty(); }
+
   static int64_t Repeat(const std::string& text) {
     const long long n = std::strtoll(text.c_str(), nullptr, 10);
     return n < 1 ? 1 : std::min<long long>(n, kLastRow * kLastColumn);
@@ -390,12 +488,23 @@ class OdsReader {
   void storeRow(SheetContent& s, int sheetIndex, const std::vector<Cell>& cells, int64_t row, int64_t repeat) {
     if (cells.empty() || row > kLastRow) return;
     repeat = std::min(repeat, kLastRow - row + 1);
+    // A blank cell kept only for its fill is stored where it stands for few cells.
+    const auto fillOnly = [](const Cell& c) {
+      return Blank(c.value) && c.rowsSpanned == 1 && c.columnsSpanned == 1 && !c.comments && c.validation.empty() &&
+             c.links.empty();
+    };
     int64_t perRow = 0;
-    for (const Cell& c : cells) perRow += std::min(c.repeat, kLastColumn);
+    for (const Cell& c : cells) {
+      if (!fillOnly(c)) perRow += std::min(c.repeat, kLastColumn);
+    }
     if (perRow > 0 && repeat > static_cast<int64_t>(budget_.entriesLeft) / perRow) TooLargeToCheck();
     budget_.hold(static_cast<size_t>(perRow * repeat));
     for (int64_t r = row; r < row + repeat; ++r) {
       for (const Cell& c : cells) {
+        if (fillOnly(c)) {
+          if (c.repeat * repeat <= kMostBlankFilledCells) storeBlankFill(s, c, r);
+          continue;
+        }
         for (int64_t k = 0; k < c.repeat && c.column + k <= kLastColumn; ++k) {
           const int rr = static_cast<int>(r), cc = static_cast<int>(c.column + k);
           for (int n = 0; n < c.comments; ++n) {
@@ -416,11 +525,21 @@ class OdsReader {
             budget_.hold();
             s.hyperlinks.push_back({{rr, cc, rr, cc}, target, tip});
           }
-          if (!c.value.formula && c.value.kind == ValueKind::Text && c.value.text.empty()) continue;
+          if (Blank(c.value)) {
+            if (!c.value.fill.empty()) s.blankFills[{rr, cc}] = c.value.fill;
+            continue;
+          }
           s.cells[{rr, cc}] = c.value;
           if (c.formula) s.textFormulas[{rr, cc}] = *c.formula;
         }
       }
+    }
+  }
+
+  void storeBlankFill(SheetContent& s, const Cell& c, int64_t row) {
+    for (int64_t k = 0; k < c.repeat && c.column + k <= kLastColumn; ++k) {
+      budget_.hold();
+      s.blankFills[{static_cast<int>(row), static_cast<int>(c.column + k)}] = c.value.fill;
     }
   }
 
@@ -529,6 +648,10 @@ class OdsReader {
       v.text = shown;
       if (!spans.empty() && !hasStringValue) v.runs = runsOf(style, spans, rules::Utf16Length(text));
     }
+    // The truth value style shows a truth value as General does.
+    const auto& [fill, numberFormat] = cellLooks(style);
+    v.fill = fill;
+    v.numberFormat = v.kind == ValueKind::Bool && numberFormat == "boolean-style boolean" ? "" : numberFormat;
     return cell;
   }
 
@@ -593,6 +716,8 @@ class OdsReader {
   std::map<std::string, std::map<std::string, Style>> styles_;  // by family, by name
   Style defaultCell_;
   std::map<std::string, std::string> cellFaces_;
+  std::map<std::string, std::pair<std::string, std::string>> cellLooks_;  // by cell style: fill, number format
+  std::map<std::string, std::string> dataStyles_;  // number formats by part and name ("content.xml|N1"), as they show
   std::map<std::pair<std::string, int>, std::vector<CellArea>> validations_;  // by name and sheet: the cells using it
   double nullDate_ = static_cast<double>(DaysFromCivil(1899, 12, 30));
 };

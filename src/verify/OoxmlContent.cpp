@@ -14,6 +14,7 @@
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
+#include "verify/CellLooks.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
 #include "verify/MacroProject.h"
@@ -263,11 +264,21 @@ class OoxmlReader {
     std::string section;
     while (xml.next()) {
       const std::string& n = xml.name();
-      if (n == "fonts" || n == "cellXfs" || n == "cellStyleXfs" || n == "dxfs") {
+      if (n == "fonts" || n == "fills" || n == "numFmts" || n == "cellXfs" || n == "cellStyleXfs" || n == "dxfs") {
         section = xml.isStart() ? n : "";
         continue;
       }
       if (!xml.isStart()) continue;
+      if (section == "fills" && n == "fill") {
+        budget_.hold();
+        fills_.push_back(readFill(xml));
+        continue;
+      }
+      if (section == "numFmts" && n == "numFmt") {
+        budget_.hold();
+        numberFormats_[std::strtoul(xml.attr("numFmtId").c_str(), nullptr, 10)] = NumberFormatAsShown(xml.attr("formatCode"));
+        continue;
+      }
       if (section == "fonts" && n == "font") {
         budget_.hold();
         // A font without a size has Excel's; one without a name is the reading
@@ -278,13 +289,48 @@ class OoxmlReader {
         fonts_.push_back(face.name.empty() ? "" : face.describe());
       } else if (section == "cellXfs" && n == "xf") {
         budget_.hold();
-        xfFonts_.push_back(static_cast<size_t>(std::strtoul(xml.attr("fontId").c_str(), nullptr, 10)));
+        const auto index = [&](const char* name) { return std::strtoul(xml.attr(name).c_str(), nullptr, 10); };
+        xfs_.push_back({index("fontId"), index("fillId"), static_cast<unsigned>(index("numFmtId"))});
       }
     }
   }
 
-  std::string cellFace(size_t xf) const {
-    const size_t font = xf < xfFonts_.size() ? xfFonts_[xf] : 0;
+  // A <fill> just started: the fill as it shows; its end consumed. A gradient
+  // shows as its colours in order.
+  std::string readFill(XmlStream& xml) {
+    const int depth = xml.depth();
+    std::string pattern, gradient;
+    uint32_t foreground = 0, background = 0xFFFFFF;
+    while (xml.nextInside(depth, "fill")) {
+      const std::string& n = xml.name();
+      if (n == "patternFill") pattern = xml.attr("patternType");
+      else if (n == "gradientFill") gradient = "gradient";
+      else if (n == "fgColor") foreground = colour(xml);
+      else if (n == "bgColor") background = colour(xml);
+      else if (n == "color" && !gradient.empty()) gradient += " " + ColourText(colour(xml));
+    }
+    return gradient.empty() ? FillText(pattern, foreground, background) : gradient;
+  }
+
+  struct Xf {
+    size_t font = 0, fill = 0;
+    unsigned numberFormat = 0;
+  };
+  Xf xfAt(size_t index) const { return index < xfs_.size() ? xfs_[index] : Xf{}; }
+
+  std::string cellFill(size_t index) const {
+    const size_t fill = xfAt(index).fill;
+    return fill < fills_.size() ? fills_[fill] : "";
+  }
+
+  std::string cellNumberFormat(size_t index) const {
+    const unsigned id = xfAt(index).numberFormat;
+    const auto it = numberFormats_.find(id);
+    return it != numberFormats_.end() ? it->second : BuiltInNumberFormat(id);
+  }
+
+  std::string cellFace(size_t index) const {
+    const size_t font = xfAt(index).font;
     return font < fonts_.size() ? fonts_[font] : "";
   }
 
@@ -404,11 +450,19 @@ class OoxmlReader {
         row = xml.has("r") ? static_cast<int>(std::strtol(xml.attr("r").c_str(), nullptr, 10)) : row + 1;
         column = 0;
         if (Hidden(xml)) sheet.hiddenRows.emplace_back(row, row);
-      } else if (n == "col" && Hidden(xml)) {
+        if (xml.has("s") && (xml.attr("customFormat") == "1" || xml.attr("customFormat") == "true")) {
+          budget_.hold();
+          sheet.rowFills[row] = cellFill(std::strtoul(xml.attr("s").c_str(), nullptr, 10));
+        }
+      } else if (n == "col") {
         const auto number = [&](const char* name) {
           return static_cast<int>(std::clamp<long>(std::strtol(xml.attr(name).c_str(), nullptr, 10), 1, kMaxColumn));
         };
-        sheet.hiddenColumns.emplace_back(number("min"), number("max"));
+        if (Hidden(xml)) sheet.hiddenColumns.emplace_back(number("min"), number("max"));
+        if (xml.has("style")) {
+          budget_.hold();
+          sheet.columnFills.push_back({{number("min"), number("max")}, cellFill(std::strtoul(xml.attr("style").c_str(), nullptr, 10))});
+        }
       } else if (n == "c") {
         int r = row, c = column + 1;
         if (xml.has("r") && !ParseCellName(xml.attr("r"), r, c)) r = row, c = column + 1;
@@ -552,10 +606,17 @@ class OoxmlReader {
       cell.kind = ValueKind::Number;
       cell.text = NumberText(std::strtod(v->c_str(), nullptr));
     } else if (!formula) {
-      return;  // a blank cell, maybe with a style: no value to compare
+      // A blank cell, maybe with a style: no value to compare, only a fill that shows.
+      if (std::string fill = cellFill(xf); !fill.empty()) {
+        budget_.hold();
+        sheet.blankFills[{row, column}] = std::move(fill);
+      }
+      return;
     }
     budget_.hold();
     cell.font = cellFace(xf);
+    cell.fill = cellFill(xf);
+    cell.numberFormat = cellNumberFormat(xf);
     if (rich && !rich->runs.empty()) {
       std::vector<TextRun> runs{{0, cell.font}};
       for (const Run& run : rich->runs) {
@@ -615,7 +676,9 @@ class OoxmlReader {
   std::vector<uint32_t> palette_;
   std::vector<std::string> fonts_;
   Face firstFont_;  // the workbook's default font: what a run's properties are over
-  std::vector<size_t> xfFonts_;
+  std::vector<std::string> fills_;
+  std::map<unsigned long, std::string> numberFormats_;  // the workbook's own codes as they show, by id
+  std::vector<Xf> xfs_;
   std::vector<RichText> strings_;
   bool activeRead_ = false;
 };

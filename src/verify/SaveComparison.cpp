@@ -15,6 +15,7 @@
 #include "host/CellAddress.h"
 #include "host/HostError.h"
 #include "host/Translate.h"
+#include "verify/CellLooks.h"
 #include "verify/ContainerEntries.h"
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
@@ -87,14 +88,6 @@ bool SameWidth(ColumnWidth a, ColumnWidth b) {
   if (a.unpadded == b.unpadded) return std::abs(a.width - b.width) <= std::max(8, a.width / 100);
   const auto [unpadded, padded] = a.unpadded ? std::pair{a.width, b.width} : std::pair{b.width, a.width};
   return padded > unpadded && padded < unpadded + 256;
-}
-
-// A cell's fill as it shows: its record's, else its row's, else its column's; null for none.
-const std::string* FillAt(const SheetContent& sheet, Position at) {
-  if (const auto it = sheet.fills.find({at.row, at.column}); it != sheet.fills.end()) return it->second.get();
-  if (const auto it = sheet.rowFills.find(at.row); it != sheet.rowFills.end()) return it->second.get();
-  const auto it = sheet.columnFills.find(at.column);
-  return it != sheet.columnFills.end() ? it->second.get() : nullptr;
 }
 
 std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
@@ -216,11 +209,11 @@ class Comparison {
     for (size_t i = 0; i < n; ++i) {
       compareSheet(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareCells(source_.sheets[i], saved_.sheets[i], editsBySheet[i], mayChange[i]);
+      compareBlankFills(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareMerged(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
       compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
-      compareFills(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       compareColumnWidths(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       reportRebuiltPivotTables(saved_.sheets[i]);
     }
@@ -316,6 +309,61 @@ class Comparison {
     if (!before.font.empty() && !after.font.empty() && before.font != after.font && !runsCoverText) {
       addMade([&] { return Tr("sheet \"%s\", cell %s: font %s → %s", {sheet, cell(), before.font, after.font}); });
     }
+    if (!sameValue && !mayChange) return;
+    if (!SameFillAsSeen(before.fill, after.fill)) {
+      addMade([&] { return FillChange(sheet, cell(), before.fill, after.fill); });
+    }
+    // A number format shows on numbers and truth values; on a text, as a rule, not.
+    const bool formatShows = after.kind == ValueKind::Number || after.kind == ValueKind::Bool;
+    if (formatShows && before.numberFormat != after.numberFormat) {
+      addMade([&] {
+        const auto code = [](const std::string& f) { return f.empty() ? std::string(Tr("General")) : "\"" + f + "\""; };
+        return Tr("sheet \"%s\", cell %s: number format %s → %s",
+                  {sheet, cell(), code(before.numberFormat), code(after.numberFormat)});
+      });
+    }
+  }
+
+  static std::string FillChange(const std::string& sheet, const std::string& cell, const std::string& before,
+                                const std::string& after) {
+    const auto fill = [](const std::string& f) { return f.empty() ? std::string(Tr("none")) : f; };
+    return Tr("sheet \"%s\", cell %s: fill %s → %s", {sheet, cell, fill(before), fill(after)});
+  }
+
+  // The fill a cell shows, whether it holds a value or not, written or not.
+  static const std::string& FillAt(const SheetContent& sheet, Position at) {
+    static const std::string kNone;
+    const std::pair<int, int> key{at.row, at.column};
+    if (const auto it = sheet.cells.find(key); it != sheet.cells.end()) return it->second.fill;
+    if (const auto it = sheet.blankFills.find(key); it != sheet.blankFills.end()) return it->second;
+    if (const auto it = sheet.rowFills.find(at.row); it != sheet.rowFills.end()) return it->second;
+    for (const auto& [columns, fill] : sheet.columnFills) {
+      if (at.column >= columns.first && at.column <= columns.second) return fill;
+    }
+    return kNone;
+  }
+
+  // Blank cells the edits did not reach show the fill they showed; none came
+  // that the rules did not make. Cells with values are compared with them;
+  // cells a merged area covers show none and are left out.
+  void compareBlankFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    for (const auto& [key, fill] : a.blankFills) {
+      const Position at = MapForward({key.first, key.second}, edits);
+      if (at.row == 0 || b.cells.count({at.row, at.column}) || Covered(at, b.merged)) continue;
+      if (const std::string& shown = FillAt(b, at); !SameFillAsSeen(shown, fill)) {
+        addMade([&] { return FillChange(b.name, CellName(at), fill, shown); });
+      }
+    }
+    for (const auto& [key, fill] : b.blankFills) {
+      const Position from = MapBack({key.first, key.second}, edits);
+      if (from.row == 0 || a.blankFills.count({from.row, from.column}) || a.cells.count({from.row, from.column}) ||
+          Covered({key.first, key.second}, b.merged)) {
+        continue;
+      }
+      if (const std::string& shown = FillAt(a, from); !SameFillAsSeen(shown, fill)) {
+        addMade([&] { return FillChange(b.name, CellName({key.first, key.second}), shown, fill); });
+      }
+    }
   }
 
   // Merged areas the edits did not reach are where they were, moved with the
@@ -405,28 +453,6 @@ class Comparison {
       const Position from = MapBack(at, edits);
       if (from.row == 0 || MapAreaForward({from.row, from.column, from.row, from.column}, edits).reached) continue;
       add(Tr("sheet \"%s\", hyperlink at %s: none → %s", {b.name, CellName(at), LinkText(*link)}));
-    }
-  }
-
-  // Cells no rule acted on have the fills they had, followed through the
-  // inserts and deletes; a fill neither came nor went. Compared where either
-  // file has a cell record; cells a merged area covers show none and are left out.
-  void compareFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
-    std::map<Position, Position> places;  // saved place -> source place
-    for (const auto& [key, fill] : a.fills) {
-      const Position from{key.first, key.second};
-      if (const Position at = MapForward(from, edits); at.row != 0) places.emplace(at, from);
-    }
-    for (const auto& [key, fill] : b.fills) {
-      const Position at{key.first, key.second};
-      if (const Position from = MapBack(at, edits); from.row != 0) places.emplace(at, from);
-    }
-    const auto text = [](const std::string* fill) { return fill ? *fill : std::string(Tr("none")); };
-    for (const auto& [at, from] : places) {
-      const std::string* before = FillAt(a, from);
-      const std::string* after = FillAt(b, at);
-      if ((before == after || (before && after && *before == *after)) || Covered(at, b.merged)) continue;
-      addMade([&] { return Tr("sheet \"%s\", cell %s: fill %s → %s", {b.name, CellName(at), text(before), text(after)}); });
     }
   }
 

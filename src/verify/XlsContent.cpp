@@ -499,6 +499,7 @@ class SheetReader {
       }
     }
     settleWidths();
+    settleFills();
   }
 
  private:
@@ -546,8 +547,30 @@ class SheetReader {
   }
   // The fill of a cell's record, none among them.
   void fill(int row, int column, uint16_t xf) {
-    const auto [it, added] = sheet_.fills.insert_or_assign({row, column}, fillOf(xf));
+    const auto [it, added] = fills_.insert_or_assign({row, column}, fillOf(xf));
     if (added) globals_.hold();
+  }
+  // The fills read, as the comparison takes them: a cell with a value holds
+  // its own; a blank cell's is kept where one shows, or where its record
+  // hides its row's or column's; rows' and columns' as spans.
+  void settleFills() {
+    for (const auto& [key, fill] : fills_) {
+      if (const auto cell = sheet_.cells.find(key); cell != sheet_.cells.end()) {
+        if (fill) cell->second.fill = *fill;
+      } else if (fill || rowFills_.count(key.first) || columnFills_.count(key.second)) {
+        sheet_.blankFills[key] = fill ? *fill : "";
+      }
+    }
+    for (const auto& [row, fill] : rowFills_) sheet_.rowFills[row] = *fill;
+    for (const auto& [column, fill] : columnFills_) {
+      auto& spans = sheet_.columnFills;
+      if (!spans.empty() && spans.back().first.second == column - 1 && spans.back().second == *fill) {
+        spans.back().first.second = column;
+      } else {
+        spans.push_back({{column, column}, *fill});
+      }
+    }
+    fills_.clear();
   }
   // The fill a ROW record gives the cells of its row without records of their own.
   void rowFill(const Record& r, int row) {
@@ -555,7 +578,7 @@ class SheetReader {
     if (r.size < 16 || !(U16(r.data + 12) & kGhostDirty)) return;
     if (auto fill = fillOf(U16(r.data + 14) & 0x0FFF)) {
       globals_.hold();
-      sheet_.rowFills[row] = std::move(fill);
+      rowFills_[row] = std::move(fill);
     }
   }
   // The fill a COLINFO record gives its columns' cells without a record or a row's fill.
@@ -564,7 +587,7 @@ class SheetReader {
     const auto fill = fillOf(U16(r.data + 6));
     for (int column = first; fill && column <= std::min(last, content_.lastColumn); ++column) {
       globals_.hold();
-      sheet_.columnFills[column] = fill;
+      columnFills_[column] = fill;
     }
   }
   void number(int row, int column, uint16_t xf, double value) {
@@ -645,6 +668,9 @@ class SheetReader {
   Globals& globals_;
   SheetContent& sheet_;
   int defaultCharacters_ = 8;
+  // Each record's fill (null for none), and the fills rows and columns give, until settled.
+  std::map<std::pair<int, int>, std::shared_ptr<const std::string>> fills_;
+  std::map<int, std::shared_ptr<const std::string>> rowFills_, columnFills_;
   std::optional<int> standardWidth_;
   struct ColumnsWidth {
     int first, last, width;  // columns from 0, width in 1/256 of a character

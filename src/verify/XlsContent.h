@@ -34,6 +34,10 @@ struct CellValue {
   bool volatileFormula = false;  // a formula computed at every load (RAND, NOW, INDIRECT...)
   std::string font;      // the name of the cell's font
   std::vector<TextRun> runs;  // a text in several fonts, from the first run; empty for one font
+  // How the cell shows beyond its font (.xlsx, .ods; CellLooks.h): its fill, "" for
+  // none, and its number format written out, "" for General.
+  std::string fill;
+  std::string numberFormat;
 };
 
 // Cells from the first to the last row and column, inclusive, from 1.
@@ -77,17 +81,19 @@ struct SheetContent {
   std::vector<SharedFormula> sharedFormulas;                      // shared and array formulas (.xls)
   std::map<std::pair<int, int>, TextFormula> textFormulas;        // each formula cell's text (.xlsx, .ods)
   std::vector<CellArea> merged;                                   // merged areas
-  // The fill of each cell with a record, described as DescribeFill does, null
-  // for none (.xls); shared by cells of one style. A cell without a record
-  // shows its row's fill, else its column's.
-  std::map<std::pair<int, int>, std::shared_ptr<const std::string>> fills;
-  std::map<int, std::shared_ptr<const std::string>> rowFills, columnFills;
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
   // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
   std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;
   // Each column's width, from the first column (.xls).
   std::vector<ColumnWidth> columnWidths;
   std::vector<Hyperlink> hyperlinks;
+  // The fills of cells written without a value, where one shows (.xlsx, .ods):
+  // a fill shows on a blank cell; its font and number format do not.
+  std::map<std::pair<int, int>, std::string> blankFills;
+  // The fills of rows and columns with a style of their own, which cells not
+  // written one by one show: a row's before its column's ("" for none).
+  std::map<int, std::string> rowFills;
+  std::vector<std::pair<std::pair<int, int>, std::string>> columnFills;  // (first, last) columns, from 1
   // Pivot tables placed on the sheet (.xlsx): the office lays them out anew
   // when it saves, so what differs inside one is told once, as the table.
   struct PivotTable {

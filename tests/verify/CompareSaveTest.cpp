@@ -8,6 +8,7 @@
 
 #include "host/CellAddress.h"
 #include "verify/CellFills.h"
+#include "verify/CellLooks.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -22,10 +23,9 @@ SheetContent Sheet(const char* name, int visibility = 0, int type = 0) {
 }
 
 CellValue Number(const char* text, bool formula = false) {
-  return {ValueKind::Number, text, formula, false, "Arial", {}};
+  return {ValueKind::Number, text, formula, false, "Arial", {}, "", ""};
 }
 
-std::shared_ptr<const std::string> Fill(const char* text) { return std::make_shared<const std::string>(text); }
 
 // Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
 // text in two fonts; A1 and B4 filled; a very hidden sheet; a macro storage; the name Total
@@ -36,7 +36,8 @@ XlsContent Source() {
   book.macroStorage = "vba";
   SheetContent& s = book.sheets[0];
   s.cells = {{{1, 1}, Number("1")}, {{2, 1}, Number("2")}, {{4, 2}, Number("4")},
-             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}}}};
+             {{2, 2}, {ValueKind::Text, "ab", false, false, "Arial", {{0, "Arial 10pt"}, {1, "Arial 10pt bold"}}, "", ""}}};
+  s.blankFills = {{{1, 9}, "solid #BDC0BF"}};
   const std::pair<std::pair<int, int>, Tokens> formulas[] = {  // tokens as an .xls holds them
       {{3, 1}, {0x24, 0, 0, 0, 0xC0, 0x1E, 3, 0, 0x05}},               // A3 =A1*3
       {{1, 3}, {0x23, 1, 0, 0, 0}},                                    // C1 =Total
@@ -54,7 +55,6 @@ XlsContent Source() {
   }
   s.cells[{3, 1}].text = "3";
   s.sharedFormulas = {{1, 2, 4, 4, {0x2C, 0, 0, 0xFD, 0xC0}}};  // D1:D2 = A1, A2 (three columns left)
-  s.fills = {{{1, 1}, Fill("solid #FFFF00")}, {{4, 2}, Fill("mediumGray #0000FF on #FFFF00")}};
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
   book.links.names.resize(2);
@@ -89,20 +89,30 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
   const std::vector<Case> cases = {
       {"FontChanged", [](auto&, auto& cells) { cells[{1, 1}].font = "Noto Sans CJK SC"; }, {},
        {"sheet \"S\", cell A1: font Arial → Noto Sans CJK SC"}},
-      {"FillChanged", [](auto& book, auto&) { book.sheets[0].fills[{4, 2}] = Fill("solid #7F7F80"); }, {},
-       {"sheet \"S\", cell B4: fill mediumGray #0000FF on #FFFF00 → solid #7F7F80"}},
-      {"FillLostAndNew",
-       [](auto& book, auto&) { book.sheets[0].fills = {{{4, 2}, Fill("mediumGray #0000FF on #FFFF00")}, {{9, 9}, Fill("solid #FF0000")}}; },
-       {}, {"sheet \"S\", cell A1: fill solid #FFFF00 → none", "sheet \"S\", cell I9: fill none → solid #FF0000"}},
-      // A cell written without its record shows its row's fill, or else its column's.
-      {"FillGivenByTheRowOrColumn",
-       [](auto& book, auto&) {
-         book.sheets[0].fills = {};
-         book.sheets[0].rowFills[1] = Fill("solid #FFFF00");
-         book.sheets[0].columnFills[2] = Fill("mediumGray #0000FF on #FFFF00");
+      // Fills show on every cell, blank or not; number formats on numbers and truth values.
+      {"FillChanged", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell A1: fill none → solid #FFFFFF"}},
+      {"NumberFormatChanged", [](auto&, auto& cells) { cells[{4, 2}].numberFormat = "#,##0_);(#,##0)"; }, {},
+       {"sheet \"S\", cell B4: number format General → \"#,##0_);(#,##0)\""}},
+      {"NumberFormatOfATextUnseen", [](auto&, auto& cells) { cells[{2, 2}].numberFormat = "0.00"; }, {}, {}},
+      {"FillOfAWrittenCellUnchecked", [](auto&, auto& cells) { cells[{1, 1}].fill = "solid #FFFFFF"; },
+       {CellEdit(1, 1)}, {}},
+      {"BlankCellFillChanged", [](auto& book, auto&) { book.sheets[0].blankFills[{1, 9}] = "solid #FFFFFF"; }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → solid #FFFFFF"}},
+      {"BlankCellFillLost", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {},
+       {"sheet \"S\", cell I1: fill solid #BDC0BF → none"}},
+      {"BlankCellFillMovedWithItsRow",
+       [](auto& book, auto& cells) {
+         Cells moved;
+         for (auto& [at, cell] : cells) moved[{at.first + 1, at.second}] = cell;
+         cells = moved;
+         book.sheets[0].blankFills = {{{2, 9}, "solid #BDC0BF"}};
        },
-       {}, {}},
-      {"FillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].fills.erase({1, 1}); }, {CellEdit(1, 1)}, {}},
+       {InsertRow(1)}, {}},
+      {"BlankCellFillWhereARuleWrote", [](auto& book, auto&) { book.sheets[0].blankFills.clear(); }, {CellEdit(1, 9)},
+       {}},
+      {"FillCameOnABlankCell", [](auto& book, auto&) { book.sheets[0].blankFills[{9, 9}] = "solid #FF0000"; }, {},
+       {"sheet \"S\", cell I9: fill none → solid #FF0000"}},
       {"NameCameAndWent",
        [](auto& book, auto&) {
          book.links.names[0].name = "Print_Titles", book.links.names[0].sheet = 0;
@@ -132,16 +142,8 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"RowFunctionWhereNothingMoved", result("E2", "9"), {CellEdit(4, 2)}, {"sheet \"S\", cell E2: formula result 1 → formula result 9"}},
       {"RangeARowWasInsertedInto", result("F1", "9"), {InsertRow(10)}, {}},
       {"RangeARowWasInsertedBelow", result("F1", "9"), {InsertRow(11)}, {"sheet \"S\", cell F1: formula result 1 → formula result 9"}},
-      {"FormulaLostAfterARowInsertion",
-       [](auto& book, auto& cells) {
-         cells[{5, 2}] = cells.extract({4, 2}).mapped();
-         book.sheets[0].fills[{5, 2}] = book.sheets[0].fills.extract({4, 2}).mapped();  // the fill moves along
-       },
+      {"FormulaLostAfterARowInsertion", [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); },
        {InsertRow(3)}, {"sheet \"S\", cell A4: formula result 3 → empty"}},
-      {"FillLeftBehindByAnInsertedRow",
-       [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); }, {InsertRow(3)},
-       {"sheet \"S\", cell A4: formula result 3 → empty", "sheet \"S\", cell B4: fill none → mediumGray #0000FF on #FFFF00",
-        "sheet \"S\", cell B5: fill mediumGray #0000FF on #FFFF00 → none"}},
       {"TextRunsLost", [](auto&, auto& cells) { cells[{2, 2}].runs.clear(); }, {}, {"sheet \"S\", cell B2: font runs 2 → 1"}},
       {"TextRunChanged", [](auto&, auto& cells) { cells[{2, 2}].runs[1].font = "Arial 10pt italic"; }, {},
        {"sheet \"S\", cell B2: font run 2: Arial 10pt bold from character 2 → Arial 10pt italic from character 2"}},
@@ -194,6 +196,26 @@ TEST(CompareSave, FillsDescribedAsTheyShow) {
   for (const auto& c : cases) {
     EXPECT_EQ(DescribeFill(c.fill, c.palette), c.expected) << int(c.fill.pattern) << " " << c.fill.fore;
   }
+}
+
+// Number formats and fills written another way read alike; others do not.
+TEST(CellLooks, AlikeWhereTheyShowAlike) {
+  const std::pair<std::string, std::string> sameFormats[] = {
+      {BuiltInNumberFormat(0), "General"},          {BuiltInNumberFormat(4), "#,##0.00"},
+      {BuiltInNumberFormat(14), "mm-dd-yy"},        {"[$-409]d-mmm-yy", "D-MMM-YY"},
+      {"0.0\\ \"kg\"", "0.0 kg"},
+  };
+  for (const auto& [a, b] : sameFormats) {
+    EXPECT_EQ(NumberFormatAsShown(a), NumberFormatAsShown(b)) << a;
+  }
+  EXPECT_NE(NumberFormatAsShown(BuiltInNumberFormat(37)), NumberFormatAsShown("#,##0_);(#,##0)"));
+  EXPECT_EQ(BuiltInNumberFormat(58), "built-in 58");  // the reader's language decides it
+  EXPECT_TRUE(SameFillAsSeen("solid #BDC0BF", "solid #BEC0BD"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "solid #C1C0BF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", "gray125 #BDC0BF on #FFFFFF"));
+  EXPECT_FALSE(SameFillAsSeen("solid #BDC0BF", ""));
+  EXPECT_EQ(FillText("none", 0, 0), "");
+  EXPECT_EQ(FillText("darkGrid", 0xFF0000, 0xFFFFFF), "darkGrid #FF0000 on #FFFFFF");
 }
 
 // Links follow moved rows, count at a merged area's first cell, and are skipped where rules wrote.

@@ -89,6 +89,23 @@ Parts Replaced(Parts parts, const std::string& part, const std::string& pattern,
   return parts;
 }
 
+// The workbook of Xlsx() with B1 and the blank A7 filled, B1 in a built-in
+// number format and B2 in another.
+Parts StyledXlsx() {
+  const std::string sheet = "xl/worksheets/sheet1.xml";
+  Parts parts = Replaced(Xlsx(), "xl/styles.xml", "</fonts>",
+                               "</fonts><fills><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
+                               "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"solid\"><fgColor "
+                               "rgb=\"FFBDC0BF\"/></patternFill></fill></fills>");
+  parts = Replaced(parts, "xl/styles.xml", "</cellXfs>",
+                         "<xf fontId=\"0\" fillId=\"2\" numFmtId=\"37\"/><xf fontId=\"0\" numFmtId=\"4\"/></cellXfs>");
+  for (const auto& [from, to] : {std::pair{"<c r=\"B1\">", "<c r=\"B1\" s=\"2\">"}, {"<c r=\"B2\">", "<c r=\"B2\" s=\"3\">"},
+                                 {"</sheetData>", "<row r=\"7\"><c r=\"A7\" s=\"2\"/></row></sheetData>"}}) {
+    parts = Replaced(parts, sheet, from, to);
+  }
+  return parts;
+}
+
 Edit AreaEdit(int firstRow, int firstColumn, int lastRow, int lastColumn) {
   return {.kind = Edit::Kind::Cells, .firstRow = firstRow, .firstColumn = firstColumn, .lastRow = lastRow,
           .lastColumn = lastColumn, .newName = ""};
@@ -130,6 +147,17 @@ Parts Ods(const std::string& content) {
 
 class PackageCheck : public ::testing::Test {
  protected:
+  // Settings of a run of the rules on sheet "S", from dir/in into dir/out.
+  batch::RunSettings OfficeRun(const std::vector<std::string>& rules) const {
+    batch::RunSettings settings;
+    settings.sheetName = "S";
+    settings.naming.sourceFolder = dir / "in/";
+    settings.naming.saveFolder = dir / "out/";
+    settings.rules = rules::ParseRules(rules, false);
+    for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+    return settings;
+  }
+
   test::TempDir dir;
 };
 
@@ -148,6 +176,23 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
                             "<v:shape id=\"N\"><x:ClientData ObjectType=\"Note\"/></v:shape></xml>"});
   WritePackage(dir, "-", xlsx, parts);
   const std::string sheet = "xl/worksheets/sheet1.xml";
+  // StyledXlsx(); in the .ods, A1 and the blank B2 filled and A1 in a number format.
+  const std::string styled = dir / "styled.xlsx", odsStyled = dir / "styled.ods";
+  WritePackage(dir, "-", styled, StyledXlsx());
+  std::string odsContent = std::regex_replace(
+      OdsContent(), std::regex("<office:body>"),
+      "<office:automatic-styles><number:number-style style:name=\"N2\"><number:number number:decimal-places=\"2\" "
+      "number:min-integer-digits=\"1\"/></number:number-style><style:style style:name=\"ce1\" "
+      "style:family=\"table-cell\" style:data-style-name=\"N2\"><style:table-cell-properties "
+      "fo:background-color=\"#bdc0bf\"/></style:style></office:automatic-styles><office:body>");
+  odsContent = std::regex_replace(odsContent, std::regex("xmlns:office="),
+                                  "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                                  "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+                                  "xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\" xmlns:office=");
+  odsContent = std::regex_replace(odsContent, std::regex("office:value=\"1\">"), "office:value=\"1\" table:style-name=\"ce1\">");
+  odsContent = std::regex_replace(odsContent, std::regex("office:value=\"2\"/>"),
+                                  "office:value=\"2\"/><table:table-cell table:style-name=\"ce1\"/>");
+  WritePackage(dir, "-", odsStyled, Ods(odsContent));
   struct Case {
     const char* name;
     std::string source;
@@ -206,6 +251,33 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
         {sheet, "<v>5</v></c></row>", "<v>4</v></c></row>"}},
        {}, {CellEdit(1, 2)},
        {"sheet \"S\", cell E1: formula result 5 → formula result 4"}},
+      // Fills and number formats as they show: written another way, the same; changed, reported.
+      {"StyledUnchanged", styled, {}, {}, {}, {}, {}},
+      {"FillWithinARoundingAndFormatWrittenOut", styled, {},
+       {{"xl/styles.xml", "FFBDC0BF", "FFBEC0BF"},
+        {"xl/styles.xml", "numFmtId=\"4\"", "numFmtId=\"164\""},
+        {"xl/styles.xml", "<fonts>", "<numFmts><numFmt numFmtId=\"164\" formatCode=\"#,##0.00\"/></numFmts><fonts>"}},
+       {}, {}, {}},
+      {"FillChanged", styled, {}, {{"xl/styles.xml", "FFBDC0BF", "FFFFFFFF"}}, {}, {},
+       {"sheet \"S\", cell B1: fill solid #BDC0BF → solid #FFFFFF",
+        "sheet \"S\", cell A7: fill solid #BDC0BF → solid #FFFFFF"}},
+      {"BlankCellFillAsItsRowStyle", styled, {},
+       {{sheet, "<row r=\"7\"><c r=\"A7\" s=\"2\"/></row>", "<row r=\"7\" s=\"2\" customFormat=\"1\"/>"}}, {}, {},
+       {}},
+      {"BlankCellFillLost", styled, {}, {{sheet, "<c r=\"A7\" s=\"2\"/>", "<c r=\"A7\"/>"}}, {}, {},
+       {"sheet \"S\", cell A7: fill solid #BDC0BF → none"}},
+      {"NumberFormatChanged", styled, {}, {{"xl/styles.xml", "numFmtId=\"37\"", "numFmtId=\"38\""}}, {}, {},
+       {"sheet \"S\", cell B1: number format \"#,##0 ;(#,##0)\" → \"#,##0 ;[red](#,##0)\""}},
+      {"OdsStyledUnchanged", odsStyled, {}, // (ce1 is written three times, N2 twice: a sub replaces the first)
+       {{"content.xml", "\"ce1\"", "\"ce9\""}, {"content.xml", "\"ce1\"", "\"ce9\""}, {"content.xml", "\"ce1\"", "\"ce9\""},
+        {"content.xml", "\"N2\"", "\"N7\""}, {"content.xml", "\"N2\"", "\"N7\""}},
+       {}, {}, {}},
+      {"OdsFillChanged", odsStyled, {}, {{"content.xml", "#bdc0bf", "#ffffff"}}, {}, {},
+       {"sheet \"S\", cell A1: fill solid #BDC0BF → solid #FFFFFF",
+        "sheet \"S\", cell B2: fill solid #BDC0BF → solid #FFFFFF"}},
+      {"OdsNumberFormatChanged", odsStyled, {}, {{"content.xml", "decimal-places=\"2\"", "decimal-places=\"3\""}}, {},
+       {}, {"sheet \"S\", cell A1: number format \"number-style number number:decimal-places=2 number:min-integer-digits=1\" → "
+            "\"number-style number number:decimal-places=3 number:min-integer-digits=1\""}},
       {"OdsUnchanged", ods, {}, {}, {}, {}, {}},
       {"OdsValue", ods, {}, {{"content.xml", "<text:p>x</text:p>", "<text:p>y</text:p>"}}, {}, {},
        {"sheet \"S\", cell A4: \"x\" → \"y\""}},
@@ -302,13 +374,8 @@ TEST_F(PackageCheck, ABombOrAHugeRepeatGivesNoCheck) {
 TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
   batch::CollectedLog log;
   batch::WorkbookEngine engine{test::SharedHost(), log};
-  batch::RunSettings settings;
-  settings.sheetName = "S";
-  settings.naming.sourceFolder = dir / "in/";
-  settings.naming.saveFolder = dir / "out/";
-  settings.rules = rules::ParseRules(
-      {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"}, false);
-  for (const char* folder : {"in", "out"}) fs::create_directories(dir.path() / folder);
+  const batch::RunSettings settings = OfficeRun(
+      {"{插入行}|正行|3", "{删除行}|正行|5", "2|B|replaced", "{清空}|C4|D4", "{合并}|C4|D4", "{表名}|Renamed"});
   EditFootprint footprint{"S", {}};
   for (const auto& rule : settings.rules) std::ranges::copy(batch::FootprintOf(rule), std::back_inserter(footprint.edits));
   const std::pair<std::string, Parts> books[] = {{"book.xlsx", Xlsx()}, {"book.ods", Ods(OdsContent())}};
@@ -327,6 +394,27 @@ TEST_F(PackageCheck, TheRulesOwnEditsAreNotReported) {
     const std::string planted = xlsx ? "sheet \"Renamed\", cell A2: \"x\" → \"y\"" : "sheet \"Renamed\", cell A1: 1 → 5";
     EXPECT_NE(std::ranges::find(found, planted), found.end()) << name << ": " << ::testing::PrintToString(found);
   }
+}
+
+// How the real office changes the look of cells is reported: a built-in
+// number format it writes out as another code, and a fill through the
+// workbook's own palette (as some exporters write it) that it shows in the
+// standard palette's colour; the fills and formats it keeps are not.
+TEST_F(PackageCheck, TheOfficesChangesToFillsAndNumberFormatsAreReported) {
+  batch::CollectedLog log;
+  batch::WorkbookEngine engine{test::SharedHost(), log};
+  const batch::RunSettings settings = OfficeRun({"9|A|probe"});
+  std::string palette = "<colors><indexedColors>";
+  for (int i = 0; i < 9; ++i) palette += "<rgbColor rgb=\"FF000000\"/>";
+  palette += "<rgbColor rgb=\"FFBDC0BF\"/></indexedColors></colors></styleSheet>";
+  const Parts parts = Replaced(Replaced(StyledXlsx(), "xl/styles.xml", "rgb=\"FFBDC0BF\"", "indexed=\"9\""),
+                               "xl/styles.xml", "</styleSheet>", palette);
+  WritePackage(dir, "-", dir / "in/book.xlsx", parts);
+  const auto result = engine.ProcessWorkbook(dir / "in/book.xlsx", settings);
+  EXPECT_EQ(result.outcome, batch::Outcome::Processed) << result.reason;
+  EXPECT_EQ(result.differences, (Lines{"sheet \"S\", cell B1: fill solid #BDC0BF → solid #FFFFFF",
+                                       "sheet \"S\", cell B1: number format \"#,##0 ;(#,##0)\" → \"#,##0_);(#,##0)\"",
+                                       "sheet \"S\", cell A7: fill solid #BDC0BF → solid #FFFFFF"}));
 }
 
 // Each corpus workbook is recognised by content, read and equal to itself; the encrypted one refused.

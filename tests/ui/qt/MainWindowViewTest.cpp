@@ -260,7 +260,8 @@ TEST(QtTranslations, AQuestionsDefaultAnswerIsCancel) {
 
 // The save check's findings as logged: the reason once, each difference on its own line, in Chinese.
 TEST_F(MainWindowView, TheSaveChecksFindingsAreChineseAndSaidOnce) {
-  const verify::CellValue one{verify::ValueKind::Number, "1", false, false, "", {}};
+  verify::CellValue one;
+  one.kind = verify::ValueKind::Number, one.text = "1";
   verify::XlsContent source;
   source.sheets.resize(2);
   source.sheets[0].name = "Chart1", source.sheets[0].type = 2, source.sheets[1].name = "S";
