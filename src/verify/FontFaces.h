@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "verify/Palette.h"
+
 namespace sheetwise::verify {
 
 // A font as a package describes it (.xlsx styles and runs, .ods text
@@ -22,17 +24,13 @@ struct FaceProperties {
   std::string describe() const;
 };
 
-// The colours of the standard palette by index (0 to 63), as 0xRRGGBB.
-uint32_t StandardPaletteColour(size_t index);
-
 class FontFaces {
  public:
   // A FONT record's data and the font's name, in table order.
   void addFont(const uint8_t* data, size_t size, std::string name);
-  // A PALETTE record's data: the colours that replace the standard ones.
-  void setPalette(const uint8_t* data, size_t size);
-  // "Arial 10pt", "SimSun 12pt bold italic underline #FF0000", in table order.
-  std::vector<std::string> describe() const;
+  // "Arial 10pt", "SimSun 12pt bold italic underline #FF0000", in table order,
+  // colours taken from the workbook's palette.
+  std::vector<std::string> describe(const Palette& palette) const;
 
  private:
   struct Font {
@@ -43,10 +41,9 @@ class FontFaces {
     int underline = 0, escapement = 0;
     uint16_t colour = 0x7FFF;
   };
-  std::string colourText(uint16_t index) const;
+  static std::string colourText(uint16_t index, const Palette& palette);
 
   std::vector<Font> fonts_;
-  std::vector<uint32_t> palette_;  // colours 8 on, as 0xRRGGBB
 };
 
 }  // namespace sheetwise::verify

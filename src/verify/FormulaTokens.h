@@ -26,8 +26,8 @@ struct SheetRange {
 struct DefinedName {
   std::vector<uint8_t> tokens;
   bool readable = true;  // false when the record was cut short
-  std::string name;      // .xlsx, .ods: the name, its text, and the sheet it belongs to (-1: the workbook)
-  std::string text;
+  std::string name;      // the name, and the sheet it belongs to (-1: the workbook)
+  std::string text;      // .xlsx, .ods: its text
   int sheet = -1;
 };
 

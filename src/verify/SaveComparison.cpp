@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <map>
@@ -69,6 +70,24 @@ std::string AreaText(const CellArea& a) {
 // A link as a user tells it: its target, and its tip where it has one.
 std::string LinkText(const Hyperlink& link) {
   return link.tip.empty() ? "\"" + link.target + "\"" : Tr("\"%s\" (tip \"%s\")", {link.target, link.tip});
+}
+
+// A width in 1/256 of a character as characters, to two places at most: "8", "8.43".
+std::string Characters(int width) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", width / 256.0);
+  std::string shown = text;
+  shown.erase(shown.find_last_not_of('0') + 1);
+  if (shown.back() == '.') shown.pop_back();
+  return shown;
+}
+
+// Two widths alike within the office's rounding; a default in characters
+// alike an explicit width that adds less than one character to it.
+bool SameWidth(ColumnWidth a, ColumnWidth b) {
+  if (a.unpadded == b.unpadded) return std::abs(a.width - b.width) <= std::max(8, a.width / 100);
+  const auto [unpadded, padded] = a.unpadded ? std::pair{a.width, b.width} : std::pair{b.width, a.width};
+  return padded > unpadded && padded < unpadded + 256;
 }
 
 std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
@@ -195,9 +214,11 @@ class Comparison {
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], true);
       compareHidden(source_.sheets[i], saved_.sheets[i], editsBySheet[i], false);
       compareHyperlinks(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
+      compareColumnWidths(source_.sheets[i], saved_.sheets[i], editsBySheet[i]);
       reportRebuiltPivotTables(saved_.sheets[i]);
     }
     if (auto change = MacroProjectChange(source_.macroStorage, saved_.macroStorage)) add(std::move(*change));
+    if (source_.format == FileFormat::Xls && saved_.format == FileFormat::Xls) compareNames();
     compareEntries();
     compareParts(editsBySheet);
     return std::move(result_);
@@ -323,18 +344,22 @@ class Comparison {
   }
 
   // Blank cells the edits did not reach show the fill they showed; none came
-  // that the rules did not make. Cells with values are compared with them.
+  // that the rules did not make. Cells with values are compared with them;
+  // cells a merged area covers show none and are left out.
   void compareBlankFills(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
     for (const auto& [key, fill] : a.blankFills) {
       const Position at = MapForward({key.first, key.second}, edits);
-      if (at.row == 0 || b.cells.count({at.row, at.column})) continue;
+      if (at.row == 0 || b.cells.count({at.row, at.column}) || Covered(at, b.merged)) continue;
       if (const std::string& shown = FillAt(b, at); !SameFillAsSeen(shown, fill)) {
         addMade([&] { return FillChange(b.name, CellName(at), fill, shown); });
       }
     }
     for (const auto& [key, fill] : b.blankFills) {
       const Position from = MapBack({key.first, key.second}, edits);
-      if (from.row == 0 || a.blankFills.count({from.row, from.column}) || a.cells.count({from.row, from.column})) continue;
+      if (from.row == 0 || a.blankFills.count({from.row, from.column}) || a.cells.count({from.row, from.column}) ||
+          Covered({key.first, key.second}, b.merged)) {
+        continue;
+      }
       if (const std::string& shown = FillAt(a, from); !SameFillAsSeen(shown, fill)) {
         addMade([&] { return FillChange(b.name, CellName({key.first, key.second}), shown, fill); });
       }
@@ -428,6 +453,65 @@ class Comparison {
       const Position from = MapBack(at, edits);
       if (from.row == 0 || MapAreaForward({from.row, from.column, from.row, from.column}, edits).reached) continue;
       add(Tr("sheet \"%s\", hyperlink at %s: none → %s", {b.name, CellName(at), LinkText(*link)}));
+    }
+  }
+
+  // Columns no rule sized are as wide as they were, followed through the
+  // deleted columns; within a rounding of the office's units. Hidden ones
+  // are compared as such. Neighbours that changed alike are told as one span.
+  void compareColumnWidths(const SheetContent& a, const SheetContent& b, const std::vector<const Edit*>& edits) {
+    const auto hidden = [](const SheetContent& sheet, int column) {
+      return std::ranges::any_of(sheet.hiddenColumns, [&](const auto& s) { return column >= s.first && column <= s.second; });
+    };
+    struct Span {
+      int first, last;
+      ColumnWidth before, after;
+    };
+    std::vector<Span> changed;
+    for (int column = 1; column <= static_cast<int>(a.columnWidths.size()); ++column) {
+      const int to = LineForward(column, false, edits);
+      if (to == 0 || to > static_cast<int>(b.columnWidths.size()) || hidden(a, column) || hidden(b, to)) continue;
+      const ColumnWidth before = a.columnWidths[static_cast<size_t>(column - 1)];
+      const ColumnWidth after = b.columnWidths[static_cast<size_t>(to - 1)];
+      if (SameWidth(before, after)) continue;
+      if (!changed.empty() && changed.back().last + 1 == to && changed.back().before == before &&
+          changed.back().after == after) {
+        changed.back().last = to;
+      } else {
+        changed.push_back({to, to, before, after});
+      }
+    }
+    for (const Span& s : changed) {
+      const std::string columns = host::ColumnLetters(s.first) + (s.last > s.first ? ":" + host::ColumnLetters(s.last) : "");
+      addMade([&] {
+        return Tr("sheet \"%s\", column %s: width %s → %s characters",
+                  {b.name, columns, Characters(s.before.width), Characters(s.after.width)});
+      });
+    }
+  }
+
+  // The defined names of the source are there, each on its sheet or the
+  // workbook's, and no name came: one the office adds, such as a function
+  // it writes under a name Excel would not know, is a difference.
+  void compareNames() {
+    using Key = std::pair<int, std::string>;  // sheet, name
+    const auto keys = [](const XlsContent& book) {
+      std::set<Key> names;
+      for (const DefinedName& n : book.links.names) {
+        if (n.readable) names.emplace(n.sheet, n.name);
+      }
+      return names;
+    };
+    const std::set<Key> before = keys(source_), after = keys(saved_);
+    std::vector<Key> changed;
+    std::ranges::set_symmetric_difference(before, after, std::back_inserter(changed));
+    for (const auto& [sheet, name] : changed) {
+      const bool lost = before.count({sheet, name}) > 0;
+      const auto& sheets = saved_.sheets;
+      const std::string place = sheet >= 0 && sheet < static_cast<int>(sheets.size())
+                                    ? Tr("defined name \"%s\" of sheet \"%s\"", {name, sheets[static_cast<size_t>(sheet)].name})
+                                    : Tr("defined name \"%s\"", {name});
+      add(Tr("%s: %s → %s", {place, lost ? Tr("present") : Tr("none"), lost ? Tr("lost") : Tr("present")}));
     }
   }
 

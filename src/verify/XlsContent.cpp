@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "host/CompoundFileCheck.h"
 #include "host/HostError.h"
@@ -14,6 +16,7 @@
 #include "host/Translate.h"
 #include "rules/Utf8Text.h"
 #include "verify/BiffText.h"
+#include "verify/CellFills.h"
 #include "verify/ContainerEntries.h"
 #include "verify/FontFaces.h"
 #include "verify/Hyperlinks.h"
@@ -29,7 +32,9 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 
                    kBoolErr = 0x0205, kFormula = 0x0006, kString = 0x0207, kMulRk = 0x00BD,
                    kSst = 0x00FC, kContinue = 0x003C, kPalette = 0x0092, kName = 0x0018, kExternSheet = 0x0017,
                    kSupBook = 0x01AE, kExternName = 0x0023, kSharedFormula = 0x04BC, kArray = 0x0221,
-                   kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800;
+                   kRow = 0x0208, kColInfo = 0x007D, kHlink = 0x01B8, kHlinkTooltip = 0x0800,
+                   kBlank = 0x0201, kMulBlank = 0x00BE, kDefColWidth = 0x0055, kStandardWidth = 0x0099,
+                   kMergedCells = 0x00E5;
 
 double F64(const uint8_t* p) {
   double value;
@@ -203,6 +208,7 @@ struct Globals {
   std::vector<uint16_t> xfFonts;
   std::vector<SharedString> strings;
   std::vector<std::string> fontFaces;  // the font table described, for text runs
+  std::vector<std::shared_ptr<const std::string>> xfFills;  // each XF's fill described; null for none
   size_t entriesLeft = kMaxEntriesRead;  // of the reading's budget
   void hold(size_t entries = 1) {
     if (entries > entriesLeft) TooLarge();
@@ -217,12 +223,34 @@ std::vector<uint8_t> Tokens(const Record& r, size_t at, size_t cce) {
   return std::vector<uint8_t>(r.data + at, r.data + at + cce);
 }
 
-// A defined name's expression, after its flags and its name.
+// A built-in name by the one character that stands for it, as Excel shows it.
+std::string BuiltInName(uint8_t code) {
+  constexpr const char* kNames[] = {"Consolidate_Area", "Auto_Open",  "Auto_Close",    "Extract",
+                                    "Database",         "Criteria",   "Print_Area",    "Print_Titles",
+                                    "Recorder",         "Data_Form",  "Auto_Activate", "Auto_Deactivate",
+                                    "Sheet_Title",      "_FilterDatabase"};
+  return code < std::size(kNames) ? kNames[code] : "built-in " + std::to_string(code);
+}
+
+// A defined name: its name (a built-in one as Excel shows it, also where a
+// writer spelled it out with the prefix "Excel_BuiltIn_"), the sheet it
+// belongs to, and its expression.
 DefinedName ReadName(const Record& r) {
+  constexpr uint16_t kBuiltIn = 0x0020;
+  constexpr std::string_view kSpelledOut = "Excel_BuiltIn_";
   DefinedName name;
   name.readable = r.size >= 15;
   if (!name.readable) return name;
-  const size_t nameBytes = static_cast<size_t>(r.data[3]) * ((r.data[14] & 1) ? 2 : 1);
+  const size_t length = r.data[3];
+  const bool wide = r.data[14] & 1;
+  const size_t nameBytes = length * (wide ? 2 : 1);
+  name.sheet = static_cast<int>(U16(r.data + 8)) - 1;
+  if ((U16(r.data) & kBuiltIn) && length >= 1 && r.size >= 16) {
+    name.name = BuiltInName(r.data[15]);
+  } else {
+    name.name = Characters(r.data + 15, r.data + r.size, length, wide);
+    if (name.name.starts_with(kSpelledOut)) name.name.erase(0, kSpelledOut.size());
+  }
   name.tokens = Tokens(r, 15 + nameBytes, U16(r.data + 4));
   return name;
 }
@@ -265,6 +293,8 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
   }
   Globals globals;
   FontFaces faces;
+  Palette palette;
+  std::vector<XfFill> fills;
   while (const auto r = records.next()) {
     if (r->id == kEof) break;
     if (r->id == kFilePass) throw HostError(Tr("it is encrypted"));
@@ -284,9 +314,10 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       content.fonts.push_back(Characters(r->data + 16, r->data + r->size, r->data[14], r->data[15] & 1));
       faces.addFont(r->data, r->size, content.fonts.back());
     } else if (r->id == kPalette) {
-      faces.setPalette(r->data, r->size);
+      palette.set(r->data, r->size);
     } else if (r->id == kXf && r->size >= 2) {
       globals.xfFonts.push_back(U16(r->data));
+      fills.push_back(ReadXfFill(r->data, r->size));
     } else if (r->id == kSst) {
       SharedStrings sst;
       sst.add(*r);
@@ -295,7 +326,11 @@ Globals ReadGlobals(Records& records, XlsContent& content) {
       globals.hold(globals.strings.size());
     }
   }
-  globals.fontFaces = faces.describe();
+  globals.fontFaces = faces.describe(palette);
+  for (const XfFill& fill : fills) {
+    std::string text = DescribeFill(fill, palette);
+    globals.xfFills.push_back(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text)));
+  }
   return globals;
 }
 
@@ -381,6 +416,7 @@ class SheetReader {
         pendingString.reset();
         continue;
       }
+      noteWidth(*r);
       if (r->size < 6) continue;
       const int row = U16(r->data) + 1;
       const int column = U16(r->data + 2) + 1;
@@ -422,12 +458,27 @@ class SheetReader {
         case kArray:
           if (r->size >= 14) shared(*r, 12);
           break;
+        case kBlank:
+          fill(row, column, xf);
+          break;
+        case kMulBlank:
+          for (int i = 0; 4 + i * 2 + 2 <= r->size - 2; ++i) fill(row, column + i, U16(r->data + 4 + i * 2));
+          break;
         case kRow:  // fDyZero: the row is hidden
           if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
+          rowFill(*r, row);
           break;
         case kColInfo:  // fHidden, for columns colFirst to colLast
+          columnFill(*r, row, column);
           if (r->size >= 10 && (U16(r->data + 8) & 0x01)) {
             sheet_.hiddenColumns.emplace_back(row, std::min(column, content_.lastColumn));
+          }
+          break;
+        case kMergedCells:  // areas as first and last row, first and last column
+          for (size_t i = 0, count = U16(r->data); i < count && 2 + 8 * i + 8 <= r->size; ++i) {
+            const uint8_t* area = r->data + 2 + 8 * i;
+            globals_.hold();
+            sheet_.merged.push_back({U16(area) + 1, U16(area + 4) + 1, U16(area + 2) + 1, U16(area + 6) + 1});
           }
           break;
         case kHlink:
@@ -447,9 +498,33 @@ class SheetReader {
           break;
       }
     }
+    settleWidths();
+    settleFills();
   }
 
  private:
+  // The sheet's default column width and the widths COLINFO records give.
+  void noteWidth(const Record& r) {
+    if (r.id == kDefColWidth && r.size >= 2) {
+      defaultCharacters_ = U16(r.data);
+    } else if (r.id == kStandardWidth && r.size >= 2) {
+      standardWidth_ = U16(r.data);
+    } else if (r.id == kColInfo && r.size >= 6) {
+      globals_.hold();
+      widths_.push_back({U16(r.data), U16(r.data + 2), U16(r.data + 4)});
+    }
+  }
+  // Each column's width: its COLINFO's, else the standard width, else the default in characters.
+  void settleWidths() {
+    const ColumnWidth fallback = standardWidth_ ? ColumnWidth{*standardWidth_, false} : ColumnWidth{defaultCharacters_ * 256, true};
+    sheet_.columnWidths.assign(static_cast<size_t>(content_.lastColumn), fallback);
+    for (const auto& [first, last, width] : widths_) {
+      for (int column = first; column <= last && column < content_.lastColumn; ++column) {
+        sheet_.columnWidths[static_cast<size_t>(column)] = {width, false};
+      }
+    }
+  }
+
   const std::string& fontOf(uint16_t xf) const {
     static const std::string kNone;
     if (xf >= globals_.xfFonts.size()) return kNone;
@@ -463,7 +538,57 @@ class SheetReader {
     const auto it = sheet_.cells.try_emplace(sheet_.cells.end(), std::pair{row, column});
     if (sheet_.cells.size() > before) globals_.hold();
     it->second.font = fontOf(xf);
+    fill(row, column, xf);
     return it->second;
+  }
+  // The fill an XF gives; null for none.
+  std::shared_ptr<const std::string> fillOf(uint16_t xf) const {
+    return xf < globals_.xfFills.size() ? globals_.xfFills[xf] : nullptr;
+  }
+  // The fill of a cell's record, none among them.
+  void fill(int row, int column, uint16_t xf) {
+    const auto [it, added] = fills_.insert_or_assign({row, column}, fillOf(xf));
+    if (added) globals_.hold();
+  }
+  // The fills read, as the comparison takes them: a cell with a value holds
+  // its own; a blank cell's is kept where one shows, or where its record
+  // hides its row's or column's; rows' and columns' as spans.
+  void settleFills() {
+    for (const auto& [key, fill] : fills_) {
+      if (const auto cell = sheet_.cells.find(key); cell != sheet_.cells.end()) {
+        if (fill) cell->second.fill = *fill;
+      } else if (fill || rowFills_.count(key.first) || columnFills_.count(key.second)) {
+        sheet_.blankFills[key] = fill ? *fill : "";
+      }
+    }
+    for (const auto& [row, fill] : rowFills_) sheet_.rowFills[row] = *fill;
+    for (const auto& [column, fill] : columnFills_) {
+      auto& spans = sheet_.columnFills;
+      if (!spans.empty() && spans.back().first.second == column - 1 && spans.back().second == *fill) {
+        spans.back().first.second = column;
+      } else {
+        spans.push_back({{column, column}, *fill});
+      }
+    }
+    fills_.clear();
+  }
+  // The fill a ROW record gives the cells of its row without records of their own.
+  void rowFill(const Record& r, int row) {
+    constexpr uint16_t kGhostDirty = 0x80;
+    if (r.size < 16 || !(U16(r.data + 12) & kGhostDirty)) return;
+    if (auto fill = fillOf(U16(r.data + 14) & 0x0FFF)) {
+      globals_.hold();
+      rowFills_[row] = std::move(fill);
+    }
+  }
+  // The fill a COLINFO record gives its columns' cells without a record or a row's fill.
+  void columnFill(const Record& r, int first, int last) {
+    if (r.size < 8) return;
+    const auto fill = fillOf(U16(r.data + 6));
+    for (int column = first; fill && column <= std::min(last, content_.lastColumn); ++column) {
+      globals_.hold();
+      columnFills_[column] = fill;
+    }
   }
   void number(int row, int column, uint16_t xf, double value) {
     auto& cell = at(row, column, xf);
@@ -542,6 +667,15 @@ class SheetReader {
   const XlsContent& content_;
   Globals& globals_;
   SheetContent& sheet_;
+  int defaultCharacters_ = 8;
+  // Each record's fill (null for none), and the fills rows and columns give, until settled.
+  std::map<std::pair<int, int>, std::shared_ptr<const std::string>> fills_;
+  std::map<int, std::shared_ptr<const std::string>> rowFills_, columnFills_;
+  std::optional<int> standardWidth_;
+  struct ColumnsWidth {
+    int first, last, width;  // columns from 0, width in 1/256 of a character
+  };
+  std::vector<ColumnsWidth> widths_;
 };
 
 uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {

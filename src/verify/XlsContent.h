@@ -63,6 +63,15 @@ struct Hyperlink {
   auto operator<=>(const Hyperlink&) const = default;
 };
 
+// A column's width in 1/256 of a character: its own or the sheet's standard
+// one, which hold the padding Excel adds, or the sheet's default in whole
+// characters, to which Excel adds less than one character of padding.
+struct ColumnWidth {
+  int width = 0;
+  bool unpadded = false;
+  bool operator==(const ColumnWidth&) const = default;
+};
+
 struct SheetContent {
   std::string name;
   int visibility = 0;  // 0 visible, 1 hidden, 2 very hidden
@@ -75,6 +84,8 @@ struct SheetContent {
   std::string frozenAt;  // the first cell below and right of frozen panes ("B2"); "" when none (.xlsx, .ods)
   // Hidden rows and columns, as spans from 1 (first, last), inclusive, within the format's sheet size.
   std::vector<std::pair<int, int>> hiddenRows, hiddenColumns;
+  // Each column's width, from the first column (.xls).
+  std::vector<ColumnWidth> columnWidths;
   std::vector<Hyperlink> hyperlinks;
   // The fills of cells written without a value, where one shows (.xlsx, .ods):
   // a fill shows on a blank cell; its font and number format do not.

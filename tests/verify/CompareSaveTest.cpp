@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "host/CellAddress.h"
+#include "verify/CellFills.h"
 #include "verify/CellLooks.h"
 
 namespace sheetwise::verify {
@@ -25,8 +26,9 @@ CellValue Number(const char* text, bool formula = false) {
   return {ValueKind::Number, text, formula, false, "Arial", {}, "", ""};
 }
 
+
 // Sheet "S": A1 = 1, A2 = 2, B4 = 4 and formulas in rows 1 to 3; B2 holds
-// text in two fonts; a very hidden sheet; a macro storage; the name Total
+// text in two fonts; A1 and B4 filled; a very hidden sheet; a macro storage; the name Total
 // (S!$A$1:$A$2) and a macro function; another book.
 XlsContent Source() {
   XlsContent book;
@@ -56,6 +58,8 @@ XlsContent Source() {
   book.links.books = {{LinkedBook::Kind::Self, {}}, {LinkedBook::Kind::External, {}}};
   book.links.sheetRanges = {{0, 0, 0}, {1, 0, 0}};
   book.links.names.resize(2);
+  book.links.names[0].name = "Total", book.links.names[0].sheet = 0;
+  book.links.names[1].name = "MyFunction";
   book.links.names[0].tokens = {0x3B, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
   book.entries = {"Workbook", "ETExtData", "\1CompObj", "\5SummaryInformation", "MBD0001A2B3"};
   book.entryBytes = {{"ETEXTDATA", "554 1234"}};
@@ -109,6 +113,14 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
        {}},
       {"FillCameOnABlankCell", [](auto& book, auto&) { book.sheets[0].blankFills[{9, 9}] = "solid #FF0000"; }, {},
        {"sheet \"S\", cell I9: fill none → solid #FF0000"}},
+      {"NameCameAndWent",
+       [](auto& book, auto&) {
+         book.links.names[0].name = "Print_Titles", book.links.names[0].sheet = 0;
+         book.links.names.push_back({{}, true, "_xlfn.ERROR.TYPE", "", -1});
+       },
+       {},
+       {"defined name \"_xlfn.ERROR.TYPE\": none → present", "defined name \"Print_Titles\" of sheet \"S\": none → present",
+        "defined name \"Total\" of sheet \"S\": present → lost"}},
       {"MacroStorageLost", [](auto& book, auto&) { book.macroStorage.clear(); }, {},
        {"macros (VBA project): present → lost"}},
       {"ValueBecameAFormula", [](auto&, auto& cells) { cells[{1, 1}].formula = true; }, {}, {"sheet \"S\", cell A1: 1 → formula result 1"}},
@@ -130,9 +142,8 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
       {"RowFunctionWhereNothingMoved", result("E2", "9"), {CellEdit(4, 2)}, {"sheet \"S\", cell E2: formula result 1 → formula result 9"}},
       {"RangeARowWasInsertedInto", result("F1", "9"), {InsertRow(10)}, {}},
       {"RangeARowWasInsertedBelow", result("F1", "9"), {InsertRow(11)}, {"sheet \"S\", cell F1: formula result 1 → formula result 9"}},
-      {"FormulaLostAfterARowInsertion",
-       [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); }, {InsertRow(3)},
-       {"sheet \"S\", cell A4: formula result 3 → empty"}},
+      {"FormulaLostAfterARowInsertion", [](auto&, auto& cells) { cells[{5, 2}] = cells.extract({4, 2}).mapped(); },
+       {InsertRow(3)}, {"sheet \"S\", cell A4: formula result 3 → empty"}},
       {"TextRunsLost", [](auto&, auto& cells) { cells[{2, 2}].runs.clear(); }, {}, {"sheet \"S\", cell B2: font runs 2 → 1"}},
       {"TextRunChanged", [](auto&, auto& cells) { cells[{2, 2}].runs[1].font = "Arial 10pt italic"; }, {},
        {"sheet \"S\", cell B2: font run 2: Arial 10pt bold from character 2 → Arial 10pt italic from character 2"}},
@@ -162,6 +173,28 @@ TEST(CompareSave, FindsWhatChangedOutsideTheEdits) {
     XlsContent saved = Source();
     c.change(saved, saved.sheets[0].cells);
     EXPECT_EQ(CompareSave(Source(), saved, {"S", c.edits}, 3).lines(), c.expected) << "case " << c.name;
+  }
+}
+
+// A fill is told by what shows: no pattern is no fill, whatever its colours;
+// a colour by its value, whichever index names it; a solid fill by one colour.
+TEST(CompareSave, FillsDescribedAsTheyShow) {
+  Palette custom;
+  const uint8_t colours[] = {1, 0, 0xFF, 0xFF, 0x00, 0x00};  // index 8 made yellow
+  custom.set(colours, sizeof colours);
+  const Palette standard;
+  const struct {
+    XfFill fill;
+    const Palette& palette;
+    const char* expected;
+  } cases[] = {{{0, 10, 12}, standard, ""},
+               {{1, 5, 64}, standard, "solid #FFFF00"},
+               {{1, 8, 12}, custom, "solid #FFFF00"},
+               {{1, 8, 12}, standard, "solid #000000"},
+               {{2, 12, 5}, standard, "mediumGray #0000FF on #FFFF00"},
+               {{17, 64, 65}, standard, "gray125 #000000 on #FFFFFF"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DescribeFill(c.fill, c.palette), c.expected) << int(c.fill.pattern) << " " << c.fill.fore;
   }
 }
 
@@ -248,6 +281,43 @@ TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
     XlsContent saved = source;
     saved.sheets[0].hiddenRows = c.rows, saved.sheets[0].hiddenColumns = c.columns;
     EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).first, c.expected) << c.edits.size() << " edits";
+  }
+}
+
+// Column widths where no rule sized them, followed through deleted columns;
+// neighbours changed alike told as one span, hidden columns left to their own check.
+TEST(CompareSave, ColumnWidthsWhereNoRuleSetThem) {
+  const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
+  using K = Edit::Kind;
+  using Widths = std::vector<ColumnWidth>;
+  const ColumnWidth nine{2304, false}, sixteen{4096, false}, eight{2048, false};
+  const struct {
+    Widths saved;
+    std::vector<Edit> edits;
+    Lines expected;
+    std::vector<std::pair<int, int>> hidden = {};  // in both files
+  } cases[] = {
+      {{nine, nine, sixteen, nine, nine}, {}, {}},
+      {{{2300, false}, {2310, false}, {4130, false}, nine, nine}, {}, {}},  // the office's rounding
+      {{eight, eight, sixteen, eight, nine}, {},
+       {"sheet \"S\", column A:B: width 9 → 8 characters", "sheet \"S\", column D: width 9 → 8 characters"}},
+      {{nine, sixteen, nine, nine, nine}, {line(K::DeleteColumn, 1)}, {}},
+      {{nine, nine, nine, nine, nine}, {line(K::ColumnSize, 3)}, {}},
+      {{nine, nine, nine, nine, nine}, {}, {"sheet \"S\", column C: width 16 → 9 characters"}},
+      {{nine, nine, sixteen, {0, false}, nine}, {}, {}, {{4, 4}}},  // D hidden: told as hidden, not by its width
+      // A default in characters shows with padding under one character: 8 is
+      // not 9; 15.63 shows as 16.
+      {{{2048, true}, {2048, true}, {4000, true}, nine, nine}, {},
+       {"sheet \"S\", column A:B: width 9 → 8 characters"}},
+  };
+  XlsContent source;
+  source.sheets = {Sheet("S")};
+  source.sheets[0].columnWidths = {nine, nine, sixteen, nine, nine};
+  for (const auto& c : cases) {
+    source.sheets[0].hiddenColumns = c.hidden;
+    XlsContent saved = source;
+    saved.sheets[0].columnWidths = c.saved;
+    EXPECT_EQ(CompareSave(source, saved, {"S", c.edits}).first, c.expected) << ::testing::PrintToString(c.saved);
   }
 }
 
