@@ -20,26 +20,17 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // its bytes in that encoding: the common tier of the national standard the
 // encoding carries (GB 2312, Big5 level 1, JIS X 0208 level 1, the Hangul of
 // KS X 1001; Korean text seldom holds ideographs at all).
-// A two-byte character's code (lead byte first); 0 for any other length.
-unsigned TwoByteCode(std::string_view b) {
-  return b.size() == 2 ? static_cast<unsigned char>(b[0]) << 8 | static_cast<unsigned char>(b[1]) : 0;
+// Whether b is one two-byte character (lead byte first) from first to last
+// whose trail byte is at least trailFrom.
+bool InBlock(std::string_view b, unsigned first, unsigned last, unsigned trailFrom = 0) {
+  if (b.size() != 2) return false;
+  const unsigned code = static_cast<unsigned char>(b[0]) << 8 | static_cast<unsigned char>(b[1]);
+  return code >= first && code <= last && (code & 0xFF) >= trailFrom;
 }
-bool Gb2312Hanzi(std::string_view b) {
-  const unsigned code = TwoByteCode(b);
-  return code >= 0xB0A1 && code <= 0xF7FE && (code & 0xFF) >= 0xA1;
-}
-bool Big5LevelOne(std::string_view b) {
-  const unsigned code = TwoByteCode(b);
-  return code >= 0xA440 && code <= 0xC67E;
-}
-bool KsHangul(std::string_view b) {
-  const unsigned code = TwoByteCode(b);
-  return code >= 0xB0A1 && code <= 0xC8FE && (code & 0xFF) >= 0xA1;
-}
-bool JisLevelOne(std::string_view b) {
-  const unsigned code = TwoByteCode(b);
-  return code >= 0x889F && code <= 0x9872;
-}
+bool Gb2312Hanzi(std::string_view b) { return InBlock(b, 0xB0A1, 0xF7FE, 0xA1); }
+bool Big5LevelOne(std::string_view b) { return InBlock(b, 0xA440, 0xC67E); }
+bool KsHangul(std::string_view b) { return InBlock(b, 0xB0A1, 0xC8FE, 0xA1); }
+bool JisLevelOne(std::string_view b) { return InBlock(b, 0x889F, 0x9872); }
 
 struct Decoder {
   std::string_view iconvName;  // empty: UTF-8, checked here

@@ -459,10 +459,10 @@ class SheetReader {
           if (r->size >= 14) shared(*r, 12);
           break;
         case kBlank:
-          fill(row, column, xf);
+          blank(row, column, xf);
           break;
         case kMulBlank:
-          for (int i = 0; 4 + i * 2 + 2 <= r->size - 2; ++i) fill(row, column + i, U16(r->data + 4 + i * 2));
+          for (int i = 0; 4 + i * 2 + 2 <= r->size - 2; ++i) blank(row, column + i, U16(r->data + 4 + i * 2));
           break;
         case kRow:  // fDyZero: the row is hidden
           if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
@@ -538,26 +538,26 @@ class SheetReader {
     const auto it = sheet_.cells.try_emplace(sheet_.cells.end(), std::pair{row, column});
     if (sheet_.cells.size() > before) globals_.hold();
     it->second.font = fontOf(xf);
-    fill(row, column, xf);
+    if (const auto fill = fillOf(xf)) it->second.fill = *fill;
     return it->second;
   }
   // The fill an XF gives; null for none.
   std::shared_ptr<const std::string> fillOf(uint16_t xf) const {
     return xf < globals_.xfFills.size() ? globals_.xfFills[xf] : nullptr;
   }
-  // The fill of a cell's record, none among them.
-  void fill(int row, int column, uint16_t xf) {
-    const auto [it, added] = fills_.insert_or_assign({row, column}, fillOf(xf));
+  // A blank cell's record: its fill, none among them, is settled at the end.
+  void blank(int row, int column, uint16_t xf) {
+    const auto [it, added] = blankRecords_.insert_or_assign({row, column}, xf);
     if (added) globals_.hold();
   }
-  // The fills read, as the comparison takes them: a cell with a value holds
-  // its own; a blank cell's is kept where one shows, or where its record
-  // hides its row's or column's; rows' and columns' as spans.
+  // The blank cells' fills, as the comparison takes them: kept where one
+  // shows, or where the record hides its row's or column's; rows' and
+  // columns' fills as spans.
   void settleFills() {
-    for (const auto& [key, fill] : fills_) {
-      if (const auto cell = sheet_.cells.find(key); cell != sheet_.cells.end()) {
-        if (fill) cell->second.fill = *fill;
-      } else if (fill || rowFills_.count(key.first) || columnFills_.count(key.second)) {
+    for (const auto& [key, xf] : blankRecords_) {
+      const auto fill = fillOf(xf);
+      if (sheet_.cells.count(key)) continue;
+      if (fill || rowFills_.count(key.first) || columnFills_.count(key.second)) {
         sheet_.blankFills[key] = fill ? *fill : "";
       }
     }
@@ -570,7 +570,7 @@ class SheetReader {
         spans.push_back({{column, column}, *fill});
       }
     }
-    fills_.clear();
+    blankRecords_.clear();
   }
   // The fill a ROW record gives the cells of its row without records of their own.
   void rowFill(const Record& r, int row) {
@@ -668,8 +668,8 @@ class SheetReader {
   Globals& globals_;
   SheetContent& sheet_;
   int defaultCharacters_ = 8;
-  // Each record's fill (null for none), and the fills rows and columns give, until settled.
-  std::map<std::pair<int, int>, std::shared_ptr<const std::string>> fills_;
+  // Each blank cell record's format, and the fills rows and columns give, until settled.
+  std::map<std::pair<int, int>, uint16_t> blankRecords_;
   std::map<int, std::shared_ptr<const std::string>> rowFills_, columnFills_;
   std::optional<int> standardWidth_;
   struct ColumnsWidth {
