@@ -48,6 +48,10 @@ set(UNO_TYPES
   com.sun.star.lang.XMultiServiceFactory
   com.sun.star.sheet.XUniqueCellFormatRangesSupplier
   com.sun.star.sheet.XCellRangeAddressable
+  com.sun.star.sheet.XCellRangeReferrer
+  com.sun.star.sheet.XNamedRange
+  com.sun.star.sheet.XNamedRanges
+  com.sun.star.sheet.XPrintAreas
   com.sun.star.sheet.XCellRangeData
   com.sun.star.sheet.XCellRangeMovement
   com.sun.star.sheet.XCellRangesQuery

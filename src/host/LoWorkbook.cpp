@@ -658,7 +658,8 @@ class LoWorkbookImpl : public Workbook {
   std::string extension() const { return FormatExtension(document_->info().format); }
 
   // An .ods keeps a font per script itself; an Excel format has one for all.
-  // Text results are what the Excel 97 export alone loses.
+  // Text results are what the Excel 97 export alone loses, and built-in
+  // names what it alone writes twice.
   void write(const fs::path& temp) {
     const WorkbookFileInfo& info = document_->info();
     const bool fonts = info.format != WorkbookFormat::Ods, textResults = info.format == WorkbookFormat::Xls;
@@ -666,7 +667,8 @@ class LoWorkbookImpl : public Workbook {
     const auto times = document_->session().call(Tr("save %s", {document_->path()}), [&] {
       const Sequence<PropertyValue> arguments =
           Seq({Property("FilterName", Any(ToOU(info.exportFilter))), Property("Overwrite", Any(true))});
-      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(fonts), Any(textResults), Any(mayHoldLinks())}));
+      const Any value(Seq<Any>({Any(FileUrl(temp)), Any(arguments), Any(fonts), Any(textResults), Any(mayHoldLinks()),
+                                   Any(info.format == WorkbookFormat::Xls)}));
       return document_->session()
           .runOfficeTask(kStoreTask, document_->component(), {css::beans::NamedValue("Value", value)})
           .get<Sequence<double>>();

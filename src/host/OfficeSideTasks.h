@@ -35,7 +35,9 @@ inline constexpr const char* kCellContentTask = "CellContent";
 // Western font first (an Excel format keeps one font for all), whether
 // formulas with text results are entered again first (the Excel 97 export
 // loses their results otherwise) and whether links to files keep their text
-// relative to the folder the document was loaded from (LoLinkBase.h).
+// relative to the folder the document was loaded from (LoLinkBase.h), and
+// whether the named ranges an .xls import makes of built-in names are left
+// out (LoBuiltInNames.h).
 // Answers the wall and office CPU seconds of the first two steps:
 // {fonts wall, fonts CPU, text results wall, text results CPU}.
 inline constexpr const char* kStoreTask = "Store";

@@ -28,13 +28,14 @@ using Lines = std::vector<std::string>;
 // Another writer's private stream, long enough for regular sectors, found in a file by its start.
 const std::string kForeign = "another-writer-data:" + std::string(5000, 'x');
 
-// Sheets "Data" (A1:A300 texts, B1 =21*2, C1 TRUE, D1 ="x"&"y") and "Secret".
+// Sheets "Data" (A1:A300 texts, B1 =21*2, C1 TRUE, D1 ="x"&"y"; a print area
+// and row 1 as print titles) and "Secret".
 std::string TwoSheets() {
-  std::string rows = R"(<table:table-row><table:table-cell office:value-type="string"><text:p>row 1</text:p>
- </table:table-cell><table:table-cell table:formula="of:=21*2" office:value-type="float" office:value="42"/>
- <table:table-cell office:value-type="boolean" office:boolean-value="true"/><table:table-cell
+  std::string rows = R"(<table:table-header-rows><table:table-row><table:table-cell office:value-type="string">
+ <text:p>row 1</text:p></table:table-cell><table:table-cell table:formula="of:=21*2" office:value-type="float"
+ office:value="42"/><table:table-cell office:value-type="boolean" office:boolean-value="true"/><table:table-cell
  table:formula="of:=&quot;x&quot;&amp;&quot;y&quot;" office:value-type="string" office:string-value="xy"/>
- </table:table-row>)";
+ </table:table-row></table:table-header-rows>)";
   for (int row = 2; row <= 300; ++row) {
     rows += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>row " + std::to_string(row) +
             "</text:p></table:table-cell></table:table-row>";
@@ -45,7 +46,7 @@ std::string TwoSheets() {
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
  xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
-<office:body><office:spreadsheet><table:table table:name="Data">)" +
+<office:body><office:spreadsheet><table:table table:name="Data" table:print-ranges="Data.A1:Data.D300">)" +
          rows + R"(</table:table><table:table table:name="Secret"><table:table-row><table:table-cell
  office:value-type="string"><text:p>secret</text:p></table:table-cell></table:table-row></table:table>
 </office:spreadsheet></office:body></office:document>)";
@@ -116,10 +117,12 @@ class XlsRestore : public ::testing::Test {
 
 // Saved in a copy and in place, the workbook keeps its very hidden sheet
 // (also renamed by a rule), the other writer's stream byte for byte, B1's
-// and D1's stored results and C1's constant, also where a rule moved them.
+// and D1's stored results and C1's constant, also where a rule moved them,
+// and its built-in names without names of their spelling besides.
 TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
   const auto before = test::ReadWithXlrd(pristine);
   ASSERT_EQ(before.sheets.at(1).visibility, 2);
+  ASSERT_EQ(before.names, (Lines{"Print_Area 0 1", "Print_Titles 0 1"}));
   struct Case {
     const char* name;
     bool inPlace;
@@ -148,6 +151,7 @@ TEST_F(XlsRestore, WhatTheOfficeDropsIsKept) {
     EXPECT_NE(written.find(BoolErrRecord(static_cast<char>(c.firstRow - 1), "").substr(0, 8)), std::string::npos);
     EXPECT_EQ(after.sheets.at(1).visibility, 2);
     EXPECT_EQ(after.entries.at("ETExtData"), before.entries.at("ETExtData"));
+    EXPECT_EQ(after.names, before.names);
   }
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/renamed.xls").sheets.at(1).name, "Renamed");
   EXPECT_EQ(test::ReadWithXlrd(dir / "out/copy.xls").sheets.at(0).value(301, 1), "edited");

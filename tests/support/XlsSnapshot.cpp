@@ -76,6 +76,10 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
       snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", std::stoi(f[5]), {}, {}, {}, {}, {}, {}});
       continue;
     }
+    if (f[0] == "name") {
+      snapshot.names.push_back(Unescape(f[1]) + " " + f[2] + " " + f[3]);
+      continue;
+    }
     if (f[0] == "entry") {
       snapshot.entries[Unescape(f[1])] = f[2];
       continue;

@@ -48,6 +48,7 @@ struct XlsSnapshot {
   // Every entry of the compound file by its path ("_VBA_PROJECT_CUR/VBA/dir"):
   // a stream's size and digest; "" for a storage (its path ending in "/").
   std::map<std::string, std::string> entries;
+  std::vector<std::string> names;  // each defined name: "NAME SCOPE BUILTIN" (scope -1: the workbook)
   int activeSheet() const;  // the first selected sheet
 };
 

@@ -18,6 +18,8 @@ def main(path):
     for i, sh in enumerate(bk.sheets()):
         out.write(f"sheet\t{i}\t{esc(sh.name)}\t{int(bool(sh.sheet_selected))}\t{int(bool(sh.sheet_visible))}"
                   f"\t{bk._sheet_visibility[i]}\n")
+    for name in bk.name_obj_list:
+        out.write(f"name\t{esc(name.name)}\t{name.scope}\t{name.builtin}\n")
     with open(path, "rb") as f:
         entries(compdoc.CompDoc(f.read(), logfile=open(os.devnull, "w")), out)
     for i, sh in enumerate(bk.sheets()):

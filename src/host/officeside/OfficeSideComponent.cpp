@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/officeside/LoBuiltInNames.h"
 #include "host/officeside/LoCellContent.h"
 #include "host/officeside/LoDocumentTasks.h"
 #include "host/officeside/LoLinkBase.h"
@@ -76,7 +77,7 @@ OUString FolderUrl(const OUString& url) { return url.copy(0, url.lastIndexOf('/'
 // formulas entered again are computed by that reading.
 Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& value) {
   const auto settings = value.get<Sequence<Any>>();
-  if (settings.getLength() != 5) throw css::lang::IllegalArgumentException("Store takes five values", {}, 0);
+  if (settings.getLength() != 6) throw css::lang::IllegalArgumentException("Store takes six values", {}, 0);
   std::vector<double> times;
   const StepTimer fonts;
   if (settings[2].get<bool>()) UnifyScriptFonts(document, AllSheets(document));
@@ -90,6 +91,8 @@ Any StoreAsAsked(const Reference<css::lang::XComponent>& document, const Any& va
     links.emplace(AllSheets(document), FolderUrl(Reference<css::frame::XModel>(document, UNO_QUERY_THROW)->getURL()),
                   FolderUrl(url));
   }
+  std::optional<BuiltInNamesSetAside> builtInNames;
+  if (settings[5].get<bool>()) builtInNames.emplace(AllSheets(document));
   StoreToUrl(document, url, settings[1].get<Sequence<css::beans::PropertyValue>>());
   return Any(Sequence<double>(times.data(), static_cast<sal_Int32>(times.size())));
 }
