@@ -7,6 +7,7 @@
 
 #include "host/Translate.h"
 #include "verify/SheetName.h"
+#include "restore/OoxmlConstantCells.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -182,21 +183,34 @@ std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, con
   return edits;
 }
 
-void RestorePanes(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
-                  const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
+// Each worksheet's panes and the constants the office made formulas of, from
+// the source; a sheet part is read whole only where it may hold either.
+void RestoreSheets(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                   const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
   if (from.sheets.size() != to.sheets.size()) return;
   const auto edits = EditsBySheet(from, footprint);
   size_t held = 0;
   for (size_t i = 0; i < from.sheets.size(); ++i) {
-    if (from.sheets[i].part.empty() || to.sheets[i].part.empty() || !MayHoldPane(source, from.sheets[i].part)) continue;
+    if (from.sheets[i].part.empty() || to.sheets[i].part.empty()) continue;
+    auto sheet = WholePart(written, to.sheets[i].part);
+    const bool pane = MayHoldPane(source, from.sheets[i].part);
+    if (!sheet || (!pane && !MayHoldConstantFormulas(*sheet))) continue;
     const auto sourceSheet = WholePart(source, from.sheets[i].part);
-    const auto writtenSheet = sourceSheet ? WholePart(written, to.sheets[i].part) : std::nullopt;
-    if (!writtenSheet) continue;
-    auto sheet = RestorePane(*sourceSheet, *writtenSheet, edits[i]);
+    if (!sourceSheet) continue;
+    std::vector<std::string> items;
+    if (auto withPane = pane ? RestorePane(*sourceSheet, *sheet, edits[i]) : std::nullopt) {
+      sheet = std::move(withPane);
+      items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
+    }
+    if (auto constants = RestoreOoxmlConstants(*sourceSheet, *sheet, edits[i])) {
+      sheet = std::move(constants->part);
+      items.push_back(Tr("sheet \"%s\": %s truth and error constants as in the source",
+                         {from.sheets[i].name, std::to_string(constants->count)}));
+    }
     // What is held for the rewrite stays within a few large parts.
-    if (sheet && (held += sheet->size()) <= kMaxRestoredBytesHeld) {
+    if (!items.empty() && (held += sheet->size()) <= kMaxRestoredBytesHeld) {
       parts[to.sheets[i].part] = std::move(*sheet);
-      restored.items.push_back(Tr("sheet \"%s\": frozen panes", {from.sheets[i].name}));
+      restored.items.insert(restored.items.end(), items.begin(), items.end());
     }
   }
 }
@@ -328,7 +342,7 @@ PartBytes RestoreOoxml(const ZipPackage& source, const ZipPackage& written, cons
   RestoreVeryHidden(*from, *to, restored);
   RestoreProtection(*from, *to, restored);
   if (to->xml != workbook) parts[to->part] = to->xml;
-  RestorePanes(source, written, *from, *to, footprint, parts, restored);
+  RestoreSheets(source, written, *from, *to, footprint, parts, restored);
   RestoreMacros(source, written, *from, *to, parts, restored);
   return parts;
 }

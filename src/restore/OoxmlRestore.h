@@ -1,7 +1,8 @@
 #pragma once
 // What the office drops from an .xlsx or .xlsm and the closed list lets come
 // back from the source: a very hidden sheet's state, the workbook's
-// protection record, a sheet view's panes, the macro project's bytes.
+// protection record, a sheet view's panes, the macro project's bytes, and
+// truth and error constants the office wrote as formulas (OoxmlConstantCells.h).
 
 #include "restore/PackageRewrite.h"
 #include "restore/RestoreDropped.h"

@@ -58,8 +58,8 @@ const char* const kSignatureRelationships =
 
 class PackageRestoreTest : public ::testing::Test {
  protected:
-  // A workbook of kind "xlsx" (view_tool.py: panes, a very hidden sheet, a
-  // locked structure), "xlsm" (a signed macro project) or "ods" (frozen below row 1).
+  // A workbook of kind "xlsx" (view_tool.py: panes, truth and error
+  // constants, a very hidden sheet, a locked structure), "xlsm" (a signed macro project) or "ods" (frozen below row 1).
   std::string made(const std::string& kind) {
     fs::create_directories(dir.path() / "in");
     const std::string path = dir / ("in/book." + kind);
@@ -94,8 +94,9 @@ class PackageRestoreTest : public ::testing::Test {
   batch::WorkbookEngine engine{test::SharedHost(), log};
 };
 
-// Panes, very hidden sheets, the workbook's protection and the macro project
-// stay as they were after an edit in place, and the edit is written.
+// Panes, truth and error constants, very hidden sheets, the workbook's
+// protection and the macro project stay as they were after an edit in place,
+// and the edit is written.
 TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
   for (const std::string kind : {"xlsx", "xlsm", "ods"}) {
     SCOPED_TRACE(kind);
@@ -103,6 +104,9 @@ TEST_F(PackageRestoreTest, WhatTheOfficeDropsIsKeptInPlace) {
     const std::string before = Dump(path);
     ASSERT_NE(before.find(kind == "xlsm" ? "part xl/vbaProjectSignature.bin" : "pane Sheet1"), std::string::npos)
         << before;
+    if (kind == "xlsx") {
+      ASSERT_NE(before.find("cell Sheet1 D2 e #N/A"), std::string::npos) << before;
+    }
     const auto result = inPlace(path, "3|B|改过");
     ASSERT_EQ(result.outcome, batch::Outcome::Processed)
         << result.reason << ::testing::PrintToString(result.differences);
@@ -173,6 +177,9 @@ TEST_F(PackageRestoreTest, TheCheckAfterARestoreReportsWhatStillDiffers) {
        {{"xl/workbook.xml", R"(<workbookProtection workbookPassword="DAA7" lockStructure="1"/>)", "<workbookProtection/>"}},
        {}, "the workbook's protection", {{"xl/workbook.xml", R"(lockStructure="1")", R"(lockStructure="0")"}}, {},
        "workbook protection: 1 → 0"},
+      {"xlsx", {{"xl/worksheets/sheet1.xml", R"(<c r="C2" t="b"><v>)", R"(<c r="C2" t="b"><f>TRUE()</f><v>)"}}, {},
+       "sheet \"Sheet1\": 1 truth and error constants as in the source",
+       {{"xl/worksheets/sheet1.xml", R"(<c r="C2" t="b"><v>1)", R"(<c r="C2" t="b"><v>0)"}}, {}, "cell C2: TRUE → FALSE"},
       {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},
        {{"xl/vbaProject.bin", "a third project"}}, "macros"},
       {"xlsm", {}, {{"xl/vbaProject.bin", "another project"}}, "the macro project", {},

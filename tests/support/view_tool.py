@@ -2,10 +2,12 @@
 """Workbooks with what the office drops (frozen panes, a very hidden sheet, workbook
 protection), made and read by independent readers (openpyxl, odfpy).
 
-    view_tool.py make-xlsx PATH   Sheet1 frozen below row 1 and right of column A, "Other"
+    view_tool.py make-xlsx PATH   Sheet1 frozen below row 1 and right of column A, with truth
+                                  and error constants (C1 FALSE, C2 TRUE, D2 #N/A), "Other"
                                   very hidden, "Third" hidden, the structure locked by a password
     view_tool.py dump PATH        one line per finding: "pane SHEET CELL", "state SHEET STATE",
-                                  "protection LOCKED PASSWORD-OR-HASH", "part NAME SHA-256"
+                                  "protection LOCKED PASSWORD-OR-HASH", "part NAME SHA-256",
+                                  "cell SHEET CELL TYPE VALUE" for truth, error and formula cells
 """
 import hashlib
 import sys
@@ -23,6 +25,7 @@ def make_xlsx(path):
     for row in ROWS:
         first.append(row)
     first.freeze_panes = "B2"
+    first["C1"], first["C2"], first["D2"] = False, True, "#N/A"
     for name, state in (("Other", "veryHidden"), ("Third", "hidden")):
         sheet = wb.create_sheet(name)
         sheet.append([name])
@@ -38,6 +41,10 @@ def dump_xlsx(path):
         print("state", sheet.title, sheet.sheet_state)
         if sheet.freeze_panes:
             print("pane", sheet.title, sheet.freeze_panes)
+        for row in sheet.iter_rows():
+            for cell in row:
+                if cell.data_type in ("b", "e", "f"):
+                    print("cell", sheet.title, cell.coordinate, cell.data_type, cell.value)
     security = wb.security
     if security is not None and (security.lockStructure or security.workbookPassword or security.workbookHashValue):
         print("protection", bool(security.lockStructure), security.workbookPassword or security.workbookHashValue)
