@@ -7,7 +7,9 @@
 
 #include "host/Translate.h"
 #include "verify/SheetName.h"
+#include "restore/ChartSheets.h"
 #include "restore/OoxmlConstantCells.h"
+#include "restore/PackageXml.h"
 #include "restore/XmlTags.h"
 
 namespace sheetwise::restore {
@@ -19,6 +21,7 @@ struct Book {
   std::string part, xml;
   struct Sheet {
     std::string name, part;  // part: "" unless a worksheet
+    std::string chart;       // "" unless a chart sheet: its part
   };
   std::vector<Sheet> sheets;
   std::string macros;  // the macro project's part, "" when none
@@ -39,20 +42,12 @@ std::optional<Book> ReadBook(const ZipPackage& zip) {
   }
   for (auto tag = FindElement(book.xml, "sheet", 0); tag; tag = FindElement(book.xml, "sheet", tag->end)) {
     const auto rel = rels.find(AttributeText(book.xml, *tag, "r:id"));
-    const bool worksheet = rel != rels.end() && rel->second.first == "worksheet";
-    book.sheets.push_back({AttributeText(book.xml, *tag, "name"), worksheet ? zip.find(rel->second.second) : ""});
+    const std::string type = rel == rels.end() ? "" : rel->second.first;
+    const std::string part = rel == rels.end() ? "" : zip.find(rel->second.second);
+    book.sheets.push_back({AttributeText(book.xml, *tag, "name"), type == "worksheet" ? part : "",
+                           type == "chartsheet" ? part : ""});
   }
   return book;
-}
-
-// Both parts read their unprefixed names in the same namespace.
-bool SameDefaultNamespace(std::string_view a, std::string_view b) {
-  const std::string ns = RootNamespace(a, "");
-  return !ns.empty() && ns == RootNamespace(b, "");
-}
-
-std::string Splice(std::string_view xml, size_t begin, size_t end, std::string_view with) {
-  return std::string(xml.substr(0, begin)).append(with).append(xml.substr(end));
 }
 
 // A very hidden sheet the office wrote as hidden is very hidden again.
@@ -215,50 +210,6 @@ void RestoreSheets(const ZipPackage& source, const ZipPackage& written, const Bo
   }
 }
 
-// The first element with this local name whose attribute has this value; none when absent.
-std::optional<XmlTag> ElementWith(std::string_view xml, std::string_view local, std::string_view attribute,
-                                  std::string_view value) {
-  for (auto tag = FindElement(xml, local, 0); tag; tag = FindElement(xml, local, tag->end)) {
-    if (AttributeText(xml, *tag, attribute) == value) return tag;
-  }
-  return std::nullopt;
-}
-
-// The bytes of an empty element, when they mean the same in `to` as in `from`.
-std::optional<std::string_view> Portable(std::string_view from, const std::optional<XmlTag>& tag, std::string_view to) {
-  if (!tag || !tag->empty) return std::nullopt;
-  const std::string_view bytes = from.substr(tag->begin, tag->end - tag->begin);
-  if (!OnlyPrefix(bytes, "") || !SameDefaultNamespace(from, to)) return std::nullopt;
-  return bytes;
-}
-
-// Inserts bytes just before the end tag of the root element.
-std::optional<std::string> BeforeRootEnd(const std::string& xml, std::string_view bytes) {
-  const size_t end = xml.rfind("</");
-  if (end == std::string::npos) return std::nullopt;
-  return std::string(xml).insert(end, bytes);
-}
-
-// The written content types with the part's own from the source, or its
-// extension's where the written ones give that extension none; unchanged where
-// they give it the same; none where they give it another.
-std::optional<std::string> ContentTypeAdded(const std::string& source, const std::string& written,
-                                            const std::string& name) {
-  if (const auto own = Portable(source, ElementWith(source, "Override", "PartName", "/" + name), written)) {
-    return BeforeRootEnd(written, *own);
-  }
-  const std::string extension = name.substr(name.rfind('.') + 1);
-  const auto ours = ElementWith(source, "Default", "Extension", extension);
-  const auto theirs = ElementWith(written, "Default", "Extension", extension);
-  if (!ours) return std::nullopt;
-  if (theirs) {
-    const bool same = AttributeText(source, *ours, "ContentType") == AttributeText(written, *theirs, "ContentType");
-    return same ? std::optional(written) : std::nullopt;
-  }
-  const auto bytes = Portable(source, ours, written);
-  return bytes ? BeforeRootEnd(written, *bytes) : std::nullopt;
-}
-
 // A part the office did not write at all, with its relationship from the
 // workbook and its content type, each as the source states them; none where
 // its name, its relationship's id or its extension's content type is taken.
@@ -279,7 +230,7 @@ std::optional<PartBytes> PartDropped(const ZipPackage& source, const ZipPackage&
   const auto rel = Portable(*sourceRels, relTag, *writtenRels);
   if (id.empty() || !rel || ElementWith(*writtenRels, "Relationship", "Id", id)) return std::nullopt;
   auto newRels = BeforeRootEnd(*writtenRels, *rel);
-  auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name);
+  auto newTypes = ContentTypeAdded(*sourceTypes, *writtenTypes, name, name);
   if (!newRels || !newTypes) return std::nullopt;
   return PartBytes{{name, std::move(*bytes)},
                    {written.find(rels), std::move(*newRels)},
@@ -300,7 +251,7 @@ bool RestoreProjectParts(const ZipPackage& source, const ZipPackage& written, co
   for (const auto& [id, rel] : verify::ReadRelationships(source, project)) {
     const std::string name = rel.second.empty() ? "" : source.find(rel.second);
     auto bytes = name.empty() || !written.find(name).empty() ? std::nullopt : WholePart(source, name);
-    newTypes = bytes ? ContentTypeAdded(*sourceTypes, *newTypes, name) : std::nullopt;
+    newTypes = bytes ? ContentTypeAdded(*sourceTypes, *newTypes, name, name) : std::nullopt;
     if (!newTypes) return false;
     added[name] = std::move(*bytes);
   }
@@ -330,10 +281,30 @@ void RestoreMacros(const ZipPackage& source, const ZipPackage& written, const Bo
   if (project || signatures) restored.items.push_back(Tr("the macro project"));
 }
 
+// Each chart sheet the office wrote as a worksheet, where no rule moved or
+// renamed anything its chart may refer to.
+void RestoreChartSheets(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
+                        const verify::EditFootprint& footprint, PartBytes& parts, std::set<std::string>& dropped,
+                        Restored& restored) {
+  using Kind = verify::Edit::Kind;
+  const bool moves = std::ranges::any_of(footprint.edits, [](const verify::Edit& edit) {
+    return edit.kind == Kind::InsertRow || edit.kind == Kind::DeleteRow || edit.kind == Kind::DeleteColumn ||
+           edit.kind == Kind::Rename;
+  });
+  if (moves || from.sheets.size() != to.sheets.size()) return;
+  for (size_t i = 0; i < from.sheets.size(); ++i) {
+    const auto& [name, part, chart] = from.sheets[i];
+    if (chart.empty() || to.sheets[i].part.empty() || !verify::SameSheetName(name, to.sheets[i].name)) continue;
+    if (RestoreChartSheet(source, written, to.part, chart, to.sheets[i].part, parts, dropped)) {
+      restored.items.push_back(Tr("sheet \"%s\": a chart sheet, as in the source", {name}));
+    }
+  }
+}
+
 }  // namespace
 
 PartBytes RestoreOoxml(const ZipPackage& source, const ZipPackage& written, const verify::EditFootprint& footprint,
-                       Restored& restored) {
+                       Restored& restored, std::set<std::string>& dropped) {
   PartBytes parts;
   const auto from = ReadBook(source);
   auto to = ReadBook(written);
@@ -344,6 +315,7 @@ PartBytes RestoreOoxml(const ZipPackage& source, const ZipPackage& written, cons
   if (to->xml != workbook) parts[to->part] = to->xml;
   RestoreSheets(source, written, *from, *to, footprint, parts, restored);
   RestoreMacros(source, written, *from, *to, parts, restored);
+  RestoreChartSheets(source, written, *from, *to, footprint, parts, dropped, restored);
   return parts;
 }
 

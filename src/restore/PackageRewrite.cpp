@@ -149,7 +149,7 @@ std::optional<std::string> WholePart(const verify::ZipPackage& zip, const std::s
   return bytes;
 }
 
-void RewritePackage(const std::string& path, const PartBytes& parts) {
+void RewritePackage(const std::string& path, const PartBytes& parts, const std::set<std::string>& dropped) {
   const GPtr<GsfInfile> zip = host::OpenZip(path);
   if (!zip) Fail("cannot read the package", path);
   SiblingFile sibling(path);
@@ -164,6 +164,7 @@ void RewritePackage(const std::string& path, const PartBytes& parts) {
     };
     std::vector<std::string> names = PartsInOrder(zip.get(), "");
     for (const std::string& name : names) {
+      if (dropped.count(name)) continue;
       if (const auto replaced = parts.find(name); replaced != parts.end()) {
         writer.part(name, put(replaced->second));
         continue;

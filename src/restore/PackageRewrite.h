@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "verify/ZipParts.h"
@@ -25,10 +26,10 @@ inline constexpr size_t kMaxRestoredBytesHeld = 4 * kMaxRestoredPartBytes;
 std::optional<std::string> WholePart(const verify::ZipPackage& zip, const std::string& name);
 
 // Rewrites the package at path with parts replaced where it holds them and
-// added after the others where it does not. The new package is written beside
+// added after the others where it does not, and the dropped ones left out. The new package is written beside
 // path and renamed over it once complete; "mimetype" stays first and stored.
 // Throws std::runtime_error when path cannot be read or the new package
 // cannot be written; path is then left as it was, and nothing beside it.
-void RewritePackage(const std::string& path, const PartBytes& parts);
+void RewritePackage(const std::string& path, const PartBytes& parts, const std::set<std::string>& dropped = {});
 
 }  // namespace sheetwise::restore

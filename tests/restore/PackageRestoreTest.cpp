@@ -11,6 +11,7 @@
 #include "BookSnapshot.h"
 #include "PackageEdit.h"
 #include "TestPaths.h"
+#include "batch/RuleFootprint.h"
 #include "batch/WorkbookEngine.h"
 #include "host/LibreOfficeHost.h"
 #include "restore/RestoreDropped.h"
@@ -132,6 +133,36 @@ TEST_F(PackageRestoreTest, PanesComeBackOnlyWhereNoRowMovedTheSplit) {
     EXPECT_EQ(above.outcome, batch::Outcome::Failed);
     EXPECT_EQ(above.differences, std::vector<std::string>{"sheet \"Sheet1\": panes frozen at " + frozenAt + " → none"});
   }
+}
+
+// A chart sheet, which the office writes as a worksheet holding its chart,
+// comes back in place with its chart byte for byte, under the names the
+// office gave another sheet's drawing and chart; a chart sheet the restored
+// file no longer holds is reported; where a rule inserts rows, the chart's
+// references would be stale, and the worksheet is reported instead.
+TEST_F(PackageRestoreTest, ChartSheetsComeBackWhereNoRuleMovedCells) {
+  fs::create_directories(dir.path() / "in");
+  const std::string source = dir / "source.xlsx";
+  test::RunTestTool(ViewTool(), "make-chartsheet '" + source + "'");
+  const std::string before = Dump(source);
+  ASSERT_NE(before.find("chartsheet Chart "), std::string::npos) << before;
+
+  const std::string path = dir.copy(source, "in/edited.xlsx");
+  const auto result = inPlace(path, "3|B|改过");
+  ASSERT_EQ(result.outcome, batch::Outcome::Processed) << result.reason << ::testing::PrintToString(result.differences);
+  EXPECT_EQ(Dump(path), before);
+  EXPECT_EQ(test::ReadBook(path).value(0, 3, 2), "改过");  // the first worksheet
+
+  const std::string planted = dir / "planted.xlsx";
+  test::WritePackage(dir, path, planted, {}, {{"xl/_rels/workbook.xml.rels", "relationships/chartsheet", "relationships/worksheet"}});
+  const verify::EditFootprint footprint{"Sheet1", batch::FootprintOf(rules::ParseRules({"3|B|改过"}, false).at(0))};
+  const auto reported = verify::VerifySave(source, planted, footprint).first;
+  EXPECT_EQ(reported, std::vector<std::string>{"sheet \"Chart\": chart sheet → worksheet"});
+
+  const std::string moved = dir.copy(source, "in/moved.xlsx");
+  const auto inserted = inPlace(moved, "{插入行}|正行|1");
+  EXPECT_EQ(inserted.outcome, batch::Outcome::Failed);
+  EXPECT_EQ(inserted.differences, std::vector<std::string>{"sheet \"Chart\": chart sheet → worksheet"});
 }
 
 class CorpusPackageRestore : public PackageRestoreTest {};

@@ -5,11 +5,17 @@ protection), made and read by independent readers (openpyxl, odfpy).
     view_tool.py make-xlsx PATH   Sheet1 frozen below row 1 and right of column A, with truth
                                   and error constants (C1 FALSE, C2 TRUE, D2 #N/A), "Other"
                                   very hidden, "Third" hidden, the structure locked by a password
+    view_tool.py make-chartsheet PATH  "Chart", a chart sheet, first; then Sheet1 with numbers and
+                                  a chart of them drawn on it (the chart sheet's drawing and chart
+                                  are numbered 2, which the office gives to Sheet1's)
     view_tool.py dump PATH        one line per finding: "pane SHEET CELL", "state SHEET STATE",
                                   "protection LOCKED PASSWORD-OR-HASH", "part NAME SHA-256",
-                                  "cell SHEET CELL TYPE VALUE" for truth, error and formula cells
+                                  "cell SHEET CELL TYPE VALUE" for truth, error and formula cells,
+                                  "chartsheet SHEET SHA-256" with its chart's bytes
 """
 import hashlib
+import posixpath
+import re
 import sys
 import zipfile
 
@@ -32,6 +38,53 @@ def make_xlsx(path):
         sheet.sheet_state = state
     wb.security = WorkbookProtection(workbookPassword="secret", lockStructure=True)
     wb.save(path)
+
+
+def make_chartsheet(path):
+    import openpyxl
+    from openpyxl.chart import BarChart, Reference
+    wb = openpyxl.Workbook()
+    first = wb.active
+    first.title = "Sheet1"
+    for row in ROWS:
+        first.append(row)
+    charts = []
+    for title in ("drawn on the sheet", "on a sheet of its own"):
+        chart = BarChart()
+        chart.title = title
+        chart.add_data(Reference(first, min_col=2, min_row=1, max_row=len(ROWS)), titles_from_data=True)
+        charts.append(chart)
+    first.add_chart(charts[0], "D2")
+    wb.create_chartsheet("Chart", 0).add_chart(charts[1])
+    wb.save(path)
+
+
+def related(package, part):
+    """Each relationship of a part to another inside the package: id -> (type's last word, name)."""
+    folder, leaf = posixpath.split(part)
+    rels = posixpath.join(folder, "_rels", leaf + ".rels")
+    if rels not in package.namelist():
+        return {}
+    found = {}
+    for tag in re.findall(r"<Relationship [^>]*>", package.read(rels).decode()):
+        target = re.search(r'Target="([^"]*)"', tag).group(1)
+        if 'TargetMode="External"' not in tag:
+            name = target[1:] if target.startswith("/") else posixpath.normpath(posixpath.join(folder, target))
+            kind = re.search(r'Type="[^"]*/([^"/]*)"', tag).group(1)
+            found[re.search(r'Id="([^"]*)"', tag).group(1)] = (kind, name)
+    return found
+
+
+def dump_chartsheets(package):
+    book = next(name for kind, name in related(package, "").values() if kind == "officeDocument")
+    sheets = related(package, book)
+    for name, rid in re.findall(r'<sheet [^>]*name="([^"]*)"[^>]*r:id="([^"]*)"', package.read(book).decode()):
+        kind, part = sheets.get(rid, ("", ""))
+        if kind != "chartsheet":
+            continue
+        for _, drawing in related(package, part).values():
+            for _, chart in related(package, drawing).values():
+                print("chartsheet", name, hashlib.sha256(package.read(chart)).hexdigest())
 
 
 def dump_xlsx(path):
@@ -76,8 +129,8 @@ def dump_ods(path):
 
 
 def main():
-    if sys.argv[1] == "make-xlsx":
-        make_xlsx(sys.argv[2])
+    if sys.argv[1].startswith("make-"):
+        {"make-xlsx": make_xlsx, "make-chartsheet": make_chartsheet}[sys.argv[1]](sys.argv[2])
         return
     path = sys.argv[2]
     with zipfile.ZipFile(path) as package:
@@ -85,6 +138,8 @@ def main():
         for name in names:
             if name.endswith(".bin"):
                 print("part", name, hashlib.sha256(package.read(name)).hexdigest())
+        if "content.xml" not in names:
+            dump_chartsheets(package)
     (dump_ods if "content.xml" in names else dump_xlsx)(path)
 
 
