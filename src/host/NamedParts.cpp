@@ -7,14 +7,10 @@
 
 #include "host/HostError.h"
 #include "host/Translate.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::host {
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // "sheet%201.xml" to "sheet 1.xml"; a "%" without two hex digits stays.
 std::string Unescaped(std::string_view text) {
@@ -52,11 +48,11 @@ std::string Normalized(std::string_view name) {
 class PackageParts {
  public:
   explicit PackageParts(GsfInfile* zip) : names_(PartNames(zip)) {
-    for (const auto& name : names_) held_.insert(Lower(name));
+    for (const auto& name : names_) held_.insert(AsciiLower(name));
   }
   const std::vector<std::string>& names() const { return names_; }
   bool holds(const std::string& name) const {
-    return held_.contains(Lower(name)) || held_.contains(Lower(Unescaped(name)));
+    return held_.contains(AsciiLower(name)) || held_.contains(AsciiLower(Unescaped(name)));
   }
 
  private:
@@ -112,7 +108,7 @@ void CheckNamedPartsPresent(GsfInfile* zip, const XmlDoc& types) {
   CheckContentTypes(parts, types);
   size_t bytesLeft = kMaxRelationshipBytes;
   for (const auto& name : parts.names()) {
-    if (Lower(name).ends_with(".rels")) CheckRelationships(zip, parts, name, bytesLeft);
+    if (AsciiLower(name).ends_with(".rels")) CheckRelationships(zip, parts, name, bytesLeft);
   }
 }
 

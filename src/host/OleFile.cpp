@@ -9,15 +9,10 @@
 #include "host/HostError.h"
 #include "host/LibraryWarnings.h"
 #include "host/Translate.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::host {
 namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 }  // namespace
 
@@ -61,7 +56,7 @@ GPtr<GsfInput> ChildStream(GsfInfile* ole, const std::string& name) {
   const int n = gsf_infile_num_children(ole);
   for (int i = 0; i < n; ++i) {
     const char* childName = gsf_infile_name_by_index(ole, i);
-    if (childName && Lower(childName) == Lower(name)) {
+    if (childName && AsciiLower(childName) == AsciiLower(name)) {
       return GPtr<GsfInput>(gsf_infile_child_by_index(ole, i));
     }
   }

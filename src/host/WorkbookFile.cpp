@@ -17,6 +17,7 @@
 #include "host/OleFile.h"
 #include "host/Translate.h"
 #include "host/ZipPackage.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::host {
 namespace {
@@ -56,12 +57,6 @@ class RecordReader {
   GsfInput* stream_;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 std::string ReadHead(const std::string& path, size_t limit) {
   std::ifstream in(path, std::ios::binary);
   std::string head(limit, '\0');
@@ -83,7 +78,7 @@ bool LooksLikeText(const std::string& head) {
 // Names what a file that is not an OLE2 container holds.
 std::string DescribeForeign(const std::string& head) {
   if (head.rfind("PK\x03\x04", 0) == 0) return Tr("a ZIP archive that holds no workbook");
-  const std::string lower = Lower(head);
+  const std::string lower = AsciiLower(head);
   if (lower.find("urn:schemas-microsoft-com:office:spreadsheet") != std::string::npos) {
     return Tr("an XML Spreadsheet 2003 file");
   }
@@ -223,13 +218,13 @@ std::string MainPartName(GsfInfile* zip) {
 
 // The content type the package gives part: its own, or that of its extension.
 std::string ContentTypeOf(const XmlDoc& types, const std::string& part) {
-  const std::string extension = Lower(std::filesystem::path(part).extension().string());
+  const std::string extension = AsciiLower(std::filesystem::path(part).extension().string());
   std::string byExtension;
   for (const xmlNode* node = Children(types); node; node = node->next) {
-    if (Named(node, "Override") && Lower(Attribute(node, "PartName")) == "/" + Lower(part)) {
+    if (Named(node, "Override") && AsciiLower(Attribute(node, "PartName")) == "/" + AsciiLower(part)) {
       return Attribute(node, "ContentType");
     }
-    if (Named(node, "Default") && "." + Lower(Attribute(node, "Extension")) == extension) {
+    if (Named(node, "Default") && "." + AsciiLower(Attribute(node, "Extension")) == extension) {
       byExtension = Attribute(node, "ContentType");
     }
   }
@@ -331,7 +326,7 @@ WorkbookFileInfo InspectZip(const std::string& path, const std::string& head) {
   return InspectOoxml(path, zip.get(), *types);
 }
 
-std::string LowerExtension(const std::string& path) { return Lower(std::filesystem::path(path).extension().string()); }
+std::string LowerExtension(const std::string& path) { return AsciiLower(std::filesystem::path(path).extension().string()); }
 
 }  // namespace
 

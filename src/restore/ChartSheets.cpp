@@ -8,15 +8,11 @@
 
 #include "restore/PackageXml.h"
 #include "restore/XmlTags.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::restore {
 namespace {
 using verify::ZipPackage;
-
-std::string Lower(std::string text) {
-  std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string Folder(const std::string& part) { return part.substr(0, part.rfind('/') + 1); }
 
@@ -92,7 +88,7 @@ class NewNames {
         chosen = name.substr(0, slash) + stem + std::to_string(number) + extension;
       }
     }
-    given_.insert(Lower(chosen));
+    given_.insert(host::AsciiLower(chosen));
     return chosen;
   }
 
@@ -100,7 +96,7 @@ class NewNames {
   bool taken(const std::string& name) const { return occupied(name) || occupied(verify::RelationshipsPart(name)); }
   bool occupied(const std::string& name) const {
     const std::string stored = written_.find(name);
-    return given_.count(Lower(name)) || parts_.count(name) || (!stored.empty() && !dropped_.count(stored));
+    return given_.count(host::AsciiLower(name)) || parts_.count(name) || (!stored.empty() && !dropped_.count(stored));
   }
 
   const ZipPackage& written_;
@@ -132,7 +128,7 @@ std::optional<std::string> RenamedTargets(const ZipPackage& source, const std::s
 }
 
 // The content types without the dropped parts' own.
-std::string WithoutOverrides(std::string types, const std::vector<std::string>& parts) {
+std::string WithoutOverrides(std::string types, const std::set<std::string>& parts) {
   for (const std::string& part : parts) {
     if (const auto tag = ElementWith(types, "Override", "PartName", "/" + part)) types = Splice(types, tag->begin, tag->end, "");
   }
@@ -208,7 +204,7 @@ bool RestoreChartSheet(const ZipPackage& source, const ZipPackage& written, cons
   auto types = Current(written, parts, typesName);
   const auto workbookRels = Current(written, parts, relsName);
   if (!sourceTypes || !types || !workbookRels) return false;
-  *types = WithoutOverrides(std::move(*types), *theirs);
+  *types = WithoutOverrides(std::move(*types), goes);
   PartBytes made;
   for (const std::string& part : *ours) {
     auto bytes = WholePart(source, part);

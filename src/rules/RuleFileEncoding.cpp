@@ -10,6 +10,7 @@
 #include "rules/ParsedRule.h"
 #include "rules/TextCodec.h"
 #include "rules/Utf8Text.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::rules {
 namespace {
@@ -59,18 +60,13 @@ const std::array<Family, 5>& Families() {
   return families;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The family a user's name or a shown name ("GBK (CP936)") stands for.
 const Family* FamilyNamed(const std::string& name) {
-  const std::string key = " " + Lower(name) + " ";
+  const std::string key = " " + host::AsciiLower(name) + " ";
   for (const auto& family : Families()) {
     if (family.names.find(key) != std::string_view::npos) return &family;
     for (const Decoder& decoder : family.decoders) {
-      if (!decoder.shown.empty() && Lower(std::string(decoder.shown)) == Lower(name)) return &family;
+      if (!decoder.shown.empty() && host::AsciiLower(std::string(decoder.shown)) == host::AsciiLower(name)) return &family;
     }
   }
   return nullptr;

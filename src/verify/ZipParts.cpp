@@ -12,15 +12,11 @@
 #include "host/HostError.h"
 #include "host/Translate.h"
 #include "verify/XlsContent.h"
+#include "host/AsciiCase.h"
 
 namespace sheetwise::verify {
 namespace {
 using host::HostError;
-
-std::string Lower(std::string text) {
-  std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 // The library's types (host::GsfReady) and the XML parser are made ready once, before any thread uses them.
 void GsfZipReady() {
@@ -81,13 +77,13 @@ void ZipPackage::walk(GsfInfile* dir, const std::string& prefix, int depth) {
       walk(GSF_INFILE(input.get()), name + "/", depth + 1);
     } else {
       names_.push_back(name);
-      byLowerName_.try_emplace(Lower(name), name);
+      byLowerName_.try_emplace(host::AsciiLower(name), name);
     }
   }
 }
 
 std::string ZipPackage::find(const std::string& name) const {
-  std::string key = Lower(name);
+  std::string key = host::AsciiLower(name);
   if (!key.empty() && key[0] == '/') key.erase(0, 1);
   const auto it = byLowerName_.find(key);
   return it == byLowerName_.end() ? "" : it->second;
