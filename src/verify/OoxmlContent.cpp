@@ -32,6 +32,11 @@ constexpr long kMaxColumn = 16384;
 
 bool Hidden(const XmlStream& xml) { return xml.attr("hidden") == "1" || xml.attr("hidden") == "true"; }
 
+// A row or column hidden, or given a size of 0, which shows the same.
+bool Hidden(const XmlStream& xml, const char* size) {
+  return Hidden(xml) || (xml.has(size) && std::strtod(xml.attr(size).c_str(), nullptr) == 0);
+}
+
 bool IsErrorText(const std::string& text) {
   static const char* const kErrors[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A",
                                         "#GETTING_DATA", "#SPILL!", "#CALC!"};
@@ -449,7 +454,7 @@ class OoxmlReader {
       if (n == "row") {
         row = xml.has("r") ? static_cast<int>(std::strtol(xml.attr("r").c_str(), nullptr, 10)) : row + 1;
         column = 0;
-        if (Hidden(xml)) sheet.hiddenRows.emplace_back(row, row);
+        if (Hidden(xml, "ht")) sheet.hiddenRows.emplace_back(row, row);
         if (xml.has("s") && (xml.attr("customFormat") == "1" || xml.attr("customFormat") == "true")) {
           budget_.hold();
           sheet.rowFills[row] = cellFill(std::strtoul(xml.attr("s").c_str(), nullptr, 10));
@@ -458,7 +463,7 @@ class OoxmlReader {
         const auto number = [&](const char* name) {
           return static_cast<int>(std::clamp<long>(std::strtol(xml.attr(name).c_str(), nullptr, 10), 1, kMaxColumn));
         };
-        if (Hidden(xml)) sheet.hiddenColumns.emplace_back(number("min"), number("max"));
+        if (Hidden(xml, "width")) sheet.hiddenColumns.emplace_back(number("min"), number("max"));
         if (xml.has("style")) {
           budget_.hold();
           sheet.columnFills.push_back({{number("min"), number("max")}, cellFill(std::strtoul(xml.attr("style").c_str(), nullptr, 10))});

@@ -464,13 +464,15 @@ class SheetReader {
         case kMulBlank:
           for (int i = 0; 4 + i * 2 + 2 <= r->size - 2; ++i) blank(row, column + i, U16(r->data + 4 + i * 2));
           break;
-        case kRow:  // fDyZero: the row is hidden
-          if (r->size >= 14 && (U16(r->data + 12) & 0x20)) sheet_.hiddenRows.emplace_back(row, row);
+        case kRow:  // fDyZero, or a height of 0 set by hand: the row is hidden
+          if (r->size >= 14 && ((U16(r->data + 12) & 0x20) || U16(r->data + 6) == 0)) {
+            sheet_.hiddenRows.emplace_back(row, row);
+          }
           rowFill(*r, row);
           break;
-        case kColInfo:  // fHidden, for columns colFirst to colLast
+        case kColInfo:  // fHidden, or a width of 0, for columns colFirst to colLast
           columnFill(*r, row, column);
-          if (r->size >= 10 && (U16(r->data + 8) & 0x01)) {
+          if (r->size >= 10 && ((U16(r->data + 8) & 0x01) || U16(r->data + 4) == 0)) {
             sheet_.hiddenColumns.emplace_back(row, std::min(column, content_.lastColumn));
           }
           break;

@@ -167,12 +167,16 @@ TEST_F(PackageRestoreTest, ChartSheetsComeBackWhereNoRuleMovedCells) {
 
 class CorpusPackageRestore : public PackageRestoreTest {};
 
-// Real workbooks: a protection record the office cannot write and panes it
-// writes only from a view come back byte for byte, in place.
-TEST_F(CorpusPackageRestore, ProtectionAndPanesAreKeptInPlace) {
+// Real workbooks: a protection record the office cannot write, panes it
+// writes only from a view and chart sheets it has not come back byte for
+// byte, in place.
+TEST_F(CorpusPackageRestore, ProtectionPanesAndChartSheetsAreKeptInPlace) {
   SHEETWISE_REQUIRE_OOXML_CORPUS();
-  const std::pair<const char*, const char*> books[] = {{"workbook_protection_password_excel2013.xlsx", "Sheet1"},
-                                                       {"libreoffice_merged_125_formulas_1564_frozen.ods", "Francais"}};
+  const std::pair<const char*, const char*> books[] = {
+      {"workbook_protection_password_excel2013.xlsx", "Sheet1"},
+      {"libreoffice_merged_125_formulas_1564_frozen.ods", "Francais"},
+      {"hidden_veryhidden_and_chart_sheet.xlsx", "Visible"},
+      {"mac_excel2008_date1904_chartsheet_shared_formulas.xlsx", "Numbers"}};
   for (const auto& [corpus, sheet] : books) {
     SCOPED_TRACE(corpus);
     const std::string path = dir.copy((test::OoxmlCorpusDir() / corpus).string());

@@ -71,7 +71,7 @@ XlsSnapshot ReadWithXlrd(const std::string& path) {
   std::string line;
   while (std::getline(lines, line)) {
     const auto f = Split(line);
-    if (f.empty()) continue;
+    if (f.size() < 2) throw std::runtime_error("xlrd wrote an unexpected line: " + line);
     if (f[0] == "sheet") {
       snapshot.sheets.push_back({Unescape(f[2]), f[3] == "1", std::stoi(f[5]), {}, {}, {}, {}, {}, {}});
       continue;

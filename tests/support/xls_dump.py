@@ -13,7 +13,7 @@ def esc(text):
 
 
 def main(path):
-    bk = xlrd.open_workbook(path, formatting_info=True)
+    bk = xlrd.open_workbook(path, formatting_info=True, logfile=open(os.devnull, "w"))
     out = sys.stdout
     for i, sh in enumerate(bk.sheets()):
         out.write(f"sheet\t{i}\t{esc(sh.name)}\t{int(bool(sh.sheet_selected))}\t{int(bool(sh.sheet_visible))}"

@@ -223,6 +223,11 @@ TEST_F(PackageCheck, ReportsWhatAUserSeesChangedAndNotItsEncoding) {
        {"data validations: 1 → 0"}},
       {"ValidationOfAnEditedCellLost", xlsx, {}, {{sheet, "<dataValidation type=\"whole\" sqref=\"B2\"/>", ""}}, {},
        {CellEdit(2, 2)}, {}},
+      // A size of 0 hides a row or a column as its hidden flag does.
+      {"SizeOfZeroHides", xlsx, {},
+       {{sheet, "<row r=\"3\">", "<row r=\"3\" ht=\"0\" customHeight=\"1\">"},
+        {sheet, "<sheetData>", "<cols><col min=\"4\" max=\"4\" width=\"0\"/></cols><sheetData>"}},
+       {}, {}, {"sheet \"S\", row 3: shown → hidden", "sheet \"S\", column D: shown → hidden"}},
       {"MacroByte", xlsx, {{"xl/vbaProject.bin", "macro bytez"}}, {}, {}, {}, {"macros (VBA project): present → changed"}},
       // A drawn line lost is reported; written as DrawingML instead, it is kept.
       {"LegacyShapeLost", xlsx, {}, {{vml, line, ""}}, {}, {}, {"drawn shapes: 1 → 0"}},
