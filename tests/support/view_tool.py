@@ -22,14 +22,20 @@ import zipfile
 ROWS = [["名字", "数量"], ["张三", 1], ["李四", 2], ["王五", 3]]
 
 
-def make_xlsx(path):
+def book_with_rows():
+    """A workbook whose first sheet, Sheet1, holds ROWS."""
     import openpyxl
-    from openpyxl.workbook.protection import WorkbookProtection
     wb = openpyxl.Workbook()
     first = wb.active
     first.title = "Sheet1"
     for row in ROWS:
         first.append(row)
+    return wb, first
+
+
+def make_xlsx(path):
+    from openpyxl.workbook.protection import WorkbookProtection
+    wb, first = book_with_rows()
     first.freeze_panes = "B2"
     first["C1"], first["C2"], first["D2"] = False, True, "#N/A"
     for name, state in (("Other", "veryHidden"), ("Third", "hidden")):
@@ -41,13 +47,8 @@ def make_xlsx(path):
 
 
 def make_chartsheet(path):
-    import openpyxl
     from openpyxl.chart import BarChart, Reference
-    wb = openpyxl.Workbook()
-    first = wb.active
-    first.title = "Sheet1"
-    for row in ROWS:
-        first.append(row)
+    wb, first = book_with_rows()
     charts = []
     for title in ("drawn on the sheet", "on a sheet of its own"):
         chart = BarChart()
