@@ -123,14 +123,17 @@ std::optional<std::string> RenamedTargets(const ZipPackage& source, const std::s
     const std::string renamed = target.substr(0, target.rfind('/') + 1) + now.substr(now.rfind('/') + 1);
     if (renamed != target) changes.push_back({*span, renamed});
   }
-  for (auto it = changes.rbegin(); it != changes.rend(); ++it) *xml = Splice(*xml, it->first.begin, it->first.end, it->second);
+  for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
+    *xml = Splice(*xml, it->first.begin, it->first.end, it->second);
+  }
   return xml;
 }
 
 // The content types without the dropped parts' own.
 std::string WithoutOverrides(std::string types, const std::set<std::string>& parts) {
   for (const std::string& part : parts) {
-    if (const auto tag = ElementWith(types, "Override", "PartName", "/" + part)) types = Splice(types, tag->begin, tag->end, "");
+    const auto tag = ElementWith(types, "Override", "PartName", "/" + part);
+    if (tag) types = Splice(types, tag->begin, tag->end, "");
   }
   return types;
 }
@@ -156,12 +159,16 @@ std::optional<std::string> RelatedAnew(const ZipPackage& written, const std::str
   return Splice(rels, earlier.begin, earlier.end, typeFirst ? type : target);
 }
 
-// The full type of the source workbook's relationship to its chart sheet.
-std::string SourceType(const ZipPackage& source, const std::string& chartSheet) {
-  std::string workbook;
-  for (const auto& [id, rel] : verify::ReadRelationships(source, "")) {
-    if (rel.first == "officeDocument") workbook = source.find(rel.second);
+// The package's workbook part, "" when none.
+std::string WorkbookPart(const ZipPackage& zip) {
+  for (const auto& [id, rel] : verify::ReadRelationships(zip, "")) {
+    if (rel.first == "officeDocument") return zip.find(rel.second);
   }
+  return "";
+}
+
+// The full type of the source workbook's relationship to its chart sheet.
+std::string SourceType(const ZipPackage& source, const std::string& workbook, const std::string& chartSheet) {
   const auto rels = WholePart(source, verify::RelationshipsPart(workbook));
   if (!rels) return "";
   for (const auto& [id, rel] : verify::ReadRelationships(source, workbook)) {
@@ -169,6 +176,27 @@ std::string SourceType(const ZipPackage& source, const std::string& chartSheet) 
     if (const auto tag = ElementWith(*rels, "Relationship", "Id", id)) return AttributeText(*rels, *tag, "Type");
   }
   return "";
+}
+
+// The source's parts under their new names, each with its relationships, and
+// their content types added to types; none where one cannot be carried over.
+std::optional<PartBytes> SourcePartsRenamed(const ZipPackage& source, const std::vector<std::string>& ours,
+                                            const std::map<std::string, std::string>& names, std::string& types) {
+  const auto sourceTypes = WholePart(source, source.find("[Content_Types].xml"));
+  if (!sourceTypes) return std::nullopt;
+  PartBytes made;
+  for (const std::string& part : ours) {
+    auto bytes = WholePart(source, part);
+    auto added = ContentTypeAdded(*sourceTypes, types, part, names.at(part));
+    if (!bytes || !added || TiedToAPivotTable(part, *bytes)) return std::nullopt;
+    types = std::move(*added);
+    made[names.at(part)] = std::move(*bytes);
+    if (source.find(verify::RelationshipsPart(part)).empty()) continue;
+    auto rels = RenamedTargets(source, part, names);
+    if (!rels) return std::nullopt;
+    made[verify::RelationshipsPart(names.at(part))] = std::move(*rels);
+  }
+  return made;
 }
 
 }  // namespace
@@ -180,14 +208,12 @@ bool RestoreChartSheet(const ZipPackage& source, const ZipPackage& written, cons
   if (!sheet || !OnlyAChart(written, worksheet, *sheet)) return false;
   const auto theirs = Reached(written, worksheet);
   const auto ours = Reached(source, chartSheet);
-  const std::string sourceType = SourceType(source, chartSheet);
-  if (!theirs || !ours || sourceType.empty() || !ReachedOnlyFromWithin(written, *theirs, workbook)) return false;
-  std::string sourceWorkbook;
-  for (const auto& [id, rel] : verify::ReadRelationships(source, "")) {
-    if (rel.first == "officeDocument") sourceWorkbook = source.find(rel.second);
+  const std::string sourceWorkbook = WorkbookPart(source);
+  const std::string sourceType = SourceType(source, sourceWorkbook, chartSheet);
+  if (!theirs || !ours || sourceType.empty() || !ReachedOnlyFromWithin(written, *theirs, workbook) ||
+      !ReachedOnlyFromWithin(source, *ours, sourceWorkbook)) {
+    return false;
   }
-  if (!ReachedOnlyFromWithin(source, *ours, sourceWorkbook)) return false;
-
   // The office's parts go, with their relationships; then the source's get names.
   std::set<std::string> goes = dropped;
   for (const std::string& part : *theirs) {
@@ -200,33 +226,22 @@ bool RestoreChartSheet(const ZipPackage& source, const ZipPackage& written, cons
 
   const std::string typesName = written.find("[Content_Types].xml");
   const std::string relsName = written.find(verify::RelationshipsPart(workbook));
-  const auto sourceTypes = WholePart(source, source.find("[Content_Types].xml"));
   auto types = Current(written, parts, typesName);
   const auto workbookRels = Current(written, parts, relsName);
-  if (!sourceTypes || !types || !workbookRels) return false;
+  if (!types || !workbookRels) return false;
   *types = WithoutOverrides(std::move(*types), goes);
-  PartBytes made;
-  for (const std::string& part : *ours) {
-    auto bytes = WholePart(source, part);
-    types = types ? ContentTypeAdded(*sourceTypes, *types, part, names.at(part)) : std::nullopt;
-    if (!bytes || !types || TiedToAPivotTable(part, *bytes)) return false;
-    made[names.at(part)] = std::move(*bytes);
-    if (source.find(verify::RelationshipsPart(part)).empty()) continue;
-    auto rels = RenamedTargets(source, part, names);
-    if (!rels) return false;
-    made[verify::RelationshipsPart(names.at(part))] = std::move(*rels);
-  }
+  auto made = SourcePartsRenamed(source, *ours, names, *types);
   auto related = RelatedAnew(written, workbook, *workbookRels, worksheet, names.at(chartSheet), sourceType);
-  if (!related) return false;
-  made[typesName] = std::move(*types);
-  made[relsName] = std::move(*related);
+  if (!made || !related) return false;
+  (*made)[typesName] = std::move(*types);
+  (*made)[relsName] = std::move(*related);
   // A part of the office's whose name a part of the source's takes is replaced, not dropped.
   for (const std::string& part : goes) {
-    if (made.count(part)) continue;
+    if (made->count(part)) continue;
     dropped.insert(part);
     parts.erase(part);
   }
-  for (auto& [name, bytes] : made) {
+  for (auto& [name, bytes] : *made) {
     dropped.erase(name);
     parts[name] = std::move(bytes);
   }

@@ -59,8 +59,8 @@ std::map<verify::Position, Constant> SourceConstants(std::string_view xml) {
 
 // The constant a formula of that constant alone stands for, as a cell of that type stores it.
 bool StandsFor(std::string_view formula, const Constant& constant) {
-  if (constant.type == "b") return (formula == "TRUE()" && constant.value == "1") || (formula == "FALSE()" && constant.value == "0");
-  return formula == constant.value;
+  if (constant.type != "b") return formula == constant.value;
+  return (formula == "TRUE()" && constant.value == "1") || (formula == "FALSE()" && constant.value == "0");
 }
 
 }  // namespace

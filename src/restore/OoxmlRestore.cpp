@@ -179,7 +179,8 @@ std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, con
 }
 
 // Each worksheet's panes and the constants the office made formulas of, from
-// the source; a sheet part is read whole only where it may hold either.
+// the source; the source's sheet part is read whole only where the written
+// one may need either.
 void RestoreSheets(const ZipPackage& source, const ZipPackage& written, const Book& from, const Book& to,
                    const verify::EditFootprint& footprint, PartBytes& parts, Restored& restored) {
   if (from.sheets.size() != to.sheets.size()) return;
