@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "BatchRun.h"
 #include "BookSnapshot.h"
@@ -26,15 +25,11 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using test::CountOf;
+using test::Plus;
 using test::ReadFile;
 using test::RunBatch;
 using Lines = std::vector<std::string>;
 using test::SplitLines;
-
-Lines Plus(Lines args, const Lines& extra) {
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
-}
 
 // Three workbooks in two folders, a link to one, a file that is no workbook; an empty save folder.
 class BatchCommandTest : public ::testing::Test {
@@ -240,12 +235,11 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
 
 // A missing office is said as the cause, not as a run that started (nor a package manager's command).
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
-  std::ostringstream out, err;
-  std::atomic<bool> interrupted{false};
   host::HostOptions missing;
   missing.officeProgramDir = dir.path() / "no-office/program";
-  EXPECT_EQ(RunBatchCommand(with({"--save", dir / "out"}), {out, err, false}, interrupted, missing), 1);
-  const std::string said = err.str();
+  const auto run = RunBatch(with({"--save", dir / "out"}), missing);
+  EXPECT_EQ(run.status, 1);
+  const std::string& said = run.err;
   const std::string why = "LibreOffice is not installed: " + dir / "no-office/program/soffice is missing";
   EXPECT_NE(said.find("LibreOffice could not be started: " + why), std::string::npos) << said;
   EXPECT_EQ(said.find("开始"), std::string::npos) << said;

@@ -146,9 +146,8 @@ TEST(Preview, PrintsTheChangesAndLeavesNoFileBehind) {
   const std::string before = dir.listing();
   const std::string sourceBytes = test::ReadFile(dir / "src/a.xls");
   const auto preview = [&](const Lines& extra) {
-    Lines command = {"-C", dir / "cwd", "-u", "LANGUAGE", "LC_ALL=C.UTF-8", "TMPDIR=" + dir / "tmp",
-                     SHEETWISE_BATCH_BINARY, "--source", dir / "src", "--rules", dir / "rules.txt"};
-    command.insert(command.end(), extra.begin(), extra.end());
+    const Lines command = test::Plus({"-C", dir / "cwd", "-u", "LANGUAGE", "LC_ALL=C.UTF-8", "TMPDIR=" + dir / "tmp",
+                                      SHEETWISE_BATCH_BINARY, "--source", dir / "src", "--rules", dir / "rules.txt"}, extra);
     auto program = test::StartProgram("/usr/bin/env", command, true);
     const std::string said = test::ReadOutput(program);
     EXPECT_EQ(test::WaitForExit(program.pid), 0) << said;
@@ -193,9 +192,7 @@ TEST(Preview, RefusesWhatWouldWriteAFile) {
       {{"--extract", "--changes-full"}, "sheetwise-batch: --changes-full goes with --save, --in-place or --preview"},
   };
   for (const auto& [extra, said] : cases) {
-    Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const auto result = test::RunBatch(args);
+    const auto result = test::RunBatch(test::Plus({"--source", dir / "src", "--rules", dir / "rules.txt"}, extra));
     EXPECT_EQ(result.status, 2) << said;
     EXPECT_EQ(result.err.rfind(said, 0), 0u) << result.err;
   }

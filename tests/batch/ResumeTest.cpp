@@ -41,11 +41,9 @@ Lines MakeTree(const TempDir& dir, int n) {
   return paths;
 }
 
-Lines InPlace(const TempDir& dir, const std::string& report, Lines extra = {}) {
-  Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "log",
-                "--report", report};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
+Lines InPlace(const TempDir& dir, const std::string& report, const Lines& extra = {}) {
+  return test::Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place", "--log", dir / "log",
+                     "--report", report}, extra);
 }
 
 const std::string kSha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
