@@ -74,6 +74,8 @@ class BatchCommandTest : public ::testing::Test {
 TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   const std::string out = dir / "out";
   const std::string rules = dir / "rules.txt";
+  const std::string preview = "sheetwise-batch: --preview edits into a temporary folder, prints what changed and "
+                              "keeps nothing: leave out --save, --in-place";
   const std::pair<Lines, std::string> cases[] = {
       {{}, "--source DIR is required"}, {{"--source", dir / "src"}, "--rules FILE is required"},
       {with({}), "give --save DIR or --in-place"}, {with({"--save", out, "--in-place"}), "not both"},
@@ -142,6 +144,15 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
        "is not a report of sheetwise-batch: its first line is \"name,amount\""},
       {with({"--save", out, "--resume", dir / "bad.jsonl"}), "bad.jsonl is not a report of sheetwise-batch: line 2"},
       {with({"--save", out, "--resume", dir / "odd.csv"}), "odd.csv is not a report of sheetwise-batch: line 2"},
+      // A preview saves nowhere and writes no file of its own.
+      {bare({"--preview", "2", "--in-place"}), preview}, {bare({"--preview", "2", "--save", out}), preview},
+      {bare({"--preview", "2", "--report", dir / "r.csv"}), preview},
+      {bare({"--preview", "0"}), "sheetwise-batch: --preview needs a whole number of at least 1, not \"0\""},
+      {bare({"--save", out, "--only", dir / "src/a.xls"}), "sheetwise-batch: --only PATH... goes with --preview N"},
+      {bare({"--preview", "1", "--only", rules}), "sheetwise-batch: --only: " + rules + " is no workbook"},
+      {bare({"--preview", "1", "--only"}), "sheetwise-batch: --only needs at least 1 value"},
+      {bare({"--extract", "--changes-full"}),
+       "sheetwise-batch: --changes-full goes with --save, --in-place or --preview"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);
