@@ -97,6 +97,12 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--veto-row", "x", "--veto-col", "A"}), "--veto-row needs a row number"},
       {with({"--save", out, "--veto-row", "1", "--veto-col", "a"}), "one capital column letter"},
       {with({"--save", out, "--veto-value", "Date"}), "--veto-value needs --veto-row and --veto-col"},
+      // Sizes an office cannot run in, or no whole number of megabytes.
+      {with({"--save", out, "--office-memory", "1023"}), "--office-memory needs at least 1024 (megabytes), not 1023"},
+      {with({"--save", out, "--office-memory", "0"}), "--office-memory needs a whole number of at least 1, not \"0\""},
+      {with({"--save", out, "--office-memory", "-2048"}), "at least 1, not \"-2048\""},
+      {with({"--save", out, "--office-memory", "2GB"}), "at least 1, not \"2GB\""},
+      {with({"--save", out, "--office-memory", "99999999999"}), "at least 1, not \"99999999999\""},
       {with({"--save", out, "--sheet", ""}), "--sheet needs a sheet name"},
       {with({"--save", out, "--sheet", "a/b"}), "no sheet can be named"},
       {with({"--extract", "--save", out}, "cells.txt"), "--extract only reads workbooks"},
