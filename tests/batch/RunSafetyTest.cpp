@@ -71,15 +71,10 @@ TEST(InPlaceSafety, OnlyTheFileThatWasReadIsReplacedAndRefusalsSayWhy) {
   }
   const auto before = test::FileBytes(dir.path());
 
-  std::vector<std::pair<std::string, std::string>> locale;
-  for (const char* variable : {"LANG", "LC_CTYPE", "LC_ALL"}) {
-    if (const char* value = std::getenv(variable)) locale.emplace_back(variable, value);
-    ::unsetenv(variable);
-  }
-  ::setenv("LC_ALL", "C", 1);
-  const auto result = RunInPlace(dir, "{插入行}|正行|1\n");
-  ::unsetenv("LC_ALL");
-  for (const auto& [variable, value] : locale) ::setenv(variable.c_str(), value.c_str(), 1);
+  const auto result = [&] {
+    const test::EnvironmentVariable lang("LANG", std::nullopt), ctype("LC_CTYPE", std::nullopt), all("LC_ALL", "C");
+    return RunInPlace(dir, "{插入行}|正行|1\n");
+  }();
   const std::pair<std::string, const char*> refused[] = {
       {"src/open.xls", "open in another program"},
       {"src/owned.xls", "open in another program"},

@@ -113,14 +113,12 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), root / "slot-1");
   fs::permissions(root, fs::perms::all);
   TempDir temp;
-  const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-  ::setenv("TMPDIR", temp.path().c_str(), 1);
+  const test::EnvironmentVariable tmpdir("TMPDIR", temp.path().string());
   const fs::path spare = temp.path() / ("sheetwise-" + std::to_string(::getuid())) / "office-profiles/slot-0";
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   fs::remove_all(root);
   fs::create_directory_symlink(dir.path(), root);
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
-  if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
 // Without a home and with a relative cache variable: a private folder under the temporary folder.
