@@ -8,6 +8,7 @@
 #include <set>
 
 #include "BatchRun.h"
+#include "ErrorText.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
 #include "host/FailureReason.h"
@@ -37,12 +38,8 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   for (const auto& [name, says, store] : cases) {
     const std::string said = test::AsUnprivileged([&]() -> std::string {
       if (!store) return UnreadableReason(dir / name).value_or("readable");
-      try {
-        StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); });
-      } catch (const HostError& e) {
-        return e.what();
-      }
-      return "stored";
+      return test::ErrorText<HostError>(
+          [&] { StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); }); });
     });
     EXPECT_EQ(said, says) << "case " << name;
   }
