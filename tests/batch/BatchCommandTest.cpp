@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "BatchRun.h"
 #include "BookSnapshot.h"
@@ -26,15 +25,11 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using test::CountOf;
+using test::Plus;
 using test::ReadFile;
 using test::RunBatch;
 using Lines = std::vector<std::string>;
 using test::SplitLines;
-
-Lines Plus(Lines args, const Lines& extra) {
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
-}
 
 // Three workbooks in two folders, a link to one, a file that is no workbook; an empty save folder.
 class BatchCommandTest : public ::testing::Test {
@@ -79,6 +74,8 @@ class BatchCommandTest : public ::testing::Test {
 TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
   const std::string out = dir / "out";
   const std::string rules = dir / "rules.txt";
+  const std::string preview = "sheetwise-batch: --preview edits into a temporary folder, prints what changed and "
+                              "keeps nothing: leave out --save, --in-place";
   const std::pair<Lines, std::string> cases[] = {
       {{}, "--source DIR is required"}, {{"--source", dir / "src"}, "--rules FILE is required"},
       {with({}), "give --save DIR or --in-place"}, {with({"--save", out, "--in-place"}), "not both"},
@@ -100,6 +97,12 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
       {with({"--save", out, "--veto-row", "x", "--veto-col", "A"}), "--veto-row needs a row number"},
       {with({"--save", out, "--veto-row", "1", "--veto-col", "a"}), "one capital column letter"},
       {with({"--save", out, "--veto-value", "Date"}), "--veto-value needs --veto-row and --veto-col"},
+      // Sizes an office cannot run in, or no whole number of megabytes.
+      {with({"--save", out, "--office-memory", "1023"}), "--office-memory needs at least 1024 (megabytes), not 1023"},
+      {with({"--save", out, "--office-memory", "0"}), "--office-memory needs a whole number of at least 1, not \"0\""},
+      {with({"--save", out, "--office-memory", "-2048"}), "at least 1, not \"-2048\""},
+      {with({"--save", out, "--office-memory", "2GB"}), "at least 1, not \"2GB\""},
+      {with({"--save", out, "--office-memory", "99999999999"}), "at least 1, not \"99999999999\""},
       {with({"--save", out, "--sheet", ""}), "--sheet needs a sheet name"},
       {with({"--save", out, "--sheet", "a/b"}), "no sheet can be named"},
       {with({"--extract", "--save", out}, "cells.txt"), "--extract only reads workbooks"},
@@ -147,6 +150,15 @@ TEST_F(BatchCommandTest, EachArgumentProblemIsFoundBeforeTheFirstWorkbook) {
        "is not a report of sheetwise-batch: its first line is \"name,amount\""},
       {with({"--save", out, "--resume", dir / "bad.jsonl"}), "bad.jsonl is not a report of sheetwise-batch: line 2"},
       {with({"--save", out, "--resume", dir / "odd.csv"}), "odd.csv is not a report of sheetwise-batch: line 2"},
+      // A preview saves nowhere and writes no file of its own.
+      {bare({"--preview", "2", "--in-place"}), preview}, {bare({"--preview", "2", "--save", out}), preview},
+      {bare({"--preview", "2", "--report", dir / "r.csv"}), preview},
+      {bare({"--preview", "0"}), "sheetwise-batch: --preview needs a whole number of at least 1, not \"0\""},
+      {bare({"--save", out, "--only", dir / "src/a.xls"}), "sheetwise-batch: --only PATH... goes with --preview N"},
+      {bare({"--preview", "1", "--only", rules}), "sheetwise-batch: --only: " + rules + " is no workbook"},
+      {bare({"--preview", "1", "--only"}), "sheetwise-batch: --only needs at least 1 value"},
+      {bare({"--extract", "--changes-full"}),
+       "sheetwise-batch: --changes-full goes with --save, --in-place or --preview"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);
@@ -240,12 +252,11 @@ TEST_F(BatchCommandTest, ShardsJobsAndTheEnvironmentKeepTheQueue) {
 
 // A missing office is said as the cause, not as a run that started (nor a package manager's command).
 TEST_F(BatchCommandTest, AnOfficeThatCannotStartSaysWhyNotWhatToPress) {
-  std::ostringstream out, err;
-  std::atomic<bool> interrupted{false};
   host::HostOptions missing;
   missing.officeProgramDir = dir.path() / "no-office/program";
-  EXPECT_EQ(RunBatchCommand(with({"--save", dir / "out"}), {out, err, false}, interrupted, missing), 1);
-  const std::string said = err.str();
+  const auto run = RunBatch(with({"--save", dir / "out"}), missing);
+  EXPECT_EQ(run.status, 1);
+  const std::string& said = run.err;
   const std::string why = "LibreOffice is not installed: " + dir / "no-office/program/soffice is missing";
   EXPECT_NE(said.find("LibreOffice could not be started: " + why), std::string::npos) << said;
   EXPECT_EQ(said.find("开始"), std::string::npos) << said;

@@ -27,19 +27,6 @@ TEST(OfficeMemory, TheDefaultIsAShareOfTheMachineNeverBelowTheFloor) {
     EXPECT_EQ(host::DefaultOfficeMemoryLimit({total, total / 2}, offices), limit) << total << " / " << offices;
 }
 
-// Sizes an office cannot run in, or no whole number of megabytes, are refused.
-TEST(OfficeMemory, TheOptionRefusesWhatIsNoWholeNumberOfMegabytesAnOfficeCanRunIn) {
-  TempDir dir;
-  fs::create_directories(dir / "src");
-  std::ofstream(dir / "rules.txt") << "1|A|x\n";
-  for (const char* value : {"1023", "0", "-2048", "2GB", "99999999999"}) {
-    const auto run = test::RunBatch(
-        {"--source", dir / "src", "--rules", dir / "rules.txt", "--save", dir / "out", "--office-memory", value});
-    EXPECT_EQ(run.status, 2) << value;
-    EXPECT_NE(run.err.find("--office-memory"), std::string::npos) << run.err;
-  }
-}
-
 // The report's line for a source, found by its file name.
 std::string ReportLine(const std::string& report, const std::string& name) {
   for (const std::string& line : test::SplitLines(report))

@@ -82,9 +82,8 @@ TEST(RuleFileInput, RefusedBeforeAnyWorkbookSayingWhatToDo) {
         " is larger than 1024 MB: no report of sheetwise-batch is that large\n"}},
   };
   for (const auto& [extra, said] : cases) {
-    std::vector<std::string> args{"--source", dir / "src", "--save", dir / "out", "--log", dir / "log"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const auto run = test::RunBatch(args);
+    const auto run =
+        test::RunBatch(test::Plus({"--source", dir / "src", "--save", dir / "out", "--log", dir / "log"}, extra));
     EXPECT_EQ(run.status, 2) << extra[1];
     for (const auto& text : said) EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir / "out"));

@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 #include <tuple>
 
@@ -35,14 +34,10 @@ namespace sheetwise::batch {
 namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using test::Plus;
 using test::ReadFile;
 using test::RunBatch;
 using test::SplitLines;
-
-Lines Plus(Lines args, const Lines& extra) {
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
-}
 
 // SIGKILLs this process's offices once a hidden saving folder appears in folder; true when it did.
 bool KillOfficesDuringASave(const fs::path& folder, const std::atomic<bool>& done) {
@@ -87,14 +82,6 @@ Lines SaveRun(const test::TempDir& dir) {
   return SaveArgs(dir.path());
 }
 
-// Runs the command in this process with the given office options.
-test::BatchResult RunWith(const Lines& args, const host::HostOptions& options) {
-  std::ostringstream out, err;
-  std::atomic<bool> interrupted{false};
-  const int status = RunBatchCommand(args, {out, err, false}, interrupted, options);
-  return {status, out.str(), err.str()};
-}
-
 // A run's office leaves no single-instance socket in /tmp once the run ends.
 TEST(OfficeEnd, LeavesNothingInTmp) {
   test::TempDir dir;
@@ -110,7 +97,7 @@ TEST(OfficeEnd, LeavesNothingInTmp) {
   });
   host::HostOptions ownProfiles;
   ownProfiles.cacheRoot = dir.path() / "cache";
-  const auto run = RunWith(Plus(args, {"--jobs", "1"}), ownProfiles);
+  const auto run = RunBatch(Plus(args, {"--jobs", "1"}), ownProfiles);
   done = true;
   watcher.join();
   ASSERT_EQ(run.status, 0) << run.err;
@@ -154,7 +141,7 @@ TEST(ReadOnlyRoot, TheFolderThatCannotBeWrittenIsNamed) {
   for (const auto& c : cases) {
     host::HostOptions options;
     options.cacheRoot = c.root + "/cache";
-    const std::string said = InOwnMounts(c.mounts, [&] { return RunWith(SaveArgs(c.root), options); });
+    const std::string said = InOwnMounts(c.mounts, [&] { return RunBatch(SaveArgs(c.root), options); });
     if (said == "cannot mount") GTEST_SKIP() << "a mount namespace of its own is not allowed here";
     EXPECT_EQ(said.rfind("1\n", 0), 0u) << said;
     EXPECT_NE(said.find("LibreOffice could not be started: " + c.said), std::string::npos) << said;
@@ -188,7 +175,7 @@ TEST(ExitStatus, TellsAFailureWorthTryingAgainFromOneThatIsNot) {
   fs::permissions(dir / "office/program/soffice", fs::perms::owner_all);
   host::HostOptions ending;
   ending.officeProgramDir = dir.path() / "office/program";
-  const auto started = RunWith(
+  const auto started = RunBatch(
       {"--source", dir / "killed", "--rules", dir / "rules.txt", "--save", dir / "out", "--log", dir / "l.log"}, ending);
   EXPECT_EQ(started.status, 75) << started.err;
   EXPECT_NE(started.err.find("the office process ended as soon as it was started"), std::string::npos) << started.err;

@@ -64,9 +64,7 @@ struct OtherFileSystemDir {
 // Writes rules.txt inserting a first row; an in-place run over dir/src with extra options.
 Lines InPlace(const TempDir& dir, const Lines& extra) {
   std::ofstream(dir / "rules.txt") << "{插入行}|正行|1\n";
-  Lines args = {"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place"};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return args;
+  return test::Plus({"--source", dir / "src", "--rules", dir / "rules.txt", "--in-place"}, extra);
 }
 
 // InPlace reporting to dir/r.csv.

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "BookSnapshot.h"
+#include "ErrorText.h"
 #include "TableWorkbook.h"
 #include "TestPaths.h"
 #include "XlsSnapshot.h"
@@ -20,19 +21,9 @@ namespace sheetwise {
 namespace {
 namespace fs = std::filesystem;
 using host::OpenMode;
+using test::ErrorText;
 using test::SharedHost;
 using test::TempDir;
-
-// What f throws as a HostError, or "no error".
-template <typename F>
-std::string FailureOf(F f) {
-  try {
-    f();
-  } catch (const host::HostError& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 // Saves a copy with one far edit; every value (text results not as 0), each cell's font runs (no
 // Asian run merged into its neighbour) and the active sheet must be kept. Returns the rich cells.
@@ -145,7 +136,7 @@ TEST(LibreOfficeHost, CellsReadAsTheSheetShowsThem) {
   }
   test::MakeBook("xlsx-grid", dir / "grid.xlsx");
   const auto grid = SharedHost().open(dir / "grid.xlsx", OpenMode::ReadOnly);
-  EXPECT_EQ(FailureOf([&] { grid->worksheet("Sheet1")->usedTable(); }),
+  EXPECT_EQ(ErrorText<host::HostError>([&] { grid->worksheet("Sheet1")->usedTable(); }),
             "the sheet's used area (1048576 rows by 16384 columns) is larger than a table may be");
   test::WriteFlatWorkbook(dir / "1904.xls", Fods(R"(<office:automatic-styles><number:date-style style:name="iso"><number:year number:style="long"/><number:text>-</number:text>
  <number:month number:style="long"/><number:text>-</number:text><number:day number:style="long"/></number:date-style>
@@ -175,8 +166,8 @@ TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
     EXPECT_EQ(book.worksheetAt(3)->name(), "第三页");
     EXPECT_EQ(book.activeSheet()->name(), "数据");
     for (const int position : {0, 4}) {
-      EXPECT_NE(FailureOf([&] { book.worksheetAt(position); }).find("no sheet number " + std::to_string(position)),
-                std::string::npos);
+      const std::string said = ErrorText<host::HostError>([&] { book.worksheetAt(position); });
+      EXPECT_NE(said.find("no sheet number " + std::to_string(position)), std::string::npos) << said;
     }
     EXPECT_THROW(book.worksheet("Sheet4"), host::HostError);
   };
@@ -200,7 +191,7 @@ TEST(LibreOfficeHost, SheetsAreFoundByNameInAnyLetterCaseOrByPosition) {
 }
 
 std::string OpenFailure(const std::string& path) {
-  return FailureOf([&] { SharedHost().open(path, OpenMode::Edit); });
+  return ErrorText<host::HostError>([&] { SharedHost().open(path, OpenMode::Edit); });
 }
 
 // Each bad file fails at once saying what it is, and leaves no lock, backup or temporary file.

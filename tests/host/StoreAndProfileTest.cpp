@@ -8,6 +8,7 @@
 #include <set>
 
 #include "BatchRun.h"
+#include "ErrorText.h"
 #include "TestPaths.h"
 #include "Unprivileged.h"
 #include "host/FailureReason.h"
@@ -37,12 +38,8 @@ TEST(FailureReason, UnreadableAndUnwritablePathsAreNamedAsSuch) {
   for (const auto& [name, says, store] : cases) {
     const std::string said = test::AsUnprivileged([&]() -> std::string {
       if (!store) return UnreadableReason(dir / name).value_or("readable");
-      try {
-        StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); });
-      } catch (const HostError& e) {
-        return e.what();
-      }
-      return "stored";
+      return test::ErrorText<HostError>(
+          [&] { StoreReplacing(dir / name, [](const fs::path&) { throw HostError("the writer was called"); }); });
     });
     EXPECT_EQ(said, says) << "case " << name;
   }
@@ -113,14 +110,12 @@ TEST(PrivateProfiles, FoldersOthersCanWriteAreNeverUsed) {
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), root / "slot-1");
   fs::permissions(root, fs::perms::all);
   TempDir temp;
-  const std::string oldTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-  ::setenv("TMPDIR", temp.path().c_str(), 1);
+  const test::EnvironmentVariable tmpdir("TMPDIR", temp.path().string());
   const fs::path spare = temp.path() / ("sheetwise-" + std::to_string(::getuid())) / "office-profiles/slot-0";
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
   fs::remove_all(root);
   fs::create_directory_symlink(dir.path(), root);
   EXPECT_EQ(ProfileSlot(dir.path()).directory(), spare);
-  if (oldTemp.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", oldTemp.c_str(), 1);
 }
 
 // Without a home and with a relative cache variable: a private folder under the temporary folder.

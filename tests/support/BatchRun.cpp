@@ -40,11 +40,16 @@ size_t CountOf(const std::string& text, const std::string& part) {
   return count;
 }
 
-BatchResult RunBatch(const std::vector<std::string>& args) {
+std::vector<std::string> Plus(std::vector<std::string> args, const std::vector<std::string>& extra) {
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+BatchResult RunBatch(const std::vector<std::string>& args, const host::HostOptions& options) {
   std::ostringstream out;
   std::ostringstream err;
   std::atomic<bool> interrupted{false};
-  const int status = batch::RunBatchCommand(args, {out, err, false}, interrupted);
+  const int status = batch::RunBatchCommand(args, {out, err, false}, interrupted, options);
   return {status, out.str(), err.str()};
 }
 

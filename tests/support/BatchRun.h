@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/LibreOfficeHost.h"
+
 namespace sheetwise::test {
 
 class TempDir;
@@ -18,6 +20,8 @@ std::string CopyExample(const TempDir& dir, const std::string& name);
 std::vector<std::string> SplitLines(const std::string& text);
 // How often part occurs in text.
 size_t CountOf(const std::string& text, const std::string& part);
+// The arguments args followed by extra.
+std::vector<std::string> Plus(std::vector<std::string> args, const std::vector<std::string>& extra);
 
 struct BatchResult {
   int status;
@@ -25,8 +29,8 @@ struct BatchResult {
   std::string err;
 };
 
-// The command in this process, with its streams captured.
-BatchResult RunBatch(const std::vector<std::string>& args);
+// The command in this process, with its streams captured (and the office's options).
+BatchResult RunBatch(const std::vector<std::string>& args, const host::HostOptions& options = {});
 
 // A program (the batch program, the office's converter) started with args; its
 // standard output and errors go to one pipe whose read end is outFd (as

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace sheetwise::host {
@@ -78,6 +80,22 @@ class CurrentDirectory {
 
  private:
   std::filesystem::path previous_;
+};
+
+// An environment variable set, or unset given nullopt, while it lives.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* now = std::getenv(name)) previous_ = now;
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  }
+  ~EnvironmentVariable() { previous_ ? ::setenv(name_.c_str(), previous_->c_str(), 1) : ::unsetenv(name_.c_str()); }
+  EnvironmentVariable(const EnvironmentVariable&) = delete;
+  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
 };
 
 // One office per test program, started on first use.

@@ -127,11 +127,10 @@ def dump_xlsx(path, out):
     for i, sheet in enumerate(wb.worksheets):
         out.write(f"sheet\t{i}\t{esc(sheet.title)}\t{int(wb.active == sheet)}\n")
         for (_, _), cell in sorted(sheet._cells.items()):  # the cells the file has, however far apart
-            if True:
-                if cell.value is not None:
-                    value = number(cell.value) if isinstance(cell.value, (int, float)) else cell.value
-                    out.write(f"cell\t{i}\t{cell.row}\t{cell.column}\t{esc(value)}\n")
-                    out.write(f"font\t{i}\t{cell.row}\t{cell.column}\t{esc(cell.font.name)}\t{int(bool(cell.font.b))}\n")
+            if cell.value is not None:
+                value = number(cell.value) if isinstance(cell.value, (int, float)) else cell.value
+                out.write(f"cell\t{i}\t{cell.row}\t{cell.column}\t{esc(value)}\n")
+                out.write(f"font\t{i}\t{cell.row}\t{cell.column}\t{esc(cell.font.name)}\t{int(bool(cell.font.b))}\n")
         for merged in sheet.merged_cells.ranges:
             out.write(f"merge\t{i}\t{merged.min_row}\t{merged.max_row}\t{merged.min_col}\t{merged.max_col}\n")
         for r, dim in sorted(sheet.row_dimensions.items()):
@@ -140,14 +139,12 @@ def dump_xlsx(path, out):
             if dim.hidden:
                 out.write(f"hiddenrow\t{i}\t{r}\n")
         for letter, dim in sheet.column_dimensions.items():
+            named = openpyxl.utils.column_index_from_string(letter)
+            columns = range(dim.min or named, (dim.max or named) + 1)
             if dim.hidden:
-                for c in range(dim.min or openpyxl.utils.column_index_from_string(letter),
-                               (dim.max or openpyxl.utils.column_index_from_string(letter)) + 1):
-                    out.write(f"hiddencol\t{i}\t{c}\n")
+                out.writelines(f"hiddencol\t{i}\t{c}\n" for c in columns)
             if dim.customWidth and dim.width:
-                for c in range(dim.min or openpyxl.utils.column_index_from_string(letter),
-                               (dim.max or openpyxl.utils.column_index_from_string(letter)) + 1):
-                    out.write(f"colwidth\t{i}\t{c}\t{round(dim.width, 1)}\n")
+                out.writelines(f"colwidth\t{i}\t{c}\t{round(dim.width, 1)}\n" for c in columns)
 
 
 def dump_ods(path, out):
@@ -213,12 +210,12 @@ def dump_ods(path, out):
 
 
 def rewrite_parts(path, change):
-    """Writes the package at path again, each part's bytes passed through change(name, data)."""
+    """Writes the package at path again, each part stored as before, its bytes passed through change(name, data)."""
     with zipfile.ZipFile(path) as package:
-        parts = [(item.filename, package.read(item)) for item in package.infolist()]
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
-        for name, data in parts:
-            package.writestr(name, change(name, data))
+        parts = [(item, package.read(item)) for item in package.infolist()]
+    with zipfile.ZipFile(path, "w") as package:
+        for item, data in parts:
+            package.writestr(item, change(item.filename, data))
 
 
 def make_grid(path):
@@ -284,15 +281,9 @@ def main():
         (make_xlsx if kind.startswith("xlsx") else make_ods)(sys.argv[3], kind.endswith("-active"),
                                                              kind.endswith("-formulas"))
         if kind == "ods-encrypted":  # its manifest says the content needs a password
-            with zipfile.ZipFile(sys.argv[3]) as package:
-                parts = [(item, package.read(item)) for item in package.infolist()]
-            with zipfile.ZipFile(sys.argv[3], "w") as package:
-                for item, data in parts:
-                    if item.filename == "META-INF/manifest.xml":
-                        data = re.sub(rb'(full-path="content.xml"[^>]*)/>', rb'\1><manifest:encryption-data '
-                                      rb'manifest:checksum-type="SHA1/1K" manifest:checksum="AAAA"/></manifest:file-entry>',
-                                      data)
-                    package.writestr(item, data)
+            rewrite_parts(sys.argv[3], lambda name, data: data if name != "META-INF/manifest.xml" else re.sub(
+                rb'(full-path="content.xml"[^>]*)/>', rb'\1><manifest:encryption-data manifest:checksum-type="SHA1/1K" '
+                rb'manifest:checksum="AAAA"/></manifest:file-entry>', data))
         return
     path = sys.argv[2]
     with zipfile.ZipFile(path) as package:

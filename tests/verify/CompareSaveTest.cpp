@@ -70,7 +70,8 @@ Edit CellEdit(int row, int column) {
   return {.kind = Edit::Kind::Cells, .firstRow = row, .firstColumn = column, .lastRow = row, .lastColumn = column,
           .newName = ""};
 }
-Edit InsertRow(int row) { return {.kind = Edit::Kind::InsertRow, .first = row, .newName = ""}; }
+Edit Line(Edit::Kind kind, int first) { return {.kind = kind, .first = first, .newName = ""}; }
+Edit InsertRow(int row) { return Line(Edit::Kind::InsertRow, row); }
 
 struct Case {
   const char* name;
@@ -255,7 +256,6 @@ TEST(CompareSave, FollowsHyperlinksThroughTheEdits) {
 
 // Hidden rows and columns compared where no rule sized them, followed through inserted/deleted rows.
 TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
-  const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
   using K = Edit::Kind;
   using Spans = std::vector<std::pair<int, int>>;
   const struct {
@@ -265,13 +265,13 @@ TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
   } cases[] = {
       {{{5, 6}}, {{3, 3}}, {}, {}},
       {{{5, 5}}, {{3, 4}}, {}, {"sheet \"S\", row 6: hidden → shown", "sheet \"S\", column D: shown → hidden"}},
-      {{{6, 7}}, {{3, 3}}, {line(K::InsertRow, 2)}, {}},
-      {{{5, 5}}, {{3, 3}}, {line(K::DeleteRow, 5)}, {}},
-      {{{5, 6}, {9, 9}}, {}, {line(K::RowSize, 9), line(K::ColumnSize, 3)}, {}},
-      {{{5, 5}}, {{3, 3}}, {line(K::RowSize, 6)}, {}},  // a rule showed row 6
-      {{{5, 6}}, {{3, 3}}, {line(K::InsertRow, 2)},
+      {{{6, 7}}, {{3, 3}}, {Line(K::InsertRow, 2)}, {}},
+      {{{5, 5}}, {{3, 3}}, {Line(K::DeleteRow, 5)}, {}},
+      {{{5, 6}, {9, 9}}, {}, {Line(K::RowSize, 9), Line(K::ColumnSize, 3)}, {}},
+      {{{5, 5}}, {{3, 3}}, {Line(K::RowSize, 6)}, {}},  // a rule showed row 6
+      {{{5, 6}}, {{3, 3}}, {Line(K::InsertRow, 2)},
        {"sheet \"S\", row 5: shown → hidden", "sheet \"S\", row 7: hidden → shown"}},  // not moved down
-      {{{5, 7}}, {{2, 2}}, {line(K::DeleteColumn, 2), line(K::InsertRow, 7)}, {}},  // C moved to B; row 7 is new
+      {{{5, 7}}, {{2, 2}}, {Line(K::DeleteColumn, 2), Line(K::InsertRow, 7)}, {}},  // C moved to B; row 7 is new
   };
   XlsContent source;
   source.sheets = {Sheet("S")};
@@ -287,7 +287,6 @@ TEST(CompareSave, HiddenRowsAndColumnsWhereNoRuleSetTheirSize) {
 // Column widths where no rule sized them, followed through deleted columns;
 // neighbours changed alike told as one span, hidden columns left to their own check.
 TEST(CompareSave, ColumnWidthsWhereNoRuleSetThem) {
-  const auto line = [](Edit::Kind kind, int first) { return Edit{.kind = kind, .first = first, .newName = ""}; };
   using K = Edit::Kind;
   using Widths = std::vector<ColumnWidth>;
   const ColumnWidth nine{2304, false}, sixteen{4096, false}, eight{2048, false};
@@ -301,8 +300,8 @@ TEST(CompareSave, ColumnWidthsWhereNoRuleSetThem) {
       {{{2300, false}, {2310, false}, {4130, false}, nine, nine}, {}, {}},  // the office's rounding
       {{eight, eight, sixteen, eight, nine}, {},
        {"sheet \"S\", column A:B: width 9 → 8 characters", "sheet \"S\", column D: width 9 → 8 characters"}},
-      {{nine, sixteen, nine, nine, nine}, {line(K::DeleteColumn, 1)}, {}},
-      {{nine, nine, nine, nine, nine}, {line(K::ColumnSize, 3)}, {}},
+      {{nine, sixteen, nine, nine, nine}, {Line(K::DeleteColumn, 1)}, {}},
+      {{nine, nine, nine, nine, nine}, {Line(K::ColumnSize, 3)}, {}},
       {{nine, nine, nine, nine, nine}, {}, {"sheet \"S\", column C: width 16 → 9 characters"}},
       {{nine, nine, sixteen, {0, false}, nine}, {}, {}, {{4, 4}}},  // D hidden: told as hidden, not by its width
       // A default in characters shows with padding under one character: 8 is

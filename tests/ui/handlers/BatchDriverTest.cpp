@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,7 +17,6 @@
 #include "batch/WorkbookEngine.h"
 #include "host/HostError.h"
 #include "host/LibreOfficeHost.h"
-#include "host/ProcessTable.h"
 #include "ui/EntryKinds.h"
 #include "ui/ErrorLog.h"
 #include "ui/FormSettings.h"
@@ -89,33 +87,6 @@ TEST_F(BatchDriverTest, ARunLocksThePanelsProcessesTheQueueAndEndsWithOk) {
   EXPECT_EQ(extracted, (Strings{"/src/0.xls", "/src/1.xls"}));
   EXPECT_EQ(processed.size(), 12u);
 }
-
-// A run's endings end only the office this window started: a user's and another user's stay.
-TEST_F(BatchDriverTest, ARunEndsOnlyTheOfficeItStarted) {
-  constexpr const char* profile = "-env:UserInstallation=file:///home/u/.cache/sheetwise/office-profiles/slot-0";
-  const host::ProcessEntry users{501, "soffice.bin", 500, {"soffice.bin", "--writer", "/home/u/letter.odt"}};
-  const host::ProcessEntry otherUsers{601, "soffice.bin", 600, {"soffice.bin", "-env:UserInstallation=file:///home/v"}};
-  test::ScriptedProcessTable table;
-  table.processes = {users, otherUsers};
-  pid_t nextOffice = 701;
-  // Each workbook finds the office running, started again after it was ended.
-  process = [&](const std::string&) {
-    const bool running = std::ranges::any_of(table.processes, [](const auto& p) { return p.processGroup == 700; });
-    if (!running) table.processes.push_back({nextOffice++, "soffice.bin", 700, {"soffice.bin", profile}});
-  };
-  BatchDriver window{form,
-                     {dialogs, clock, logFile, log.entries(), [&](const std::string& p) { process(p); },
-                      [](const std::string&) {},
-                      [&] { host::EndStartedOffices(table, {{700, profile}}); }}};
-  queue(12);
-  window.Command4_Click();
-  for (int ticks = 0; form.Timer1.enabled && ticks < 1000; ++ticks) window.Timer1_Timer();
-  EXPECT_EQ(table.ended, (std::vector<pid_t>{701, 702}));
-  ASSERT_EQ(table.processes.size(), 2u);
-  EXPECT_EQ(table.processes[0].pid, users.pid);
-  EXPECT_EQ(table.processes[1].pid, otherUsers.pid);
-}
-
 
 // 继续 resumes only a paused run: not before a start, after a refused start, or after the end.
 TEST_F(BatchDriverTest, ContinueResumesOnlyAPausedRun) {

@@ -1,7 +1,6 @@
 #include "ui/handlers/PreviewCommand.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -16,19 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 using ui::CellMark;
-
-// The system's temporary folder, pointed elsewhere while it lives.
-class TemporaryFolderAt {
- public:
-  explicit TemporaryFolderAt(const fs::path& folder) {
-    if (const char* now = ::getenv("TMPDIR")) previous_ = now;
-    ::setenv("TMPDIR", folder.c_str(), 1);
-  }
-  ~TemporaryFolderAt() { previous_.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", previous_.c_str(), 1); }
-
- private:
-  std::string previous_;
-};
 
 class PreviewCommandTest : public ::testing::Test {
  protected:
@@ -53,7 +39,7 @@ TEST_F(PreviewCommandTest, MarksTheCellsTheRulesChangedAndLeavesNothingBehind) {
   const std::string before = test::ReadFile(main.sampleWorkbook);
   main.List3.items = {"{插入行}|正行|2", "4|B|12", "{表名}|汇总"};
   {
-    const TemporaryFolderAt elsewhere(temporary.path());
+    const test::EnvironmentVariable elsewhere("TMPDIR", temporary.path().string());
     command.command();
   }
   EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messageTexts().front();
