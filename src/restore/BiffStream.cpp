@@ -4,7 +4,7 @@
 
 #include "verify/BiffText.h"
 #include "verify/LittleEndian.h"
-#include "verify/SaveComparison.h"
+#include "verify/EditFootprint.h"
 
 namespace sheetwise::restore {
 namespace {
@@ -77,13 +77,9 @@ std::vector<std::optional<SheetPair>> PairSheets(const std::vector<uint8_t>& sou
 std::vector<std::vector<const verify::Edit*>> SheetEdits(const std::vector<uint8_t>& source,
                                                          const std::vector<std::optional<SheetPair>>& pairs,
                                                          const verify::EditFootprint& footprint) {
-  verify::XlsContent book;  // the sheet list and active sheet alone, which say where each edit acted
-  book.activeSheet = ActiveSheet(source);
-  for (const auto& pair : pairs) {
-    book.sheets.emplace_back();
-    if (pair) book.sheets.back().name = pair->source.name;
-  }
-  return verify::EditsBySheet(book, footprint);
+  std::vector<std::string> names;
+  for (const auto& pair : pairs) names.push_back(pair ? pair->source.name : "");
+  return verify::EditsBySheet(names, ActiveSheet(source), footprint);
 }
 
 }  // namespace sheetwise::restore

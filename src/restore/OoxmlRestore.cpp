@@ -162,20 +162,13 @@ bool MayHoldPane(const ZipPackage& zip, const std::string& part) {
   return cells == std::string::npos || beginning.rfind("<pane", cells) != std::string::npos;
 }
 
-// The edits that act on each sheet, by position: the named sheet, or the one
-// the source stores as active.
+// The edits that act on each sheet, by position, as the check finds them.
 std::vector<std::vector<const verify::Edit*>> EditsBySheet(const Book& book, const verify::EditFootprint& footprint) {
-  std::vector<std::vector<const verify::Edit*>> edits(book.sheets.size());
   const auto view = FindElement(book.xml, "workbookView", 0);
-  const size_t active = view ? std::strtoul(AttributeText(book.xml, *view, "activeTab").c_str(), nullptr, 10) : 0;
-  const auto named = std::ranges::find_if(
-      book.sheets, [&](const Book::Sheet& sheet) { return verify::SameSheetName(sheet.name, footprint.namedSheet); });
-  for (const verify::Edit& edit : footprint.edits) {
-    const size_t sheet =
-        edit.sheet == verify::SheetRole::Active ? active : static_cast<size_t>(named - book.sheets.begin());
-    if (sheet < edits.size()) edits[sheet].push_back(&edit);
-  }
-  return edits;
+  const int active = view ? std::atoi(AttributeText(book.xml, *view, "activeTab").c_str()) : 0;
+  std::vector<std::string> names;
+  for (const Book::Sheet& sheet : book.sheets) names.push_back(sheet.name);
+  return verify::EditsBySheet(names, active, footprint);
 }
 
 // Each worksheet's panes and the constants the office made formulas of, from

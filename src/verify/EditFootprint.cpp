@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "verify/SheetName.h"
+
 namespace sheetwise::verify {
 
 namespace {
@@ -96,6 +98,20 @@ int LineBack(int line, bool rows, const std::vector<const Edit*>& edits) {
     if (e->kind == (rows ? Edit::Kind::DeleteRow : Edit::Kind::DeleteColumn) && line >= e->first) ++line;
   }
   return line;
+}
+
+std::vector<std::vector<const Edit*>> EditsBySheet(const std::vector<std::string>& sheetNames, int activeSheet,
+                                                   const EditFootprint& footprint) {
+  const int count = static_cast<int>(sheetNames.size());
+  const auto named = std::ranges::find_if(
+      sheetNames, [&](const std::string& name) { return SameSheetName(name, footprint.namedSheet); });
+  std::vector<std::vector<const Edit*>> bySheet(sheetNames.size());
+  for (const Edit& e : footprint.edits) {
+    const int sheet = e.sheet == SheetRole::Active ? (activeSheet >= 0 && activeSheet < count ? activeSheet : 0)
+                                                   : static_cast<int>(named - sheetNames.begin());
+    if (sheet < count) bySheet[static_cast<size_t>(sheet)].push_back(&e);
+  }
+  return bySheet;
 }
 
 }  // namespace sheetwise::verify

@@ -51,4 +51,10 @@ int LineForward(int line, bool rows, const std::vector<const Edit*>& edits);
 // its height or width.
 int LineBack(int line, bool rows, const std::vector<const Edit*>& edits);
 
+// The edits of the footprint that acted on each sheet, by its place among
+// sheetNames, in order: the named sheet's found by name, the active sheet's
+// by place (from 0; the first sheet where the stored place is none).
+std::vector<std::vector<const Edit*>> EditsBySheet(const std::vector<std::string>& sheetNames, int activeSheet,
+                                                   const EditFootprint& footprint);
+
 }  // namespace sheetwise::verify

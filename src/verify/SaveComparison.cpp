@@ -20,7 +20,6 @@
 #include "verify/FormulaDependencies.h"
 #include "verify/MacroProject.h"
 #include "verify/RuleChanges.h"
-#include "verify/SheetName.h"
 
 namespace sheetwise::verify {
 namespace {
@@ -177,15 +176,6 @@ std::string RunsDifference(const std::string& sheet, const std::string& cell, co
   const auto run = [](const TextRun& r) { return Tr("%s from character %s", {r.font, std::to_string(r.first + 1)}); };
   return Tr("sheet \"%s\", cell %s: font run %s: %s → %s",
             {sheet, cell, std::to_string(a - before.begin() + 1), run(*a), run(*b)});
-}
-
-int SheetIndex(const XlsContent& source, const EditFootprint& footprint, SheetRole role) {
-  const int count = static_cast<int>(source.sheets.size());
-  if (role == SheetRole::Active) return source.activeSheet < count ? source.activeSheet : 0;
-  for (int i = 0; i < count; ++i) {
-    if (SameSheetName(source.sheets[i].name, footprint.namedSheet)) return i;
-  }
-  return -1;
 }
 
 using PivotTable = SheetContent::PivotTable;
@@ -616,12 +606,9 @@ std::vector<std::string> Differences::lines() const {
 }
 
 std::vector<std::vector<const Edit*>> EditsBySheet(const XlsContent& source, const EditFootprint& footprint) {
-  std::vector<std::vector<const Edit*>> bySheet(source.sheets.size());
-  for (const Edit& e : footprint.edits) {
-    const int sheet = SheetIndex(source, footprint, e.sheet);
-    if (sheet >= 0 && sheet < static_cast<int>(bySheet.size())) bySheet[static_cast<size_t>(sheet)].push_back(&e);
-  }
-  return bySheet;
+  std::vector<std::string> names;
+  for (const SheetContent& sheet : source.sheets) names.push_back(sheet.name);
+  return EditsBySheet(names, source.activeSheet, footprint);
 }
 
 Differences CompareSave(const XlsContent& source, const XlsContent& saved, const EditFootprint& footprint,
