@@ -1,7 +1,6 @@
 #include "restore/CompoundFileWriter.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 namespace sheetwise::restore {
@@ -57,10 +56,10 @@ void CopyEntry(GsfInput* from, GsfOutfile* parent, const std::string& name) {
 
 }  // namespace
 
-CompoundFileWriter::CompoundFileWriter(const std::string& target) : target_(target), temp_(target + ".restoring") {
+CompoundFileWriter::CompoundFileWriter(const std::string& target) : file_(target) {
   host::GsfReady();
   GError* error = nullptr;
-  sink_.reset(gsf_output_stdio_new(temp_.c_str(), &error));
+  sink_.reset(gsf_output_stdio_new(file_.path().c_str(), &error));
   if (error) g_error_free(error);
   if (!sink_) Fail("cannot write beside " + target);
   ole_.reset(gsf_outfile_msole_new(sink_.get()));
@@ -68,10 +67,8 @@ CompoundFileWriter::CompoundFileWriter(const std::string& target) : target_(targ
 }
 
 CompoundFileWriter::~CompoundFileWriter() {
-  ole_.reset();
+  ole_.reset();  // closed before the unfinished file is removed
   sink_.reset();
-  std::error_code ignored;
-  std::filesystem::remove(temp_, ignored);
 }
 
 void CompoundFileWriter::classIdOf(GsfInfile* ole) { CopyClassId(GSF_INPUT(ole), GSF_OUTPUT(ole_.get())); }
@@ -91,10 +88,8 @@ void CompoundFileWriter::commit() {
                        (gsf_output_is_closed(sink_.get()) || gsf_output_close(sink_.get()));
   ole_.reset();
   sink_.reset();
-  if (!written) Fail("cannot write beside " + target_);
-  std::error_code ec;
-  std::filesystem::rename(temp_, target_, ec);
-  if (ec) Fail("cannot replace " + target_);
+  if (!written) Fail("cannot write beside " + file_.target());
+  file_.renameOverTarget();
 }
 
 }  // namespace sheetwise::restore

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/OleFile.h"
+#include "restore/SiblingFile.h"
 
 namespace sheetwise::restore {
 
@@ -35,7 +36,7 @@ class CompoundFileWriter {
   void commit();
 
  private:
-  std::string target_, temp_;
+  SiblingFile file_;  // declared first: removed after the writers below are closed
   host::GPtr<GsfOutput> sink_;
   host::GPtr<GsfOutfile> ole_;
 };

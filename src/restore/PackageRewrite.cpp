@@ -3,42 +3,20 @@
 #include <gsf/gsf-outfile-zip.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "host/ZipPackage.h"
+#include "restore/SiblingFile.h"
 
 namespace sheetwise::restore {
 namespace {
-namespace fs = std::filesystem;
 using host::GPtr;
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
   throw std::runtime_error(what + ": " + path);
 }
-
-// The new package beside the old one, removed unless it was renamed into place.
-class SiblingFile {
- public:
-  explicit SiblingFile(const std::string& path) : path_(path + ".restoring") {}
-  ~SiblingFile() {
-    std::error_code ignored;
-    if (!placed_) fs::remove(path_, ignored);
-  }
-  SiblingFile(const SiblingFile&) = delete;
-  SiblingFile& operator=(const SiblingFile&) = delete;
-  const std::string& path() const { return path_; }
-  void renameOver(const std::string& target) {
-    fs::rename(path_, target);
-    placed_ = true;
-  }
-
- private:
-  std::string path_;
-  bool placed_ = false;
-};
 
 class ZipWriter {
  public:
@@ -178,7 +156,7 @@ void RewritePackage(const std::string& path, const PartBytes& parts, const std::
     }
     writer.close();
   }
-  sibling.renameOver(path);
+  sibling.renameOverTarget();
 }
 
 }  // namespace sheetwise::restore
