@@ -67,6 +67,8 @@ std::string ColumnLetters(int column) {
   return letters;
 }
 
+std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
+
 std::optional<CellRect> ParseAddress(std::string_view address, Grid grid) {
   const size_t colon = address.find(':');
   const auto first = ParseReference(address.substr(0, colon), grid);

@@ -35,6 +35,9 @@ std::optional<int> ColumnFromLetters(std::string_view letters);
 
 std::string ColumnLetters(int column);
 
+// A cell's name: row 7, column 2 as "B7".
+std::string CellName(int row, int column);
+
 // Parses a cell, a cell range, a row span or a column span ("$" allowed, letters
 // in either case); a span reaches the grid's last column or row. Empty when
 // the text is no address inside the grid.

@@ -72,8 +72,6 @@ std::optional<std::string> TruthText(const std::string& formula) {
   return std::nullopt;
 }
 
-std::string CellName(int row, int column) { return ColumnLetters(column) + std::to_string(row); }
-
 // " FIRSTROW FIRSTCOLUMN LASTROW LASTCOLUMN" (from 0) as "B2:D4".
 std::string SpanName(const std::string& numbers) {
   std::istringstream in(numbers);

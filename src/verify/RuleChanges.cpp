@@ -31,10 +31,8 @@ class ChangeList {
   Differences list_;
 };
 
-std::string CellName(int row, int column) { return host::ColumnLetters(column) + std::to_string(row); }
-
 std::string AreaName(const Edit& e) {
-  return CellName(e.firstRow, e.firstColumn) + ":" + CellName(e.lastRow, e.lastColumn);
+  return host::CellName(e.firstRow, e.firstColumn) + ":" + host::CellName(e.lastRow, e.lastColumn);
 }
 
 std::string SheetNamed(const std::string& name) { return Tr("sheet \"%s\"", {name}); }
@@ -64,7 +62,7 @@ std::string EditText(const Edit& e, const std::string& sheet, bool valuesRead) {
           return Tr("%s: %s cleared", {sheet, AreaName(e)});
         case Edit::CellsAction::Written:
           if (valuesRead) return "";
-          return Tr("%s: cell %s written (values not read)", {sheet, CellName(e.firstRow, e.firstColumn)});
+          return Tr("%s: cell %s written (values not read)", {sheet, host::CellName(e.firstRow, e.firstColumn)});
       }
   }
   return "";
@@ -164,7 +162,7 @@ void ListValueChanges(const SheetContent& source, const SheetContent& saved, con
     const CellValue& after = ValueAt(saved.cells, row, column);
     if (before.kind == after.kind && before.text == after.text && before.formula == after.formula) continue;
     list.add(Tr("sheet \"%s\", cell %s: %s → %s",
-                {saved.name, CellName(row, column), DescribeValue(before), DescribeValue(after)}));
+                {saved.name, host::CellName(row, column), DescribeValue(before), DescribeValue(after)}));
   }
 }
 

@@ -89,7 +89,7 @@ bool SameWidth(ColumnWidth a, ColumnWidth b) {
   return padded > unpadded && padded < unpadded + 256;
 }
 
-std::string CellName(Position at) { return host::ColumnLetters(at.column) + std::to_string(at.row); }
+std::string CellName(Position at) { return host::CellName(at.row, at.column); }
 
 // Whether a merged area hides the cell under its first one.
 bool Covered(Position at, const std::vector<CellArea>& merged) {
