@@ -15,10 +15,15 @@
 namespace sheetwise::batch {
 namespace fs = std::filesystem;
 
+fs::path ResolvedPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path resolved = fs::weakly_canonical(fs::absolute(path), ec);
+  return ec ? fs::absolute(path).lexically_normal() : resolved;
+}
+
 namespace {
 
-// One name for one file: links resolved, "." and ".." gone. The folders of a
-// tree repeat, so each folder is resolved once.
+// ResolvedPath for the files of a tree, whose folders repeat: each folder is resolved once.
 class Resolver {
  public:
   fs::path operator()(const std::string& path) {
@@ -32,11 +37,7 @@ class Resolver {
   }
 
  private:
-  static fs::path resolve(const std::string& path) {
-    std::error_code ec;
-    const fs::path resolved = fs::weakly_canonical(fs::absolute(path), ec);
-    return ec ? fs::absolute(path).lexically_normal() : resolved;
-  }
+  static fs::path resolve(const std::string& path) { return ResolvedPath(path); }
   std::map<std::string, fs::path> folders_;
 };
 

@@ -5,6 +5,7 @@
 // writes besides (log, CSV, report, save journal) are none of its inputs,
 // copies or each other.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ std::optional<PlanProblem> CheckRunPlan(const RunSettings& settings, bool extrac
 // The problem in the batch command's words (English, translated) and the window's.
 std::string PlanProblemText(const PlanProblem& problem);
 std::string PlanProblemTextForWindow(const PlanProblem& problem);
+
+// One name for one file: absolute, links resolved as far as the path
+// exists, "." and ".." gone.
+std::filesystem::path ResolvedPath(const std::string& path);
 
 // Whether path is folder or lies below it, links resolved as far as they exist.
 bool LiesWithin(const std::string& path, const std::string& folder);

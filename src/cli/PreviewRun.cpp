@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "batch/RunPlan.h"
 #include "cli/BatchOptions.h"
 #include "cli/ExitStatus.h"
 #include "cli/RunReport.h"
@@ -25,12 +26,6 @@ host::TemporaryFolder PreviewFolder() {
   } catch (const host::HostError& e) {
     throw UsageError(Tr("--preview: the temporary folder cannot be made (%s)", {e.what()}));
   }
-}
-
-fs::path Canonical(const std::string& path) {
-  std::error_code ec;
-  const fs::path canonical = fs::weakly_canonical(fs::absolute(path), ec);
-  return ec ? fs::absolute(path).lexically_normal() : canonical;
 }
 
 void PrintLines(std::ostream& out, const std::vector<std::string>& lines) {
@@ -69,11 +64,11 @@ std::vector<std::string> PreviewedWorkbooks(const WorkbookPaths& plan, const std
     return first;
   }
   std::map<fs::path, std::string> byPath;
-  for (const auto& workbook : plan) byPath.emplace(Canonical(workbook), workbook);
+  for (const auto& workbook : plan) byPath.emplace(ResolvedPath(workbook), workbook);
   std::vector<std::string> chosen;
   std::set<std::string> taken;
   for (const auto& path : only) {
-    const auto it = byPath.find(Canonical(path));
+    const auto it = byPath.find(ResolvedPath(path));
     if (it == byPath.end()) {
       throw UsageError(Tr("--only: %s is no workbook of the plan (of the kinds --types names, below --source)", {path}));
     }
