@@ -7,6 +7,7 @@
 #include "host/TemporaryFolder.h"
 #include "ui/FormSettings.h"
 #include "ui/handlers/QuickAdd.h"
+#include "verify/SheetName.h"
 
 namespace sheetwise::rules {
 
@@ -24,7 +25,7 @@ struct SheetReading {
 SheetReading ReadNamedSheet(host::Application& office, const std::string& path, const std::string& name) {
   auto workbook = office.open(path, host::OpenMode::ReadOnly);
   SheetReading reading{workbook->worksheet(name)->usedTable(), 1};
-  while (workbook->worksheetAt(reading.position)->name() != name) ++reading.position;
+  while (!verify::SameSheetName(workbook->worksheetAt(reading.position)->name(), name)) ++reading.position;
   return reading;
 }
 

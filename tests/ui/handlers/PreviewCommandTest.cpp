@@ -73,6 +73,15 @@ TEST_F(PreviewCommandTest, AVetoShowsNoCopyAndSaysWhy) {
   EXPECT_TRUE(preview.outcome.starts_with("否定条件成立：")) << preview.outcome;
 }
 
+// The sheet named in another letter case is found, as the rules find it.
+TEST_F(PreviewCommandTest, FindsTheSheetWhateverTheLetterCaseOfItsName) {
+  main.List3.items = {"3|B|12"};
+  main.Text9.text = "SHEET1";
+  command.command();
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messageTexts().front();
+  EXPECT_EQ(preview.after.text(3, 2), "12");
+}
+
 // What is refused before the office is asked, and the sample chosen when none was.
 TEST_F(PreviewCommandTest, RefusesWithoutRulesOrInExtractionAndAsksForASample) {
   const struct {
